@@ -1,0 +1,1 @@
+#include "pintest/pin_line.h"

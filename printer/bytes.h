@@ -1,0 +1,33 @@
+#pragma once
+
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace trevalune {
+
+/// A byte string as the printer receives it: GBK text with single bytes 0..255 mixed in.
+/// std::string because it holds any byte (0x00 and 0xFF included) and compares cheaply in tests.
+using Bytes = std::string;
+
+/// Raised while a document or a page is being built, before anything is sent,
+/// when a value cannot be encoded (a number that does not fit a byte, text that is not hex).
+class EncodeError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Bytes from numeric codes; every code must be 0..255.
+Bytes bytesOf(std::initializer_list<int> codes);
+
+/// One byte from a number; throws EncodeError outside 0..255.
+char byteOf(int code);
+
+/// Upper-case hex pairs without separators, the form the system builds hex text in.
+std::string toHexText(std::string_view bytes);
+
+/// Spaced upper-case hex pairs ("1B 4A 10"), for messages and test diagnostics.
+std::string toSpacedHex(std::string_view bytes);
+
+}  // namespace trevalune

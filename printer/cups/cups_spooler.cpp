@@ -1,0 +1,103 @@
+#include "printer/cups/cups_spooler.h"
+
+#include <cups/cups.h>
+
+#include <memory>
+
+namespace trevalune {
+
+namespace {
+
+struct HttpCloser {
+    void operator()(http_t* http) const { httpClose(http); }
+};
+using Connection = std::unique_ptr<http_t, HttpCloser>;
+
+/// Ends a request that has waited longer than the connection's timeout.
+int giveUp(http_t*, void*) { return 0; }
+
+Connection connect(int timeoutMs) {
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                /*blocking=*/1, timeoutMs, nullptr);
+    if (http) httpSetTimeout(http, timeoutMs / 1000.0, giveUp, nullptr);
+    return Connection(http);
+}
+
+struct Dests {
+    cups_dest_t* list = nullptr;
+    int count = 0;
+    Dests() = default;
+    Dests(const Dests&) = delete;
+    Dests& operator=(const Dests&) = delete;
+    ~Dests() { cupsFreeDests(count, list); }
+};
+
+}  // namespace
+
+CupsSpooler::CupsSpooler(int timeoutMs) : timeoutMs_(timeoutMs) {}
+
+std::vector<std::string> CupsSpooler::printerNames() {
+    std::vector<std::string> names;
+    Connection http = connect(timeoutMs_);
+    if (!http) return names;
+    Dests dests;
+    dests.count = cupsGetDests2(http.get(), &dests.list);
+    for (int i = 0; i < dests.count; ++i) {
+        if (dests.list[i].instance == nullptr) names.emplace_back(dests.list[i].name);
+    }
+    return names;
+}
+
+bool CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
+                                  std::string_view data) {
+    Connection http = connect(timeoutMs_);
+    if (!http) return false;
+    // "Opening" the printer: the server must know the queue.
+    cups_dest_t* dest = cupsGetNamedDest(http.get(), printer.c_str(), nullptr);
+    if (!dest) return false;
+    cupsFreeDests(1, dest);
+
+    const int job = cupsCreateJob(http.get(), printer.c_str(), documentName.c_str(), 0, nullptr);
+    if (job <= 0) return true;  // opened, but the spooler refused: not detected, as on Windows
+    // Always raw: the bytes are printer commands and must not be filtered.
+    bool ok = cupsStartDocument(http.get(), printer.c_str(), job, documentName.c_str(),
+                                CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE;
+    if (ok && !data.empty()) {
+        ok = cupsWriteRequestData(http.get(), data.data(), data.size()) == HTTP_STATUS_CONTINUE;
+    }
+    if (ok) ok = cupsFinishDocument(http.get(), printer.c_str()) == IPP_STATUS_OK;
+    if (!ok) {
+        // A half-written job must not print: take it back.
+        if (Connection again = connect(timeoutMs_)) {
+            cupsCancelJob2(again.get(), printer.c_str(), job, 0);
+        }
+    }
+    return true;
+}
+
+JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
+    Connection http = connect(timeoutMs_);
+    if (!http) return {};
+    cups_job_t* jobs = nullptr;
+    const int count = cupsGetJobs2(http.get(), &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    if (jobs) cupsFreeJobs(count, jobs);
+    if (count <= 0) return {};
+    // The Windows query is limited to 99 records; keep the same horizon here.
+    return JobQuery{true, count > 99 ? 99 : count};
+}
+
+void CupsSpooler::setDefaultPrinter(const std::string& printer) {
+    Connection http = connect(timeoutMs_);
+    if (!http) return;
+    Dests dests;
+    dests.count = cupsGetDests2(http.get(), &dests.list);
+    bool found = false;
+    for (int i = 0; i < dests.count; ++i) {
+        const bool match = dests.list[i].instance == nullptr && printer == dests.list[i].name;
+        dests.list[i].is_default = match ? 1 : 0;
+        found = found || match;
+    }
+    if (found) cupsSetDests2(http.get(), dests.count, dests.list);
+}
+
+}  // namespace trevalune

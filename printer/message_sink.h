@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace trevalune {
+
+inline constexpr std::string_view kApplicationTitle = "Trevalune";
+
+/// Modal message boxes with one OK button and no icon. The window shows real ones;
+/// tests record them.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+
+    /// Shows text under the application's default title.
+    void showMessage(std::string_view text) { show(text, kApplicationTitle); }
+    void showMessage(std::string_view text, std::string_view title) { show(text, title); }
+
+protected:
+    virtual void show(std::string_view text, std::string_view title) = 0;
+};
+
+}  // namespace trevalune

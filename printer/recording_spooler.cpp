@@ -1,0 +1,43 @@
+#include "printer/recording_spooler.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace trevalune {
+
+RecordingSpooler::RecordingSpooler(std::vector<std::string> printerList)
+    : printers(std::move(printerList)) {}
+
+bool RecordingSpooler::known(const std::string& printer) const {
+    return std::find(printers.begin(), printers.end(), printer) != printers.end();
+}
+
+std::vector<std::string> RecordingSpooler::printerNames() { return printers; }
+
+bool RecordingSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
+                                       std::string_view data) {
+    if (!known(printer)) return false;
+    documents.push_back({printer, documentName, std::string(data)});
+    if (onDocument) onDocument(documents.back());
+    return true;
+}
+
+JobQuery RecordingSpooler::queryActiveJobs(const std::string& printer) {
+    if (!known(printer)) return {};
+    if (queueScript) return queueScript(printer);
+    const auto it = queues.find(printer);
+    return it == queues.end() ? JobQuery{} : it->second;
+}
+
+void RecordingSpooler::setDefaultPrinter(const std::string& printer) {
+    defaultChanges.push_back(printer);
+}
+
+std::vector<std::string> RecordingSpooler::payloads() const {
+    std::vector<std::string> out;
+    out.reserve(documents.size());
+    for (const auto& d : documents) out.push_back(d.data);
+    return out;
+}
+
+}  // namespace trevalune

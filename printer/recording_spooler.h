@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "printer/spooler.h"
+
+namespace trevalune {
+
+/// A spooler for tests: keeps every document with its printer and name, and can pretend
+/// that printers are missing or that their queues hold jobs.
+class RecordingSpooler final : public Spooler {
+public:
+    struct Document {
+        std::string printer;
+        std::string name;
+        std::string data;
+    };
+
+    explicit RecordingSpooler(std::vector<std::string> printers = {});
+
+    std::vector<std::string> printerNames() override;
+    bool sendRawDocument(const std::string& printer, const std::string& documentName,
+                         std::string_view data) override;
+    JobQuery queryActiveJobs(const std::string& printer) override;
+    void setDefaultPrinter(const std::string& printer) override;
+
+    /// Printers that exist for printerNames() and for opening.
+    std::vector<std::string> printers;
+    /// Sent documents, in order.
+    std::vector<Document> documents;
+    /// Every default-printer change, in order.
+    std::vector<std::string> defaultChanges;
+    /// Queue answers per printer; an unknown printer reads as empty. Tests may also
+    /// install a script that answers each poll in turn.
+    std::map<std::string, JobQuery> queues;
+    std::function<JobQuery(const std::string&)> queueScript;
+    /// Called after every recorded document (tests use it to merge event logs).
+    std::function<void(const Document&)> onDocument;
+
+    /// Just the bytes of every document, in order.
+    std::vector<std::string> payloads() const;
+
+private:
+    bool known(const std::string& printer) const;
+};
+
+}  // namespace trevalune

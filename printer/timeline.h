@@ -1,0 +1,68 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "printer/bytes.h"
+
+namespace trevalune {
+
+class Clock;
+class PrinterLink;
+
+/// One raw document, fully encoded.
+struct SendStep {
+    Bytes bytes;
+    bool operator==(const SendStep&) const = default;
+};
+
+/// A blocking wait of the window's thread.
+struct WaitStep {
+    int milliseconds = 0;
+    bool operator==(const WaitStep&) const = default;
+};
+
+/// A new caption for the status label (UTF-8), shown and repainted at once.
+struct CaptionStep {
+    std::string text;
+    bool operator==(const CaptionStep&) const = default;
+};
+
+using Step = std::variant<SendStep, WaitStep, CaptionStep>;
+
+/// An operation as a fixed sequence of documents, waits and captions. Builders encode every
+/// document while the timeline is built, so a value that cannot be sent throws EncodeError
+/// before the first document leaves and a refused operation sends nothing at all.
+class Timeline final {
+public:
+    /// A document of these bytes (what SendTextToPrinter sends).
+    Timeline& text(Bytes bytes);
+    /// A document from hex text (what SendHexToPrinter sends); converted now.
+    Timeline& hex(std::string_view hexText);
+    Timeline& wait(int milliseconds);
+    Timeline& caption(std::string text);
+    Timeline& append(const Timeline& other);
+
+    const std::vector<Step>& steps() const { return steps_; }
+    /// Just the documents, in order.
+    std::vector<Bytes> documents() const;
+    std::size_t documentCount() const;
+
+    bool operator==(const Timeline&) const = default;
+
+private:
+    std::vector<Step> steps_;
+};
+
+/// Runs a timeline on the window's thread: documents to the link, waits to the clock,
+/// captions to `showCaption` (which must repaint at once).
+void runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
+                 const std::function<void(const std::string&)>& showCaption);
+
+/// Readable one-line form of a step, for test failure output.
+std::string describe(const Step& step);
+
+}  // namespace trevalune

@@ -5,11 +5,16 @@ namespace trevalune {
 namespace {
 Bytes trailerBytes(Trailer trailer) {
     switch (trailer) {
-        case Trailer::Standard: return bytesOf({0xFF, 0x0A, 0x0A, 0x0A});
-        case Trailer::Short: return bytesOf({0x00, 0x0A, 0x0A});
-        case Trailer::Row: return bytesOf({0xFF, 0x0A, 0x0A});
-        case Trailer::Long: return bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A});
-        case Trailer::FiveLf: return bytesOf({0xFF, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A});
+        case Trailer::Standard:
+            return bytesOf({0xFF, 0x0A, 0x0A, 0x0A});
+        case Trailer::Short:
+            return bytesOf({0x00, 0x0A, 0x0A});
+        case Trailer::Row:
+            return bytesOf({0xFF, 0x0A, 0x0A});
+        case Trailer::Long:
+            return bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A});
+        case Trailer::FiveLf:
+            return bytesOf({0xFF, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A});
     }
     return {};
 }

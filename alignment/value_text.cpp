@@ -12,8 +12,12 @@ struct Scan {
     std::size_t end = 0;  ///< one past the number, or 0 when there is none
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 Scan scanNumber(std::string_view text) {
     std::size_t i = 0;
@@ -46,7 +50,9 @@ Scan scanNumber(std::string_view text) {
 
 }  // namespace
 
-double numericValue(std::string_view text) { return scanNumber(text).value; }
+double numericValue(std::string_view text) {
+    return scanNumber(text).value;
+}
 
 bool isPlainNumber(std::string_view text) {
     const Scan s = scanNumber(text);
@@ -59,7 +65,8 @@ bool isPlainNumber(std::string_view text) {
 
 std::optional<int> roundHalfEven(double value) {
     if (!std::isfinite(value)) return std::nullopt;
-    const double r = std::nearbyint(value);  // the default rounding mode is to nearest, ties to even
+    const double r =
+        std::nearbyint(value);  // the default rounding mode is to nearest, ties to even
     if (r < std::numeric_limits<int>::min() || r > std::numeric_limits<int>::max()) {
         return std::nullopt;
     }

@@ -44,8 +44,8 @@ std::string convert(std::string_view in, const char* to, const char* from, const
                 continue;
             }
             const std::size_t at = in.size() - inLeft;
-            throw EncodeError(std::string("The text cannot be converted ") + what +
-                              " at byte " + std::to_string(at) + ".");
+            throw EncodeError(std::string("The text cannot be converted ") + what + " at byte " +
+                              std::to_string(at) + ".");
         }
     }
     out.resize(static_cast<std::size_t>(outPtr - out.data()));
@@ -54,10 +54,16 @@ std::string convert(std::string_view in, const char* to, const char* from, const
 
 }  // namespace
 
-Bytes toGbk(std::string_view utf8) { return convert(utf8, "CP936", "UTF-8", "to GBK"); }
+Bytes toGbk(std::string_view utf8) {
+    return convert(utf8, "CP936", "UTF-8", "to GBK");
+}
 
-std::string fromGbk(std::string_view gbk) { return convert(gbk, "UTF-8", "CP936", "from GBK"); }
+std::string fromGbk(std::string_view gbk) {
+    return convert(gbk, "UTF-8", "CP936", "from GBK");
+}
 
-int CharacterLen(std::string_view utf8) { return static_cast<int>(toGbk(utf8).size()); }
+int CharacterLen(std::string_view utf8) {
+    return static_cast<int>(toGbk(utf8).size());
+}
 
 }  // namespace trevalune

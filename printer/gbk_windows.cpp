@@ -38,12 +38,16 @@ std::string narrow(const std::wstring& wide, UINT codePage, const char* what) {
 
 }  // namespace
 
-Bytes toGbk(std::string_view utf8) { return narrow(widen(utf8, CP_UTF8, "to GBK"), kGbk, "to GBK"); }
+Bytes toGbk(std::string_view utf8) {
+    return narrow(widen(utf8, CP_UTF8, "to GBK"), kGbk, "to GBK");
+}
 
 std::string fromGbk(std::string_view gbk) {
     return narrow(widen(gbk, kGbk, "from GBK"), CP_UTF8, "from GBK");
 }
 
-int CharacterLen(std::string_view utf8) { return static_cast<int>(toGbk(utf8).size()); }
+int CharacterLen(std::string_view utf8) {
+    return static_cast<int>(toGbk(utf8).size());
+}
 
 }  // namespace trevalune

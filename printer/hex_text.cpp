@@ -21,9 +21,13 @@ int digitValue(char c) {
     return -1;
 }
 
-bool isBlank(char c) { return c == ' '; }
+bool isBlank(char c) {
+    return c == ' ';
+}
 
-std::string quoted(std::string_view field) { return "\"" + std::string(field) + "\""; }
+std::string quoted(std::string_view field) {
+    return "\"" + std::string(field) + "\"";
+}
 
 }  // namespace
 

@@ -15,8 +15,8 @@ PrinterLink::PrinterLink(Spooler& spooler, MessageSink& messages,
 bool PrinterLink::sendDocument(std::string_view bytes) {
     const std::string printer = printerName_ ? printerName_() : std::string();
     // An empty name opens nothing anywhere; report it like any unknown printer.
-    const bool opened = !printer.empty() &&
-                        spooler_.sendRawDocument(printer, std::string(kDocumentName), bytes);
+    const bool opened =
+        !printer.empty() && spooler_.sendRawDocument(printer, std::string(kDocumentName), bytes);
     if (!opened) messages_.showMessage(kPrinterNotFoundMessage);
     return opened;
 }

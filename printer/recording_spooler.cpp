@@ -12,7 +12,9 @@ bool RecordingSpooler::known(const std::string& printer) const {
     return std::find(printers.begin(), printers.end(), printer) != printers.end();
 }
 
-std::vector<std::string> RecordingSpooler::printerNames() { return printers; }
+std::vector<std::string> RecordingSpooler::printerNames() {
+    return printers;
+}
 
 bool RecordingSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
                                        std::string_view data) {

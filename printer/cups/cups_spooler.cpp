@@ -14,7 +14,9 @@ struct HttpCloser {
 using Connection = std::unique_ptr<http_t, HttpCloser>;
 
 /// Ends a request that has waited longer than the connection's timeout.
-int giveUp(http_t*, void*) { return 0; }
+int giveUp(http_t*, void*) {
+    return 0;
+}
 
 Connection connect(int timeoutMs) {
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),

@@ -11,10 +11,10 @@ TEST(ValueText, LeadingDecimalNumber) {
         double value;
         bool plain;
     } cases[] = {
-        {"16", 16, true},      {"016", 16, true},     {"16.0", 16, true},  {" 31 ", 31, true},
-        {"-3", -3, true},      {"+7", 7, true},       {"120.5", 120.5, true}, {".5", 0.5, true},
-        {"12abc", 12, false},  {"abc", 0, false},     {"", 0, false},      {"-", 0, false},
-        {".", 0, false},       {"1 6", 1, false},     {"5.", 5, true},     {"1e3", 1, false},
+        {"16", 16, true},     {"016", 16, true}, {"16.0", 16, true},     {" 31 ", 31, true},
+        {"-3", -3, true},     {"+7", 7, true},   {"120.5", 120.5, true}, {".5", 0.5, true},
+        {"12abc", 12, false}, {"abc", 0, false}, {"", 0, false},         {"-", 0, false},
+        {".", 0, false},      {"1 6", 1, false}, {"5.", 5, true},        {"1e3", 1, false},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';
@@ -35,7 +35,7 @@ TEST(ValueText, ValueByteFitsOrIsRefused) {
     EXPECT_EQ(valueByte("16"), 16);
     EXPECT_EQ(valueByte("255.4"), 255);
     EXPECT_EQ(valueByte("0"), 0);
-    EXPECT_EQ(valueByte("abc"), 0);  // no number reads as 0, which fits
+    EXPECT_EQ(valueByte("abc"), 0);               // no number reads as 0, which fits
     EXPECT_EQ(valueByte("255.5"), std::nullopt);  // rounds to 256
     EXPECT_EQ(valueByte("256"), std::nullopt);
     EXPECT_EQ(valueByte("-0.6"), std::nullopt);

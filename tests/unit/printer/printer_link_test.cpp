@@ -38,7 +38,8 @@ TEST_F(PrinterLinkTest, EachCallIsOneDocumentNamedAAAAAAForTheSelectedPrinter) {
 TEST_F(PrinterLinkTest, CountDelimitsTheData) {
     link.SendTextToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50}), 5);
     link.SendTextToPrinter("ABCDEF", 2);
-    EXPECT_EQ(spooler.payloads(), (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50}), "AB"}));
+    EXPECT_EQ(spooler.payloads(),
+              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50}), "AB"}));
     EXPECT_THROW(link.SendTextToPrinter("AB", 3), EncodeError);
     EXPECT_THROW(link.SendBytesToPrinter("AB", -1), EncodeError);
     EXPECT_EQ(spooler.documents.size(), 2u);

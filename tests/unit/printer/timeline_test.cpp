@@ -16,7 +16,9 @@ TEST(Timeline, RunsStepsInOrderThroughLinkClockAndCaption) {
     testing::FakeClock clock;
     PrinterLink link{spooler, messages, [] { return std::string("P"); }};
     std::vector<std::string> log;
-    spooler.onDocument = [&](const RecordingSpooler::Document& d) { log.push_back("doc " + toHexText(d.data)); };
+    spooler.onDocument = [&](const RecordingSpooler::Document& d) {
+        log.push_back("doc " + toHexText(d.data));
+    };
     clock.onWait = [&](int ms) { log.push_back("wait " + std::to_string(ms)); };
 
     Timeline t;

@@ -1,0 +1,87 @@
+#include "pintest/pin_test_runs.h"
+
+#include <exception>
+#include <utility>
+
+#include "alignment/print_mode.h"
+#include "alignment/set_value_command.h"
+#include "pintest/pin_line.h"
+#include "pintest/pin_pages.h"
+#include "printer/gbk.h"
+#include "printer/message_sink.h"
+
+namespace trevalune {
+
+namespace {
+
+struct DensityPage {
+    PrintMode mode;
+    std::string_view title;
+    std::string_view ruler;
+    int blockWidth;
+};
+
+/// Each ruler's labels stand over the blocks of that mode's line.
+constexpr DensityPage kDensityPages[] = {
+    {PrintMode::HighSpeed, kHighSpeedPinTitle, kAscendingRuler, kHighSpeedBlockWidth},
+    {PrintMode::HighDensity, "高密针测试效果", kHighDensityRuler, kHighDensityBlockWidth},
+    {PrintMode::SuperHighDensity, "超高密针测试效果", kSuperHighDensityRuler,
+     kSuperHighDensityBlockWidth},
+};
+
+}  // namespace
+
+PinTestPage buildPinTestPage(std::string name, const std::function<Timeline()>& build) {
+    PinTestPage page{std::move(name), {}, std::nullopt};
+    try {
+        page.timeline = build();
+    } catch (const std::exception& e) {
+        page.timeline = Timeline();
+        page.error = e.what();
+    }
+    return page;
+}
+
+std::vector<PinTestPage> buildPinTestSequence(const LocalDateTime& now) {
+    std::vector<PinTestPage> pages;
+    pages.push_back(
+        buildPinTestPage("PrintPinTestHeader", [&now] { return PrintPinTestHeader(now); }));
+    pages.push_back(buildPinTestPage("PrintPinTestAscending", PrintPinTestAscending));
+    pages.push_back(buildPinTestPage("PrintPinTestDescending", PrintPinTestDescending));
+    pages.push_back(buildPinTestPage("PrintBurnInSample", PrintBurnInSample));
+    return pages;
+}
+
+Timeline buildThreeDensityPinTest() {
+    Timeline run;
+    for (const DensityPage& page : kDensityPages) {
+        Bytes text = setValueCommand(page.mode, 0xFF, Trailer::Standard);
+        text += toGbk(std::string(page.title) + "\n" + std::string(page.ruler) + "\n");
+        run.text(text).hex(BuildPinTestLine(page.blockWidth, PinOrder::Ascending));
+    }
+    run.hex("1B4A50");
+    return run;
+}
+
+std::vector<PinTestPage> buildThreeDensitySequence() {
+    std::vector<PinTestPage> pages;
+    pages.push_back(buildPinTestPage("ThreeDensityPinTest", buildThreeDensityPinTest));
+    return pages;
+}
+
+void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
+                        MessageSink& messages) {
+    for (const PinTestPage& page : pages) {
+        if (page.failed()) {
+            messages.showMessage(*page.error, kPinTestErrorTitle);
+            continue;
+        }
+        try {
+            runTimeline(page.timeline, link, clock, {});
+        } catch (const std::exception& e) {
+            messages.showMessage(e.what(), kPinTestErrorTitle);
+        }
+    }
+}
+
+}  // namespace trevalune

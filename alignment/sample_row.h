@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string_view>
+
+#include "alignment/print_mode.h"
+#include "printer/timeline.h"
+
+namespace trevalune {
+
+/// The four alignment sample rows: the test print's own and one per print mode. They differ
+/// in mode byte, label indent and the geometry of the bar pattern.
+enum class SampleKind { Test, HighSpeed, HighDensity, SuperHighDensity };
+
+/// The print mode a sample row sets and prints in.
+PrintMode sampleMode(SampleKind kind);
+
+/// SendSetValueCommand: one 14-byte document, 1B 01 40 "QV627" mode value FF 0A 0A 0A.
+/// Throws EncodeError naming the mode and the value when `value` is outside 0..255.
+Timeline sendSetValueCommand(int value, PrintMode mode);
+
+/// One sample row for candidate `v`, eight documents:
+///  1. the set-value command for v (standard trailer) followed by the label: spaces, "*" when
+///     the number in `referenceText` equals v, the decimal v, CR. No LF, so the bars that
+///     follow print on the label's line.
+///  2-8. the bit-image line, ESC J 16, line, ESC J 16, line, ESC J 16, line: four identical
+///     passes 16 units apart, which is what makes a misaligned column visible.
+/// `referenceText` is the caption the operator set (Combo2's text for the test print, the
+/// mode's value label otherwise). Throws EncodeError when v is outside 0..255.
+Timeline printSampleRow(SampleKind kind, int v, std::string_view referenceText);
+
+// The window's names for the four rows.
+inline Timeline PrintTestSample(int v, std::string_view combo2Text) {
+    return printSampleRow(SampleKind::Test, v, combo2Text);
+}
+inline Timeline PrintHighSpeedSample(int v, std::string_view labgsText) {
+    return printSampleRow(SampleKind::HighSpeed, v, labgsText);
+}
+inline Timeline PrintHighDensitySample(int v, std::string_view labcgsText) {
+    return printSampleRow(SampleKind::HighDensity, v, labcgsText);
+}
+inline Timeline PrintSuperHighDensitySample(int v, std::string_view labcgmText) {
+    return printSampleRow(SampleKind::SuperHighDensity, v, labcgmText);
+}
+
+/// GS V 'S', the page eject the form-feed button also sends.
+inline constexpr std::string_view kPageEjectHex = "1D5653";
+
+}  // namespace trevalune

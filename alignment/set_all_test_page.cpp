@@ -1,0 +1,105 @@
+#include "alignment/set_all_test_page.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "alignment/config_block.h"
+#include "alignment/set_value_command.h"
+#include "alignment/value_text.h"
+#include "printer/gbk.h"
+
+namespace trevalune {
+
+namespace {
+
+struct PageLayout {
+    const char* titleWord;  ///< not the option caption: the page says 标准 and 精细
+    std::size_t before;     ///< characters of the sample before the marker group
+    std::size_t after;      ///< characters after it
+};
+
+PageLayout pageLayout(PrintMode mode) {
+    switch (mode) {
+        case PrintMode::HighSpeed:
+            return {"高速", 22, 21};
+        case PrintMode::HighDensity:
+            return {"标准", 30, 28};
+        case PrintMode::SuperHighDensity:
+            return {"精细", 45, 43};
+    }
+    return {"", 0, 0};
+}
+
+/// The characters of a UTF-8 text, one view each.
+std::vector<std::string_view> characters(std::string_view utf8) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const std::size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        out.push_back(utf8.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string_view>& chars, std::size_t from, std::size_t n) {
+    std::string out;
+    for (std::size_t i = from; i < from + n; ++i) out += chars[i];
+    return out;
+}
+
+/// "*16*" for the current value, "-09-" for another: always four characters for 1..40.
+std::string markerGroup(int v, bool current) {
+    const std::string mark = current ? "*" : "-";
+    return mark + (v < 10 ? "0" : "") + std::to_string(v) + mark;
+}
+
+/// The page's candidates stay within 1..40 whatever the value.
+std::vector<int> pageCandidates(int centre) {
+    std::vector<int> out;
+    for (int v = std::max(1, centre - 4); v <= std::min(40, centre + 4); ++v) out.push_back(v);
+    return out;
+}
+
+}  // namespace
+
+Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text1,
+                                 std::string_view hanziSample) {
+    const std::vector<std::string_view> chars = characters(hanziSample);
+    // The super-high-density rows are the longest: 45 characters, the marker, 43 more.
+    if (chars.size() < 88) {
+        throw EncodeError("测试页的汉字样本只有 " + std::to_string(chars.size()) +
+                          " 个字，至少需要 88 个，没有发送任何内容。");
+    }
+
+    const std::array<int, 3> bytes = modeValueBytes(values);
+
+    Bytes page;
+    for (std::size_t i = 0; i < kAllModes.size(); ++i) {
+        const PrintMode mode = kAllModes[i];
+        const PageLayout l = pageLayout(mode);
+        const std::string head = joined(chars, 0, l.before);
+        const std::string tail = joined(chars, l.before, l.after);
+        const double current = numericValue(values.of(mode));
+
+        page += setValueCommand(mode, bytes[i], Trailer::Row);
+        page +=
+            toGbk(std::string("----------------Velmorax--------------") + l.titleWord + "测试页\n");
+        for (int v : pageCandidates(bytes[i])) {
+            page += setValueCommand(mode, v, Trailer::Row);
+            page += toGbk(head + markerGroup(v, current == static_cast<double>(v)) + tail + "\n");
+        }
+    }
+    page += saveCommand();
+
+    Timeline t;
+    t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
+    t.text(shortValueDocument(bytes) + saveCommand());
+    t.append(settleAfterValues(text1, 2000, 2500, 2500));
+    t.text(page);
+    return t;
+}
+
+}  // namespace trevalune

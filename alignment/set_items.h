@@ -1,0 +1,72 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "alignment/print_mode.h"
+#include "printer/timeline.h"
+
+namespace trevalune {
+
+/// The captions of the three value labels (Labgs, Labcgs, Labcgm) as the window shows them.
+struct ModeValues {
+    std::string highSpeed;
+    std::string highDensity;
+    std::string superHighDensity;
+
+    const std::string& of(PrintMode mode) const;
+};
+
+/// Label8's progress captions during a set operation.
+inline constexpr std::string_view kSettingCaption2 = "正在设置..";
+inline constexpr std::string_view kSettingCaption3 = "正在设置...";
+inline constexpr std::string_view kSettingCaption4 = "正在设置....";
+
+/// The longest extra wait Text1 can ask for. The window's thread is blocked while it runs,
+/// so a typed 5000000 must not freeze the program for an hour and a half.
+inline constexpr int kMaxExtraWaitMs = 60000;
+
+/// Text1's extra wait in milliseconds: its leading number rounded half to even; 0 when the
+/// text does not start with a number or the number is negative; at most kMaxExtraWaitMs.
+int extraWaitMs(std::string_view text1);
+
+/// The value bytes of the three captions, high speed first. Throws EncodeError naming the
+/// first caption that is not a plain number from 0 to 255.
+std::array<int, 3> modeValueBytes(const ModeValues& values);
+
+/// Three short set-value commands (00 0A 0A) in one 39-byte document, high speed first.
+Bytes shortValueDocument(const std::array<int, 3>& valueBytes);
+
+/// The pause after the value document while the printer stores the values: wait `first`,
+/// caption "..", wait `second`, caption "...", wait `third`, the Text1 wait, caption "....".
+Timeline settleAfterValues(std::string_view text1, int first, int second, int third);
+
+// The set operations. Each builder returns everything from just after the window has entered
+// the busy state, in order. What the window does itself before running the timeline:
+//   settingMode := 88 (single item, all items) or 99 (all with test page);
+//   jobState[1] := 0 and jobLatch[1] := 0;
+//   Label8 := kSettingCaption2 ("正在设置..") and repaint;
+//   DisableCommands.
+// and afterwards: nothing (it returns with the buttons off; the timer or Rest ends the busy
+// state). Every caption step of the timeline is for Label8, repainted at once.
+//
+// Each builder throws EncodeError, with a message for the operator naming the mode and the
+// value, when any value the run would send cannot travel as a byte (a caption that is not a
+// plain number or does not round to 0..255, a sample value outside 0..255). Build the timeline
+// first and enter the busy state only when it succeeded: a refused run then sends nothing and
+// leaves the window idle.
+
+/// Set single item (Command16_Click) for the selected mode: caption "...", wait 2500,
+/// caption "....", the 13-byte short set-value command, waits 100/100/100 with captions
+/// "..", "...", the Text1 wait, caption "....", the title line (30/38/61 blanks,
+/// "Velmorax-----", mode word, "Sarnid", LF); when 4 < value < 117 the sample rows value ± 2
+/// (± 3 for super-high density) and SendSetValueCommand(value); last the page eject.
+Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::string_view text1);
+
+/// Set all items (Command3_Click): as above with all three short commands in one 39-byte
+/// document; when 4 < high-speed value < 117, per mode a feed (ESC J 20 / 15 / 15), a banner
+/// (56/30/40 blanks), the sample rows and SendSetValueCommand; last the page eject.
+Timeline buildSetAllItems(const ModeValues& values, std::string_view text1);
+
+}  // namespace trevalune

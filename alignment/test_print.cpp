@@ -1,0 +1,27 @@
+#include "alignment/test_print.h"
+
+#include "alignment/print_mode.h"
+#include "alignment/sample_row.h"
+#include "alignment/set_value_command.h"
+#include "alignment/value_check.h"
+#include "alignment/value_text.h"
+#include "printer/gbk.h"
+
+namespace trevalune {
+
+Timeline buildAlignmentTest(std::string_view combo2Text) {
+    const int centreByte = captionByte("高速的测试中心值", combo2Text);
+    const double centre = numericValue(combo2Text);
+
+    Timeline t;
+    t.text(setValueCommand(PrintMode::HighSpeed, centreByte, Trailer::Long));
+    t.text(toGbk(std::string(30, ' ') + "Trevalune-----高速Korvel\n"));
+    if (centre > 4 && centre < 117) {
+        for (int v : candidatesAround(centre, 3)) t.append(PrintTestSample(v, combo2Text));
+        t.append(sendSetValueCommand(centreByte, PrintMode::HighSpeed));
+    }
+    t.hex(kPageEjectHex);
+    return t;
+}
+
+}  // namespace trevalune

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+#include "printer/timeline.h"
+
+namespace trevalune {
+
+/// PrintAlignmentTest (Command18_Click): the high-speed alignment test page for the centre
+/// value in Combo2's text `combo2Text`. Documents:
+///  1. set-value command, high speed, the centre value, long trailer (00 0A 0A 0A 0A);
+///  2. the title line: 30 blanks, "Trevalune-----", "高速", "Korvel", LF;
+///  when the centre c lies strictly between 4 and 117: seven sample rows for c - 3 to c + 3
+///  (PrintTestSample, the row for c marked "*"), then SendSetValueCommand(c, high speed) so the
+///  printer is left on the centre value rather than the last candidate;
+///  last: the page eject 1D 56 53.
+/// 60 documents for a centre in range, 3 otherwise. No waits, no captions, no busy state.
+///
+/// Throws EncodeError before anything is built when the text is not a plain number or does
+/// not round (half to even) to 0..255; the message names the text. Nothing is sent then.
+Timeline buildAlignmentTest(std::string_view combo2Text);
+
+}  // namespace trevalune

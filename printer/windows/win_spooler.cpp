@@ -1,0 +1,122 @@
+#include "printer/windows/win_spooler.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "printer/gbk.h"
+#include "printer/windows/job_poll.h"
+
+namespace trevalune {
+
+namespace {
+
+/// A printer name the system can take; none for a name GBK cannot hold, which no
+/// installed printer can have.
+std::optional<std::string> systemName(const std::string& utf8) {
+    if (utf8.empty()) return std::nullopt;  // an empty name would open the print server itself
+    try {
+        return toGbk(utf8);
+    } catch (const EncodeError&) {
+        return std::nullopt;
+    }
+}
+
+struct PrinterCloser {
+    using pointer = HANDLE;
+    void operator()(HANDLE handle) const { ClosePrinter(handle); }
+};
+using Printer = std::unique_ptr<void, PrinterCloser>;
+
+Printer openPrinter(std::string& gbkName) {
+    HANDLE handle = nullptr;
+    // No defaults: the document's datatype alone decides how the bytes are treated.
+    if (!OpenPrinterA(gbkName.data(), &handle, nullptr)) return Printer();
+    return Printer(handle);
+}
+
+}  // namespace
+
+std::vector<std::string> WinSpooler::printerNames() {
+    constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    std::vector<std::string> names;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersA(kFlags, nullptr, 4, nullptr, 0, &needed, &count);
+    std::vector<unsigned char> buffer;
+    // A printer installed between the two calls makes the buffer too small: ask again.
+    for (int attempt = 0; attempt < 3 && needed > 0; ++attempt) {
+        buffer.assign(needed, 0);
+        count = 0;
+        if (EnumPrintersA(kFlags, nullptr, 4, buffer.data(), needed, &needed, &count)) break;
+        count = 0;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    }
+    const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        if (info[i].pPrinterName == nullptr) continue;
+        try {
+            names.push_back(fromGbk(info[i].pPrinterName));
+        } catch (const EncodeError&) {
+            // Not GBK: a name the tool could not address again, so it is not offered.
+        }
+    }
+    return names;
+}
+
+bool WinSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
+                                 std::string_view data) {
+    std::string docName = toGbk(documentName);
+    std::optional<std::string> name = systemName(printer);
+    if (!name) return false;
+    Printer handle = openPrinter(*name);
+    if (!handle) return false;
+
+    char raw[] = "RAW";
+    // Named explicitly: the bytes are printer commands and must pass through unrendered,
+    // whatever datatype the driver would otherwise choose.
+    DOC_INFO_1A info{docName.data(), nullptr, raw};
+    // After a successful open the steps are not checked: a failing spooler is not reported.
+    StartDocPrinterA(handle.get(), 1, reinterpret_cast<LPBYTE>(&info));
+    StartPagePrinter(handle.get());
+    // WritePrinter may take fewer bytes than offered; hand over the rest until it stops.
+    std::string_view rest = data;
+    do {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
+        if (!WritePrinter(handle.get(), const_cast<char*>(rest.data()), chunk, &written) ||
+            written == 0) {
+            break;
+        }
+        rest.remove_prefix(std::min<std::size_t>(written, rest.size()));
+    } while (!rest.empty());
+    EndPagePrinter(handle.get());
+    EndDocPrinter(handle.get());
+    return true;  // the handle closes here
+}
+
+JobQuery WinSpooler::queryActiveJobs(const std::string& printer) {
+    std::optional<std::string> name = systemName(printer);
+    if (!name) return {};
+    Printer handle = openPrinter(*name);
+    if (!handle) return {};  // a printer that cannot be opened reads as an empty queue
+    return pollJobsTwoStep([&](unsigned char* buffer, std::uint32_t size) {
+        DWORD needed = 0;
+        DWORD returned = 0;
+        const BOOL ok = EnumJobsA(handle.get(), kJobPollFirstJob, kJobPollMaxJobs, kJobPollLevel,
+                                  buffer, size, &needed, &returned);
+        return EnumJobsAnswer{ok != FALSE, needed, returned};
+    });
+}
+
+void WinSpooler::setDefaultPrinter(const std::string& printer) {
+    // Not the bare name into the "Device" value: Windows reads that value as
+    // "name,driver,port", and with the name alone GetDefaultPrinter fails for every
+    // program. SetDefaultPrinterA writes the full form and notifies running programs.
+    if (std::optional<std::string> name = systemName(printer)) SetDefaultPrinterA(name->c_str());
+}
+
+}  // namespace trevalune

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "printer/spooler.h"
+
+namespace trevalune {
+
+/// The spooler on winspool, through its ANSI functions. Printer and document names are
+/// UTF-8 here and GBK (code page 936) towards the system, the code page the printer's
+/// Windows installations run in. Every call opens and closes its own printer handle.
+class WinSpooler final : public Spooler {
+public:
+    /// Local printers and connections, in the order the system enumerates them.
+    std::vector<std::string> printerNames() override;
+    /// One RAW document with one page; only whether the printer opened is reported.
+    bool sendRawDocument(const std::string& printer, const std::string& documentName,
+                         std::string_view data) override;
+    /// A sizing query and then the real one (level 1, from job 0, at most 99 jobs).
+    JobQuery queryActiveJobs(const std::string& printer) override;
+    /// SetDefaultPrinterA: stores the name with its driver and port, as Windows reads it.
+    void setDefaultPrinter(const std::string& printer) override;
+};
+
+}  // namespace trevalune

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "alignment/print_mode.h"
+#include "alignment/set_items.h"
 #include "app/busy_state.h"
 #include "printer/bytes.h"
 #include "printer/job_monitor.h"
@@ -111,6 +112,12 @@ public:
     template <class Build>
     bool buildAndRun(Build&& build);
 
+    /// A set operation: builds first; only when that succeeded enters the busy state (see
+    /// enterBusyState) and runs the timeline, returning with the buttons off. A refused
+    /// build is reported and leaves the window idle with nothing sent.
+    template <class Build>
+    bool buildAndRunBusy(std::int16_t code, const std::string& firstCaption, Build&& build);
+
     /// Shows a refused operation's reason in a message box.
     void reportRefused(const EncodeError& error);
 
@@ -128,6 +135,8 @@ public:
     QLabel* modeValueLabel(PrintMode mode) const;
     /// A mode's alignment value text (its label's caption, UTF-8, unchanged).
     std::string modeValueText(PrintMode mode) const;
+    /// The three value captions, as the set operations take them.
+    ModeValues modeValues() const;
 
     // --- Form-level variables ---
     std::string hanziSample;  ///< UTF-8; the set-all test page prints it
@@ -165,6 +174,20 @@ bool Form1::buildAndRun(Build&& build) {
         reportRefused(error);
         return false;
     }
+    runOperation(timeline);
+    return true;
+}
+
+template <class Build>
+bool Form1::buildAndRunBusy(std::int16_t code, const std::string& firstCaption, Build&& build) {
+    Timeline timeline;
+    try {
+        timeline = std::forward<Build>(build)();
+    } catch (const EncodeError& error) {
+        reportRefused(error);
+        return false;
+    }
+    enterBusyState(code, firstCaption);
     runOperation(timeline);
     return true;
 }

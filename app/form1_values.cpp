@@ -73,4 +73,9 @@ std::string Form1::modeValueText(PrintMode mode) const {
     return modeValueLabel(mode)->text().toStdString();
 }
 
+ModeValues Form1::modeValues() const {
+    return {modeValueText(PrintMode::HighSpeed), modeValueText(PrintMode::HighDensity),
+            modeValueText(PrintMode::SuperHighDensity)};
+}
+
 }  // namespace trevalune

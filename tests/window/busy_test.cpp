@@ -76,6 +76,22 @@ TEST_F(BusyTest, AJobOfTheSelectedPrinterAtTheEarlyTickEndsItThere) {
     EXPECT_EQ(form->jobs.jobLatch[1], 1);
 }
 
+TEST_F(BusyTest, ASetOperationEntersTheBusyStateOnlyWhenItCouldBeBuilt) {
+    const auto refused = []() -> Timeline { throw EncodeError("高速的值 300 超出范围"); };
+    EXPECT_FALSE(form->buildAndRunBusy(kBusySetItems, "正在设置..", refused));
+    EXPECT_EQ(log, Names{"msg 高速的值 300 超出范围"});
+    EXPECT_EQ(form->busy.settingMode, 0);
+    EXPECT_EQ(disabledButtons(), Names{"Command9"});
+
+    forget();
+    const auto built = [] { return Timeline().caption("正在设置...").wait(2500).hex("0A"); };
+    EXPECT_TRUE(form->buildAndRunBusy(kBusySetAllWithPage, "正在设置..", built));
+    EXPECT_EQ(log, (Names{"wait 2500", "doc 0A"}));
+    EXPECT_EQ(text("Label8"), "正在设置...");
+    EXPECT_EQ(form->busy.settingMode, kBusySetAllWithPage);
+    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
+}
+
 TEST_F(BusyTest, DisableAndEnableSwitchTheThirteenButtonsInTheirOrder) {
     struct Recorder : QObject {
         Names order;

@@ -55,9 +55,10 @@ TEST_F(ValuesTest, EachModeKeepsItsOwnValue) {
     EXPECT_EQ(text("cmbsz"), "16");
     click("Optcgs");
     EXPECT_EQ(text("cmbsz"), "30");
-    EXPECT_EQ(form->modeValueText(PrintMode::HighSpeed), "16");
-    EXPECT_EQ(form->modeValueText(PrintMode::HighDensity), "30");
-    EXPECT_EQ(form->modeValueText(PrintMode::SuperHighDensity), "119");
+    const ModeValues values = form->modeValues();
+    EXPECT_EQ(values.highSpeed, "16");
+    EXPECT_EQ(values.highDensity, "30");
+    EXPECT_EQ(values.superHighDensity, "119");
     EXPECT_EQ(form->selectedMode(), PrintMode::HighDensity);
 }
 

@@ -7,77 +7,45 @@
 namespace trevalune {
 namespace {
 
-struct Entry {
-    int state;
-    int latch;
-    bool operator==(const Entry&) const = default;
-};
-
-Entry slot1(const JobTables& t) {
-    return {t.jobState[1], t.jobLatch[1]};
-}
-
-constexpr JobQuery kEmpty{};
-constexpr JobQuery kOne{true, 1};
-constexpr JobQuery kTwo{true, 2};
-constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
-
-TEST(JobMonitor, OneJobThatLeavesClearsBothEntriesOnceLatched) {
-    JobTables t;
-    PollPrintJobs(t, 1, kOne);
-    EXPECT_EQ(slot1(t), (Entry{1, 0}));
-    t.jobLatch[1] = 1;  // the timer latches a pending job after the poll
-    PollPrintJobs(t, 1, kEmpty);
-    EXPECT_EQ(slot1(t), (Entry{0, 0}));
-}
-
-TEST(JobMonitor, EmptyQueueLeavesUnlatchedOrOtherCountsAlone) {
+TEST(JobMonitor, OnePollUpdatesSlotOne) {
+    constexpr JobQuery kEmpty{}, kOne{true, 1}, kTwo{true, 2};
+    constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
     struct Case {
-        Entry before;
-        Entry after;
+        const char* what;
+        int state, latch;
+        JobQuery seen;
+        int stateAfter, latchAfter;
     };
-    for (const Case& c : std::vector<Case>{
-             {{1, 0}, {1, 0}}, {{0, 1}, {0, 1}}, {{99, 1}, {99, 1}}, {{0, 0}, {0, 0}}}) {
+    const std::vector<Case> cases = {
+        {"one job", 0, 0, kOne, 1, 0},
+        {"the latched single job left", 1, 1, kEmpty, 0, 0},
+        {"unlatched single job: empty changes nothing", 1, 0, kEmpty, 1, 0},
+        {"latch alone: empty changes nothing", 0, 1, kEmpty, 0, 1},
+        {"two jobs", 0, 0, kTwo, 99, 0},
+        {"99 outlives the emptied queue", 99, 1, kEmpty, 99, 1},
+        {"latched job left between the queries", 1, 1, kVanished, 0, 0},
+        {"nothing latched, none delivered", 0, 0, kVanished, 99, 0},
+    };
+    for (const Case& c : cases) {
         JobTables t;
-        t.jobState[1] = static_cast<std::int16_t>(c.before.state);
-        t.jobLatch[1] = static_cast<std::int16_t>(c.before.latch);
-        PollPrintJobs(t, 1, kEmpty);
-        EXPECT_EQ(slot1(t), c.after) << c.before.state << "/" << c.before.latch;
+        t.jobState[1] = static_cast<std::int16_t>(c.state);
+        t.jobLatch[1] = static_cast<std::int16_t>(c.latch);
+        PollPrintJobs(t, 1, c.seen);
+        EXPECT_EQ(t.jobState[1], c.stateAfter) << c.what;
+        EXPECT_EQ(t.jobLatch[1], c.latchAfter) << c.what;
     }
 }
 
-TEST(JobMonitor, TwoJobsGive99WhichOutlivesTheQueue) {
+TEST(JobMonitor, SlotsOutsideTheTablesChangeNothing) {
     JobTables t;
-    PollPrintJobs(t, 1, kTwo);
-    EXPECT_EQ(slot1(t), (Entry{99, 0}));
-    t.jobLatch[1] = 1;
-    PollPrintJobs(t, 1, kEmpty);
-    PollPrintJobs(t, 1, kEmpty);
-    EXPECT_EQ(slot1(t), (Entry{99, 1}));
-    t.clear(1);
-    EXPECT_EQ(slot1(t), (Entry{0, 0}));
-}
-
-TEST(JobMonitor, JobVanishingBetweenTheTwoQueries) {
-    JobTables latched;
-    latched.jobState[1] = 1;
-    latched.jobLatch[1] = 1;
-    PollPrintJobs(latched, 1, kVanished);
-    EXPECT_EQ(slot1(latched), (Entry{0, 0}));
-
-    JobTables unlatched;  // nothing seen before: counts as an odd answer
-    PollPrintJobs(unlatched, 1, kVanished);
-    EXPECT_EQ(slot1(unlatched), (Entry{99, 0}));
-}
-
-TEST(JobMonitor, OtherSlotsAndSlotsOutsideTheTablesAreUntouched) {
-    JobTables t;
-    PollPrintJobs(t, 3, kTwo);
-    PollPrintJobs(t, 11, kTwo);
-    PollPrintJobs(t, -1, kTwo);
+    PollPrintJobs(t, 11, {true, 2});
+    PollPrintJobs(t, -1, {true, 2});
     t.clear(42);
-    EXPECT_EQ(slot1(t), (Entry{0, 0}));
+    EXPECT_EQ(t.jobState, JobTables{}.jobState);
+    PollPrintJobs(t, 3, {true, 2});
     EXPECT_EQ(t.jobState[3], 99);
+    t.clear(3);
+    EXPECT_EQ(t.jobState[3], 0);
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+#include "app/driver_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+namespace trevalune {
+
+std::filesystem::path driverFilePath(const std::filesystem::path& folder) {
+    return folder / kDriverFileName;
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+DriverFileRead readDriverFile(const std::filesystem::path& file) {
+    const std::string where = pathText(file);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        if (!std::filesystem::exists(file, ec)) return {{}, "找不到文件 " + where + "，未发送。"};
+        return {{}, "不是普通文件：" + where + "，未发送。"};
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {{}, "无法读取文件 " + where + "，未发送。"};
+    Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return {{}, "读取文件 " + where + " 时出错，未发送。"};
+    if (bytes.empty()) return {{}, "文件 " + where + " 是空的，未发送。"};
+    if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        return {{}, "文件 " + where + " 太大，未发送。"};
+    }
+    return {std::move(bytes), {}};
+}
+
+}  // namespace trevalune

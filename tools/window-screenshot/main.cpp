@@ -1,0 +1,39 @@
+// Saves pictures of the real window: at its design size and enlarged to show every control.
+// Usage: window-screenshot DESIGN.png ENLARGED.png [PRINTER...]
+// The printers are pretend ones (nothing is sent); the default list shows the preselection.
+#include <QApplication>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/message_box_sink.h"
+#include "printer/clock.h"
+#include "printer/recording_spooler.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s DESIGN.png ENLARGED.png [PRINTER...]\n", argv[0]);
+        return 2;
+    }
+    std::vector<std::string> printers(argv + 3, argv + argc);
+    if (printers.empty()) printers = {"Office1", "RZ7-virtual", "RZ7-spare"};
+
+    trevalune::RecordingSpooler spooler(printers);
+    trevalune::MessageBoxSink messages;
+    trevalune::SystemClock clock;
+    trevalune::Form1 window(spooler, messages, clock,
+                            QCoreApplication::applicationDirPath().toStdU16String());
+    window.Timer1_Timer();  // the clock shows from the first tick on
+    window.show();
+    QApplication::processEvents();
+
+    bool ok = window.grab().save(QString::fromLocal8Bit(argv[1]));
+    window.resize(490, 770);
+    QApplication::processEvents();
+    ok = window.grab().save(QString::fromLocal8Bit(argv[2])) && ok;
+    return ok ? 0 : 1;
+}

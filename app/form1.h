@@ -81,6 +81,12 @@ public:
     void Command14_Click();
     void SendDriverFile();
 
+    // --- Pin tests (form1_pintest.cpp) ---
+    /// "测针": header, ascending, descending and burn-in pages, 17 documents.
+    void Command17_Click();
+    /// "测针功能": one pin test line in each of the three modes, then a feed; 7 documents.
+    void Command13_Click();
+
     // --- Clock and busy state (form1_busy.cpp) ---
     void Timer1_Timer();
     void DisableCommands();

@@ -9,7 +9,7 @@
 #
 # STATE_DIR/env holds KEY=VALUE lines (CUPS_SERVER, PRINTER_OUTPUT, the pids and ports);
 # shell scripts can source it. The virtual printer binary is $VIRTUAL_PRINTER, or the one in
-# the default build folder.
+# the default build folder. TREVALUNE_CUPS_PORT, when set, is the port cupsd tries first.
 set -euo pipefail
 
 usage() {
@@ -114,6 +114,8 @@ LogLevel warn
 CONF
     cat >"$dir/cups-files.conf" <<CONF
 FileDevice Yes
+# A throwaway server: no fsync after every spool and state file.
+SyncOnClose No
 ServerRoot $dir
 RequestRoot $dir/spool
 TempDir $dir/spool
@@ -135,12 +137,18 @@ CONF
     fi
 }
 
-# Waits until the scheduler answers on PORT, or cupsd has died; 15 s at most.
+# Waits until cupsd answers, on its own socket first, then on PORT; 15 s at most. Fails when
+# cupsd died or could not take PORT (it then keeps running on the socket alone, and asking
+# PORT would reach whichever program holds it).
 wait_for_scheduler() {
-    local port=$1 pid=$2
+    local dir=$1 port=$2 pid=$3
     for _ in $(seq 150); do
         kill -0 "$pid" 2>/dev/null || return 1
-        if lpstat -h "127.0.0.1:$port" -r 2>/dev/null | grep -q 'is running'; then return 0; fi
+        grep -q 'Unable to open listen socket' "$dir/log/error_log" 2>/dev/null && return 1
+        if timeout 5 lpstat -h "$dir/cups.sock" -r 2>/dev/null | grep -q 'is running'; then
+            grep -q 'Unable to open listen socket' "$dir/log/error_log" 2>/dev/null && return 1
+            timeout 5 lpstat -h "127.0.0.1:$port" -r 2>/dev/null | grep -q 'is running' && return 0
+        fi
         sleep 0.1
     done
     return 1
@@ -158,7 +166,9 @@ start() {
     stop
     mkdir -p "$state_dir"
     local dir
-    dir=$(mktemp -d "${TMPDIR:-/tmp}/trevalune-cups.XXXXXX")
+    # Under /tmp whatever TMPDIR says: backends running as lp must reach the spool folder,
+    # and the socket path must stay short.
+    dir=$(mktemp -d /tmp/trevalune-cups.XXXXXX)
 
     # The virtual printer first, on a port the kernel picks.
     mkdir -p "$state_dir"
@@ -185,12 +195,17 @@ start() {
     # cupsd needs its port in the configuration: pick a free one, retry if it was taken meanwhile.
     local port cupsd_pid started=
     for attempt in 1 2 3 4 5; do
-        port=$(pick_port)
+        if [ "$attempt" -eq 1 ] && [ -n "${TREVALUNE_CUPS_PORT:-}" ]; then
+            port=$TREVALUNE_CUPS_PORT
+        else
+            port=$(pick_port)
+        fi
         write_config "$dir" "$port"
+        rm -f "$dir/log/error_log"
         cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
             </dev/null >"$dir/log/cupsd.out" 2>&1 &
         cupsd_pid=$!
-        if wait_for_scheduler "$port" "$cupsd_pid"; then
+        if wait_for_scheduler "$dir" "$port" "$cupsd_pid"; then
             started=1
             break
         fi
@@ -220,10 +235,11 @@ start() {
 
     export CUPS_SERVER=127.0.0.1:$port
     # Raw queues (no driver): CUPS warns that they are deprecated; they are what we need.
-    lpadmin -p RZ7-virtual -E -v "socket://127.0.0.1:$printer_port" 2>&1 | grep -v -i deprecat >&2 || true
-    lpadmin -p Office1 -E -v file:/dev/null 2>&1 | grep -v -i deprecat >&2 || true
+    timeout 30 lpadmin -p RZ7-virtual -E -v "socket://127.0.0.1:$printer_port" 2>&1 |
+        { grep -v -i deprecat >&2 || true; }
+    timeout 30 lpadmin -p Office1 -E -v file:/dev/null 2>&1 | { grep -v -i deprecat >&2 || true; }
     local queues
-    queues=$(lpstat -a 2>/dev/null | awk '{print $1}' | sort | tr '\n' ' ')
+    queues=$(timeout 30 lpstat -a 2>/dev/null | awk '{print $1}' | sort | tr '\n' ' ')
     if [ "$queues" != "Office1 RZ7-virtual " ]; then
         log "queues were not created (found: $queues)"
         stop

@@ -164,6 +164,10 @@ public:
     JobTables jobs;           ///< jobState, jobLatch
 
 private:
+    /// The built timeline, or none after reporting why the build was refused.
+    template <class Build>
+    std::optional<Timeline> tryBuild(Build&& build);
+
     void connectHandlers();
     void applyDesignFonts();
     QRadioButton* modeButton(PrintMode mode) const;
@@ -187,29 +191,28 @@ private:
 };
 
 template <class Build>
-bool Form1::buildAndRun(Build&& build) {
-    Timeline timeline;
+std::optional<Timeline> Form1::tryBuild(Build&& build) {
     try {
-        timeline = std::forward<Build>(build)();
+        return std::forward<Build>(build)();
     } catch (const EncodeError& error) {
         reportRefused(error);
-        return false;
+        return std::nullopt;
     }
-    runOperation(timeline);
-    return true;
+}
+
+template <class Build>
+bool Form1::buildAndRun(Build&& build) {
+    const std::optional<Timeline> timeline = tryBuild(std::forward<Build>(build));
+    if (timeline) runOperation(*timeline);
+    return timeline.has_value();
 }
 
 template <class Build>
 bool Form1::buildAndRunBusy(std::int16_t code, const std::string& firstCaption, Build&& build) {
-    Timeline timeline;
-    try {
-        timeline = std::forward<Build>(build)();
-    } catch (const EncodeError& error) {
-        reportRefused(error);
-        return false;
-    }
+    const std::optional<Timeline> timeline = tryBuild(std::forward<Build>(build));
+    if (!timeline) return false;
     enterBusyState(code, firstCaption);
-    runOperation(timeline);
+    runOperation(*timeline);
     return true;
 }
 

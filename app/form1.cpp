@@ -84,6 +84,11 @@ void Form1::connectHandlers() {
     connect(ui->Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(ui->Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
 
+    connect(ui->Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
+    connect(ui->Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
+    connect(ui->Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(ui->Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+
     // toggled also fires when code switches a mode on; the handlers act only on "on".
     connect(ui->Optgs, &QRadioButton::toggled, this, &Form1::Optgs_Click);
     connect(ui->Optcgs, &QRadioButton::toggled, this, &Form1::Optcgs_Click);

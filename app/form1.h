@@ -42,8 +42,9 @@ class Spooler;
 /// run it with runOperation() and update the controls. The implementation is spread over
 /// files by concern: form1.cpp (start-up, printer choice, the shared helpers),
 /// form1_panel.cpp (command panel, paper buttons, configuration buttons), form1_driver.cpp,
-/// form1_busy.cpp (clock, busy state, job monitor), form1_values.cpp (mode and value boxes).
-/// The alignment and pin-test buttons belong in form1_alignment.cpp and form1_pintest.cpp.
+/// form1_busy.cpp (clock, busy state, job monitor), form1_values.cpp (mode and value boxes),
+/// form1_alignment.cpp (alignment test print and set operations). The pin-test buttons
+/// belong in form1_pintest.cpp.
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -95,6 +96,18 @@ public:
     void Optcgm_Click();
     void cmbsz_Change();
     void cmbsz_Click();
+
+    // --- Alignment test print and set operations (form1_alignment.cpp) ---
+    void Command18_Click();
+    /// The high-speed alignment test page around Combo2's centre value; `mode` is unused
+    /// (the page is always high speed). No busy state, no Label8 change, no waits.
+    void PrintAlignmentTest(std::int16_t mode);
+    /// Set single item for the selected mode (busy code 88).
+    void Command16_Click();
+    /// Set all items (busy code 88).
+    void Command3_Click();
+    /// Set all with test page (busy code 99).
+    void Command8_Click();
 
     // --- What the operation handlers build on ---
 
@@ -153,6 +166,8 @@ private:
     std::array<QPushButton*, 13> commandButtons() const;
     /// Unticks Check1, disables Command9 and clears Text2 after a send.
     void clearCommandPanel();
+    /// Text1's text (UTF-8): the set operations' extra wait, bounded by extraWaitMs.
+    std::string extraWaitText() const;
 
     std::unique_ptr<Ui::Form1> ui;
     QTimer* Timer1 = nullptr;

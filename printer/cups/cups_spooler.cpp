@@ -25,6 +25,29 @@ Connection connect(int timeoutMs) {
     return Connection(http);
 }
 
+/// "Opening" the printer: the server must know the queue. Asked directly on the bounded
+/// connection; cupsGetNamedDest would, for a name it does not find at once (or a server
+/// that does not answer), go on browsing the network on the default connection, which
+/// waits a minute per request and could even match a printer that is not a queue here.
+bool queueExists(http_t* http, const std::string& printer) {
+    char uri[HTTP_MAX_URI];
+    if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                         ippPort(), "/printers/%s", printer.c_str()) != HTTP_URI_STATUS_OK) {
+        return false;
+    }
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-name");
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    const bool found =
+        response != nullptr && ippGetStatusCode(response) <= IPP_STATUS_OK_CONFLICTING;
+    ippDelete(response);
+    return found;
+}
+
 struct Dests {
     cups_dest_t* list = nullptr;
     int count = 0;
@@ -54,10 +77,7 @@ bool CupsSpooler::sendRawDocument(const std::string& printer, const std::string&
                                   std::string_view data) {
     Connection http = connect(timeoutMs_);
     if (!http) return false;
-    // "Opening" the printer: the server must know the queue.
-    cups_dest_t* dest = cupsGetNamedDest(http.get(), printer.c_str(), nullptr);
-    if (!dest) return false;
-    cupsFreeDests(1, dest);
+    if (!queueExists(http.get(), printer)) return false;
 
     const int job = cupsCreateJob(http.get(), printer.c_str(), documentName.c_str(), 0, nullptr);
     if (job <= 0) return true;  // opened, but the spooler refused: not detected, as on Windows
@@ -67,7 +87,8 @@ bool CupsSpooler::sendRawDocument(const std::string& printer, const std::string&
     if (ok && !data.empty()) {
         ok = cupsWriteRequestData(http.get(), data.data(), data.size()) == HTTP_STATUS_CONTINUE;
     }
-    if (ok) ok = cupsFinishDocument(http.get(), printer.c_str()) == IPP_STATUS_OK;
+    // Any successful status counts (ignored or substituted attributes are still success).
+    if (ok) ok = cupsFinishDocument(http.get(), printer.c_str()) <= IPP_STATUS_OK_CONFLICTING;
     if (!ok) {
         // A half-written job must not print: take it back.
         if (Connection again = connect(timeoutMs_)) {

@@ -1,0 +1,154 @@
+// spooler-bench: how fast raw documents reach the spooler through CupsSpooler, compared with
+// one `lp -o raw` process per document. Run it against a private server (scripts/bench).
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "printer/cups/cups_spooler.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+/// N documents from a few bytes to a few KiB, every byte value present.
+std::vector<std::string> makeDocuments(int count) {
+    std::vector<std::string> docs;
+    unsigned seed = 12345;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t size = 3 + static_cast<std::size_t>(i * 211) % 4093;
+        std::string doc(size, '\0');
+        for (auto& b : doc) {
+            seed = seed * 1103515245u + 12345u;
+            b = static_cast<char>(seed >> 16);
+        }
+        docs.push_back(std::move(doc));
+    }
+    return docs;
+}
+
+/// Waits (bounded) until the queue has printed everything, so one run does not slow the next.
+double drain(trevalune::CupsSpooler& spooler, const std::string& printer) {
+    const auto start = Clock::now();
+    while (spooler.queryActiveJobs(printer).anyJobs && secondsSince(start) < 120) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return secondsSince(start);
+}
+
+std::size_t countDocuments(const std::string& folder) {
+    if (folder.empty()) return 0;
+    std::size_t n = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (e.path().extension() == ".prn") ++n;
+    }
+    return n;
+}
+
+bool runLp(const std::string& printer, const std::string& file) {
+    std::vector<std::string> args = {"lp", "-d", printer, "-o", "raw", "-t", "AAAAAA", "-s", file};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "lp", nullptr, nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int count = 300;
+    std::string printer = "RZ7-virtual";
+    std::string output;  // the virtual printer's folder, to check that everything arrived
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--documents") {
+            count = std::atoi(argv[i + 1]);
+        } else if (arg == "--printer") {
+            printer = argv[i + 1];
+        } else if (arg == "--out") {
+            output = argv[i + 1];
+        } else {
+            std::fprintf(stderr,
+                         "usage: spooler-bench [--documents N] [--printer NAME] [--out DIR]\n");
+            return 2;
+        }
+    }
+    if (count <= 0) return 2;
+    const auto docs = makeDocuments(count);
+    std::size_t bytes = 0;
+    for (const auto& d : docs) bytes += d.size();
+    std::printf("%d raw documents, %zu bytes in all, to %s on %s\n", count, bytes, printer.c_str(),
+                std::getenv("CUPS_SERVER") ? std::getenv("CUPS_SERVER") : "the default server");
+
+    trevalune::CupsSpooler spooler;
+    const std::size_t before = countDocuments(output);
+
+    auto start = Clock::now();
+    for (const auto& d : docs) {
+        if (!spooler.sendRawDocument(printer, "AAAAAA", d)) {
+            std::fprintf(stderr, "spooler-bench: printer %s not found\n", printer.c_str());
+            return 1;
+        }
+    }
+    const double spoolerSeconds = secondsSince(start);
+    const double spoolerDrain = drain(spooler, printer);
+    const std::size_t afterSpooler = countDocuments(output);
+
+    // The files are written before the clock starts: only the lp runs are timed.
+    const fs::path folder =
+        fs::temp_directory_path() / ("spooler-bench." + std::to_string(getpid()));
+    fs::create_directories(folder);
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < docs.size(); ++i) {
+        files.push_back((folder / ("doc" + std::to_string(i))).string());
+        std::ofstream(files.back(), std::ios::binary) << docs[i];
+    }
+    start = Clock::now();
+    for (const auto& f : files) {
+        if (!runLp(printer, f)) {
+            std::fprintf(stderr, "spooler-bench: lp failed for %s\n", f.c_str());
+            fs::remove_all(folder);
+            return 1;
+        }
+    }
+    const double lpSeconds = secondsSince(start);
+    const double lpDrain = drain(spooler, printer);
+    const std::size_t afterLp = countDocuments(output);
+    fs::remove_all(folder);
+
+    std::printf("CupsSpooler    : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
+                spoolerSeconds, count / spoolerSeconds, spoolerDrain);
+    std::printf("lp -o raw      : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
+                lpSeconds, count / lpSeconds, lpDrain);
+    std::printf("ratio          : CupsSpooler is %.1f times as fast as one lp per document\n",
+                lpSeconds / spoolerSeconds);
+    if (!output.empty()) {
+        std::printf("virtual printer: %zu + %zu documents recorded (expected %d + %d)\n",
+                    afterSpooler - before, afterLp - afterSpooler, count, count);
+        if (afterSpooler - before != static_cast<std::size_t>(count) ||
+            afterLp - afterSpooler != static_cast<std::size_t>(count)) {
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,218 @@
+#include "tests/e2e/support/print_server.h"
+
+#include <cups/cups.h>
+
+#include <sys/wait.h>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+#include <utility>
+
+#include "tools/virtual-printer/document_store.h"
+
+namespace trevalune::e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::chrono::milliseconds kPollInterval{20};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string stateName(ipp_jstate_t state) {
+    switch (state) {
+        case IPP_JSTATE_PENDING:
+            return "pending";
+        case IPP_JSTATE_HELD:
+            return "held";
+        case IPP_JSTATE_PROCESSING:
+            return "processing";
+        case IPP_JSTATE_STOPPED:
+            return "stopped";
+        case IPP_JSTATE_CANCELED:
+            return "canceled";
+        case IPP_JSTATE_ABORTED:
+            return "aborted";
+        case IPP_JSTATE_COMPLETED:
+            return "completed";
+    }
+    return "unknown";
+}
+
+std::vector<JobRecord> fetchJobs(const std::string& queue, int which) {
+    cups_job_t* list = nullptr;
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &list, queue.empty() ? nullptr : queue.c_str(),
+                     /*myjobs=*/0, which);
+    if (count < 0) {
+        throw std::runtime_error("cannot read the jobs of '" + queue + "' from " + cupsServer() +
+                                 ": " + cupsLastErrorString());
+    }
+    std::vector<JobRecord> records;
+    for (int i = 0; i < count; ++i) {
+        records.push_back(
+            {list[i].id, list[i].title ? list[i].title : "", stateName(list[i].state)});
+    }
+    cupsFreeJobs(count, list);
+    std::sort(records.begin(), records.end(),
+              [](const JobRecord& a, const JobRecord& b) { return a.id < b.id; });
+    return records;
+}
+
+void queueRequest(ipp_op_t operation, const std::string& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.c_str());
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/admin/"));
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        throw std::runtime_error("the server refused to " +
+                                 std::string(operation == IPP_OP_PAUSE_PRINTER ? "stop" : "start") +
+                                 " '" + queue + "': " + cupsLastErrorString());
+    }
+}
+
+}  // namespace
+
+std::string PrintServer::defaultStateDir() {
+    if (const char* dir = std::getenv("TREVALUNE_E2E_STATE"); dir && *dir) return dir;
+    return TREVALUNE_E2E_STATE_DIR;
+}
+
+PrintServer PrintServer::load(const std::string& stateDir) {
+    const fs::path file = fs::path(stateDir.empty() ? defaultStateDir() : stateDir) / "env";
+    std::ifstream in(file);
+    if (!in) {
+        throw std::runtime_error("no print server state in " + file.string() +
+                                 " (start it with tests/e2e/print-server.sh start DIR)");
+    }
+    PrintServer server;
+    for (std::string line; std::getline(in, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos || line[0] == '#') continue;
+        server.values[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    auto take = [&](const char* key, std::string& into) {
+        const auto it = server.values.find(key);
+        if (it != server.values.end() && !it->second.empty()) {
+            into = it->second;
+        } else if (into.empty()) {
+            throw std::runtime_error(file.string() + " has no " + key);
+        }
+    };
+    take("CUPS_SERVER", server.cupsServer);
+    take("PRINTER_OUTPUT", server.printerOutput);
+    take("VIRTUAL_QUEUE", server.virtualQueue);
+    take("FILE_QUEUE", server.fileQueue);
+    return server;
+}
+
+void PrintServer::useCupsServer() const {
+    e2e::useCupsServer(cupsServer);
+}
+
+void useCupsServer(const std::string& server) {
+    ::setenv("CUPS_SERVER", server.c_str(), 1);
+    // libcups reads the environment once per thread; tell this thread's copy directly.
+    cupsSetServer(server.c_str());
+}
+
+VirtualPrinter::VirtualPrinter(std::string outputFolder) : folder_(std::move(outputFolder)) {}
+
+std::vector<std::string> VirtualPrinter::documentFiles() const {
+    std::vector<std::pair<long, std::string>> numbered;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+        const long number = vprinter::DocumentStore::numberOf(entry.path().filename().string());
+        if (number >= 0) numbered.emplace_back(number, entry.path().string());
+    }
+    std::sort(numbered.begin(), numbered.end());
+    std::vector<std::string> paths;
+    for (auto& [number, path] : numbered) paths.push_back(std::move(path));
+    return paths;
+}
+
+std::vector<std::string> VirtualPrinter::documents() const {
+    std::vector<std::string> contents;
+    for (const auto& path : documentFiles()) contents.push_back(readFile(path));
+    return contents;
+}
+
+void VirtualPrinter::clear() const {
+    for (const auto& path : documentFiles()) fs::remove(path);
+}
+
+std::vector<std::string> VirtualPrinter::waitForDocuments(std::size_t count,
+                                                          std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (documentFiles().size() < count && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    return documents();
+}
+
+std::vector<JobRecord> jobs(const std::string& queue) {
+    return fetchJobs(queue, CUPS_WHICHJOBS_ALL);
+}
+
+int lastJobId() {
+    const auto all = jobs();
+    return all.empty() ? 0 : all.back().id;
+}
+
+std::vector<JobRecord> jobsAfter(const std::string& queue, int afterId) {
+    auto records = jobs(queue);
+    std::erase_if(records, [afterId](const JobRecord& r) { return r.id <= afterId; });
+    return records;
+}
+
+std::vector<std::string> jobTitlesAfter(const std::string& queue, int afterId) {
+    std::vector<std::string> titles;
+    for (const auto& r : jobsAfter(queue, afterId)) titles.push_back(r.title);
+    return titles;
+}
+
+bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (fetchJobs(queue, CUPS_WHICHJOBS_ACTIVE).empty()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
+
+void stopQueue(const std::string& queue) {
+    queueRequest(IPP_OP_PAUSE_PRINTER, queue);
+}
+
+void startQueue(const std::string& queue) {
+    queueRequest(IPP_OP_RESUME_PRINTER, queue);
+}
+
+std::string runCommand(const std::string& command, int* exitCode) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    std::string out;
+    char buffer[4096];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe.get())) {
+        out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe.release());
+    if (exitCode) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+}  // namespace trevalune::e2e

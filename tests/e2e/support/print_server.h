@@ -1,0 +1,107 @@
+#pragma once
+
+// Support for end-to-end tests against the private print server that
+// tests/e2e/print-server.sh starts (a CUPS server with the queues "RZ7-virtual", a socket
+// queue to the virtual printer, and "Office1", a file queue to /dev/null).
+//
+// Typical use in a test:
+//
+//     const auto server = trevalune::e2e::PrintServer::load();   // reads STATE_DIR/env
+//     server.useCupsServer();                                    // libcups now talks to it
+//     trevalune::e2e::VirtualPrinter printer(server.printerOutput);
+//     printer.clear();
+//     const int before = trevalune::e2e::lastJobId(server.virtualQueue);
+//     ... send documents through PrinterLink + CupsSpooler ...
+//     EXPECT_EQ(printer.waitForDocuments(3), expected);          // bounded, polls
+//     EXPECT_EQ(trevalune::e2e::jobTitlesAfter(server.virtualQueue, before), ...);
+//
+// Everything here throws std::runtime_error when the server or its state cannot be reached,
+// so a broken harness fails the test with a clear reason instead of a wrong comparison.
+// No CUPS types appear here: window tests can include it next to Qt.
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace trevalune::e2e {
+
+/// How long waits for the virtual printer or the queues last unless told otherwise.
+inline constexpr std::chrono::milliseconds kDefaultWait{5000};
+
+/// The running print server, as the start script described it.
+struct PrintServer {
+    std::string cupsServer;     ///< "127.0.0.1:PORT", the value for CUPS_SERVER
+    std::string printerOutput;  ///< folder where the virtual printer writes doc-NNNNNN.prn
+    std::string virtualQueue = "RZ7-virtual";
+    std::string fileQueue = "Office1";
+    std::map<std::string, std::string> values;  ///< every KEY=VALUE of the state file
+
+    /// The state folder: $TREVALUNE_E2E_STATE, else the build's e2e-state folder.
+    static std::string defaultStateDir();
+    /// Reads STATE_DIR/env (stateDir empty: defaultStateDir()).
+    static PrintServer load(const std::string& stateDir = {});
+
+    /// Sets CUPS_SERVER for the process and makes the calling thread's libcups use it.
+    void useCupsServer() const;
+};
+
+/// Points CUPS_SERVER (process environment and this thread's libcups) at `server`.
+/// libcups keeps its settings per thread: threads that already used it keep theirs.
+void useCupsServer(const std::string& server);
+
+/// The virtual printer's output folder. Documents are listed in their number order, which
+/// is the order their connections ended; files appear whole (written, then renamed).
+class VirtualPrinter final {
+public:
+    explicit VirtualPrinter(std::string outputFolder);
+
+    /// Paths of the recorded documents, lowest number first.
+    std::vector<std::string> documentFiles() const;
+    /// Contents of the recorded documents, lowest number first.
+    std::vector<std::string> documents() const;
+    /// Removes every recorded document (the printer keeps numbering upwards).
+    void clear() const;
+    /// Polls until at least `count` documents are there or `limit` has passed; returns what
+    /// is there then (compare its size: fewer means they did not arrive in time).
+    std::vector<std::string> waitForDocuments(std::size_t count,
+                                              std::chrono::milliseconds limit = kDefaultWait) const;
+
+    const std::string& folder() const { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+/// One job as the server remembers it (completed jobs are kept: PreserveJobHistory).
+struct JobRecord {
+    int id = 0;
+    std::string title;  ///< job-name, "AAAAAA" for everything the tool sends
+    std::string
+        state;  ///< "pending", "held", "processing", "stopped", "canceled", "aborted", "completed"
+    bool operator==(const JobRecord&) const = default;
+};
+
+/// Every job of `queue` (empty: of all queues), in job id order, finished ones included.
+std::vector<JobRecord> jobs(const std::string& queue = {});
+/// The highest job id on the server so far, 0 when there is none (for jobsAfter).
+int lastJobId();
+/// Jobs of `queue` (empty: all queues) with an id above `afterId`, in id order.
+std::vector<JobRecord> jobsAfter(const std::string& queue, int afterId);
+/// Their titles only.
+std::vector<std::string> jobTitlesAfter(const std::string& queue, int afterId);
+
+/// Polls until `queue` has no pending or processing job, or `limit` has passed.
+/// Returns whether it drained.
+bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit = kDefaultWait);
+
+/// Stops a queue so that its jobs stay pending (as cupsdisable does), and lets it go again
+/// (as cupsenable does). Throws when the server refuses.
+void stopQueue(const std::string& queue);
+void startQueue(const std::string& queue);
+
+/// Runs a command (through /bin/sh) and returns its standard output; `exitCode` receives
+/// the exit status. For checking what the command-line tools (lpstat) see.
+std::string runCommand(const std::string& command, int* exitCode = nullptr);
+
+}  // namespace trevalune::e2e

@@ -1,0 +1,98 @@
+#include "tools/virtual-printer/document_store.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+namespace trevalune::vprinter {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+
+class DocumentStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vprinter-test.XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        root = pattern;
+        folder = root / "out";  // missing: the store creates it
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::set<std::string> names() const {
+        std::set<std::string> out;
+        for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename());
+        return out;
+    }
+    static std::string read(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static void touch(const fs::path& p) { std::ofstream(p) << "old"; }
+
+    fs::path root;
+    fs::path folder;
+};
+
+TEST_F(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted) {
+    DocumentStore store(folder);
+    auto doc = store.begin();
+    doc->write("\x00\xFF", 2);
+    doc->write("ab", 2);
+    // Still arriving: nothing with a document name is there yet.
+    for (const auto& n : names()) EXPECT_EQ(DocumentStore::numberOf(n), -1) << n;
+
+    const fs::path published = doc->commit();
+    EXPECT_EQ(published, folder / "doc-000001.prn");
+    EXPECT_EQ(read(published), std::string("\x00\xFF"
+                                           "ab",
+                                           4));
+    EXPECT_THAT(names(), ElementsAre("doc-000001.prn"));  // the temporary name is gone
+}
+
+TEST_F(DocumentStoreTest, DroppedDocumentLeavesNothing) {
+    DocumentStore store(folder);
+    store.begin()->write("partial", 7);
+    EXPECT_TRUE(names().empty());
+    EXPECT_EQ(store.begin()->commit(), folder / "doc-000001.prn");  // an empty one is kept
+}
+
+TEST_F(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites) {
+    fs::create_directories(folder);
+    touch(folder / "doc-000007.prn");
+    touch(folder / "doc-000003.prn");
+    touch(folder / "doc-99.txt");
+    touch(folder / "notes");
+    DocumentStore store(folder);
+    auto first = store.begin();
+    first->write("A", 1);
+    EXPECT_EQ(first->commit(), folder / "doc-000008.prn");
+
+    touch(folder / "doc-000009.prn");  // another writer took the next number meanwhile
+    auto second = store.begin();
+    second->write("B", 1);
+    EXPECT_EQ(second->commit(), folder / "doc-000010.prn");
+    EXPECT_EQ(read(folder / "doc-000009.prn"), "old");
+    EXPECT_EQ(read(folder / "doc-000010.prn"), "B");
+}
+
+TEST(DocumentStoreNames, NumbersRoundTripAndOtherNamesAreNotDocuments) {
+    EXPECT_EQ(DocumentStore::fileName(42), "doc-000042.prn");
+    EXPECT_EQ(DocumentStore::fileName(1234567), "doc-1234567.prn");
+    EXPECT_EQ(DocumentStore::numberOf("doc-000042.prn"), 42);
+    EXPECT_EQ(DocumentStore::numberOf("doc-1234567.prn"), 1234567);
+    for (const char* name : {"doc-.prn", "doc-12a.prn", "doc-000001.prn.part", ".incoming-1-1",
+                             "x-000001.prn", "doc-000001.txt", "doc--1.prn"}) {
+        EXPECT_EQ(DocumentStore::numberOf(name), -1) << name;
+    }
+}
+
+}  // namespace
+}  // namespace trevalune::vprinter

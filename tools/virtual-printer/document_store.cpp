@@ -1,0 +1,131 @@
+#include "tools/virtual-printer/document_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace trevalune::vprinter {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kPrefix = "doc-";
+constexpr const char* kSuffix = ".prn";
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+}  // namespace
+
+std::string DocumentStore::fileName(long number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%06ld%s", kPrefix, number, kSuffix);
+    return name;
+}
+
+long DocumentStore::numberOf(const std::string& name) {
+    const std::string prefix = kPrefix, suffix = kSuffix;
+    if (name.size() <= prefix.size() + suffix.size() ||
+        name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return -1;
+    }
+    const std::string digits =
+        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (digits.size() > 12) return -1;
+    long number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+DocumentStore::DocumentStore(fs::path folder) : folder_(std::move(folder)) {
+    fs::create_directories(folder_);
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+        const long number = numberOf(entry.path().filename().string());
+        if (number >= next_) next_ = number + 1;
+    }
+}
+
+std::unique_ptr<IncomingDocument> DocumentStore::begin() {
+    // Hidden and without the document suffix, so nothing that lists documents picks it up.
+    const fs::path temporary = folder_ / (".incoming-" + std::to_string(::getpid()) + "-" +
+                                          std::to_string(++temporaries_));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) fail("cannot create " + temporary.string());
+    return std::unique_ptr<IncomingDocument>(new IncomingDocument(*this, temporary, fd));
+}
+
+fs::path DocumentStore::publish(const fs::path& temporary) {
+    // link() never replaces an existing name: a number taken meanwhile (another program
+    // writing into the folder) is skipped instead of overwritten.
+    for (;;) {
+        const fs::path target = folder_ / fileName(next_);
+        if (::link(temporary.c_str(), target.c_str()) == 0) {
+            ::unlink(temporary.c_str());
+            ++next_;
+            return target;
+        }
+        if (errno == EEXIST) {
+            ++next_;
+            continue;
+        }
+        // File systems without hard links: rename, after making sure the name is free.
+        if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS) {
+            if (::access(target.c_str(), F_OK) == 0) {
+                ++next_;
+                continue;
+            }
+            if (::rename(temporary.c_str(), target.c_str()) == 0) {
+                ++next_;
+                return target;
+            }
+        }
+        fail("cannot publish " + target.string());
+    }
+}
+
+IncomingDocument::IncomingDocument(DocumentStore& store, fs::path temporary, int fd)
+    : store_(store), temporary_(std::move(temporary)), fd_(fd) {}
+
+IncomingDocument::~IncomingDocument() {
+    discard();
+}
+
+void IncomingDocument::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("cannot write " + temporary_.string());
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        size_ += static_cast<std::size_t>(n);
+    }
+}
+
+fs::path IncomingDocument::commit() {
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        fail("cannot write " + temporary_.string());
+    }
+    fd_ = -1;
+    fs::path published = store_.publish(temporary_);
+    temporary_.clear();
+    return published;
+}
+
+void IncomingDocument::discard() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+}  // namespace trevalune::vprinter

@@ -52,6 +52,8 @@ contents() {
         grep -qE "^$1 +root/root +[0-9]+ .* \./$2\$" <<<"$listing" || fail "no $1 ./$2 in the package"
     }
     expect -rwxr-xr-x usr/bin/trevalune
+    expect -rwxr-xr-x usr/bin/virtual-printer
+    expect -rw-r--r-- usr/share/doc/trevalune/virtual-printer/README.md
     expect -rw-r--r-- "usr/share/applications/$id.desktop"
     expect -rw-r--r-- "usr/share/metainfo/$id.metainfo.xml"
     expect -rw-r--r-- "usr/share/icons/hicolor/scalable/apps/$id.svg"
@@ -83,8 +85,9 @@ metainfo() {
     grep -q "<release version=\"$2\"" "$file" || fail "metainfo release is not $2"
 }
 
-# The unpacked program: it shows its window and quits cleanly, and it looks for the driver
-# file next to its own executable, naming the full path when the file is missing.
+# The unpacked programs: the tool shows its window and quits cleanly, and it looks for the
+# driver file next to its own executable, naming the full path when the file is missing; the
+# virtual printer starts and stops.
 start() {
     local prog size err
     # Global: the clean-up below runs at exit, after this function's locals are gone.
@@ -119,6 +122,15 @@ start() {
     printf 'driver\r\n' >"$expected"
     said=$(timeout 30 "$prog" --driver-file) || fail "driver file present, yet: $said"
     [ "$said" = "$expected: 8 bytes" ] || fail "present driver file: $said"
+
+    # The packaged virtual printer listens, and stops cleanly on SIGTERM.
+    local line pid
+    coproc printer { exec "$root/usr/bin/virtual-printer" --port 0 --out "$tmp/documents"; }
+    pid=$printer_PID
+    read -r -t 10 line <&"${printer[0]}" || fail "the virtual printer did not start"
+    [[ "$line" == "listening on 127.0.0.1:"* ]] || fail "virtual printer said: $line"
+    kill -TERM "$pid"
+    wait "$pid" || fail "the virtual printer did not stop cleanly"
 }
 
 command=$1

@@ -43,8 +43,8 @@ class Spooler;
 /// files by concern: form1.cpp (start-up, printer choice, the shared helpers),
 /// form1_panel.cpp (command panel, paper buttons, configuration buttons), form1_driver.cpp,
 /// form1_busy.cpp (clock, busy state, job monitor), form1_values.cpp (mode and value boxes),
-/// form1_alignment.cpp (alignment test print and set operations). The pin-test buttons
-/// belong in form1_pintest.cpp.
+/// form1_alignment.cpp (alignment test print and set operations), form1_pintest.cpp (the two
+/// pin test buttons).
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -81,6 +81,12 @@ public:
     // --- Driver test print (form1_driver.cpp) ---
     void Command14_Click();
     void SendDriverFile();
+
+    // --- Pin tests (form1_pintest.cpp) ---
+    /// "测针": header, ascending, descending and burn-in pages, 17 documents.
+    void Command17_Click();
+    /// "测针功能": one pin test line in each of the three modes, then a feed; 7 documents.
+    void Command13_Click();
 
     // --- Clock and busy state (form1_busy.cpp) ---
     void Timer1_Timer();

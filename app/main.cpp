@@ -14,7 +14,11 @@
 #include "app/form1.h"
 #include "app/message_box_sink.h"
 #include "printer/clock.h"
+#ifdef _WIN32
+#include "printer/windows/win_spooler.h"
+#else
 #include "printer/cups/cups_spooler.h"
+#endif
 
 namespace {
 
@@ -63,7 +67,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder(QCoreApplication::applicationDirPath().toStdU16String());
     if (parser.isSet(driverFile)) return reportDriverFile(folder);
 
+#ifdef _WIN32
+    trevalune::WinSpooler spooler;
+#else
     trevalune::CupsSpooler spooler;
+#endif
     trevalune::MessageBoxSink messages;
     trevalune::SystemClock clock;
     trevalune::Form1 window(spooler, messages, clock, folder);

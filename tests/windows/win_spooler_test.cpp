@@ -18,6 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "alignment/test_print.h"
+#include "printer/printer_link.h"
+#include "tests/support/recording_messages.h"
 #include "tests/windows/document_catcher.h"
 
 namespace trevalune {
@@ -113,6 +116,24 @@ TEST_F(WinSpoolerTest, DocumentsArriveOneEachInCallOrder) {
         const std::optional<std::string> got = catcher.next(20s);
         ASSERT_TRUE(got.has_value());
         EXPECT_EQ(*got, d);
+    }
+}
+
+TEST_F(WinSpoolerTest, AWholePageArrivesAsTheBuilderMadeIt) {
+    // The end-to-end tests on CUPS compare the same page with the same builder output, so
+    // both backends deliver the same bytes for it.
+    testing::DocumentCatcher catcher(port);
+    ASSERT_TRUE(catcher.listening());
+    testing::RecordingMessages messages;
+    PrinterLink link(spooler, messages, [this] { return printer; });
+    const std::vector<Bytes> page = buildAlignmentTest("31").documents();
+    ASSERT_EQ(page.size(), 60u);
+    for (const Bytes& d : page) link.sendDocument(d);
+    EXPECT_TRUE(messages.messages.empty());
+    for (std::size_t i = 0; i < page.size(); ++i) {
+        const std::optional<std::string> got = catcher.next(20s);
+        ASSERT_TRUE(got.has_value()) << "document " << i << " did not arrive";
+        ASSERT_EQ(*got, page[i]) << "document " << i;
     }
 }
 

@@ -8,7 +8,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "app/driver_file.h"
 #include "app/form1.h"
@@ -38,15 +40,26 @@ int reportDriverFile(const std::filesystem::path& folder) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Trevalune"));
-    QApplication::setApplicationVersion(QStringLiteral(TREVALUNE_VERSION));
+/// The driver file check needs no window, so it also works where there is no display.
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--driver-file") == 0) {
+            return std::make_unique<QCoreApplication>(argc, argv);
+        }
+    }
+    auto app = std::make_unique<QApplication>(argc, argv);
     // Lets Wayland compositors and docks match the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
+    return app;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Trevalune"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TREVALUNE_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Test and adjust a dot-matrix printer."));
@@ -61,7 +74,7 @@ int main(int argc, char** argv) {
         QStringLiteral("Save a picture of the window to <file> once it is shown, then quit."),
         QStringLiteral("file"));
     parser.addOptions({driverFile, screenshot});
-    parser.process(app);
+    parser.process(*app);
 
     // file.prn lives next to the executable, wherever the program was installed.
     const std::filesystem::path folder(QCoreApplication::applicationDirPath().toStdU16String());

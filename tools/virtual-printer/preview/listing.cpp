@@ -229,7 +229,8 @@ void Listing::flush() {
         i += n;
     }
     line(textOffset_, textRaw_,
-         "text \"" + shown + "\" (" + std::to_string(textCells_) + " cells)");
+         "text \"" + shown + "\" (" + std::to_string(textCells_) +
+             (textCells_ == 1 ? " cell)" : " cells)"));
     textRaw_.clear();
     textCells_ = 0;
 }

@@ -27,6 +27,24 @@ int pageNumberOf(const std::string& name, const std::string& prefix) {
 
 }  // namespace
 
+bool parseBestValues(std::string_view text, std::array<int, 3>& best) {
+    std::array<int, 3> values{};
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t end = i < 2 ? text.find(',') : text.size();
+        if (end == std::string_view::npos || end == 0 || end > 3) return false;
+        int v = 0;
+        for (const char c : text.substr(0, end)) {
+            if (c < '0' || c > '9') return false;
+            v = v * 10 + (c - '0');
+        }
+        if (v > 255) return false;
+        values[i] = v;
+        text.remove_prefix(i < 2 ? end + 1 : end);
+    }
+    best = values;
+    return true;
+}
+
 PreviewPrinter::PreviewPrinter(Options options)
     : options_(std::move(options)),
       glyphs_(options_.fontPath),

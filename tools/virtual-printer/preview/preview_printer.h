@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,6 +14,9 @@
 #include "tools/virtual-printer/preview/renderer.h"
 
 namespace trevalune::preview {
+
+/// Reads "16,24,40" (three numbers 0..255) into the best values; false when it is not that.
+bool parseBestValues(std::string_view text, std::array<int, 3>& best);
 
 /// A printer that draws: decodes a stream as it arrives, writes its listing to
 /// FOLDER/listing.txt and every page to FOLDER/PREFIX-NNNNNN.png. Used by the virtual

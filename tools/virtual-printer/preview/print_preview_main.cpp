@@ -34,21 +34,6 @@ void usage(std::FILE* to) {
         to);
 }
 
-bool parseBest(const std::string& text, std::array<int, 3>& best) {
-    std::size_t at = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t end = i < 2 ? text.find(',', at) : text.size();
-        if (end == std::string::npos) return false;
-        const std::string part = text.substr(at, end - at);
-        char* stop = nullptr;
-        const long v = std::strtol(part.c_str(), &stop, 10);
-        if (part.empty() || *stop != '\0' || v < 0 || v > 255) return false;
-        best[i] = static_cast<int>(v);
-        at = end + 1;
-    }
-    return true;
-}
-
 std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path.string());
@@ -80,7 +65,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--font") {
             options.fontPath = argv[++i];
         } else if (arg == "--best") {
-            if (!parseBest(argv[++i], options.render.bestValues)) {
+            if (!trevalune::preview::parseBestValues(argv[++i], options.render.bestValues)) {
                 std::fprintf(stderr,
                              "print-preview: --best wants three numbers 0..255, "
                              "like 16,24,40\n");

@@ -96,7 +96,18 @@ Bitmap GlyphPainter::render(const std::string& text, int width, int height, int 
         outlineBox(out);
         return out;
     }
-    const FT_GlyphSlot slot = face->glyph;
+    FT_GlyphSlot slot = face->glyph;
+    if ((slot->advance.x >> 6) > width && emWidth > 1) {
+        // A character wider than its cell (an "m" in a narrow mode) is condensed to fit.
+        const long narrower = std::max<long>(1, emWidth * width / (slot->advance.x >> 6));
+        if (FT_Set_Pixel_Sizes(face, static_cast<FT_UInt>(narrower),
+                               static_cast<FT_UInt>(emHeight)) != 0 ||
+            FT_Load_Char(face, cp, FT_LOAD_RENDER) != 0) {
+            outlineBox(out);
+            return out;
+        }
+        slot = face->glyph;
+    }
     const FT_Bitmap& bitmap = slot->bitmap;
     const long ascender = face->size->metrics.ascender >> 6;
     const long descender = face->size->metrics.descender >> 6;  // negative

@@ -101,6 +101,8 @@ void PreviewPrinter::document(std::string_view name, std::string_view bytes) {
     listing_->note(std::string(name) + ", " + std::to_string(bytes.size()) + " bytes, from " +
                    std::to_string(decoder_.offset()));
     feed(bytes);
+    // A text line ends with its document, so the listing on disk is complete up to here.
+    listing_->flush();
     listingFile_.flush();
 }
 
@@ -109,9 +111,9 @@ void PreviewPrinter::feed(std::string_view bytes) {
 }
 
 void PreviewPrinter::drawPageInProgress() {
-    if (!changed_ || !renderer_.pageStarted()) return;
-    write(renderer_.page(), pagePath(renderer_.page().number()));
+    if (!changed_) return;
     changed_ = false;
+    if (renderer_.pageStarted()) write(renderer_.page(), pagePath(renderer_.page().number()));
 }
 
 void PreviewPrinter::finish() {

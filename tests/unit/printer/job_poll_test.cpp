@@ -46,6 +46,10 @@ TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
          {{false, 120, 0}, {false, 240, 0}, {true, 240, 2}},
          {true, 2},
          {0, 120, 240}},
+        {"a queue that keeps growing: given up after three attempts",
+         {{false, 100, 0}, {false, 200, 0}, {false, 300, 0}, {false, 400, 0}, {true, 400, 4}},
+         {true, 0},
+         {0, 100, 200, 300}},
         {"never more than 99 records",
          {{false, 9000, 0}, {true, 9000, 150}},
          {true, 99},
@@ -63,15 +67,6 @@ TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
             EXPECT_EQ(spooler.calls[i].hadBuffer, i > 0) << "call " << i;
         }
     }
-}
-
-TEST(JobPoll, GivesUpOnAQueueThatKeepsGrowing) {
-    ScriptedEnumJobs spooler{
-        {{false, 100, 0}, {false, 200, 0}, {false, 300, 0}, {false, 400, 0}, {true, 400, 4}}, {}};
-    const JobQuery got = pollJobsTwoStep(spooler.call());
-    EXPECT_TRUE(got.anyJobs);
-    EXPECT_EQ(got.delivered, 0);
-    EXPECT_EQ(spooler.calls.size(), 4u);  // the sizing query and three attempts
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ TEST_F(BusyTest, ClockShowsTheShortDateAndLongTimeOfTheLocale) {
     EXPECT_EQ(text("Label8"), "完成.....");
 }
 
-TEST_F(BusyTest, ButtonsStayOffUntilTheNormalEndWhenNoJobIsPending) {
+TEST_F(BusyTest, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsItEarly) {
+    spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
     form->jobs.jobState[1] = 99;
     form->enterBusyState(kBusySetItems, "正在设置");
     EXPECT_EQ(form->jobs.jobState[1], 0);
     EXPECT_EQ(text("Label8"), "正在设置");
     EXPECT_EQ(disabledButtons(), kAllCommandButtons);
-
     ticks(3);
     EXPECT_EQ(text("Label8"), "正在设置...");
     ticks(23);
@@ -33,17 +33,7 @@ TEST_F(BusyTest, ButtonsStayOffUntilTheNormalEndWhenNoJobIsPending) {
     EXPECT_EQ(disabledButtons(), Names{});  // Command9 too, although Check1 is not ticked
     EXPECT_EQ(text("Label8"), "完成...");
     EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_TRUE(spooler.documents.empty());
-}
 
-TEST_F(BusyTest, AJobOfTheSelectedPrinterAtTheEarlyTickEndsItThere) {
-    spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
-    form->enterBusyState(kBusySetAllWithPage, "正在设置");
-    ticks(10);
-    EXPECT_EQ(disabledButtons(), kAllCommandButtons);
-    EXPECT_EQ(form->jobs.jobState[1], 0);
-
-    form->busy = {};
     spooler.queues["RZ7-virtual"] = {true, 1};
     form->enterBusyState(kBusySetAllWithPage, "正在设置");
     ticks(9);
@@ -52,6 +42,7 @@ TEST_F(BusyTest, AJobOfTheSelectedPrinterAtTheEarlyTickEndsItThere) {
     EXPECT_EQ(disabledButtons(), Names{});
     EXPECT_EQ(text("Label8"), "正在设置....");
     EXPECT_EQ(form->jobs.jobLatch[1], 1);
+    EXPECT_TRUE(spooler.documents.empty());
 }
 
 TEST_F(BusyTest, DisableAndEnableSwitchTheThirteenButtonsInTheirOrder) {

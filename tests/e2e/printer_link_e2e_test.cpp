@@ -69,24 +69,21 @@ TEST_F(PrinterLinkE2eTest, AServerThatIsDownOrNeverAnswersCostsAMessagePerCallNo
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        if (answersNever) {
-            ASSERT_EQ(::listen(fd, 8), 0);
-        }
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        if (!answersNever) ::close(fd);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+        ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        ASSERT_EQ(answersNever ? ::listen(fd, 8) : ::close(fd), 0);
         useCupsServer("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
         CupsSpooler down(answersNever ? 500 : 2000);
         PrinterLink downLink(down, messages, [this] { return selected; });
 
         messages.messages.clear();
-        std::vector<long> took;
+        std::vector<double> took;  // ms
         const auto timed = [&took](auto call) {
             const auto start = std::chrono::steady_clock::now();
             call();
-            took.push_back(static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                 std::chrono::steady_clock::now() - start)
-                                                 .count()));
+            took.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
         };
         timed([&] { downLink.SendHexToPrinter("0A"); });
         timed([&] { downLink.SendTextToPrinter("AB", 2); });

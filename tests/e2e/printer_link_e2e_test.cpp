@@ -52,8 +52,9 @@ TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing)
         link.SendTextToPrinter("AB", 2);
         link.SendBytesToPrinter(bytesOf({0x00, 0xFF}), 2);
     }
-    EXPECT_EQ(messages.messages,
-              std::vector<Message>(6, {std::string(kPrinterNotFoundMessage), "Trevalune"}));
+    EXPECT_EQ(
+        messages.messages,
+        std::vector<Message>(6, {"The Printer Name you typed wasn't recognized.", "Trevalune"}));
     // No job was created anywhere, so nothing can reach a printer later either.
     EXPECT_EQ(lastJobId(), jobsBefore);
     EXPECT_TRUE(printer.documents().empty());

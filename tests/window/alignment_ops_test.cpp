@@ -123,7 +123,10 @@ TEST_F(AlignmentOpsTest, SetAllItemsSendsAllThreeValuesThenTheSamplesWhenHighSpe
 
 TEST_F(AlignmentOpsTest, SetAllWithTestPageSendsTwoDocumentsUnderBusyCode99) {
     click("Command8");
-    EXPECT_EQ(clock.waits, (std::vector<int>{2500, 2000, 2500, 2500, 5000}));
+    EXPECT_EQ(log, (Names{"caption 正在设置..", "caption 正在设置...", "wait 2500",
+                          "caption 正在设置....", "1 docs", "wait 2000", "caption 正在设置..",
+                          "wait 2500", "caption 正在设置...", "wait 2500", "wait 5000",
+                          "caption 正在设置....", "1 docs"}));
     ASSERT_EQ(spooler.documents.size(), 2u);
     EXPECT_EQ(spooler.documents[0].data.size(), 44u);
     EXPECT_EQ(spooler.documents[1].data.size(), 3303u);

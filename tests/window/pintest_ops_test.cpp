@@ -40,8 +40,9 @@ TEST_F(PinTestButtons, ThreeDensityTestIgnoresTheSelectedMode) {
 TEST_F(PinTestButtons, AnUnknownPrinterCostsOneMessagePerDocumentAndBothRunsGoOn) {
     spooler.printers = {"Office1"};  // the selected RZ7-virtual was removed after start-up
     click("Command17");
-    EXPECT_EQ(messages.messages, std::vector<RecordingMessages::Message>(
-                                     17, {std::string(kPrinterNotFoundMessage), "Trevalune"}));
+    EXPECT_EQ(messages.messages,
+              std::vector<RecordingMessages::Message>(
+                  17, {"The Printer Name you typed wasn't recognized.", "Trevalune"}));
     forget();
     click("Command13");
     EXPECT_EQ(log, std::vector<std::string>(7, "msg " + std::string(kPrinterNotFoundMessage)));

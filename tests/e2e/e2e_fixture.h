@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include "printer/cups/cups_spooler.h"
 #include "printer/printer_link.h"
@@ -21,6 +23,24 @@ protected:
         jobsBefore = lastJobId();
     }
 
+    /// Waits for the documents and until the queue has drained, so that nothing more can
+    /// arrive: a split document shows as an extra one, merged ones as a missing one. Then
+    /// compares them in order, and the titles of the queue's new jobs.
+    void expectDelivered(const std::vector<std::string>& expected,
+                         std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+        printer.waitForDocuments(expected.size(), limit);
+        EXPECT_TRUE(waitUntilIdle(server.virtualQueue, limit)) << "the queue did not drain";
+        const auto got = printer.documents();
+        ASSERT_EQ(got.size(), expected.size());
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            ASSERT_TRUE(got[i] == expected[i])
+                << "document " << i + 1 << " differs: " << got[i].size() << " bytes arrived, "
+                << expected[i].size() << " were sent";
+        }
+        EXPECT_EQ(jobTitlesAfter(server.virtualQueue, jobsBefore),
+                  std::vector<std::string>(expected.size(), "AAAAAA"));
+    }
+
     const PrintServer server = PrintServer::load();
     VirtualPrinter printer{server.printerOutput};
     int jobsBefore = 0;
@@ -29,6 +49,17 @@ protected:
     testing::RecordingMessages messages;
     std::string selected = server.virtualQueue;
     PrinterLink link{spooler, messages, [this] { return selected; }};
+};
+
+/// Lets a stopped queue go again however the test ends, so later tests find it running.
+struct QueueRestart {
+    std::string queue;
+    ~QueueRestart() {
+        try {
+            startQueue(queue);
+        } catch (...) {
+        }
+    }
 };
 
 }  // namespace trevalune::e2e

@@ -7,29 +7,7 @@ namespace trevalune::testing {
 namespace {
 
 using Names = std::vector<std::string>;
-
-class BusyTest : public FormTest {
-protected:
-    void SetUp() override {
-        FormTest::SetUp();
-        start();
-    }
-    /// The buttons that are switched off, in design order.
-    Names disabledButtons() {
-        Names off;
-        for (QPushButton* b : form->findChildren<QPushButton*>()) {
-            if (!b->isEnabled()) off.push_back(b->objectName().toStdString());
-        }
-        return off;
-    }
-    void ticks(int n) {
-        for (int i = 0; i < n; ++i) form->Timer1_Timer();
-    }
-    const Names all13{kCommandButtons, kCommandButtons + 13};
-    const Names all13InDesignOrder{"Command8",  "Command14", "Command13", "Command12", "Command3",
-                                   "Command11", "Command10", "Command7",  "Command9",  "Command6",
-                                   "Command1",  "Command4",  "Command5"};
-};
+using BusyTest = StartedFormTest;
 
 TEST_F(BusyTest, ClockShowsTheShortDateAndLongTimeOfTheLocale) {
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
@@ -40,56 +18,31 @@ TEST_F(BusyTest, ClockShowsTheShortDateAndLongTimeOfTheLocale) {
     EXPECT_EQ(text("Label8"), "完成.....");
 }
 
-TEST_F(BusyTest, ButtonsStayOffUntilTheNormalEndWhenNoJobIsPending) {
+TEST_F(BusyTest, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsItEarly) {
+    spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
     form->jobs.jobState[1] = 99;
     form->enterBusyState(kBusySetItems, "正在设置");
     EXPECT_EQ(form->jobs.jobState[1], 0);
     EXPECT_EQ(text("Label8"), "正在设置");
-    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
-
+    EXPECT_EQ(disabledButtons(), kAllCommandButtons);
     ticks(3);
     EXPECT_EQ(text("Label8"), "正在设置...");
     ticks(23);
-    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
+    EXPECT_EQ(disabledButtons(), kAllCommandButtons);
     ticks(1);
     EXPECT_EQ(disabledButtons(), Names{});  // Command9 too, although Check1 is not ticked
     EXPECT_EQ(text("Label8"), "完成...");
     EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_TRUE(spooler.documents.empty());
-}
 
-TEST_F(BusyTest, AJobOfTheSelectedPrinterAtTheEarlyTickEndsItThere) {
-    spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
-    form->enterBusyState(kBusySetAllWithPage, "正在设置");
-    ticks(10);
-    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
-    EXPECT_EQ(form->jobs.jobState[1], 0);
-
-    form->busy = {};
     spooler.queues["RZ7-virtual"] = {true, 1};
     form->enterBusyState(kBusySetAllWithPage, "正在设置");
     ticks(9);
-    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
+    EXPECT_EQ(disabledButtons(), kAllCommandButtons);
     ticks(1);
     EXPECT_EQ(disabledButtons(), Names{});
     EXPECT_EQ(text("Label8"), "正在设置....");
     EXPECT_EQ(form->jobs.jobLatch[1], 1);
-}
-
-TEST_F(BusyTest, ASetOperationEntersTheBusyStateOnlyWhenItCouldBeBuilt) {
-    const auto refused = []() -> Timeline { throw EncodeError("高速的值 300 超出范围"); };
-    EXPECT_FALSE(form->buildAndRunBusy(kBusySetItems, "正在设置..", refused));
-    EXPECT_EQ(log, Names{"msg 高速的值 300 超出范围"});
-    EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_EQ(disabledButtons(), Names{"Command9"});
-
-    forget();
-    const auto built = [] { return Timeline().caption("正在设置...").wait(2500).hex("0A"); };
-    EXPECT_TRUE(form->buildAndRunBusy(kBusySetAllWithPage, "正在设置..", built));
-    EXPECT_EQ(log, (Names{"wait 2500", "doc 0A"}));
-    EXPECT_EQ(text("Label8"), "正在设置...");
-    EXPECT_EQ(form->busy.settingMode, kBusySetAllWithPage);
-    EXPECT_EQ(disabledButtons(), all13InDesignOrder);
+    EXPECT_TRUE(spooler.documents.empty());
 }
 
 TEST_F(BusyTest, DisableAndEnableSwitchTheThirteenButtonsInTheirOrder) {
@@ -104,10 +57,10 @@ TEST_F(BusyTest, DisableAndEnableSwitchTheThirteenButtonsInTheirOrder) {
     get("Command9")->setEnabled(true);
     recorder.order.clear();
     form->DisableCommands();
-    EXPECT_EQ(recorder.order, all13);
+    EXPECT_EQ(recorder.order, kAllCommandButtons);
     recorder.order.clear();
     form->EnableCommands();
-    EXPECT_EQ(recorder.order, all13);
+    EXPECT_EQ(recorder.order, kAllCommandButtons);
 }
 
 TEST_F(BusyTest, RestEndsTheBusyStateAtOnceAndWorksWhileIdle) {

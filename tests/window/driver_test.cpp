@@ -6,11 +6,10 @@
 namespace trevalune::testing {
 namespace {
 
-class DriverTest : public FormTest {
+class DriverTest : public StartedFormTest {
 protected:
     void SetUp() override {
-        FormTest::SetUp();
-        start();
+        StartedFormTest::SetUp();
         file = std::filesystem::path(folder.path().toStdU16String()) / "file.prn";
     }
     void write(const Bytes& content) { std::ofstream(file, std::ios::binary) << content; }

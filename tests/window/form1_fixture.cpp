@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace trevalune::testing {
 
@@ -16,6 +19,20 @@ std::string FormTest::text(const char* name) const {
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().toStdString();
     ADD_FAILURE() << name << " has no text";
     return {};
+}
+
+std::vector<std::string> FormTest::disabledButtons() const {
+    std::vector<std::string> off;
+    for (const char* name : kCommandButtons) {
+        if (!get(name)->isEnabled()) off.push_back(name);
+    }
+    for (QPushButton* b : form->findChildren<QPushButton*>()) {
+        const std::string name = b->objectName().toStdString();
+        if (!b->isEnabled() && std::find(off.begin(), off.end(), name) == off.end()) {
+            off.push_back(name);
+        }
+    }
+    return off;
 }
 
 }  // namespace trevalune::testing

@@ -76,10 +76,29 @@ protected:
         messages.messages.clear();
         clock.waits.clear();
     }
+
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) form->Timer1_Timer();
+    }
+
+    /// The buttons that are off: the thirteen command buttons in DisableCommands' order,
+    /// then any other.
+    std::vector<std::string> disabledButtons() const;
+};
+
+/// A FormTest whose window is already started with the default printers.
+class StartedFormTest : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        start();
+    }
 };
 
 inline const char* const kCommandButtons[] = {
     "Command3",  "Command8",  "Command1", "Command14", "Command12", "Command5", "Command10",
     "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
+inline const std::vector<std::string> kAllCommandButtons{std::begin(kCommandButtons),
+                                                         std::end(kCommandButtons)};
 
 }  // namespace trevalune::testing

@@ -7,12 +7,8 @@
 namespace trevalune::testing {
 namespace {
 
-class ValuesTest : public FormTest {
+class ValuesTest : public StartedFormTest {
 protected:
-    void SetUp() override {
-        FormTest::SetUp();
-        start();
-    }
     void type(const char* keys) {
         QLineEdit* edit = get<QComboBox>("cmbsz")->lineEdit();
         edit->clear();
@@ -21,23 +17,13 @@ protected:
 };
 
 TEST_F(ValuesTest, TypedValuesAboveOneHundredTwentyBecome119) {
-    struct Case {
-        const char* typed;
-        const char* stored;
-    };
-    for (const Case& c : std::vector<Case>{{"1", "1"},
-                                           {"12", "12"},
-                                           {"125", "119"},
-                                           {"120", "120"},
-                                           {"120.5", "119"},
-                                           {"121", "119"},
-                                           {"016", "016"},
-                                           {"-7", "-7"},
-                                           {"abc", "abc"},
-                                           {"", ""}}) {
-        type(c.typed);
-        EXPECT_EQ(text("cmbsz"), c.stored) << c.typed;
-        EXPECT_EQ(text("Labgs"), c.stored) << c.typed;
+    const std::pair<const char*, const char*> cases[] = {
+        {"1", "1"},     {"12", "12"},   {"125", "119"}, {"120", "120"}, {"120.5", "119"},
+        {"121", "119"}, {"016", "016"}, {"-7", "-7"},   {"abc", "abc"}, {"", ""}};
+    for (const auto& [typed, stored] : cases) {
+        type(typed);
+        EXPECT_EQ(text("cmbsz"), stored) << typed;
+        EXPECT_EQ(text("Labgs"), stored) << typed;
     }
     EXPECT_EQ(text("Labcgs"), "24");
     EXPECT_EQ(text("Labcgm"), "40");

@@ -31,23 +31,11 @@ std::string readFile(const fs::path& path) {
 }
 
 std::string stateName(ipp_jstate_t state) {
-    switch (state) {
-        case IPP_JSTATE_PENDING:
-            return "pending";
-        case IPP_JSTATE_HELD:
-            return "held";
-        case IPP_JSTATE_PROCESSING:
-            return "processing";
-        case IPP_JSTATE_STOPPED:
-            return "stopped";
-        case IPP_JSTATE_CANCELED:
-            return "canceled";
-        case IPP_JSTATE_ABORTED:
-            return "aborted";
-        case IPP_JSTATE_COMPLETED:
-            return "completed";
-    }
-    return "unknown";
+    static const char* const names[] = {"pending",  "held",    "processing", "stopped",
+                                        "canceled", "aborted", "completed"};
+    return state >= IPP_JSTATE_PENDING && state <= IPP_JSTATE_COMPLETED
+               ? names[state - IPP_JSTATE_PENDING]
+               : "unknown";
 }
 
 std::vector<JobRecord> fetchJobs(const std::string& queue, int which) {

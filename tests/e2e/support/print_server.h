@@ -2,18 +2,10 @@
 
 // Support for end-to-end tests against the private print server that
 // tests/e2e/print-server.sh starts (a CUPS server with the queues "RZ7-virtual", a socket
-// queue to the virtual printer, and "Office1", a file queue to /dev/null).
-//
-// Typical use in a test:
-//
-//     const auto server = trevalune::e2e::PrintServer::load();   // reads STATE_DIR/env
-//     server.useCupsServer();                                    // libcups now talks to it
-//     trevalune::e2e::VirtualPrinter printer(server.printerOutput);
-//     printer.clear();
-//     const int before = trevalune::e2e::lastJobId(server.virtualQueue);
-//     ... send documents through PrinterLink + CupsSpooler ...
-//     EXPECT_EQ(printer.waitForDocuments(3), expected);          // bounded, polls
-//     EXPECT_EQ(trevalune::e2e::jobTitlesAfter(server.virtualQueue, before), ...);
+// queue to the virtual printer, and "Office1", a file queue to /dev/null). PrintServerTest in
+// tests/e2e/e2e_fixture.h shows the typical use: load the server, useCupsServer(), clear the
+// virtual printer, note lastJobId(), send, then waitForDocuments / waitUntilIdle and compare
+// the documents and jobTitlesAfter().
 //
 // Everything here throws std::runtime_error when the server or its state cannot be reached,
 // so a broken harness fails the test with a clear reason instead of a wrong comparison.

@@ -8,45 +8,35 @@
 namespace trevalune {
 namespace {
 
-struct Outcome {
+constexpr JobQuery kNone{};
+constexpr JobQuery kOne{true, 1};
+
+struct Ticks {
     int endTick = 0;  ///< 0 when it did not end within the ticks run
     BusyEnd end = BusyEnd::None;
     std::vector<std::string> captions;
 };
 
-/// Runs whole ticks the way the window does: count, poll, decide.
-Outcome runTicks(BusyState& busy, JobTables& jobs, const std::function<JobQuery(int)>& queue,
-                 int ticks) {
-    Outcome out;
-    for (int tick = 1; tick <= ticks; ++tick) {
+/// Runs whole ticks the way the window does: count, poll the queue of that tick, decide.
+Ticks runTicks(BusyState& busy, const std::function<JobQuery(int)>& queue, int ticks) {
+    JobTables jobs;
+    Ticks run;
+    for (int tick = 1; tick <= ticks && run.end == BusyEnd::None; ++tick) {
         const auto caption = busy.beginTick();
         if (!caption) break;
-        out.captions.push_back(*caption);
+        run.captions.push_back(*caption);
         PollPrintJobs(jobs, kBusyJobSlot, queue(tick));
-        out.end = busy.finishTick(jobs);
-        if (out.end != BusyEnd::None) {
-            out.endTick = tick;
-            break;
-        }
+        run.end = busy.finishTick(jobs);
+        if (run.end != BusyEnd::None) run.endTick = tick;
     }
-    return out;
+    return run;
 }
-
-BusyState started(std::int16_t code) {
-    BusyState b;
-    b.settingMode = code;
-    return b;
-}
-
-constexpr JobQuery kNone{};
-constexpr JobQuery kOne{true, 1};
 
 TEST(BusyState, DotsCycleWithAPeriodOfFiveSeconds) {
-    BusyState b = started(kBusySetItems);
-    JobTables jobs;
-    const Outcome o = runTicks(
-        b, jobs, [](int) { return kNone; }, 7);
-    EXPECT_EQ(o.captions,
+    BusyState b{kBusySetItems};
+    EXPECT_EQ(runTicks(
+                  b, [](int) { return kNone; }, 7)
+                  .captions,
               (std::vector<std::string>{"正在设置.", "正在设置..", "正在设置...", "正在设置....",
                                         "正在设置....", "正在设置.", "正在设置.."}));
     EXPECT_EQ(b.waitTicks, 7);
@@ -54,14 +44,13 @@ TEST(BusyState, DotsCycleWithAPeriodOfFiveSeconds) {
 }
 
 TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
-    struct Case {
+    const struct {
         const char* what;
         std::int16_t code;
         std::function<JobQuery(int)> queue;
         int endTick;
         BusyEnd end;
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {"88, job leaves in the first seconds", kBusySetItems,
          [](int t) { return t <= 2 ? kOne : kNone; }, 27, BusyEnd::Normal},
         {"88, job still queued at tick 5", kBusySetItems, [](int) { return kOne; }, 5,
@@ -72,37 +61,31 @@ TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
          BusyEnd::Early},
         {"99, queue empty", kBusySetAllWithPage, [](int) { return kNone; }, 68, BusyEnd::Normal},
     };
-    for (const Case& c : cases) {
-        BusyState b = started(c.code);
-        JobTables jobs;
-        const Outcome o = runTicks(b, jobs, c.queue, 100);
-        EXPECT_EQ(o.endTick, c.endTick) << c.what;
-        EXPECT_EQ(o.end, c.end) << c.what;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BusyState b{c.code};
+        const Ticks run = runTicks(b, c.queue, 100);
+        EXPECT_EQ(run.endTick, c.endTick);
+        EXPECT_EQ(run.end, c.end);
+        // The early ends fall on a wrap of the dots.
         if (c.end == BusyEnd::Early) {
-            EXPECT_EQ(o.captions.back(), "正在设置....")
-                << c.what;  // the early ends fall on a wrap
+            EXPECT_EQ(run.captions.back(), "正在设置....");
         }
-        EXPECT_EQ(b.settingMode, 0) << c.what;
-        EXPECT_EQ(b.waitTicks, 0) << c.what;
-        EXPECT_EQ(b.dotStep, 0) << c.what;
+        EXPECT_EQ(b.settingMode, 0);
+        EXPECT_EQ(b.waitTicks, 0);
+        EXPECT_EQ(b.dotStep, 0);
     }
 }
 
-TEST(BusyState, ReenteredPastTheNormalEndEndsAtTheNextTick) {
+TEST(BusyState, ReenteredPastTheNormalEndItEndsAtTheNextTickAndCountersSaturate) {
     // Set all with test page counted to 40; set single item re-enters with code 88.
-    BusyState b = started(kBusySetAllWithPage);
-    b.waitTicks = 40;
-    b.settingMode = kBusySetItems;
-    JobTables jobs;
-    const Outcome o = runTicks(
-        b, jobs, [](int) { return kNone; }, 3);
-    EXPECT_EQ(o.endTick, 1);
-    EXPECT_EQ(o.end, BusyEnd::Normal);
-}
+    BusyState b{kBusySetItems, 0, 40};
+    const Ticks run = runTicks(
+        b, [](int) { return kNone; }, 3);
+    EXPECT_EQ(run.endTick, 1);
+    EXPECT_EQ(run.end, BusyEnd::Normal);
 
-TEST(BusyState, CountersSaturateInsteadOfOverflowing) {
-    BusyState b = started(kBusySetItems);
-    b.waitTicks = 32767;
+    b = BusyState{kBusySetItems, 0, 32767};
     b.beginTick();
     EXPECT_EQ(b.waitTicks, 32767);
 }

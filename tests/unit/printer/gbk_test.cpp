@@ -12,40 +12,22 @@ TEST(Gbk, EncodesChineseAsCodePage936) {
     EXPECT_EQ(toGbk("ABC"), "ABC");
     EXPECT_EQ(toGbk("测试时间："),
               bytesOf({0xB2, 0xE2, 0xCA, 0xD4, 0xCA, 0xB1, 0xBC, 0xE4, 0xA3, 0xBA}));
-    EXPECT_EQ(fromGbk(bytesOf({0xB8, 0xDF, 0xCB, 0xD9})), "高速");
-}
-
-/// Every GB2312 hanzi, B0A1 (啊) to F7FE (齄), in code order; D7FA..D7FE are unassigned.
-Bytes allHanzi() {
-    Bytes bytes;
-    for (int lead = 0xB0; lead <= 0xF7; ++lead) {
-        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-            if (lead == 0xD7 && trail >= 0xFA) continue;
-            bytes += byteOf(lead);
-            bytes += byteOf(trail);
-        }
-    }
-    return bytes;
-}
-
-std::uint64_t fnv1a(std::string_view text) {
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    for (const char c : text) {
-        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
-    }
-    return hash;
 }
 
 // iconv on Linux and code page 936 on Windows must agree character for character: the
 // hash of the UTF-8 text was taken from an independent GBK table.
 TEST(Gbk, AllGb2312HanziMatchTheReferenceTableBothWays) {
-    const Bytes gbk = allHanzi();
+    Bytes gbk;  // B0A1 (啊) to F7FE (齄) in code order; D7FA..D7FE are unassigned
+    for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+            if (lead != 0xD7 || trail < 0xFA) gbk += bytesOf({lead, trail});
+        }
+    }
     ASSERT_EQ(gbk.size(), 2u * 6763u);
     const std::string utf8 = fromGbk(gbk);
-    EXPECT_EQ(utf8.size(), 3u * 6763u);
-    EXPECT_EQ(utf8.substr(0, 3), "啊");
-    EXPECT_EQ(utf8.substr(utf8.size() - 3), "齄");
-    EXPECT_EQ(fnv1a(utf8), 0x786cc8da9288ba4eu);
+    std::uint64_t fnv1a = 0xcbf29ce484222325u;
+    for (const char c : utf8) fnv1a = (fnv1a ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    EXPECT_EQ(fnv1a, 0x786cc8da9288ba4eu);
     EXPECT_EQ(toGbk(utf8), gbk);
 }
 

@@ -83,6 +83,8 @@ void Form1::connectHandlers() {
     connect(ui->Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(ui->Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
     connect(ui->Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(ui->Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
+    connect(ui->Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
 
     connect(ui->Command18, &QPushButton::clicked, this, &Form1::Command18_Click);
     connect(ui->Command16, &QPushButton::clicked, this, &Form1::Command16_Click);

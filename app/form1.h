@@ -43,8 +43,8 @@ class Spooler;
 /// files by concern: form1.cpp (start-up, printer choice, the shared helpers),
 /// form1_panel.cpp (command panel, paper buttons, configuration buttons), form1_driver.cpp,
 /// form1_busy.cpp (clock, busy state, job monitor), form1_values.cpp (mode and value boxes),
-/// form1_alignment.cpp (alignment test print and set operations). The pin-test buttons
-/// belong in form1_pintest.cpp.
+/// form1_alignment.cpp (alignment test print and set operations), form1_pintest.cpp (the two
+/// pin test buttons).
 class Form1 final : public QWidget {
     Q_OBJECT
 
@@ -81,6 +81,12 @@ public:
     // --- Driver test print (form1_driver.cpp) ---
     void Command14_Click();
     void SendDriverFile();
+
+    // --- Pin tests (form1_pintest.cpp) ---
+    /// "测针": header, ascending, descending and burn-in pages, 17 documents.
+    void Command17_Click();
+    /// "测针功能": one pin test line in each of the three modes, then a feed; 7 documents.
+    void Command13_Click();
 
     // --- Clock and busy state (form1_busy.cpp) ---
     void Timer1_Timer();
@@ -158,6 +164,10 @@ public:
     JobTables jobs;           ///< jobState, jobLatch
 
 private:
+    /// The built timeline, or none after reporting why the build was refused.
+    template <class Build>
+    std::optional<Timeline> tryBuild(Build&& build);
+
     void connectHandlers();
     void applyDesignFonts();
     QRadioButton* modeButton(PrintMode mode) const;
@@ -181,29 +191,28 @@ private:
 };
 
 template <class Build>
-bool Form1::buildAndRun(Build&& build) {
-    Timeline timeline;
+std::optional<Timeline> Form1::tryBuild(Build&& build) {
     try {
-        timeline = std::forward<Build>(build)();
+        return std::forward<Build>(build)();
     } catch (const EncodeError& error) {
         reportRefused(error);
-        return false;
+        return std::nullopt;
     }
-    runOperation(timeline);
-    return true;
+}
+
+template <class Build>
+bool Form1::buildAndRun(Build&& build) {
+    const std::optional<Timeline> timeline = tryBuild(std::forward<Build>(build));
+    if (timeline) runOperation(*timeline);
+    return timeline.has_value();
 }
 
 template <class Build>
 bool Form1::buildAndRunBusy(std::int16_t code, const std::string& firstCaption, Build&& build) {
-    Timeline timeline;
-    try {
-        timeline = std::forward<Build>(build)();
-    } catch (const EncodeError& error) {
-        reportRefused(error);
-        return false;
-    }
+    const std::optional<Timeline> timeline = tryBuild(std::forward<Build>(build));
+    if (!timeline) return false;
     enterBusyState(code, firstCaption);
-    runOperation(timeline);
+    runOperation(*timeline);
     return true;
 }
 

@@ -10,6 +10,7 @@
 # STATE_DIR/env holds KEY=VALUE lines (CUPS_SERVER, PRINTER_OUTPUT, the pids and ports);
 # shell scripts can source it. The virtual printer binary is $VIRTUAL_PRINTER, or the one in
 # the default build folder. TREVALUNE_CUPS_PORT, when set, is the port cupsd tries first.
+# VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR.
 set -euo pipefail
 
 usage() {
@@ -175,7 +176,9 @@ start() {
     local output
     output=$(cd "$state_dir" && pwd)/printer-output
     mkdir -p "$output"
-    "$printer_bin" --port 0 --out "$output" \
+    local preview=()
+    [ -n "${VIRTUAL_PRINTER_PREVIEW:-}" ] && preview=(--preview "$VIRTUAL_PRINTER_PREVIEW")
+    "$printer_bin" --port 0 --out "$output" "${preview[@]}" \
         </dev/null >"$dir/virtual-printer.out" 2>"$dir/virtual-printer.log" &
     local printer_pid=$!
     local printer_port=

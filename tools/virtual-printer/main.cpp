@@ -10,19 +10,25 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/virtual-printer/document_store.h"
+#include "tools/virtual-printer/preview/preview_printer.h"
 
 namespace {
 
+using trevalune::preview::PreviewPrinter;
 using trevalune::vprinter::DocumentStore;
 using trevalune::vprinter::IncomingDocument;
 
@@ -30,15 +36,24 @@ struct Options {
     std::string bind = "127.0.0.1";  // never another address unless asked for
     int port = 9100;
     std::string out = "virtual-printer-out";
+    std::string preview;  // empty: record only
+    std::array<int, 3> best{16, 24, 40};
+    std::string font;
 };
 
 void usage(std::FILE* to) {
     std::fputs(
-        "usage: virtual-printer [--bind ADDR] [--port N] [--out DIR]\n"
+        "usage: virtual-printer [--bind ADDR] [--port N] [--out DIR] [--preview DIR]\n"
+        "                       [--best HS,HD,SHD] [--font FILE]\n"
         "  --bind ADDR  address to listen on (default 127.0.0.1)\n"
         "  --port N     TCP port, 0 picks a free one (default 9100)\n"
         "  --out DIR    folder for the recorded documents, created if missing\n"
         "               (default ./virtual-printer-out)\n"
+        "  --preview DIR  also decode and draw what arrives: DIR/page-NNNNNN.png per page\n"
+        "               (the page still printing is drawn when the printer falls idle) and\n"
+        "               DIR/listing.txt\n"
+        "  --best A,B,C the simulated best values of the three modes (default 16,24,40)\n"
+        "  --font FILE  CJK font for the previews (default WenQuanYi Micro Hei)\n"
         "Prints 'listening on ADDR:PORT' once it accepts connections. Every connection is one\n"
         "document, saved as DIR/doc-NNNNNN.prn when the sender closes it.\n",
         to);
@@ -57,6 +72,12 @@ bool parse(int argc, char** argv, Options& options) {
             options.bind = value;
         } else if (arg == "--out") {
             options.out = value;
+        } else if (arg == "--preview") {
+            options.preview = value;
+        } else if (arg == "--font") {
+            options.font = value;
+        } else if (arg == "--best") {
+            if (!trevalune::preview::parseBestValues(value, options.best)) return false;
         } else if (arg == "--port") {
             char* end = nullptr;
             const long port = std::strtol(value.c_str(), &end, 10);
@@ -133,9 +154,26 @@ struct Connection {
     std::unique_ptr<IncomingDocument> document;
 };
 
+/// Hands a recorded document to the preview. The recording is already safe on disk: a
+/// preview that fails costs a message, never a document.
+void showInPreview(PreviewPrinter* preview, const std::filesystem::path& path) {
+    if (!preview) return;
+    try {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        preview->document(path.filename().string(), bytes);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "virtual-printer: preview: %s\n", e.what());
+    }
+}
+
+/// A preview page is drawn once no document has arrived for this long, so a run of many
+/// small documents is drawn once rather than after each of them.
+constexpr int kPreviewIdleMs = 300;
+
 /// Serves until SIGTERM/SIGINT. Connections are read side by side; a document is numbered
 /// when its connection ends. Returns the process exit code.
-int serve(int listener, DocumentStore& store) {
+int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
     std::vector<Connection> connections;
     std::vector<char> buffer(64 * 1024);
     for (;;) {
@@ -143,10 +181,20 @@ int serve(int listener, DocumentStore& store) {
         fds.push_back({stopPipe[0], POLLIN, 0});
         fds.push_back({listener, POLLIN, 0});
         for (const auto& c : connections) fds.push_back({c.fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), -1) < 0) {
+        const bool drawLater = preview && preview->pageInProgressChanged();
+        const int ready = ::poll(fds.data(), fds.size(), drawLater ? kPreviewIdleMs : -1);
+        if (ready < 0) {
             if (errno == EINTR) continue;
             std::perror("virtual-printer: poll");
             return 1;
+        }
+        if (ready == 0) {
+            try {
+                preview->drawPageInProgress();
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "virtual-printer: preview: %s\n", e.what());
+            }
+            continue;
         }
         if (fds[0].revents != 0) {
             // Documents still arriving are incomplete: they are dropped, never published.
@@ -168,6 +216,7 @@ int serve(int listener, DocumentStore& store) {
                     std::fprintf(stderr, "virtual-printer: %s (%zu bytes)\n",
                                  path.filename().c_str(), size);
                     finished = true;
+                    showInPreview(preview, path);
                 } else if (errno != EINTR && errno != EAGAIN) {
                     std::fprintf(stderr,
                                  "virtual-printer: connection lost (%s), document dropped\n",
@@ -209,6 +258,15 @@ int main(int argc, char** argv) {
     }
     try {
         DocumentStore store(options.out);
+        std::unique_ptr<PreviewPrinter> preview;
+        if (!options.preview.empty()) {
+            PreviewPrinter::Options previewOptions;
+            previewOptions.folder = options.preview;
+            previewOptions.render.bestValues = options.best;
+            previewOptions.fontPath = options.font;
+            previewOptions.continueNumbering = true;
+            preview = std::make_unique<PreviewPrinter>(previewOptions);
+        }
 
         if (::pipe(stopPipe) != 0) return 1;
         setNonBlocking(stopPipe[0]);
@@ -225,8 +283,12 @@ int main(int argc, char** argv) {
         if (listener < 0) return 1;
         std::printf("listening on %s\n", shown.c_str());
         std::fflush(stdout);
-        const int rc = serve(listener, store);
+        const int rc = serve(listener, store, preview.get());
         ::close(listener);
+        if (preview) {
+            // The last page has no eject yet: it is drawn as far as it got.
+            preview->finish();
+        }
         return rc;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "virtual-printer: %s\n", e.what());

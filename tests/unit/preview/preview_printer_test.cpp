@@ -1,0 +1,76 @@
+#include "tools/virtual-printer/preview/preview_printer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "pintest/pin_pages.h"
+
+namespace trevalune::preview {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class PreviewPrinterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "preview-test.XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    fs::path folder;
+};
+
+TEST_F(PreviewPrinterTest, WritesOnePngPerPageAndTheListing) {
+    std::string burnIn;
+    for (const auto& d : PrintBurnInSample().documents()) burnIn += d;
+    {
+        PreviewPrinter printer({folder, {}, {}, "page", true});
+        printer.document("doc-000001.prn", burnIn.substr(0, 100));
+        printer.document("doc-000002.prn", burnIn.substr(100));
+        printer.drawPageInProgress();  // the live printer shows the page before its eject
+        ASSERT_TRUE(fs::exists(folder / "page-000001.png"));
+        EXPECT_TRUE(printer.pages().empty());
+        printer.document("doc-000003.prn",
+                         "\x1D\x56\x53"
+                         "A\x1B");
+        ASSERT_EQ(printer.pages().size(), 1u);
+        printer.finish();
+        ASSERT_EQ(printer.pages().size(), 2u);
+        EXPECT_EQ(printer.pages()[1], folder / "page-000002.png");
+        EXPECT_EQ(printer.errors(), 1);
+    }
+    // Row trailer, title and two LF put the band 4 lines down; pin 1's row is black in the
+    // picture, the paper beside the band white.
+    const Bitmap png = readGreyPng(folder / "page-000001.png");
+    const PngStyle style;
+    const int pin1 = (style.marginRows + 4 * kLineFeedRows) * style.pixelsPerRow;
+    const int x = style.marginUnits + 10;
+    EXPECT_EQ(png.width, kLineUnits + 2 * style.marginUnits);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x], 0);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x + 600], 255);
+
+    std::ifstream in(folder / "listing.txt");
+    std::stringstream listing;
+    listing << in.rdbuf();
+    EXPECT_THAT(listing.str(), HasSubstr("# doc-000002.prn, 2816 bytes, from 100\n"));
+    EXPECT_THAT(listing.str(), HasSubstr("band (all pins) at 0-198; band (all pins) at 399-599"));
+    EXPECT_THAT(listing.str(), HasSubstr("ERROR truncated ESC command: expected at least 2 bytes, "
+                                         "received 1\n"));
+
+    // A later session goes on numbering after the pages already there.
+    PreviewPrinter again({folder, {}, {}, "page", true});
+    again.document("doc-000004.prn", "B");
+    again.finish();
+    EXPECT_EQ(again.pages().at(0), folder / "page-000003.png");
+}
+
+}  // namespace
+}  // namespace trevalune::preview

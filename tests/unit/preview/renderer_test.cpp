@@ -1,0 +1,184 @@
+#include "tools/virtual-printer/preview/renderer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "alignment/test_print.h"
+#include "pintest/pin_pages.h"
+#include "tools/virtual-printer/preview/decoder.h"
+
+namespace trevalune::preview {
+namespace {
+
+std::string streamOf(const Timeline& timeline) {
+    std::string out;
+    for (const auto& document : timeline.documents()) out += document;
+    return out;
+}
+
+/// Decodes and draws a whole stream; returns the finished pages.
+std::vector<Page> render(const std::string& stream, RenderOptions options = {}) {
+    std::vector<Page> pages;
+    Renderer renderer(options, [&](const Page& page) { pages.push_back(page); });
+    Decoder decoder([&](const Event& e) { renderer.apply(e); });
+    decoder.feed(stream);
+    decoder.finish();
+    renderer.finish();
+    return pages;
+}
+
+/// The units with ink in a dot row.
+std::set<int> inkedUnits(const Page& page, int row) {
+    std::set<int> out;
+    for (int x = 0; x < kLineUnits; ++x) {
+        if (page.dot(x, row)) out.insert(x);
+    }
+    return out;
+}
+
+/// The text printed on a line, spaces left out ("*31").
+std::string textOnRow(const Page& page, int row) {
+    std::string out;
+    for (const auto& mark : page.text()) {
+        if (mark.row == row) out += mark.text;
+    }
+    return out;
+}
+
+TEST(Renderer, AscendingPinTestPutsEachPinInItsBlockOnItsRow) {
+    const auto pages = render(streamOf(PrintPinTestAscending()));
+    ASSERT_EQ(pages.size(), 1u);
+    const Page& page = pages[0];
+    ASSERT_EQ(page.passes().size(), 3u);
+    constexpr int kBlockUnits = 90 * 2;  // a block of 90 high-speed columns
+    for (const Pass& pass : page.passes()) {
+        for (int pin = 1; pin <= 16; ++pin) {
+            const int row = pass.row + pin - 1;
+            const int from = pass.x + (pin - 1) * kBlockUnits;
+            // Every other column of the block: 45 dots of 2 units, and nothing else on the row.
+            EXPECT_EQ(page.dotsInRow(row, from, from + kBlockUnits), 90) << "pin " << pin;
+            EXPECT_EQ(page.dotsInRow(row), 90) << "pin " << pin;
+            EXPECT_TRUE(page.dot(from, row));
+            EXPECT_FALSE(page.dot(from + 2, row));
+        }
+    }
+    // The ruler is the text line right above the first pass; label p stands over block p.
+    const int rulerRow = page.passes()[0].row - kLineFeedRows;
+    int label = 0;
+    for (std::size_t i = 0; i < page.text().size(); ++i) {
+        const TextMark& mark = page.text()[i];
+        if (mark.row != rulerRow) continue;
+        // A two-digit label is two marks; its middle is where the first one ends.
+        const bool twoDigits = i + 1 < page.text().size() && page.text()[i + 1].row == rulerRow &&
+                               page.text()[i + 1].x == mark.x + mark.width;
+        const int middle = twoDigits ? mark.x + mark.width : mark.x + mark.width / 2;
+        ++label;
+        EXPECT_EQ(middle / kBlockUnits + 1, label) << "label " << label;
+        if (twoDigits) ++i;
+    }
+    EXPECT_EQ(label, 16);
+}
+
+/// For each sample row of an alignment page: its label, and whether its reverse passes hit
+/// exactly the columns of its forward passes.
+std::vector<std::pair<std::string, bool>> alignmentRows(const Page& page) {
+    std::vector<std::pair<std::string, bool>> rows;
+    const auto& passes = page.passes();
+    for (std::size_t i = 0; i + 3 < passes.size(); i += 4) {
+        std::set<int> forward, reverse;
+        for (std::size_t k = i; k < i + 4; ++k) {
+            // The test sample drives the even pins; pin 2 prints on the pass's second row.
+            const auto units = inkedUnits(page, passes[k].row + 1);
+            EXPECT_FALSE(units.empty());
+            (passes[k].reverse ? reverse : forward).insert(units.begin(), units.end());
+            EXPECT_EQ(passes[k].reverse, k % 2 == 1);
+        }
+        rows.emplace_back(textOnRow(page, passes[i].row), forward == reverse);
+    }
+    return rows;
+}
+
+TEST(Renderer, AlignmentTestShowsStraightBarsOnlyAtTheBestValue) {
+    const std::string stream = streamOf(buildAlignmentTest("31"));
+    using Row = std::pair<std::string, bool>;
+
+    RenderOptions best31;
+    best31.bestValues = {31, 24, 40};
+    auto pages = render(stream, best31);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_THAT(alignmentRows(pages[0]),
+                ::testing::ElementsAre(Row{"28", false}, Row{"29", false}, Row{"30", false},
+                                       Row{"*31", true}, Row{"32", false}, Row{"33", false},
+                                       Row{"34", false}));
+
+    RenderOptions best29;
+    best29.bestValues = {29, 24, 40};
+    pages = render(stream, best29);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_THAT(alignmentRows(pages[0]),
+                ::testing::ElementsAre(Row{"28", false}, Row{"29", true}, Row{"30", false},
+                                       Row{"*31", false}, Row{"32", false}, Row{"33", false},
+                                       Row{"34", false}));
+    // Value 33 is two columns off: its reverse passes sit 4 units to the right.
+    EXPECT_EQ(pages[0].passes()[21].shift, 8);
+}
+
+TEST(Renderer, BurnInPageHasFourBandsPerHalf) {
+    const auto pages = render(streamOf(PrintBurnInSample()));
+    ASSERT_EQ(pages.size(), 1u);
+    const Page& page = pages[0];
+    ASSERT_EQ(page.passes().size(), 1u);
+    const int top = page.passes()[0].row;
+    for (int pin = 1; pin <= 16; ++pin) {
+        // Runs of ink along the pin's row: bands of 199, 201, 201 and 201 columns.
+        std::vector<int> bands;
+        const auto units = inkedUnits(page, top + pin - 1);
+        int previous = -2;
+        for (const int x : units) {
+            if (x != previous + 1) bands.push_back(0);
+            ++bands.back();
+            previous = x;
+        }
+        EXPECT_THAT(bands, ::testing::ElementsAre(398, 402, 402, 402)) << "pin " << pin;
+    }
+    EXPECT_EQ(page.dotsInRow(top + 16), 0);
+}
+
+TEST(Renderer, PagesEndAtTheEjectAndAtTheEndOfTheInput) {
+    // Text, eject, eject (a blank page comes out too), then text left without an eject.
+    const auto pages = render(
+        "A\x1D\x56\x53\x1D\x56\x53"
+        "B\n");
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].text().size(), 1u);
+    EXPECT_TRUE(pages[1].text().empty());
+    ASSERT_EQ(pages[2].text().size(), 1u);
+    EXPECT_EQ(pages[2].text()[0].text, "B");
+    EXPECT_EQ(pages[2].number(), 3);
+    EXPECT_TRUE(render("").empty());
+}
+
+TEST(Renderer, PaperMovesByDotRowsAndTextTakesTheModesCells) {
+    std::vector<Page> pages;
+    Renderer renderer({}, [&](const Page& p) { pages.push_back(p); });
+    Decoder decoder([&](const Event& e) { renderer.apply(e); });
+    // ESC J 40, ESC j 8, then select super-high density (value FF keeps 40) with a row trailer.
+    decoder.feed("\x1BJ\x28\x1Bj\x08");
+    decoder.feed(std::string("\x1B\x01\x40QV627\x0C\xFF\xFF\x0A\x0A", 13) + "\xB8\xDFx");
+    decoder.finish();
+    const auto& text = renderer.page().text();
+    ASSERT_EQ(text.size(), 2u);
+    EXPECT_EQ(text[0].row, 40 - 8 + 2 * kLineFeedRows);
+    EXPECT_EQ(text[0].text, "高");
+    EXPECT_EQ(text[0].width, 2 * 16);
+    EXPECT_EQ(text[1].x, 32);
+    EXPECT_EQ(renderer.mode(), Mode::SuperHighDensity);
+    EXPECT_EQ(renderer.value(Mode::SuperHighDensity), 40);
+}
+
+}  // namespace
+}  // namespace trevalune::preview

@@ -1,0 +1,116 @@
+// print-preview: renders a saved printer stream, or a folder of recorded documents, into one
+// PNG per page and a listing of what every byte means. See ../README.md.
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/virtual-printer/document_store.h"
+#include "tools/virtual-printer/preview/preview_printer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using trevalune::preview::PreviewPrinter;
+
+void usage(std::FILE* to) {
+    std::fputs(
+        "usage: print-preview [--out DIR] [--prefix NAME] [--best HS,HD,SHD] [--font FILE] "
+        "INPUT...\n"
+        "  INPUT          a saved stream, or a folder of documents doc-NNNNNN.prn (read in\n"
+        "                 number order); all inputs together are one stream\n"
+        "  --out DIR      folder for NAME-NNNNNN.png and listing.txt (default ./print-preview)\n"
+        "  --prefix NAME  first part of the page files' names (default page)\n"
+        "  --best A,B,C   the simulated best value of high speed, high density and super-high\n"
+        "                 density (default 16,24,40)\n"
+        "  --font FILE    CJK font for the text (default WenQuanYi Micro Hei)\n",
+        to);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PreviewPrinter::Options options;
+    options.folder = "print-preview";
+    std::vector<fs::path> inputs;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            usage(stdout);
+            return 0;
+        }
+        const bool takesValue =
+            arg == "--out" || arg == "--prefix" || arg == "--best" || arg == "--font";
+        if (takesValue && i + 1 >= argc) {
+            usage(stderr);
+            return 2;
+        }
+        if (arg == "--out") {
+            options.folder = argv[++i];
+        } else if (arg == "--prefix") {
+            options.prefix = argv[++i];
+        } else if (arg == "--font") {
+            options.fontPath = argv[++i];
+        } else if (arg == "--best") {
+            if (!trevalune::preview::parseBestValues(argv[++i], options.render.bestValues)) {
+                std::fprintf(stderr,
+                             "print-preview: --best wants three numbers 0..255, "
+                             "like 16,24,40\n");
+                return 2;
+            }
+        } else if (!arg.empty() && arg[0] == '-') {
+            usage(stderr);
+            return 2;
+        } else {
+            inputs.emplace_back(arg);
+        }
+    }
+    if (inputs.empty()) {
+        usage(stderr);
+        return 2;
+    }
+    try {
+        PreviewPrinter printer(options);
+        if (!printer.hasFont()) {
+            std::fprintf(stderr,
+                         "print-preview: no CJK font found, characters are boxes "
+                         "(install fonts-wqy-microhei or pass --font)\n");
+        }
+        for (const auto& input : inputs) {
+            if (!fs::is_directory(input)) {
+                printer.document(input.string(), readFile(input));
+                continue;
+            }
+            std::map<long, fs::path> documents;
+            for (const auto& entry : fs::directory_iterator(input)) {
+                const long n =
+                    trevalune::vprinter::DocumentStore::numberOf(entry.path().filename().string());
+                if (n >= 0) documents.emplace(n, entry.path());
+            }
+            for (const auto& [n, path] : documents) {
+                printer.document(path.filename().string(), readFile(path));
+            }
+        }
+        printer.finish();
+        for (const auto& page : printer.pages()) std::printf("%s\n", page.string().c_str());
+        std::printf("%zu page(s), %d decoding error(s); listing: %s\n", printer.pages().size(),
+                    printer.errors(), printer.listingPath().string().c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "print-preview: %s\n", e.what());
+        return 1;
+    }
+}

@@ -19,9 +19,9 @@
 #include <thread>
 #include <utility>
 
-extern char** environ;
-
 #include "tools/virtual-printer/document_store.h"
+
+extern char** environ;  // for posix_spawn
 
 namespace trevalune::e2e {
 

@@ -1,6 +1,5 @@
 // What the whole window leaves behind on the machine: the user's default printer and nothing
 // else. The driver file is only ever opened for reading.
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
 

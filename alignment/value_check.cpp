@@ -34,12 +34,9 @@ std::vector<int> candidatesAround(double centre, int d) {
         throw EncodeError("样张中心值 " + std::to_string(centre) + " 超出范围" +
                           std::string(kNothingSent));
     }
-    const double last = centre + d;
-    // A counted loop over a floating-point variable: the limit is taken once, the variable
-    // grows by one each time.
-    for (double x = centre - d; x <= last; x += 1) {
-        out.push_back(roundHalfEven(x).value_or(0));
-    }
+    // Counted in whole steps: adding 1 to a fractional x again and again can end a hair above
+    // centre + d, which would lose the last candidate (0.36 with d = 2 gave four).
+    for (int i = 0; i <= 2 * d; ++i) out.push_back(roundHalfEven(centre - d + i).value_or(0));
     return out;
 }
 

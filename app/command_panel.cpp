@@ -56,4 +56,53 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
     return t;
 }
 
+namespace {
+
+bool isHexInput(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F') ||
+           c == u' ';
+}
+
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+/// Every occurrence of `part`, left to right, without overlaps.
+std::u16string withoutAll(std::u16string_view text, std::u16string_view part) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.substr(at, part.size()) == part) {
+            at += part.size();
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+HexInputCheck checkHexInput(std::u16string_view text) {
+    HexInputCheck check{std::u16string(text), {}};
+    // Each round removes at least one unit, so this ends.
+    for (std::size_t i = 0; i < check.kept.size();) {
+        if (isHexInput(check.kept[i])) {
+            ++i;
+            continue;
+        }
+        const bool pair = isHighSurrogate(check.kept[i]) && i + 1 < check.kept.size() &&
+                          isLowSurrogate(check.kept[i + 1]);
+        check.removed.push_back(check.kept.substr(i, pair ? 2 : 1));
+        check.kept = withoutAll(check.kept, check.removed.back());
+        // Everything before i is allowed and stays; removing a lone high surrogate may have
+        // split a pair further on, which the scan meets later.
+    }
+    return check;
+}
+
 }  // namespace trevalune

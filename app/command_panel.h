@@ -1,6 +1,8 @@
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "printer/timeline.h"
 
@@ -19,5 +21,15 @@ Timeline buildSelfTest();          ///< ESC : NUL NUL P
 /// number of digits throws EncodeError with a message for the operator, so nothing at all
 /// (not even the first save command) goes out.
 Timeline buildManualSend(std::string_view boxText, bool saveBracket);
+
+/// The command box's input check, without the window. The box allows "0"-"9", "a"-"f",
+/// "A"-"F" and the blank; every other character goes, all its occurrences at once, with one
+/// message per distinct character in order of first occurrence. Works on the box's UTF-16
+/// text; a surrogate pair is one character, a lone surrogate a character of its own.
+struct HexInputCheck {
+    std::u16string kept;                  ///< the text once every disallowed character has gone
+    std::vector<std::u16string> removed;  ///< what each message removed, in order
+};
+HexInputCheck checkHexInput(std::u16string_view text);
 
 }  // namespace trevalune

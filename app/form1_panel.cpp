@@ -6,6 +6,8 @@
 #include <QTextCursor>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 #include "alignment/config_block.h"
 #include "app/command_panel.h"
@@ -19,20 +21,8 @@ namespace {
 
 constexpr std::string_view kHexInputMessage = "请输入的数据是16进制的范围";
 
-bool isHexInput(QChar c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F') ||
-           c == u' ';
-}
-
-/// The first character (a whole surrogate pair where there is one) the box does not allow.
-QString firstDisallowed(const QString& text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (isHexInput(text[i])) continue;
-        const bool pair =
-            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        return text.mid(i, pair ? 2 : 1);
-    }
-    return {};
+std::u16string_view utf16(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 }  // namespace
@@ -40,25 +30,25 @@ QString firstDisallowed(const QString& text) {
 void Form1::Text2_Change() {
     if (correctingText2_) return;  // the correction below changes the text itself
     QString text = ui->Text2->toPlainText();
+    const HexInputCheck check = checkHexInput(utf16(text));
+    if (check.removed.empty()) return;
     qsizetype caret = ui->Text2->textCursor().position();
-    bool corrected = false;
-    // One message per distinct character, in order of first occurrence; after each message
-    // every occurrence of that character goes.
-    for (QString bad = firstDisallowed(text); !bad.isEmpty(); bad = firstDisallowed(text)) {
+    // One message per distinct character; after each message every occurrence of that
+    // character goes.
+    for (const std::u16string& removed : check.removed) {
+        const QString bad =
+            QString::fromUtf16(removed.data(), static_cast<qsizetype>(removed.size()));
         messages_.showMessage(kHexInputMessage);
         caret -= text.left(caret).count(bad) * bad.size();
         text.remove(bad);
         correctingText2_ = true;
         ui->Text2->setPlainText(text);
         correctingText2_ = false;
-        corrected = true;
     }
-    if (corrected) {
-        // The caret stays where the operator was typing.
-        QTextCursor cursor = ui->Text2->textCursor();
-        cursor.setPosition(static_cast<int>(std::clamp<qsizetype>(caret, 0, text.size())));
-        ui->Text2->setTextCursor(cursor);
-    }
+    // The caret stays where the operator was typing.
+    QTextCursor cursor = ui->Text2->textCursor();
+    cursor.setPosition(static_cast<int>(std::clamp<qsizetype>(caret, 0, text.size())));
+    ui->Text2->setTextCursor(cursor);
 }
 
 void Form1::Check1_Click() {

@@ -2,7 +2,12 @@
 
 #include <cups/cups.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +20,8 @@
 #include <utility>
 
 #include "tools/virtual-printer/document_store.h"
+
+extern char** environ;  // for posix_spawn
 
 namespace trevalune::e2e {
 
@@ -72,6 +79,23 @@ void queueRequest(ipp_op_t operation, const std::string& queue) {
                                  std::string(operation == IPP_OP_PAUSE_PRINTER ? "stop" : "start") +
                                  " '" + queue + "': " + cupsLastErrorString());
     }
+}
+
+/// Shell-quotes a path for runCommand.
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+/// True while the process exists and is not a zombie waiting for its parent.
+bool running(int pid) {
+    if (::kill(pid, 0) != 0) return false;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("State:", 0) == 0) return line.find('Z') == std::string::npos;
+    }
+    return false;
 }
 
 }  // namespace
@@ -188,6 +212,120 @@ void stopQueue(const std::string& queue) {
 
 void startQueue(const std::string& queue) {
     queueRequest(IPP_OP_RESUME_PRINTER, queue);
+}
+
+PrivatePrintServer::PrivatePrintServer() {
+    std::string dir = (fs::temp_directory_path() / "trevalune-private.XXXXXX").string();
+    if (!::mkdtemp(dir.data())) throw std::runtime_error("cannot create " + dir);
+    stateDir_ = dir;
+    int code = 0;
+    const std::string out = runCommand("VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) +
+                                           " " + shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) +
+                                           " start " + shellQuoted(dir) + " 2>&1",
+                                       &code);
+    if (code != 0) {
+        fs::remove_all(dir);
+        throw std::runtime_error("the private print server did not start: " + out);
+    }
+    server_ = PrintServer::load(dir);
+    server_.useCupsServer();
+}
+
+PrivatePrintServer::~PrivatePrintServer() {
+    if (frozen_) thawCupsd();
+    runCommand(shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) + " stop " + shellQuoted(stateDir_) +
+               " 2>&1");
+    if (restartedPrinter_ > 0) {
+        try {
+            endProcess(restartedPrinter_);
+        } catch (const std::exception&) {
+            ::kill(restartedPrinter_, SIGKILL);
+            ::waitpid(restartedPrinter_, nullptr, 0);
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(stateDir_, ignored);
+}
+
+int PrivatePrintServer::pid(const std::string& key) const {
+    const auto it = server_.values.find(key);
+    const int value = it == server_.values.end() ? 0 : std::atoi(it->second.c_str());
+    if (value <= 0) throw std::runtime_error("the private print server has no " + key);
+    return value;
+}
+
+void PrivatePrintServer::stopCupsd() {
+    endProcess(pid("CUPSD_PID"));
+}
+
+void PrivatePrintServer::freezeCupsd() {
+    ::kill(pid("CUPSD_PID"), SIGSTOP);
+    frozen_ = true;
+}
+
+void PrivatePrintServer::thawCupsd() {
+    ::kill(pid("CUPSD_PID"), SIGCONT);
+    frozen_ = false;
+}
+
+void PrivatePrintServer::stopVirtualPrinter() {
+    endProcess(restartedPrinter_ > 0 ? restartedPrinter_ : pid("VIRTUAL_PRINTER_PID"));
+    restartedPrinter_ = -1;
+}
+
+void PrivatePrintServer::restartVirtualPrinter() {
+    std::string said;
+    restartedPrinter_ = spawnVirtualPrinter(
+        {"--port", server_.values.at("VIRTUAL_PRINTER_PORT"), "--out", server_.printerOutput},
+        said);
+}
+
+int spawnVirtualPrinter(const std::vector<std::string>& arguments, std::string& said) {
+    int out[2];
+    if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::string program = TREVALUNE_VIRTUAL_PRINTER;
+    std::vector<std::string> args = arguments;
+    std::vector<char*> argv{program.data()};
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    const int rc = ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(out[0]);
+        throw std::runtime_error("cannot start " + program);
+    }
+    // One line once it accepts connections; the end of the pipe when it gave up.
+    said.clear();
+    char c = 0;
+    while (::read(out[0], &c, 1) == 1 && c != '\n') said += c;
+    ::close(out[0]);
+    if (said.rfind("listening on ", 0) != 0) {
+        ::kill(child, SIGTERM);
+        ::waitpid(child, nullptr, 0);
+        throw std::runtime_error("the virtual printer did not listen");
+    }
+    return child;
+}
+
+void endProcess(int pid) {
+    ::kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        ::waitpid(pid, nullptr, WNOHANG);  // reaps it when it is our own child
+        if (!running(pid)) return;
+        if (std::chrono::steady_clock::now() > deadline) {
+            throw std::runtime_error("process " + std::to_string(pid) + " did not stop");
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
 }
 
 std::string runCommand(const std::string& command, int* exitCode) {

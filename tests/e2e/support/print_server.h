@@ -92,6 +92,46 @@ bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit = k
 void stopQueue(const std::string& queue);
 void startQueue(const std::string& queue);
 
+/// A print server of one test's own, for faults that would break the shared one: a stopped
+/// or frozen server, a deleted queue, a printer that does not listen. print-server.sh starts
+/// it in a temporary folder; the destructor stops whatever is left of it and removes the folder.
+class PrivatePrintServer final {
+public:
+    /// Starts it and points this thread's libcups at it. Throws when it does not come up.
+    PrivatePrintServer();
+    ~PrivatePrintServer();
+    PrivatePrintServer(const PrivatePrintServer&) = delete;
+    PrivatePrintServer& operator=(const PrivatePrintServer&) = delete;
+
+    const PrintServer& server() const { return server_; }
+
+    /// Ends cupsd (SIGTERM) and returns once it has gone: its port refuses connections.
+    void stopCupsd();
+    /// Freezes cupsd (SIGSTOP): connections are still accepted, nothing is answered.
+    void freezeCupsd();
+    void thawCupsd();
+    /// Ends the virtual printer and returns once it has gone.
+    void stopVirtualPrinter();
+    /// Starts the virtual printer again on its old port and folder.
+    void restartVirtualPrinter();
+
+private:
+    int pid(const std::string& key) const;
+
+    std::string stateDir_;
+    PrintServer server_;
+    bool frozen_ = false;
+    int restartedPrinter_ = -1;
+};
+
+/// Starts the virtual printer with these arguments and returns its pid once it has said where
+/// it listens (`said` gets that line, "listening on ADDR:PORT"). Throws when it does not
+/// listen. The caller ends it with endProcess.
+int spawnVirtualPrinter(const std::vector<std::string>& arguments, std::string& said);
+
+/// Sends SIGTERM and waits (10 s at most) until the process has gone; throws when it stays.
+void endProcess(int pid);
+
 /// Runs a command (through /bin/sh) and returns its standard output; `exitCode` receives
 /// the exit status. For checking what the command-line tools (lpstat) see.
 std::string runCommand(const std::string& command, int* exitCode = nullptr);

@@ -1,0 +1,221 @@
+// Faults in the middle of a page, through the real window and the real CUPS spooler to the
+// virtual printer. Each test has a print server of its own, since most of them break it.
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "app/form1.h"
+#include "printer/cups/cups_spooler.h"
+#include "printer/printer_link.h"
+#include "tests/e2e/support/print_server.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_messages.h"
+
+namespace trevalune::e2e {
+namespace {
+
+using Strings = std::vector<std::string>;
+using SteadyClock = std::chrono::steady_clock;
+
+/// Connecting and each request give up after this long.
+constexpr int kTimeoutMs = 1000;
+
+/// The real spooler, with a fault injected right after the n-th document was handed over.
+class FaultAfter final : public Spooler {
+public:
+    explicit FaultAfter(Spooler& real) : real_(real) {}
+
+    int after = 0;
+    std::function<void()> fault;
+
+    std::vector<std::string> printerNames() override { return real_.printerNames(); }
+    bool sendRawDocument(const std::string& printer, const std::string& name,
+                         std::string_view data) override {
+        const bool opened = real_.sendRawDocument(printer, name, data);
+        if (++sent_ == after && fault) fault();
+        return opened;
+    }
+    JobQuery queryActiveJobs(const std::string& printer) override {
+        return real_.queryActiveJobs(printer);
+    }
+    void setDefaultPrinter(const std::string& printer) override {
+        real_.setDefaultPrinter(printer);
+    }
+
+private:
+    Spooler& real_;
+    int sent_ = 0;
+};
+
+class FaultE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<Form1>(spooler, messages, clock,
+                                       std::filesystem::path(folder.path().toStdU16String()));
+        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();  // ticks come from the test
+        ASSERT_EQ(form->printerName(), queue);
+    }
+
+    /// Injects `fault` after `after` documents, once those have reached the printer (a queue
+    /// that goes away takes its unprinted jobs with it: that is the server's business).
+    void faultAfter(int after, std::function<void()> fault) {
+        spooler.after = after;
+        spooler.fault = [this, fault = std::move(fault)] {
+            EXPECT_TRUE(waitUntilIdle(queue, std::chrono::seconds(30)));
+            fault();
+        };
+    }
+
+    /// Clicks a button; returns how many seconds its handler took.
+    double click(const char* name) {
+        const auto start = SteadyClock::now();
+        form->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        return std::chrono::duration<double>(SteadyClock::now() - start).count();
+    }
+
+    void tick(int count) {
+        for (int i = 0; i < count; ++i) form->Timer1_Timer();
+    }
+
+    bool enabled(const char* name) const {
+        return form->findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
+    }
+
+    std::string label8() const {
+        return form->findChild<QLabel*>(QStringLiteral("Label8"))->text().toStdString();
+    }
+
+    static Strings notFound(std::size_t count) {
+        return Strings(count, std::string(kPrinterNotFoundMessage));
+    }
+
+    static std::vector<Bytes> firstOf(const std::vector<Bytes>& page, std::size_t count) {
+        return {page.begin(), page.begin() + static_cast<long>(count)};
+    }
+
+    PrivatePrintServer ps;
+    const std::string queue = ps.server().virtualQueue;
+    VirtualPrinter printer{ps.server().printerOutput};
+    CupsSpooler cups{kTimeoutMs};
+    FaultAfter spooler{cups};
+    testing::RecordingMessages messages;
+    testing::FakeClock clock;
+    QTemporaryDir folder;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(FaultE2eTest, PrinterDeletedMidPageReportsEachLaterDocumentOnceAndKeepsTheFirstPart) {
+    const auto page = buildAlignmentTest("31").documents();
+    faultAfter(20, [] {
+        int code = -1;
+        const std::string out = runCommand("lpadmin -x RZ7-virtual 2>&1", &code);
+        ASSERT_EQ(code, 0) << out;
+    });
+
+    click("Command18");
+
+    EXPECT_EQ(messages.texts(), notFound(page.size() - 20));
+    EXPECT_EQ(printer.documents(), firstOf(page, 20));  // nothing lost, nothing twice
+    click("Command5");  // the window goes on: the next button reports once too
+    EXPECT_EQ(messages.texts(), notFound(page.size() - 20 + 1));
+}
+
+TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWindowGoesOn) {
+    const auto page = buildAlignmentTest("31").documents();
+    faultAfter(20, [this] { ps.stopCupsd(); });
+
+    const double seconds = click("Command18");
+
+    EXPECT_EQ(messages.texts(), notFound(page.size() - 20));
+    EXPECT_LT(seconds, 10.0);  // a refused connection costs nothing like the timeout
+    EXPECT_EQ(printer.documents(), firstOf(page, 20));
+
+    // A set operation still runs, and its busy state ends by the timer: without a server the
+    // queue reads as empty, so the normal end comes at the 27th tick.
+    messages.messages.clear();
+    click("Command16");
+    EXPECT_EQ(
+        messages.texts(),
+        notFound(
+            buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documentCount()));
+    tick(26);
+    EXPECT_TRUE(form->busy.busy());
+    tick(1);
+    EXPECT_FALSE(form->busy.busy());
+    EXPECT_EQ(label8(), "完成...");
+    EXPECT_TRUE(enabled("Command3"));
+}
+
+TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
+    const auto page = buildAlignmentTest("31").documents();
+    SteadyClock::time_point frozen;
+    faultAfter(57, [&] {
+        ps.freezeCupsd();
+        frozen = SteadyClock::now();
+    });
+
+    click("Command18");
+    const double seconds = std::chrono::duration<double>(SteadyClock::now() - frozen).count();
+
+    EXPECT_EQ(messages.texts(), notFound(3));
+    // libcups waits up to a second for an interim answer before the request's own timeout.
+    EXPECT_LT(seconds, 3 * (1.0 + kTimeoutMs / 1000.0) + 2.0);
+    ps.thawCupsd();
+    click("Command5");  // the server answers again, and so does the window
+    EXPECT_EQ(messages.texts(), notFound(3));
+    auto expected = firstOf(page, 57);
+    expected.push_back("\n");
+    EXPECT_EQ(printer.waitForDocuments(58), expected);
+}
+
+TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick) {
+    const auto page = buildSetAllItems(form->modeValues(), "5000").documents();
+    spooler.after = 1;
+    spooler.fault = [this] { stopQueue(queue); };
+
+    click("Command3");
+    EXPECT_TRUE(messages.messages.empty());
+    tick(4);
+    EXPECT_TRUE(form->busy.busy());
+    EXPECT_FALSE(enabled("Command3"));
+    tick(1);
+    EXPECT_FALSE(form->busy.busy());
+    EXPECT_TRUE(enabled("Command3"));
+    EXPECT_EQ(label8(), "正在设置....");  // the early end keeps the dots
+
+    startQueue(queue);
+    EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(30)), page);
+}
+
+TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonitorSeesThem) {
+    const auto page =
+        buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documents();
+    ps.stopVirtualPrinter();
+
+    click("Command16");
+    EXPECT_TRUE(messages.messages.empty());  // the server took them all
+    const auto queued = jobs(queue);
+    ASSERT_EQ(queued.size(), page.size());
+    for (const auto& job : queued) EXPECT_NE(job.state, "completed") << job.id;
+    tick(5);  // a job is pending at the early tick
+    EXPECT_FALSE(form->busy.busy());
+    EXPECT_EQ(form->jobs.jobState[1], kOtherJobCount);
+
+    ps.restartVirtualPrinter();
+    EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(60)), page);
+}
+
+}  // namespace
+}  // namespace trevalune::e2e

@@ -1,0 +1,124 @@
+// Load: a thousand documents of mixed sizes in a row through the window's three senders, to
+// the virtual printer of a print server of the test's own.
+#include <QAbstractButton>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "printer/bytes.h"
+#include "printer/cups/cups_spooler.h"
+#include "tests/e2e/support/print_server.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_messages.h"
+
+namespace trevalune::e2e {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kDocuments = 1000;
+
+/// `size` bytes of every value, the first four the document's number so that a document
+/// that arrives twice or out of place cannot pass for another.
+Bytes numbered(int number, std::size_t size, std::mt19937& random) {
+    Bytes bytes(size, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
+    for (std::size_t i = 0; i < 4 && i < size; ++i) {
+        bytes[i] = static_cast<char>((number >> (8 * (3 - i))) & 0xFF);
+    }
+    return bytes;
+}
+
+void report(const std::string& key, double value, const char* unit) {
+    ::testing::Test::RecordProperty(key, std::to_string(value));
+    std::cout << "[ load ] " << key << ": " << value << " " << unit << "\n";
+}
+
+TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
+    PrivatePrintServer ps;
+    VirtualPrinter printer(ps.server().printerOutput);
+    CupsSpooler spooler;
+    testing::RecordingMessages messages;
+    testing::FakeClock clock;
+    QTemporaryDir folder;
+    Form1 form(spooler, messages, clock, std::filesystem::path(folder.path().toStdU16String()));
+    form.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+    ASSERT_EQ(form.printerName(), ps.server().virtualQueue);
+    auto click = [&form](const char* name) {
+        form.findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+    };
+    auto* box = form.findChild<QPlainTextEdit*>(QStringLiteral("Text2"));
+    QFile driverFile(folder.filePath(QStringLiteral("file.prn")));
+
+    // Mostly small commands, some typed blocks of up to 4 KiB, and every tenth a driver file
+    // of 4 KiB to 1 MiB: the sizes the tool sends, and its largest.
+    std::mt19937 random(20261206);
+    const char* const fixed[] = {"Command5", "Command12", "Command10", "Command11", "Command1"};
+    const Bytes fixedBytes[] = {"\n", "\x1D\x56\x53", "\x1B\x4A\x03", "\x1B\x6A\x03",
+                                Bytes("\x1B\x3A\x00\x00\x50", 5)};
+    std::vector<Bytes> expected;
+    std::size_t totalBytes = 0;
+    const auto start = SteadyClock::now();
+    for (int i = 0; i < kDocuments; ++i) {
+        if (i % 10 == 9) {
+            const double exponent = std::uniform_real_distribution<>(12.0, 20.0)(random);
+            expected.push_back(numbered(i, static_cast<std::size_t>(std::exp2(exponent)), random));
+            ASSERT_TRUE(driverFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            driverFile.write(expected.back().data(), static_cast<qint64>(expected.back().size()));
+            driverFile.close();
+            click("Command14");
+        } else if (i % 3 == 0) {
+            expected.push_back(fixedBytes[i % 5]);
+            click(fixed[i % 5]);
+        } else {
+            const std::size_t size = i % 3 == 1 ? std::uniform_int_distribution<>(4, 64)(random)
+                                                : std::uniform_int_distribution<>(4, 4096)(random);
+            expected.push_back(numbered(i, size, random));
+            // Typed with and without blanks between the pairs.
+            const std::string typed =
+                i % 2 ? toHexText(expected.back()) : toSpacedHex(expected.back());
+            box->setPlainText(
+                QString::fromLatin1(typed.data(), static_cast<qsizetype>(typed.size())));
+            click("Command6");
+        }
+        totalBytes += expected.back().size();
+    }
+    const double handedOver = std::chrono::duration<double>(SteadyClock::now() - start).count();
+    const auto arrived = printer.waitForDocuments(expected.size(), std::chrono::seconds(90));
+    const double delivered = std::chrono::duration<double>(SteadyClock::now() - start).count();
+
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(waitUntilIdle(ps.server().virtualQueue, std::chrono::seconds(30)));
+    const auto all = printer.documents();
+    EXPECT_EQ(all.size(), expected.size());
+    for (std::size_t i = 0; i < std::min(all.size(), expected.size()); ++i) {
+        if (all[i] != expected[i]) {
+            ADD_FAILURE() << "document " << i << " differs: " << all[i].size() << " bytes arrived, "
+                          << expected[i].size() << " were sent";
+            break;
+        }
+    }
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    report("load_documents", static_cast<double>(all.size()), "documents");
+    report("load_megabytes", static_cast<double>(totalBytes) / 1e6, "MB");
+    report("load_handed_to_spooler_s", handedOver, "s");
+    report("load_at_printer_s", delivered, "s");
+    report("load_peak_rss_mb", static_cast<double>(usage.ru_maxrss) / 1024.0, "MiB");
+    (void)arrived;
+}
+
+}  // namespace
+}  // namespace trevalune::e2e

@@ -1,0 +1,139 @@
+// What the whole window leaves behind on the machine: the user's default printer and nothing
+// else. The driver file is only ever opened for reading.
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "app/form1.h"
+#include "printer/cups/cups_spooler.h"
+#include "tests/e2e/support/print_server.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_messages.h"
+#include "tests/window/every_button.h"
+
+namespace trevalune::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Every file below `folder` with its size and time of last change.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> filesBelow(
+    const fs::path& folder) {
+    std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.is_regular_file()) {
+            files[fs::relative(e.path(), folder).string()] = {e.file_size(), e.last_write_time()};
+        }
+    }
+    return files;
+}
+
+/// Collects what happens to the files of one folder (inotify, non-blocking).
+class FolderWatch final {
+public:
+    explicit FolderWatch(const fs::path& folder) : fd_(::inotify_init1(IN_NONBLOCK)) {
+        ::inotify_add_watch(fd_, folder.c_str(), IN_ALL_EVENTS);
+    }
+    ~FolderWatch() { ::close(fd_); }
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    /// The events so far, each as its mask per file name, merged.
+    std::map<std::string, std::uint32_t> events() const {
+        std::map<std::string, std::uint32_t> seen;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                seen[e->len ? e->name : ""] |= e->mask;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            }
+        }
+        return seen;
+    }
+
+private:
+    int fd_;
+};
+
+/// The queues, their devices and whether they accept jobs (not since when: that moves with
+/// every job).
+constexpr const char* kQueues = "lpstat -v -a 2>&1 | sed 's/ since .*//'";
+
+TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriverFile) {
+    // A server of its own: the drive sends some four hundred documents, and the shared
+    // server lists no more than 500 jobs.
+    PrivatePrintServer ps;
+    const PrintServer& server = ps.server();
+    const fs::path home = std::getenv("HOME");  // a temporary folder (e2e_window_main.cpp)
+    QTemporaryDir folder, workFolder;
+    // The working folder is an empty one of the test's own, so that anything written to a
+    // relative path shows.
+    const fs::path here(workFolder.path().toStdU16String());
+    const fs::path calledFrom = fs::current_path();
+    fs::current_path(here);
+    const fs::path driverFolder(folder.path().toStdU16String());
+    { std::ofstream(driverFolder / "file.prn", std::ios::binary) << "\x1b@driver\f"; }
+    const auto queuesBefore = runCommand(kQueues);
+    const auto homeBefore = filesBelow(home);
+    const auto driverBefore = filesBelow(driverFolder);
+
+    {
+        FolderWatch watch(driverFolder);
+        CupsSpooler spooler;
+        testing::RecordingMessages messages;
+        testing::FakeClock clock;
+        auto form = std::make_unique<Form1>(spooler, messages, clock, driverFolder);
+        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+        ASSERT_EQ(form->printerName(), server.virtualQueue);
+        testing::clickEveryButton(*form);
+        EXPECT_TRUE(waitUntilIdle(server.virtualQueue, std::chrono::seconds(60)));
+
+        // The driver file was read, and never opened to be written, changed or replaced.
+        const auto events = watch.events();
+        ASSERT_TRUE(events.contains("file.prn"));
+        EXPECT_TRUE(events.at("file.prn") & IN_CLOSE_NOWRITE);
+        for (const auto& [name, mask] : events) {
+            EXPECT_EQ(mask & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE |
+                              IN_MOVED_FROM | IN_MOVED_TO),
+                      0u)
+                << "'" << name << "' in the driver folder, inotify mask " << std::hex << mask;
+        }
+    }
+
+    EXPECT_EQ(filesBelow(driverFolder), driverBefore);
+    EXPECT_TRUE(filesBelow(here).empty());
+    fs::current_path(calledFrom);
+    EXPECT_EQ(runCommand(kQueues), queuesBefore);
+    // In the home folder only the default printer's file changed: lpoptions, in .cups (or
+    // for root, in the server root, which the test also points there).
+    auto homeAfter = filesBelow(home);
+    auto homeExpected = homeBefore;
+    int written = 0;
+    for (const std::string lpoptions : {".cups/lpoptions", "lpoptions"}) {
+        if (!homeAfter.contains(lpoptions)) continue;
+        ++written;
+        std::ifstream options(home / lpoptions);
+        const std::string content{std::istreambuf_iterator<char>(options),
+                                  std::istreambuf_iterator<char>()};
+        EXPECT_EQ(content, "Default " + server.virtualQueue + "\n");
+        homeAfter.erase(lpoptions);
+        homeExpected.erase(lpoptions);
+    }
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(homeAfter, homeExpected);
+}
+
+}  // namespace
+}  // namespace trevalune::e2e

@@ -17,6 +17,7 @@
 #include "printer/recording_spooler.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_messages.h"
+#include "tests/window/form_widgets.h"
 
 namespace trevalune::testing {
 
@@ -61,12 +62,10 @@ protected:
 
     template <class W = QWidget>
     W* get(const char* name) const {
-        W* w = form->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return testing::findControl<W>(*form, name);
     }
 
-    void click(const char* name) { get<QAbstractButton>(name)->click(); }
+    void click(const char* name) { testing::clickControl(*form, name); }
 
     std::string text(const char* name) const;  // a label's, box's or button's text, UTF-8
 

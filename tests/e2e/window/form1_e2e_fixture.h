@@ -12,6 +12,7 @@
 #include "app/form1.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/fake_clock.h"
+#include "tests/window/form_widgets.h"
 
 namespace trevalune::e2e {
 
@@ -28,11 +29,9 @@ protected:
 
     template <class W = QWidget>
     W* get(const char* name) const {
-        W* w = form->findChild<W*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return testing::findControl<W>(*form, name);
     }
-    void click(const char* name) { get<QAbstractButton>(name)->click(); }
+    void click(const char* name) { testing::clickControl(*form, name); }
     std::string status() const { return get<QLabel>("Label8")->text().toStdString(); }
     bool buttonsOff() const { return !get("Command12")->isEnabled(); }
     void ticks(int n) {

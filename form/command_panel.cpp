@@ -1,4 +1,4 @@
-#include "app/command_panel.h"
+#include "form/command_panel.h"
 
 #include <string>
 

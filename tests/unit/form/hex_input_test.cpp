@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/command_panel.h"
+#include "form/command_panel.h"
 
 namespace trevalune {
 namespace {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/driver_file.h"
+#include "form/driver_file.h"
 #include "app/form1.h"
 #include "app/message_box_sink.h"
 #include "printer/clock.h"

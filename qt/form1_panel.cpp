@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "alignment/config_block.h"
-#include "app/command_panel.h"
+#include "form/command_panel.h"
 #include "app/form1.h"
 #include "printer/message_sink.h"
 #include "ui_form1.h"

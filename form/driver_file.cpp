@@ -1,4 +1,4 @@
-#include "app/driver_file.h"
+#include "form/driver_file.h"
 
 #include <fstream>
 #include <iterator>

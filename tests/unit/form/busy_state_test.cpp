@@ -1,4 +1,4 @@
-#include "app/busy_state.h"
+#include "form/busy_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The driver test print: "file.prn" from the program's folder, unchanged, as one document.
-#include "app/driver_file.h"
+#include "form/driver_file.h"
 #include "app/form1.h"
 #include "printer/message_sink.h"
 

@@ -12,7 +12,7 @@
 
 #include "alignment/print_mode.h"
 #include "alignment/set_items.h"
-#include "app/busy_state.h"
+#include "form/busy_state.h"
 #include "printer/bytes.h"
 #include "printer/job_monitor.h"
 #include "printer/printer_link.h"

@@ -1,0 +1,570 @@
+#include "form/form1.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+#include "alignment/config_block.h"
+#include "alignment/hanzi_sample.h"
+#include "alignment/set_all_test_page.h"
+#include "alignment/test_print.h"
+#include "alignment/value_text.h"
+#include "form/command_panel.h"
+#include "form/control_table.h"
+#include "form/driver_file.h"
+#include "form/face.h"
+#include "form/utf16.h"
+#include "pintest/pin_test_runs.h"
+#include "printer/clock.h"
+#include "printer/spooler.h"
+
+namespace trevalune {
+
+namespace {
+
+constexpr std::string_view kHexInputMessage = "请输入的数据是16进制的范围";
+
+using Handler = void (Form1::*)();
+
+/// Which handler a control's click (also a selection) and change events run.
+struct Handlers {
+    std::string_view control;
+    Handler click = nullptr;
+    Handler change = nullptr;
+};
+
+// clang-format off
+constexpr Handlers kHandlers[] = {
+    {"Combo1", &Form1::Combo1_Click, &Form1::Combo1_Change},
+    {"Command2", &Form1::Command2_Click},
+    {"Text2", nullptr, &Form1::Text2_Change},
+    {"Check1", &Form1::Check1_Click},
+    {"Command6", &Form1::Command6_Click},
+    {"Command5", &Form1::Command5_Click},
+    {"Command12", &Form1::Command12_Click},
+    {"Command10", &Form1::Command10_Click},
+    {"Command11", &Form1::Command11_Click},
+    {"Command1", &Form1::Command1_Click},
+    {"Command4", &Form1::Command4_Click},
+    {"Command7", &Form1::Command7_Click},
+    {"Command9", &Form1::Command9_Click},
+    {"Command14", &Form1::Command14_Click},
+    {"Command17", &Form1::Command17_Click},
+    {"Command13", &Form1::Command13_Click},
+    {"Command15", &Form1::Command15_Click},
+    {"Optgs", &Form1::Optgs_Click},
+    {"Optcgs", &Form1::Optcgs_Click},
+    {"Optcgm", &Form1::Optcgm_Click},
+    {"cmbsz", &Form1::cmbsz_Click, &Form1::cmbsz_Change},
+    {"Command18", &Form1::Command18_Click},
+    {"Command16", &Form1::Command16_Click},
+    {"Command3", &Form1::Command3_Click},
+    {"Command8", &Form1::Command8_Click},
+};
+// clang-format on
+
+const Handlers* handlersOf(std::string_view control) {
+    for (const Handlers& h : kHandlers) {
+        if (h.control == control) return &h;
+    }
+    return nullptr;
+}
+
+std::string_view modeOption(PrintMode mode) {
+    switch (mode) {
+        case PrintMode::HighSpeed:
+            return "Optgs";
+        case PrintMode::HighDensity:
+            return "Optcgs";
+        case PrintMode::SuperHighDensity:
+            return "Optcgm";
+    }
+    return "Optgs";
+}
+
+std::string_view modeLabel(PrintMode mode) {
+    switch (mode) {
+        case PrintMode::HighSpeed:
+            return "Labgs";
+        case PrintMode::HighDensity:
+            return "Labcgs";
+        case PrintMode::SuperHighDensity:
+            return "Labcgm";
+    }
+    return "Labgs";
+}
+
+}  // namespace
+
+void Form1::FaceMessages::show(std::string_view text, std::string_view title) {
+    face_.showMessage(text, title);
+}
+
+Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path programFolder)
+    : face_(face),
+      spooler_(spooler),
+      clock_(clock),
+      programFolder_(std::move(programFolder)),
+      messages_(face),
+      link_(spooler, messages_, [this] { return printerName(); }) {
+    for (const ControlSpec& c : controlTable()) controls_[std::string(c.name)].text = c.caption;
+    const HandlerScope scope(handlerDepth_);
+    Form_Load();
+}
+
+// --- Events ---
+
+void Form1::clicked(std::string_view control) {
+    ControlState& s = state(control);
+    if (!s.enabled) return;
+    const HandlerScope scope(handlerDepth_);
+    const ControlSpec* spec = findControlSpec(control);
+    if (spec->kind == ControlKind::Option) {
+        setChecked(control, true);  // runs the option's click handler
+        return;
+    }
+    if (spec->kind == ControlKind::CheckBox) {
+        setChecked(control, !s.checked);
+        return;
+    }
+    raiseClick(control);
+}
+
+void Form1::selected(std::string_view control, int index) {
+    ControlState& s = state(control);
+    if (!s.enabled || index < 0 || index >= static_cast<int>(s.items.size())) return;
+    const HandlerScope scope(handlerDepth_);
+    selectItem(control, index);
+}
+
+void Form1::textEdited(std::string_view control, std::string text, std::size_t caret) {
+    ControlState& s = state(control);
+    if (!s.enabled) return;
+    const HandlerScope scope(handlerDepth_);
+    // The face shows it already: only the model and the handler follow.
+    s.caret = caret;
+    if (s.text == text) return;
+    s.text = std::move(text);
+    raiseChange(control);
+}
+
+void Form1::timerTick() {
+    // A tick that falls into a running handler (a wait, a message box) is dropped, not queued.
+    if (handlerDepth_ > 0) return;
+    const HandlerScope scope(handlerDepth_);
+    Timer1_Timer();
+}
+
+const ControlState& Form1::control(std::string_view name) const {
+    const auto it = controls_.find(name);
+    if (it == controls_.end()) throw std::out_of_range("no control " + std::string(name));
+    return it->second;
+}
+
+ControlState& Form1::state(std::string_view name) {
+    return const_cast<ControlState&>(std::as_const(*this).control(name));
+}
+
+// --- Changes by code ---
+
+void Form1::setText(std::string_view name, std::string text) {
+    ControlState& s = state(name);
+    if (s.text == text) return;
+    s.text = std::move(text);
+    s.caret = std::min(s.caret, toUtf16(s.text).size());
+    face_.setText(name, s.text);
+    raiseChange(name);
+}
+
+void Form1::setEnabled(std::string_view name, bool enabled) {
+    state(name).enabled = enabled;
+    face_.setEnabled(name, enabled);
+}
+
+void Form1::setChecked(std::string_view name, bool checked) {
+    ControlState& s = state(name);
+    const ControlSpec* spec = findControlSpec(name);
+    if (spec->kind == ControlKind::Option && checked) {
+        // Switching one option on switches the others of its frame off.
+        for (const ControlSpec& other : controlTable()) {
+            if (other.kind == ControlKind::Option && other.container == spec->container &&
+                other.name != name && state(other.name).checked) {
+                state(other.name).checked = false;
+                face_.setChecked(other.name, false);
+            }
+        }
+    }
+    const bool changed = s.checked != checked;
+    s.checked = checked;
+    face_.setChecked(name, checked);
+    // An option raises its click when switched on (also when it already was); the check box
+    // on every change of its value.
+    if (spec->kind == ControlKind::Option ? checked : changed) raiseClick(name);
+}
+
+void Form1::setItems(std::string_view name, std::vector<std::string> items) {
+    ControlState& s = state(name);
+    s.items = std::move(items);
+    s.currentIndex = -1;
+    face_.setItems(name, s.items);
+    face_.setCurrentIndex(name, -1);
+}
+
+void Form1::selectItem(std::string_view name, int index) {
+    ControlState& s = state(name);
+    s.currentIndex = index;
+    s.text = s.items.at(static_cast<std::size_t>(index));
+    face_.setCurrentIndex(name, index);
+    raiseClick(name);
+}
+
+void Form1::raiseChange(std::string_view name) {
+    if (const Handlers* h = handlersOf(name); h != nullptr && h->change != nullptr) {
+        (this->*h->change)();
+    }
+}
+
+void Form1::raiseClick(std::string_view name) {
+    if (const Handlers* h = handlersOf(name); h != nullptr && h->click != nullptr) {
+        (this->*h->click)();
+    }
+}
+
+// --- Start-up and printer choice ---
+
+void Form1::Form_Load() {
+    hanziSample = std::string(kHanziSample);
+    face_.startTimer("Timer1", kTimerIntervalMs);
+
+    std::vector<std::string> values;
+    for (int v = 5; v <= 120; ++v) values.push_back(std::to_string(v));
+    setItems("Combo2", std::move(values));
+    setText("Combo2", "31");
+
+    setText("Labgs", "16");
+    setText("Labcgs", "24");
+    setText("Labcgm", "40");
+    setChecked("Optgs", true);  // copies Labgs into cmbsz
+    setText("cmbsz", "16");
+    setEnabled("Command9", false);
+
+    setItems("Combo1", spooler_.printerNames());
+    const int count = static_cast<int>(control("Combo1").items.size());
+    if (count > 1) {
+        // Each visited printer becomes the default in turn; the first "RZ7" one stays.
+        for (int i = 0; i < count; ++i) {
+            selectItem("Combo1", i);
+            if (control("Combo1").text.starts_with("RZ7")) break;
+        }
+    }
+}
+
+void Form1::Combo1_Click() {
+    SetDefaultPrinter();
+}
+
+void Form1::Combo1_Change() {
+    SetDefaultPrinter();
+}
+
+void Form1::SetDefaultPrinter() {
+    const std::string name = printerName();
+    if (!name.empty()) spooler_.setDefaultPrinter(name);
+}
+
+void Form1::Command2_Click() {
+    face_.closeWindow();
+}
+
+std::string Form1::printerName() const {
+    return control("Combo1").text;
+}
+
+// --- Manual command panel ---
+
+void Form1::Text2_Change() {
+    if (correctingText2_) return;  // the correction below changes the text itself
+    std::u16string text = toUtf16(control("Text2").text);
+    const HexInputCheck check = checkHexInput(text);
+    if (check.removed.empty()) return;
+    std::size_t caret = std::min(control("Text2").caret, text.size());
+    // One message per distinct character; after each message every occurrence of that
+    // character goes, and the caret stays where the operator was typing.
+    for (const std::u16string& removed : check.removed) {
+        face_.showMessage(kHexInputMessage, kApplicationTitle);
+        std::u16string kept;
+        std::size_t keptCaret = caret;
+        for (std::size_t at = 0; at < text.size();) {
+            if (text.compare(at, removed.size(), removed) == 0) {
+                if (at < caret) keptCaret -= std::min(removed.size(), caret - at);
+                at += removed.size();
+            } else {
+                kept += text[at++];
+            }
+        }
+        text = std::move(kept);
+        caret = keptCaret;
+        correctingText2_ = true;
+        state("Text2").caret = caret;
+        setText("Text2", toUtf8(text));
+        correctingText2_ = false;
+    }
+    state("Text2").caret = caret;
+    face_.setCaret("Text2", caret);
+}
+
+void Form1::Check1_Click() {
+    setEnabled("Command9", control("Check1").checked);
+}
+
+void Form1::Command6_Click() {
+    const std::string text = control("Text2").text;
+    if (text.empty()) return;
+    // Refused input stays in the box, and the tick stays, so the operator can mend it.
+    const auto timeline =
+        tryBuild([&] { return buildManualSend(text, control("Check1").checked); });
+    if (!timeline) return;
+    try {
+        runOperation(*timeline);
+    } catch (...) {
+        clearCommandPanel();
+        throw;
+    }
+    clearCommandPanel();
+}
+
+void Form1::clearCommandPanel() {
+    setChecked("Check1", false);
+    setEnabled("Command9", false);
+    setText("Text2", "");
+}
+
+void Form1::Command5_Click() {
+    runOperation(buildLineFeed());
+}
+
+void Form1::Command12_Click() {
+    runOperation(buildPageEject());
+}
+
+void Form1::Command10_Click() {
+    runOperation(buildMicroFeedForward());
+}
+
+void Form1::Command11_Click() {
+    runOperation(buildMicroFeedBack());
+}
+
+void Form1::Command1_Click() {
+    runOperation(buildSelfTest());
+}
+
+void Form1::Command4_Click() {
+    Timeline save;
+    save.text(saveCommand());
+    runOperation(save);
+}
+
+void Form1::Command7_Click() {
+    runOperation(buildRestoreFactory());
+}
+
+void Form1::Command9_Click() {
+    // Replaces the box's text; the input check accepts it (digits and single blanks).
+    setText("Text2", std::string(kFactoryBlockSpaced));
+}
+
+// --- Driver test print ---
+
+void Form1::Command14_Click() {
+    SendDriverFile();
+}
+
+void Form1::SendDriverFile() {
+    // Read again at every press, so a file changed in between goes out in its new form.
+    DriverFileRead read = readDriverFile(driverFilePath(programFolder_));
+    if (!read.problem.empty()) {
+        face_.showMessage(read.problem, kApplicationTitle);
+        return;
+    }
+    fileBytes = std::move(read.bytes);
+    link_.SendBytesToPrinter(fileBytes, static_cast<int>(fileBytes.size()));
+}
+
+// --- Pin tests ---
+
+void Form1::Command17_Click() {
+    // The header carries the moment of the click: the time is read once, before any page.
+    runPinTestSequence(buildPinTestSequence(clock_.now()), link_, clock_, messages_);
+}
+
+void Form1::Command13_Click() {
+    // All three modes, whichever option button is on.
+    runPinTestSequence(buildThreeDensitySequence(), link_, clock_, messages_);
+}
+
+// --- Clock and busy state ---
+
+void Form1::Timer1_Timer() {
+    setText("Labtime", face_.clockText(clock_.now()));
+    const auto dots = busy.beginTick();
+    if (!dots) return;
+    showStatus(*dots);
+    PollPrintJobs(kBusyJobSlot);
+    switch (busy.finishTick(jobs)) {
+        case BusyEnd::None:
+            break;
+        case BusyEnd::Early:
+            // A job is still queued: the buttons come back, the dots caption stays.
+            EnableCommands();
+            face_.repaintNow("Label8");
+            break;
+        case BusyEnd::Normal:
+            EnableCommands();
+            showStatus(std::string(kDoneCaption));
+            break;
+    }
+}
+
+const std::vector<std::string_view>& Form1::commandButtons() {
+    static const std::vector<std::string_view> buttons = {
+        "Command3",  "Command8",  "Command1", "Command14", "Command12", "Command5", "Command10",
+        "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
+    return buttons;
+}
+
+void Form1::DisableCommands() {
+    for (std::string_view b : commandButtons()) setEnabled(b, false);
+}
+
+void Form1::EnableCommands() {
+    // Command9 too, ticked or not.
+    for (std::string_view b : commandButtons()) setEnabled(b, true);
+}
+
+void Form1::Command15_Click() {
+    busy.reset();
+    EnableCommands();
+    showStatus(std::string(kDoneCaption));
+}
+
+void Form1::PollPrintJobs(int slot) {
+    const std::string name = printerName();
+    // Nothing selected opens no printer: an empty queue.
+    const JobQuery seen = name.empty() ? JobQuery{} : spooler_.queryActiveJobs(name);
+    trevalune::PollPrintJobs(jobs, slot, seen);
+}
+
+void Form1::enterBusyState(std::int16_t code, const std::string& firstCaption) {
+    busy.settingMode = code;
+    jobs.clear(kBusyJobSlot);
+    showStatus(firstCaption);
+    DisableCommands();
+}
+
+// --- Print mode and value box ---
+
+void Form1::Optgs_Click() {
+    modeClicked(PrintMode::HighSpeed);
+}
+
+void Form1::Optcgs_Click() {
+    modeClicked(PrintMode::HighDensity);
+}
+
+void Form1::Optcgm_Click() {
+    modeClicked(PrintMode::SuperHighDensity);
+}
+
+void Form1::modeClicked(PrintMode mode) {
+    if (control(modeOption(mode)).checked) setText("cmbsz", control(modeLabel(mode)).text);
+}
+
+void Form1::cmbsz_Change() {
+    if (numericValue(control("cmbsz").text) > 120) {
+        // Runs this handler again before the copy below; 119 is the capped value.
+        setText("cmbsz", "119");
+    }
+    if (const auto mode = selectedMode()) setText(modeLabel(*mode), control("cmbsz").text);
+}
+
+void Form1::cmbsz_Click() {
+    cmbsz_Change();
+}
+
+std::optional<PrintMode> Form1::selectedMode() const {
+    for (PrintMode mode : kAllModes) {
+        if (control(modeOption(mode)).checked) return mode;
+    }
+    return std::nullopt;
+}
+
+ModeValues Form1::modeValues() const {
+    return {control("Labgs").text, control("Labcgs").text, control("Labcgm").text};
+}
+
+// --- Alignment test print and set operations ---
+
+void Form1::Command18_Click() {
+    PrintAlignmentTest(1);
+}
+
+void Form1::PrintAlignmentTest(std::int16_t /*mode*/) {
+    // Always a high-speed page; the argument is kept for the button's call.
+    const std::string centre = control("Combo2").text;
+    buildAndRun([&] { return buildAlignmentTest(centre); });
+}
+
+void Form1::Command16_Click() {
+    const auto mode = selectedMode();
+    if (!mode) return;  // the three options are exclusive and one is on from start-up
+    const ModeValues values = modeValues();
+    const std::string text1 = control("Text1").text;
+    buildAndRunBusy(kBusySetItems, [&] { return buildSetSingleItem(*mode, values, text1); });
+}
+
+void Form1::Command3_Click() {
+    const ModeValues values = modeValues();
+    const std::string text1 = control("Text1").text;
+    buildAndRunBusy(kBusySetItems, [&] { return buildSetAllItems(values, text1); });
+}
+
+void Form1::Command8_Click() {
+    const ModeValues values = modeValues();
+    const std::string text1 = control("Text1").text;
+    buildAndRunBusy(kBusySetAllWithPage,
+                    [&] { return buildSetAllWithTestPage(values, text1, hanziSample); });
+}
+
+// --- What the operations build on ---
+
+void Form1::showStatus(const std::string& caption) {
+    setText("Label8", caption);
+    face_.repaintNow("Label8");
+}
+
+void Form1::runOperation(const Timeline& timeline) {
+    runTimeline(timeline, link_, clock_, [this](const std::string& c) { showStatus(c); });
+}
+
+std::optional<Timeline> Form1::tryBuild(const std::function<Timeline()>& build) {
+    try {
+        return build();
+    } catch (const EncodeError& error) {
+        face_.showMessage(error.what(), kApplicationTitle);
+        return std::nullopt;
+    }
+}
+
+void Form1::buildAndRun(const std::function<Timeline()>& build) {
+    if (const auto timeline = tryBuild(build)) runOperation(*timeline);
+}
+
+void Form1::buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& build) {
+    const auto timeline = tryBuild(build);
+    if (!timeline) return;
+    enterBusyState(code, std::string(kSettingCaption2));
+    runOperation(*timeline);
+}
+
+}  // namespace trevalune

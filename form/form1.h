@@ -1,0 +1,210 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "alignment/print_mode.h"
+#include "alignment/set_items.h"
+#include "form/busy_state.h"
+#include "printer/bytes.h"
+#include "printer/job_monitor.h"
+#include "printer/message_sink.h"
+#include "printer/printer_link.h"
+#include "printer/timeline.h"
+
+namespace trevalune {
+
+class Clock;
+class Face;
+class Spooler;
+
+/// What the form knows of one control; the face only shows it.
+struct ControlState {
+    std::string text;  ///< caption, box text or the list's text (UTF-8)
+    bool enabled = true;
+    bool checked = false;
+    std::vector<std::string> items;
+    int currentIndex = -1;
+    std::size_t caret = 0;  ///< text boxes: UTF-16 code units before the caret
+};
+
+/// The tool's one window without a toolkit: every control's state, every handler under its
+/// design name (control_event), the busy state and the job tables. A face (Qt, Win32, or a
+/// recording one in tests) builds the native controls from the control table, forwards the
+/// operator's actions to the four event entry points and shows what the form changes.
+///
+/// Event rules that hold for every face:
+/// - every selection in a list is a click, re-picking the item already shown included;
+/// - text that the form sets by code is itself a change (its change handler runs);
+/// - no timer tick is handled while a handler runs, modal message boxes included;
+/// - a disabled control takes no event.
+class Form1 final {
+public:
+    /// Runs Form_Load before returning, as the window does before it is first shown.
+    /// `programFolder` holds "file.prn".
+    Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path programFolder);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // --- Events from the face ---
+    /// The operator pressed a button, an option button or the check box.
+    void clicked(std::string_view control);
+    /// The operator picked item `index` of a list (also the one already selected).
+    void selected(std::string_view control, int index);
+    /// The operator changed a box's or an editable list's text; `caret` in UTF-16 code units.
+    void textEdited(std::string_view control, std::string text, std::size_t caret);
+    /// One tick of Timer1; dropped while a handler runs.
+    void timerTick();
+
+    /// A control's state as the form holds it. Throws std::out_of_range for an unknown name.
+    const ControlState& control(std::string_view name) const;
+
+    // --- Start-up and printer choice ---
+    void Form_Load();
+    void Combo1_Click();
+    void Combo1_Change();
+    /// Makes the printer named in Combo1 the user's default printer.
+    void SetDefaultPrinter();
+    /// Ends the program at once: nothing is asked, saved or sent.
+    void Command2_Click();
+
+    // --- Manual command panel, paper and configuration buttons ---
+    void Text2_Change();
+    void Check1_Click();
+    void Command6_Click();
+    void Command5_Click();
+    void Command12_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void Command1_Click();
+    void Command4_Click();
+    void Command7_Click();
+    void Command9_Click();
+
+    // --- Driver test print ---
+    void Command14_Click();
+    void SendDriverFile();
+
+    // --- Pin tests ---
+    /// "测针": header, ascending, descending and burn-in pages, 17 documents.
+    void Command17_Click();
+    /// "测针功能": one pin test line in each of the three modes, then a feed; 7 documents.
+    void Command13_Click();
+
+    // --- Clock and busy state ---
+    void Timer1_Timer();
+    void DisableCommands();
+    void EnableCommands();
+    void Command15_Click();
+    /// One poll of the queue of the printer named in Combo1 into the job tables.
+    void PollPrintJobs(int slot);
+
+    // --- Print mode and value box ---
+    void Optgs_Click();
+    void Optcgs_Click();
+    void Optcgm_Click();
+    void cmbsz_Change();
+    void cmbsz_Click();
+
+    // --- Alignment test print and set operations ---
+    void Command18_Click();
+    /// The high-speed alignment test page around Combo2's value; `mode` is unused (the page
+    /// is always high speed). No busy state, no Label8 change, no waits.
+    void PrintAlignmentTest(std::int16_t mode);
+    /// Set single item for the selected mode (busy code 88).
+    void Command16_Click();
+    /// Set all items (busy code 88).
+    void Command3_Click();
+    /// Set all with test page (busy code 99).
+    void Command8_Click();
+
+    /// The printer every send goes to: Combo1's text, empty while nothing is selected.
+    std::string printerName() const;
+    /// The selected print mode (Optgs, then Optcgs, then Optcgm); empty while none is on.
+    std::optional<PrintMode> selectedMode() const;
+    /// The three value captions, as the set operations take them.
+    ModeValues modeValues() const;
+    /// Enters the busy state of a set operation: settingMode := code, entry 1 of both job
+    /// tables cleared, the first caption shown, DisableCommands. The timer (or Rest) ends it.
+    void enterBusyState(std::int16_t code, const std::string& firstCaption);
+
+    /// The thirteen buttons DisableCommands and EnableCommands switch, in their order.
+    static const std::vector<std::string_view>& commandButtons();
+
+    // --- Form-level variables ---
+    std::string hanziSample;  ///< UTF-8; the set-all test page prints it
+    Bytes fileBytes;          ///< the driver file's content at the last press
+    BusyState busy;           ///< settingMode, dotStep, waitTicks
+    JobTables jobs;           ///< jobState, jobLatch
+
+private:
+    /// Message boxes through the face, for the printer link and the pin test runs.
+    class FaceMessages final : public MessageSink {
+    public:
+        explicit FaceMessages(Face& face) : face_(face) {}
+
+    protected:
+        void show(std::string_view text, std::string_view title) override;
+
+    private:
+        Face& face_;
+    };
+
+    /// Counts running handlers, so the timer knows to keep out.
+    class HandlerScope final {
+    public:
+        explicit HandlerScope(int& depth) : depth_(depth) { ++depth_; }
+        ~HandlerScope() { --depth_; }
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        int& depth_;
+    };
+
+    ControlState& state(std::string_view name);
+
+    // Changes by code: the model first, then the face; a text change raises the change event.
+    void setText(std::string_view name, std::string text);
+    void setEnabled(std::string_view name, bool enabled);
+    void setChecked(std::string_view name, bool checked);
+    void setItems(std::string_view name, std::vector<std::string> items);
+    void selectItem(std::string_view name, int index);
+    void raiseChange(std::string_view name);
+    void raiseClick(std::string_view name);
+
+    /// Label8's caption, repainted at once.
+    void showStatus(const std::string& caption);
+    /// Runs an operation: documents through the link, waits through the clock (blocking),
+    /// captions into Label8.
+    void runOperation(const Timeline& timeline);
+    /// The built timeline, or none after showing why the build was refused.
+    std::optional<Timeline> tryBuild(const std::function<Timeline()>& build);
+    /// Builds, then runs; a refused build sends nothing.
+    void buildAndRun(const std::function<Timeline()>& build);
+    /// Builds, then enters the busy state and runs; a refused build leaves the window idle.
+    void buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& build);
+
+    void modeClicked(PrintMode mode);
+    /// Unticks Check1, disables Command9 and clears Text2 after a send.
+    void clearCommandPanel();
+
+    Face& face_;
+    Spooler& spooler_;
+    Clock& clock_;
+    std::filesystem::path programFolder_;
+    FaceMessages messages_;
+    PrinterLink link_;
+    std::map<std::string, ControlState, std::less<>> controls_;
+    int handlerDepth_ = 0;
+    bool correctingText2_ = false;
+};
+
+}  // namespace trevalune

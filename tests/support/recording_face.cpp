@@ -1,0 +1,66 @@
+#include "tests/support/recording_face.h"
+
+#include <cstdio>
+
+namespace trevalune::testing {
+
+void RecordingFace::setText(std::string_view control, std::string_view text) {
+    texts[std::string(control)] = text;
+}
+
+void RecordingFace::setEnabled(std::string_view control, bool on) {
+    enabled[std::string(control)] = on;
+    enabledChanges.push_back(std::string(control) + (on ? " on" : " off"));
+}
+
+void RecordingFace::setChecked(std::string_view control, bool on) {
+    checked[std::string(control)] = on;
+}
+
+void RecordingFace::setItems(std::string_view control, const std::vector<std::string>& list) {
+    items[std::string(control)] = list;
+    currentIndex[std::string(control)] = -1;
+}
+
+void RecordingFace::setCurrentIndex(std::string_view control, int index) {
+    currentIndex[std::string(control)] = index;
+}
+
+void RecordingFace::setCaret(std::string_view control, std::size_t position) {
+    carets[std::string(control)] = position;
+}
+
+void RecordingFace::repaintNow(std::string_view control) {
+    const auto it = texts.find(control);
+    const std::string entry = std::string(control) + " " + (it == texts.end() ? "" : it->second);
+    repaints.push_back(entry);
+    if (onRepaint) onRepaint(entry);
+}
+
+void RecordingFace::showMessage(std::string_view text, std::string_view title) {
+    messages.push_back({std::string(text), std::string(title)});
+    if (onMessage) onMessage(messages.back());
+}
+
+void RecordingFace::startTimer(std::string_view /*timer*/, int intervalMs) {
+    timerIntervalMs = intervalMs;
+}
+
+std::string RecordingFace::clockText(const LocalDateTime& now) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%d/%d %02d:%02d:%02d", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
+    return text;
+}
+
+void RecordingFace::closeWindow() {
+    closed = true;
+}
+
+std::vector<std::string> RecordingFace::messageTexts() const {
+    std::vector<std::string> out;
+    for (const Message& m : messages) out.push_back(m.text);
+    return out;
+}
+
+}  // namespace trevalune::testing

@@ -1,4 +1,4 @@
-// The program: the window with the system's spooler, real message boxes and the system clock.
+// The program: the window with the system's spooler and the system clock.
 // Besides --help and --version it knows two options, for technicians and installation checks:
 //   --driver-file      prints where file.prn is looked for and whether it can be sent, then ends
 //   --screenshot FILE  saves a picture of the window once it is shown, then ends
@@ -6,16 +6,16 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QTimer>
+#include <QWidget>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
+#include <optional>
 
 #include "form/driver_file.h"
-#include "app/form1.h"
-#include "app/message_box_sink.h"
+#include "form/form1.h"
 #include "printer/clock.h"
+#include "qt/qt_face.h"
 #ifdef _WIN32
 #include "printer/windows/win_spooler.h"
 #else
@@ -40,26 +40,26 @@ int reportDriverFile(const std::filesystem::path& folder) {
     return 0;
 }
 
-/// The driver file check needs no window, so it also works where there is no display.
-std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--driver-file") == 0) {
-            return std::make_unique<QCoreApplication>(argc, argv);
-        }
-    }
-    auto app = std::make_unique<QApplication>(argc, argv);
-    // Lets Wayland compositors and docks match the window with its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
-    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
-    return app;
+std::filesystem::path programFolder() {
+    // file.prn lives next to the executable, wherever the program was installed.
+    return std::filesystem::path(QCoreApplication::applicationDirPath().toStdU16String());
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
+void nameApplication() {
     QCoreApplication::setApplicationName(QStringLiteral("Trevalune"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TREVALUNE_VERSION));
+}
+
+struct Options {
+    std::optional<QString> screenshot;
+};
+
+/// Reads the command line without a display, so --help, --version and --driver-file also work
+/// where there is none (a QApplication would abort there first). Returns the program's exit
+/// code when it is done already.
+std::optional<int> readOptions(int argc, char** argv, Options& options) {
+    const QCoreApplication app(argc, argv);
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Test and adjust a dot-matrix printer."));
@@ -74,26 +74,41 @@ int main(int argc, char** argv) {
         QStringLiteral("Save a picture of the window to <file> once it is shown, then quit."),
         QStringLiteral("file"));
     parser.addOptions({driverFile, screenshot});
-    parser.process(*app);
+    parser.process(app);  // ends the program after --help, --version or a wrong option
 
-    // file.prn lives next to the executable, wherever the program was installed.
-    const std::filesystem::path folder(QCoreApplication::applicationDirPath().toStdU16String());
-    if (parser.isSet(driverFile)) return reportDriverFile(folder);
+    if (parser.isSet(driverFile)) return reportDriverFile(programFolder());
+    if (parser.isSet(screenshot)) options.screenshot = parser.value(screenshot);
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const auto done = readOptions(argc, argv, options)) return *done;
+
+    const QApplication app(argc, argv);
+    nameApplication();
+    // Lets Wayland compositors and docks match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
+    QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
 
 #ifdef _WIN32
     trevalune::WinSpooler spooler;
 #else
     trevalune::CupsSpooler spooler;
 #endif
-    trevalune::MessageBoxSink messages;
     trevalune::SystemClock clock;
-    trevalune::Form1 window(spooler, messages, clock, folder);
+    trevalune::QtFace face;
+    trevalune::Form1 form(face, spooler, clock, programFolder());
+    face.forwardTo(form);
+    QWidget& window = face.window();
     window.show();
-    if (parser.isSet(screenshot)) {
+    if (options.screenshot) {
         // Queued behind the first paint, so the picture is the window as it opened.
-        const QString file = parser.value(screenshot);
-        QTimer::singleShot(
-            0, &window, [&window, file] { QApplication::exit(window.grab().save(file) ? 0 : 1); });
+        QTimer::singleShot(0, &window, [&window, file = *options.screenshot] {
+            QApplication::exit(window.grab().save(file) ? 0 : 1);
+        });
     }
     return QApplication::exec();
 }

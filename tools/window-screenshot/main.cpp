@@ -2,19 +2,20 @@
 // Usage: window-screenshot DESIGN.png ENLARGED.png [PRINTER...]
 // The printers are pretend ones (nothing is sent); the default list shows the preselection.
 #include <QApplication>
+#include <QWidget>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "app/message_box_sink.h"
+#include "form/form1.h"
 #include "printer/clock.h"
 #include "printer/recording_spooler.h"
+#include "qt/qt_face.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const QApplication app(argc, argv);
     if (argc < 3) {
         std::fprintf(stderr, "usage: %s DESIGN.png ENLARGED.png [PRINTER...]\n", argv[0]);
         return 2;
@@ -23,11 +24,13 @@ int main(int argc, char** argv) {
     if (printers.empty()) printers = {"Office1", "RZ7-virtual", "RZ7-spare"};
 
     trevalune::RecordingSpooler spooler(printers);
-    trevalune::MessageBoxSink messages;
     trevalune::SystemClock clock;
-    trevalune::Form1 window(spooler, messages, clock,
-                            QCoreApplication::applicationDirPath().toStdU16String());
-    window.Timer1_Timer();  // the clock shows from the first tick on
+    trevalune::QtFace face;
+    trevalune::Form1 form(face, spooler, clock,
+                          QCoreApplication::applicationDirPath().toStdU16String());
+    face.forwardTo(form);
+    form.timerTick();  // the clock shows from the first tick on
+    QWidget& window = face.window();
     window.show();
     QApplication::processEvents();
 

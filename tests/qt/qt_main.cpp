@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    // The window tests never need a display.
+    // The face's tests never need a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    const QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,389 @@
+#include "qt/qt_face.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <QTime>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "form/control_table.h"
+#include "form/form1.h"
+
+namespace trevalune {
+
+namespace {
+
+QString qs(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+std::string utf8(const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+int pixels(int twips) {
+    return twipsToPixels(twips, kQtLogicalDpi);
+}
+
+/// 宋体 where it exists; elsewhere a Song (Ming) face first, whose compact line height the
+/// captions were laid out for, then other CJK faces.
+void registerFontFallbacks() {
+    QFont::insertSubstitutions(
+        qs(kDesignFont),
+        {QStringLiteral("AR PL UMing CN"), QStringLiteral("SimSun"),
+         QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+}
+
+QFont designFont(double points) {
+    QFont font(qs(kDesignFont));
+    font.setPointSizeF(points > 0 ? points : kDesignFontPoints);
+    return font;
+}
+
+void fillBackground(QWidget& w, const QColor& colour) {
+    QPalette palette = w.palette();
+    palette.setColor(QPalette::Window, colour);
+    w.setPalette(palette);
+    w.setAutoFillBackground(true);
+}
+
+const QColor kWhite(255, 255, 255);
+/// The system face colour the frames kept where the design did not make them white.
+const QColor kFaceGrey(240, 240, 240);
+
+/// The form owns the checked state: a click only reports, and the form sets the state.
+class FormRadioButton final : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override {}
+};
+
+class FormCheckBox final : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
+/// The top-level window; reports its resizes so the focus chain can follow.
+class FormWindow final : public QWidget {
+public:
+    std::function<void()> resized;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (resized) resized();
+    }
+};
+
+/// The locale's long time form without the time zone, which Qt adds and the clock label has no
+/// room for.
+QString longTimeFormat(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'') quoted = !quoted;
+        if (c == u't' && !quoted) continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
+}  // namespace
+
+QString localClockText(const LocalDateTime& now, const QLocale& locale) {
+    const QDate date(now.year, now.month, now.day);
+    const QTime time(now.hour, now.minute, now.second);
+    return locale.toString(date, QLocale::ShortFormat) + u' ' +
+           locale.toString(time, longTimeFormat(locale));
+}
+
+QtFace::QtFace() : window_(std::make_unique<FormWindow>()) {
+    registerFontFallbacks();
+    window_->setObjectName(qs(kWindowName));
+    window_->setWindowTitle(qs(kWindowCaption));
+    window_->setFont(designFont(kDesignFontPoints));
+    fillBackground(*window_, kWhite);
+    window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
+    createControls();
+    updateFocusChain();
+    static_cast<FormWindow&>(*window_).resized = [this] { updateFocusChain(); };
+}
+
+QtFace::~QtFace() {
+    // The form may already be gone; nothing the window does while it closes reaches it.
+    form_ = nullptr;
+}
+
+void QtFace::forwardTo(Form1& form) {
+    form_ = &form;
+}
+
+QWidget& QtFace::window() const {
+    return *window_;
+}
+
+QObject* QtFace::control(std::string_view name) const {
+    const auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QWidget* QtFace::widget(std::string_view name) const {
+    return qobject_cast<QWidget*>(control(name));
+}
+
+void QtFace::createControls() {
+    QWidget* const window = window_.get();
+    for (const ControlSpec& spec : controlTable()) {
+        const std::string_view name = spec.name;
+        QWidget* parent = spec.container == kWindowName ? window : widget(spec.container);
+        QWidget* w = nullptr;
+        switch (spec.kind) {
+            case ControlKind::Button: {
+                auto* button = new QPushButton(qs(spec.caption), parent);
+                QObject::connect(button, &QPushButton::clicked, window, [this, name] {
+                    if (form_ != nullptr) form_->clicked(name);
+                });
+                w = button;
+                break;
+            }
+            case ControlKind::Frame: {
+                auto* frame = new QGroupBox(qs(spec.caption), parent);
+                fillBackground(*frame, spec.whiteBackground ? kWhite : kFaceGrey);
+                w = frame;
+                break;
+            }
+            case ControlKind::ComboEditable:
+            case ControlKind::ComboList: {
+                auto* combo = new QComboBox(parent);
+                // Every pick is reported, the item already shown included.
+                QObject::connect(combo, &QComboBox::activated, window, [this, name](int index) {
+                    if (form_ != nullptr) form_->selected(name, index);
+                });
+                if (spec.kind == ControlKind::ComboEditable) {
+                    combo->setEditable(true);
+                    // Typed values are taken as typed: inline completion made "4" into "40".
+                    combo->setCompleter(nullptr);
+                    combo->setInsertPolicy(QComboBox::NoInsert);
+                    combo->setEditText(qs(spec.caption));
+                    QLineEdit* edit = combo->lineEdit();
+                    QObject::connect(edit, &QLineEdit::textEdited, window,
+                                     [this, name, edit](const QString& text) {
+                                         if (form_ != nullptr) {
+                                             form_->textEdited(name, utf8(text),
+                                                               edit->cursorPosition());
+                                         }
+                                     });
+                }
+                w = combo;
+                break;
+            }
+            case ControlKind::Option: {
+                auto* option = new FormRadioButton(qs(spec.caption), parent);
+                option->setAutoExclusive(false);
+                QObject::connect(option, &QRadioButton::clicked, window, [this, name] {
+                    if (form_ != nullptr) form_->clicked(name);
+                });
+                w = option;
+                break;
+            }
+            case ControlKind::CheckBox: {
+                auto* check = new FormCheckBox(qs(spec.caption), parent);
+                QObject::connect(check, &QCheckBox::clicked, window, [this, name] {
+                    if (form_ != nullptr) form_->clicked(name);
+                });
+                w = check;
+                break;
+            }
+            case ControlKind::Label: {
+                auto* label = new QLabel(qs(spec.caption), parent);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                if (spec.whiteBackground) fillBackground(*label, kWhite);
+                w = label;
+                break;
+            }
+            case ControlKind::TextBox: {
+                auto* edit = new QLineEdit(qs(spec.caption), parent);
+                QObject::connect(
+                    edit, &QLineEdit::textEdited, window, [this, name, edit](const QString& text) {
+                        if (form_ != nullptr) {
+                            form_->textEdited(name, utf8(text), edit->cursorPosition());
+                        }
+                    });
+                w = edit;
+                break;
+            }
+            case ControlKind::TextBoxMultiline: {
+                auto* edit = new QPlainTextEdit(qs(spec.caption), parent);
+                edit->setTabChangesFocus(true);
+                QObject::connect(edit, &QPlainTextEdit::textChanged, window, [this, name, edit] {
+                    if (form_ != nullptr && !applying_) {
+                        // Document positions are UTF-16 indices into the plain text.
+                        form_->textEdited(name, utf8(edit->toPlainText()),
+                                          static_cast<std::size_t>(edit->textCursor().position()));
+                    }
+                });
+                w = edit;
+                break;
+            }
+            case ControlKind::Timer: {
+                auto* timer = new QTimer(window);
+                timer->setObjectName(qs(name));
+                QObject::connect(timer, &QTimer::timeout, window, [this] {
+                    if (form_ != nullptr) form_->timerTick();
+                });
+                controls_.emplace(name, timer);
+                continue;
+            }
+        }
+        w->setObjectName(qs(name));
+        w->setFont(designFont(spec.fontPoints));
+        const Twips& g = spec.geometry;
+        w->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
+        controls_.emplace(name, w);
+    }
+}
+
+void QtFace::updateFocusChain() {
+    const QSize client = window_->size();
+    const std::vector<std::string_view> order =
+        focusOrder(client.width() * 1440 / kQtLogicalDpi, client.height() * 1440 / kQtLogicalDpi);
+    std::vector<QWidget*> chain;
+    for (std::string_view name : order) chain.push_back(widget(name));
+    for (const ControlSpec& spec : controlTable()) {
+        QWidget* w = widget(spec.name);
+        if (w == nullptr) continue;
+        const bool reachable = std::find(chain.begin(), chain.end(), w) != chain.end();
+        w->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+    }
+    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+
+    QWidget* focus = window_->focusWidget();
+    if (focus != nullptr && std::find(chain.begin(), chain.end(), focus) != chain.end()) return;
+    if (!chain.empty()) {
+        chain.front()->setFocus(Qt::TabFocusReason);
+    } else if (focus != nullptr) {
+        focus->clearFocus();
+    }
+}
+
+void QtFace::setText(std::string_view name, std::string_view text) {
+    QWidget* w = widget(name);
+    const QSignalBlocker quiet(w);
+    const QString value = qs(text);
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(value);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+        frame->setTitle(value);
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->setText(value);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        applying_ = true;
+        plain->setPlainText(value);
+        applying_ = false;
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        if (combo->isEditable()) {
+            const QSignalBlocker quietEdit(combo->lineEdit());
+            combo->setEditText(value);
+        } else {
+            combo->setCurrentIndex(
+                combo->findText(value, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        }
+    }
+}
+
+void QtFace::setEnabled(std::string_view name, bool enabled) {
+    QWidget* w = widget(name);
+    const QSignalBlocker quiet(w);
+    w->setEnabled(enabled);
+}
+
+void QtFace::setChecked(std::string_view name, bool checked) {
+    auto* button = qobject_cast<QAbstractButton*>(widget(name));
+    const QSignalBlocker quiet(button);
+    button->setChecked(checked);
+}
+
+void QtFace::setItems(std::string_view name, const std::vector<std::string>& items) {
+    auto* combo = qobject_cast<QComboBox*>(widget(name));
+    const QSignalBlocker quiet(combo);
+    // A typed list keeps its text: the form changes it separately.
+    const QString text = combo->currentText();
+    combo->clear();
+    for (const std::string& item : items) combo->addItem(qs(item));
+    combo->setCurrentIndex(-1);
+    if (combo->isEditable()) combo->setEditText(text);
+}
+
+void QtFace::setCurrentIndex(std::string_view name, int index) {
+    auto* combo = qobject_cast<QComboBox*>(widget(name));
+    const QSignalBlocker quiet(combo);
+    const QString text = combo->currentText();
+    combo->setCurrentIndex(index);
+    if (index < 0 && combo->isEditable()) combo->setEditText(text);
+}
+
+void QtFace::setCaret(std::string_view name, std::size_t position) {
+    QWidget* w = widget(name);
+    const QSignalBlocker quiet(w);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        QTextCursor cursor = plain->textCursor();
+        const int end = static_cast<int>(plain->toPlainText().size());
+        cursor.setPosition(std::min(static_cast<int>(position), end));
+        plain->setTextCursor(cursor);
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        line->setCursorPosition(static_cast<int>(position));
+    } else if (auto* combo = qobject_cast<QComboBox*>(w); combo != nullptr && combo->isEditable()) {
+        combo->lineEdit()->setCursorPosition(static_cast<int>(position));
+    }
+}
+
+void QtFace::repaintNow(std::string_view name) {
+    widget(name)->repaint();
+}
+
+void QtFace::showMessage(std::string_view text, std::string_view title) {
+    QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok, window_.get());
+    box.exec();
+}
+
+void QtFace::startTimer(std::string_view name, int intervalMs) {
+    qobject_cast<QTimer*>(control(name))->start(intervalMs);
+}
+
+std::string QtFace::clockText(const LocalDateTime& now) {
+    return utf8(localClockText(now, QLocale()));
+}
+
+void QtFace::closeWindow() {
+    window_->close();
+    QCoreApplication::quit();
+}
+
+}  // namespace trevalune

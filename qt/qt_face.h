@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/face.h"
+
+class QLocale;
+class QObject;
+class QWidget;
+
+namespace trevalune {
+
+class Form1;
+
+/// Qt's coordinates are device-independent pixels of 1/96 inch; Qt scales them to the screen.
+inline constexpr int kQtLogicalDpi = 96;
+
+/// The Qt Widgets face of Form1: the window ("Form1") with one native control per entry of the
+/// control table, named by its design name, placed in twips converted to pixels, in the design
+/// font. It forwards the operator's clicks, picks, typing and timer ticks to the form and shows
+/// what the form changes; no window rule lives here.
+///
+/// Build the face first, then the form over it (its constructor runs Form_Load through the
+/// face), then call forwardTo. The face must outlive the form.
+class QtFace final : public Face {
+public:
+    QtFace();
+    ~QtFace() override;
+    QtFace(const QtFace&) = delete;
+    QtFace& operator=(const QtFace&) = delete;
+
+    /// Sends the operator's actions to `form` from now on.
+    void forwardTo(Form1& form);
+
+    /// The window: show, resize or grab it.
+    QWidget& window() const;
+    /// A control by its design name (a widget, or the QTimer of Timer1); nullptr if unknown.
+    QObject* control(std::string_view name) const;
+
+    void setText(std::string_view control, std::string_view text) override;
+    void setEnabled(std::string_view control, bool enabled) override;
+    void setChecked(std::string_view control, bool checked) override;
+    void setItems(std::string_view control, const std::vector<std::string>& items) override;
+    void setCurrentIndex(std::string_view control, int index) override;
+    void setCaret(std::string_view control, std::size_t position) override;
+    void repaintNow(std::string_view control) override;
+    void showMessage(std::string_view text, std::string_view title) override;
+    void startTimer(std::string_view timer, int intervalMs) override;
+    std::string clockText(const LocalDateTime& now) override;
+    void closeWindow() override;
+
+private:
+    void createControls();
+    QWidget* widget(std::string_view name) const;
+    /// Tab walks the controls the operator can see at the window's present size, in visual
+    /// order; the others take no focus at all.
+    void updateFocusChain();
+
+    std::unique_ptr<QWidget> window_;
+    std::map<std::string, QObject*, std::less<>> controls_;
+    Form1* form_ = nullptr;
+    /// Set while a change of the form is shown, so that it is not reported back as typing.
+    bool applying_ = false;
+};
+
+/// The locale's short date and long time, without the time zone (the clock label has no room
+/// for it).
+QString localClockText(const LocalDateTime& now, const QLocale& locale);
+
+}  // namespace trevalune

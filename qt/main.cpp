@@ -1,4 +1,4 @@
-// The program: the window with the system's spooler and the system clock.
+// The program: the window over the CUPS spooler and the system clock.
 // Besides --help and --version it knows two options, for technicians and installation checks:
 //   --driver-file      prints where file.prn is looked for and whether it can be sent, then ends
 //   --screenshot FILE  saves a picture of the window once it is shown, then ends
@@ -15,12 +15,8 @@
 #include "form/driver_file.h"
 #include "form/form1.h"
 #include "printer/clock.h"
-#include "qt/qt_face.h"
-#ifdef _WIN32
-#include "printer/windows/win_spooler.h"
-#else
 #include "printer/cups/cups_spooler.h"
-#endif
+#include "qt/qt_face.h"
 
 namespace {
 
@@ -93,11 +89,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
 
-#ifdef _WIN32
-    trevalune::WinSpooler spooler;
-#else
     trevalune::CupsSpooler spooler;
-#endif
     trevalune::SystemClock clock;
     trevalune::QtFace face;
     trevalune::Form1 form(face, spooler, clock, programFolder());

@@ -1,11 +1,24 @@
 #include "tests/support/recording_face.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "form/control_table.h"
+#include "form/utf16.h"
 
 namespace trevalune::testing {
 
+RecordingFace::RecordingFace() {
+    for (const ControlSpec& c : controlTable()) {
+        texts[std::string(c.name)] = c.caption;
+        enabled[std::string(c.name)] = true;
+    }
+}
+
 void RecordingFace::setText(std::string_view control, std::string_view text) {
     texts[std::string(control)] = text;
+    std::size_t& caret = carets[std::string(control)];
+    caret = std::min(caret, toUtf16(text).size());
 }
 
 void RecordingFace::setEnabled(std::string_view control, bool on) {
@@ -24,6 +37,11 @@ void RecordingFace::setItems(std::string_view control, const std::vector<std::st
 
 void RecordingFace::setCurrentIndex(std::string_view control, int index) {
     currentIndex[std::string(control)] = index;
+    // A list shows the item it selects.
+    if (index >= 0) {
+        texts[std::string(control)] =
+            items[std::string(control)].at(static_cast<std::size_t>(index));
+    }
 }
 
 void RecordingFace::setCaret(std::string_view control, std::size_t position) {

@@ -12,9 +12,13 @@ namespace trevalune::testing {
 
 /// A face without a toolkit: keeps what the form showed and records the message boxes,
 /// repaints and the timer. `onMessage` runs while a message box is "open" (a test may tick
-/// the timer there, as a toolkit's modal loop would).
+/// the timer there, as a toolkit's modal loop would). The operator's side is in
+/// tests/support/form_operator.h.
 class RecordingFace final : public Face {
 public:
+    /// The controls as built from the control table: captions shown, everything enabled.
+    RecordingFace();
+
     struct Message {
         std::string text;
         std::string title;
@@ -36,6 +40,7 @@ public:
     /// The message texts, in order.
     std::vector<std::string> messageTexts() const;
 
+    /// What each control shows: caption, box text, or a list's selected item.
     std::map<std::string, std::string, std::less<>> texts;
     std::map<std::string, bool, std::less<>> enabled;
     std::map<std::string, bool, std::less<>> checked;

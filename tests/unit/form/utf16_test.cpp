@@ -1,0 +1,36 @@
+#include "form/utf16.h"
+
+#include <gtest/gtest.h>
+
+namespace trevalune {
+namespace {
+
+TEST(Utf16, ChineseAndPairsMakeTheRoundTrip) {
+    const std::string texts[] = {"请输入的数据是16进制的范围", "宋体 Korvel", "😀1B", ""};
+    for (const std::string& text : texts) EXPECT_EQ(toUtf8(toUtf16(text)), text);
+    EXPECT_EQ(toUtf16("宋体"), u"宋体");
+    EXPECT_EQ(toUtf16("a😀"), std::u16string(u"a\xD83D\xDE00"));
+}
+
+TEST(Utf16, MalformedInputBecomesReplacementCharacters) {
+    const struct {
+        std::string utf8;
+        std::u16string utf16;
+    } cases[] = {
+        {"\xFF", u"\xFFFD"},                                // never a lead byte
+        {"a\x80z", u"a\xFFFDz"},                            // a lone continuation byte
+        {"\xE5\xAE", u"\xFFFD\xFFFD"},                      // cut short
+        {"\xC0\xAF", u"\xFFFD\xFFFD"},                      // overlong
+        {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},            // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // beyond U+10FFFF
+    };
+    for (const auto& c : cases) EXPECT_EQ(toUtf16(c.utf8), c.utf16);
+
+    const std::string replacement = "\xEF\xBF\xBD";
+    EXPECT_EQ(toUtf8(u"\xD800"), replacement);  // a lone high half
+    EXPECT_EQ(toUtf8(std::u16string{0xDE00, u'a'}), replacement + "a");
+    EXPECT_EQ(toUtf8(u"\xD83D\xD83D\xDE00"), replacement + "😀");
+}
+
+}  // namespace
+}  // namespace trevalune

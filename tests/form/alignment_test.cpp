@@ -1,0 +1,142 @@
+// The alignment buttons: the builders' tests pin their bytes, so these check that the window
+// hands the builders what it shows and runs the result: counts, waits, captions with their
+// repaints, busy code and buttons.
+#include "alignment/set_all_test_page.h"
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "tests/form/form_fixture.h"
+
+namespace trevalune::testing {
+namespace {
+
+class AlignmentTest : public StartedFormTest {
+protected:
+    void SetUp() override {
+        StartedFormTest::SetUp();
+        countDocuments = true;
+    }
+
+    /// A set operation's log: captions, waits and the value document, then the other `docs`.
+    static Names opening(const char* docs) {
+        return Names({"caption 正在设置..", "caption 正在设置...", "wait 2500",
+                      "caption 正在设置....", "1 docs", "wait 100", "caption 正在设置..",
+                      "wait 100", "caption 正在设置...", "wait 100", "wait 5000",
+                      "caption 正在设置....", docs});
+    }
+    /// Types a value for a mode the way the operator does: option button, then the value box.
+    void typeValue(const char* option, const char* value) {
+        click(option);
+        replace("cmbsz", value);
+    }
+    void expectBusy(std::int16_t code) {
+        EXPECT_EQ(form->busy.settingMode, code);
+        EXPECT_EQ(disabledButtons(),
+                  Names(Form1::commandButtons().begin(), Form1::commandButtons().end()));
+        EXPECT_TRUE(enabled("Command16"));  // the set buttons and Rest stay on
+        EXPECT_TRUE(enabled("Command15"));
+    }
+    void expectIdle() {
+        EXPECT_EQ(form->busy.settingMode, 0);
+        EXPECT_EQ(text("Label8"), "完成.....");
+        EXPECT_EQ(disabledButtons(), Names{"Command9"});  // off until Check1 is ticked
+    }
+};
+
+TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
+    for (const char* centre : {"31", "4", "117", "120"}) {
+        SCOPED_TRACE(centre);
+        forget();
+        replace("Combo2", centre);
+        click("Command18");
+        EXPECT_EQ(spooler.payloads(), buildAlignmentTest(centre).documents());
+        EXPECT_EQ(log, Names{std::to_string(spooler.documents.size()) + " docs"});
+        expectIdle();
+    }
+    choose("Combo2", 10);
+    forget();
+    click("Command18");
+    EXPECT_EQ(spooler.payloads(), buildAlignmentTest("15").documents());
+
+    forget();
+    replace("Combo2", "300");
+    click("Command18");
+    EXPECT_EQ(log, Names{"msg 高速的测试中心值“300”超出 0 到 255 的范围，没有发送任何内容。"});
+}
+
+TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
+    click("Command16");
+    EXPECT_EQ(log, opening("43 docs"));
+    EXPECT_EQ(spooler.payloads(),
+              buildSetSingleItem(PrintMode::HighSpeed, {"16", "24", "40"}, "5000").documents());
+    expectBusy(kBusySetItems);
+    expectFaceShowsForm();
+
+    click("Command15");
+    forget();
+    click("Optcgm");
+    replace("Text1", "300");
+    click("Command16");
+    EXPECT_EQ(
+        spooler.payloads(),
+        buildSetSingleItem(PrintMode::SuperHighDensity, {"16", "24", "40"}, "300").documents());
+    EXPECT_EQ(clock.waits, (std::vector<int>{2500, 100, 100, 100, 300}));
+}
+
+TEST_F(AlignmentTest, SetAllItemsSendsAllThreeValuesThenTheSamples) {
+    typeValue("Optcgs", "30");
+    click("Command3");
+    EXPECT_EQ(log, opening("146 docs"));
+    EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
+    expectBusy(kBusySetItems);
+
+    click("Command15");
+    forget();
+    typeValue("Optgs", "4");  // high speed out of range: no samples at all
+    click("Command3");
+    EXPECT_EQ(spooler.documents.size(), 2u);
+}
+
+TEST_F(AlignmentTest, SetAllWithTestPageSendsTwoDocumentsUnderBusyCode99) {
+    click("Command8");
+    EXPECT_EQ(log, (Names{"caption 正在设置..", "caption 正在设置...", "wait 2500",
+                          "caption 正在设置....", "1 docs", "wait 2000", "caption 正在设置..",
+                          "wait 2500", "caption 正在设置...", "wait 2500", "wait 5000",
+                          "caption 正在设置....", "1 docs"}));
+    EXPECT_EQ(spooler.payloads(),
+              buildSetAllWithTestPage({"16", "24", "40"}, "5000", form->hanziSample).documents());
+    expectBusy(kBusySetAllWithPage);
+}
+
+TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
+    const struct {
+        const char* option;
+        const char* value;
+        const char* button;
+        std::string message;
+    } cases[] = {
+        {"Optcgs", "abc", "Command16", "高密的值“abc”不是数字，没有发送任何内容。"},
+        {"Optcgs", "1", "Command3",
+         "高密的值“1”使样张值 -1 超出 0 到 255 的范围，没有发送任何内容。"},
+        {"Optcgm", "-5", "Command8", "超高密的值“-5”超出 0 到 255 的范围，没有发送任何内容。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button);
+        start();
+        typeValue(c.option, c.value);
+        forget();
+        click(c.button);
+        EXPECT_EQ(log, Names{"msg " + c.message});
+        expectIdle();
+    }
+}
+
+TEST_F(AlignmentTest, AnExtraWaitBeyondAMinuteIsHeldAtOneMinute) {
+    replace("Text1", "99999999");
+    typeValue("Optgs", "4");
+    forget();
+    click("Command3");
+    EXPECT_EQ(clock.waits, (std::vector<int>{2500, 100, 100, 100, 60000}));
+}
+
+}  // namespace
+}  // namespace trevalune::testing

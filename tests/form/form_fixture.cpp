@@ -1,0 +1,77 @@
+#include "tests/form/form_fixture.h"
+
+#include <algorithm>
+
+#include "form/control_table.h"
+#include "printer/bytes.h"
+
+namespace trevalune::testing {
+
+void FormTest::SetUp() {
+    spooler.onDocument = [this](const RecordingSpooler::Document& d) {
+        if (!countDocuments) {
+            log.push_back("doc " + toHexText(d.data));
+            return;
+        }
+        if (log.empty() || !log.back().ends_with(" docs")) log.push_back("0 docs");
+        log.back() = std::to_string(std::stoi(log.back()) + 1) + " docs";
+    };
+    clock.onWait = [this](int ms) { log.push_back("wait " + std::to_string(ms)); };
+}
+
+void FormTest::start(std::vector<std::string> printers) {
+    form.reset();
+    face = RecordingFace();
+    face.onMessage = [this](const RecordingFace::Message& m) { log.push_back("msg " + m.text); };
+    face.onRepaint = [this](const std::string& entry) {
+        if (entry.starts_with("Label8 ")) log.push_back("caption " + entry.substr(7));
+    };
+    spooler.printers = std::move(printers);
+    spooler.defaultChanges.clear();
+    forget();  // what the start-up itself did stays visible
+    form = std::make_unique<Form1>(face, spooler, clock, folder.path());
+}
+
+void FormTest::forget() {
+    log.clear();
+    spooler.documents.clear();
+    face.messages.clear();
+    face.repaints.clear();
+    clock.waits.clear();
+}
+
+Names FormTest::disabledButtons() const {
+    Names off;
+    for (std::string_view b : Form1::commandButtons()) {
+        if (!enabled(std::string(b).c_str())) off.emplace_back(b);
+    }
+    for (const ControlSpec& c : controlTable()) {
+        if (c.kind == ControlKind::Button && !form->control(c.name).enabled &&
+            std::find(off.begin(), off.end(), c.name) == off.end()) {
+            off.emplace_back(c.name);
+        }
+    }
+    return off;
+}
+
+void FormTest::expectFaceShowsForm() const {
+    for (const ControlSpec& c : controlTable()) {
+        const ControlState& s = form->control(c.name);
+        const std::string name(c.name);
+        EXPECT_EQ(face.texts.at(name), s.text) << name;
+        EXPECT_EQ(face.enabled.at(name), s.enabled) << name;
+        if (c.kind == ControlKind::Option || c.kind == ControlKind::CheckBox) {
+            EXPECT_EQ(face.checked.contains(name) && face.checked.at(name), s.checked) << name;
+        }
+        if (c.kind == ControlKind::ComboList || c.kind == ControlKind::ComboEditable) {
+            EXPECT_EQ(face.items.contains(name) ? face.items.at(name) : Names{}, s.items) << name;
+        }
+        if (c.kind == ControlKind::ComboList) {
+            EXPECT_EQ(face.currentIndex.contains(name) ? face.currentIndex.at(name) : -1,
+                      s.currentIndex)
+                << name;
+        }
+    }
+}
+
+}  // namespace trevalune::testing

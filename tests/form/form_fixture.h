@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "form/form1.h"
+#include "printer/recording_spooler.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/form_operator.h"
+#include "tests/support/recording_face.h"
+#include "tests/support/temp_folder.h"
+
+namespace trevalune::testing {
+
+using Names = std::vector<std::string>;
+
+/// Builds Form1 over a recording face, a recording spooler and a fake clock; the timer ticks
+/// only when a test says so. `log` merges documents ("doc 0A"), waits ("wait 2500"), message
+/// boxes ("msg ...") and Label8's repaints ("caption 完成...") in the order they happened,
+/// so a caption that is set but not repainted at once never shows up.
+class FormTest : public ::testing::Test {
+protected:
+    RecordingSpooler spooler;
+    FakeClock clock;
+    TempFolder folder;
+    RecordingFace face;
+    std::unique_ptr<Form1> form;
+    std::vector<std::string> log;
+    /// Each run of documents as one "N docs" entry instead of their bytes.
+    bool countDocuments = false;
+
+    void SetUp() override;
+
+    /// Starts the window with these printers installed (the second one is preselected).
+    void start(std::vector<std::string> printers = {"Office1", "RZ7-virtual"});
+
+    void click(const char* name) { form->clicked(name); }
+    void type(const char* box, const char* keys) { typeKeys(*form, face, box, keys); }
+    void replace(const char* box, const char* text) { replaceText(*form, face, box, text); }
+    void choose(const char* list, int index) { pick(*form, face, list, index); }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) form->timerTick();
+    }
+
+    std::string text(const char* name) const { return form->control(name).text; }
+    bool enabled(const char* name) const { return form->control(name).enabled; }
+
+    void forget();
+
+    /// The buttons that are off: the thirteen command buttons in DisableCommands' order,
+    /// then any other.
+    Names disabledButtons() const;
+
+    /// Fails where the face shows something other than the form holds.
+    void expectFaceShowsForm() const;
+};
+
+/// A FormTest whose window is already started with the default printers.
+class StartedFormTest : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        start();
+    }
+};
+
+}  // namespace trevalune::testing

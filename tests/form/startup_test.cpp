@@ -1,0 +1,85 @@
+#include "alignment/hanzi_sample.h"
+#include "printer/printer_link.h"
+#include "tests/form/form_fixture.h"
+
+namespace trevalune::testing {
+namespace {
+
+TEST_F(FormTest, StartsInTheDesignState) {
+    start({});
+    const ControlState& combo2 = form->control("Combo2");
+    ASSERT_EQ(combo2.items.size(), 116u);
+    EXPECT_EQ(combo2.items.front(), "5");
+    EXPECT_EQ(combo2.items.back(), "120");
+    const std::pair<const char*, const char*> texts[] = {
+        {"Combo2", "31"},  {"Labgs", "16"},
+        {"Labcgs", "24"},  {"Labcgm", "40"},
+        {"cmbsz", "16"},   {"Label8", "完成....."},
+        {"Text1", "5000"}, {"Label1", "Korvel  V20170609 V1.0"},
+        {"Labtime", ""},   {"Combo1", ""},
+    };
+    for (const auto& [name, expected] : texts) EXPECT_EQ(text(name), expected) << name;
+    EXPECT_TRUE(form->control("Optgs").checked);
+    EXPECT_FALSE(form->control("Check1").checked);
+    EXPECT_EQ(form->hanziSample, kHanziSample);
+    EXPECT_EQ(face.timerIntervalMs, 1000);
+    EXPECT_EQ(disabledButtons(), Names{"Command9"});
+    // No printer: nothing listed, nothing selected, the default left alone, nothing said.
+    EXPECT_TRUE(form->control("Combo1").items.empty());
+    EXPECT_EQ(form->control("Combo1").currentIndex, -1);
+    EXPECT_TRUE(spooler.defaultChanges.empty());
+    EXPECT_TRUE(log.empty());
+    expectFaceShowsForm();
+}
+
+TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
+    struct Case {
+        Names printers;
+        Names defaults;
+        std::string selected;
+    };
+    const std::vector<Case> cases = {
+        {{"Office1"}, {}, ""},
+        {{"A", "B", "C"}, {"A", "B", "C"}, "C"},
+        {{"A", "RZ7-1", "RZ7-2"}, {"A", "RZ7-1"}, "RZ7-1"},
+        {{"rz7x", "B"}, {"rz7x", "B"}, "B"},
+        {{" RZ7", "B"}, {" RZ7", "B"}, "B"},
+        {{"RZ", "RZ7"}, {"RZ", "RZ7"}, "RZ7"},
+        {{"RZ7", "B"}, {"RZ7"}, "RZ7"},
+        {{"打印机", "RZ7 办公室"}, {"打印机", "RZ7 办公室"}, "RZ7 办公室"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printers.front());
+        start(c.printers);
+        EXPECT_EQ(form->control("Combo1").items, c.printers);
+        EXPECT_EQ(spooler.defaultChanges, c.defaults);
+        EXPECT_EQ(text("Combo1"), c.selected);
+        expectFaceShowsForm();
+    }
+}
+
+TEST_F(FormTest, ASinglePrinterIsChosenOnlyByTheOperator) {
+    start({"Office1"});
+    click("Command5");  // nothing selected: no printer opens
+    EXPECT_EQ(log, Names{"msg " + std::string(kPrinterNotFoundMessage)});
+    EXPECT_EQ(face.messages.back().title, "Trevalune");
+
+    choose("Combo1", 0);
+    EXPECT_EQ(spooler.defaultChanges, Names{"Office1"});
+    click("Command5");
+    ASSERT_EQ(spooler.documents.size(), 1u);
+    EXPECT_EQ(spooler.documents[0].printer, "Office1");
+    EXPECT_EQ(spooler.documents[0].name, "AAAAAA");
+}
+
+TEST_F(FormTest, ExitClosesTheWindowEvenWhileBusyAndSendsNothing) {
+    start();
+    form->enterBusyState(kBusySetItems, "正在设置");
+    forget();
+    click("Command2");
+    EXPECT_TRUE(face.closed);
+    EXPECT_TRUE(log.empty());
+}
+
+}  // namespace
+}  // namespace trevalune::testing

@@ -1,9 +1,7 @@
 // The end-to-end window tests build the real Form1, whose start-up makes a printer the user's
 // default. That is written to lpoptions under $HOME (as a user) or $CUPS_SERVERROOT (as root),
-// so both point into a temporary folder before libcups first reads them in this thread: the
-// machine's own printing settings are neither read nor changed.
-#include <QApplication>
-
+// so both point into a temporary folder before libcups first reads them: the machine's own
+// printing settings are neither read nor changed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -17,14 +15,9 @@ int main(int argc, char** argv) {
     ::setenv("CUPS_SERVERROOT", folder.c_str(), 1);
     ::unsetenv("LPDEST");  // these would override lpoptions
     ::unsetenv("PRINTER");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
-    int result = 0;
-    {
-        QApplication app(argc, argv);
-        ::testing::InitGoogleTest(&argc, argv);
-        result = RUN_ALL_TESTS();
-    }
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
     std::filesystem::remove_all(folder);
     return result;
 }

@@ -1,10 +1,5 @@
-// Faults in the middle of a page, through the real window and the real CUPS spooler to the
+// Faults in the middle of a page, through the window and the real CUPS spooler to the
 // virtual printer. Each test has a print server of its own, since most of them break it.
-#include <QAbstractButton>
-#include <QLabel>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -16,12 +11,14 @@
 
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
-#include "app/form1.h"
+#include "form/command_panel.h"
+#include "form/form1.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/printer_link.h"
 #include "tests/e2e/support/print_server.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/recording_messages.h"
+#include "tests/support/recording_face.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::e2e {
 namespace {
@@ -62,9 +59,7 @@ private:
 class FaultE2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        form = std::make_unique<Form1>(spooler, messages, clock,
-                                       std::filesystem::path(folder.path().toStdU16String()));
-        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();  // ticks come from the test
+        form = std::make_unique<Form1>(face, spooler, clock, folder.path());
         ASSERT_EQ(form->printerName(), queue);
     }
 
@@ -81,21 +76,17 @@ protected:
     /// Clicks a button; returns how many seconds its handler took.
     double click(const char* name) {
         const auto start = SteadyClock::now();
-        form->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        form->clicked(name);
         return std::chrono::duration<double>(SteadyClock::now() - start).count();
     }
 
     void tick(int count) {
-        for (int i = 0; i < count; ++i) form->Timer1_Timer();
+        for (int i = 0; i < count; ++i) form->timerTick();
     }
 
-    bool enabled(const char* name) const {
-        return form->findChild<QWidget*>(QString::fromLatin1(name))->isEnabled();
-    }
-
-    std::string label8() const {
-        return form->findChild<QLabel*>(QStringLiteral("Label8"))->text().toStdString();
-    }
+    bool enabled(const char* name) const { return form->control(name).enabled; }
+    std::string label8() const { return form->control("Label8").text; }
+    Strings messages() const { return face.messageTexts(); }
 
     static Strings notFound(std::size_t count) {
         return Strings(count, std::string(kPrinterNotFoundMessage));
@@ -110,9 +101,9 @@ protected:
     VirtualPrinter printer{ps.server().printerOutput};
     CupsSpooler cups{kTimeoutMs};
     FaultAfter spooler{cups};
-    testing::RecordingMessages messages;
+    testing::RecordingFace face;
     testing::FakeClock clock;
-    QTemporaryDir folder;
+    testing::TempFolder folder;
     std::unique_ptr<Form1> form;
 };
 
@@ -126,10 +117,10 @@ TEST_F(FaultE2eTest, PrinterDeletedMidPageReportsEachLaterDocumentOnceAndKeepsTh
 
     click("Command18");
 
-    EXPECT_EQ(messages.texts(), notFound(page.size() - 20));
+    EXPECT_EQ(messages(), notFound(page.size() - 20));
     EXPECT_EQ(printer.documents(), firstOf(page, 20));  // nothing lost, nothing twice
     click("Command5");  // the window goes on: the next button reports once too
-    EXPECT_EQ(messages.texts(), notFound(page.size() - 20 + 1));
+    EXPECT_EQ(messages(), notFound(page.size() - 20 + 1));
 }
 
 TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWindowGoesOn) {
@@ -138,16 +129,16 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
 
     const double seconds = click("Command18");
 
-    EXPECT_EQ(messages.texts(), notFound(page.size() - 20));
+    EXPECT_EQ(messages(), notFound(page.size() - 20));
     EXPECT_LT(seconds, 10.0);  // a refused connection costs nothing like the timeout
     EXPECT_EQ(printer.documents(), firstOf(page, 20));
 
     // A set operation still runs, and its busy state ends by the timer: without a server the
     // queue reads as empty, so the normal end comes at the 27th tick.
-    messages.messages.clear();
+    face.messages.clear();
     click("Command16");
     EXPECT_EQ(
-        messages.texts(),
+        messages(),
         notFound(
             buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documentCount()));
     tick(26);
@@ -169,14 +160,14 @@ TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
     click("Command18");
     const double seconds = std::chrono::duration<double>(SteadyClock::now() - frozen).count();
 
-    EXPECT_EQ(messages.texts(), notFound(3));
+    EXPECT_EQ(messages(), notFound(3));
     // libcups waits up to a second for an interim answer before the request's own timeout.
     EXPECT_LT(seconds, 3 * (1.0 + kTimeoutMs / 1000.0) + 2.0);
     ps.thawCupsd();
     click("Command5");  // the server answers again, and so does the window
-    EXPECT_EQ(messages.texts(), notFound(3));
+    EXPECT_EQ(messages(), notFound(3));
     auto expected = firstOf(page, 57);
-    expected.push_back("\n");
+    expected.push_back(buildLineFeed().documents().front());
     EXPECT_EQ(printer.waitForDocuments(58), expected);
 }
 
@@ -186,7 +177,7 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick
     spooler.fault = [this] { stopQueue(queue); };
 
     click("Command3");
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(face.messages.empty());
     tick(4);
     EXPECT_TRUE(form->busy.busy());
     EXPECT_FALSE(enabled("Command3"));
@@ -205,7 +196,7 @@ TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonito
     ps.stopVirtualPrinter();
 
     click("Command16");
-    EXPECT_TRUE(messages.messages.empty());  // the server took them all
+    EXPECT_TRUE(face.messages.empty());  // the server took them all
     const auto queued = jobs(queue);
     ASSERT_EQ(queued.size(), page.size());
     for (const auto& job : queued) EXPECT_NE(job.state, "completed") << job.id;

@@ -1,27 +1,25 @@
 // Load: a thousand documents of mixed sizes in a row through the window's three senders, to
 // the virtual printer of a print server of the test's own.
-#include <QAbstractButton>
-#include <QFile>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "form/command_panel.h"
+#include "form/form1.h"
 #include "printer/bytes.h"
 #include "printer/cups/cups_spooler.h"
 #include "tests/e2e/support/print_server.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/recording_messages.h"
+#include "tests/support/form_operator.h"
+#include "tests/support/recording_face.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::e2e {
 namespace {
@@ -50,24 +48,20 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
     PrivatePrintServer ps;
     VirtualPrinter printer(ps.server().printerOutput);
     CupsSpooler spooler;
-    testing::RecordingMessages messages;
+    testing::RecordingFace face;
     testing::FakeClock clock;
-    QTemporaryDir folder;
-    Form1 form(spooler, messages, clock, std::filesystem::path(folder.path().toStdU16String()));
-    form.findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
+    testing::TempFolder folder;
+    Form1 form(face, spooler, clock, folder.path());
     ASSERT_EQ(form.printerName(), ps.server().virtualQueue);
-    auto click = [&form](const char* name) {
-        form.findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
-    };
-    auto* box = form.findChild<QPlainTextEdit*>(QStringLiteral("Text2"));
-    QFile driverFile(folder.filePath(QStringLiteral("file.prn")));
 
     // Mostly small commands, some typed blocks of up to 4 KiB, and every tenth a driver file
     // of 4 KiB to 1 MiB: the sizes the tool sends, and its largest.
     std::mt19937 random(20261206);
     const char* const fixed[] = {"Command5", "Command12", "Command10", "Command11", "Command1"};
-    const Bytes fixedBytes[] = {"\n", "\x1D\x56\x53", "\x1B\x4A\x03", "\x1B\x6A\x03",
-                                Bytes("\x1B\x3A\x00\x00\x50", 5)};
+    const Bytes fixedBytes[] = {
+        buildLineFeed().documents().front(), buildPageEject().documents().front(),
+        buildMicroFeedForward().documents().front(), buildMicroFeedBack().documents().front(),
+        buildSelfTest().documents().front()};
     std::vector<Bytes> expected;
     std::size_t totalBytes = 0;
     const auto start = SteadyClock::now();
@@ -75,13 +69,11 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
         if (i % 10 == 9) {
             const double exponent = std::uniform_real_distribution<>(12.0, 20.0)(random);
             expected.push_back(numbered(i, static_cast<std::size_t>(std::exp2(exponent)), random));
-            ASSERT_TRUE(driverFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            driverFile.write(expected.back().data(), static_cast<qint64>(expected.back().size()));
-            driverFile.close();
-            click("Command14");
+            std::ofstream(folder.path() / "file.prn", std::ios::binary) << expected.back();
+            form.clicked("Command14");
         } else if (i % 3 == 0) {
             expected.push_back(fixedBytes[i % 5]);
-            click(fixed[i % 5]);
+            form.clicked(fixed[i % 5]);
         } else {
             const std::size_t size = i % 3 == 1 ? std::uniform_int_distribution<>(4, 64)(random)
                                                 : std::uniform_int_distribution<>(4, 4096)(random);
@@ -89,9 +81,8 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
             // Typed with and without blanks between the pairs.
             const std::string typed =
                 i % 2 ? toHexText(expected.back()) : toSpacedHex(expected.back());
-            box->setPlainText(
-                QString::fromLatin1(typed.data(), static_cast<qsizetype>(typed.size())));
-            click("Command6");
+            testing::replaceText(form, face, "Text2", typed);
+            form.clicked("Command6");
         }
         totalBytes += expected.back().size();
     }
@@ -99,7 +90,7 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
     const auto arrived = printer.waitForDocuments(expected.size(), std::chrono::seconds(90));
     const double delivered = std::chrono::duration<double>(SteadyClock::now() - start).count();
 
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(face.messages.empty());
     EXPECT_TRUE(waitUntilIdle(ps.server().virtualQueue, std::chrono::seconds(30)));
     const auto all = printer.documents();
     EXPECT_EQ(all.size(), expected.size());

@@ -1,8 +1,5 @@
 // What the whole window leaves behind on the machine: the user's default printer and nothing
 // else. The driver file is only ever opened for reading.
-#include <QTemporaryDir>
-#include <QTimer>
-
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -11,16 +8,16 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 
-#include "app/form1.h"
+#include "form/form1.h"
 #include "printer/cups/cups_spooler.h"
 #include "tests/e2e/support/print_server.h"
+#include "tests/support/every_button.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/recording_messages.h"
-#include "tests/window/every_button.h"
+#include "tests/support/recording_face.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::e2e {
 namespace {
@@ -77,13 +74,13 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriver
     PrivatePrintServer ps;
     const PrintServer& server = ps.server();
     const fs::path home = std::getenv("HOME");  // a temporary folder (e2e_window_main.cpp)
-    QTemporaryDir folder, workFolder;
+    testing::TempFolder folder, workFolder;
     // The working folder is an empty one of the test's own, so that anything written to a
     // relative path shows.
-    const fs::path here(workFolder.path().toStdU16String());
+    const fs::path here = workFolder.path();
     const fs::path calledFrom = fs::current_path();
     fs::current_path(here);
-    const fs::path driverFolder(folder.path().toStdU16String());
+    const fs::path driverFolder = folder.path();
     { std::ofstream(driverFolder / "file.prn", std::ios::binary) << "\x1b@driver\f"; }
     const auto queuesBefore = runCommand(kQueues);
     const auto homeBefore = filesBelow(home);
@@ -92,12 +89,11 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriver
     {
         FolderWatch watch(driverFolder);
         CupsSpooler spooler;
-        testing::RecordingMessages messages;
+        testing::RecordingFace face;
         testing::FakeClock clock;
-        auto form = std::make_unique<Form1>(spooler, messages, clock, driverFolder);
-        form->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
-        ASSERT_EQ(form->printerName(), server.virtualQueue);
-        testing::clickEveryButton(*form);
+        Form1 form(face, spooler, clock, driverFolder);
+        ASSERT_EQ(form.printerName(), server.virtualQueue);
+        testing::clickEveryButton(form, face);
         EXPECT_TRUE(waitUntilIdle(server.virtualQueue, std::chrono::seconds(60)));
 
         // The driver file was read, and never opened to be written, changed or replaced.

@@ -43,7 +43,7 @@ void FormTest::forget() {
 Names FormTest::disabledButtons() const {
     Names off;
     for (std::string_view b : Form1::commandButtons()) {
-        if (!enabled(std::string(b).c_str())) off.emplace_back(b);
+        if (!form->control(b).enabled) off.emplace_back(b);
     }
     for (const ControlSpec& c : controlTable()) {
         if (c.kind == ControlKind::Button && !form->control(c.name).enabled &&

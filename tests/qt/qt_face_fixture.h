@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTemporaryDir>

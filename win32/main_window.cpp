@@ -1,0 +1,677 @@
+#include "win32/main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "form/form1.h"
+#include "form/utf16.h"
+
+namespace trevalune::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"Trevalune.Form1";
+constexpr UINT_PTR kTimerId = 1;
+/// Posted once per pick of a list; wParam is the list's control id.
+constexpr UINT kPickMessage = WM_APP + 1;
+/// Ids 1 and 2 are what the dialog keys send for Enter and Escape.
+constexpr int kFirstControlId = 1000;
+constexpr int kIconId = 1;
+/// The drop-down part of a list, at 96 DPI.
+constexpr int kDropDownPixels = 200;
+
+std::wstring wide(std::string_view utf8) {
+    const std::u16string text = toUtf16(utf8);
+    return {text.begin(), text.end()};
+}
+
+std::string narrow(std::wstring_view text) {
+    return toUtf8(std::u16string(text.begin(), text.end()));
+}
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool isCombo(ControlKind kind) {
+    return kind == ControlKind::ComboEditable || kind == ControlKind::ComboList;
+}
+
+bool isEdit(ControlKind kind) {
+    return kind == ControlKind::TextBox || kind == ControlKind::TextBoxMultiline;
+}
+
+struct NativeClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle = 0;
+};
+
+NativeClass nativeClass(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Button:
+            return {L"BUTTON", BS_PUSHBUTTON};
+        case ControlKind::Frame:
+            return {L"BUTTON", BS_GROUPBOX};
+        case ControlKind::ComboEditable:
+            return {L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL};
+        case ControlKind::ComboList:
+            return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL};
+        // Not the automatic kinds: the form decides what is checked.
+        case ControlKind::Option:
+            return {L"BUTTON", BS_RADIOBUTTON};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", BS_CHECKBOX};
+        case ControlKind::Label:
+            return {L"STATIC", SS_LEFT | SS_NOPREFIX};
+        case ControlKind::TextBox:
+            return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::TextBoxMultiline:
+            return {L"EDIT", ES_LEFT | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL,
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Timer:
+            break;
+    }
+    return {nullptr, 0};
+}
+
+void registerWindowClass(HINSTANCE instance, WNDPROC windowProc) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, kWindowClass, &existing)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconId));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&wc)) throw std::runtime_error("RegisterClassExW failed");
+}
+
+/// The selection field follows the font; size it so the closed list is `height` pixels.
+/// Measured rather than computed: Wine reads the field back two pixels taller than it was set.
+void fitClosedHeight(HWND combo, int height) {
+    auto field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, WPARAM(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT closed;
+        GetWindowRect(combo, &closed);
+        const int excess = (closed.bottom - closed.top) - height;
+        if (excess == 0) return;
+        field = std::max(field - excess, 1);
+        SendMessageW(combo, CB_SETITEMHEIGHT, WPARAM(-1), field);
+    }
+}
+
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi()) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    registerWindowClass(instance_, &MainWindow::windowProc);
+
+    constexpr DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT frame{0, 0, twipsToPixels(kClientWidthTwips, dpi_),
+               twipsToPixels(kClientHeightTwips, dpi_)};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    window_ = CreateWindowExW(0, kWindowClass, wide(kWindowCaption).c_str(), style, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              nullptr, nullptr, instance_, this);
+    if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
+    createControls();
+}
+
+MainWindow::~MainWindow() {
+    destroying_ = true;
+    if (window_ != nullptr) DestroyWindow(window_);
+    for (const auto& [size, handle] : fonts_) DeleteObject(handle);
+}
+
+void MainWindow::attach(Form1& form) {
+    form_ = &form;
+}
+
+void MainWindow::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+}
+
+// --- Building the controls ---
+
+void MainWindow::createControls() {
+    const auto table = controlTable();
+    controls_.reserve(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        createControl(table[i], kFirstControlId + static_cast<int>(i));
+    }
+    for (const Control& c : controls_) clipToContainers(c);
+    updateFocusOrder();
+}
+
+void MainWindow::createControl(const ControlSpec& spec, int id) {
+    Control control{&spec, nullptr, id};
+    const NativeClass native = nativeClass(spec.kind);
+    if (native.name == nullptr) {  // the timer: SetTimer, no window
+        controls_.push_back(control);
+        return;
+    }
+    const RECT r = pixelRect(absoluteGeometry(spec));
+    int height = r.bottom - r.top;
+    // A combo box's height includes its drop-down list; the design gives the closed height.
+    if (isCombo(spec.kind)) height += MulDiv(kDropDownPixels, dpi_, 96);
+    control.hwnd = CreateWindowExW(
+        native.exStyle, native.name, wide(spec.caption).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, r.left, r.top, r.right - r.left,
+        height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (control.hwnd == nullptr) throw std::runtime_error("CreateWindowExW failed");
+    SendMessageW(
+        control.hwnd, WM_SETFONT,
+        reinterpret_cast<WPARAM>(font(spec.fontPoints > 0 ? spec.fontPoints : kDesignFontPoints)),
+        FALSE);
+    if (isCombo(spec.kind)) fitClosedHeight(control.hwnd, r.bottom - r.top);
+    if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::TextBoxMultiline) {
+        SetWindowSubclass(control.hwnd, &MainWindow::controlProc, 0,
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
+    controls_.push_back(control);
+}
+
+void MainWindow::clipToContainers(const Control& control) {
+    if (control.hwnd == nullptr) return;
+    const RECT own = pixelRect(absoluteGeometry(*control.spec));
+    RECT visible = own;
+    for (const ControlSpec* c = findControlSpec(control.spec->container); c != nullptr;
+         c = findControlSpec(c->container)) {
+        const RECT container = pixelRect(absoluteGeometry(*c));
+        if (!IntersectRect(&visible, &visible, &container)) {
+            ShowWindow(control.hwnd, SW_HIDE);  // wholly outside: never seen, never focused
+            return;
+        }
+    }
+    if (EqualRect(&visible, &own)) return;
+    SetWindowRgn(control.hwnd,
+                 CreateRectRgn(visible.left - own.left, visible.top - own.top,
+                               visible.right - own.left, visible.bottom - own.top),
+                 TRUE);
+}
+
+HFONT MainWindow::font(double points) {
+    const int centipoints = static_cast<int>(std::lround(points * 100));
+    if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second;
+    const HFONT handle =
+        CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, wide(kDesignFont).c_str());
+    fonts_[centipoints] = handle;
+    return handle;
+}
+
+RECT MainWindow::pixelRect(const Twips& t) const {
+    return {twipsToPixels(t.left, dpi_), twipsToPixels(t.top, dpi_),
+            twipsToPixels(t.left + t.width, dpi_), twipsToPixels(t.top + t.height, dpi_)};
+}
+
+int MainWindow::pixelsToTwips(int pixels) const {
+    return (pixels * 1440 + dpi_ / 2) / dpi_;
+}
+
+// --- Keyboard focus ---
+
+void MainWindow::updateFocusOrder() {
+    RECT client;
+    GetClientRect(window_, &client);
+    const std::vector<std::string_view> order =
+        focusOrder(pixelsToTwips(client.right), pixelsToTwips(client.bottom));
+    reachable_.clear();
+    HWND after = HWND_TOP;
+    for (std::string_view name : order) {
+        const Control* c = find(name);
+        if (c == nullptr || c->hwnd == nullptr) continue;
+        reachable_.insert(c->hwnd);
+        SetWindowPos(c->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->hwnd;
+    }
+    for (const Control& c : controls_) {
+        if (c.hwnd == nullptr) continue;
+        const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
+        const LONG_PTR wanted =
+            reachable_.count(c.hwnd) ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
+        if (wanted != style) SetWindowLongPtrW(c.hwnd, GWL_STYLE, wanted);
+    }
+    // Frames lowest, a frame under the frames it holds, so none paints over its contents
+    // (every child clips its siblings above it). The table lists a container before its
+    // contents, so going backwards puts the outer frame last, at the bottom.
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        if (it->spec->kind == ControlKind::Frame) {
+            SetWindowPos(it->hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    // The focus never stays on a control the operator cannot see.
+    if (const Control* focused = focusedControl();
+        focused != nullptr && !reachable_.count(focused->hwnd)) {
+        savedFocus_ = nullptr;
+        restoreFocus();
+    }
+    if (savedFocus_ != nullptr) {
+        const Control* saved = findByWindow(savedFocus_);
+        if (saved == nullptr) saved = findByWindow(GetParent(savedFocus_));
+        if (saved == nullptr || !reachable_.count(saved->hwnd)) savedFocus_ = nullptr;
+    }
+}
+
+void MainWindow::restoreFocus() {
+    if (savedFocus_ != nullptr && IsWindow(savedFocus_)) {
+        SetFocus(savedFocus_);
+        return;
+    }
+    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
+    SetFocus(first != nullptr && reachable_.count(first) ? first : window_);
+}
+
+const MainWindow::Control* MainWindow::focusedControl() const {
+    const HWND focus = GetFocus();
+    if (focus == nullptr || focus == window_ || !IsChild(window_, focus)) return nullptr;
+    if (const Control* c = findByWindow(focus)) return c;
+    return findByWindow(GetParent(focus));
+}
+
+// --- Events ---
+
+LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->handle(hwnd, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            if (lParam == 0 && LOWORD(wParam) == IDOK) {
+                // Enter from the dialog keys: VB-like, it presses the focused button.
+                const Control* focused = focusedControl();
+                if (focused != nullptr && focused->spec->kind == ControlKind::Button) {
+                    onCommand(*focused, BN_CLICKED);
+                }
+                return 0;
+            }
+            if (const Control* c = findById(LOWORD(wParam));
+                c != nullptr && reinterpret_cast<HWND>(lParam) == c->hwnd) {
+                onCommand(*c, HIWORD(wParam));
+            }
+            return 0;
+        }
+        case kPickMessage:
+            forwardPick(static_cast<int>(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimerId && form_ != nullptr) form_->timerTick();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            if (const Control* c = findByWindow(reinterpret_cast<HWND>(lParam))) {
+                if (HBRUSH brush = backgroundBrush(*c, reinterpret_cast<HDC>(wParam))) {
+                    return reinterpret_cast<LRESULT>(brush);
+                }
+            }
+            break;
+        case WM_ERASEBKGND:
+            paintBackground(reinterpret_cast<HDC>(wParam));
+            return 1;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED && !controls_.empty()) updateFocusOrder();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(window_, focus)) savedFocus_ = focus;
+            }
+            break;
+        case WM_SETFOCUS:
+            restoreFocus();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(window_, kTimerId);
+            // The operator closed the window: the program ends. The owner destroying the
+            // window (tests, the end of the program) ends nothing.
+            if (!destroying_) PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            for (Control& c : controls_) c.hwnd = nullptr;
+            reachable_.clear();
+            savedFocus_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR /*subclass*/, DWORD_PTR selfData) {
+    auto* self = reinterpret_cast<MainWindow*>(selfData);
+    switch (message) {
+        case WM_ERASEBKGND:
+            // A group box leaves its inside unpainted; the design's frames are opaque.
+            if (const Control* c = self->findByWindow(hwnd);
+                c != nullptr && c->spec->kind == ControlKind::Frame) {
+                const auto dc = reinterpret_cast<HDC>(wParam);
+                RECT r;
+                GetClientRect(hwnd, &r);
+                FillRect(dc, &r, self->backgroundBrush(*c, dc));
+                return 1;
+            }
+            break;
+        case WM_GETDLGCODE: {
+            // A multi-line box would take Tab as a character (which the form then refuses
+            // with a message); here Tab moves the focus, as everywhere else in the window.
+            LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+            code &= ~LRESULT(DLGC_WANTTAB);
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg != nullptr && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+                code &= ~LRESULT(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+            }
+            return code;
+        }
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, &MainWindow::controlProc, 0);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void MainWindow::onCommand(const Control& control, int code) {
+    if (form_ == nullptr || applying_) return;
+    const ControlKind kind = control.spec->kind;
+    switch (kind) {
+        case ControlKind::Button:
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+            if (code == BN_CLICKED) form_->clicked(control.spec->name);
+            break;
+        case ControlKind::ComboEditable:
+        case ControlKind::ComboList:
+            if (code == CBN_SELENDOK) {
+                schedulePick(control);
+            } else if (code == CBN_SELCHANGE) {
+                // While the list is open the pick is not made yet: CBN_SELENDOK follows.
+                if (!SendMessageW(control.hwnd, CB_GETDROPPEDSTATE, 0, 0)) schedulePick(control);
+            } else if (code == CBN_EDITCHANGE && kind == ControlKind::ComboEditable) {
+                forwardText(control);
+            }
+            break;
+        case ControlKind::TextBox:
+        case ControlKind::TextBoxMultiline:
+            if (code == EN_CHANGE) forwardText(control);
+            break;
+        case ControlKind::Frame:
+        case ControlKind::Label:
+        case ControlKind::Timer:
+            break;
+    }
+}
+
+void MainWindow::schedulePick(const Control& control) {
+    // Windows and Wine send CBN_SELCHANGE and CBN_SELENDOK for one pick in different orders;
+    // posting once per pick makes a re-pick of the shown item and a change one event each.
+    if (pendingPicks_.insert(control.id).second) {
+        PostMessageW(window_, kPickMessage, static_cast<WPARAM>(control.id), 0);
+    }
+}
+
+void MainWindow::forwardPick(int id) {
+    pendingPicks_.erase(id);
+    const Control* c = findById(id);
+    if (c == nullptr || c->hwnd == nullptr || form_ == nullptr) return;
+    const auto index = static_cast<int>(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
+    if (index != CB_ERR) form_->selected(c->spec->name, index);
+}
+
+void MainWindow::forwardText(const Control& control) {
+    DWORD start = 0;
+    DWORD end = 0;
+    if (isCombo(control.spec->kind)) {
+        SendMessageW(control.hwnd, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+    } else {
+        SendMessageW(control.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+    }
+    form_->textEdited(control.spec->name, narrow(windowText(control.hwnd)), end);
+}
+
+HBRUSH MainWindow::backgroundBrush(const Control& control, HDC dc) const {
+    switch (control.spec->kind) {
+        case ControlKind::Button:
+        case ControlKind::Frame:
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+        case ControlKind::Label:
+            break;
+        default:
+            return nullptr;  // boxes and lists keep the system's colours
+    }
+    const bool white = control.spec->whiteBackground;
+    SetBkColor(dc, white ? RGB(255, 255, 255) : GetSysColor(COLOR_BTNFACE));
+    return white ? static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH))
+                 : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void MainWindow::paintBackground(HDC dc) const {
+    // White, and every frame in its own colour: themed controls (a group box's caption strip,
+    // option buttons) draw their parent's background at their place, which must be the frame's.
+    RECT client;
+    GetClientRect(window_, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (const Control& c : controls_) {  // a frame comes before the frames it holds
+        if (c.spec->kind != ControlKind::Frame || c.hwnd == nullptr || !IsWindowVisible(c.hwnd)) {
+            continue;
+        }
+        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        FillRect(dc, &r, backgroundBrush(c, dc));
+    }
+}
+
+// --- Face: showing the form's changes ---
+
+void MainWindow::setText(std::string_view name, std::string_view text) {
+    const Control* c = find(name);
+    if (c == nullptr || c->hwnd == nullptr) return;
+    const Applying applying(applying_);
+    if (c->spec->kind == ControlKind::ComboList) {
+        // A drop-down list shows text only as its selected item.
+        const auto index = text.empty()
+                               ? CB_ERR
+                               : SendMessageW(c->hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                              reinterpret_cast<LPARAM>(wide(text).c_str()));
+        SendMessageW(c->hwnd, CB_SETCURSEL, index == CB_ERR ? WPARAM(-1) : WPARAM(index), 0);
+        return;
+    }
+    SetWindowTextW(c->hwnd, wide(text).c_str());
+}
+
+void MainWindow::setEnabled(std::string_view name, bool enabled) {
+    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+        EnableWindow(c->hwnd, enabled);
+    }
+}
+
+void MainWindow::setChecked(std::string_view name, bool checked) {
+    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+        const Applying applying(applying_);
+        SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+void MainWindow::setItems(std::string_view name, const std::vector<std::string>& items) {
+    const Control* c = find(name);
+    if (c == nullptr || c->hwnd == nullptr) return;
+    const Applying applying(applying_);
+    // CB_RESETCONTENT also empties the edit field; the form's text stays what it was.
+    const std::wstring text = windowText(c->hwnd);
+    SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : items) {
+        SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item).c_str()));
+    }
+    SendMessageW(c->hwnd, CB_SETCURSEL, WPARAM(-1), 0);
+    if (c->spec->kind == ControlKind::ComboEditable) SetWindowTextW(c->hwnd, text.c_str());
+}
+
+void MainWindow::setCurrentIndex(std::string_view name, int index) {
+    const Control* c = find(name);
+    if (c == nullptr || c->hwnd == nullptr) return;
+    const Applying applying(applying_);
+    const std::wstring text = windowText(c->hwnd);
+    SendMessageW(c->hwnd, CB_SETCURSEL, index < 0 ? WPARAM(-1) : WPARAM(index), 0);
+    // No selection leaves an editable list's text alone (CB_SETCURSEL -1 would empty it).
+    if (index < 0 && c->spec->kind == ControlKind::ComboEditable) {
+        SetWindowTextW(c->hwnd, text.c_str());
+    }
+}
+
+void MainWindow::setCaret(std::string_view name, std::size_t position) {
+    const Control* c = find(name);
+    if (c == nullptr || c->hwnd == nullptr) return;
+    const Applying applying(applying_);
+    if (isCombo(c->spec->kind)) {
+        const auto p = static_cast<WORD>(std::min<std::size_t>(position, 0xFFFF));
+        SendMessageW(c->hwnd, CB_SETEDITSEL, 0, MAKELPARAM(p, p));
+    } else if (isEdit(c->spec->kind)) {
+        SendMessageW(c->hwnd, EM_SETSEL, position, static_cast<LPARAM>(position));
+        SendMessageW(c->hwnd, EM_SCROLLCARET, 0, 0);
+    }
+}
+
+void MainWindow::repaintNow(std::string_view name) {
+    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+        InvalidateRect(c->hwnd, nullptr, TRUE);
+        UpdateWindow(c->hwnd);
+    }
+}
+
+void MainWindow::showMessage(std::string_view text, std::string_view title) {
+    MessageBoxW(window_, wide(text).c_str(), wide(title).c_str(), MB_OK);
+}
+
+void MainWindow::startTimer(std::string_view /*timer*/, int intervalMs) {
+    SetTimer(window_, kTimerId, static_cast<UINT>(std::max(intervalMs, 1)), nullptr);
+}
+
+std::string MainWindow::clockText(const LocalDateTime& now) {
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(now.year);
+    t.wMonth = static_cast<WORD>(now.month);
+    t.wDay = static_cast<WORD>(now.day);
+    t.wHour = static_cast<WORD>(now.hour);
+    t.wMinute = static_cast<WORD>(now.minute);
+    t.wSecond = static_cast<WORD>(now.second);
+    wchar_t date[80] = {};
+    wchar_t time[80] = {};
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 80, nullptr);
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &t, nullptr, time, 80);
+    return narrow(std::wstring(date) + L" " + time);
+}
+
+void MainWindow::closeWindow() {
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+// --- Lookups ---
+
+const MainWindow::Control* MainWindow::find(std::string_view name) const {
+    const auto it = std::find_if(controls_.begin(), controls_.end(),
+                                 [&](const Control& c) { return c.spec->name == name; });
+    return it == controls_.end() ? nullptr : &*it;
+}
+
+const MainWindow::Control* MainWindow::findById(int id) const {
+    const auto it = std::find_if(controls_.begin(), controls_.end(),
+                                 [&](const Control& c) { return c.id == id; });
+    return it == controls_.end() ? nullptr : &*it;
+}
+
+const MainWindow::Control* MainWindow::findByWindow(HWND hwnd) const {
+    if (hwnd == nullptr) return nullptr;
+    const auto it = std::find_if(controls_.begin(), controls_.end(),
+                                 [&](const Control& c) { return c.hwnd == hwnd; });
+    return it == controls_.end() ? nullptr : &*it;
+}
+
+HWND MainWindow::control(std::string_view name) const {
+    const Control* c = find(name);
+    return c == nullptr ? nullptr : c->hwnd;
+}
+
+int MainWindow::controlId(std::string_view name) const {
+    const Control* c = find(name);
+    return c == nullptr || c->hwnd == nullptr ? 0 : c->id;
+}
+
+// --- Program ---
+
+std::filesystem::path programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
+    return std::filesystem::path(path).parent_path();
+}
+
+int runMessageLoop(HWND window) {
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1) return 1;
+        if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+bool pumpMessages(HWND window) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return false;
+        if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+}  // namespace trevalune::win32

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "form/control_table.h"
+#include "form/face.h"
+
+namespace trevalune {
+
+class Form1;
+
+namespace win32 {
+
+/// Form1's window from native Win32 controls, one child of the top-level window per entry of
+/// the control table, at the table's geometry scaled to the system DPI. It shows what the form
+/// changes and forwards the operator's clicks, picks, edits and the timer's ticks; the rules
+/// of the window stay in Form1.
+///
+/// The window exists (hidden) once the constructor returns, so Form1's constructor can run
+/// Form_Load through it; events reach the form only after attach().
+class MainWindow final : public Face {
+public:
+    explicit MainWindow(HINSTANCE instance);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    void attach(Form1& form);
+    void show(int showCommand);
+
+    HWND window() const { return window_; }
+    /// The native control of a design name; nullptr for the timer or an unknown name.
+    HWND control(std::string_view name) const;
+    /// The control id WM_COMMAND carries for a design name; 0 if none.
+    int controlId(std::string_view name) const;
+    /// The dots per inch the window was laid out for.
+    int dpi() const { return dpi_; }
+
+    // Face
+    void setText(std::string_view control, std::string_view text) override;
+    void setEnabled(std::string_view control, bool enabled) override;
+    void setChecked(std::string_view control, bool checked) override;
+    void setItems(std::string_view control, const std::vector<std::string>& items) override;
+    void setCurrentIndex(std::string_view control, int index) override;
+    void setCaret(std::string_view control, std::size_t position) override;
+    void repaintNow(std::string_view control) override;
+    void showMessage(std::string_view text, std::string_view title) override;
+    void startTimer(std::string_view timer, int intervalMs) override;
+    std::string clockText(const LocalDateTime& now) override;
+    void closeWindow() override;
+
+private:
+    struct Control {
+        const ControlSpec* spec = nullptr;
+        HWND hwnd = nullptr;
+        int id = 0;
+    };
+
+    /// Sets a flag while the face applies the form's change, so the notifications that the
+    /// native control sends about it do not come back to the form as the operator's edits.
+    class Applying final {
+    public:
+        explicit Applying(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+        ~Applying() { flag_ = previous_; }
+        Applying(const Applying&) = delete;
+        Applying& operator=(const Applying&) = delete;
+
+    private:
+        bool& flag_;
+        bool previous_;
+    };
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR subclass, DWORD_PTR self);
+    LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void createControls();
+    void createControl(const ControlSpec& spec, int id);
+    /// A control lying (partly) outside a frame is clipped by it, as in the design.
+    void clipToContainers(const Control& control);
+    /// Tab stops and their z-order from the visible client area; frames under their contents.
+    void updateFocusOrder();
+    void restoreFocus();
+    void onCommand(const Control& control, int code);
+    /// One pick of a list reaches the form once, whatever notifications the list sent for it.
+    void schedulePick(const Control& control);
+    void forwardPick(int id);
+    void forwardText(const Control& control);
+    HBRUSH backgroundBrush(const Control& control, HDC dc) const;
+    void paintBackground(HDC dc) const;
+
+    const Control* find(std::string_view name) const;
+    const Control* findById(int id) const;
+    const Control* findByWindow(HWND hwnd) const;
+    /// The control the focus window belongs to (a combo's edit belongs to its combo).
+    const Control* focusedControl() const;
+    HFONT font(double points);
+    RECT pixelRect(const Twips& twips) const;
+    int pixelsToTwips(int pixels) const;
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    int dpi_ = 96;
+    Form1* form_ = nullptr;
+    std::vector<Control> controls_;
+    std::map<int, HFONT> fonts_;  ///< by hundredths of a point
+    std::set<int> pendingPicks_;
+    std::set<HWND> reachable_;
+    HWND savedFocus_ = nullptr;
+    bool applying_ = false;
+    bool destroying_ = false;
+};
+
+/// The folder of the running program (file.prn lies beside it).
+std::filesystem::path programFolder();
+
+/// Dispatches the thread's messages until WM_QUIT, with the dialog keys (Tab, Shift+Tab,
+/// arrows, Enter) on `window`; returns WM_QUIT's exit code.
+int runMessageLoop(HWND window);
+
+/// Dispatches the messages already waiting, as the loop above would. False once WM_QUIT came.
+bool pumpMessages(HWND window);
+
+}  // namespace win32
+}  // namespace trevalune

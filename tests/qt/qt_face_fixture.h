@@ -25,7 +25,6 @@
 #include "printer/recording_spooler.h"
 #include "qt/qt_face.h"
 #include "tests/support/fake_clock.h"
-#include "tests/support/recording_face.h"
 
 namespace trevalune::testing {
 
@@ -41,9 +40,8 @@ struct ShownBox {
     int buttons = 0;
 };
 
-/// Answers every message box as an operator pressing OK, from the box's own modal loop.
-/// `beforeAnswer` runs while a box is open; it returns false to keep the box open a little
-/// longer (it is asked again from the loop).
+/// Answers every message box as an operator pressing OK, from the box's own modal loop, after
+/// running `whileOpen` there.
 class MessageBoxAnswerer final {
 public:
     MessageBoxAnswerer() {
@@ -53,7 +51,7 @@ public:
     }
 
     std::vector<ShownBox> shown;
-    std::function<bool(QMessageBox&)> beforeAnswer;
+    std::function<void(QMessageBox&)> whileOpen;
 
     std::vector<std::string> texts() const {
         std::vector<std::string> out;
@@ -65,7 +63,7 @@ private:
     void answer() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible()) return;
-        if (beforeAnswer && !beforeAnswer(*box)) return;
+        if (whileOpen) whileOpen(*box);
         shown.push_back({utf8(box->windowTitle()), utf8(box->text()), box->icon(),
                          static_cast<int>(box->buttons().size())});
         QAbstractButton* ok = box->button(QMessageBox::Ok);
@@ -74,17 +72,6 @@ private:
     }
 
     QTimer poll_;
-};
-
-/// The form over a recording face and the same printers: the operator's actions sent straight
-/// to Form1, to compare with what the Qt face forwarded.
-struct Twin {
-    RecordingSpooler spooler{{"Office1", "RZ7-virtual"}};
-    FakeClock clock;
-    RecordingFace face;
-    Form1 form;
-
-    explicit Twin(const std::filesystem::path& folder) : form(face, spooler, clock, folder) {}
 };
 
 /// The Qt face with the real form over a recording spooler (printers "Office1" and
@@ -101,19 +88,19 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        form = std::make_unique<Form1>(*face, spooler, clock, programFolder());
+        form = std::make_unique<Form1>(*face, spooler, clock,
+                                       std::filesystem::path(folder.path().toStdU16String()));
         face->forwardTo(*form);
         timerStartedByForm = timer()->isActive();
         timer()->stop();
         window().show();
-        activate();
+        window().activateWindow();
+        QApplication::setActiveWindow(&window());
+        QApplication::processEvents();
+        ASSERT_TRUE(window().isActiveWindow());
     }
 
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
-
-    std::filesystem::path programFolder() const {
-        return std::filesystem::path(folder.path().toStdU16String());
-    }
 
     QWidget& window() const { return face->window(); }
 
@@ -125,13 +112,6 @@ protected:
     }
 
     QTimer* timer() const { return get<QTimer>("Timer1"); }
-
-    void activate() {
-        window().activateWindow();
-        QApplication::setActiveWindow(&window());
-        QApplication::processEvents();
-        ASSERT_TRUE(window().isActiveWindow());
-    }
 
     void resizeWindow(int width, int height) {
         window().resize(width, height);
@@ -177,14 +157,12 @@ protected:
         ASSERT_NE(combo, nullptr);
         combo->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(combo, Qt::Key_F4);
-        QWidget* popup = QApplication::activePopupWidget();
-        ASSERT_NE(popup, nullptr) << name << ": no drop-down";
+        ASSERT_NE(QApplication::activePopupWidget(), nullptr) << name << ": no drop-down";
         QAbstractItemView* view = combo->view();
-        const auto row = [view] { return view->currentIndex().row(); };
-        for (int guard = 0; row() != index && guard < 200; ++guard) {
-            QTest::keyClick(view, row() < index ? Qt::Key_Down : Qt::Key_Up);
+        for (int guard = 0; view->currentIndex().row() != index && guard < 200; ++guard) {
+            QTest::keyClick(view, view->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
         }
-        ASSERT_EQ(row(), index) << name;
+        ASSERT_EQ(view->currentIndex().row(), index) << name;
         QTest::keyClick(view, Qt::Key_Return);
         ASSERT_EQ(QApplication::activePopupWidget(), nullptr) << name << ": drop-down still open";
     }

@@ -1,5 +1,5 @@
-// The event rules every face relies on, pinned once for all of them.
-#include "alignment/config_block.h"
+// The event rules every face relies on, the busy state and the value box, pinned once for
+// all faces.
 #include "alignment/set_items.h"
 #include "printer/printer_link.h"
 #include "tests/form/form_fixture.h"
@@ -8,6 +8,10 @@ namespace trevalune::testing {
 namespace {
 
 using EventRules = StartedFormTest;
+
+Names allCommandButtons() {
+    return {Form1::commandButtons().begin(), Form1::commandButtons().end()};
+}
 
 TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     spooler.printers = {"Office1"};  // the selected RZ7-virtual went away after start-up
@@ -28,12 +32,9 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     EXPECT_GT(offered, 27 * 30);  // enough to end the busy state many times over
     EXPECT_EQ(form->busy.settingMode, kBusySetItems);
     EXPECT_EQ(form->busy.waitTicks, 0);
-    EXPECT_EQ(form->busy.dotStep, 0);
     EXPECT_EQ(text("Labtime"), "");
     EXPECT_EQ(text("Label8"), "正在设置....");
-    EXPECT_EQ(disabledButtons(),
-              Names(Form1::commandButtons().begin(), Form1::commandButtons().end()));
-    expectFaceShowsForm();
+    EXPECT_EQ(disabledButtons(), allCommandButtons());
 
     // Once the handler has returned, the next tick counts.
     face.onMessage = nullptr;
@@ -44,36 +45,12 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
 }
 
 TEST_F(EventRules, EverySelectionInCombo1MakesThatPrinterTheDefaultAgainIncluded) {
-    EXPECT_EQ(spooler.defaultChanges, (Names{"Office1", "RZ7-virtual"}));  // start-up
-    choose("Combo1", 1);                                                   // the one already shown
+    spooler.defaultChanges.clear();
+    choose("Combo1", 1);  // the one already shown
     choose("Combo1", 0);
     choose("Combo1", 0);
-    EXPECT_EQ(spooler.defaultChanges,
-              (Names{"Office1", "RZ7-virtual", "RZ7-virtual", "Office1", "Office1"}));
-    EXPECT_EQ(form->printerName(), "Office1");
     form->selected("Combo1", 2);  // no such item
-    form->selected("Combo1", -1);
-    EXPECT_EQ(spooler.defaultChanges.size(), 5u);
-    expectFaceShowsForm();
-}
-
-TEST_F(EventRules, TextSetByCodeIsAChange) {
-    // cmbsz: the cap writes 119 back into the box, and that change copies it into the label
-    // of the selected mode.
-    type("cmbsz", "125");
-    EXPECT_EQ(text("cmbsz"), "119");
-    EXPECT_EQ(text("Labgs"), "119");
-    // An option copies its label into the box, and the box's change handler runs on it.
-    click("Optcgm");
-    EXPECT_EQ(text("cmbsz"), "40");
-    EXPECT_EQ(text("Labgs"), "119");
-
-    // Command9 replaces Text2 by code; the input check runs on it and accepts it silently.
-    click("Check1");
-    type("Text2", "AB");
-    click("Command9");
-    EXPECT_EQ(text("Text2"), std::string(kFactoryBlockSpaced));
-    EXPECT_TRUE(face.messages.empty());
+    EXPECT_EQ(spooler.defaultChanges, (Names{"RZ7-virtual", "Office1", "Office1"}));
     expectFaceShowsForm();
 }
 
@@ -88,6 +65,80 @@ TEST_F(EventRules, ADisabledControlTakesNoEvent) {
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(text("Text2"), "0A");
     EXPECT_EQ(form->busy.settingMode, kBusySetItems);
+}
+
+TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEarly) {
+    clock.current = {2027, 1, 2, 23, 4, 5};
+    ticks(3);  // idle ticks show the time and count nothing
+    EXPECT_EQ(text("Labtime"), "2027/1/2 23:04:05");
+    EXPECT_TRUE(log.empty());
+
+    spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
+    form->jobs.jobState[1] = 99;
+    form->enterBusyState(kBusySetItems, "正在设置");
+    EXPECT_EQ(form->jobs.jobState[1], 0);
+    EXPECT_EQ(log, Names{"caption 正在设置"});
+    ticks(3);
+    EXPECT_EQ(text("Label8"), "正在设置...");
+    ticks(23);
+    EXPECT_EQ(disabledButtons(), allCommandButtons());
+    ticks(1);
+    EXPECT_EQ(disabledButtons(), Names{});  // Command9 too, although Check1 is not ticked
+    EXPECT_EQ(log.back(), "caption 完成...");
+
+    spooler.queues["RZ7-virtual"] = {true, 1};
+    form->enterBusyState(kBusySetAllWithPage, "正在设置");
+    ticks(9);
+    EXPECT_EQ(disabledButtons(), allCommandButtons());
+    forget();
+    ticks(1);
+    EXPECT_EQ(disabledButtons(), Names{});
+    // The early end repaints the dots it keeps.
+    EXPECT_EQ(log, (Names{"caption 正在设置....", "caption 正在设置...."}));
+    EXPECT_TRUE(spooler.documents.empty());
+    expectFaceShowsForm();
+}
+
+TEST_F(EventRules, RestEndsTheBusyStateAtOnceAndWorksWhileIdle) {
+    click("Command15");  // idle: Command9 comes on as well
+    EXPECT_EQ(disabledButtons(), Names{});
+    EXPECT_EQ(log, Names{"caption 完成..."});
+
+    form->enterBusyState(kBusySetItems, "正在设置");
+    form->jobs.jobState[1] = 99;
+    ticks(3);
+    click("Command15");
+    EXPECT_EQ(disabledButtons(), Names{});
+    EXPECT_EQ(text("Label8"), "完成...");
+    EXPECT_EQ(form->busy.settingMode, 0);
+    EXPECT_EQ(form->busy.waitTicks, 0);
+    EXPECT_EQ(form->jobs.jobLatch[1], 1);  // the tables are the next operation's to clear
+    expectFaceShowsForm();
+}
+
+TEST_F(EventRules, TypedValuesAboveOneHundredTwentyBecome119AndEachModeKeepsItsOwn) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1", "1"},     {"12", "12"},   {"125", "119"}, {"120", "120"}, {"120.5", "119"},
+        {"121", "119"}, {"016", "016"}, {"-7", "-7"},   {"abc", "abc"}, {"", ""}};
+    for (const auto& [typed, stored] : cases) {
+        replace("cmbsz", "");
+        type("cmbsz", typed);
+        EXPECT_EQ(text("cmbsz"), stored) << typed;
+        EXPECT_EQ(text("Labgs"), stored) << typed;
+    }
+    click("Optcgs");
+    EXPECT_EQ(text("cmbsz"), "24");
+    replace("cmbsz", "30");
+    click("Optcgm");
+    EXPECT_EQ(text("cmbsz"), "40");
+    replace("cmbsz", "999");
+    click("Optcgs");
+    EXPECT_EQ(text("cmbsz"), "30");
+    EXPECT_FALSE(form->control("Optcgm").checked);
+    EXPECT_EQ(form->modeValues().superHighDensity, "119");
+    EXPECT_EQ(form->selectedMode(), PrintMode::HighDensity);
+    EXPECT_TRUE(log.empty());
+    expectFaceShowsForm();
 }
 
 }  // namespace

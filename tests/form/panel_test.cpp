@@ -1,4 +1,12 @@
+// The buttons that send at once: paper, configuration, the command box, the pin tests and the
+// driver file.
+#include <filesystem>
+#include <fstream>
+
 #include "alignment/config_block.h"
+#include "form/driver_file.h"
+#include "pintest/pin_pages.h"
+#include "pintest/pin_test_runs.h"
 #include "printer/printer_link.h"
 #include "tests/form/form_fixture.h"
 
@@ -10,22 +18,17 @@ const std::string kSave = "doc 1B3A000052";
 
 using PanelTest = StartedFormTest;
 
-TEST_F(PanelTest, FixedButtonsSendTheirBytesAsOneDocumentEach) {
+TEST_F(PanelTest, EachButtonSendsItsBytesAsOneDocumentAndTheBoxIsCleared) {
+    type("Text2", "1b 4A 10");
     const std::pair<const char*, std::string> buttons[] = {
         {"Command5", "0A"},      {"Command12", "1D5653"},    {"Command10", "1B4A03"},
-        {"Command11", "1B6A03"}, {"Command1", "1B3A000050"}, {"Command4", "1B3A000052"}};
+        {"Command11", "1B6A03"}, {"Command1", "1B3A000050"}, {"Command4", "1B3A000052"},
+        {"Command6", "1B4A10"}};
     for (const auto& [button, hex] : buttons) {
         forget();
         click(button);
         EXPECT_EQ(log, Names{"doc " + hex}) << button;
     }
-}
-
-TEST_F(PanelTest, SendsTheTypedBytesAndClearsTheBox) {
-    type("Text2", "1b 4A 10");
-    EXPECT_TRUE(log.empty());
-    click("Command6");
-    EXPECT_EQ(log, Names{"doc 1B4A10"});
     EXPECT_EQ(text("Text2"), "");
     expectFaceShowsForm();
 }
@@ -51,27 +54,22 @@ TEST_F(PanelTest, TickedSendBracketsTheDataWithSaveCommandsLikeRestoreFactory) {
     EXPECT_FALSE(enabled("Command9"));
 }
 
-TEST_F(PanelTest, AnEmptyBoxSendsNothingEvenWhenTicked) {
-    click("Check1");
-    click("Command6");
-    EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(form->control("Check1").checked);
-    EXPECT_TRUE(enabled("Command9"));
-}
-
-TEST_F(PanelTest, OddOrMissingDigitsAreRefusedAndNothingIsSent) {
+TEST_F(PanelTest, EmptyOddOrMissingDigitsSendNothingAndKeepTheBoxAndTheTick) {
     for (const bool ticked : {false, true}) {
-        for (const char* typed : {"1B4A1", "1B 4A 1 ", "  "}) {
+        for (const char* typed : {"", "1B4A1", "1B 4A 1 ", "  "}) {
             SCOPED_TRACE(typed);
             if (form->control("Check1").checked != ticked) click("Check1");
             replace("Text2", typed);
             forget();
             click("Command6");
-            ASSERT_EQ(log.size(), 1u);
-            EXPECT_TRUE(log[0].starts_with("msg ")) << log[0];
-            EXPECT_NE(log[0].find("未发送"), std::string::npos) << log[0];
+            // An empty box says nothing; the others say why nothing was sent.
+            const bool said =
+                !log.empty() && log[0].starts_with("msg ") && log[0].ends_with("未发送。");
+            EXPECT_EQ(log.size(), *typed ? 1u : 0u);
+            EXPECT_EQ(said, *typed != '\0');
             EXPECT_EQ(text("Text2"), typed);
             EXPECT_EQ(form->control("Check1").checked, ticked);
+            EXPECT_EQ(enabled("Command9"), ticked);
         }
     }
 }
@@ -106,7 +104,7 @@ TEST_F(PanelTest, InputCheckRemovesEachDisallowedCharacterWithOneMessage) {
 
     // A correction in the middle leaves the caret where the operator was typing; a
     // character outside the BMP goes as one.
-    placeCaret(face, "Text2", 2);
+    face.carets["Text2"] = 2;  // a click into the box
     forget();
     type("Text2", "z😀");
     EXPECT_EQ(log, (Names{kHexMessage, kHexMessage}));
@@ -115,6 +113,58 @@ TEST_F(PanelTest, InputCheckRemovesEachDisallowedCharacterWithOneMessage) {
     type("Text2", "0");
     EXPECT_EQ(text("Text2"), "1B04A");
     expectFaceShowsForm();
+}
+
+TEST_F(PanelTest, PinTestsSendTheirPagesWithTheClockTimeInTheHeader) {
+    clock.current = {2027, 3, 14, 15, 9, 26};
+    click("Command17");
+    std::vector<Bytes> expected;
+    for (const PinTestPage& page : buildPinTestSequence(clock.current)) {
+        for (const Bytes& d : page.timeline.documents()) expected.push_back(d);
+    }
+    ASSERT_EQ(expected.size(), 17u);
+    EXPECT_EQ(spooler.payloads(), expected);
+    EXPECT_EQ(log.size(), 17u);  // documents only: no message, no wait, no caption
+
+    // The three-density test ignores the selected mode.
+    click("Optcgm");
+    forget();
+    click("Command13");
+    EXPECT_EQ(spooler.payloads(), buildThreeDensityPinTest().documents());
+    EXPECT_EQ(log.size(), 7u);
+}
+
+class DriverTest : public StartedFormTest {
+protected:
+    void write(const Bytes& content) { std::ofstream(file, std::ios::binary) << content; }
+    const std::filesystem::path file = folder.path() / "file.prn";
+};
+
+TEST_F(DriverTest, TheFileGoesOutWholeAndIsReadAgainAtEveryPress) {
+    Bytes content;
+    for (int i = 0; i < 1000; ++i) content += static_cast<char>(i % 256);
+    write(content);
+    click("Command14");
+    write("\x1b@changed");
+    click("Command14");
+    EXPECT_EQ(spooler.payloads(), (std::vector<std::string>{content, "\x1b@changed"}));
+    EXPECT_EQ(form->fileBytes, "\x1b@changed");
+    EXPECT_TRUE(face.messages.empty());
+}
+
+TEST_F(DriverTest, AMissingOrEmptyFileIsReportedWithItsPathAndNothingIsSent) {
+    click("Command14");
+    ASSERT_EQ(face.messages.size(), 1u);
+    EXPECT_NE(face.messages[0].text.find(pathText(file)), std::string::npos)
+        << face.messages[0].text;
+    EXPECT_EQ(face.messages[0].title, "Trevalune");
+    EXPECT_FALSE(std::filesystem::exists(file));  // looking never creates it
+
+    write("");
+    click("Command14");
+    ASSERT_EQ(face.messages.size(), 2u);
+    EXPECT_NE(face.messages[1].text.find("空"), std::string::npos) << face.messages[1].text;
+    EXPECT_TRUE(spooler.documents.empty());
 }
 
 }  // namespace

@@ -43,10 +43,6 @@ void replaceText(Form1& form, RecordingFace& face, std::string_view control,
     insertAtCaret(form, face, control, toUtf16(text));
 }
 
-void placeCaret(RecordingFace& face, std::string_view control, std::size_t position) {
-    face.carets[std::string(control)] = position;
-}
-
 void pick(Form1& form, RecordingFace& face, std::string_view control, int index) {
     face.setCurrentIndex(control, index);
     form.selected(control, index);

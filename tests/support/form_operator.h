@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
 namespace trevalune {
@@ -19,9 +18,6 @@ void typeKeys(Form1& form, RecordingFace& face, std::string_view control, std::s
 
 /// Replaces the whole text at once (a paste over a selection), caret at the end.
 void replaceText(Form1& form, RecordingFace& face, std::string_view control, std::string_view text);
-
-/// Moves the caret, as a click into the box does.
-void placeCaret(RecordingFace& face, std::string_view control, std::size_t position);
 
 /// Picks item `index` of a list.
 void pick(Form1& form, RecordingFace& face, std::string_view control, int index);

@@ -10,8 +10,12 @@ namespace trevalune::testing {
 
 RecordingFace::RecordingFace() {
     for (const ControlSpec& c : controlTable()) {
-        texts[std::string(c.name)] = c.caption;
-        enabled[std::string(c.name)] = true;
+        const std::string name(c.name);
+        texts[name] = c.caption;
+        enabled[name] = true;
+        checked[name] = false;
+        items[name] = {};
+        currentIndex[name] = -1;
     }
 }
 
@@ -23,7 +27,6 @@ void RecordingFace::setText(std::string_view control, std::string_view text) {
 
 void RecordingFace::setEnabled(std::string_view control, bool on) {
     enabled[std::string(control)] = on;
-    enabledChanges.push_back(std::string(control) + (on ? " on" : " off"));
 }
 
 void RecordingFace::setChecked(std::string_view control, bool on) {
@@ -50,9 +53,7 @@ void RecordingFace::setCaret(std::string_view control, std::size_t position) {
 
 void RecordingFace::repaintNow(std::string_view control) {
     const auto it = texts.find(control);
-    const std::string entry = std::string(control) + " " + (it == texts.end() ? "" : it->second);
-    repaints.push_back(entry);
-    if (onRepaint) onRepaint(entry);
+    if (onRepaint) onRepaint(std::string(control) + " " + (it == texts.end() ? "" : it->second));
 }
 
 void RecordingFace::showMessage(std::string_view text, std::string_view title) {
@@ -60,9 +61,7 @@ void RecordingFace::showMessage(std::string_view text, std::string_view title) {
     if (onMessage) onMessage(messages.back());
 }
 
-void RecordingFace::startTimer(std::string_view /*timer*/, int intervalMs) {
-    timerIntervalMs = intervalMs;
-}
+void RecordingFace::startTimer(std::string_view /*timer*/, int /*intervalMs*/) {}
 
 std::string RecordingFace::clockText(const LocalDateTime& now) {
     char text[32];

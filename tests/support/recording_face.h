@@ -10,13 +10,14 @@
 
 namespace trevalune::testing {
 
-/// A face without a toolkit: keeps what the form showed and records the message boxes,
-/// repaints and the timer. `onMessage` runs while a message box is "open" (a test may tick
+/// A face without a toolkit: keeps what the form showed and records the message boxes and
+/// repaints. `onMessage` runs while a message box is "open" (a test may tick
 /// the timer there, as a toolkit's modal loop would). The operator's side is in
 /// tests/support/form_operator.h.
 class RecordingFace final : public Face {
 public:
-    /// The controls as built from the control table: captions shown, everything enabled.
+    /// The controls as built from the control table: captions shown, everything enabled,
+    /// nothing checked, listed or selected.
     RecordingFace();
 
     struct Message {
@@ -48,14 +49,11 @@ public:
     std::map<std::string, int, std::less<>> currentIndex;
     std::map<std::string, std::size_t, std::less<>> carets;
     std::vector<Message> messages;
-    /// Every control repainted at once, with its text at that moment ("Label8 正在设置..").
-    std::vector<std::string> repaints;
-    /// Every enabled change in order ("Command3 off", "Command3 on").
-    std::vector<std::string> enabledChanges;
-    int timerIntervalMs = 0;
     bool closed = false;
 
     std::function<void(const Message&)> onMessage;
+    /// Called for every control repainted at once, with its text at that moment
+    /// ("Label8 正在设置..").
     std::function<void(const std::string&)> onRepaint;
 };
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "alignment/value_check.h"
+
 namespace trevalune {
 namespace {
 
@@ -40,6 +44,15 @@ TEST(ValueText, ValueByteFitsOrIsRefused) {
     EXPECT_EQ(valueByte("256"), std::nullopt);
     EXPECT_EQ(valueByte("-0.6"), std::nullopt);
     EXPECT_EQ(valueByte("-0.5"), 0);  // rounds to the even neighbour 0
+}
+
+// Centres the fuzzer (fuzz/value_text_fuzz.cpp) found one candidate short: stepping a
+// fractional value by 1 overshot the last one.
+TEST(ValueCheck, CandidatesAroundAFractionalCentreAreAlwaysAllThere) {
+    EXPECT_EQ(candidatesAround(numericValue("0.36"), 2), (std::vector<int>{-2, -1, 0, 1, 2}));
+    EXPECT_EQ(candidatesAround(numericValue("-07.7"), 3),
+              (std::vector<int>{-11, -10, -9, -8, -7, -6, -5}));
+    EXPECT_EQ(candidatesAround(31.5, 3), (std::vector<int>{28, 30, 30, 32, 32, 34, 34}));
 }
 
 }  // namespace

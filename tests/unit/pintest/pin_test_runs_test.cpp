@@ -41,15 +41,11 @@ TEST(ThreeDensityPinTest, EveryModeInOrderThenAFeed) {
     EXPECT_EQ(docs[6], bytesOf({0x1B, 0x4A, 0x50}));
 }
 
-class PinTestRun : public ::testing::Test {
-protected:
+TEST(PinTestRun, APageThatFailsToBuildOrToSendEndsOnlyThatPage) {
     RecordingSpooler spooler{{"RZ7-virtual"}};
     testing::RecordingMessages messages;
     testing::FakeClock clock;
     PrinterLink link{spooler, messages, [] { return std::string("RZ7-virtual"); }};
-};
-
-TEST_F(PinTestRun, PageThatFailsToBuildSendsNothingAndTheNextPageFollows) {
     std::vector<PinTestPage> pages = buildPinTestSequence(clock.now());
     pages[1] = buildPinTestPage("PrintPinTestAscending", []() -> Timeline {
         Timeline half;
@@ -58,19 +54,16 @@ TEST_F(PinTestRun, PageThatFailsToBuildSendsNothingAndTheNextPageFollows) {
         return half;
     });
     ASSERT_TRUE(pages[1].failed());
-    EXPECT_EQ(pages[1].timeline.documentCount(), 0u);
-
     runPinTestSequence(pages, link, clock, messages);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].title, "错误提示");
     EXPECT_EQ(messages.messages[0].text, *pages[1].error);
-    EXPECT_FALSE(messages.messages[0].text.empty());
     // Header (4), then descending (4) and burn-in (5).
     ASSERT_EQ(spooler.documents.size(), 13u);
     EXPECT_EQ(spooler.payloads()[4], PrintPinTestDescending().documents()[0]);
-}
 
-TEST_F(PinTestRun, FailureWhileSendingEndsOnlyThatPage) {
+    spooler.documents.clear();
+    messages.messages.clear();
     int sent = 0;
     spooler.onDocument = [&sent](const RecordingSpooler::Document&) {
         if (++sent == 6) throw std::runtime_error("spooler broke");  // 2nd ascending document

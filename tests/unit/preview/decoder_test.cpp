@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "alignment/config_block.h"
+#include "alignment/hanzi_sample.h"
+#include "alignment/set_all_test_page.h"
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "pintest/pin_test_runs.h"
 #include "printer/bytes.h"
 #include "tools/virtual-printer/preview/listing.h"
 
@@ -21,40 +27,12 @@ std::vector<EventKind> kinds(const std::vector<Event>& events) {
     return out;
 }
 
-std::string imageHeader(int count) {
-    return bytesOf({0x1B, 0x2A, 0x01, count & 0xFF, count >> 8});
-}
-
-TEST(Decoder, CountIsLowByteFirst) {
-    const std::string data(2880, '\x80');
-    auto events = decodeAll(bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + data + "\r\n");
-    ASSERT_THAT(kinds(events),
-                ElementsAre(EventKind::BitImage, EventKind::CarriageReturn, EventKind::LineFeed));
-    EXPECT_EQ(events[0].count, 2880);
-    EXPECT_EQ(events[0].data(), data);
-
-    // The same bytes the other way round announce 0x400B = 16395 columns.
-    events = decodeAll(bytesOf({0x1B, 0x2A, 0x01, 0x0B, 0x40}) + data);
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Error));
-    EXPECT_EQ(events[0].message, "truncated bit image: expected 16395 data bytes, received 2880");
-}
-
-TEST(Decoder, DataBytesAreNeverCommands) {
-    // Feeds, an eject, CR, LF, a set-value head and a GBK lead byte, all inside the data.
-    const std::string data = bytesOf({0x1B, 0x4A, 0x10, 0x0A, 0x0D, 0x1D, 0x56, 0x53, 0x1B, 0x01,
-                                      0x40, 0xB0, 0x1B, 0x2A, 0x01, 0x02});
-    const auto events = decodeAll(imageHeader(16) + data + "\x0D");
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::BitImage, EventKind::CarriageReturn));
-    EXPECT_EQ(events[0].data(), data);
-    EXPECT_EQ(events[1].offset, 21u);
-}
-
 TEST(Decoder, TruncatedCommandsSayWhatWasExpected) {
     struct Case {
         std::string bytes;
         std::string message;
     } cases[] = {
-        {imageHeader(2880) + std::string(7, '\0'),
+        {bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + std::string(7, '\0'),
          "truncated bit image: expected 2880 data bytes, received 7"},
         {bytesOf({0x1B, 0x2A, 0x01, 0x40}), "truncated ESC * header: expected 5 bytes, received 4"},
         {bytesOf({0x1B, 0x4A}), "truncated ESC J: expected 3 bytes, received 2"},
@@ -71,38 +49,38 @@ TEST(Decoder, TruncatedCommandsSayWhatWasExpected) {
     }
 }
 
-TEST(Decoder, UnknownCommandsAreReportedAndDecodingGoesOn) {
-    auto events = decodeAll(bytesOf({0x1B, 0x40, 0x41, 0x0A}));
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Error, EventKind::Text, EventKind::LineFeed));
-    EXPECT_EQ(events[0].message, "unknown command ESC 40");
-    EXPECT_EQ(events[0].raw, bytesOf({0x1B, 0x40}));
-
-    // A byte that starts a command is not swallowed by the unknown one before it.
-    events = decodeAll(bytesOf({0x1B, 0x1B, 0x4A, 0x10, 0x07, 0x1D, 0x56, 0x1D, 0x56, 0x53}));
-    ASSERT_THAT(kinds(events),
-                ElementsAre(EventKind::Error, EventKind::FeedForward, EventKind::Error,
-                            EventKind::Error, EventKind::PageEject));
+TEST(Decoder, UnknownBytesAreReportedWithoutSwallowingTheCommandsAfterThem) {
+    // 皧 is B0 8A: its trail byte is LF with the top bit set.
+    const auto events = decodeAll(bytesOf(
+        {0x1B, 0x1B, 0x4A, 0x10, 0x07, 0x1D, 0x56, 0x1D, 0x56, 0x53, 0xB0, 0x8A, 0xB0, 0x0A}));
+    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Error, EventKind::FeedForward,
+                                           EventKind::Error, EventKind::Error, EventKind::PageEject,
+                                           EventKind::Text, EventKind::Error, EventKind::LineFeed));
     EXPECT_EQ(events[0].message, "unknown command ESC 1B");
     EXPECT_EQ(events[1].rows, 16);
     EXPECT_EQ(events[2].message, "unknown byte 07");
     EXPECT_EQ(events[3].message, "unknown command GS V 1D");
     EXPECT_EQ(events[4].offset, 7u);
+    EXPECT_EQ(describe(events[5]), "皧");
+    EXPECT_EQ(events[6].message,
+              "dangling GBK lead byte B0: followed by 0A, which is no trail byte");
 }
 
-TEST(Decoder, GbkTrailBytesAreNeverControlCodes) {
-    // 皧 is B0 8A and 皪 B0 8D: their trail bytes are LF and CR with the top bit set.
-    auto events = decodeAll(bytesOf({0xB0, 0x8A, 0xB0, 0x8D, 0x0A}));
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Text, EventKind::Text, EventKind::LineFeed));
-    EXPECT_EQ(describe(events[0]), "皧");
-    EXPECT_EQ(describe(events[1]), "皪");
-
-    // A lead byte without a trail byte: reported, and what follows keeps its meaning.
-    events = decodeAll(bytesOf({0xB0, 0x0A, 0xB0}));
-    ASSERT_THAT(kinds(events),
-                ElementsAre(EventKind::Error, EventKind::LineFeed, EventKind::Error));
-    EXPECT_EQ(events[0].message,
-              "dangling GBK lead byte B0: followed by 0A, which is no trail byte");
-    EXPECT_EQ(events[2].message, "dangling GBK lead byte B0 at the end of the input");
+TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
+    std::vector<Timeline> runs = {buildAlignmentTest("31"),
+                                  buildSetAllItems({"16", "24", "40"}, "0"),
+                                  buildSetAllWithTestPage({"16", "24", "40"}, "0", kHanziSample),
+                                  buildRestoreFactory(), buildThreeDensityPinTest()};
+    for (const PinTestPage& page : buildPinTestSequence({2026, 12, 5, 9, 5, 3})) {
+        runs.push_back(page.timeline);
+    }
+    for (const Timeline& run : runs) {
+        for (const Bytes& document : run.documents()) {
+            for (const Event& e : decodeAll(document)) {
+                EXPECT_NE(e.kind, EventKind::Error) << e.message;
+            }
+        }
+    }
 }
 
 TEST(Decoder, SetValueCommandWithEachOfItsFiveTrailers) {
@@ -127,20 +105,10 @@ TEST(Decoder, SetValueCommandWithEachOfItsFiveTrailers) {
         EXPECT_EQ(events[0].value, 24);
         EXPECT_EQ(events[0].raw, head + c.trailer);
     }
-
     // More line feeds than a trailer has are line feeds of their own.
-    auto events = decodeAll(head + bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x41}));
+    const auto events = decodeAll(head + bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x41}));
     ASSERT_THAT(kinds(events),
                 ElementsAre(EventKind::SetValue, EventKind::LineFeed, EventKind::Text));
-    EXPECT_EQ(events[0].trailer, Trailer::Short);
-    events = decodeAll(head + bytesOf({0xFF, 0x0A, 0x41}));
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Error, EventKind::Text));
-    EXPECT_EQ(events[0].message,
-              "set-value command with the trailer FF 0A, which is none of the five");
-    events = decodeAll(head + bytesOf({0x07, 0x0A}));
-    ASSERT_THAT(kinds(events),
-                ElementsAre(EventKind::Error, EventKind::Error, EventKind::LineFeed));
-    EXPECT_EQ(events[0].message, "set-value command: the trailer begins with 07, not 00 or FF");
 }
 
 TEST(Decoder, LiveStreamGetsEachCommandWhenItIsComplete) {
@@ -159,22 +127,6 @@ TEST(Decoder, LiveStreamGetsEachCommandWhenItIsComplete) {
     decoder.feed(head + bytesOf({0xFF, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A}));
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[2].trailer, Trailer::FiveLf);
-}
-
-TEST(Decoder, ConfigurationCommands) {
-    const std::string factory =
-        bytesOf({0x1B, 0x3A, 0x45, 0x1A, 0x00, 0x12, 0x00, 0x1F, 0xFF, 0x42, 0x00,
-                 0x22, 0x00, 0x92, 0x00, 0xFF, 0x00, 0x87, 0x06, 0x00, 0x0B, 0x48,
-                 0x09, 0x80, 0x08, 0x10, 0x00, 0x14, 0x00, 0x08, 0x00});
-    const std::string save = bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x52});
-    const auto events =
-        decodeAll(save + factory + save +
-                  bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50, 0x1B, 0x3A, 0x00, 0x00, 0x51}));
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Save, EventKind::ConfigBlock, EventKind::Save,
-                                           EventKind::SelfTest, EventKind::Error));
-    EXPECT_EQ(events[1].raw, factory);
-    EXPECT_THAT(describe(events[1]), HasSubstr("26 bytes: 12 00, 12 items 1F FF 42 00"));
-    EXPECT_EQ(events[4].message, "unknown command ESC : 00 00 51");
 }
 
 TEST(Listing, OffsetsHexAndMeaning) {

@@ -36,17 +36,5 @@ TEST(JobMonitor, OnePollUpdatesSlotOne) {
     }
 }
 
-TEST(JobMonitor, SlotsOutsideTheTablesChangeNothing) {
-    JobTables t;
-    PollPrintJobs(t, 11, {true, 2});
-    PollPrintJobs(t, -1, {true, 2});
-    t.clear(42);
-    EXPECT_EQ(t.jobState, JobTables{}.jobState);
-    PollPrintJobs(t, 3, {true, 2});
-    EXPECT_EQ(t.jobState[3], 99);
-    t.clear(3);
-    EXPECT_EQ(t.jobState[3], 0);
-}
-
 }  // namespace
 }  // namespace trevalune

@@ -43,6 +43,7 @@ protected:
 
 TEST_F(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted) {
     DocumentStore store(folder);
+    store.begin()->write("dropped", 7);  // a document dropped unfinished leaves nothing
     auto doc = store.begin();
     doc->write("\x00\xFF", 2);
     doc->write("ab", 2);
@@ -52,14 +53,8 @@ TEST_F(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitte
     const fs::path published = doc->commit();
     EXPECT_EQ(published, folder / "doc-000001.prn");
     EXPECT_EQ(read(published), std::string("\0\xFF", 2) + "ab");
-    EXPECT_THAT(names(), ElementsAre("doc-000001.prn"));  // the temporary name is gone
-}
-
-TEST_F(DocumentStoreTest, DroppedDocumentLeavesNothing) {
-    DocumentStore store(folder);
-    store.begin()->write("partial", 7);
-    EXPECT_TRUE(names().empty());
-    EXPECT_EQ(store.begin()->commit(), folder / "doc-000001.prn");  // an empty one is kept
+    EXPECT_THAT(names(), ElementsAre("doc-000001.prn"));            // the temporary name is gone
+    EXPECT_EQ(store.begin()->commit(), folder / "doc-000002.prn");  // an empty one is kept
 }
 
 TEST_F(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites) {
@@ -82,9 +77,7 @@ TEST_F(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites
 }
 
 TEST(DocumentStoreNames, NumbersRoundTripAndOtherNamesAreNotDocuments) {
-    for (const long number : {42L, 1234567L}) {
-        EXPECT_EQ(DocumentStore::numberOf(DocumentStore::fileName(number)), number);
-    }
+    EXPECT_EQ(DocumentStore::numberOf(DocumentStore::fileName(1234567)), 1234567);
     EXPECT_EQ(DocumentStore::fileName(42), "doc-000042.prn");
     for (const char* name : {"doc-.prn", "doc-12a.prn", "doc-000001.prn.part", ".incoming-1-1",
                              "x-000001.prn", "doc-000001.txt", "doc--1.prn"}) {

@@ -185,15 +185,11 @@ int lastJobId() {
     return all.empty() ? 0 : all.back().id;
 }
 
-std::vector<JobRecord> jobsAfter(const std::string& queue, int afterId) {
-    auto records = jobs(queue);
-    std::erase_if(records, [afterId](const JobRecord& r) { return r.id <= afterId; });
-    return records;
-}
-
 std::vector<std::string> jobTitlesAfter(const std::string& queue, int afterId) {
     std::vector<std::string> titles;
-    for (const auto& r : jobsAfter(queue, afterId)) titles.push_back(r.title);
+    for (const auto& r : jobs(queue)) {
+        if (r.id > afterId) titles.push_back(r.title);
+    }
     return titles;
 }
 

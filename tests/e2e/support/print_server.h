@@ -59,8 +59,6 @@ public:
     std::vector<std::string> waitForDocuments(std::size_t count,
                                               std::chrono::milliseconds limit = kDefaultWait) const;
 
-    const std::string& folder() const { return folder_; }
-
 private:
     std::string folder_;
 };
@@ -71,16 +69,13 @@ struct JobRecord {
     std::string title;  ///< job-name, "AAAAAA" for everything the tool sends
     std::string
         state;  ///< "pending", "held", "processing", "stopped", "canceled", "aborted", "completed"
-    bool operator==(const JobRecord&) const = default;
 };
 
 /// Every job of `queue` (empty: of all queues), in job id order, finished ones included.
 std::vector<JobRecord> jobs(const std::string& queue = {});
-/// The highest job id on the server so far, 0 when there is none (for jobsAfter).
+/// The highest job id on the server so far, 0 when there is none (for jobTitlesAfter).
 int lastJobId();
-/// Jobs of `queue` (empty: all queues) with an id above `afterId`, in id order.
-std::vector<JobRecord> jobsAfter(const std::string& queue, int afterId);
-/// Their titles only.
+/// The titles of the jobs of `queue` (empty: all queues) with an id above `afterId`, in id order.
 std::vector<std::string> jobTitlesAfter(const std::string& queue, int afterId);
 
 /// Polls until `queue` has no pending or processing job, or `limit` has passed.

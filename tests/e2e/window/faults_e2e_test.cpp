@@ -83,9 +83,6 @@ protected:
     void tick(int count) {
         for (int i = 0; i < count; ++i) form->timerTick();
     }
-
-    bool enabled(const char* name) const { return form->control(name).enabled; }
-    std::string label8() const { return form->control("Label8").text; }
     Strings messages() const { return face.messageTexts(); }
 
     static Strings notFound(std::size_t count) {
@@ -145,8 +142,8 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
     EXPECT_TRUE(form->busy.busy());
     tick(1);
     EXPECT_FALSE(form->busy.busy());
-    EXPECT_EQ(label8(), "完成...");
-    EXPECT_TRUE(enabled("Command3"));
+    EXPECT_EQ(form->control("Label8").text, "完成...");
+    EXPECT_TRUE(form->control("Command3").enabled);
 }
 
 TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
@@ -180,11 +177,11 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick
     EXPECT_TRUE(face.messages.empty());
     tick(4);
     EXPECT_TRUE(form->busy.busy());
-    EXPECT_FALSE(enabled("Command3"));
+    EXPECT_FALSE(form->control("Command3").enabled);
     tick(1);
     EXPECT_FALSE(form->busy.busy());
-    EXPECT_TRUE(enabled("Command3"));
-    EXPECT_EQ(label8(), "正在设置....");  // the early end keeps the dots
+    EXPECT_TRUE(form->control("Command3").enabled);
+    EXPECT_EQ(form->control("Label8").text, "正在设置....");  // the early end keeps the dots
 
     startQueue(queue);
     EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(30)), page);

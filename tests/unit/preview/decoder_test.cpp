@@ -83,52 +83,6 @@ TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
     }
 }
 
-TEST(Decoder, SetValueCommandWithEachOfItsFiveTrailers) {
-    const std::string head = bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0B, 0x18});
-    struct Case {
-        std::string trailer;
-        Trailer expected;
-    } cases[] = {
-        {bytesOf({0xFF, 0x0A, 0x0A, 0x0A}), Trailer::Standard},
-        {bytesOf({0x00, 0x0A, 0x0A}), Trailer::Short},
-        {bytesOf({0xFF, 0x0A, 0x0A}), Trailer::Row},
-        {bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A}), Trailer::Long},
-        {bytesOf({0xFF, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A}), Trailer::FiveLf},
-    };
-    for (const auto& c : cases) {
-        const auto events = decodeAll(head + c.trailer + "*24");
-        ASSERT_THAT(kinds(events), ElementsAre(EventKind::SetValue, EventKind::Text,
-                                               EventKind::Text, EventKind::Text))
-            << trailerName(c.expected);
-        EXPECT_EQ(events[0].trailer, c.expected);
-        EXPECT_EQ(events[0].mode, Mode::HighDensity);
-        EXPECT_EQ(events[0].value, 24);
-        EXPECT_EQ(events[0].raw, head + c.trailer);
-    }
-    // More line feeds than a trailer has are line feeds of their own.
-    const auto events = decodeAll(head + bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x41}));
-    ASSERT_THAT(kinds(events),
-                ElementsAre(EventKind::SetValue, EventKind::LineFeed, EventKind::Text));
-}
-
-TEST(Decoder, LiveStreamGetsEachCommandWhenItIsComplete) {
-    std::vector<Event> events;
-    Decoder decoder([&](const Event& e) { events.push_back(e); });
-    const std::string head = bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x10});
-    decoder.feed(head + bytesOf({0xFF, 0x0A, 0x0A, 0x0A}));
-    EXPECT_TRUE(events.empty()) << "a fourth LF would make it another trailer";
-    decoder.feed(bytesOf({0x1D, 0x56}));
-    ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].trailer, Trailer::Standard);
-    decoder.feed(bytesOf({0x53}));
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].kind, EventKind::PageEject);
-    // The longest trailer is known to be complete at its last byte.
-    decoder.feed(head + bytesOf({0xFF, 0x0A, 0x0A, 0x0A, 0x0A, 0x0A}));
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[2].trailer, Trailer::FiveLf);
-}
-
 TEST(Listing, OffsetsHexAndMeaning) {
     std::string data(2880, '\0');
     for (int c = 540; c < 630; c += 2) data[1440 + c] = '\x10';  // pin 7, block 7

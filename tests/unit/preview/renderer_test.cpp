@@ -103,23 +103,5 @@ TEST(Renderer, AlignmentTestShowsStraightBarsOnlyAtTheBestValue) {
     EXPECT_EQ(pages[0].passes()[21].shift, 4);
 }
 
-TEST(Renderer, PaperMovesByDotRowsAndTextTakesTheModesCells) {
-    std::vector<Page> pages;
-    Renderer renderer({}, [&](const Page& p) { pages.push_back(p); });
-    Decoder decoder([&](const Event& e) { renderer.apply(e); });
-    // ESC J 40, ESC j 8, then select super-high density (value FF keeps 40) with a row trailer.
-    decoder.feed("\x1BJ\x28\x1Bj\x08");
-    decoder.feed(std::string("\x1B\x01\x40QV627\x0C\xFF\xFF\x0A\x0A", 13) + "\xB8\xDFx");
-    decoder.finish();
-    const auto& text = renderer.page().text();
-    ASSERT_EQ(text.size(), 2u);
-    EXPECT_EQ(text[0].row, 40 - 8 + 2 * kLineFeedRows);
-    EXPECT_EQ(text[0].text, "高");
-    EXPECT_EQ(text[0].width, 2 * 16);
-    EXPECT_EQ(text[1].x, 32);
-    EXPECT_EQ(renderer.mode(), Mode::SuperHighDensity);
-    EXPECT_EQ(renderer.value(Mode::SuperHighDensity), 40);
-}
-
 }  // namespace
 }  // namespace trevalune::preview

@@ -44,16 +44,6 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     EXPECT_EQ(text("Label8"), "正在设置.");
 }
 
-TEST_F(EventRules, EverySelectionInCombo1MakesThatPrinterTheDefaultAgainIncluded) {
-    spooler.defaultChanges.clear();
-    choose("Combo1", 1);  // the one already shown
-    choose("Combo1", 0);
-    choose("Combo1", 0);
-    form->selected("Combo1", 2);  // no such item
-    EXPECT_EQ(spooler.defaultChanges, (Names{"RZ7-virtual", "Office1", "Office1"}));
-    expectFaceShowsForm();
-}
-
 TEST_F(EventRules, ADisabledControlTakesNoEvent) {
     click("Command9");  // off until Check1 is ticked
     EXPECT_EQ(text("Text2"), "");

@@ -26,24 +26,13 @@ TEST(ValueText, LeadingDecimalNumber) {
     }
 }
 
-TEST(ValueText, RoundsHalvesToEven) {
-    EXPECT_EQ(roundHalfEven(2.5), 2);
-    EXPECT_EQ(roundHalfEven(3.5), 4);
-    EXPECT_EQ(roundHalfEven(-2.5), -2);
-    EXPECT_EQ(roundHalfEven(16.4), 16);
-    EXPECT_EQ(roundHalfEven(16.6), 17);
+TEST(ValueText, ValueByteRoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
+    // -1: refused. No number reads as 0, which fits.
+    const std::pair<const char*, int> cases[] = {
+        {"16", 16}, {"255.4", 255}, {"16.6", 17},  {"abc", 0},  {"2.5", 2},
+        {"3.5", 4}, {"-0.5", 0},    {"255.5", -1}, {"256", -1}, {"-0.6", -1}};
+    for (const auto& [text, byte] : cases) EXPECT_EQ(valueByte(text).value_or(-1), byte) << text;
     EXPECT_EQ(roundHalfEven(1e12), std::nullopt);
-}
-
-TEST(ValueText, ValueByteFitsOrIsRefused) {
-    EXPECT_EQ(valueByte("16"), 16);
-    EXPECT_EQ(valueByte("255.4"), 255);
-    EXPECT_EQ(valueByte("0"), 0);
-    EXPECT_EQ(valueByte("abc"), 0);               // no number reads as 0, which fits
-    EXPECT_EQ(valueByte("255.5"), std::nullopt);  // rounds to 256
-    EXPECT_EQ(valueByte("256"), std::nullopt);
-    EXPECT_EQ(valueByte("-0.6"), std::nullopt);
-    EXPECT_EQ(valueByte("-0.5"), 0);  // rounds to the even neighbour 0
 }
 
 // Centres the fuzzer (fuzz/value_text_fuzz.cpp) found one candidate short: stepping a

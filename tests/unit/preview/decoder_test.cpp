@@ -49,23 +49,6 @@ TEST(Decoder, TruncatedCommandsSayWhatWasExpected) {
     }
 }
 
-TEST(Decoder, UnknownBytesAreReportedWithoutSwallowingTheCommandsAfterThem) {
-    // 皧 is B0 8A: its trail byte is LF with the top bit set.
-    const auto events = decodeAll(bytesOf(
-        {0x1B, 0x1B, 0x4A, 0x10, 0x07, 0x1D, 0x56, 0x1D, 0x56, 0x53, 0xB0, 0x8A, 0xB0, 0x0A}));
-    ASSERT_THAT(kinds(events), ElementsAre(EventKind::Error, EventKind::FeedForward,
-                                           EventKind::Error, EventKind::Error, EventKind::PageEject,
-                                           EventKind::Text, EventKind::Error, EventKind::LineFeed));
-    EXPECT_EQ(events[0].message, "unknown command ESC 1B");
-    EXPECT_EQ(events[1].rows, 16);
-    EXPECT_EQ(events[2].message, "unknown byte 07");
-    EXPECT_EQ(events[3].message, "unknown command GS V 1D");
-    EXPECT_EQ(events[4].offset, 7u);
-    EXPECT_EQ(describe(events[5]), "皧");
-    EXPECT_EQ(events[6].message,
-              "dangling GBK lead byte B0: followed by 0A, which is no trail byte");
-}
-
 TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
     std::vector<Timeline> runs = {buildAlignmentTest("31"),
                                   buildSetAllItems({"16", "24", "40"}, "0"),

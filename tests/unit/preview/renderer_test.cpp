@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "alignment/test_print.h"
-#include "pintest/pin_pages.h"
 #include "tools/virtual-printer/preview/decoder.h"
 
 namespace trevalune::preview {
@@ -47,25 +46,6 @@ std::string textOnRow(const Page& page, int row) {
         if (mark.row == row) out += mark.text;
     }
     return out;
-}
-
-TEST(Renderer, AscendingPinTestPutsEachPinInItsBlockOnItsRow) {
-    const auto pages = render(streamOf(PrintPinTestAscending()));
-    ASSERT_EQ(pages.size(), 1u);
-    const Page& page = pages[0];
-    ASSERT_EQ(page.passes().size(), 3u);
-    constexpr int kBlockUnits = 90 * 2;  // a block of 90 high-speed columns
-    for (const Pass& pass : page.passes()) {
-        for (int pin = 1; pin <= 16; ++pin) {
-            const int row = pass.row + pin - 1;
-            const int from = pass.x + (pin - 1) * kBlockUnits;
-            // Every other column of the block: 45 dots of 2 units, and nothing else on the row.
-            EXPECT_EQ(page.dotsInRow(row, from, from + kBlockUnits), 90) << "pin " << pin;
-            EXPECT_EQ(page.dotsInRow(row), 90) << "pin " << pin;
-            EXPECT_TRUE(page.dot(from, row));
-            EXPECT_FALSE(page.dot(from + 2, row));
-        }
-    }
 }
 
 /// For each sample row of an alignment page: its label, and whether its reverse passes hit

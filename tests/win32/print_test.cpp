@@ -17,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,88 +37,57 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-/// A folder given as a Linux path lies on Wine's drive Z:.
-std::filesystem::path hostPath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return std::filesystem::path("Z:" + path);
-    return std::filesystem::path(path);
+/// Makes the reference run's clicks and compares what the printer received, in order.
+void clickAndExpect(const std::vector<std::string>& expected) {
+    const int port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
+    if (env("TREVALUNE_WINE_PRINTER").empty() || port <= 0) {
+        GTEST_SKIP() << "needs the private print server that scripts/test-windows starts";
+    }
+    testing::DocumentCatcher catcher(port);
+    ASSERT_TRUE(catcher.listening());
+    WinSpooler spooler;
+    testing::FakeClock clock;
+    testing::Win32Window window(spooler, clock);
+    EXPECT_EQ(window.form.printerName(), env("TREVALUNE_WINE_PRINTER")) << "Form_Load's pick";
+    window.click("Command12");
+    window.click("Command18");
+    window.type("Text2", L"1b 4A 10");
+    window.click("Command6");
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto got = catcher.next(20s);
+        ASSERT_TRUE(got) << "document " << i << " did not arrive";
+        EXPECT_EQ(*got, expected[i]) << "document " << i;
+    }
+    // Take in whatever else comes, so no document is left for the next test's printer.
+    int extra = 0;
+    while (extra < 1000 && catcher.next(1s)) ++extra;
+    EXPECT_EQ(extra, 0) << "documents beyond the expected ones";
 }
 
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-class Win32PrintTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        printer = env("TREVALUNE_WINE_PRINTER");
-        port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
-        if (printer.empty() || port <= 0) {
-            GTEST_SKIP() << "needs the private print server that scripts/test-windows starts";
-        }
-    }
-
-    /// The clicks of the reference run, as the operator makes them.
-    std::vector<std::string> clickAndCatch(std::size_t expectedCount) {
-        testing::DocumentCatcher catcher(port);
-        EXPECT_TRUE(catcher.listening());
-        WinSpooler spooler;
-        testing::FakeClock clock;
-        testing::Win32Window window(spooler, clock);
-        EXPECT_EQ(window.form.printerName(), printer) << "Form_Load picks the RZ7 printer";
-        window.click("Command12");
-        window.click("Command18");
-        window.type("Text2", L"1b 4A 10");
-        window.click("Command6");
-
-        std::vector<std::string> received;
-        for (std::size_t i = 0; i < expectedCount; ++i) {
-            const std::optional<std::string> got = catcher.next(20s);
-            if (!got) {
-                ADD_FAILURE() << "document " << i << " did not arrive";
-                break;
-            }
-            received.push_back(*got);
-        }
-        // Take in whatever else comes, so no document is left for the next test's printer.
-        int extra = 0;
-        while (extra < 1000 && catcher.next(1s)) ++extra;
-        EXPECT_EQ(extra, 0) << "documents beyond the expected ones";
-        return received;
-    }
-
-    std::string printer;
-    int port = 0;
-};
-
-TEST_F(Win32PrintTest, ClicksDeliverTheFormsBytesThroughTheSpooler) {
+TEST(Win32PrintTest, ClicksDeliverTheFormsBytesThroughTheSpooler) {
     std::vector<std::string> expected = buildPageEject().documents();
     for (const Bytes& d : buildAlignmentTest("31").documents()) expected.push_back(d);
     expected.push_back("\x1B\x4A\x10");
-
-    const std::vector<std::string> received = clickAndCatch(expected.size());
-    ASSERT_EQ(received.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(received[i], expected[i]) << "document " << i;
-    }
+    clickAndExpect(expected);
 }
 
-TEST_F(Win32PrintTest, SendsWhatTheLinuxProgramSendsForTheSameClicks) {
-    const std::string reference = env("TREVALUNE_LINUX_REFERENCE");
+TEST(Win32PrintTest, SendsWhatTheLinuxProgramSendsForTheSameClicks) {
+    std::string reference = env("TREVALUNE_LINUX_REFERENCE");
     if (reference.empty()) GTEST_SKIP() << "TREVALUNE_LINUX_REFERENCE is not set";
+    if (reference[0] == '/') reference = "Z:" + reference;  // Wine's drive Z: is the host's /
     std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(hostPath(reference))) {
+    for (const auto& entry : std::filesystem::directory_iterator(reference)) {
         const std::string name = entry.path().filename().string();
         if (name.starts_with("doc-") && name.ends_with(".prn")) files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
     ASSERT_FALSE(files.empty()) << "no doc-NNNNNN.prn in " << reference;
-
-    const std::vector<std::string> received = clickAndCatch(files.size());
-    ASSERT_EQ(received.size(), files.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(received[i], readFile(files[i])) << files[i].filename().string();
+    std::vector<std::string> expected;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        expected.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    clickAndExpect(expected);
 }
 
 }  // namespace

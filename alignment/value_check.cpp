@@ -1,5 +1,6 @@
 #include "alignment/value_check.h"
 
+#include <cmath>
 #include <string>
 
 #include "alignment/value_text.h"
@@ -34,9 +35,17 @@ std::vector<int> candidatesAround(double centre, int d) {
         throw EncodeError("样张中心值 " + std::to_string(centre) + " 超出范围" +
                           std::string(kNothingSent));
     }
-    // Counted in whole steps: adding 1 to a fractional x again and again can end a hair above
-    // centre + d, which would lose the last candidate (0.36 with d = 2 gave four).
-    for (int i = 0; i <= 2 * d; ++i) out.push_back(roundHalfEven(centre - d + i).value_or(0));
+    // Each candidate is centre - d + i rounded half to even, worked out from the centre's whole
+    // and fractional parts: a floating-point sum can round itself onto a half ("30.4999…" + 3
+    // became 33.5, so 33 was skipped and 34 printed), and repeated steps can overshoot the end
+    // (0.36 with d = 2 once gave four candidates).
+    const double whole = std::floor(centre);
+    const double fraction = centre - whole;  // exact: both lie within 16 bits
+    for (int i = 0; i <= 2 * d; ++i) {
+        const int k = static_cast<int>(whole) - d + i;
+        const bool up = fraction > 0.5 || (fraction == 0.5 && k % 2 != 0);
+        out.push_back(up ? k + 1 : k);
+    }
     return out;
 }
 

@@ -42,6 +42,9 @@ TEST(ValueCheck, CandidatesAroundAFractionalCentreAreAlwaysAllThere) {
     EXPECT_EQ(candidatesAround(numericValue("-07.7"), 3),
               (std::vector<int>{-11, -10, -9, -8, -7, -6, -5}));
     EXPECT_EQ(candidatesAround(31.5, 3), (std::vector<int>{28, 30, 30, 32, 32, 34, 34}));
+    // A centre a hair below a half: no sum may round itself onto the half (33 went missing).
+    EXPECT_EQ(candidatesAround(numericValue(" 30.499999999999999 "), 3),
+              (std::vector<int>{27, 28, 29, 30, 31, 32, 33}));
 }
 
 }  // namespace

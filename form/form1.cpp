@@ -248,7 +248,12 @@ void Form1::Form_Load() {
     setText("cmbsz", "16");
     setEnabled("Command9", false);
 
-    setItems("Combo1", spooler_.printerNames());
+    PrinterList printers = spooler_.listPrinters();
+    setItems("Combo1", std::move(printers.names));
+    // Without this the list is simply empty and every button blames the printer's name.
+    if (!printers.unreachableServer.empty()) {
+        face_.showMessage(noPrintServerMessage(printers.unreachableServer), kApplicationTitle);
+    }
     const int count = static_cast<int>(control("Combo1").items.size());
     if (count > 1) {
         // Each visited printer becomes the default in turn; the first "RZ7" one stays.

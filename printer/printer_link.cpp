@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "printer/hex_text.h"
 #include "printer/message_sink.h"
 #include "printer/spooler.h"
 
@@ -12,6 +11,10 @@ PrinterLink::PrinterLink(Spooler& spooler, MessageSink& messages,
                          std::function<std::string()> printerName)
     : spooler_(spooler), messages_(messages), printerName_(std::move(printerName)) {}
 
+std::string noPrintServerMessage(std::string_view server) {
+    return "No print server answers at " + std::string(server) + ", so no printer can be listed.";
+}
+
 bool PrinterLink::sendDocument(std::string_view bytes) {
     const std::string printer = printerName_ ? printerName_() : std::string();
     // An empty name opens nothing anywhere; report it like any unknown printer.
@@ -19,10 +22,6 @@ bool PrinterLink::sendDocument(std::string_view bytes) {
         !printer.empty() && spooler_.sendRawDocument(printer, std::string(kDocumentName), bytes);
     if (!opened) messages_.showMessage(kPrinterNotFoundMessage);
     return opened;
-}
-
-void PrinterLink::SendHexToPrinter(std::string_view hexText) {
-    sendDocument(hexTextToBytes(hexText));
 }
 
 namespace {
@@ -34,10 +33,6 @@ std::string_view leading(const Bytes& data, int count, const char* who) {
     return std::string_view(data).substr(0, static_cast<std::size_t>(count));
 }
 }  // namespace
-
-void PrinterLink::SendTextToPrinter(const Bytes& text, int count) {
-    sendDocument(leading(text, count, "SendTextToPrinter"));
-}
 
 void PrinterLink::SendBytesToPrinter(const Bytes& fileBytes, int count) {
     sendDocument(leading(fileBytes, count, "SendBytesToPrinter"));

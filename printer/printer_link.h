@@ -15,19 +15,17 @@ inline constexpr std::string_view kDocumentName = "AAAAAA";
 inline constexpr std::string_view kPrinterNotFoundMessage =
     "The Printer Name you typed wasn't recognized.";
 
-/// The three senders. Every call is one complete raw document named "AAAAAA" for the
-/// printer whose name `printerName` gives at the moment of the call; nothing stays open
-/// between calls. A printer that cannot be opened costs one message and sends nothing;
-/// the sender then returns normally so the caller goes on with its next piece.
+/// Said once when the printer list cannot be read because `server` does not answer.
+std::string noPrintServerMessage(std::string_view server);
+
+/// The one door to the printer. Every call is one complete raw document named "AAAAAA" for
+/// the printer whose name `printerName` gives at the moment of the call; nothing stays open
+/// between calls. A printer that cannot be opened costs one message and sends nothing; the
+/// caller then goes on with its next piece. Hex and text documents are encoded before they
+/// get here (Timeline), so nothing that reaches this door can still be refused.
 class PrinterLink final {
 public:
     PrinterLink(Spooler& spooler, MessageSink& messages, std::function<std::string()> printerName);
-
-    /// Converts first, so text that is not hex (EncodeError) never reaches the spooler.
-    void SendHexToPrinter(std::string_view hexText);
-
-    /// Sends the first `count` bytes of `text`; a count outside 0..size is refused (EncodeError).
-    void SendTextToPrinter(const Bytes& text, int count);
 
     /// Sends bytes 0..count-1 of the driver file's content.
     void SendBytesToPrinter(const Bytes& fileBytes, int count);

@@ -57,20 +57,35 @@ struct Dests {
     ~Dests() { cupsFreeDests(count, list); }
 };
 
+/// The server as CUPS addresses it: a socket path, or host and port.
+std::string serverName() {
+    const std::string host = cupsServer();
+    if (host.empty() || host.front() == '/') return host;
+    return host + ":" + std::to_string(ippPort());
+}
+
 }  // namespace
 
 CupsSpooler::CupsSpooler(int timeoutMs) : timeoutMs_(timeoutMs) {}
 
-std::vector<std::string> CupsSpooler::printerNames() {
-    std::vector<std::string> names;
+PrinterList CupsSpooler::listPrinters() {
+    PrinterList list;
     Connection http = connect(timeoutMs_);
-    if (!http) return names;
+    if (!http) {
+        list.unreachableServer = serverName();
+        return list;
+    }
     Dests dests;
     dests.count = cupsGetDests2(http.get(), &dests.list);
-    for (int i = 0; i < dests.count; ++i) {
-        if (dests.list[i].instance == nullptr) names.emplace_back(dests.list[i].name);
+    // No destinations with a transport error is a server that stopped answering; with
+    // "not found" it is a server that simply has no printers.
+    if (dests.count == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL) {
+        list.unreachableServer = serverName();
     }
-    return names;
+    for (int i = 0; i < dests.count; ++i) {
+        if (dests.list[i].instance == nullptr) list.names.emplace_back(dests.list[i].name);
+    }
+    return list;
 }
 
 bool CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,

@@ -16,7 +16,8 @@ public:
     /// `timeoutMs` bounds connecting and each request.
     explicit CupsSpooler(int timeoutMs = 5000);
 
-    std::vector<std::string> printerNames() override;
+    /// A server that cannot be reached, or that fails the request, is named in the answer.
+    PrinterList listPrinters() override;
     bool sendRawDocument(const std::string& printer, const std::string& documentName,
                          std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;

@@ -40,9 +40,9 @@ Printer openPrinter(std::string& gbkName) {
 
 }  // namespace
 
-std::vector<std::string> WinSpooler::printerNames() {
+PrinterList WinSpooler::listPrinters() {
     constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-    std::vector<std::string> names;
+    PrinterList list;
     DWORD needed = 0;
     DWORD count = 0;
     EnumPrintersA(kFlags, nullptr, 4, nullptr, 0, &needed, &count);
@@ -59,12 +59,12 @@ std::vector<std::string> WinSpooler::printerNames() {
     for (DWORD i = 0; i < count; ++i) {
         if (info[i].pPrinterName == nullptr) continue;
         try {
-            names.push_back(fromGbk(info[i].pPrinterName));
+            list.names.push_back(fromGbk(info[i].pPrinterName));
         } catch (const EncodeError&) {
             // Not GBK: a name the tool could not address again, so it is not offered.
         }
     }
-    return names;
+    return list;
 }
 
 bool WinSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,

@@ -14,7 +14,7 @@ namespace trevalune {
 class WinSpooler final : public Spooler {
 public:
     /// Local printers and connections, in the order the system enumerates them.
-    std::vector<std::string> printerNames() override;
+    PrinterList listPrinters() override;
     /// One RAW document with one page; only whether the printer opened is reported.
     bool sendRawDocument(const std::string& printer, const std::string& documentName,
                          std::string_view data) override;

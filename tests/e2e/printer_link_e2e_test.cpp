@@ -20,8 +20,8 @@ using PrinterLinkE2eTest = PrintServerTest;
 TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing) {
     for (const char* name : {"NoSuchPrinter", ""}) {
         selected = name;
-        link.SendHexToPrinter("1D5653");
-        link.SendTextToPrinter("AB", 2);
+        link.sendDocument(bytesOf({0x1D, 0x56, 0x53}));
+        link.sendDocument("AB");
         link.SendBytesToPrinter(bytesOf({0x00, 0xFF}), 2);
     }
     EXPECT_EQ(messages.messages,
@@ -59,14 +59,17 @@ TEST_F(PrinterLinkE2eTest, AServerThatIsDownOrNeverAnswersCostsAMessagePerCallNo
                                                              start)
                 .count();
         };
-        EXPECT_LT(ms([&] { downLink.SendHexToPrinter("0A"); }), 2500);
-        EXPECT_LT(ms([&] { downLink.SendTextToPrinter("AB", 2); }), 2500);
+        EXPECT_LT(ms([&] { downLink.sendDocument("\n"); }), 2500);
+        EXPECT_LT(ms([&] { downLink.sendDocument("AB"); }), 2500);
         EXPECT_LT(ms([&] { downLink.SendBytesToPrinter("AB", 2); }), 2500);
         EXPECT_LT(ms([&] {
-                      EXPECT_TRUE(down.printerNames().empty());
+                      EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
                       EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);
                   }),
                   6000);
+        // The list names the server that failed, so start-up can say where to look.
+        EXPECT_EQ(down.listPrinters().unreachableServer,
+                  "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
         if (answersNever) ::close(fd);
         EXPECT_EQ(messages.texts(),
                   std::vector<std::string>(3, std::string(kPrinterNotFoundMessage)));

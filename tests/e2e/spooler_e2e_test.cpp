@@ -15,9 +15,9 @@ TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains)
     const std::string& queue = server.virtualQueue;
     stopQueue(queue);
     QueueRestart restart{queue};
-    link.SendHexToPrinter("1D5653");
-    link.SendTextToPrinter(bytesOf({0x00, 0xFF}), 2);
-    link.SendHexToPrinter("0A");
+    link.sendDocument(bytesOf({0x1D, 0x56, 0x53}));
+    link.sendDocument(bytesOf({0x00, 0xFF}));
+    link.sendDocument("\n");
 
     const JobQuery held = spooler.queryActiveJobs(queue);
     EXPECT_TRUE(held.anyJobs);
@@ -35,8 +35,8 @@ TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains)
 TEST_F(SpoolerE2eTest, AnEmptyDocumentLeavesNoJobBehind) {
     // CUPS refuses a document without data; the spooler takes the job back, so the job
     // monitor does not wait for a job that can never print.
-    link.SendTextToPrinter("", 0);
-    link.SendHexToPrinter("0A");
+    link.sendDocument("");
+    link.sendDocument("\n");
     EXPECT_TRUE(messages.messages.empty());
     ASSERT_TRUE(waitUntilIdle(server.virtualQueue));
     EXPECT_EQ(printer.documents(), std::vector<std::string>{"\n"});

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "form/form1.h"
-#include "printer/recording_spooler.h"
+#include "tests/support/recording_spooler.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/form_operator.h"
 #include "tests/support/recording_face.h"

@@ -53,6 +53,17 @@ TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
     }
 }
 
+TEST_F(FormTest, APrintServerThatDoesNotAnswerIsNamedOnceAtStartUp) {
+    spooler.unreachableServer = "127.0.0.1:1";
+    start({"RZ7-virtual"});
+    EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{
+                                 {"No print server answers at 127.0.0.1:1, so no printer can be "
+                                  "listed.",
+                                  "Trevalune"}}));
+    EXPECT_TRUE(form->control("Combo1").items.empty());
+    EXPECT_TRUE(spooler.defaultChanges.empty());
+}
+
 TEST_F(StartedFormTest, ExitClosesTheWindowEvenWhileBusyAndSendsNothing) {
     form->enterBusyState(kBusySetItems, "正在设置");
     forget();

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "form/form1.h"
-#include "printer/recording_spooler.h"
+#include "tests/support/recording_spooler.h"
 #include "qt/qt_face.h"
 #include "tests/support/fake_clock.h"
 

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
 
     CupsSpooler spooler;
     if (printer.empty()) {
-        for (const auto& name : spooler.printerNames()) {
+        for (const auto& name : spooler.listPrinters().names) {
             if (name.rfind("RZ7", 0) == 0) {
                 printer = name;
                 break;
@@ -95,11 +95,7 @@ int main(int argc, char** argv) {
     StderrMessages messages;
     PrinterLink link(spooler, messages, [&printer] { return printer; });
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        if (pieces[i].hex) {
-            link.SendHexToPrinter(pieces[i].text);
-        } else {
-            link.SendTextToPrinter(encoded[i], CharacterLen(pieces[i].text));
-        }
+        link.sendDocument(encoded[i]);
         std::fprintf(stderr, "trevalune-send: %s -> %s\n", toSpacedHex(encoded[i]).c_str(),
                      printer.c_str());
     }

@@ -6,12 +6,33 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "form/form1.h"
 #include "printer/clock.h"
-#include "printer/recording_spooler.h"
+#include "printer/spooler.h"
 #include "qt/qt_face.h"
+
+namespace {
+
+/// Lists pretend printers and sends nothing: the pictures need only the window.
+class ShowcaseSpooler final : public trevalune::Spooler {
+public:
+    explicit ShowcaseSpooler(std::vector<std::string> printers) : printers_(std::move(printers)) {}
+    trevalune::PrinterList listPrinters() override { return {printers_, {}}; }
+    bool sendRawDocument(const std::string&, const std::string&, std::string_view) override {
+        return true;
+    }
+    trevalune::JobQuery queryActiveJobs(const std::string&) override { return {}; }
+    void setDefaultPrinter(const std::string&) override {}
+
+private:
+    std::vector<std::string> printers_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -23,7 +44,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> printers(argv + 3, argv + argc);
     if (printers.empty()) printers = {"Office1", "RZ7-virtual", "RZ7-spare"};
 
-    trevalune::RecordingSpooler spooler(printers);
+    ShowcaseSpooler spooler(printers);
     trevalune::SystemClock clock;
     trevalune::QtFace face;
     trevalune::Form1 form(face, spooler, clock,

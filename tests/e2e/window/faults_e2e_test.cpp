@@ -37,7 +37,7 @@ public:
     int after = 0;
     std::function<void()> fault;
 
-    std::vector<std::string> printerNames() override { return real_.printerNames(); }
+    PrinterList listPrinters() override { return real_.listPrinters(); }
     bool sendRawDocument(const std::string& printer, const std::string& name,
                          std::string_view data) override {
         const bool opened = real_.sendRawDocument(printer, name, data);

@@ -9,7 +9,7 @@
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
 #include "printer/printer_link.h"
-#include "printer/recording_spooler.h"
+#include "tests/support/recording_spooler.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_messages.h"
 

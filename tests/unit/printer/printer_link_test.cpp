@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "printer/recording_spooler.h"
+#include "tests/support/recording_spooler.h"
 #include "tests/support/recording_messages.h"
 
 namespace trevalune {
@@ -10,18 +10,16 @@ namespace {
 
 // Delivery (one document named AAAAAA per call, to the printer selected at that moment)
 // and unknown printers (one message per document) are pinned end to end and in the window.
-TEST(PrinterLink, CountDelimitsTheDataAndWhatCannotBeSentIsRefusedSilently) {
+TEST(PrinterLink, TheCountDelimitsTheDriverFileAndACountOutsideItIsRefused) {
     RecordingSpooler spooler{{"RZ7-virtual"}};
     testing::RecordingMessages messages;
     PrinterLink link{spooler, messages, [] { return std::string("RZ7-virtual"); }};
-    link.SendTextToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50}), 5);
-    link.SendTextToPrinter("ABCDEF", 2);
-    EXPECT_THROW(link.SendTextToPrinter("AB", 3), EncodeError);
+    link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), 5);
+    link.SendBytesToPrinter("ABCDEF", 2);
+    EXPECT_THROW(link.SendBytesToPrinter("AB", 3), EncodeError);
     EXPECT_THROW(link.SendBytesToPrinter("AB", -1), EncodeError);
-    EXPECT_THROW(link.SendHexToPrinter("1G"), EncodeError);
-    EXPECT_THROW(link.SendHexToPrinter(""), EncodeError);
     EXPECT_EQ(spooler.payloads(),
-              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x50}), "AB"}));
+              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), "AB"}));
     EXPECT_TRUE(messages.messages.empty());
 }
 

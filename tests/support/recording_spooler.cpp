@@ -1,4 +1,4 @@
-#include "printer/recording_spooler.h"
+#include "tests/support/recording_spooler.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,8 +12,9 @@ bool RecordingSpooler::known(const std::string& printer) const {
     return std::find(printers.begin(), printers.end(), printer) != printers.end();
 }
 
-std::vector<std::string> RecordingSpooler::printerNames() {
-    return printers;
+PrinterList RecordingSpooler::listPrinters() {
+    if (!unreachableServer.empty()) return {{}, unreachableServer};
+    return {printers, {}};
 }
 
 bool RecordingSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,

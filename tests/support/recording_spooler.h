@@ -21,14 +21,16 @@ public:
 
     explicit RecordingSpooler(std::vector<std::string> printers = {});
 
-    std::vector<std::string> printerNames() override;
+    PrinterList listPrinters() override;
     bool sendRawDocument(const std::string& printer, const std::string& documentName,
                          std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
     void setDefaultPrinter(const std::string& printer) override;
 
-    /// Printers that exist for printerNames() and for opening.
+    /// Printers that exist for listPrinters() and for opening.
     std::vector<std::string> printers;
+    /// When set, listing answers with this server as the one that did not answer.
+    std::string unreachableServer;
     /// Sent documents, in order.
     std::vector<Document> documents;
     /// Every default-printer change, in order.

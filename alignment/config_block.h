@@ -8,13 +8,13 @@
 namespace trevalune {
 
 /// ESC ':' NUL NUL 'R': stores the printer's current settings.
-Bytes saveCommand();
+Bytes buildSaveCommand();
 
 /// ESC ':' NUL NUL 'P': the printer's self-test print.
-Bytes selfTestCommand();
+Bytes buildSelfTestCommand();
 
 /// The factory configuration block as 62 hex digits, joined from its pieces.
-std::string factoryBlockHexText();
+std::string buildFactoryBlockHexText();
 
 /// The same 31 bytes as spaced hex pairs (92 characters), the form the command box accepts.
 inline constexpr std::string_view kFactoryBlockSpaced =

@@ -5,7 +5,7 @@
 
 namespace trevalune {
 
-/// The printer's three print modes. The number is what SendSetValueCommand takes,
+/// The printer's three print modes. The number is what buildSetValueCommand takes,
 /// the byte is what the printer receives.
 enum class PrintMode { HighSpeed = 1, HighDensity = 2, SuperHighDensity = 3 };
 

@@ -62,14 +62,14 @@ PrintMode sampleMode(SampleKind kind) {
     return geometry(kind).mode;
 }
 
-Timeline sendSetValueCommand(int value, PrintMode mode) {
+Timeline buildSetValueCommand(int value, PrintMode mode) {
     const std::string subject = std::string(modeCaption(mode)) + "的值";
     Timeline t;
-    t.text(setValueCommand(mode, checkedByte(subject, value), Trailer::Standard));
+    t.text(buildSetValueBytes(mode, checkedByte(subject, value), Trailer::Standard));
     return t;
 }
 
-Timeline printSampleRow(SampleKind kind, int v, std::string_view referenceText) {
+Timeline buildSampleRow(SampleKind kind, int v, std::string_view referenceText) {
     const Geometry g = geometry(kind);
     checkedByte(std::string(modeCaption(g.mode)) + "的样张值", v);
 
@@ -81,7 +81,7 @@ Timeline printSampleRow(SampleKind kind, int v, std::string_view referenceText) 
 
     const std::string line = imageLineHex(g);
     Timeline t;
-    t.text(setValueCommand(g.mode, v, Trailer::Standard) + label);
+    t.text(buildSetValueBytes(g.mode, v, Trailer::Standard) + label);
     t.hex(line).hex("1B4A10").hex(line).hex("1B4A10").hex(line).hex("1B4A10").hex(line);
     return t;
 }

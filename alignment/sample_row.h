@@ -14,9 +14,9 @@ enum class SampleKind { Test, HighSpeed, HighDensity, SuperHighDensity };
 /// The print mode a sample row sets and prints in.
 PrintMode sampleMode(SampleKind kind);
 
-/// SendSetValueCommand: one 14-byte document, 1B 01 40 "QV627" mode value FF 0A 0A 0A.
+/// The set-value command as one 14-byte document: 1B 01 40 "QV627" mode value FF 0A 0A 0A.
 /// Throws EncodeError naming the mode and the value when `value` is outside 0..255.
-Timeline sendSetValueCommand(int value, PrintMode mode);
+Timeline buildSetValueCommand(int value, PrintMode mode);
 
 /// One sample row for candidate `v`, eight documents:
 ///  1. the set-value command for v (standard trailer) followed by the label: spaces, "*" when
@@ -26,20 +26,20 @@ Timeline sendSetValueCommand(int value, PrintMode mode);
 ///     passes 16 units apart, which is what makes a misaligned column visible.
 /// `referenceText` is the caption the operator set (Combo2's text for the test print, the
 /// mode's value label otherwise). Throws EncodeError when v is outside 0..255.
-Timeline printSampleRow(SampleKind kind, int v, std::string_view referenceText);
+Timeline buildSampleRow(SampleKind kind, int v, std::string_view referenceText);
 
-// The window's names for the four rows.
-inline Timeline PrintTestSample(int v, std::string_view combo2Text) {
-    return printSampleRow(SampleKind::Test, v, combo2Text);
+// One builder per row kind, so callers read like the page they make.
+inline Timeline buildTestSample(int v, std::string_view combo2Text) {
+    return buildSampleRow(SampleKind::Test, v, combo2Text);
 }
-inline Timeline PrintHighSpeedSample(int v, std::string_view labgsText) {
-    return printSampleRow(SampleKind::HighSpeed, v, labgsText);
+inline Timeline buildHighSpeedSample(int v, std::string_view labgsText) {
+    return buildSampleRow(SampleKind::HighSpeed, v, labgsText);
 }
-inline Timeline PrintHighDensitySample(int v, std::string_view labcgsText) {
-    return printSampleRow(SampleKind::HighDensity, v, labcgsText);
+inline Timeline buildHighDensitySample(int v, std::string_view labcgsText) {
+    return buildSampleRow(SampleKind::HighDensity, v, labcgsText);
 }
-inline Timeline PrintSuperHighDensitySample(int v, std::string_view labcgmText) {
-    return printSampleRow(SampleKind::SuperHighDensity, v, labcgmText);
+inline Timeline buildSuperHighDensitySample(int v, std::string_view labcgmText) {
+    return buildSampleRow(SampleKind::SuperHighDensity, v, labcgmText);
 }
 
 /// GS V 'S', the page eject the form-feed button also sends.

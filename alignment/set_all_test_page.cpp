@@ -84,20 +84,20 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
         const std::string tail = joined(chars, l.before, l.after);
         const double current = numericValue(values.of(mode));
 
-        page += setValueCommand(mode, bytes[i], Trailer::Row);
+        page += buildSetValueBytes(mode, bytes[i], Trailer::Row);
         page +=
             toGbk(std::string("----------------Velmorax--------------") + l.titleWord + "测试页\n");
         for (int v : pageCandidates(bytes[i])) {
-            page += setValueCommand(mode, v, Trailer::Row);
+            page += buildSetValueBytes(mode, v, Trailer::Row);
             page += toGbk(head + markerGroup(v, current == static_cast<double>(v)) + tail + "\n");
         }
     }
-    page += saveCommand();
+    page += buildSaveCommand();
 
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(shortValueDocument(bytes) + saveCommand());
-    t.append(settleAfterValues(text1, 2000, 2500, 2500));
+    t.text(buildShortValueDocument(bytes) + buildSaveCommand());
+    t.append(buildSettleAfterValues(text1, 2000, 2500, 2500));
     t.text(page);
     return t;
 }

@@ -47,9 +47,9 @@ Timeline sampleSection(PrintMode mode, const std::string& text, int valueByte) {
     const std::string subject = valueSubject(mode) + "“" + text + "”使样张值";
     Timeline t;
     for (int v : candidatesAround(numericValue(text), l.halfWidth)) {
-        t.append(printSampleRow(l.kind, checkedByte(subject, v), text));
+        t.append(buildSampleRow(l.kind, checkedByte(subject, v), text));
     }
-    t.append(sendSetValueCommand(valueByte, mode));
+    t.append(buildSetValueCommand(valueByte, mode));
     return t;
 }
 
@@ -86,10 +86,10 @@ std::array<int, 3> modeValueBytes(const ModeValues& values) {
     return out;
 }
 
-Bytes shortValueDocument(const std::array<int, 3>& valueBytes) {
+Bytes buildShortValueDocument(const std::array<int, 3>& valueBytes) {
     Bytes out;
     for (std::size_t i = 0; i < kAllModes.size(); ++i) {
-        out += setValueCommand(kAllModes[i], valueBytes[i], Trailer::Short);
+        out += buildSetValueBytes(kAllModes[i], valueBytes[i], Trailer::Short);
     }
     return out;
 }
@@ -100,8 +100,8 @@ Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::s
 
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(setValueCommand(selected, valueByte, Trailer::Short));
-    t.append(settleAfterValues(text1, 100, 100, 100));
+    t.text(buildSetValueBytes(selected, valueByte, Trailer::Short));
+    t.append(buildSettleAfterValues(text1, 100, 100, 100));
     t.text(titleLine(layout(selected).singleIndent, selected));
     if (opensSampleSection(numericValue(text))) t.append(sampleSection(selected, text, valueByte));
     t.hex(kPageEjectHex);
@@ -112,8 +112,8 @@ Timeline buildSetAllItems(const ModeValues& values, std::string_view text1) {
     const std::array<int, 3> bytes = modeValueBytes(values);
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(shortValueDocument(bytes));
-    t.append(settleAfterValues(text1, 100, 100, 100));
+    t.text(buildShortValueDocument(bytes));
+    t.append(buildSettleAfterValues(text1, 100, 100, 100));
     // Only the high-speed value opens the section, for all three modes at once.
     if (opensSampleSection(numericValue(values.highSpeed))) {
         for (std::size_t i = 0; i < kAllModes.size(); ++i) {
@@ -127,7 +127,7 @@ Timeline buildSetAllItems(const ModeValues& values, std::string_view text1) {
     return t;
 }
 
-Timeline settleAfterValues(std::string_view text1, int first, int second, int third) {
+Timeline buildSettleAfterValues(std::string_view text1, int first, int second, int third) {
     Timeline t;
     t.wait(first).caption(std::string(kSettingCaption2)).wait(second);
     t.caption(std::string(kSettingCaption3)).wait(third).wait(extraWaitMs(text1));

@@ -36,11 +36,11 @@ int extraWaitMs(std::string_view text1);
 std::array<int, 3> modeValueBytes(const ModeValues& values);
 
 /// Three short set-value commands (00 0A 0A) in one 39-byte document, high speed first.
-Bytes shortValueDocument(const std::array<int, 3>& valueBytes);
+Bytes buildShortValueDocument(const std::array<int, 3>& valueBytes);
 
 /// The pause after the value document while the printer stores the values: wait `first`,
 /// caption "..", wait `second`, caption "...", wait `third`, the Text1 wait, caption "....".
-Timeline settleAfterValues(std::string_view text1, int first, int second, int third);
+Timeline buildSettleAfterValues(std::string_view text1, int first, int second, int third);
 
 // The set operations. Each builder returns everything from just after the window has entered
 // the busy state, in order. What the window does itself before running the timeline:
@@ -61,12 +61,12 @@ Timeline settleAfterValues(std::string_view text1, int first, int second, int th
 /// caption "....", the 13-byte short set-value command, waits 100/100/100 with captions
 /// "..", "...", the Text1 wait, caption "....", the title line (30/38/61 blanks,
 /// "Velmorax-----", mode word, "Sarnid", LF); when 4 < value < 117 the sample rows value ± 2
-/// (± 3 for super-high density) and SendSetValueCommand(value); last the page eject.
+/// (± 3 for super-high density) and buildSetValueCommand(value); last the page eject.
 Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::string_view text1);
 
 /// Set all items (Command3_Click): as above with all three short commands in one 39-byte
 /// document; when 4 < high-speed value < 117, per mode a feed (ESC J 20 / 15 / 15), a banner
-/// (56/30/40 blanks), the sample rows and SendSetValueCommand; last the page eject.
+/// (56/30/40 blanks), the sample rows and buildSetValueCommand; last the page eject.
 Timeline buildSetAllItems(const ModeValues& values, std::string_view text1);
 
 }  // namespace trevalune

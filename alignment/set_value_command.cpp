@@ -20,7 +20,7 @@ Bytes trailerBytes(Trailer trailer) {
 }
 }  // namespace
 
-Bytes setValueCommand(PrintMode mode, int value, Trailer trailer) {
+Bytes buildSetValueBytes(PrintMode mode, int value, Trailer trailer) {
     Bytes out = bytesOf({0x1B, 0x01, 0x40});
     out += "QV627";
     out.push_back(byteOf(modeByte(mode)));

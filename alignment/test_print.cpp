@@ -14,11 +14,11 @@ Timeline buildAlignmentTest(std::string_view combo2Text) {
     const double centre = numericValue(combo2Text);
 
     Timeline t;
-    t.text(setValueCommand(PrintMode::HighSpeed, centreByte, Trailer::Long));
+    t.text(buildSetValueBytes(PrintMode::HighSpeed, centreByte, Trailer::Long));
     t.text(toGbk(std::string(30, ' ') + "Trevalune-----高速Korvel\n"));
     if (centre > 4 && centre < 117) {
-        for (int v : candidatesAround(centre, 3)) t.append(PrintTestSample(v, combo2Text));
-        t.append(sendSetValueCommand(centreByte, PrintMode::HighSpeed));
+        for (int v : candidatesAround(centre, 3)) t.append(buildTestSample(v, combo2Text));
+        t.append(buildSetValueCommand(centreByte, PrintMode::HighSpeed));
     }
     t.hex(kPageEjectHex);
     return t;

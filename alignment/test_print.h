@@ -11,7 +11,7 @@ namespace trevalune {
 ///  1. set-value command, high speed, the centre value, long trailer (00 0A 0A 0A 0A);
 ///  2. the title line: 30 blanks, "Trevalune-----", "高速", "Korvel", LF;
 ///  when the centre c lies strictly between 4 and 117: seven sample rows for c - 3 to c + 3
-///  (PrintTestSample, the row for c marked "*"), then SendSetValueCommand(c, high speed) so the
+///  (buildTestSample, the row for c marked "*"), then buildSetValueCommand(c, high speed) so the
 ///  printer is left on the centre value rather than the last candidate;
 ///  last: the page eject 1D 56 53.
 /// 60 documents for a centre in range, 3 otherwise. No waits, no captions, no busy state.

@@ -33,7 +33,7 @@ Timeline buildMicroFeedBack() {
 
 Timeline buildSelfTest() {
     Timeline t;
-    t.text(selfTestCommand());
+    t.text(buildSelfTestCommand());
     return t;
 }
 
@@ -52,7 +52,7 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
     data.hex(hex);
     if (!saveBracket) return data;
     Timeline t;
-    t.text(saveCommand()).wait(2500).append(data).wait(1000).text(saveCommand());
+    t.text(buildSaveCommand()).wait(2500).append(data).wait(1000).text(buildSaveCommand());
     return t;
 }
 

@@ -366,7 +366,7 @@ void Form1::Command1_Click() {
 
 void Form1::Command4_Click() {
     Timeline save;
-    save.text(saveCommand());
+    save.text(buildSaveCommand());
     runOperation(save);
 }
 

@@ -36,7 +36,7 @@ int pinMask(int pin) {
     return 0x80 >> ((pin - 1) / 2);
 }
 
-std::string BuildPinTestLine(int width, PinOrder order) {
+std::string buildPinTestLine(int width, PinOrder order) {
     if (width != kHighSpeedBlockWidth && width != kHighDensityBlockWidth &&
         width != kSuperHighDensityBlockWidth) {
         throw EncodeError("A pin test line has blocks of 90, 117 or 180 columns, not " +

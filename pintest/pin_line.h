@@ -21,7 +21,7 @@ int pinMask(int pin);
 /// CR LF. Each pin prints every other column of its own block, starting at the block's
 /// first column; ascending puts pin p in block p, descending in block 17 - p.
 /// Throws EncodeError for a width other than 90, 117 or 180.
-std::string BuildPinTestLine(int width, PinOrder order);
+std::string buildPinTestLine(int width, PinOrder order);
 
 /// Hex text of the header page's checker line (2880 columns, CR LF): four groups of 180
 /// columns in which pins 1,5,9,13 / 2,6,10,14 / 3,7,11,15 / 4,8,12,16 print together.

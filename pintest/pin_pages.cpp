@@ -21,9 +21,9 @@ std::string indented(std::string_view text) {
 }
 
 Timeline pinTestPage(std::string_view ruler, PinOrder order) {
-    Bytes text = setValueCommand(PrintMode::HighSpeed, kPageValue, Trailer::Standard);
+    Bytes text = buildSetValueBytes(PrintMode::HighSpeed, kPageValue, Trailer::Standard);
     text += toGbk(std::string(kHighSpeedPinTitle) + "\n" + std::string(ruler) + "\n");
-    const std::string line = BuildPinTestLine(kHighSpeedBlockWidth, order);
+    const std::string line = buildPinTestLine(kHighSpeedBlockWidth, order);
     Timeline page;
     page.text(text);
     for (int i = 0; i < kLinesPerPage; ++i) page.hex(line);
@@ -32,16 +32,16 @@ Timeline pinTestPage(std::string_view ruler, PinOrder order) {
 
 }  // namespace
 
-std::string headerTimeLine(const LocalDateTime& now) {
+std::string buildHeaderTimeLine(const LocalDateTime& now) {
     char stamp[96];
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d    %02d:%02d:%02d", now.year, now.month,
                   now.day, now.hour, now.minute, now.second);
     return indented("测试时间：") + stamp;
 }
 
-Timeline PrintPinTestHeader(const LocalDateTime& now) {
-    Bytes text = setValueCommand(PrintMode::HighSpeed, kPageValue, Trailer::FiveLf);
-    std::string lines = headerTimeLine(now) + "\n";
+Timeline buildPinTestHeader(const LocalDateTime& now) {
+    Bytes text = buildSetValueBytes(PrintMode::HighSpeed, kPageValue, Trailer::FiveLf);
+    std::string lines = buildHeaderTimeLine(now) + "\n";
     lines += indented("测试人员:") + std::string(kNothingEntered) + "\n";
     lines += indented("条码编号:") + std::string(kNothingEntered) + "\n";
     lines += "\n" + indented(kHighSpeedPinTitle) + "\n";
@@ -54,16 +54,16 @@ Timeline PrintPinTestHeader(const LocalDateTime& now) {
     return page;
 }
 
-Timeline PrintPinTestAscending() {
+Timeline buildPinTestAscending() {
     return pinTestPage(kAscendingRuler, PinOrder::Ascending);
 }
 
-Timeline PrintPinTestDescending() {
+Timeline buildPinTestDescending() {
     return pinTestPage(kDescendingRuler, PinOrder::Descending);
 }
 
-Timeline PrintBurnInSample() {
-    Bytes text = setValueCommand(PrintMode::HighSpeed, kPageValue, Trailer::Row);
+Timeline buildBurnInSample() {
+    Bytes text = buildSetValueBytes(PrintMode::HighSpeed, kPageValue, Trailer::Row);
     text += toGbk("老化样张\n\n");
     Timeline page;
     page.text(text).hex(buildBurnInLine()).hex("0A").hex("1B4A10").hex("1B6A10");

@@ -27,18 +27,18 @@ inline constexpr std::string_view kNothingEntered = "无";
 
 /// The header page's time line without its LF: 29 spaces, "测试时间：",
 /// "yyyy-mm-dd    hh:mm:ss".
-std::string headerTimeLine(const LocalDateTime& now);
+std::string buildHeaderTimeLine(const LocalDateTime& now);
 
 /// The header page: one text document (set-value command for high speed with value FF and
 /// five LF, time, tester, barcode and title lines), then three checker lines.
-Timeline PrintPinTestHeader(const LocalDateTime& now);
+Timeline buildPinTestHeader(const LocalDateTime& now);
 
 /// One text document (command, title, ruler) and three identical W = 90 pin test lines.
-Timeline PrintPinTestAscending();
-Timeline PrintPinTestDescending();
+Timeline buildPinTestAscending();
+Timeline buildPinTestDescending();
 
 /// The burn-in page: text document, the band line (ending in CR), then LF, ESC J 16 and
 /// ESC j 16 as documents of their own, so the paper steps forward and straight back.
-Timeline PrintBurnInSample();
+Timeline buildBurnInSample();
 
 }  // namespace trevalune

@@ -45,19 +45,19 @@ PinTestPage buildPinTestPage(std::string name, const std::function<Timeline()>& 
 std::vector<PinTestPage> buildPinTestSequence(const LocalDateTime& now) {
     std::vector<PinTestPage> pages;
     pages.push_back(
-        buildPinTestPage("PrintPinTestHeader", [&now] { return PrintPinTestHeader(now); }));
-    pages.push_back(buildPinTestPage("PrintPinTestAscending", PrintPinTestAscending));
-    pages.push_back(buildPinTestPage("PrintPinTestDescending", PrintPinTestDescending));
-    pages.push_back(buildPinTestPage("PrintBurnInSample", PrintBurnInSample));
+        buildPinTestPage("buildPinTestHeader", [&now] { return buildPinTestHeader(now); }));
+    pages.push_back(buildPinTestPage("buildPinTestAscending", buildPinTestAscending));
+    pages.push_back(buildPinTestPage("buildPinTestDescending", buildPinTestDescending));
+    pages.push_back(buildPinTestPage("buildBurnInSample", buildBurnInSample));
     return pages;
 }
 
 Timeline buildThreeDensityPinTest() {
     Timeline run;
     for (const DensityPage& page : kDensityPages) {
-        Bytes text = setValueCommand(page.mode, 0xFF, Trailer::Standard);
+        Bytes text = buildSetValueBytes(page.mode, 0xFF, Trailer::Standard);
         text += toGbk(std::string(page.title) + "\n" + std::string(page.ruler) + "\n");
-        run.text(text).hex(BuildPinTestLine(page.blockWidth, PinOrder::Ascending));
+        run.text(text).hex(buildPinTestLine(page.blockWidth, PinOrder::Ascending));
     }
     run.hex("1B4A50");
     return run;

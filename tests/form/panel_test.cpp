@@ -39,7 +39,7 @@ TEST_F(PanelTest, TickedSendBracketsTheDataWithSaveCommandsLikeRestoreFactory) {
     type("Text2", "AB");
     click("Command9");
     click("Command6");
-    const Names expected = {kSave, "wait 2500", "doc " + factoryBlockHexText(), "wait 1000", kSave};
+    const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000", kSave};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(form->control("Check1").checked);
     EXPECT_FALSE(enabled("Command9"));

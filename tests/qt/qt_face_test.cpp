@@ -168,7 +168,7 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
     expectWindowShowsForm();
     click("Command6");
     ASSERT_EQ(spooler.documents.size(), 3u);  // between two save commands
-    EXPECT_EQ(toHexText(spooler.documents[1].data), factoryBlockHexText());
+    EXPECT_EQ(toHexText(spooler.documents[1].data), buildFactoryBlockHexText());
     click("Command16");
     EXPECT_EQ(clock.waits.back(), 300);
     EXPECT_TRUE(form->busy.busy());

@@ -9,17 +9,17 @@ namespace {
 
 using namespace trevalune::testing;
 
-TEST(SampleRow, SendSetValueCommand) {
-    EXPECT_EQ(sendSetValueCommand(16, PrintMode::HighSpeed).documents()[0],
+TEST(SampleRow, SetValueCommand) {
+    EXPECT_EQ(buildSetValueCommand(16, PrintMode::HighSpeed).documents()[0],
               bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x10, 0xFF, 0x0A, 0x0A,
                        0x0A}));
-    EXPECT_EQ(sendSetValueCommand(40, PrintMode::SuperHighDensity).documents()[0],
+    EXPECT_EQ(buildSetValueCommand(40, PrintMode::SuperHighDensity).documents()[0],
               standard(0x0C, 0x28));
-    EXPECT_EQ(refusal([] { sendSetValueCommand(256, PrintMode::HighDensity); }),
+    EXPECT_EQ(refusal([] { buildSetValueCommand(256, PrintMode::HighDensity); }),
               "高密的值 256 超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_EQ(refusal([] { PrintSuperHighDensitySample(256, "40"); }),
+    EXPECT_EQ(refusal([] { buildSuperHighDensitySample(256, "40"); }),
               "超高密的样张值 256 超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_NE(refusal([] { PrintTestSample(-1, "31"); }), "(built)");
+    EXPECT_NE(refusal([] { buildTestSample(-1, "31"); }), "(built)");
 }
 
 TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
@@ -29,16 +29,16 @@ TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
         bool marked;
         int v, columns, repeats, groups, firstBar;  // six bar groups from firstBar
     } cases[] = {
-        {PrintTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
-        {PrintTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
-        {PrintHighSpeedSample(16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
-        {PrintHighSpeedSample(15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
-        {PrintHighSpeedSample(0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
-        {PrintHighSpeedSample(16, "abc"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
-        {PrintHighDensitySample(24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
-        {PrintHighDensitySample(255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
-        {PrintSuperHighDensitySample(40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
-        {PrintSuperHighDensitySample(9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
+        {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
+        {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
+        {buildHighSpeedSample(16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
+        {buildHighSpeedSample(15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
+        {buildHighSpeedSample(0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
+        {buildHighSpeedSample(16, "abc"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
+        {buildHighDensitySample(24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
+        {buildHighDensitySample(255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
+        {buildSuperHighDensitySample(40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
+        {buildSuperHighDensitySample(9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.v);

@@ -34,12 +34,12 @@ Timeline rows(Timeline (*row)(int, std::string_view), int first, int last, const
 
 TEST(SetSingleItem, EveryStepPerMode) {
     Timeline hs = opening(shortForm(0x0A, 0x10), 5000).text(banner(30, "高速"));
-    hs.append(rows(PrintHighSpeedSample, 14, 18, "16", 0x0A)).text(kEject);
+    hs.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A)).text(kEject);
     EXPECT_EQ(buildSetSingleItem(PrintMode::HighSpeed, kStartup, "5000"), hs);
     EXPECT_EQ(hs.documentCount(), 44u);
 
     Timeline shd = opening(shortForm(0x0C, 0x28), 0).text(banner(61, "超高密"));
-    shd.append(rows(PrintSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    shd.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
     EXPECT_EQ(buildSetSingleItem(PrintMode::SuperHighDensity, kStartup, "0"), shd);
     EXPECT_EQ(shd.documentCount(), 60u);
 
@@ -53,11 +53,11 @@ TEST(SetSingleItem, EveryStepPerMode) {
 TEST(SetAllItems, StartupValuesAre147Documents) {
     Timeline all = opening(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40), 5000);
     all.text(bytesOf({0x1B, 0x4A, 0x20})).text(banner(56, "高速"));
-    all.append(rows(PrintHighSpeedSample, 14, 18, "16", 0x0A));
+    all.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(30, "高密"));
-    all.append(rows(PrintHighDensitySample, 22, 26, "24", 0x0B));
+    all.append(rows(buildHighDensitySample, 22, 26, "24", 0x0B));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(40, "超高密"));
-    all.append(rows(PrintSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    all.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
     EXPECT_EQ(buildSetAllItems(kStartup, "5000"), all);
     EXPECT_EQ(all.documentCount(), 147u);
     EXPECT_EQ(all.documents()[0].size(), 39u);

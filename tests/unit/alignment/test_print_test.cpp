@@ -29,7 +29,7 @@ TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
         // A fractional centre steps on its halves: 28.5, 29.5, ... round to their even neighbours.
         const std::vector<int> halves{28, 30, 30, 32, 32, 34, 34};
         for (int i = 0; i < 7 && c.documents == 60; ++i)
-            expected.append(PrintTestSample(c.first ? c.first + i : halves[i], c.text));
+            expected.append(buildTestSample(c.first ? c.first + i : halves[i], c.text));
         if (c.documents == 60) expected.text(standard(0x0A, c.centre));
         expected.text(kEject);
         const Timeline t = buildAlignmentTest(c.text);

@@ -26,7 +26,7 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
     for (const auto& f : frames) {
         for (const PinOrder order : {PinOrder::Ascending, PinOrder::Descending}) {
             SCOPED_TRACE(f.width);
-            const Bytes line = hexTextToBytes(BuildPinTestLine(f.width, order));
+            const Bytes line = hexTextToBytes(buildPinTestLine(f.width, order));
             ASSERT_EQ(line.size(), f.size);
             EXPECT_EQ(line.substr(0, 5), bytesOf({0x1B, 0x2A, 0x01, f.countLow, f.countHigh}));
             EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
@@ -44,7 +44,7 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
         }
     }
     for (const int width : {0, -90, 1, 89, 91, 116, 118, 179, 181, 360}) {
-        EXPECT_THROW(BuildPinTestLine(width, PinOrder::Ascending), EncodeError) << width;
+        EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), EncodeError) << width;
     }
 }
 

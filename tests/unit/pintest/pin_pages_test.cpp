@@ -14,7 +14,7 @@ namespace {
 const Bytes kCommandHead = bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0xFF});
 
 TEST(PinTestHeader, TextDocumentIs206BytesThenThreeCheckerLines) {
-    const std::vector<Bytes> docs = PrintPinTestHeader({2026, 12, 5, 9, 5, 3}).documents();
+    const std::vector<Bytes> docs = buildPinTestHeader({2026, 12, 5, 9, 5, 3}).documents();
     ASSERT_EQ(docs.size(), 4u);
     const std::string indent(29, ' ');
     EXPECT_EQ(docs[0],
@@ -30,8 +30,8 @@ TEST(PinTestPages, AscendingAndDescendingPages) {
         Timeline page;
         std::string_view ruler;
         PinOrder order;
-    } cases[] = {{PrintPinTestAscending(), kAscendingRuler, PinOrder::Ascending},
-                 {PrintPinTestDescending(), kDescendingRuler, PinOrder::Descending}};
+    } cases[] = {{buildPinTestAscending(), kAscendingRuler, PinOrder::Ascending},
+                 {buildPinTestDescending(), kDescendingRuler, PinOrder::Descending}};
     for (const auto& c : cases) {
         const std::vector<Bytes> docs = c.page.documents();
         ASSERT_EQ(docs.size(), 4u);
@@ -39,7 +39,7 @@ TEST(PinTestPages, AscendingAndDescendingPages) {
                                toGbk("高速针测试效果\n") + std::string(c.ruler) + "\n");
         EXPECT_EQ(docs[0].size(), 118u);
         for (std::size_t i = 1; i < 4; ++i) {
-            EXPECT_EQ(docs[i], hexTextToBytes(BuildPinTestLine(90, c.order)));
+            EXPECT_EQ(docs[i], hexTextToBytes(buildPinTestLine(90, c.order)));
         }
     }
 }
@@ -69,7 +69,7 @@ TEST(PinTestPages, RulerLabelsSitAtTheirSpacing) {
 }
 
 TEST(BurnInPage, FiveDocumentsEndingInAForwardAndBackStep) {
-    EXPECT_EQ(PrintBurnInSample().documents(),
+    EXPECT_EQ(buildBurnInSample().documents(),
               (std::vector<Bytes>{kCommandHead + bytesOf({0xFF, 0x0A, 0x0A, 0xC0, 0xCF, 0xBB, 0xAF,
                                                           0xD1, 0xF9, 0xD5, 0xC5, 0x0A, 0x0A}),
                                   hexTextToBytes(buildBurnInLine()), "\n",

@@ -9,9 +9,9 @@
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
 #include "printer/printer_link.h"
-#include "tests/support/recording_spooler.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/recording_spooler.h"
 
 namespace trevalune {
 namespace {
@@ -36,7 +36,7 @@ TEST(ThreeDensityPinTest, EveryModeInOrderThenAFeed) {
         EXPECT_EQ(docs[2 * i], bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, m.modeByte,
                                         0xFF, 0xFF, 0x0A, 0x0A, 0x0A}) +
                                    toGbk(m.title) + "\n" + std::string(m.ruler) + "\n");
-        EXPECT_EQ(docs[2 * i + 1], hexTextToBytes(BuildPinTestLine(m.width, PinOrder::Ascending)));
+        EXPECT_EQ(docs[2 * i + 1], hexTextToBytes(buildPinTestLine(m.width, PinOrder::Ascending)));
     }
     EXPECT_EQ(docs[6], bytesOf({0x1B, 0x4A, 0x50}));
 }
@@ -47,10 +47,10 @@ TEST(PinTestRun, APageThatFailsToBuildOrToSendEndsOnlyThatPage) {
     testing::FakeClock clock;
     PrinterLink link{spooler, messages, [] { return std::string("RZ7-virtual"); }};
     std::vector<PinTestPage> pages = buildPinTestSequence(clock.now());
-    pages[1] = buildPinTestPage("PrintPinTestAscending", []() -> Timeline {
+    pages[1] = buildPinTestPage("buildPinTestAscending", []() -> Timeline {
         Timeline half;
         half.text("never sent");
-        half.hex(BuildPinTestLine(100, PinOrder::Ascending));  // refused
+        half.hex(buildPinTestLine(100, PinOrder::Ascending));  // refused
         return half;
     });
     ASSERT_TRUE(pages[1].failed());
@@ -60,7 +60,7 @@ TEST(PinTestRun, APageThatFailsToBuildOrToSendEndsOnlyThatPage) {
     EXPECT_EQ(messages.messages[0].text, *pages[1].error);
     // Header (4), then descending (4) and burn-in (5).
     ASSERT_EQ(spooler.documents.size(), 13u);
-    EXPECT_EQ(spooler.payloads()[4], PrintPinTestDescending().documents()[0]);
+    EXPECT_EQ(spooler.payloads()[4], buildPinTestDescending().documents()[0]);
 
     spooler.documents.clear();
     messages.messages.clear();
@@ -72,7 +72,7 @@ TEST(PinTestRun, APageThatFailsToBuildOrToSendEndsOnlyThatPage) {
     EXPECT_EQ(messages.messages, (std::vector<Message>{{"spooler broke", "错误提示"}}));
     // Header (4), ascending up to the failure (2), then descending (4) and burn-in (5).
     ASSERT_EQ(spooler.documents.size(), 15u);
-    EXPECT_EQ(spooler.payloads()[6], PrintPinTestDescending().documents()[0]);
+    EXPECT_EQ(spooler.payloads()[6], buildPinTestDescending().documents()[0]);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ protected:
 
 TEST_F(PreviewPrinterTest, WritesOnePngPerPageAndTheListing) {
     std::string burnIn;
-    for (const auto& d : PrintBurnInSample().documents()) burnIn += d;
+    for (const auto& d : buildBurnInSample().documents()) burnIn += d;
     {
         PreviewPrinter printer({folder, {}, {}, "page", true});
         printer.document("doc-000001.prn", burnIn.substr(0, 100));

@@ -15,7 +15,7 @@ enum class SampleKind { Test, HighSpeed, HighDensity, SuperHighDensity };
 PrintMode sampleMode(SampleKind kind);
 
 /// The set-value command as one 14-byte document: 1B 01 40 "QV627" mode value FF 0A 0A 0A.
-/// Throws EncodeError naming the mode and the value when `value` is outside 0..255.
+/// Throws Refusal naming the mode and the value when `value` is outside 0..255.
 Timeline buildSetValueCommand(int value, PrintMode mode);
 
 /// One sample row for candidate `v`, eight documents:
@@ -25,7 +25,7 @@ Timeline buildSetValueCommand(int value, PrintMode mode);
 ///  2-8. the bit-image line, ESC J 16, line, ESC J 16, line, ESC J 16, line: four identical
 ///     passes 16 units apart, which is what makes a misaligned column visible.
 /// `referenceText` is the caption the operator set (Combo2's text for the test print, the
-/// mode's value label otherwise). Throws EncodeError when v is outside 0..255.
+/// mode's value label otherwise). Throws Refusal when v is outside 0..255.
 Timeline buildSampleRow(SampleKind kind, int v, std::string_view referenceText);
 
 // One builder per row kind, so callers read like the page they make.

@@ -70,7 +70,7 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
     const std::vector<std::string_view> chars = characters(hanziSample);
     // The super-high-density rows are the longest: 45 characters, the marker, 43 more.
     if (chars.size() < 88) {
-        throw EncodeError("测试页的汉字样本只有 " + std::to_string(chars.size()) +
+        throw Refusal("测试页的汉字样本只有 " + std::to_string(chars.size()) +
                           " 个字，至少需要 88 个，没有发送任何内容。");
     }
 

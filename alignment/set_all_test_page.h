@@ -17,7 +17,7 @@ namespace trevalune {
 /// No page eject. The candidates are value - 4 to value + 4 cut to 1..40 (value rounded).
 ///
 /// `hanziSample` is the 125-character text the rows are cut from (kHanziSample); it needs at
-/// least 88 characters. Throws EncodeError, naming the mode and the value, when a label's
+/// least 88 characters. Throws Refusal, naming the mode and the value, when a label's
 /// caption is not a plain number from 0 to 255: nothing is sent then.
 Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text1,
                                  std::string_view hanziSample);

@@ -31,7 +31,7 @@ inline constexpr int kMaxExtraWaitMs = 60000;
 /// text does not start with a number or the number is negative; at most kMaxExtraWaitMs.
 int extraWaitMs(std::string_view text1);
 
-/// The value bytes of the three captions, high speed first. Throws EncodeError naming the
+/// The value bytes of the three captions, high speed first. Throws Refusal naming the
 /// first caption that is not a plain number from 0 to 255.
 std::array<int, 3> modeValueBytes(const ModeValues& values);
 
@@ -51,7 +51,7 @@ Timeline buildSettleAfterValues(std::string_view text1, int first, int second, i
 // and afterwards: nothing (it returns with the buttons off; the timer or Rest ends the busy
 // state). Every caption step of the timeline is for Label8, repainted at once.
 //
-// Each builder throws EncodeError, with a message for the operator naming the mode and the
+// Each builder throws Refusal, with a message for the operator naming the mode and the
 // value, when any value the run would send cannot travel as a byte (a caption that is not a
 // plain number or does not round to 0..255, a sample value outside 0..255). Build the timeline
 // first and enter the busy state only when it succeeded: a refused run then sends nothing and

@@ -15,7 +15,7 @@ enum class Trailer {
 };
 
 /// The printer's set-value command. `value` is the value byte; outside 0..255 it cannot be
-/// encoded and EncodeError is thrown before anything is built.
+/// encoded and Refusal is thrown before anything is built.
 Bytes buildSetValueBytes(PrintMode mode, int value, Trailer trailer);
 
 }  // namespace trevalune

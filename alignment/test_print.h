@@ -16,7 +16,7 @@ namespace trevalune {
 ///  last: the page eject 1D 56 53.
 /// 60 documents for a centre in range, 3 otherwise. No waits, no captions, no busy state.
 ///
-/// Throws EncodeError before anything is built when the text is not a plain number or does
+/// Throws Refusal before anything is built when the text is not a plain number or does
 /// not round (half to even) to 0..255; the message names the text. Nothing is sent then.
 Timeline buildAlignmentTest(std::string_view combo2Text);
 

@@ -13,15 +13,15 @@ constexpr std::string_view kNothingSent = "，没有发送任何内容。";
 
 int captionByte(std::string_view subject, std::string_view text) {
     const std::string quoted = std::string(subject) + "“" + std::string(text) + "”";
-    if (!isPlainNumber(text)) throw EncodeError(quoted + "不是数字" + std::string(kNothingSent));
+    if (!isPlainNumber(text)) throw Refusal(quoted + "不是数字" + std::string(kNothingSent));
     const auto v = valueByte(text);
-    if (!v) throw EncodeError(quoted + "超出 0 到 255 的范围" + std::string(kNothingSent));
+    if (!v) throw Refusal(quoted + "超出 0 到 255 的范围" + std::string(kNothingSent));
     return *v;
 }
 
 int checkedByte(std::string_view subject, int value) {
     if (value < 0 || value > 255) {
-        throw EncodeError(std::string(subject) + " " + std::to_string(value) +
+        throw Refusal(std::string(subject) + " " + std::to_string(value) +
                           " 超出 0 到 255 的范围" + std::string(kNothingSent));
     }
     return value;
@@ -32,7 +32,7 @@ std::vector<int> candidatesAround(double centre, int d) {
     // The candidates are 16-bit integers; a centre beyond that is refused before the loop,
     // which also keeps the loop finite (x + 1 == x for huge x).
     if (!(centre > -32768 && centre < 32767)) {
-        throw EncodeError("样张中心值 " + std::to_string(centre) + " 超出范围" +
+        throw Refusal("样张中心值 " + std::to_string(centre) + " 超出范围" +
                           std::string(kNothingSent));
     }
     // Each candidate is centre - d + i rounded half to even, worked out from the centre's whole

@@ -16,7 +16,7 @@ namespace trevalune {
 /// "高速的值"; the message reads "<subject>“<text>”不是数字…" or "…超出 0 到 255 的范围…".
 int captionByte(std::string_view subject, std::string_view text);
 
-/// `value` itself when it fits a byte; otherwise EncodeError "<subject> <value> 超出 …".
+/// `value` itself when it fits a byte; otherwise Refusal "<subject> <value> 超出 …".
 int checkedByte(std::string_view subject, int value);
 
 /// The candidates centre − d, centre − d + 1, ... up to centre + d, each rounded half to

@@ -42,11 +42,11 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
     for (char c : boxText) {
         if (c != ' ') hex += c;
     }
-    if (hex.empty()) throw EncodeError("没有要发送的16进制数据，未发送。");
+    if (hex.empty()) throw Refusal("没有要发送的16进制数据，未发送。");
     if (hex.size() % 2 != 0) {
         // The link would drop or pad the lone digit; a hand-typed command must go out whole.
-        throw EncodeError("去掉空格后共有" + std::to_string(hex.size()) +
-                          "个16进制数字，不是偶数个（每个字节两个数字），未发送。");
+        throw Refusal("去掉空格后共有" + std::to_string(hex.size()) +
+                      "个16进制数字，不是偶数个（每个字节两个数字），未发送。");
     }
     Timeline data;
     data.hex(hex);

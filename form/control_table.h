@@ -35,8 +35,9 @@ struct ControlSpec {
     std::string_view container;  ///< kWindowName or the name of a frame
     std::string_view caption;    ///< caption or initial text, UTF-8
     Twips geometry;
-    double fontPoints = 0;         ///< 0: the window's font (kDesignFontPoints)
-    bool whiteBackground = false;  ///< like the window; the other frames keep the system face colour
+    double fontPoints = 0;  ///< 0: the window's font (kDesignFontPoints)
+    bool whiteBackground =
+        false;  ///< like the window; the other frames keep the system face colour
 };
 
 inline constexpr std::string_view kWindowName = "Form1";

@@ -16,22 +16,22 @@ std::string pathText(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-DriverFileRead readDriverFile(const std::filesystem::path& file) {
+Bytes readDriverFile(const std::filesystem::path& file) {
     const std::string where = pathText(file);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        if (!std::filesystem::exists(file, ec)) return {{}, "找不到文件 " + where + "，未发送。"};
-        return {{}, "不是普通文件：" + where + "，未发送。"};
+        if (!std::filesystem::exists(file, ec)) throw Refusal("找不到文件 " + where + "，未发送。");
+        throw Refusal("不是普通文件：" + where + "，未发送。");
     }
     std::ifstream in(file, std::ios::binary);
-    if (!in) return {{}, "无法读取文件 " + where + "，未发送。"};
+    if (!in) throw Refusal("无法读取文件 " + where + "，未发送。");
     Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return {{}, "读取文件 " + where + " 时出错，未发送。"};
-    if (bytes.empty()) return {{}, "文件 " + where + " 是空的，未发送。"};
+    if (in.bad()) throw Refusal("读取文件 " + where + " 时出错，未发送。");
+    if (bytes.empty()) throw Refusal("文件 " + where + " 是空的，未发送。");
     if (bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        return {{}, "文件 " + where + " 太大，未发送。"};
+        throw Refusal("文件 " + where + " 太大，未发送。");
     }
-    return {std::move(bytes), {}};
+    return bytes;
 }
 
 }  // namespace trevalune

@@ -387,12 +387,12 @@ void Form1::Command14_Click() {
 
 void Form1::SendDriverFile() {
     // Read again at every press, so a file changed in between goes out in its new form.
-    DriverFileRead read = readDriverFile(driverFilePath(programFolder_));
-    if (!read.problem.empty()) {
-        face_.showMessage(read.problem, kApplicationTitle);
+    try {
+        fileBytes = readDriverFile(driverFilePath(programFolder_));
+    } catch (const Refusal& refusal) {
+        face_.showMessage(refusal.what(), kApplicationTitle);
         return;
     }
-    fileBytes = std::move(read.bytes);
     link_.SendBytesToPrinter(fileBytes, static_cast<int>(fileBytes.size()));
 }
 
@@ -555,7 +555,7 @@ void Form1::runOperation(const Timeline& timeline) {
 std::optional<Timeline> Form1::tryBuild(const std::function<Timeline()>& build) {
     try {
         return build();
-    } catch (const EncodeError& error) {
+    } catch (const Refusal& error) {
         face_.showMessage(error.what(), kApplicationTitle);
         return std::nullopt;
     }

@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::erase(digits, ' ');
             require(sent.documentCount() == (bracket ? 3u : 1u));
             require(sent.documents()[bracket ? 1 : 0] == hexTextToBytes(digits));
-        } catch (const EncodeError&) {
+        } catch (const Refusal&) {
             std::string digits = boxText;
             std::erase(digits, ' ');
             require(digits.empty() || digits.size() % 2 != 0);

@@ -1,4 +1,4 @@
-// The printer link's hex text reader on arbitrary text. It refuses (EncodeError) exactly when
+// The printer link's hex text reader on arbitrary text. It refuses (Refusal) exactly when
 // a field is blank or not hexadecimal; otherwise it gives the number of bytes its sizing rule
 // promises, and a field of two hex digits reads back as itself. Bytes written out as hex text
 // read back unchanged.
@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         std::toupper(static_cast<unsigned char>(field[1])) == pair[1]);
             }
         }
-    } catch (const EncodeError&) {
+    } catch (const Refusal&) {
         require(!expectAccepted);
     }
 

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const int checked = captionByte("value", text);
         require(plain && byte && checked == *byte);
-    } catch (const EncodeError&) {
+    } catch (const Refusal&) {
         require(!plain || !byte);
     }
 
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto candidates = candidatesAround(value, 3);
         require(candidates.size() == 7);
         for (int c : candidates) require(std::fabs(c - value) <= 3.5);
-    } catch (const EncodeError&) {
+    } catch (const Refusal&) {
         require(!(value > -32768 && value < 32767));
     }
     return 0;

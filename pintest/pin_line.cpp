@@ -31,7 +31,7 @@ Bytes zeros(int columns) {
 
 int pinMask(int pin) {
     if (pin < 1 || pin > 16) {
-        throw EncodeError("There is no pin " + std::to_string(pin) + " (the head has 1 to 16).");
+        throw Refusal("There is no pin " + std::to_string(pin) + " (the head has 1 to 16).");
     }
     return 0x80 >> ((pin - 1) / 2);
 }
@@ -39,8 +39,8 @@ int pinMask(int pin) {
 std::string buildPinTestLine(int width, PinOrder order) {
     if (width != kHighSpeedBlockWidth && width != kHighDensityBlockWidth &&
         width != kSuperHighDensityBlockWidth) {
-        throw EncodeError("A pin test line has blocks of 90, 117 or 180 columns, not " +
-                          std::to_string(width) + ".");
+        throw Refusal("A pin test line has blocks of 90, 117 or 180 columns, not " +
+                      std::to_string(width) + ".");
     }
     Bytes data;
     data.reserve(static_cast<std::size_t>(2 * kBlocksPerHalf * width));

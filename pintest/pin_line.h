@@ -20,7 +20,7 @@ int pinMask(int pin);
 /// Hex text of one pin test line: ESC * 1 nL nH, two halves of 16 blocks of `width` columns,
 /// CR LF. Each pin prints every other column of its own block, starting at the block's
 /// first column; ascending puts pin p in block p, descending in block 17 - p.
-/// Throws EncodeError for a width other than 90, 117 or 180.
+/// Throws Refusal for a width other than 90, 117 or 180.
 std::string buildPinTestLine(int width, PinOrder order);
 
 /// Hex text of the header page's checker line (2880 columns, CR LF): four groups of 180

@@ -31,25 +31,11 @@ constexpr DensityPage kDensityPages[] = {
 
 }  // namespace
 
-PinTestPage buildPinTestPage(std::string name, const std::function<Timeline()>& build) {
-    PinTestPage page{std::move(name), {}, std::nullopt};
-    try {
-        page.timeline = build();
-    } catch (const std::exception& e) {
-        page.timeline = Timeline();
-        page.error = e.what();
-    }
-    return page;
-}
-
 std::vector<PinTestPage> buildPinTestSequence(const LocalDateTime& now) {
-    std::vector<PinTestPage> pages;
-    pages.push_back(
-        buildPinTestPage("buildPinTestHeader", [&now] { return buildPinTestHeader(now); }));
-    pages.push_back(buildPinTestPage("buildPinTestAscending", buildPinTestAscending));
-    pages.push_back(buildPinTestPage("buildPinTestDescending", buildPinTestDescending));
-    pages.push_back(buildPinTestPage("buildBurnInSample", buildBurnInSample));
-    return pages;
+    return {{"buildPinTestHeader", [now] { return buildPinTestHeader(now); }},
+            {"buildPinTestAscending", buildPinTestAscending},
+            {"buildPinTestDescending", buildPinTestDescending},
+            {"buildBurnInSample", buildBurnInSample}};
 }
 
 Timeline buildThreeDensityPinTest() {
@@ -64,20 +50,14 @@ Timeline buildThreeDensityPinTest() {
 }
 
 std::vector<PinTestPage> buildThreeDensitySequence() {
-    std::vector<PinTestPage> pages;
-    pages.push_back(buildPinTestPage("ThreeDensityPinTest", buildThreeDensityPinTest));
-    return pages;
+    return {{"buildThreeDensityPinTest", buildThreeDensityPinTest}};
 }
 
 void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages) {
     for (const PinTestPage& page : pages) {
-        if (page.failed()) {
-            messages.showMessage(*page.error, kPinTestErrorTitle);
-            continue;
-        }
         try {
-            runTimeline(page.timeline, link, clock, {});
+            runTimeline(page.build(), link, clock, {});
         } catch (const std::exception& e) {
             messages.showMessage(e.what(), kPinTestErrorTitle);
         }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,19 +16,12 @@ class PrinterLink;
 /// Title of the message box in which a pin test page reports why it stopped.
 inline constexpr std::string_view kPinTestErrorTitle = "错误提示";
 
-/// One page of a pin test run, built completely before anything is sent. A page that could
-/// not be built carries the reason instead of documents: it sends nothing, its reason is
-/// shown under kPinTestErrorTitle, and the run goes on with the next page.
+/// One page of a pin test run. The run builds each page completely before the page's first
+/// document leaves, so a page that is refused sends nothing of itself.
 struct PinTestPage {
     std::string name;  ///< the operation's name, for diagnostics
-    Timeline timeline;
-    std::optional<std::string> error;
-
-    bool failed() const { return error.has_value(); }
+    std::function<Timeline()> build;
 };
-
-/// Builds one page under the pages' error trap: any exception becomes the page's error.
-PinTestPage buildPinTestPage(std::string name, const std::function<Timeline()>& build);
 
 /// The "测针" run: header (with the time `now`), ascending, descending and burn-in pages,
 /// 17 documents when all build. The header page is trapped like the others, so a failure
@@ -42,12 +34,12 @@ std::vector<PinTestPage> buildPinTestSequence(const LocalDateTime& now);
 /// 7 documents.
 Timeline buildThreeDensityPinTest();
 
-/// The same run as a single trapped page, for runPinTestSequence.
+/// The same run as a single page, for runPinTestSequence.
 std::vector<PinTestPage> buildThreeDensitySequence();
 
-/// Sends the pages in order. A failed page shows its error under kPinTestErrorTitle and
-/// sends nothing; an exception while a page is being sent ends that page with the same
-/// message. Either way the run continues with the next page. Printers that cannot be
+/// Builds and sends the pages in order. A page refused while it is built sends nothing; an
+/// exception while it is being sent ends that page. Either way its message is shown under
+/// kPinTestErrorTitle and the run continues with the next page. Printers that cannot be
 /// opened are reported by the link, once per document.
 void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages);

@@ -11,9 +11,11 @@ namespace trevalune {
 /// std::string because it holds any byte (0x00 and 0xFF included) and compares cheaply in tests.
 using Bytes = std::string;
 
-/// Raised while a document or a page is being built, before anything is sent,
-/// when a value cannot be encoded (a number that does not fit a byte, text that is not hex).
-class EncodeError final : public std::runtime_error {
+/// How the tool refuses input, everywhere: raised before anything is sent when a value
+/// cannot be used (a number that does not fit a byte, text that is not hex, a driver file
+/// that cannot be read). what() is the message for the operator. Spooler failures are not
+/// refusals: they come back as `false` from the send.
+class Refusal final : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -21,7 +23,7 @@ public:
 /// Bytes from numeric codes; every code must be 0..255.
 Bytes bytesOf(std::initializer_list<int> codes);
 
-/// One byte from a number; throws EncodeError outside 0..255.
+/// One byte from a number; throws Refusal outside 0..255.
 char byteOf(int code);
 
 /// Upper-case hex pairs without separators, the form the system builds hex text in.

@@ -8,11 +8,11 @@
 namespace trevalune {
 
 /// UTF-8 text to GBK (code page 936) bytes, whatever the system's locale.
-/// Throws EncodeError for invalid UTF-8 or a character that GBK cannot hold.
+/// Throws Refusal for invalid UTF-8 or a character that GBK cannot hold.
 Bytes toGbk(std::string_view utf8);
 
 /// GBK bytes back to UTF-8 (printer names on Windows, diagnostics).
-/// Throws EncodeError for bytes that are not valid GBK.
+/// Throws Refusal for bytes that are not valid GBK.
 std::string fromGbk(std::string_view gbk);
 
 /// The byte count of a text in GBK: one per single-byte character, two per double-byte one.

@@ -18,7 +18,7 @@ iconv_t openConverter(const char* to, const char* from) {
         cd = toGbkSide ? iconv_open("GBK", from) : iconv_open(to, "GBK");
     }
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw EncodeError("This system has no GBK (code page 936) converter.");
+        throw Refusal("This system has no GBK (code page 936) converter.");
     }
     return cd;
 }
@@ -44,7 +44,7 @@ std::string convert(std::string_view in, const char* to, const char* from, const
                 continue;
             }
             const std::size_t at = in.size() - inLeft;
-            throw EncodeError(std::string("The text cannot be converted ") + what + " at byte " +
+            throw Refusal(std::string("The text cannot be converted ") + what + " at byte " +
                               std::to_string(at) + ".");
         }
     }

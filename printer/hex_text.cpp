@@ -32,7 +32,7 @@ std::string quoted(std::string_view field) {
 }  // namespace
 
 Bytes hexTextToBytes(std::string_view hexText) {
-    if (hexText.empty()) throw EncodeError("The hex text is empty: there is nothing to send.");
+    if (hexText.empty()) throw Refusal("The hex text is empty: there is nothing to send.");
     const std::size_t n = hexByteCount(hexText.size());
     Bytes out;
     out.reserve(n);
@@ -42,14 +42,14 @@ Bytes hexTextToBytes(std::string_view hexText) {
         while (!field.empty() && isBlank(field.front())) field.remove_prefix(1);
         while (!field.empty() && isBlank(field.back())) field.remove_suffix(1);
         if (field.empty()) {
-            throw EncodeError("The hex text has a field of blanks only at character " +
+            throw Refusal("The hex text has a field of blanks only at character " +
                               std::to_string(2 * k + 1) + ": " + quoted(raw) + ".");
         }
         int value = 0;
         for (char c : field) {
             const int d = digitValue(c);
             if (d < 0) {
-                throw EncodeError("The hex text has a field that is not hexadecimal at character " +
+                throw Refusal("The hex text has a field that is not hexadecimal at character " +
                                   std::to_string(2 * k + 1) + ": " + quoted(raw) + ".");
             }
             value = value * 16 + d;

@@ -12,7 +12,7 @@ namespace trevalune {
 /// single character is a field of its own when (L - 1) / 2 is even and is dropped when
 /// it is odd (the count is L / 2 - 1 rounded half to even, plus one).
 ///
-/// Throws EncodeError for empty text and for any field that is not a hexadecimal
+/// Throws Refusal for empty text and for any field that is not a hexadecimal
 /// number (for example "G1" or two blanks), so nothing half-converted is ever sent.
 Bytes hexTextToBytes(std::string_view hexText);
 

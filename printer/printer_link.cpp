@@ -27,7 +27,7 @@ bool PrinterLink::sendDocument(std::string_view bytes) {
 namespace {
 std::string_view leading(const Bytes& data, int count, const char* who) {
     if (count < 0 || static_cast<std::size_t>(count) > data.size()) {
-        throw EncodeError(std::string(who) + ": byte count " + std::to_string(count) +
+        throw Refusal(std::string(who) + ": byte count " + std::to_string(count) +
                           " is outside the " + std::to_string(data.size()) + " bytes given.");
     }
     return std::string_view(data).substr(0, static_cast<std::size_t>(count));

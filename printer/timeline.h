@@ -34,7 +34,7 @@ struct CaptionStep {
 using Step = std::variant<SendStep, WaitStep, CaptionStep>;
 
 /// An operation as a fixed sequence of documents, waits and captions. Builders encode every
-/// document while the timeline is built, so a value that cannot be sent throws EncodeError
+/// document while the timeline is built, so a value that cannot be sent throws Refusal
 /// before the first document leaves and a refused operation sends nothing at all.
 class Timeline final {
 public:

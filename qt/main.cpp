@@ -27,13 +27,14 @@ constexpr auto kAppId = "io.github.trevalune.Trevalune";
 /// could be sent, 1 (with the message the window would show) when not.
 int reportDriverFile(const std::filesystem::path& folder) {
     const std::filesystem::path file = trevalune::driverFilePath(folder);
-    const trevalune::DriverFileRead read = trevalune::readDriverFile(file);
-    if (!read.problem.empty()) {
-        std::printf("%s\n", read.problem.c_str());
+    try {
+        const trevalune::Bytes bytes = trevalune::readDriverFile(file);
+        std::printf("%s: %zu bytes\n", trevalune::pathText(file).c_str(), bytes.size());
+        return 0;
+    } catch (const trevalune::Refusal& refusal) {
+        std::printf("%s\n", refusal.what());
         return 1;
     }
-    std::printf("%s: %zu bytes\n", trevalune::pathText(file).c_str(), read.bytes.size());
-    return 0;
 }
 
 std::filesystem::path programFolder() {

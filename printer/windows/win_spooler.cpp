@@ -20,7 +20,7 @@ std::optional<std::string> systemName(const std::string& utf8) {
     if (utf8.empty()) return std::nullopt;  // an empty name would open the print server itself
     try {
         return toGbk(utf8);
-    } catch (const EncodeError&) {
+    } catch (const Refusal&) {
         return std::nullopt;
     }
 }
@@ -60,7 +60,7 @@ PrinterList WinSpooler::listPrinters() {
         if (info[i].pPrinterName == nullptr) continue;
         try {
             list.names.push_back(fromGbk(info[i].pPrinterName));
-        } catch (const EncodeError&) {
+        } catch (const Refusal&) {
             // Not GBK: a name the tool could not address again, so it is not offered.
         }
     }

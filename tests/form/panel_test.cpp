@@ -120,7 +120,7 @@ TEST_F(PanelTest, PinTestsSendTheirPagesWithTheClockTimeInTheHeader) {
     click("Command17");
     std::vector<Bytes> expected;
     for (const PinTestPage& page : buildPinTestSequence(clock.current)) {
-        for (const Bytes& d : page.timeline.documents()) expected.push_back(d);
+        for (const Bytes& d : page.build().documents()) expected.push_back(d);
     }
     ASSERT_EQ(expected.size(), 17u);
     EXPECT_EQ(spooler.payloads(), expected);

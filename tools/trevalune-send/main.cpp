@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     try {
         for (const auto& p : pieces)
             encoded.push_back(p.hex ? hexTextToBytes(p.text) : toGbk(p.text));
-    } catch (const EncodeError& e) {
+    } catch (const Refusal& e) {
         std::fprintf(stderr, "trevalune-send: %s Nothing was sent.\n", e.what());
         return 2;
     }

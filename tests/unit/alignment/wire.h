@@ -35,7 +35,7 @@ template <class Build>
 std::string refusal(Build build) {
     try {
         build();
-    } catch (const EncodeError& e) {
+    } catch (const Refusal& e) {
         return e.what();
     }
     return "(built)";

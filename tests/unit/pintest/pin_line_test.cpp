@@ -44,7 +44,7 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
         }
     }
     for (const int width : {0, -90, 1, 89, 91, 116, 118, 179, 181, 360}) {
-        EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), EncodeError) << width;
+        EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), Refusal) << width;
     }
 }
 

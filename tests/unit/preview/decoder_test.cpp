@@ -55,7 +55,7 @@ TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
                                   buildSetAllWithTestPage({"16", "24", "40"}, "0", kHanziSample),
                                   buildRestoreFactory(), buildThreeDensityPinTest()};
     for (const PinTestPage& page : buildPinTestSequence({2026, 12, 5, 9, 5, 3})) {
-        runs.push_back(page.timeline);
+        runs.push_back(page.build());
     }
     for (const Timeline& run : runs) {
         for (const Bytes& document : run.documents()) {

@@ -14,8 +14,8 @@ TEST(Gbk, EncodesChineseAsCodePage936CountsBytesAndRefusesWhatItCannotHold) {
     EXPECT_EQ(CharacterLen("Korvel参数"), 10);
     EXPECT_EQ(CharacterLen(""), 0);
     EXPECT_EQ(CharacterLen(std::string("A\0B", 3)), 3);    // a zero byte is a character too
-    EXPECT_THROW(toGbk("\xF0\x9F\x98\x80"), EncodeError);  // an emoji
-    EXPECT_THROW(toGbk("\xFF"), EncodeError);              // not UTF-8
+    EXPECT_THROW(toGbk("\xF0\x9F\x98\x80"), Refusal);  // an emoji
+    EXPECT_THROW(toGbk("\xFF"), Refusal);              // not UTF-8
 }
 
 // iconv on Linux and code page 936 on Windows must agree character for character: the

@@ -35,18 +35,18 @@ TEST(HexText, FieldsAndSizingRule) {
 
 TEST(HexText, RefusesWhatIsNotHexNamingThePlaceAndATimelineStopsBuilding) {
     for (const char* bad : {"", "G1", "1G", "  ", "1B  4A", "0x1B", "1B\n4A", "\t1"}) {
-        EXPECT_THROW(hexTextToBytes(bad), EncodeError) << '"' << bad << '"';
+        EXPECT_THROW(hexTextToBytes(bad), Refusal) << '"' << bad << '"';
     }
     try {
         hexTextToBytes("1B4G");
         ADD_FAILURE() << "not refused";
-    } catch (const EncodeError& e) {
+    } catch (const Refusal& e) {
         EXPECT_STREQ(e.what(),
                      "The hex text has a field that is not hexadecimal at character 3: \"4G\".");
     }
     Timeline t;
     t.hex("0A");
-    EXPECT_THROW(t.hex("ZZ"), EncodeError);
+    EXPECT_THROW(t.hex("ZZ"), Refusal);
     EXPECT_EQ(t.documentCount(), 1u);
 }
 

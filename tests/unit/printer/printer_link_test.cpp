@@ -16,8 +16,8 @@ TEST(PrinterLink, TheCountDelimitsTheDriverFileAndACountOutsideItIsRefused) {
     PrinterLink link{spooler, messages, [] { return std::string("RZ7-virtual"); }};
     link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), 5);
     link.SendBytesToPrinter("ABCDEF", 2);
-    EXPECT_THROW(link.SendBytesToPrinter("AB", 3), EncodeError);
-    EXPECT_THROW(link.SendBytesToPrinter("AB", -1), EncodeError);
+    EXPECT_THROW(link.SendBytesToPrinter("AB", 3), Refusal);
+    EXPECT_THROW(link.SendBytesToPrinter("AB", -1), Refusal);
     EXPECT_EQ(spooler.payloads(),
               (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), "AB"}));
     EXPECT_TRUE(messages.messages.empty());

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         std::string sequence;
         // A fixed time, so the header page is the same on every run.
         for (const auto& page : trevalune::buildPinTestSequence({2026, 12, 5, 9, 5, 3})) {
-            sequence += joined(page.timeline);
+            sequence += joined(page.build());
         }
         save(folder / "pin-test-sequence.prn", sequence);
         save(folder / "set-all-items.prn",

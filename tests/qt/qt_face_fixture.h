@@ -17,14 +17,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "form/form1.h"
-#include "tests/support/recording_spooler.h"
 #include "qt/qt_face.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/recording_spooler.h"
 
 namespace trevalune::testing {
 
@@ -106,8 +107,11 @@ protected:
 
     template <class W = QWidget>
     W* get(std::string_view name) const {
+        // A mistyped name or kind ends the test at once (GoogleTest reports the exception)
+        // rather than letting a caller dereference null.
         auto* w = qobject_cast<W*>(face->control(name));
-        EXPECT_NE(w, nullptr) << name;
+        if (w == nullptr)
+            throw std::invalid_argument("no control " + std::string(name) + " of that kind");
         return w;
     }
 
@@ -134,7 +138,6 @@ protected:
     /// check box's indicator.
     void click(std::string_view name) {
         auto* button = get<QAbstractButton>(name);
-        ASSERT_NE(button, nullptr);
         const QPoint at =
             button->isCheckable() ? QPoint(6, button->height() / 2) : button->rect().center();
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
@@ -143,7 +146,6 @@ protected:
     /// Replaces the text of a box or an editable list by typing: select all, then the keys.
     void type(std::string_view name, const QString& keys) {
         QWidget* w = get(name);
-        ASSERT_NE(w, nullptr);
         if (auto* combo = qobject_cast<QComboBox*>(w)) w = combo->lineEdit();
         w->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
@@ -154,7 +156,6 @@ protected:
     /// it with Return (also the item already shown).
     void pick(std::string_view name, int index) {
         auto* combo = get<QComboBox>(name);
-        ASSERT_NE(combo, nullptr);
         combo->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(combo, Qt::Key_F4);
         ASSERT_NE(QApplication::activePopupWidget(), nullptr) << name << ": no drop-down";

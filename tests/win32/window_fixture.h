@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -39,7 +40,13 @@ public:
     }
 
     HWND main() const { return face.window(); }
-    HWND hwnd(std::string_view name) const { return face.control(name); }
+    /// A mistyped name ends the test at once (GoogleTest reports the exception) instead of
+    /// sending messages to no window.
+    HWND hwnd(std::string_view name) const {
+        const HWND h = face.control(name);
+        if (h == nullptr) throw std::invalid_argument("no native control " + std::string(name));
+        return h;
+    }
     std::wstring text(std::string_view name) const { return windowText(hwnd(name)); }
     /// The design name of a native control (a combo's edit counts as its combo); empty if none.
     std::string nameOf(HWND window) const {

@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
     trevalune::CupsSpooler spooler;
     trevalune::SystemClock clock;
     trevalune::QtFace face;
+    if (options.screenshot) face.writeMessagesToStandardError();
     trevalune::Form1 form(face, spooler, clock, programFolder());
     face.forwardTo(form);
     QWidget& window = face.window();

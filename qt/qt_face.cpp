@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <utility>
 
@@ -369,6 +370,11 @@ void QtFace::repaintNow(std::string_view name) {
 }
 
 void QtFace::showMessage(std::string_view text, std::string_view title) {
+    if (messagesToStandardError_) {
+        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(),
+                     static_cast<int>(text.size()), text.data());
+        return;
+    }
     QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok, window_.get());
     box.exec();
 }

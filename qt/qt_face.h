@@ -39,6 +39,10 @@ public:
     /// Sends the operator's actions to `form` from now on.
     void forwardTo(Form1& form);
 
+    /// Message boxes become lines on standard error, for runs that nobody watches (a
+    /// screenshot for an installation check): a modal box there would wait forever.
+    void writeMessagesToStandardError() { messagesToStandardError_ = true; }
+
     /// The window: show, resize or grab it.
     QWidget& window() const;
     /// A control by its design name (a widget, or the QTimer of Timer1); nullptr if unknown.
@@ -68,6 +72,7 @@ private:
     Form1* form_ = nullptr;
     /// Set while a change of the form is shown, so that it is not reported back as typing.
     bool applying_ = false;
+    bool messagesToStandardError_ = false;
 };
 
 /// The locale's short date and long time, without the time zone (the clock label has no room

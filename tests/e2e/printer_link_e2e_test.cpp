@@ -78,5 +78,17 @@ TEST_F(PrinterLinkE2eTest, AServerThatIsDownOrNeverAnswersCostsAMessagePerCallNo
     EXPECT_EQ(lastJobId(), jobsBefore);
 }
 
+TEST(PrinterListE2eTest, AServerWithoutPrintersAnswersWithAnEmptyList) {
+    PrivatePrintServer ps;
+    for (const std::string& queue : {ps.server().virtualQueue, ps.server().fileQueue}) {
+        int code = -1;
+        const std::string out = runCommand("lpadmin -x " + queue + " 2>&1", &code);
+        ASSERT_EQ(code, 0) << out;
+    }
+    const PrinterList list = CupsSpooler().listPrinters();
+    EXPECT_EQ(list.names, std::vector<std::string>{});
+    EXPECT_EQ(list.unreachableServer, "") << "an empty server is not a silent one";
+}
+
 }  // namespace
 }  // namespace trevalune::e2e

@@ -60,7 +60,7 @@ stop() {
     printer_pid=$(state_value VIRTUAL_PRINTER_PID)
     [ -n "$cups_dir" ] && stop_pid "$cupsd_pid" "$cups_dir/cupsd.conf" cupsd
     output=$(state_value PRINTER_OUTPUT)
-    [ -n "$output" ] && stop_pid "$printer_pid" "--out $output" virtual-printer
+    [ -n "$output" ] && stop_pid "$printer_pid" "--out $output" "virtual printer"
     # The server's folder goes; the recorded documents stay for a look afterwards.
     if [ -n "$cups_dir" ] && [ -f "$cups_dir/cupsd.conf" ]; then rm -rf "$cups_dir"; fi
     rm -f "$env_file"
@@ -156,7 +156,7 @@ wait_for_scheduler() {
 }
 
 start() {
-    local printer_bin=${VIRTUAL_PRINTER:-$repo/build/tools/virtual-printer/virtual-printer}
+    local printer_bin=${VIRTUAL_PRINTER:-$repo/build/tools/virtual-printer/trevalune-virtual-printer}
     [ -x "$printer_bin" ] || { log "virtual printer not found at $printer_bin (build it first)"; exit 1; }
     command -v cupsd >/dev/null || PATH=$PATH:/usr/sbin:/sbin
     for tool in cupsd lpadmin lpstat; do

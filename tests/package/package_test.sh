@@ -52,7 +52,7 @@ contents() {
         grep -qE "^$1 +root/root +[0-9]+ .* \./$2\$" <<<"$listing" || fail "no $1 ./$2 in the package"
     }
     expect -rwxr-xr-x usr/bin/trevalune
-    expect -rwxr-xr-x usr/bin/virtual-printer
+    expect -rwxr-xr-x usr/bin/trevalune-virtual-printer
     expect -rw-r--r-- usr/share/doc/trevalune/virtual-printer/README.md
     expect -rw-r--r-- "usr/share/applications/$id.desktop"
     expect -rw-r--r-- "usr/share/metainfo/$id.metainfo.xml"
@@ -126,7 +126,7 @@ start() {
 
     # The packaged virtual printer listens, and stops cleanly on SIGTERM.
     local line pid
-    coproc printer { exec "$root/usr/bin/virtual-printer" --port 0 --out "$tmp/documents"; }
+    coproc printer { exec "$root/usr/bin/trevalune-virtual-printer" --port 0 --out "$tmp/documents"; }
     pid=$printer_PID
     read -r -t 10 line <&"${printer[0]}" || fail "the virtual printer did not start"
     [[ "$line" == "listening on 127.0.0.1:"* ]] || fail "virtual printer said: $line"

@@ -10,7 +10,8 @@
 # STATE_DIR/env holds KEY=VALUE lines (CUPS_SERVER, PRINTER_OUTPUT, the pids and ports);
 # shell scripts can source it. The virtual printer binary is $VIRTUAL_PRINTER, or the one in
 # the default build folder. TREVALUNE_CUPS_PORT, when set, is the port cupsd tries first.
-# VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR.
+# VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR;
+# VIRTUAL_PRINTER_BEST=HS,HD,SHD gives it the best alignment values it draws with (--best).
 set -euo pipefail
 
 usage() {
@@ -178,6 +179,7 @@ start() {
     mkdir -p "$output"
     local preview=()
     [ -n "${VIRTUAL_PRINTER_PREVIEW:-}" ] && preview=(--preview "$VIRTUAL_PRINTER_PREVIEW")
+    [ -n "${VIRTUAL_PRINTER_BEST:-}" ] && preview+=(--best "$VIRTUAL_PRINTER_BEST")
     "$printer_bin" --port 0 --out "$output" "${preview[@]}" \
         </dev/null >"$dir/virtual-printer.out" 2>"$dir/virtual-printer.log" &
     local printer_pid=$!

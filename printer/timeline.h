@@ -38,9 +38,9 @@ using Step = std::variant<SendStep, WaitStep, CaptionStep>;
 /// before the first document leaves and a refused operation sends nothing at all.
 class Timeline final {
 public:
-    /// A document of these bytes (what SendTextToPrinter sends).
+    /// A document of these bytes (text, or commands built from byte values).
     Timeline& text(Bytes bytes);
-    /// A document from hex text (what SendHexToPrinter sends); converted now.
+    /// A document from hex text; converted now, so bad text is refused before anything leaves.
     Timeline& hex(std::string_view hexText);
     Timeline& wait(int milliseconds);
     Timeline& caption(std::string text);

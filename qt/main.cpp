@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
+#include "form/control_table.h"
 #include "form/driver_file.h"
 #include "form/form1.h"
 #include "printer/clock.h"
@@ -61,7 +63,11 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Test and adjust a dot-matrix printer."));
     parser.addHelpOption();
-    parser.addVersionOption();
+    // The version of this program and the build the window's title line names (Label1), so a
+    // technician can tell both from the command line.
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version information."));
+    parser.addOption(version);
     const QCommandLineOption driverFile(
         QStringLiteral("driver-file"),
         QStringLiteral(
@@ -71,8 +77,14 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
         QStringLiteral("Save a picture of the window to <file> once it is shown, then quit."),
         QStringLiteral("file"));
     parser.addOptions({driverFile, screenshot});
-    parser.process(app);  // ends the program after --help, --version or a wrong option
+    parser.process(app);  // ends the program after --help or a wrong option
 
+    if (parser.isSet(version)) {
+        const std::string_view caption = trevalune::findControlSpec("Label1")->caption;
+        std::printf("Trevalune %s\n%.*s\n", TREVALUNE_VERSION, static_cast<int>(caption.size()),
+                    caption.data());
+        return 0;
+    }
     if (parser.isSet(driverFile)) return reportDriverFile(programFolder());
     if (parser.isSet(screenshot)) options.screenshot = parser.value(screenshot);
     return std::nullopt;

@@ -10,7 +10,8 @@
 # STATE_DIR/env holds KEY=VALUE lines (CUPS_SERVER, PRINTER_OUTPUT, the pids and ports);
 # shell scripts can source it. The virtual printer binary is $VIRTUAL_PRINTER, or the one in
 # the default build folder. TREVALUNE_CUPS_PORT, when set, is the port cupsd tries first.
-# VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR.
+# VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR;
+# VIRTUAL_PRINTER_BEST=HS,HD,SHD gives it the best alignment values it draws with (--best).
 set -euo pipefail
 
 usage() {
@@ -60,7 +61,7 @@ stop() {
     printer_pid=$(state_value VIRTUAL_PRINTER_PID)
     [ -n "$cups_dir" ] && stop_pid "$cupsd_pid" "$cups_dir/cupsd.conf" cupsd
     output=$(state_value PRINTER_OUTPUT)
-    [ -n "$output" ] && stop_pid "$printer_pid" "--out $output" virtual-printer
+    [ -n "$output" ] && stop_pid "$printer_pid" "--out $output" "virtual printer"
     # The server's folder goes; the recorded documents stay for a look afterwards.
     if [ -n "$cups_dir" ] && [ -f "$cups_dir/cupsd.conf" ]; then rm -rf "$cups_dir"; fi
     rm -f "$env_file"
@@ -156,7 +157,7 @@ wait_for_scheduler() {
 }
 
 start() {
-    local printer_bin=${VIRTUAL_PRINTER:-$repo/build/tools/virtual-printer/virtual-printer}
+    local printer_bin=${VIRTUAL_PRINTER:-$repo/build/tools/virtual-printer/trevalune-virtual-printer}
     [ -x "$printer_bin" ] || { log "virtual printer not found at $printer_bin (build it first)"; exit 1; }
     command -v cupsd >/dev/null || PATH=$PATH:/usr/sbin:/sbin
     for tool in cupsd lpadmin lpstat; do
@@ -178,6 +179,7 @@ start() {
     mkdir -p "$output"
     local preview=()
     [ -n "${VIRTUAL_PRINTER_PREVIEW:-}" ] && preview=(--preview "$VIRTUAL_PRINTER_PREVIEW")
+    [ -n "${VIRTUAL_PRINTER_BEST:-}" ] && preview+=(--best "$VIRTUAL_PRINTER_BEST")
     "$printer_bin" --port 0 --out "$output" "${preview[@]}" \
         </dev/null >"$dir/virtual-printer.out" 2>"$dir/virtual-printer.log" &
     local printer_pid=$!

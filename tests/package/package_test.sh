@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks of the Debian package and of the program installed from it, one CTest test each:
 #   package_test.sh build CPACK BUILD_DIR OUT   builds the package from BUILD_DIR, unpacks it
-#   package_test.sh CHECK OUT VERSION           info | contents | desktop_entry | metainfo | start
+#   package_test.sh CHECK OUT VERSION           info | contents | desktop_entry | metainfo |
+#                                               manuals | start
 # Nothing touches the system: the package is unpacked with dpkg-deb -x into OUT/root, and the
-# program starts from there on Qt's offscreen platform.
+# programs start from there (the window on Qt's offscreen platform); man reads the pages from
+# there as it would from /usr/share/man.
 set -euo pipefail
 
 fail() {
@@ -12,6 +14,7 @@ fail() {
 }
 
 id=io.github.trevalune.Trevalune
+programs=(trevalune trevalune-send trevalune-virtual-printer)
 
 the_deb() {
     local debs=("$1"/trevalune_*.deb)
@@ -51,8 +54,14 @@ contents() {
     expect() {
         grep -qE "^$1 +root/root +[0-9]+ .* \./$2\$" <<<"$listing" || fail "no $1 ./$2 in the package"
     }
-    expect -rwxr-xr-x usr/bin/trevalune
-    expect -rwxr-xr-x usr/bin/virtual-printer
+    for program in "${programs[@]}"; do
+        expect -rwxr-xr-x "usr/bin/$program"
+        expect -rw-r--r-- "usr/share/man/man1/$program.1.gz"
+    done
+    # Nothing on the PATH without the project's name.
+    if grep -E ' \./usr/bin/' <<<"$listing" | grep -vE ' \./usr/bin/(trevalune[^/]*)?$'; then
+        fail "a program without the trevalune prefix"
+    fi
     expect -rw-r--r-- usr/share/doc/trevalune/virtual-printer/README.md
     expect -rw-r--r-- "usr/share/applications/$id.desktop"
     expect -rw-r--r-- "usr/share/metainfo/$id.metainfo.xml"
@@ -85,35 +94,68 @@ metainfo() {
     grep -q "<release version=\"$2\"" "$file" || fail "metainfo release is not $2"
 }
 
-# The unpacked programs: the tool shows its window and quits cleanly, and it looks for the
-# driver file next to its own executable, naming the full path when the file is missing; the
-# virtual printer starts and stops.
+# Every program answers --help on standard output, and `man PROGRAM` shows its page, which
+# names the program and every option --help lists.
+manuals() {
+    local root=$1/root program help page text option
+    for program in "${programs[@]}"; do
+        help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+            timeout 30 "$root/usr/bin/$program" --help 2>/dev/null) ||
+            fail "$program --help did not end with status 0"
+        [[ "$help" == "Usage: "* ]] || fail "$program --help: $help"
+        page=$(MANPATH=$root/usr/share/man man -w "$program") || fail "man finds no $program"
+        [ "$page" = "$root/usr/share/man/man1/$program.1.gz" ] || fail "man found $page"
+        text=$(MANPATH=$root/usr/share/man MANWIDTH=100 man -P cat "$program" 2>/dev/null)
+        echo "$text" | head -n 12
+        grep -qE "^ +$program - " <<<"$text" || fail "the page's NAME is not $program"
+        for option in $(grep -oE '(^|[ ,])--[a-z-]+' <<<"$help" | tr -d ' ,' | sort -u); do
+            grep -qF -- "$option" <<<"$text" || fail "man $program does not mention $option"
+        done
+    done
+}
+
+# The unpacked programs: the tool shows its window against a private print server whose
+# queue prints to the packaged virtual printer, and quits cleanly; it looks for the driver file
+# next to its own executable, naming the full path when the file is missing; the virtual
+# printer starts and stops.
 start() {
     local prog size err
     # Global: the clean-up below runs at exit, after this function's locals are gone.
     root=$(realpath "$1/root")
     prog=$root/usr/bin/trevalune
     tmp=$(mktemp -d)
-    trap 'rm -rf "$tmp"; rm -f "$root/usr/bin/file.prn"' EXIT
+    server_script=$(dirname "$(realpath "$0")")/../e2e/print-server.sh
+    trap '"$server_script" stop "$tmp/server" || true; rm -rf "$tmp"; rm -f "$root/usr/bin/file.prn"' EXIT
     mkdir -m 700 "$tmp/run"
-    # No display, no print server, no user settings of the machine.
-    unset DISPLAY WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=offscreen HOME=$tmp XDG_RUNTIME_DIR=$tmp/run
-    export CUPS_SERVER=$tmp/no-server.sock
+    # No display and no user settings of the machine: the default printer the window sets goes
+    # to HOME (a user) or CUPS_SERVERROOT (root).
+    unset DISPLAY WAYLAND_DISPLAY LPDEST PRINTER
+    export QT_QPA_PLATFORM=offscreen HOME=$tmp XDG_RUNTIME_DIR=$tmp/run CUPS_SERVERROOT=$tmp
+    VIRTUAL_PRINTER=$root/usr/bin/trevalune-virtual-printer "$server_script" start "$tmp/server" \
+        2>"$tmp/server.log" || { cat "$tmp/server.log" >&2; fail "no private print server"; }
+    CUPS_SERVER=$(sed -n 's/^CUPS_SERVER=//p' "$tmp/server/env")
+    export CUPS_SERVER
 
     timeout 30 "$prog" --screenshot "$tmp/window.png" 2>"$tmp/err" ||
         { cat "$tmp/err" >&2; fail "the program did not end cleanly"; }
-    # Without a print server the only complaint is the one naming it (a message box when
-    # someone watches; here, with nobody to answer it, a line on standard error).
     err=$(cat "$tmp/err")
-    [ "$err" = "Trevalune: No print server answers at $CUPS_SERVER, so no printer can be listed." ] ||
-        fail "the program said: $err"
+    [ -z "$err" ] || fail "the program complained: $err"
     # PNG header: width and height, big-endian, at bytes 16 to 23; the window's design size.
     size=$(od -An -tu1 -j16 -N8 "$tmp/window.png" |
         awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
     [ "$size" = 454x169 ] || fail "window picture is $size, not 454x169"
 
-    [ "$(timeout 30 "$prog" --version)" = "Trevalune $2" ] || fail "--version"
+    # Without a print server the one complaint names it: a message box when someone watches,
+    # a line on standard error in this unattended run (a box would wait forever).
+    CUPS_SERVER=$tmp/no-server.sock timeout 30 "$prog" --screenshot "$tmp/alone.png" 2>"$tmp/err" ||
+        { cat "$tmp/err" >&2; fail "without a server the program did not end cleanly"; }
+    err=$(cat "$tmp/err")
+    [ "$err" = "Trevalune: No print server answers at $tmp/no-server.sock, so no printer can be listed." ] ||
+        fail "without a server the program said: $err"
+
+    # The program's version, then the build the window's title line names.
+    [ "$(timeout 30 "$prog" --version)" = "$(printf 'Trevalune %s\nKorvel  V20170609 V1.0' "$2")" ] ||
+        fail "--version"
 
     local expected="$root/usr/bin/file.prn"
     local said rc=0
@@ -129,7 +171,7 @@ start() {
 
     # The packaged virtual printer listens, and stops cleanly on SIGTERM.
     local line pid
-    coproc printer { exec "$root/usr/bin/virtual-printer" --port 0 --out "$tmp/documents"; }
+    coproc printer { exec "$root/usr/bin/trevalune-virtual-printer" --port 0 --out "$tmp/documents"; }
     pid=$printer_PID
     read -r -t 10 line <&"${printer[0]}" || fail "the virtual printer did not start"
     [[ "$line" == "listening on 127.0.0.1:"* ]] || fail "virtual printer said: $line"
@@ -140,6 +182,6 @@ start() {
 command=$1
 shift
 case "$command" in
-build | info | contents | desktop_entry | metainfo | start) "$command" "$@" ;;
+build | info | contents | desktop_entry | metainfo | manuals | start) "$command" "$@" ;;
 *) fail "unknown check $command" ;;
 esac

@@ -1,5 +1,5 @@
-// virtual-printer: an AppSocket (raw TCP, "port 9100") printer that records every document.
-// One TCP connection is one document; see README.md.
+// trevalune-virtual-printer: an AppSocket (raw TCP, "port 9100") printer that records every
+// document. One TCP connection is one document; see README.md.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -41,53 +41,83 @@ struct Options {
     std::string font;
 };
 
+constexpr const char* kName = "trevalune-virtual-printer";
+
 void usage(std::FILE* to) {
     std::fputs(
-        "usage: virtual-printer [--bind ADDR] [--port N] [--out DIR] [--preview DIR]\n"
-        "                       [--best HS,HD,SHD] [--font FILE]\n"
-        "  --bind ADDR  address to listen on (default 127.0.0.1)\n"
-        "  --port N     TCP port, 0 picks a free one (default 9100)\n"
-        "  --out DIR    folder for the recorded documents, created if missing\n"
-        "               (default ./virtual-printer-out)\n"
-        "  --preview DIR  also decode and draw what arrives: DIR/page-NNNNNN.png per page\n"
-        "               (the page still printing is drawn when the printer falls idle) and\n"
-        "               DIR/listing.txt\n"
-        "  --best A,B,C the simulated best values of the three modes (default 16,24,40)\n"
-        "  --font FILE  CJK font for the previews (default WenQuanYi Micro Hei)\n"
-        "Prints 'listening on ADDR:PORT' once it accepts connections. Every connection is one\n"
-        "document, saved as DIR/doc-NNNNNN.prn when the sender closes it.\n",
+        "Usage: trevalune-virtual-printer [OPTION]...\n"
+        "An AppSocket (raw TCP, \"port 9100\") printer that records every document it\n"
+        "receives: every connection is one document, saved as DIR/doc-NNNNNN.prn when the\n"
+        "sender closes it.\n"
+        "\n"
+        "Options:\n"
+        "  --bind HOST       address or host name to listen on (default 127.0.0.1: this\n"
+        "                    machine only)\n"
+        "  --port N          TCP port from 0 to 65535; 0 picks a free one (default 9100)\n"
+        "  --out DIR         folder for the recorded documents, created if missing\n"
+        "                    (default ./virtual-printer-out)\n"
+        "  --preview DIR     also decode and draw what arrives: DIR/page-NNNNNN.png per page\n"
+        "                    (the page still printing is drawn when the printer falls idle)\n"
+        "                    and DIR/listing.txt, a line per command\n"
+        "  --best HS,HD,SHD  the simulated best alignment values of high speed, high density\n"
+        "                    and super-high density (default 16,24,40): the sample row of\n"
+        "                    that value is drawn with straight bars\n"
+        "  --font FILE       CJK font for the previews (default WenQuanYi Micro Hei)\n"
+        "  -h, --help        show this help and exit\n"
+        "  -v, --version     show the version and exit\n"
+        "\n"
+        "Once it accepts connections it prints 'listening on ADDR:PORT' to standard output.\n"
+        "SIGTERM or SIGINT stop it (exit status 0); a wrong command line gives status 2, a\n"
+        "folder or an address it cannot use status 1.\n",
         to);
 }
 
-bool parse(int argc, char** argv, Options& options) {
+/// What is wrong with the command line, said before the usage; empty when nothing is.
+std::string parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             usage(stdout);
             std::exit(0);
         }
-        if (i + 1 >= argc) return false;
+        if (arg == "--version" || arg == "-v") {
+            std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
+            std::exit(0);
+        }
+        const bool known = arg == "--bind" || arg == "--out" || arg == "--preview" ||
+                           arg == "--font" || arg == "--best" || arg == "--port";
+        if (!known) return "unknown option \"" + arg + "\"";
+        if (i + 1 >= argc) return arg + " needs a value";
         const std::string value = argv[++i];
         if (arg == "--bind") {
+            if (value.empty()) return "--bind needs an address or a host name";
             options.bind = value;
         } else if (arg == "--out") {
+            if (value.empty()) return "--out needs a folder";
             options.out = value;
         } else if (arg == "--preview") {
+            if (value.empty()) return "--preview needs a folder";
             options.preview = value;
         } else if (arg == "--font") {
             options.font = value;
         } else if (arg == "--best") {
-            if (!trevalune::preview::parseBestValues(value, options.best)) return false;
-        } else if (arg == "--port") {
-            char* end = nullptr;
-            const long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || port < 0 || port > 65535) return false;
-            options.port = static_cast<int>(port);
+            if (!trevalune::preview::parseBestValues(value, options.best)) {
+                return "--best needs three numbers from 0 to 255 like 16,24,40, not \"" + value +
+                       "\"";
+            }
         } else {
-            return false;
+            char* end = nullptr;
+            errno = 0;
+            const long port = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || errno != 0 || port < 0 || port > 65535 ||
+                value.find_first_not_of("0123456789") != std::string::npos) {
+                return "--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
+                       value + "\"";
+            }
+            options.port = static_cast<int>(port);
         }
     }
-    return true;
+    return {};
 }
 
 // SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops.
@@ -105,48 +135,59 @@ void setNonBlocking(int fd) {
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
 }
 
-/// A listening socket on a numeric address; prints nothing, returns -1 with a message on failure.
+/// "127.0.0.1:9100", "[::1]:9100".
+std::string addressText(const sockaddr_storage& address) {
+    char host[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET6) {
+        const auto* a = reinterpret_cast<const sockaddr_in6*>(&address);
+        ::inet_ntop(AF_INET6, &a->sin6_addr, host, sizeof host);
+        return "[" + std::string(host) + "]:" + std::to_string(ntohs(a->sin6_port));
+    }
+    const auto* a = reinterpret_cast<const sockaddr_in*>(&address);
+    ::inet_ntop(AF_INET, &a->sin_addr, host, sizeof host);
+    return std::string(host) + ":" + std::to_string(ntohs(a->sin_port));
+}
+
+/// A listening socket on the address or host name; a name may stand for several addresses
+/// (localhost: ::1 and 127.0.0.1), and the first one that can be bound is taken. Prints
+/// nothing on success; returns -1 with a message on failure.
 int listenOn(const Options& options, std::string& shownAddress) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV | AI_PASSIVE;
+    hints.ai_flags = AI_NUMERICSERV | AI_PASSIVE;
     addrinfo* found = nullptr;
     const std::string port = std::to_string(options.port);
     if (const int rc = ::getaddrinfo(options.bind.c_str(), port.c_str(), &hints, &found); rc != 0) {
-        std::fprintf(stderr, "virtual-printer: bad address %s: %s\n", options.bind.c_str(),
-                     ::gai_strerror(rc));
+        std::fprintf(stderr, "%s: cannot find the address of \"%s\": %s\n", kName,
+                     options.bind.c_str(), ::gai_strerror(rc));
         return -1;
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
-    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    if (fd < 0) return -1;
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd, found->ai_addr, found->ai_addrlen) != 0 || ::listen(fd, 64) != 0) {
-        std::fprintf(stderr, "virtual-printer: cannot listen on %s port %s: %s\n",
-                     options.bind.c_str(), port.c_str(), std::strerror(errno));
-        ::close(fd);
-        return -1;
+    int error = 0;
+    for (const addrinfo* a = found; a; a = a->ai_next) {
+        const int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
+        if (fd < 0) {
+            error = errno;
+            continue;
+        }
+        const int on = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 64) != 0) {
+            error = errno;
+            ::close(fd);
+            continue;
+        }
+        sockaddr_storage bound{};
+        socklen_t length = sizeof bound;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+        shownAddress = addressText(bound);
+        setNonBlocking(fd);
+        return fd;
     }
-    sockaddr_storage bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
-    char host[INET6_ADDRSTRLEN] = {};
-    int boundPort = 0;
-    if (bound.ss_family == AF_INET6) {
-        const auto* a = reinterpret_cast<const sockaddr_in6*>(&bound);
-        ::inet_ntop(AF_INET6, &a->sin6_addr, host, sizeof host);
-        boundPort = ntohs(a->sin6_port);
-        shownAddress = "[" + std::string(host) + "]:" + std::to_string(boundPort);
-    } else {
-        const auto* a = reinterpret_cast<const sockaddr_in*>(&bound);
-        ::inet_ntop(AF_INET, &a->sin_addr, host, sizeof host);
-        boundPort = ntohs(a->sin_port);
-        shownAddress = std::string(host) + ":" + std::to_string(boundPort);
-    }
-    setNonBlocking(fd);
-    return fd;
+    std::fprintf(stderr, "%s: cannot listen on %s port %s: %s\n", kName, options.bind.c_str(),
+                 port.c_str(), std::strerror(error));
+    return -1;
 }
 
 struct Connection {
@@ -163,7 +204,7 @@ void showInPreview(PreviewPrinter* preview, const std::filesystem::path& path) {
         const std::string bytes{std::istreambuf_iterator<char>(in), {}};
         preview->document(path.filename().string(), bytes);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "virtual-printer: preview: %s\n", e.what());
+        std::fprintf(stderr, "trevalune-virtual-printer: preview: %s\n", e.what());
     }
 }
 
@@ -185,14 +226,14 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         const int ready = ::poll(fds.data(), fds.size(), drawLater ? kPreviewIdleMs : -1);
         if (ready < 0) {
             if (errno == EINTR) continue;
-            std::perror("virtual-printer: poll");
+            std::perror("trevalune-virtual-printer: poll");
             return 1;
         }
         if (ready == 0) {
             try {
                 preview->drawPageInProgress();
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "virtual-printer: preview: %s\n", e.what());
+                std::fprintf(stderr, "trevalune-virtual-printer: preview: %s\n", e.what());
             }
             continue;
         }
@@ -213,18 +254,19 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
                 } else if (n == 0) {
                     const std::size_t size = c.document->size();
                     const auto path = c.document->commit();
-                    std::fprintf(stderr, "virtual-printer: %s (%zu bytes)\n",
+                    std::fprintf(stderr, "trevalune-virtual-printer: %s (%zu bytes)\n",
                                  path.filename().c_str(), size);
                     finished = true;
                     showInPreview(preview, path);
                 } else if (errno != EINTR && errno != EAGAIN) {
-                    std::fprintf(stderr,
-                                 "virtual-printer: connection lost (%s), document dropped\n",
-                                 std::strerror(errno));
+                    std::fprintf(
+                        stderr,
+                        "trevalune-virtual-printer: connection lost (%s), document dropped\n",
+                        std::strerror(errno));
                     finished = true;
                 }
             } catch (const std::exception& e) {
-                std::fprintf(stderr, "virtual-printer: %s, document dropped\n", e.what());
+                std::fprintf(stderr, "trevalune-virtual-printer: %s, document dropped\n", e.what());
                 finished = true;
             }
             if (finished) {
@@ -240,7 +282,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
                 try {
                     connections.push_back({fd, store.begin()});
                 } catch (const std::exception& e) {
-                    std::fprintf(stderr, "virtual-printer: %s\n", e.what());
+                    std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
                     ::close(fd);
                 }
             }
@@ -252,7 +294,8 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!parse(argc, argv, options)) {
+    if (const std::string wrong = parse(argc, argv, options); !wrong.empty()) {
+        std::fprintf(stderr, "%s: %s\n\n", kName, wrong.c_str());
         usage(stderr);
         return 2;
     }
@@ -291,7 +334,7 @@ int main(int argc, char** argv) {
         }
         return rc;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "virtual-printer: %s\n", e.what());
+        std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
         return 1;
     }
 }

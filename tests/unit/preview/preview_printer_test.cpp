@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "alignment/test_print.h"
 #include "pintest/pin_pages.h"
 
 namespace trevalune::preview {
@@ -70,6 +71,41 @@ TEST_F(PreviewPrinterTest, WritesOnePngPerPageAndTheListing) {
     again.document("doc-000004.prn", "B");
     again.finish();
     EXPECT_EQ(again.pages().at(0), folder / "page-000003.png");
+}
+
+// A set-value command is listed once the byte after its trailer is in, that is with the next
+// document when it ends one (the Korvel page's last set value, before the eject). It stays
+// under its own document's heading, and every heading is followed by its document's first
+// command.
+TEST_F(PreviewPrinterTest, EveryDocumentHeadingIsFollowedByItsFirstCommand) {
+    const auto documents = buildAlignmentTest("31").documents();
+    {
+        PreviewPrinter printer({folder, {}, {}, "page", false});
+        for (std::size_t i = 0; i < documents.size(); ++i) {
+            printer.document("doc-" + std::to_string(i + 1), documents[i]);
+        }
+    }
+    std::ifstream in(folder / "listing.txt");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::size_t headings = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].starts_with("# ")) continue;
+        ++headings;
+        const std::string from = lines[i].substr(lines[i].rfind(' ') + 1);
+        ASSERT_LT(i + 1, lines.size()) << lines[i];
+        if (lines[i + 1].starts_with("# ")) {
+            ADD_FAILURE() << "two headings in a row:\n" << lines[i] << "\n" << lines[i + 1];
+            continue;
+        }
+        EXPECT_EQ(std::stoul(lines[i + 1].substr(0, 8)), std::stoul(from)) << lines[i] << "\n"
+                                                                           << lines[i + 1];
+    }
+    EXPECT_EQ(headings, documents.size());
+    EXPECT_EQ(lines.at(lines.size() - 4), "# doc-59, 14 bytes, from 81165");
+    EXPECT_THAT(lines.at(lines.size() - 3), HasSubstr("set value: high speed = 31, standard"));
+    EXPECT_EQ(lines.at(lines.size() - 2), "# doc-60, 3 bytes, from 81179");
+    EXPECT_THAT(lines.back(), HasSubstr("GS V S: page eject"));
 }
 
 }  // namespace

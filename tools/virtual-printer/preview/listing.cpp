@@ -204,6 +204,7 @@ void Listing::line(std::size_t offset, std::string_view raw, const std::string& 
 }
 
 void Listing::add(const Event& event) {
+    headingsUpTo(event.offset);
     if (event.kind == EventKind::Text) {
         if (textRaw_.empty()) textOffset_ = event.offset;
         textRaw_ += event.raw;
@@ -215,9 +216,22 @@ void Listing::add(const Event& event) {
     line(event.offset, event.raw, describe(event));
 }
 
-void Listing::note(std::string_view text) {
+void Listing::heading(std::size_t offset, std::string_view text) {
+    headings_.emplace_back(offset, text);
+}
+
+void Listing::headingsUpTo(std::size_t offset) {
+    while (!headings_.empty() && headings_.front().first <= offset) {
+        flush();  // a text line belongs to the document above the heading
+        out_ << "# " << headings_.front().second << '\n';
+        headings_.pop_front();
+    }
+}
+
+void Listing::finish() {
     flush();
-    out_ << "# " << text << '\n';
+    for (const auto& [offset, text] : headings_) out_ << "# " << text << '\n';
+    headings_.clear();
 }
 
 void Listing::flush() {

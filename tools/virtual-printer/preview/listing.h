@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/virtual-printer/preview/decoder.h"
 
@@ -27,26 +29,36 @@ std::string describeImage(std::string_view data);
 class Listing final {
 public:
     explicit Listing(std::ostream& out) : out_(out) {}
-    ~Listing() { flush(); }
+    ~Listing() { finish(); }
     Listing(const Listing&) = delete;
     Listing& operator=(const Listing&) = delete;
 
+    /// Writes the event, after the heading of every document that starts at or before it.
     void add(const Event& event);
-    /// A comment line ("# doc-000003.prn, 14 bytes"); ends an open text line first.
-    void note(std::string_view text);
+    /// A comment line ("# doc-000003.prn, 14 bytes, from 81165") heading the document whose
+    /// first byte is at stream offset `offset`. It is written just before the first event
+    /// that starts there or later: a command is reported once its last byte is in (a
+    /// set-value command waits for the byte after its trailer), so a command that began in
+    /// the previous document stays under that document's heading.
+    void heading(std::size_t offset, std::string_view text);
     /// Writes the open text line, if any.
     void flush();
+    /// End of the stream: the open text line and the headings still waiting for an event.
+    void finish();
 
     int errors() const { return errors_; }
 
 private:
     void line(std::size_t offset, std::string_view raw, const std::string& meaning);
+    /// Writes the waiting headings of documents that start at or before `offset`.
+    void headingsUpTo(std::size_t offset);
 
     std::ostream& out_;
     std::size_t textOffset_ = 0;
     std::string textRaw_;
     int textCells_ = 0;
     int errors_ = 0;
+    std::deque<std::pair<std::size_t, std::string>> headings_;  ///< waiting, by offset
 };
 
 /// The whole listing of a byte stream.

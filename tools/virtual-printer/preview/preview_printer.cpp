@@ -98,10 +98,11 @@ void PreviewPrinter::write(const Page& page, const fs::path& path) {
 }
 
 void PreviewPrinter::document(std::string_view name, std::string_view bytes) {
-    listing_->note(std::string(name) + ", " + std::to_string(bytes.size()) + " bytes, from " +
-                   std::to_string(decoder_.offset()));
+    listing_->heading(decoder_.offset(), std::string(name) + ", " + std::to_string(bytes.size()) +
+                                             " bytes, from " + std::to_string(decoder_.offset()));
     feed(bytes);
-    // A text line ends with its document, so the listing on disk is complete up to here.
+    // A text line ends with its document, so the listing on disk is complete up to here
+    // (but for a command still waiting for bytes of the next document).
     listing_->flush();
     listingFile_.flush();
 }
@@ -121,7 +122,7 @@ void PreviewPrinter::finish() {
     finished_ = true;
     decoder_.finish();
     renderer_.finish();
-    listing_->flush();
+    listing_->finish();
     listingFile_.flush();
 }
 

@@ -1,0 +1,53 @@
+// The trevalune-send program itself through the private print server: the examples.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "printer/bytes.h"
+#include "tests/e2e/e2e_fixture.h"
+
+namespace trevalune::e2e {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using SenderE2eTest = PrintServerTest;
+
+/// Runs the program with `arguments` (shell words); returns its error stream.
+std::string sendProgram(const std::string& arguments, int& status) {
+    return runCommand(std::string(TREVALUNE_SEND) + " " + arguments + " 2>&1 >/dev/null", &status);
+}
+
+TEST_F(SenderE2eTest, SendsWhatTheCommandBoxWouldAndOwnsUpToWhatFailed) {
+    int status = -1;
+    // Odd hex text and blanks between pairs were once sent half-read; now nothing leaves.
+    std::string said = sendProgram("--hex 0A --hex 1D565", status);
+    EXPECT_EQ(status, 2);
+    EXPECT_THAT(said, HasSubstr("--hex \"1D565\": "));
+    EXPECT_THAT(said, HasSubstr("nothing was sent"));
+
+    said = sendProgram("--printer NoSuch --hex 0A", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_THAT(said, HasSubstr("The Printer Name you typed wasn't recognized."));
+    EXPECT_THAT(said, Not(HasSubstr("->")));
+
+    said = runCommand(
+        "CUPS_SERVER=127.0.0.1:1 " + std::string(TREVALUNE_SEND) + " --hex 0A 2>&1 >/dev/null",
+        &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(said,
+              "trevalune-send: No print server answers at 127.0.0.1:1, so no printer can be "
+              "listed. Nothing was sent.\n");
+
+    said = sendProgram("--hex '1D 56 53' --hex ' 1d5653 ' --text 'A'", status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_EQ(said,
+              "trevalune-send: 1D 56 53 -> RZ7-virtual\ntrevalune-send: 1D 56 53 -> RZ7-virtual\n"
+              "trevalune-send: 41 -> RZ7-virtual\n");
+    // Exactly these three, each a job named AAAAAA: the refused runs sent nothing.
+    expectDelivered({bytesOf({0x1D, 0x56, 0x53}), bytesOf({0x1D, 0x56, 0x53}), "A"});
+}
+
+}  // namespace
+}  // namespace trevalune::e2e

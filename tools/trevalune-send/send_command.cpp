@@ -1,0 +1,211 @@
+#include "tools/trevalune-send/send_command.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "form/command_panel.h"
+#include "form/utf16.h"
+#include "printer/gbk.h"
+#include "printer/message_sink.h"
+#include "printer/printer_link.h"
+#include "printer/spooler.h"
+#include "printer/timeline.h"
+
+namespace trevalune {
+
+namespace {
+
+constexpr std::string_view kName = "trevalune-send";
+/// The printer taken when none is named: the one the window preselects.
+constexpr std::string_view kPrinterPrefix = "RZ7";
+
+void usage(std::ostream& to) {
+    to << "Usage: trevalune-send [--printer NAME] (--hex HEXTEXT | --text TEXT)...\n"
+          "Send commands to the printer as raw documents named \"AAAAAA\" through the print\n"
+          "spooler, as the window does: every --hex or --text is one document, sent in the\n"
+          "order given. Everything is checked before the first document leaves.\n"
+          "\n"
+          "Options:\n"
+          "  --hex HEXTEXT   hex digits as typed into the window's command box, e.g. \"1D 56 53\"\n"
+          "                  (the page eject): blanks anywhere are removed, then the digits\n"
+          "                  must come in pairs; any other character is refused\n"
+          "  --text TEXT     UTF-8 text, sent as GBK\n"
+          "  --printer NAME  the print queue (default: the first whose name begins with RZ7)\n"
+          "  -h, --help      show this help and exit\n"
+          "  -v, --version   show the version and exit\n"
+          "\n"
+          "The print server is the one CUPS_SERVER or the CUPS client configuration names.\n"
+          "Exit status: 0 when every document was handed to the spooler; 1 when not (no print\n"
+          "server, no printer, a document refused); 2 for a wrong command line or input that\n"
+          "cannot be sent, and then nothing was sent.\n";
+}
+
+/// A character as a message names it: itself in quotes, or its code when it cannot be seen.
+std::string characterName(std::u16string_view character) {
+    const char32_t c = character.size() == 1 ? character[0] : 0x10000;
+    if (c < 0x20 || c == 0x7F || c == 0xFFFD || (c >= 0x2000 && c <= 0x200F) || c == 0x3000) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        return code;
+    }
+    return "\"" + toUtf8(character) + "\"";
+}
+
+/// Long documents are shown by their start and their size.
+std::string shownBytes(std::string_view bytes) {
+    constexpr std::size_t kShown = 16;
+    if (bytes.size() <= kShown) return toSpacedHex(bytes);
+    return toSpacedHex(bytes.substr(0, kShown)) + " ... (" + std::to_string(bytes.size()) +
+           " bytes)";
+}
+
+/// Message boxes of the printer link become lines on the error stream.
+class StreamMessages final : public MessageSink {
+public:
+    explicit StreamMessages(std::ostream& to) : to_(to) {}
+
+protected:
+    void show(std::string_view text, std::string_view title) override {
+        to_ << title << ": " << text << '\n';
+    }
+
+private:
+    std::ostream& to_;
+};
+
+struct Piece {
+    std::string option;  ///< "--hex" or "--text"
+    std::string text;
+};
+
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    std::string printer;
+    std::vector<Piece> pieces;
+};
+
+/// What is wrong with the command line, or nothing.
+std::optional<std::string> read(const std::vector<std::string>& arguments, CommandLine& line) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+            return std::nullopt;
+        }
+        if (arg == "--version" || arg == "-v") {
+            line.version = true;
+            return std::nullopt;
+        }
+        if (arg != "--printer" && arg != "--hex" && arg != "--text") {
+            return "unknown option \"" + arg + "\"";
+        }
+        if (i + 1 >= arguments.size()) return arg + " needs a value";
+        const std::string& value = arguments[++i];
+        if (arg == "--printer") {
+            if (value.empty()) return std::string("--printer needs a printer name");
+            line.printer = value;
+        } else {
+            line.pieces.push_back({arg, value});
+        }
+    }
+    if (line.pieces.empty()) return std::string("nothing to send: give --hex or --text");
+    return std::nullopt;
+}
+
+Bytes encode(const Piece& piece) {
+    if (piece.option == "--hex") return buildHexDocument(piece.text);
+    if (piece.text.empty()) throw Refusal("the text is empty: there is nothing to send.");
+    return toGbk(piece.text);
+}
+
+}  // namespace
+
+Bytes buildHexDocument(std::string_view hexText) {
+    const HexInputCheck check = checkHexInput(toUtf16(hexText));
+    if (!check.removed.empty()) {
+        std::string names;
+        for (const auto& character : check.removed) {
+            names += (names.empty() ? "" : ", ") + characterName(character);
+        }
+        throw Refusal(names + (check.removed.size() == 1 ? " is" : " are") +
+                          " not allowed in hex text: the command box takes only 0-9, A-F, a-f "
+                          "and blanks.");
+    }
+    // The send button's own rules; without the save bracket the timeline is one document.
+    return buildManualSend(hexText, false).documents().at(0);
+}
+
+int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::ostream& out,
+            std::ostream& err) {
+    CommandLine line;
+    if (const auto wrong = read(arguments, line)) {
+        err << kName << ": " << *wrong << "\n\n";
+        usage(err);
+        return 2;
+    }
+    if (line.help) {
+        usage(out);
+        return 0;
+    }
+    if (line.version) {
+        out << kName << " (Trevalune) " << TREVALUNE_VERSION << '\n';
+        return 0;
+    }
+
+    // Everything is encoded before the first document leaves: bad input sends nothing.
+    std::vector<Bytes> documents;
+    bool refused = false;
+    for (const Piece& piece : line.pieces) {
+        try {
+            documents.push_back(encode(piece));
+        } catch (const Refusal& e) {
+            err << kName << ": " << piece.option << " \"" << piece.text << "\": " << e.what()
+                << '\n';
+            refused = true;
+        }
+    }
+    if (refused) {
+        err << kName << ": nothing was sent.\n";
+        return 2;
+    }
+
+    const PrinterList list = spooler.listPrinters();
+    if (!list.unreachableServer.empty()) {
+        err << kName << ": " << noPrintServerMessage(list.unreachableServer)
+            << " Nothing was sent.\n";
+        return 1;
+    }
+    std::string printer = line.printer;
+    if (printer.empty()) {
+        for (const auto& name : list.names) {
+            if (name.starts_with(kPrinterPrefix)) {
+                printer = name;
+                break;
+            }
+        }
+        if (printer.empty()) {
+            std::string names;
+            for (const auto& name : list.names) names += (names.empty() ? "" : ", ") + name;
+            err << kName << ": no printer whose name begins with " << kPrinterPrefix
+                << "; use --printer NAME (printers: " << (names.empty() ? "none" : names)
+                << "). Nothing was sent.\n";
+            return 1;
+        }
+    }
+
+    StreamMessages messages(err);
+    PrinterLink link(spooler, messages, [&printer] { return printer; });
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        if (!link.sendDocument(documents[i])) {
+            // The rest would reach the printer without what came before them.
+            err << kName << ": " << i << " of " << documents.size() << " documents sent; document "
+                << i + 1 << " (" << shownBytes(documents[i]) << ") and the rest were not.\n";
+            return 1;
+        }
+        err << kName << ": " << shownBytes(documents[i]) << " -> " << printer << '\n';
+    }
+    return 0;
+}
+
+}  // namespace trevalune

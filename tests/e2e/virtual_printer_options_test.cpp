@@ -3,7 +3,6 @@
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,37 +50,20 @@ int portOf(const std::string& said) {
     return std::stoi(said.substr(said.rfind(':') + 1));
 }
 
-/// Sends `bytes` as one document to the address the printer said it listens on
-/// ("listening on [::1]:PORT" or "listening on 127.0.0.1:PORT").
-bool sendTo(const std::string& said, const std::string& bytes) {
-    std::string host = said.substr(13, said.rfind(':') - 13);
-    if (host.starts_with("[")) host = host.substr(1, host.size() - 2);
-    addrinfo hints{};
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host.c_str(), std::to_string(portOf(said)).c_str(), &hints, &found) != 0) {
-        return false;
-    }
-    std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
-    const int fd = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-    const bool sent = ::connect(fd, found->ai_addr, found->ai_addrlen) == 0 &&
-                      ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    ::close(fd);
-    return sent;
-}
+TEST(VirtualPrinterOptionsTest, ListensOnLoopbackOnlyUnlessGivenAnAddressOrAHostName) {
+    const auto out = std::filesystem::temp_directory_path() / "trevalune-bind-test";
+    std::string said;
+    // A host name is resolved, not refused.
+    int pid =
+        spawnVirtualPrinter({"--bind", "localhost", "--port", "0", "--out", out.string()}, said);
+    EXPECT_TRUE(said.starts_with("listening on 127.0.0.1:") ||
+                said.starts_with("listening on [::1]:"))
+        << said;
+    endProcess(pid);
 
-std::string quoted(const std::string& text) {
-    return "'" + text + "'";
-}
-
-TEST(VirtualPrinterOptionsTest, ListensOnLoopbackOnlyUnlessGivenAnAddress) {
     const std::string outward = outwardAddress();
     if (outward.empty()) GTEST_SKIP() << "this machine has no address but loopback";
-    const auto out = std::filesystem::temp_directory_path() / "trevalune-bind-test";
-
-    std::string said;
-    int pid = spawnVirtualPrinter({"--port", "0", "--out", out.string()}, said);
+    pid = spawnVirtualPrinter({"--port", "0", "--out", out.string()}, said);
     EXPECT_EQ(said.rfind("listening on 127.0.0.1:", 0), 0u) << said;
     EXPECT_FALSE(accepts(outward, portOf(said))) << "reachable on " << outward;
     endProcess(pid);
@@ -91,60 +72,32 @@ TEST(VirtualPrinterOptionsTest, ListensOnLoopbackOnlyUnlessGivenAnAddress) {
     EXPECT_EQ(said, "listening on " + outward + ":" + std::to_string(portOf(said)));
     EXPECT_TRUE(accepts(outward, portOf(said)));
     endProcess(pid);
+
     std::filesystem::remove_all(out);
 }
 
-TEST(VirtualPrinterOptionsTest, ListensOnAHostName) {
-    const auto out = std::filesystem::temp_directory_path() / "trevalune-host-name-test";
-    std::filesystem::remove_all(out);
-    std::string said;
-    const int pid = spawnVirtualPrinter({"--bind", "localhost", "--port", "0", "--out", out}, said);
-    const bool loopback =
-        said.starts_with("listening on 127.0.0.1:") || said.starts_with("listening on [::1]:");
-    EXPECT_TRUE(loopback) << said;
-    EXPECT_TRUE(sendTo(said, "\x1D\x56\x53"));
-    const VirtualPrinter printer(out.string());
-    EXPECT_EQ(printer.waitForDocuments(1), std::vector<std::string>{"\x1D\x56\x53"});
-    endProcess(pid);
-    std::filesystem::remove_all(out);
-}
-
-// A wrong command line is named on the first line, the usage follows, exit status 2; help
-// and version go to standard output with exit status 0.
+// A wrong command line is named on the first line, the usage follows, exit status 2.
 TEST(VirtualPrinterOptionsTest, NamesWhatIsWrongWithTheCommandLine) {
     const std::string program = TREVALUNE_VIRTUAL_PRINTER;
     const std::pair<std::vector<std::string>, std::string> wrong[] = {
         {{"--port", "abc"},
          "--port needs a number from 0 to 65535 (0 picks a free one), not \"abc\""},
-        {{"--port", "65536"},
-         "--port needs a number from 0 to 65535 (0 picks a free one), not \"65536\""},
-        {{"--port", "-1"},
-         "--port needs a number from 0 to 65535 (0 picks a free one), not \"-1\""},
         {{"--best", "16,24"},
          "--best needs three numbers from 0 to 255 like 16,24,40, not \"16,24\""},
         {{"--frobnicate"}, "unknown option \"--frobnicate\""},
-        {{"stray"}, "unknown option \"stray\""},
         {{"--out"}, "--out needs a value"},
         {{"--bind", "no-such-host.invalid", "--port", "0"},
          "cannot find the address of \"no-such-host.invalid\": "},
     };
     for (const auto& [arguments, message] : wrong) {
         std::string command = program;
-        for (const std::string& a : arguments) command += " " + quoted(a);
+        for (const std::string& a : arguments) command += " '" + a + "'";
         int status = -1;
         const std::string said = runCommand(command + " 2>&1 >/dev/null", &status);
         const bool usage = !message.starts_with("cannot find");
         EXPECT_EQ(status, usage ? 2 : 1) << command;
         EXPECT_TRUE(said.starts_with("trevalune-virtual-printer: " + message)) << said;
         EXPECT_EQ(said.find("\nUsage: trevalune-virtual-printer ") != std::string::npos, usage)
-            << said;
-    }
-    for (const std::string option : {"--help", "--version"}) {
-        int status = -1;
-        const std::string said = runCommand(program + " " + option + " 2>/dev/null", &status);
-        EXPECT_EQ(status, 0) << option;
-        EXPECT_TRUE(said.starts_with(option == "--help" ? "Usage: trevalune-virtual-printer "
-                                                        : "trevalune-virtual-printer (Trevalune) "))
             << said;
     }
 }

@@ -20,8 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "alignment/test_print.h"
-#include "form/command_panel.h"
 #include "printer/windows/win_spooler.h"
 #include "tests/support/fake_clock.h"
 #include "tests/win32/window_fixture.h"
@@ -32,15 +30,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 /// Makes the reference run's clicks and compares what the printer received, in order.
 void clickAndExpect(const std::vector<std::string>& expected) {
-    const int port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
-    if (env("TREVALUNE_WINE_PRINTER").empty() || port <= 0) {
+    const int port = std::atoi(testing::env("TREVALUNE_WINE_PRINTER_PORT").c_str());
+    if (testing::env("TREVALUNE_WINE_PRINTER").empty() || port <= 0) {
         GTEST_SKIP() << "needs the private print server that scripts/test-windows starts";
     }
     testing::DocumentCatcher catcher(port);
@@ -48,7 +41,8 @@ void clickAndExpect(const std::vector<std::string>& expected) {
     WinSpooler spooler;
     testing::FakeClock clock;
     testing::Win32Window window(spooler, clock);
-    EXPECT_EQ(window.form.printerName(), env("TREVALUNE_WINE_PRINTER")) << "Form_Load's pick";
+    EXPECT_EQ(window.form.printerName(), testing::env("TREVALUNE_WINE_PRINTER"))
+        << "Form_Load's pick";
     window.click("Command12");
     window.click("Command18");
     window.type("Text2", L"1b 4A 10");
@@ -64,15 +58,8 @@ void clickAndExpect(const std::vector<std::string>& expected) {
     EXPECT_EQ(extra, 0) << "documents beyond the expected ones";
 }
 
-TEST(Win32PrintTest, ClicksDeliverTheFormsBytesThroughTheSpooler) {
-    std::vector<std::string> expected = buildPageEject().documents();
-    for (const Bytes& d : buildAlignmentTest("31").documents()) expected.push_back(d);
-    expected.push_back("\x1B\x4A\x10");
-    clickAndExpect(expected);
-}
-
 TEST(Win32PrintTest, SendsWhatTheLinuxProgramSendsForTheSameClicks) {
-    std::string reference = env("TREVALUNE_LINUX_REFERENCE");
+    std::string reference = testing::env("TREVALUNE_LINUX_REFERENCE");
     if (reference.empty()) GTEST_SKIP() << "TREVALUNE_LINUX_REFERENCE is not set";
     if (reference[0] == '/') reference = "Z:" + reference;  // Wine's drive Z: is the host's /
     std::vector<std::filesystem::path> files;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -22,5 +23,11 @@ public:
 private:
     unsigned long long socket_;
 };
+
+/// A setting scripts/test-windows passes to the Windows tests; empty when unset.
+inline std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
 
 }  // namespace trevalune::testing

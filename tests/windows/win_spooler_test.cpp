@@ -28,11 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
 std::vector<std::string> pageLogLines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path);
@@ -59,10 +54,10 @@ std::string deviceValue() {
 class WinSpoolerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        printer = env("TREVALUNE_WINE_PRINTER");
-        otherPrinter = env("TREVALUNE_WINE_OTHER_PRINTER");
-        pageLog = env("TREVALUNE_WINE_PAGE_LOG");
-        port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
+        printer = testing::env("TREVALUNE_WINE_PRINTER");
+        otherPrinter = testing::env("TREVALUNE_WINE_OTHER_PRINTER");
+        pageLog = testing::env("TREVALUNE_WINE_PAGE_LOG");
+        port = std::atoi(testing::env("TREVALUNE_WINE_PRINTER_PORT").c_str());
         if (printer.empty() || otherPrinter.empty() || pageLog.empty() || port <= 0) {
             GTEST_SKIP() << "needs the private print server that scripts/test-windows starts";
         }

@@ -1,8 +1,6 @@
 // What the whole window leaves behind on the machine: the user's default printer and nothing
-// else. The driver file is only ever opened for reading.
+// else; the driver file and its folder stay as they were.
 #include <gtest/gtest.h>
-#include <sys/inotify.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -36,39 +34,11 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> filesBelow(
     return files;
 }
 
-/// Collects what happens to the files of one folder (inotify, non-blocking).
-class FolderWatch final {
-public:
-    explicit FolderWatch(const fs::path& folder) : fd_(::inotify_init1(IN_NONBLOCK)) {
-        ::inotify_add_watch(fd_, folder.c_str(), IN_ALL_EVENTS);
-    }
-    ~FolderWatch() { ::close(fd_); }
-    FolderWatch(const FolderWatch&) = delete;
-    FolderWatch& operator=(const FolderWatch&) = delete;
-
-    /// The events so far, each as its mask per file name, merged.
-    std::map<std::string, std::uint32_t> events() const {
-        std::map<std::string, std::uint32_t> seen;
-        alignas(inotify_event) char buffer[8192];
-        for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
-                seen[e->len ? e->name : ""] |= e->mask;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
-            }
-        }
-        return seen;
-    }
-
-private:
-    int fd_;
-};
-
 /// The queues, their devices and whether they accept jobs (not since when: that moves with
 /// every job).
 constexpr const char* kQueues = "lpstat -v -a 2>&1 | sed 's/ since .*//'";
 
-TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriverFile) {
+TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndLeavesTheDriverFileAlone) {
     // A server of its own: the drive sends some four hundred documents, and the shared
     // server lists no more than 500 jobs.
     PrivatePrintServer ps;
@@ -87,7 +57,6 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriver
     const auto driverBefore = filesBelow(driverFolder);
 
     {
-        FolderWatch watch(driverFolder);
         CupsSpooler spooler;
         testing::RecordingFace face;
         testing::FakeClock clock;
@@ -95,17 +64,6 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndOnlyReadsTheDriver
         ASSERT_EQ(form.printerName(), server.virtualQueue);
         testing::clickEveryButton(form, face);
         EXPECT_TRUE(waitUntilIdle(server.virtualQueue, std::chrono::seconds(60)));
-
-        // The driver file was read, and never opened to be written, changed or replaced.
-        const auto events = watch.events();
-        ASSERT_TRUE(events.contains("file.prn"));
-        EXPECT_TRUE(events.at("file.prn") & IN_CLOSE_NOWRITE);
-        for (const auto& [name, mask] : events) {
-            EXPECT_EQ(mask & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_DELETE |
-                              IN_MOVED_FROM | IN_MOVED_TO),
-                      0u)
-                << "'" << name << "' in the driver folder, inotify mask " << std::hex << mask;
-        }
     }
 
     EXPECT_EQ(filesBelow(driverFolder), driverBefore);

@@ -98,12 +98,12 @@ bool running(int pid) {
     return false;
 }
 
-}  // namespace
-
-std::string PrintServer::defaultStateDir() {
+std::string defaultStateDir() {
     if (const char* dir = std::getenv("TREVALUNE_E2E_STATE"); dir && *dir) return dir;
     return TREVALUNE_E2E_STATE_DIR;
 }
+
+}  // namespace
 
 PrintServer PrintServer::load(const std::string& stateDir) {
     const fs::path file = fs::path(stateDir.empty() ? defaultStateDir() : stateDir) / "env";

@@ -68,9 +68,7 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     form->enterBusyState(kBusySetItems, "正在设置");
     EXPECT_EQ(form->jobs.jobState[1], 0);
     EXPECT_EQ(log, Names{"caption 正在设置"});
-    ticks(3);
-    EXPECT_EQ(text("Label8"), "正在设置...");
-    ticks(23);
+    ticks(26);  // the dots and the ticks' count are BusyState's own tests
     EXPECT_EQ(disabledButtons(), allCommandButtons());
     ticks(1);
     EXPECT_EQ(disabledButtons(), Names{});  // Command9 too, although Check1 is not ticked

@@ -39,7 +39,8 @@ TEST_F(PanelTest, TickedSendBracketsTheDataWithSaveCommandsLikeRestoreFactory) {
     type("Text2", "AB");
     click("Command9");
     click("Command6");
-    const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000", kSave};
+    const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000",
+                            kSave};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(form->control("Check1").checked);
     EXPECT_FALSE(enabled("Command9"));
@@ -96,14 +97,9 @@ TEST_F(PanelTest, InputCheckRemovesEachDisallowedCharacterWithOneMessage) {
     EXPECT_EQ(log, (Names{kHexMessage, kHexMessage}));
     EXPECT_EQ(text("Text2"), "1");
 
-    replace("Text2", "");
-    forget();
-    type("Text2", "1B\n4A");  // a line break is not hex either
-    EXPECT_EQ(log, Names{kHexMessage});
-    EXPECT_EQ(text("Text2"), "1B4A");
-
     // A correction in the middle leaves the caret where the operator was typing; a
     // character outside the BMP goes as one.
+    replace("Text2", "1B4A");
     face.carets["Text2"] = 2;  // a click into the box
     forget();
     type("Text2", "z😀");

@@ -32,48 +32,42 @@ TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing)
     EXPECT_TRUE(printer.documents().empty());
 }
 
-TEST_F(PrinterLinkE2eTest, AServerThatIsDownOrNeverAnswersCostsAMessagePerCallNotAHang) {
-    for (const bool answersNever : {false, true}) {
-        SCOPED_TRACE(answersNever ? "a server that never answers" : "a server that is down");
-        // A loopback port that refuses connections (bound, then closed), or one that accepts
-        // them (the kernel completes them) but never reads or answers.
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-        ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        ASSERT_EQ(answersNever ? ::listen(fd, 8) : ::close(fd), 0);
-        useCupsServer("127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
-        CupsSpooler down(answersNever ? 500 : 2000);
-        PrinterLink downLink(down, messages, [this] { return selected; });
-        messages.messages.clear();
+// A server that is down (refuses connections) is the window's fault test with cupsd stopped
+// and trevalune-send's; here one that accepts connections (the kernel completes them) but
+// never reads or answers.
+TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    ASSERT_EQ(::listen(fd, 8), 0);
+    const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    useCupsServer(silent);
+    CupsSpooler down(500);
+    PrinterLink downLink(down, messages, [this] { return selected; });
 
-        // A request costs at most twice the timeout (the wait for "100 Continue", then the
-        // answer), and a query makes a few; libcups' own default is a minute per request.
-        const auto ms = [](auto call) {
-            const auto start = std::chrono::steady_clock::now();
-            call();
-            return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                             start)
-                .count();
-        };
-        EXPECT_LT(ms([&] { downLink.sendDocument("\n"); }), 2500);
-        EXPECT_LT(ms([&] { downLink.sendDocument("AB"); }), 2500);
-        EXPECT_LT(ms([&] { downLink.SendBytesToPrinter("AB", 2); }), 2500);
-        EXPECT_LT(ms([&] {
-                      EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
-                      EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);
-                  }),
-                  6000);
-        // The list names the server that failed, so start-up can say where to look.
-        EXPECT_EQ(down.listPrinters().unreachableServer,
-                  "127.0.0.1:" + std::to_string(ntohs(address.sin_port)));
-        if (answersNever) ::close(fd);
-        EXPECT_EQ(messages.texts(),
-                  std::vector<std::string>(3, std::string(kPrinterNotFoundMessage)));
-    }
+    // A request costs at most twice the timeout (the wait for "100 Continue", then the
+    // answer), and a query makes a few; libcups' own default is a minute per request.
+    const auto ms = [](auto call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    EXPECT_LT(ms([&] { downLink.sendDocument("\n"); }), 2500);
+    EXPECT_LT(ms([&] { downLink.SendBytesToPrinter("AB", 2); }), 2500);
+    EXPECT_LT(ms([&] {
+                  EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
+                  EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);
+              }),
+              6000);
+    // The list names the server that failed, so start-up can say where to look.
+    EXPECT_EQ(down.listPrinters().unreachableServer, silent);
+    ::close(fd);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>(2, std::string(kPrinterNotFoundMessage)));
     server.useCupsServer();
     EXPECT_EQ(lastJobId(), jobsBefore);
 }

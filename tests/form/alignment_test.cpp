@@ -38,14 +38,10 @@ protected:
 };
 
 TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
-    replace("Combo2", "4");
+    replace("Combo2", "4");  // typed, not one of the list's items (a pick: the Qt face's test)
     click("Command18");
-    choose("Combo2", 10);
-    click("Command18");
-    auto expected = buildAlignmentTest("4").documents();
-    for (const Bytes& d : buildAlignmentTest("15").documents()) expected.push_back(d);
-    EXPECT_EQ(spooler.payloads(), expected);
-    EXPECT_EQ(log, Names{"63 docs"});  // no caption, no wait
+    EXPECT_EQ(spooler.payloads(), buildAlignmentTest("4").documents());
+    EXPECT_EQ(log, Names{"3 docs"});  // no caption, no wait
     EXPECT_EQ(disabledButtons(), Names{"Command9"});
 
     forget();
@@ -83,7 +79,6 @@ TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
     click("Command15");
     forget();
     click("Command8");
-    EXPECT_EQ(clock.waits, (std::vector<int>{2500, 2000, 2500, 2500, 5000}));
     EXPECT_EQ(spooler.payloads(),
               buildSetAllWithTestPage({"16", "30", "40"}, "5000", form->hanziSample).documents());
     expectBusy(kBusySetAllWithPage);

@@ -32,16 +32,13 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     EXPECT_GT(offered, 27 * 30);  // enough to end the busy state many times over
     EXPECT_EQ(form->busy.settingMode, kBusySetItems);
     EXPECT_EQ(form->busy.waitTicks, 0);
-    EXPECT_EQ(text("Labtime"), "");
-    EXPECT_EQ(text("Label8"), "正在设置....");
-    EXPECT_EQ(disabledButtons(), allCommandButtons());
+    EXPECT_EQ(text("Labtime"), "");  // not even the clock
 
     // Once the handler has returned, the next tick counts.
     face.onMessage = nullptr;
     form->timerTick();
     EXPECT_EQ(form->busy.waitTicks, 1);
     EXPECT_EQ(text("Labtime"), "2026/12/5 09:05:03");
-    EXPECT_EQ(text("Label8"), "正在设置.");
 }
 
 TEST_F(EventRules, ADisabledControlTakesNoEvent) {
@@ -68,9 +65,7 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     form->enterBusyState(kBusySetItems, "正在设置");
     EXPECT_EQ(form->jobs.jobState[1], 0);
     EXPECT_EQ(log, Names{"caption 正在设置"});
-    ticks(3);
-    EXPECT_EQ(text("Label8"), "正在设置...");
-    ticks(23);
+    ticks(26);  // the dots and the ticks' count are BusyState's own tests
     EXPECT_EQ(disabledButtons(), allCommandButtons());
     ticks(1);
     EXPECT_EQ(disabledButtons(), Names{});  // Command9 too, although Check1 is not ticked

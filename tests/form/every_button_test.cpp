@@ -2,7 +2,6 @@
 // look at. Each button's own behaviour is tested beside it.
 #include <fstream>
 
-#include "form/control_table.h"
 #include "tests/form/form_fixture.h"
 #include "tests/support/every_button.h"
 
@@ -13,14 +12,7 @@ TEST_F(FormTest, EveryButtonOnceFromStartToExit) {
     std::ofstream(folder.path() / "file.prn", std::ios::binary) << "\x1b@driver\n\f";
     start();
 
-    const Names clicked = clickEveryButton(*form, face);
-
-    std::size_t clickable = 0;
-    for (const ControlSpec& c : controlTable()) {
-        clickable += c.kind == ControlKind::Button || c.kind == ControlKind::Option ||
-                     c.kind == ControlKind::CheckBox;
-    }
-    EXPECT_EQ(clicked.size(), clickable);
+    clickEveryButton(*form, face);  // fails on a control that is off when its turn comes
     EXPECT_EQ(face.messageTexts(), Names{"请输入的数据是16进制的范围"});
     ASSERT_FALSE(spooler.documents.empty());
     for (const auto& d : spooler.documents) EXPECT_EQ(d.printer, "RZ7-virtual");

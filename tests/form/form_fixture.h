@@ -40,7 +40,6 @@ protected:
     void click(const char* name) { form->clicked(name); }
     void type(const char* box, const char* keys) { typeKeys(*form, face, box, keys); }
     void replace(const char* box, const char* text) { replaceText(*form, face, box, text); }
-    void choose(const char* list, int index) { pick(*form, face, list, index); }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) form->timerTick();
     }

@@ -39,7 +39,8 @@ TEST_F(PanelTest, TickedSendBracketsTheDataWithSaveCommandsLikeRestoreFactory) {
     type("Text2", "AB");
     click("Command9");
     click("Command6");
-    const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000", kSave};
+    const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000",
+                            kSave};
     EXPECT_EQ(log, expected);
     EXPECT_FALSE(form->control("Check1").checked);
     EXPECT_FALSE(enabled("Command9"));
@@ -96,14 +97,9 @@ TEST_F(PanelTest, InputCheckRemovesEachDisallowedCharacterWithOneMessage) {
     EXPECT_EQ(log, (Names{kHexMessage, kHexMessage}));
     EXPECT_EQ(text("Text2"), "1");
 
-    replace("Text2", "");
-    forget();
-    type("Text2", "1B\n4A");  // a line break is not hex either
-    EXPECT_EQ(log, Names{kHexMessage});
-    EXPECT_EQ(text("Text2"), "1B4A");
-
     // A correction in the middle leaves the caret where the operator was typing; a
     // character outside the BMP goes as one.
+    replace("Text2", "1B4A");
     face.carets["Text2"] = 2;  // a click into the box
     forget();
     type("Text2", "z😀");
@@ -134,23 +130,13 @@ TEST_F(PanelTest, PinTestsSendTheirPagesWithTheClockTimeInTheHeader) {
     EXPECT_EQ(log.size(), 7u);
 }
 
+// A file that goes out whole and is read again at every press: the load test (e2e/window)
+// sends a hundred different ones through this button.
 class DriverTest : public StartedFormTest {
 protected:
     void write(const Bytes& content) { std::ofstream(file, std::ios::binary) << content; }
     const std::filesystem::path file = folder.path() / "file.prn";
 };
-
-TEST_F(DriverTest, TheFileGoesOutWholeAndIsReadAgainAtEveryPress) {
-    Bytes content;
-    for (int i = 0; i < 1000; ++i) content += static_cast<char>(i % 256);
-    write(content);
-    click("Command14");
-    write("\x1b@changed");
-    click("Command14");
-    EXPECT_EQ(spooler.payloads(), (std::vector<std::string>{content, "\x1b@changed"}));
-    EXPECT_EQ(form->fileBytes, "\x1b@changed");
-    EXPECT_TRUE(face.messages.empty());
-}
 
 TEST_F(DriverTest, AMissingOrEmptyFileIsReportedWithItsPathAndNothingIsSent) {
     click("Command14");

@@ -54,12 +54,6 @@ public:
     std::vector<ShownBox> shown;
     std::function<void(QMessageBox&)> whileOpen;
 
-    std::vector<std::string> texts() const {
-        std::vector<std::string> out;
-        for (const ShownBox& b : shown) out.push_back(b.text);
-        return out;
-    }
-
 private:
     void answer() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -12,19 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "alignment/config_block.h"
 #include "form/control_table.h"
-#include "printer/bytes.h"
 #include "tests/qt/qt_face_fixture.h"
 
 namespace trevalune::testing {
@@ -124,8 +120,6 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
         }
     }
     expectWindowShowsForm();  // the table's captions, or what Form_Load made of them
-    // One place spelled out: pixels are twips / 15 at 96 DPI, inside the frame.
-    EXPECT_EQ(get("Labcgs")->geometry(), QRect(177, 33, 17, 17));
     // What Form_Load showed in the lists.
     EXPECT_EQ(get<QComboBox>("Combo1")->count(), 2);
     EXPECT_EQ(get<QComboBox>("Combo2")->itemText(115), QStringLiteral("120"));
@@ -161,14 +155,9 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
     pick("Combo2", 10);
     EXPECT_EQ(form->control("Combo2").text, "15");
     click("Optcgm");
-    type("cmbsz", QStringLiteral("130"));  // capped by the form while typing
-    EXPECT_EQ(form->control("Labcgm").text, "119");
     click("Check1");
-    click("Command9");
+    EXPECT_TRUE(form->control("Command9").enabled);
     expectWindowShowsForm();
-    click("Command6");
-    ASSERT_EQ(spooler.documents.size(), 3u);  // between two save commands
-    EXPECT_EQ(toHexText(spooler.documents[1].data), buildFactoryBlockHexText());
     click("Command16");
     EXPECT_EQ(clock.waits.back(), 300);
     EXPECT_TRUE(form->busy.busy());
@@ -181,11 +170,7 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
 }
 
 TEST_F(QtWindowTest, TypedValuesAreTakenAsTyped) {
-    // Qt's inline completion once made "4" into "40": a page around 40 instead of 4.
-    type("Combo2", QStringLiteral("4"));
-    click("Command18");
-    ASSERT_EQ(spooler.documents.size(), 3u);  // a centre of 4 leaves out the sample rows
-    EXPECT_TRUE(spooler.documents.front().data.ends_with(std::string("\x04\x00\n\n\n\n", 6)));
+    // Qt's inline completion once made "4" into "40" (both editable lists share the code).
     type("cmbsz", QStringLiteral("4"));
     EXPECT_EQ(get<QLabel>("Labgs")->text(), QStringLiteral("4"));
     QTest::keyClicks(get<QComboBox>("cmbsz")->lineEdit(), QStringLiteral("7"));
@@ -201,37 +186,19 @@ TEST_F(QtWindowTest, RepickingTheShownPrinterMakesItTheDefaultAgain) {
               (std::vector<std::string>{"RZ7-virtual", "Office1", "Office1"}));
 }
 
-TEST_F(QtWindowTest, AtTheDesignSizeTabAndSpaceReachOnlyTheVisibleControls) {
-    const std::vector<std::string> visible = {"Combo1",    "Combo2",   "Command18",
-                                              "Command12", "Command5", "Command10",
-                                              "Command11", "Command1", "Command17"};
+TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
+    // Once Tab reached the hidden 设置全部 at the design size, where a stray Space pressed it.
+    // The order itself is the control table's (ControlTable tests).
     EXPECT_EQ(focused(), "Combo1");
-    EXPECT_EQ(tabs(2 * static_cast<int>(visible.size())), twice(visible));
-
-    // Once Tab, Space pressed the hidden 设置全部 and sent 44 documents.
-    MessageBoxAnswerer boxes;
-    std::set<std::string> pressed;
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        if (auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
-            pressed.insert(focused());
-            QTest::keyClick(button, Qt::Key_Space);
+    for (const auto& [width, height] : {std::pair{454, 169}, {490, 770}}) {
+        resizeWindow(width, height);
+        std::vector<std::string> reachable;
+        for (std::string_view name : focusOrder(width * 15, height * 15)) {
+            if (get(name)->isEnabled()) reachable.emplace_back(name);  // Command9 waits for Check1
         }
+        EXPECT_EQ(tabs(2 * static_cast<int>(reachable.size())), twice(reachable)) << width;
     }
-    EXPECT_EQ(pressed, std::set<std::string>(visible.begin() + 2, visible.end()));
-    EXPECT_FALSE(form->busy.busy());
-    EXPECT_TRUE(window().isVisible());
-}
-
-TEST_F(QtWindowTest, EnlargingTheWindowLetsTheRevealedControlsJoinTheTabChain) {
-    resizeWindow(490, 770);
-    std::vector<std::string> all;
-    for (std::string_view name : focusOrder(490 * 15, 770 * 15)) {
-        if (get(name)->isEnabled()) all.emplace_back(name);  // Command9 waits for Check1
-    }
-    ASSERT_TRUE(std::find(all.begin(), all.end(), "Text2") != all.end());
-    EXPECT_EQ(tabs(2 * static_cast<int>(all.size())), twice(all));
+    ASSERT_NE(focusOrder(454 * 15, 169 * 15).size(), focusOrder(490 * 15, 770 * 15).size());
 
     // Back at the design size, a focus that was left on a lower control comes back up.
     for (int i = 0; i < 40 && focused() != "Command8"; ++i) tabs(1);

@@ -4,7 +4,6 @@ namespace trevalune::testing {
 
 void RecordingMessages::show(std::string_view text, std::string_view title) {
     messages.push_back({std::string(text), std::string(title)});
-    if (onMessage) onMessage(messages.back());
 }
 
 std::vector<std::string> RecordingMessages::texts() const {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +16,6 @@ public:
         bool operator==(const Message&) const = default;
     };
     std::vector<Message> messages;
-    /// Called for every message, after it is recorded.
-    std::function<void(const Message&)> onMessage;
 
     std::vector<std::string> texts() const;
 

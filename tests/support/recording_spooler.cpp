@@ -27,7 +27,6 @@ bool RecordingSpooler::sendRawDocument(const std::string& printer, const std::st
 
 JobQuery RecordingSpooler::queryActiveJobs(const std::string& printer) {
     if (!known(printer)) return {};
-    if (queueScript) return queueScript(printer);
     const auto it = queues.find(printer);
     return it == queues.end() ? JobQuery{} : it->second;
 }

@@ -35,10 +35,8 @@ public:
     std::vector<Document> documents;
     /// Every default-printer change, in order.
     std::vector<std::string> defaultChanges;
-    /// Queue answers per printer; an unknown printer reads as empty. Tests may also
-    /// install a script that answers each poll in turn.
+    /// Queue answers per printer; an unknown printer reads as empty.
     std::map<std::string, JobQuery> queues;
-    std::function<JobQuery(const std::string&)> queueScript;
     /// Called after every recorded document (tests use it to merge event logs).
     std::function<void(const Document&)> onDocument;
 

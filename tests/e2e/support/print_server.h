@@ -29,9 +29,8 @@ struct PrintServer {
     std::string fileQueue = "Office1";
     std::map<std::string, std::string> values;  ///< every KEY=VALUE of the state file
 
-    /// The state folder: $TREVALUNE_E2E_STATE, else the build's e2e-state folder.
-    static std::string defaultStateDir();
-    /// Reads STATE_DIR/env (stateDir empty: defaultStateDir()).
+    /// Reads STATE_DIR/env (stateDir empty: $TREVALUNE_E2E_STATE, else the build's
+    /// e2e-state folder).
     static PrintServer load(const std::string& stateDir = {});
 
     /// Sets CUPS_SERVER for the process and makes the calling thread's libcups use it.

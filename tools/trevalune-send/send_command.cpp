@@ -1,7 +1,6 @@
 #include "tools/trevalune-send/send_command.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "form/command_panel.h"
 #include "form/utf16.h"
@@ -85,32 +84,33 @@ struct CommandLine {
     std::vector<Piece> pieces;
 };
 
-/// What is wrong with the command line, or nothing.
-std::optional<std::string> read(const std::vector<std::string>& arguments, CommandLine& line) {
+/// The command line; what is wrong with it is refused like any other input.
+CommandLine read(const std::vector<std::string>& arguments) {
+    CommandLine line;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         if (arg == "--help" || arg == "-h") {
             line.help = true;
-            return std::nullopt;
+            return line;
         }
         if (arg == "--version" || arg == "-v") {
             line.version = true;
-            return std::nullopt;
+            return line;
         }
         if (arg != "--printer" && arg != "--hex" && arg != "--text") {
-            return "unknown option \"" + arg + "\"";
+            throw Refusal("unknown option \"" + arg + "\"");
         }
-        if (i + 1 >= arguments.size()) return arg + " needs a value";
+        if (i + 1 >= arguments.size()) throw Refusal(arg + " needs a value");
         const std::string& value = arguments[++i];
         if (arg == "--printer") {
-            if (value.empty()) return std::string("--printer needs a printer name");
+            if (value.empty()) throw Refusal("--printer needs a printer name");
             line.printer = value;
         } else {
             line.pieces.push_back({arg, value});
         }
     }
-    if (line.pieces.empty()) return std::string("nothing to send: give --hex or --text");
-    return std::nullopt;
+    if (line.pieces.empty()) throw Refusal("nothing to send: give --hex or --text");
+    return line;
 }
 
 Bytes encode(const Piece& piece) {
@@ -129,8 +129,8 @@ Bytes buildHexDocument(std::string_view hexText) {
             names += (names.empty() ? "" : ", ") + characterName(character);
         }
         throw Refusal(names + (check.removed.size() == 1 ? " is" : " are") +
-                          " not allowed in hex text: the command box takes only 0-9, A-F, a-f "
-                          "and blanks.");
+                      " not allowed in hex text: the command box takes only 0-9, A-F, a-f "
+                      "and blanks.");
     }
     // The send button's own rules; without the save bracket the timeline is one document.
     return buildManualSend(hexText, false).documents().at(0);
@@ -139,8 +139,10 @@ Bytes buildHexDocument(std::string_view hexText) {
 int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::ostream& out,
             std::ostream& err) {
     CommandLine line;
-    if (const auto wrong = read(arguments, line)) {
-        err << kName << ": " << *wrong << "\n\n";
+    try {
+        line = read(arguments);
+    } catch (const Refusal& wrong) {
+        err << kName << ": " << wrong.what() << "\n\n";
         usage(err);
         return 2;
     }

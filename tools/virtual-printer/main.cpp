@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "printer/bytes.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
 
@@ -72,8 +73,8 @@ void usage(std::FILE* to) {
         to);
 }
 
-/// What is wrong with the command line, said before the usage; empty when nothing is.
-std::string parse(int argc, char** argv, Options& options) {
+/// Reads the command line; what is wrong with it is refused, to be said before the usage.
+void parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -86,24 +87,25 @@ std::string parse(int argc, char** argv, Options& options) {
         }
         const bool known = arg == "--bind" || arg == "--out" || arg == "--preview" ||
                            arg == "--font" || arg == "--best" || arg == "--port";
-        if (!known) return "unknown option \"" + arg + "\"";
-        if (i + 1 >= argc) return arg + " needs a value";
+        if (!known) throw trevalune::Refusal("unknown option \"" + arg + "\"");
+        if (i + 1 >= argc) throw trevalune::Refusal(arg + " needs a value");
         const std::string value = argv[++i];
         if (arg == "--bind") {
-            if (value.empty()) return "--bind needs an address or a host name";
+            if (value.empty()) throw trevalune::Refusal("--bind needs an address or a host name");
             options.bind = value;
         } else if (arg == "--out") {
-            if (value.empty()) return "--out needs a folder";
+            if (value.empty()) throw trevalune::Refusal("--out needs a folder");
             options.out = value;
         } else if (arg == "--preview") {
-            if (value.empty()) return "--preview needs a folder";
+            if (value.empty()) throw trevalune::Refusal("--preview needs a folder");
             options.preview = value;
         } else if (arg == "--font") {
             options.font = value;
         } else if (arg == "--best") {
             if (!trevalune::preview::parseBestValues(value, options.best)) {
-                return "--best needs three numbers from 0 to 255 like 16,24,40, not \"" + value +
-                       "\"";
+                throw trevalune::Refusal(
+                    "--best needs three numbers from 0 to 255 like 16,24,40, not \"" + value +
+                    "\"");
             }
         } else {
             char* end = nullptr;
@@ -111,13 +113,13 @@ std::string parse(int argc, char** argv, Options& options) {
             const long port = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end != '\0' || errno != 0 || port < 0 || port > 65535 ||
                 value.find_first_not_of("0123456789") != std::string::npos) {
-                return "--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
-                       value + "\"";
+                throw trevalune::Refusal(
+                    "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
+                    "\"");
             }
             options.port = static_cast<int>(port);
         }
     }
-    return {};
 }
 
 // SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops.
@@ -294,8 +296,10 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (const std::string wrong = parse(argc, argv, options); !wrong.empty()) {
-        std::fprintf(stderr, "%s: %s\n\n", kName, wrong.c_str());
+    try {
+        parse(argc, argv, options);
+    } catch (const trevalune::Refusal& wrong) {
+        std::fprintf(stderr, "%s: %s\n\n", kName, wrong.what());
         usage(stderr);
         return 2;
     }

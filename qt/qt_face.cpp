@@ -157,6 +157,12 @@ QWidget* QtFace::widget(std::string_view name) const {
     return qobject_cast<QWidget*>(control(name));
 }
 
+void QtFace::forwardClicks(QAbstractButton& button, std::string_view name) {
+    QObject::connect(&button, &QAbstractButton::clicked, window_.get(), [this, name] {
+        if (form_ != nullptr) form_->clicked(name);
+    });
+}
+
 void QtFace::createControls() {
     QWidget* const window = window_.get();
     for (const ControlSpec& spec : controlTable()) {
@@ -166,9 +172,7 @@ void QtFace::createControls() {
         switch (spec.kind) {
             case ControlKind::Button: {
                 auto* button = new QPushButton(qs(spec.caption), parent);
-                QObject::connect(button, &QPushButton::clicked, window, [this, name] {
-                    if (form_ != nullptr) form_->clicked(name);
-                });
+                forwardClicks(*button, name);
                 w = button;
                 break;
             }
@@ -206,17 +210,13 @@ void QtFace::createControls() {
             case ControlKind::Option: {
                 auto* option = new FormRadioButton(qs(spec.caption), parent);
                 option->setAutoExclusive(false);
-                QObject::connect(option, &QRadioButton::clicked, window, [this, name] {
-                    if (form_ != nullptr) form_->clicked(name);
-                });
+                forwardClicks(*option, name);
                 w = option;
                 break;
             }
             case ControlKind::CheckBox: {
                 auto* check = new FormCheckBox(qs(spec.caption), parent);
-                QObject::connect(check, &QCheckBox::clicked, window, [this, name] {
-                    if (form_ != nullptr) form_->clicked(name);
-                });
+                forwardClicks(*check, name);
                 w = check;
                 break;
             }

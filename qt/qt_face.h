@@ -11,6 +11,7 @@
 
 #include "form/face.h"
 
+class QAbstractButton;
 class QLocale;
 class QObject;
 class QWidget;
@@ -62,6 +63,8 @@ public:
 
 private:
     void createControls();
+    /// A button's, option's or check box's clicks reach the form as clicks on `name`.
+    void forwardClicks(QAbstractButton& button, std::string_view name);
     QWidget* widget(std::string_view name) const;
     /// Tab walks the controls the operator can see at the window's present size, in visual
     /// order; the others take no focus at all.

@@ -105,8 +105,9 @@ int main(int argc, char** argv) {
 
     auto start = Clock::now();
     for (const auto& d : docs) {
-        if (!spooler.sendRawDocument(printer, "AAAAAA", d)) {
-            std::fprintf(stderr, "spooler-bench: printer %s not found\n", printer.c_str());
+        if (const auto sent = spooler.sendRawDocument(printer, "AAAAAA", d); !sent.isTaken()) {
+            std::fprintf(stderr, "spooler-bench: %s did not take a document: %s\n", printer.c_str(),
+                         sent.reason.c_str());
             return 1;
         }
     }

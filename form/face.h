@@ -37,6 +37,9 @@ public:
     virtual void startTimer(std::string_view timer, int intervalMs) = 0;
     /// The local date and time in the system's short-date and long-time form.
     virtual std::string clockText(const LocalDateTime& now) = 0;
+    /// One line for a support case to read afterwards, never shown to the operator: standard
+    /// error on Linux, the debugger's output (OutputDebugStringW) on Windows.
+    virtual void writeDiagnostic(std::string_view line) = 0;
     /// Closes the window and ends the program's event loop.
     virtual void closeWindow() = 0;
 };

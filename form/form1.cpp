@@ -100,13 +100,17 @@ void Form1::FaceMessages::show(std::string_view text, std::string_view title) {
     face_.showMessage(text, title);
 }
 
+void Form1::FaceMessages::write(std::string_view line) {
+    face_.writeDiagnostic(line);
+}
+
 Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path programFolder)
     : face_(face),
       spooler_(spooler),
       clock_(clock),
       programFolder_(std::move(programFolder)),
       messages_(face),
-      link_(spooler, messages_, [this] { return printerName(); }) {
+      link_(spooler, messages_, messages_, [this] { return printerName(); }) {
     for (const ControlSpec& c : controlTable()) controls_[std::string(c.name)].text = c.caption;
     const HandlerScope scope(handlerDepth_);
     Form_Load();
@@ -115,44 +119,67 @@ Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path p
 // --- Events ---
 
 void Form1::clicked(std::string_view control) {
-    ControlState& s = state(control);
-    if (!s.enabled) return;
-    const HandlerScope scope(handlerDepth_);
-    const ControlSpec* spec = findControlSpec(control);
-    if (spec->kind == ControlKind::Option) {
-        setChecked(control, true);  // runs the option's click handler
-        return;
-    }
-    if (spec->kind == ControlKind::CheckBox) {
-        setChecked(control, !s.checked);
-        return;
-    }
-    raiseClick(control);
+    handleEvent([&] {
+        const ControlState& s = state(control);
+        if (!s.enabled) return;
+        const ControlSpec* spec = findControlSpec(control);
+        if (spec->kind == ControlKind::Option) {
+            setChecked(control, true);  // runs the option's click handler
+        } else if (spec->kind == ControlKind::CheckBox) {
+            setChecked(control, !s.checked);
+        } else {
+            raiseClick(control);
+        }
+    });
 }
 
 void Form1::selected(std::string_view control, int index) {
-    ControlState& s = state(control);
-    if (!s.enabled || index < 0 || index >= static_cast<int>(s.items.size())) return;
-    const HandlerScope scope(handlerDepth_);
-    selectItem(control, index);
+    handleEvent([&] {
+        const ControlState& s = state(control);
+        if (!s.enabled || index < 0 || index >= static_cast<int>(s.items.size())) return;
+        selectItem(control, index);
+    });
 }
 
 void Form1::textEdited(std::string_view control, std::string text, std::size_t caret) {
-    ControlState& s = state(control);
-    if (!s.enabled) return;
-    const HandlerScope scope(handlerDepth_);
-    // The face shows it already: only the model and the handler follow.
-    s.caret = caret;
-    if (s.text == text) return;
-    s.text = std::move(text);
-    raiseChange(control);
+    handleEvent([&] {
+        ControlState& s = state(control);
+        if (!s.enabled) return;
+        // The face shows it already: only the model and the handler follow.
+        s.caret = caret;
+        if (s.text == text) return;
+        s.text = std::move(text);
+        raiseChange(control);
+    });
 }
 
 void Form1::timerTick() {
     // A tick that falls into a running handler (a wait, a message box) is dropped, not queued.
     if (handlerDepth_ > 0) return;
+    handleEvent([this] { Timer1_Timer(); });
+}
+
+void Form1::handleEvent(const std::function<void()>& handler) {
     const HandlerScope scope(handlerDepth_);
-    Timer1_Timer();
+    link_.beginOperation();
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        reportFault(error.what());
+    } catch (...) {
+        reportFault("unknown exception");
+    }
+}
+
+void Form1::reportFault(std::string_view what) noexcept {
+    try {
+        face_.writeDiagnostic("unexpected error: " + std::string(what));
+        // A set operation cut short would otherwise leave the buttons off until Rest.
+        if (busy.busy()) Command15_Click();
+        face_.showMessage(what, kWindowCaption);
+    } catch (...) {
+        // The face itself fails: nothing more can be shown.
+    }
 }
 
 const ControlState& Form1::control(std::string_view name) const {

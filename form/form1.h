@@ -44,7 +44,9 @@ struct ControlState {
 /// - every selection in a list is a click, re-picking the item already shown included;
 /// - text that the form sets by code is itself a change (its change handler runs);
 /// - no timer tick is handled while a handler runs, modal message boxes included;
-/// - a disabled control takes no event.
+/// - a disabled control takes no event;
+/// - an exception that a handler did not expect is shown in one message box and the window
+///   goes on, with its busy state ended.
 class Form1 final {
 public:
     /// Runs Form_Load before returning, as the window does before it is first shown.
@@ -145,10 +147,12 @@ public:
     JobTables jobs;           ///< jobState, jobLatch
 
 private:
-    /// Message boxes through the face, for the printer link and the pin test runs.
-    class FaceMessages final : public MessageSink {
+    /// Message boxes and diagnostic lines through the face, for the printer link and the pin
+    /// test runs.
+    class FaceMessages final : public MessageSink, public DiagnosticLog {
     public:
         explicit FaceMessages(Face& face) : face_(face) {}
+        void write(std::string_view line) override;
 
     protected:
         void show(std::string_view text, std::string_view title) override;
@@ -170,6 +174,14 @@ private:
     };
 
     ControlState& state(std::string_view name);
+
+    /// Runs one event's handlers: the timer keeps out meanwhile, the link numbers the
+    /// documents from 1, and nothing a handler throws leaves the form (a toolkit's event loop
+    /// cannot take an exception).
+    void handleEvent(const std::function<void()>& handler);
+    /// An exception no handler expected: one line for support, the busy state ended as Rest
+    /// ends it, and one message box; the window goes on.
+    void reportFault(std::string_view what) noexcept;
 
     // Changes by code: the model first, then the face; a text change raises the change event.
     void setText(std::string_view name, std::string text);

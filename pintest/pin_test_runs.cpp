@@ -1,6 +1,5 @@
 #include "pintest/pin_test_runs.h"
 
-#include <exception>
 #include <utility>
 
 #include "alignment/print_mode.h"
@@ -58,8 +57,9 @@ void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link
     for (const PinTestPage& page : pages) {
         try {
             runTimeline(page.build(), link, clock, {});
-        } catch (const std::exception& e) {
-            messages.showMessage(e.what(), kPinTestErrorTitle);
+        } catch (const Refusal& refused) {
+            // Only what the page itself refused; a fault of the program is not a page's error.
+            messages.showMessage(refused.what(), kPinTestErrorTitle);
         }
     }
 }

@@ -37,10 +37,11 @@ Timeline buildThreeDensityPinTest();
 /// The same run as a single page, for runPinTestSequence.
 std::vector<PinTestPage> buildThreeDensitySequence();
 
-/// Builds and sends the pages in order. A page refused while it is built sends nothing; an
-/// exception while it is being sent ends that page. Either way its message is shown under
+/// Builds and sends the pages in order. A page refused (Refusal) while it is built sends
+/// nothing, or while it is sent ends that page; either way its message is shown under
 /// kPinTestErrorTitle and the run continues with the next page. Printers that cannot be
-/// opened are reported by the link, once per document.
+/// opened or do not take a document are reported by the link, once per document. Any other
+/// exception is a fault of the program and leaves the run.
 void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages);
 

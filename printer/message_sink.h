@@ -21,4 +21,12 @@ protected:
     virtual void show(std::string_view text, std::string_view title) = 0;
 };
 
+/// One line a support case can read afterwards: standard error on Linux, the debugger's
+/// output (OutputDebugStringW) on Windows. Never shown to the operator.
+class DiagnosticLog {
+public:
+    virtual ~DiagnosticLog() = default;
+    virtual void write(std::string_view line) = 0;
+};
+
 }  // namespace trevalune

@@ -3,32 +3,46 @@
 #include <utility>
 
 #include "printer/message_sink.h"
-#include "printer/spooler.h"
 
 namespace trevalune {
 
-PrinterLink::PrinterLink(Spooler& spooler, MessageSink& messages,
+PrinterLink::PrinterLink(Spooler& spooler, MessageSink& messages, DiagnosticLog& log,
                          std::function<std::string()> printerName)
-    : spooler_(spooler), messages_(messages), printerName_(std::move(printerName)) {}
+    : spooler_(spooler), messages_(messages), log_(log), printerName_(std::move(printerName)) {}
 
 std::string noPrintServerMessage(std::string_view server) {
     return "No print server answers at " + std::string(server) + ", so no printer can be listed.";
 }
 
-bool PrinterLink::sendDocument(std::string_view bytes) {
+std::string notTakenMessage(std::string_view printer, std::string_view reason) {
+    return "The printer \"" + std::string(printer) +
+           "\" did not take the document: " + std::string(reason);
+}
+
+SendResult PrinterLink::sendDocument(std::string_view bytes) {
+    const int number = ++documentNumber_;
     const std::string printer = printerName_ ? printerName_() : std::string();
     // An empty name opens nothing anywhere; report it like any unknown printer.
-    const bool opened =
-        !printer.empty() && spooler_.sendRawDocument(printer, std::string(kDocumentName), bytes);
-    if (!opened) messages_.showMessage(kPrinterNotFoundMessage);
-    return opened;
+    SendResult result = printer.empty()
+                            ? SendResult::notOpened()
+                            : spooler_.sendRawDocument(printer, std::string(kDocumentName), bytes);
+    if (result.isTaken()) return result;
+
+    const bool opened = result.outcome == SendResult::Outcome::NotTaken;
+    std::string line = "printer \"" + printer + "\", document " + std::to_string(number) +
+                       (opened ? ": not taken: " : ": not opened: ");
+    line += result.reason.empty() ? std::string(kPrinterNotFoundMessage) : result.reason;
+    log_.write(line);
+    messages_.showMessage(opened ? notTakenMessage(printer, result.reason)
+                                 : std::string(kPrinterNotFoundMessage));
+    return result;
 }
 
 namespace {
 std::string_view leading(const Bytes& data, int count, const char* who) {
     if (count < 0 || static_cast<std::size_t>(count) > data.size()) {
         throw Refusal(std::string(who) + ": byte count " + std::to_string(count) +
-                          " is outside the " + std::to_string(data.size()) + " bytes given.");
+                      " is outside the " + std::to_string(data.size()) + " bytes given.");
     }
     return std::string_view(data).substr(0, static_cast<std::size_t>(count));
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace trevalune {
@@ -22,6 +23,23 @@ struct PrinterList {
     std::string unreachableServer;
 };
 
+/// What became of one document. A printer that could not be opened is not the same as one
+/// that was opened but did not take the document: the first is a wrong name (or a server out
+/// of reach), the second a queue that refuses work or a transfer that broke off.
+struct SendResult {
+    enum class Outcome { NotOpened, NotTaken, Taken };
+    Outcome outcome = Outcome::NotOpened;
+    std::string reason;  ///< the spooler's own words when the document was not taken
+    int jobId = 0;       ///< the spooler's job id when it was taken
+
+    static SendResult notOpened(std::string why = {}) {
+        return {Outcome::NotOpened, std::move(why), 0};
+    }
+    static SendResult notTaken(std::string why) { return {Outcome::NotTaken, std::move(why), 0}; }
+    static SendResult taken(int job) { return {Outcome::Taken, {}, job}; }
+    bool isTaken() const { return outcome == Outcome::Taken; }
+};
+
 /// The system print spooler, as far as this tool needs it. Printer names are UTF-8.
 /// Implementations: CUPS, winspool, and a recording one for tests.
 class Spooler {
@@ -32,10 +50,11 @@ public:
     /// server that did not answer.
     virtual PrinterList listPrinters() = 0;
 
-    /// One raw document of one page, bytes passed through unchanged.
-    /// Returns false only when the printer could not be opened; later failures are not seen.
-    virtual bool sendRawDocument(const std::string& printer, const std::string& documentName,
-                                 std::string_view data) = 0;
+    /// One raw document of one page, bytes passed through unchanged. Every step is examined:
+    /// a document that was opened but not taken in full is taken back where the spooler
+    /// allows it, and reported with the spooler's reason.
+    virtual SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
+                                       std::string_view data) = 0;
 
     /// The jobs still waiting for the printer. A printer that cannot be opened reads as empty.
     virtual JobQuery queryActiveJobs(const std::string& printer) = 0;

@@ -379,6 +379,10 @@ void QtFace::showMessage(std::string_view text, std::string_view title) {
     box.exec();
 }
 
+void QtFace::writeDiagnostic(std::string_view line) {
+    std::fprintf(stderr, "trevalune: %.*s\n", static_cast<int>(line.size()), line.data());
+}
+
 void QtFace::startTimer(std::string_view name, int intervalMs) {
     qobject_cast<QTimer*>(control(name))->start(intervalMs);
 }

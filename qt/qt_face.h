@@ -59,6 +59,7 @@ public:
     void showMessage(std::string_view text, std::string_view title) override;
     void startTimer(std::string_view timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
+    void writeDiagnostic(std::string_view line) override;
     void closeWindow() override;
 
 private:

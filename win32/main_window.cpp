@@ -580,6 +580,10 @@ void MainWindow::showMessage(std::string_view text, std::string_view title) {
     MessageBoxW(window_, wide(text).c_str(), wide(title).c_str(), MB_OK);
 }
 
+void MainWindow::writeDiagnostic(std::string_view line) {
+    OutputDebugStringW((L"trevalune: " + wide(line) + L"\n").c_str());
+}
+
 void MainWindow::startTimer(std::string_view /*timer*/, int intervalMs) {
     SetTimer(window_, kTimerId, static_cast<UINT>(std::max(intervalMs, 1)), nullptr);
 }

@@ -2,50 +2,15 @@
 
 #include <cups/cups.h>
 
-#include <memory>
+#include <cstring>
 
 namespace trevalune {
 
 namespace {
 
-struct HttpCloser {
-    void operator()(http_t* http) const { httpClose(http); }
-};
-using Connection = std::unique_ptr<http_t, HttpCloser>;
-
 /// Ends a request that has waited longer than the connection's timeout.
 int giveUp(http_t*, void*) {
     return 0;
-}
-
-Connection connect(int timeoutMs) {
-    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
-                                /*blocking=*/1, timeoutMs, nullptr);
-    if (http) httpSetTimeout(http, timeoutMs / 1000.0, giveUp, nullptr);
-    return Connection(http);
-}
-
-/// "Opening" the printer: the server must know the queue. Asked directly on the bounded
-/// connection; cupsGetNamedDest would, for a name it does not find at once (or a server
-/// that does not answer), go on browsing the network on the default connection, which
-/// waits a minute per request and could even match a printer that is not a queue here.
-bool queueExists(http_t* http, const std::string& printer) {
-    char uri[HTTP_MAX_URI];
-    if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
-                         ippPort(), "/printers/%s", printer.c_str()) != HTTP_URI_STATUS_OK) {
-        return false;
-    }
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "printer-name");
-    ipp_t* response = cupsDoRequest(http, request, "/");
-    const bool found =
-        response != nullptr && ippGetStatusCode(response) <= IPP_STATUS_OK_CONFLICTING;
-    ippDelete(response);
-    return found;
 }
 
 struct Dests {
@@ -57,6 +22,11 @@ struct Dests {
     ~Dests() { cupsFreeDests(count, list); }
 };
 
+struct IppDeleter {
+    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
+
 /// The server as CUPS addresses it: a socket path, or host and port.
 std::string serverName() {
     const std::string host = cupsServer();
@@ -64,78 +34,167 @@ std::string serverName() {
     return host + ":" + std::to_string(ippPort());
 }
 
+/// Why the last request on `http` failed: the server's words, or the transport's when the
+/// server never answered (libcups then says only "Success" or "Internal Server Error").
+std::string lastReason(http_t* http) {
+    if (const int error = httpError(http); error != 0) {
+        return std::strerror(error) + std::string(" (") + serverName() + ")";
+    }
+    return cupsLastErrorString();
+}
+
+/// True when the request failed before the server answered it.
+bool noAnswer(http_t* http, const ipp_t* response) {
+    return response == nullptr &&
+           (httpError(http) != 0 || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
+}
+
+std::string printerUri(const std::string& printer) {
+    char uri[HTTP_MAX_URI];
+    if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                         ippPort(), "/printers/%s", printer.c_str()) != HTTP_URI_STATUS_OK) {
+        return {};
+    }
+    return uri;
+}
+
 }  // namespace
+
+struct CupsSpooler::Connection {
+    struct Closer {
+        void operator()(http_t* http) const { httpClose(http); }
+    };
+    std::unique_ptr<http_t, Closer> http;
+};
 
 CupsSpooler::CupsSpooler(int timeoutMs) : timeoutMs_(timeoutMs) {}
 
+CupsSpooler::~CupsSpooler() = default;
+
+CupsSpooler::Connection* CupsSpooler::connection() {
+    if (connection_) {
+        http_t* http = connection_->http.get();
+        // Kept between documents; the server may have closed it meanwhile (restarted, idle
+        // timeout). An idle connection with something to read has been closed by the server.
+        // Reconnecting here keeps the time bounded: libcups' own reconnect waits 30 s.
+        if (httpGetFd(http) >= 0 && !httpWait(http, 0)) return connection_.get();
+        if (httpReconnect2(http, timeoutMs_, nullptr) == 0) return connection_.get();
+        connection_.reset();
+        return nullptr;
+    }
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                /*blocking=*/1, timeoutMs_, nullptr);
+    if (http == nullptr) return nullptr;
+    httpSetTimeout(http, timeoutMs_ / 1000.0, giveUp, nullptr);
+    connection_ = std::make_unique<Connection>(Connection{{http, {}}});
+    return connection_.get();
+}
+
 PrinterList CupsSpooler::listPrinters() {
     PrinterList list;
-    Connection http = connect(timeoutMs_);
-    if (!http) {
+    Connection* c = connection();
+    if (c == nullptr) {
         list.unreachableServer = serverName();
         return list;
     }
     Dests dests;
-    dests.count = cupsGetDests2(http.get(), &dests.list);
+    dests.count = cupsGetDests2(c->http.get(), &dests.list);
     // No destinations with a transport error is a server that stopped answering; with
     // "not found" it is a server that simply has no printers.
     if (dests.count == 0 && cupsLastError() >= IPP_STATUS_ERROR_INTERNAL) {
         list.unreachableServer = serverName();
     }
+    dropIfBroken();
     for (int i = 0; i < dests.count; ++i) {
         if (dests.list[i].instance == nullptr) list.names.emplace_back(dests.list[i].name);
     }
     return list;
 }
 
-bool CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
-                                  std::string_view data) {
-    Connection http = connect(timeoutMs_);
-    if (!http) return false;
-    if (!queueExists(http.get(), printer)) return false;
+SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
+                                        std::string_view data) {
+    Connection* c = connection();
+    if (c == nullptr) return SendResult::notOpened("no print server answers at " + serverName());
+    http_t* http = c->http.get();
+    const std::string uri = printerUri(printer);
+    if (uri.empty()) return SendResult::notOpened();
 
-    const int job = cupsCreateJob(http.get(), printer.c_str(), documentName.c_str(), 0, nullptr);
-    if (job <= 0) return true;  // opened, but the spooler refused: not detected, as on Windows
+    // Create-Job asked directly: cupsCreateJob would first look the destination up and ask
+    // for its attributes, two more requests per document, and for a name it does not find
+    // at once it may browse the network for a minute. The server's "not found" is the answer
+    // to whether the queue exists.
+    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+                 documentName.c_str());
+    const std::string resource = "/printers/" + printer;
+    const Ipp response(cupsDoRequest(http, request, resource.c_str()));
+    if (noAnswer(http, response.get())) {
+        const std::string reason = lastReason(http);
+        // A late answer to this request must not be read as the answer to the next one.
+        connection_.reset();
+        return SendResult::notOpened(reason);
+    }
+    const ipp_status_t created = response ? ippGetStatusCode(response.get()) : cupsLastError();
+    if (created == IPP_STATUS_ERROR_NOT_FOUND) return SendResult::notOpened(lastReason(http));
+    ipp_attribute_t* id =
+        response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
+    if (created > IPP_STATUS_OK_CONFLICTING || id == nullptr) {
+        return SendResult::notTaken(lastReason(http));
+    }
+    const int job = ippGetInteger(id, 0);
+
     // Always raw: the bytes are printer commands and must not be filtered.
-    bool ok = cupsStartDocument(http.get(), printer.c_str(), job, documentName.c_str(),
-                                CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE;
+    bool ok = cupsStartDocument(http, printer.c_str(), job, documentName.c_str(), CUPS_FORMAT_RAW,
+                                1) == HTTP_STATUS_CONTINUE;
     if (ok && !data.empty()) {
-        ok = cupsWriteRequestData(http.get(), data.data(), data.size()) == HTTP_STATUS_CONTINUE;
+        ok = cupsWriteRequestData(http, data.data(), data.size()) == HTTP_STATUS_CONTINUE;
     }
     // Any successful status counts (ignored or substituted attributes are still success).
-    if (ok) ok = cupsFinishDocument(http.get(), printer.c_str()) <= IPP_STATUS_OK_CONFLICTING;
-    if (!ok) {
-        // A half-written job must not print: take it back.
-        if (Connection again = connect(timeoutMs_)) {
-            cupsCancelJob2(again.get(), printer.c_str(), job, 0);
-        }
+    if (ok) ok = cupsFinishDocument(http, printer.c_str()) <= IPP_STATUS_OK_CONFLICTING;
+    if (ok) return SendResult::taken(job);
+
+    const std::string reason = lastReason(http);
+    // A half-written job must not print: take it back, on a fresh connection, since the
+    // broken request leaves this one in an unknown state.
+    connection_.reset();
+    if (Connection* again = connection()) {
+        cupsCancelJob2(again->http.get(), printer.c_str(), job, 0);
     }
-    return true;
+    return SendResult::notTaken(reason);
 }
 
 JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
-    Connection http = connect(timeoutMs_);
-    if (!http) return {};
+    Connection* c = connection();
+    if (c == nullptr) return {};
     cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(http.get(), &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
+    const int count = cupsGetJobs2(c->http.get(), &jobs, printer.c_str(), 0, CUPS_WHICHJOBS_ACTIVE);
     if (jobs) cupsFreeJobs(count, jobs);
+    dropIfBroken();
     if (count <= 0) return {};
     // The Windows query is limited to 99 records; keep the same horizon here.
     return JobQuery{true, count > 99 ? 99 : count};
 }
 
 void CupsSpooler::setDefaultPrinter(const std::string& printer) {
-    Connection http = connect(timeoutMs_);
-    if (!http) return;
+    Connection* c = connection();
+    if (c == nullptr) return;
     Dests dests;
-    dests.count = cupsGetDests2(http.get(), &dests.list);
+    dests.count = cupsGetDests2(c->http.get(), &dests.list);
     bool found = false;
     for (int i = 0; i < dests.count; ++i) {
         const bool match = dests.list[i].instance == nullptr && printer == dests.list[i].name;
         dests.list[i].is_default = match ? 1 : 0;
         found = found || match;
     }
-    if (found) cupsSetDests2(http.get(), dests.count, dests.list);
+    if (found) cupsSetDests2(c->http.get(), dests.count, dests.list);
+    dropIfBroken();
+}
+
+void CupsSpooler::dropIfBroken() {
+    if (connection_ && httpError(connection_->http.get()) != 0) connection_.reset();
 }
 
 }  // namespace trevalune

@@ -31,6 +31,29 @@ struct PrinterCloser {
 };
 using Printer = std::unique_ptr<void, PrinterCloser>;
 
+/// "WritePrinter: <the system's text for GetLastError> (error N)", as UTF-8.
+std::string lastErrorText(const char* step) {
+    const DWORD error = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string utf8;
+    if (length > 0) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                             nullptr, nullptr);
+        utf8.resize(static_cast<std::size_t>(size));
+        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
+                            nullptr);
+    }
+    LocalFree(text);
+    while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ')) {
+        utf8.pop_back();
+    }
+    if (utf8.empty()) utf8 = "no description";
+    return std::string(step) + ": " + utf8 + " (error " + std::to_string(error) + ")";
+}
+
 Printer openPrinter(std::string& gbkName) {
     HANDLE handle = nullptr;
     // No defaults: the document's datatype alone decides how the bytes are treated.
@@ -67,35 +90,47 @@ PrinterList WinSpooler::listPrinters() {
     return list;
 }
 
-bool WinSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
-                                 std::string_view data) {
+SendResult WinSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
+                                       std::string_view data) {
     std::string docName = toGbk(documentName);
     std::optional<std::string> name = systemName(printer);
-    if (!name) return false;
+    if (!name) return SendResult::notOpened();
     Printer handle = openPrinter(*name);
-    if (!handle) return false;
+    if (!handle) return SendResult::notOpened(lastErrorText("OpenPrinter"));
 
     char raw[] = "RAW";
     // Named explicitly: the bytes are printer commands and must pass through unrendered,
     // whatever datatype the driver would otherwise choose.
     DOC_INFO_1A info{docName.data(), nullptr, raw};
-    // After a successful open the steps are not checked: a failing spooler is not reported.
-    StartDocPrinterA(handle.get(), 1, reinterpret_cast<LPBYTE>(&info));
-    StartPagePrinter(handle.get());
-    // WritePrinter may take fewer bytes than offered; hand over the rest until it stops.
+    const DWORD job = StartDocPrinterA(handle.get(), 1, reinterpret_cast<LPBYTE>(&info));
+    if (job == 0) return SendResult::notTaken(lastErrorText("StartDocPrinter"));
+    // From here on a failure takes the document back: a half-written job must not print.
+    const auto abandon = [&](const char* step) {
+        SendResult failed = SendResult::notTaken(lastErrorText(step));
+        AbortPrinter(handle.get());
+        return failed;
+    };
+    if (!StartPagePrinter(handle.get())) return abandon("StartPagePrinter");
+    // WritePrinter may take fewer bytes than offered; hand over the rest until it is all taken.
     std::string_view rest = data;
-    do {
+    while (!rest.empty()) {
         DWORD written = 0;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1u << 30));
-        if (!WritePrinter(handle.get(), const_cast<char*>(rest.data()), chunk, &written) ||
-            written == 0) {
-            break;
+        if (!WritePrinter(handle.get(), const_cast<char*>(rest.data()), chunk, &written)) {
+            return abandon("WritePrinter");
+        }
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            SendResult failed = abandon("WritePrinter");
+            failed.reason = "the spooler took " + std::to_string(data.size() - rest.size()) +
+                            " of " + std::to_string(data.size()) + " bytes: " + failed.reason;
+            return failed;
         }
         rest.remove_prefix(std::min<std::size_t>(written, rest.size()));
-    } while (!rest.empty());
-    EndPagePrinter(handle.get());
-    EndDocPrinter(handle.get());
-    return true;  // the handle closes here
+    }
+    if (!EndPagePrinter(handle.get())) return abandon("EndPagePrinter");
+    if (!EndDocPrinter(handle.get())) return SendResult::notTaken(lastErrorText("EndDocPrinter"));
+    return SendResult::taken(static_cast<int>(job));  // the handle closes here
 }
 
 JobQuery WinSpooler::queryActiveJobs(const std::string& printer) {

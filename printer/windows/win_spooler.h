@@ -15,9 +15,10 @@ class WinSpooler final : public Spooler {
 public:
     /// Local printers and connections, in the order the system enumerates them.
     PrinterList listPrinters() override;
-    /// One RAW document with one page; only whether the printer opened is reported.
-    bool sendRawDocument(const std::string& printer, const std::string& documentName,
-                         std::string_view data) override;
+    /// One RAW document with one page. Every call's result is examined, and WritePrinter's
+    /// count; after a failure the document is aborted and GetLastError's text is the reason.
+    SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
+                               std::string_view data) override;
     /// A sizing query and then the real one (level 1, from job 0, at most 99 jobs).
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// SetDefaultPrinterA: stores the name with its driver and port, as Windows reads it.

@@ -48,7 +48,7 @@ protected:
     CupsSpooler spooler;
     testing::RecordingMessages messages;
     std::string selected = server.virtualQueue;
-    PrinterLink link{spooler, messages, [this] { return selected; }};
+    PrinterLink link{spooler, messages, messages, [this] { return selected; }};
 };
 
 /// Lets a stopped queue go again however the test ends, so later tests find it running.

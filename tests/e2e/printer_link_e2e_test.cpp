@@ -47,7 +47,7 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     useCupsServer(silent);
     CupsSpooler down(500);
-    PrinterLink downLink(down, messages, [this] { return selected; });
+    PrinterLink downLink(down, messages, messages, [this] { return selected; });
 
     // A request costs at most twice the timeout (the wait for "100 Continue", then the
     // answer), and a query makes a few; libcups' own default is a minute per request.

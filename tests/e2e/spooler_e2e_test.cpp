@@ -32,12 +32,18 @@ TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains)
     EXPECT_FALSE(spooler.queryActiveJobs(queue).anyJobs);
 }
 
-TEST_F(SpoolerE2eTest, AnEmptyDocumentLeavesNoJobBehind) {
-    // CUPS refuses a document without data; the spooler takes the job back, so the job
-    // monitor does not wait for a job that can never print.
-    link.sendDocument("");
+TEST_F(SpoolerE2eTest, ADocumentTheServerRefusesIsSaidWithItsReasonAndLeavesNoJobBehind) {
+    // CUPS refuses a document without data after its job was created: the document is said
+    // to be not taken, and the job is taken back so the job monitor does not wait for a job
+    // that can never print.
+    const SendResult empty = link.sendDocument("");
+    EXPECT_EQ(empty.outcome, SendResult::Outcome::NotTaken);
     link.sendDocument("\n");
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(messages.texts(),
+              std::vector<std::string>{notTakenMessage(server.virtualQueue, empty.reason)});
+    EXPECT_EQ(messages.diagnostics, std::vector<std::string>{"printer \"RZ7-virtual\", document 1: "
+                                                             "not taken: " +
+                                                             empty.reason});
     ASSERT_TRUE(waitUntilIdle(server.virtualQueue));
     EXPECT_EQ(printer.documents(), std::vector<std::string>{"\n"});
     EXPECT_FALSE(spooler.queryActiveJobs(server.virtualQueue).anyJobs);

@@ -61,6 +61,10 @@ void RecordingFace::showMessage(std::string_view text, std::string_view title) {
     if (onMessage) onMessage(messages.back());
 }
 
+void RecordingFace::writeDiagnostic(std::string_view line) {
+    diagnostics.emplace_back(line);
+}
+
 void RecordingFace::startTimer(std::string_view /*timer*/, int /*intervalMs*/) {}
 
 std::string RecordingFace::clockText(const LocalDateTime& now) {

@@ -36,6 +36,7 @@ public:
     void showMessage(std::string_view text, std::string_view title) override;
     void startTimer(std::string_view timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
+    void writeDiagnostic(std::string_view line) override;
     void closeWindow() override;
 
     /// The message texts, in order.
@@ -49,6 +50,7 @@ public:
     std::map<std::string, int, std::less<>> currentIndex;
     std::map<std::string, std::size_t, std::less<>> carets;
     std::vector<Message> messages;
+    std::vector<std::string> diagnostics;
     bool closed = false;
 
     std::function<void(const Message&)> onMessage;

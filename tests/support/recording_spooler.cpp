@@ -17,12 +17,16 @@ PrinterList RecordingSpooler::listPrinters() {
     return {printers, {}};
 }
 
-bool RecordingSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
-                                       std::string_view data) {
-    if (!known(printer)) return false;
+SendResult RecordingSpooler::sendRawDocument(const std::string& printer,
+                                             const std::string& documentName,
+                                             std::string_view data) {
+    if (!known(printer)) return SendResult::notOpened();
+    if (const auto refusal = refusing.find(printer); refusal != refusing.end()) {
+        return SendResult::notTaken(refusal->second);
+    }
     documents.push_back({printer, documentName, std::string(data)});
     if (onDocument) onDocument(documents.back());
-    return true;
+    return SendResult::taken(static_cast<int>(documents.size()));
 }
 
 JobQuery RecordingSpooler::queryActiveJobs(const std::string& printer) {

@@ -22,8 +22,8 @@ public:
     explicit RecordingSpooler(std::vector<std::string> printers = {});
 
     PrinterList listPrinters() override;
-    bool sendRawDocument(const std::string& printer, const std::string& documentName,
-                         std::string_view data) override;
+    SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
+                               std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
     void setDefaultPrinter(const std::string& printer) override;
 
@@ -31,6 +31,8 @@ public:
     std::vector<std::string> printers;
     /// When set, listing answers with this server as the one that did not answer.
     std::string unreachableServer;
+    /// Printers that open but take no document, with the reason they give.
+    std::map<std::string, std::string> refusing;
     /// Sent documents, in order.
     std::vector<Document> documents;
     /// Every default-printer change, in order.

@@ -84,7 +84,7 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndAloneInCallOrder) {
     testing::DocumentCatcher catcher(port);
     ASSERT_TRUE(catcher.listening());
     testing::RecordingMessages messages;
-    PrinterLink link(spooler, messages, [this] { return printer; });
+    PrinterLink link(spooler, messages, messages, [this] { return printer; });
     std::vector<Bytes> documents{"", "\n", "\x1D\x56\x53", std::string(1, '\0')};
     for (int i = 0; i < 256; ++i) documents[0] += static_cast<char>(i);
     const std::size_t logged = pageLogLines(pageLog).size();

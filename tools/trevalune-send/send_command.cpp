@@ -58,18 +58,14 @@ std::string shownBytes(std::string_view bytes) {
            " bytes)";
 }
 
-/// Message boxes of the printer link become lines on the error stream.
-class StreamMessages final : public MessageSink {
+/// The link's message boxes and diagnostic lines stay unsaid: the run says in one line of
+/// its own which document failed and why.
+class Unsaid final : public MessageSink, public DiagnosticLog {
 public:
-    explicit StreamMessages(std::ostream& to) : to_(to) {}
+    void write(std::string_view) override {}
 
 protected:
-    void show(std::string_view text, std::string_view title) override {
-        to_ << title << ": " << text << '\n';
-    }
-
-private:
-    std::ostream& to_;
+    void show(std::string_view, std::string_view) override {}
 };
 
 struct Piece {
@@ -196,13 +192,18 @@ int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::os
         }
     }
 
-    StreamMessages messages(err);
-    PrinterLink link(spooler, messages, [&printer] { return printer; });
+    Unsaid unsaid;
+    PrinterLink link(spooler, unsaid, unsaid, [&printer] { return printer; });
     for (std::size_t i = 0; i < documents.size(); ++i) {
-        if (!link.sendDocument(documents[i])) {
+        const SendResult result = link.sendDocument(documents[i]);
+        if (!result.isTaken()) {
             // The rest would reach the printer without what came before them.
-            err << kName << ": " << i << " of " << documents.size() << " documents sent; document "
-                << i + 1 << " (" << shownBytes(documents[i]) << ") and the rest were not.\n";
+            const bool opened = result.outcome == SendResult::Outcome::NotTaken;
+            err << kName << ": " << printer
+                << (opened ? " did not take document " : " could not be opened for document ")
+                << i + 1 << " of " << documents.size() << " (" << shownBytes(documents[i])
+                << "), so nothing more was sent: "
+                << (result.reason.empty() ? kPrinterNotFoundMessage : result.reason) << '\n';
             return 1;
         }
         err << kName << ": " << shownBytes(documents[i]) << " -> " << printer << '\n';

@@ -22,8 +22,9 @@ class ShowcaseSpooler final : public trevalune::Spooler {
 public:
     explicit ShowcaseSpooler(std::vector<std::string> printers) : printers_(std::move(printers)) {}
     trevalune::PrinterList listPrinters() override { return {printers_, {}}; }
-    bool sendRawDocument(const std::string&, const std::string&, std::string_view) override {
-        return true;
+    trevalune::SendResult sendRawDocument(const std::string&, const std::string&,
+                                          std::string_view) override {
+        return trevalune::SendResult::taken(1);
     }
     trevalune::JobQuery queryActiveJobs(const std::string&) override { return {}; }
     void setDefaultPrinter(const std::string&) override {}

@@ -38,11 +38,11 @@ public:
     std::function<void()> fault;
 
     PrinterList listPrinters() override { return real_.listPrinters(); }
-    bool sendRawDocument(const std::string& printer, const std::string& name,
-                         std::string_view data) override {
-        const bool opened = real_.sendRawDocument(printer, name, data);
+    SendResult sendRawDocument(const std::string& printer, const std::string& name,
+                               std::string_view data) override {
+        SendResult result = real_.sendRawDocument(printer, name, data);
         if (++sent_ == after && fault) fault();
-        return opened;
+        return result;
     }
     JobQuery queryActiveJobs(const std::string& printer) override {
         return real_.queryActiveJobs(printer);

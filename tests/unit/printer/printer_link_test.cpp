@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/recording_spooler.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/recording_spooler.h"
 
 namespace trevalune {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 TEST(PrinterLink, TheCountDelimitsTheDriverFileAndACountOutsideItIsRefused) {
     RecordingSpooler spooler{{"RZ7-virtual"}};
     testing::RecordingMessages messages;
-    PrinterLink link{spooler, messages, [] { return std::string("RZ7-virtual"); }};
+    PrinterLink link{spooler, messages, messages, [] { return std::string("RZ7-virtual"); }};
     link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), 5);
     link.SendBytesToPrinter("ABCDEF", 2);
     EXPECT_THROW(link.SendBytesToPrinter("AB", 3), Refusal);

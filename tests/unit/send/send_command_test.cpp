@@ -114,6 +114,7 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
         Names sent;
         std::string err;  // the whole error stream
         std::string unreachable = {};
+        std::string refusal = {};  ///< RZ7-a takes no document, for this reason
     } cases[] = {
         {{"Office1", "RZ7-a", "RZ7-b"},
          {"--hex", "1D 56 53", "--text", "打印", "--hex", "0a"},
@@ -125,8 +126,16 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
          {"--printer", "NoSuch", "--hex", "0A", "--hex", "0A"},
          1,
          {},
-         "Trevalune: The Printer Name you typed wasn't recognized.\n"
-         "trevalune-send: 0 of 2 documents sent; document 1 (0A) and the rest were not.\n"},
+         "trevalune-send: NoSuch could not be opened for document 1 of 2 (0A), so nothing more "
+         "was sent: The Printer Name you typed wasn't recognized.\n"},
+        {{"RZ7-a"},
+         {"--hex", "0A", "--hex", "0A"},
+         1,
+         {},
+         "trevalune-send: RZ7-a did not take document 1 of 2 (0A), so nothing more was sent: "
+         "Destination \"RZ7-a\" is not accepting jobs.\n",
+         {},
+         "Destination \"RZ7-a\" is not accepting jobs."},
         {{"RZ7-a"},
          {"--hex", "0A"},
          1,
@@ -154,6 +163,7 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
         RecordingSpooler spooler(c.printers);
         spooler.unreachableServer = c.unreachable;
+        if (!c.refusal.empty()) spooler.refusing["RZ7-a"] = c.refusal;
         const SendRun run = send(spooler, c.arguments);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(spooler.payloads(), c.sent);
@@ -170,9 +180,8 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
     EXPECT_EQ(spooler.payloads(), Names{"\n"});
     EXPECT_EQ(run.err,
               "trevalune-send: 0A -> RZ7-a\n"
-              "Trevalune: The Printer Name you typed wasn't recognized.\n"
-              "trevalune-send: 1 of 3 documents sent; document 2 (1D 56 53) and the rest were "
-              "not.\n");
+              "trevalune-send: RZ7-a could not be opened for document 2 of 3 (1D 56 53), so "
+              "nothing more was sent: The Printer Name you typed wasn't recognized.\n");
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // The event rules every face relies on, the busy state and the value box, pinned once for
 // all faces.
+#include <stdexcept>
+#include <variant>
+
 #include "alignment/set_items.h"
 #include "printer/printer_link.h"
 #include "tests/form/form_fixture.h"
@@ -98,6 +101,74 @@ TEST_F(EventRules, RestEndsTheBusyStateAtOnceAndWorksWhileIdle) {
     EXPECT_EQ(form->busy.settingMode, 0);
     EXPECT_EQ(form->busy.waitTicks, 0);
     EXPECT_EQ(form->jobs.jobLatch[1], 1);  // the tables are the next operation's to clear
+    expectFaceShowsForm();
+}
+
+TEST_F(EventRules, ADocumentNotTakenCostsOneMessageWithTheReasonAndTheOperationGoesOn) {
+    const std::string reason = "Destination \"RZ7-virtual\" is not accepting jobs.";
+    spooler.refusing["RZ7-virtual"] = reason;
+    const Timeline setAll = buildSetAllItems(form->modeValues(), "5000");
+
+    click("Command3");
+
+    const std::size_t count = setAll.documentCount();
+    EXPECT_EQ(face.messages, std::vector<RecordingFace::Message>(
+                                 count, {notTakenMessage("RZ7-virtual", reason), "Trevalune"}));
+    Names lines;
+    for (std::size_t n = 1; n <= count; ++n) {
+        lines.push_back("printer \"RZ7-virtual\", document " + std::to_string(n) +
+                        ": not taken: " + reason);
+    }
+    EXPECT_EQ(face.diagnostics, lines);
+    // Every wait as designed, and the busy state ends at its normal tick.
+    Names waits;
+    for (const Step& step : setAll.steps()) {
+        if (const auto* w = std::get_if<WaitStep>(&step)) {
+            waits.push_back("wait " + std::to_string(w->milliseconds));
+        }
+    }
+    Names logged;
+    for (const std::string& entry : log) {
+        if (entry.starts_with("wait ")) logged.push_back(entry);
+    }
+    EXPECT_EQ(logged, waits);
+    ticks(26);
+    EXPECT_TRUE(form->busy.busy());
+    ticks(1);
+    EXPECT_FALSE(form->busy.busy());
+
+    // The next operation numbers its documents from 1 again.
+    face.diagnostics.clear();
+    click("Command12");
+    EXPECT_EQ(face.diagnostics,
+              Names{"printer \"RZ7-virtual\", document 1: not taken: " + reason});
+}
+
+TEST_F(EventRules, AnExceptionInAHandlerIsShownOnceEndsTheBusyStateAndTheWindowGoesOn) {
+    int sent = 0;
+    spooler.onDocument = [&](const RecordingSpooler::Document&) {
+        if (++sent == 3) throw std::runtime_error("spooler broke");
+    };
+    click("Command3");  // a set operation: the busy state is on when it breaks
+    EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{{"spooler broke", "Trevalune"}}));
+    EXPECT_EQ(face.diagnostics, Names{"unexpected error: spooler broke"});
+    EXPECT_FALSE(form->busy.busy());
+    EXPECT_EQ(disabledButtons(), Names{});
+    EXPECT_EQ(text("Label8"), "完成...");
+
+    // A pin test's "错误提示" box is for what a page refused, not for a fault of the program.
+    sent = 0;
+    forget();
+    face.diagnostics.clear();
+    click("Command17");
+    EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{{"spooler broke", "Trevalune"}}));
+    EXPECT_EQ(spooler.documents.size(), 3u);
+    EXPECT_EQ(text("Label8"), "完成...");  // idle: nothing to end, no caption changed
+
+    spooler.onDocument = nullptr;
+    click("Command12");
+    EXPECT_EQ(spooler.payloads().back(), bytesOf({0x1D, 0x56, 0x53}));
+    EXPECT_EQ(face.messages.size(), 1u);
     expectFaceShowsForm();
 }
 

@@ -124,7 +124,7 @@ start() {
     root=$(realpath "$1/root")
     prog=$root/usr/bin/trevalune
     tmp=$(mktemp -d)
-    server_script=$(dirname "$(realpath "$0")")/../e2e/print-server.sh
+    server_script=$(dirname "$(realpath "$0")")/../../scripts/lib/print-server.sh
     trap '"$server_script" stop "$tmp/server" || true; rm -rf "$tmp"; rm -f "$root/usr/bin/file.prn"' EXIT
     mkdir -m 700 "$tmp/run"
     # No display and no user settings of the machine: the default printer the window sets goes

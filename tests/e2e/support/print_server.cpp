@@ -110,7 +110,7 @@ PrintServer PrintServer::load(const std::string& stateDir) {
     std::ifstream in(file);
     if (!in) {
         throw std::runtime_error("no print server state in " + file.string() +
-                                 " (start it with tests/e2e/print-server.sh start DIR)");
+                                 " (start it with scripts/lib/print-server.sh start DIR)");
     }
     PrintServer server;
     for (std::string line; std::getline(in, line);) {

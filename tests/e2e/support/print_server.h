@@ -1,7 +1,7 @@
 #pragma once
 
 // Support for end-to-end tests against the private print server that
-// tests/e2e/print-server.sh starts (a CUPS server with the queues "RZ7-virtual", a socket
+// scripts/lib/print-server.sh starts (a CUPS server with the queues "RZ7-virtual", a socket
 // queue to the virtual printer, and "Office1", a file queue to /dev/null). PrintServerTest in
 // tests/e2e/e2e_fixture.h shows the typical use: load the server, useCupsServer(), clear the
 // virtual printer, note lastJobId(), send, then waitForDocuments / waitUntilIdle and compare

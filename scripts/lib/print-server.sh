@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A private CUPS server with a virtual printer, for the end-to-end tests, the benchmark and
-# the demo. Nothing of the machine's own printing system is touched.
+# A private CUPS server with a virtual printer, for the end-to-end tests, the benchmark, the
+# demo and the Windows scripts. Nothing of the machine's own printing system is touched.
 #
 #   print-server.sh start STATE_DIR   start cupsd and the virtual printer, create the queues
 #                                     RZ7-virtual (socket -> virtual printer) and Office1
@@ -12,6 +12,13 @@
 # the default build folder. TREVALUNE_CUPS_PORT, when set, is the port cupsd tries first.
 # VIRTUAL_PRINTER_PREVIEW=DIR, when set, makes the virtual printer draw its pages into DIR;
 # VIRTUAL_PRINTER_BEST=HS,HD,SHD gives it the best alignment values it draws with (--best).
+# VIRTUAL_PRINTER=none starts no virtual printer: RZ7-virtual then points at a free port
+# (VIRTUAL_PRINTER_PORT in the state file) where the caller listens itself.
+# TREVALUNE_CUPS_MAX_REQUEST_SIZE (for example 1m) makes cupsd refuse larger documents.
+#
+# Readiness is asked, never read from a file another process may not have written yet: the
+# kernel's table of listening sockets for the virtual printer, lpstat -r for cupsd. Whatever
+# fails, start stops what it started before it exits.
 set -euo pipefail
 
 usage() {
@@ -23,6 +30,7 @@ action=$1
 state_dir=$2
 env_file=$state_dir/env
 repo=$(cd "$(dirname "$0")/../.." && pwd)
+: "${VIRTUAL_PRINTER:=$repo/build/tools/virtual-printer/trevalune-virtual-printer}"
 
 log() { echo "print-server: $*" >&2; }
 
@@ -75,6 +83,14 @@ port_in_use() {
         /proc/net/tcp /proc/net/tcp6 2>/dev/null
 }
 
+# True when some process listens on the local TCP port (state 0A in the kernel's table).
+port_listening() {
+    local hex
+    hex=$(printf ':%04X' "$1")
+    awk -v p="$hex" 'NR > 1 && substr($2, length($2) - 4) == p && $4 == "0A" { found = 1 }
+        END { exit !found }' /proc/net/tcp /proc/net/tcp6 2>/dev/null
+}
+
 pick_port() {
     local port
     for _ in $(seq 100); do
@@ -104,6 +120,9 @@ DefaultAuthType None
 MaxJobs 0
 PreserveJobHistory Yes
 LogLevel warn
+# One line per finished job, its id and its name: the Windows backend test reads it.
+PageLogFormat %j %{job-name}
+${TREVALUNE_CUPS_MAX_REQUEST_SIZE:+MaxRequestSize $TREVALUNE_CUPS_MAX_REQUEST_SIZE}
 <Location />
   Order Allow,Deny
   Allow 127.0.0.1
@@ -156,9 +175,52 @@ wait_for_scheduler() {
     return 1
 }
 
+# Starts the virtual printer on a free port and waits until the kernel lists it as listening;
+# prints "PID PORT". A port taken meanwhile makes it exit: another port is tried.
+start_virtual_printer() {
+    local dir=$1 output=$2 port pid
+    local options=()
+    [ -n "${VIRTUAL_PRINTER_PREVIEW:-}" ] && options+=(--preview "$VIRTUAL_PRINTER_PREVIEW")
+    [ -n "${VIRTUAL_PRINTER_BEST:-}" ] && options+=(--best "$VIRTUAL_PRINTER_BEST")
+    for _ in 1 2 3 4 5; do
+        port=$(pick_port) || return 1
+        "$VIRTUAL_PRINTER" --port "$port" --out "$output" "${options[@]}" \
+            </dev/null >/dev/null 2>>"$dir/virtual-printer.log" &
+        pid=$!
+        for _ in $(seq 200); do
+            if port_listening "$port" && kill -0 "$pid" 2>/dev/null; then
+                echo "$pid $port"
+                return 0
+            fi
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    log "the virtual printer did not start:"
+    cat "$dir/virtual-printer.log" >&2 2>/dev/null || true
+    return 1
+}
+
+# What start has started so far, stopped when it fails anywhere.
+started_pids=()
+started_dir=
+abandon_start() {
+    local pid
+    for pid in "${started_pids[@]}"; do
+        kill -TERM "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    [ -n "$started_dir" ] && rm -rf "$started_dir"
+    rm -f "$env_file"
+}
+
 start() {
-    local printer_bin=${VIRTUAL_PRINTER:-$repo/build/tools/virtual-printer/trevalune-virtual-printer}
-    [ -x "$printer_bin" ] || { log "virtual printer not found at $printer_bin (build it first)"; exit 1; }
+    if [ "$VIRTUAL_PRINTER" != none ] && [ ! -x "$VIRTUAL_PRINTER" ]; then
+        log "virtual printer not found at $VIRTUAL_PRINTER (build it first)"
+        exit 1
+    fi
     command -v cupsd >/dev/null || PATH=$PATH:/usr/sbin:/sbin
     for tool in cupsd lpadmin lpstat; do
         command -v "$tool" >/dev/null || { log "$tool is missing (scripts/setup installs it)"; exit 1; }
@@ -167,38 +229,28 @@ start() {
     # Leftovers of an earlier run that was not stopped.
     stop
     mkdir -p "$state_dir"
+    trap 'abandon_start' EXIT
     local dir
     # Under /tmp whatever TMPDIR says: backends running as lp must reach the spool folder,
     # and the socket path must stay short.
     dir=$(mktemp -d /tmp/trevalune-cups.XXXXXX)
+    started_dir=$dir
 
-    # The virtual printer first, on a port the kernel picks.
-    mkdir -p "$state_dir"
-    local output
+    local output printer_pid= printer_port
     output=$(cd "$state_dir" && pwd)/printer-output
     mkdir -p "$output"
-    local preview=()
-    [ -n "${VIRTUAL_PRINTER_PREVIEW:-}" ] && preview=(--preview "$VIRTUAL_PRINTER_PREVIEW")
-    [ -n "${VIRTUAL_PRINTER_BEST:-}" ] && preview+=(--best "$VIRTUAL_PRINTER_BEST")
-    "$printer_bin" --port 0 --out "$output" "${preview[@]}" \
-        </dev/null >"$dir/virtual-printer.out" 2>"$dir/virtual-printer.log" &
-    local printer_pid=$!
-    local printer_port=
-    for _ in $(seq 100); do
-        printer_port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$dir/virtual-printer.out")
-        [ -n "$printer_port" ] && break
-        kill -0 "$printer_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if [ -z "$printer_port" ]; then
-        log "the virtual printer did not start:"
-        cat "$dir/virtual-printer.log" >&2
-        kill "$printer_pid" 2>/dev/null || true
-        exit 1
+    if [ "$VIRTUAL_PRINTER" = none ]; then
+        printer_port=$(pick_port)
+    else
+        local started
+        started=$(start_virtual_printer "$dir" "$output")
+        printer_pid=${started% *}
+        printer_port=${started#* }
+        started_pids+=("$printer_pid")
     fi
 
     # cupsd needs its port in the configuration: pick a free one, retry if it was taken meanwhile.
-    local port cupsd_pid started=
+    local port cupsd_pid up=
     for attempt in 1 2 3 4 5; do
         if [ "$attempt" -eq 1 ] && [ -n "${TREVALUNE_CUPS_PORT:-}" ]; then
             port=$TREVALUNE_CUPS_PORT
@@ -210,17 +262,29 @@ start() {
         cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
             </dev/null >"$dir/log/cupsd.out" 2>&1 &
         cupsd_pid=$!
+        started_pids+=("$cupsd_pid")
         if wait_for_scheduler "$dir" "$port" "$cupsd_pid"; then
-            started=1
+            up=1
             break
         fi
         log "cupsd did not come up on port $port (attempt $attempt)"
         kill "$cupsd_pid" 2>/dev/null || true
         wait "$cupsd_pid" 2>/dev/null || true
     done
-    if [ -z "$started" ]; then
+    if [ -z "$up" ]; then
         cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null || true
-        kill "$printer_pid" 2>/dev/null || true
+        exit 1
+    fi
+
+    export CUPS_SERVER=127.0.0.1:$port
+    # Raw queues (no driver): CUPS warns that they are deprecated; they are what we need.
+    timeout 30 lpadmin -p RZ7-virtual -E -v "socket://127.0.0.1:$printer_port" 2>&1 |
+        { grep -v -i deprecat >&2 || true; }
+    timeout 30 lpadmin -p Office1 -E -v file:/dev/null 2>&1 | { grep -v -i deprecat >&2 || true; }
+    local queues
+    queues=$(timeout 30 lpstat -a 2>/dev/null | awk '{print $1}' | sort | tr '\n' ' ')
+    if [ "$queues" != "Office1 RZ7-virtual " ]; then
+        log "queues were not created (found: $queues)"
         exit 1
     fi
 
@@ -237,21 +301,9 @@ start() {
         echo "FILE_QUEUE=Office1"
     } >"$env_file.tmp"
     mv "$env_file.tmp" "$env_file"  # from here on, stop finds everything
-
-    export CUPS_SERVER=127.0.0.1:$port
-    # Raw queues (no driver): CUPS warns that they are deprecated; they are what we need.
-    timeout 30 lpadmin -p RZ7-virtual -E -v "socket://127.0.0.1:$printer_port" 2>&1 |
-        { grep -v -i deprecat >&2 || true; }
-    timeout 30 lpadmin -p Office1 -E -v file:/dev/null 2>&1 | { grep -v -i deprecat >&2 || true; }
-    local queues
-    queues=$(timeout 30 lpstat -a 2>/dev/null | awk '{print $1}' | sort | tr '\n' ' ')
-    if [ "$queues" != "Office1 RZ7-virtual " ]; then
-        log "queues were not created (found: $queues)"
-        stop
-        exit 1
-    fi
-    log "cupsd on 127.0.0.1:$port (pid $cupsd_pid), virtual printer on 127.0.0.1:$printer_port (pid $printer_pid)"
-    log "documents go to $(state_value PRINTER_OUTPUT)"
+    trap - EXIT
+    log "cupsd on 127.0.0.1:$port (pid $cupsd_pid), RZ7-virtual to 127.0.0.1:$printer_port${printer_pid:+ (virtual printer, pid $printer_pid)}"
+    log "documents go to $output"
 }
 
 case $action in

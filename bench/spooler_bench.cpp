@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "printer/cups/cups_spooler.h"
+#include "printer/guarded_main.h"
 
 extern char** environ;
 
@@ -75,7 +76,7 @@ bool runLp(const std::string& printer, const std::string& file) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     int count = 300;
     std::string printer = "RZ7-virtual";
     std::string output;  // the virtual printer's folder, to check that everything arrived
@@ -152,4 +153,8 @@ int main(int argc, char** argv) {
         }
     }
     return 0;
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("spooler-bench", [&] { return run(argc, argv); });
 }

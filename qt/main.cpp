@@ -18,6 +18,7 @@
 #include "form/form1.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
+#include "printer/guarded_main.h"
 #include "qt/qt_face.h"
 
 namespace {
@@ -90,9 +91,8 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+/// The program; main() keeps any exception from leaving it.
+int run(int argc, char** argv) {
     Options options;
     if (const auto done = readOptions(argc, argv, options)) return *done;
 
@@ -117,4 +117,10 @@ int main(int argc, char** argv) {
         });
     }
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("trevalune", [&] { return run(argc, argv); });
 }

@@ -25,5 +25,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         const std::u16string text = trevalune::toUtf16(error.what());
         MessageBoxW(nullptr, std::wstring(text.begin(), text.end()).c_str(), L"Trevalune", MB_OK);
         return 1;
+    } catch (...) {
+        MessageBoxW(nullptr, L"unexpected error", L"Trevalune", MB_OK);
+        return 1;
     }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 #include "form/form1.h"
 #include "form/utf16.h"
@@ -304,7 +305,16 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->handle(hwnd, message, wParam, lParam);
+    // The form keeps its handlers' exceptions; this is for the face's own. An exception must
+    // not unwind through DispatchMessageW, which the system's code between cannot take.
+    try {
+        return self->handle(hwnd, message, wParam, lParam);
+    } catch (const std::exception& error) {
+        self->writeDiagnostic(std::string("unexpected error in the window: ") + error.what());
+    } catch (...) {
+        self->writeDiagnostic("unexpected error in the window");
+    }
+    return 0;
 }
 
 LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -581,7 +591,12 @@ void MainWindow::showMessage(std::string_view text, std::string_view title) {
 }
 
 void MainWindow::writeDiagnostic(std::string_view line) {
-    OutputDebugStringW((L"trevalune: " + wide(line) + L"\n").c_str());
+    try {
+        OutputDebugStringW((L"trevalune: " + wide(line) + L"\n").c_str());
+    } catch (...) {
+        // Said from within error handling: it must not throw in turn.
+        OutputDebugStringW(L"trevalune: (a line that could not be converted)\n");
+    }
 }
 
 void MainWindow::startTimer(std::string_view /*timer*/, int intervalMs) {

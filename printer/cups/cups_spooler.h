@@ -7,6 +7,8 @@
 
 #include "printer/spooler.h"
 
+using http_t = struct _http_s;
+
 namespace trevalune {
 
 /// The spooler on CUPS (libcups 2.4). The server is the one the client configuration names
@@ -33,6 +35,8 @@ public:
     void setDefaultPrinter(const std::string& printer) override;
 
 private:
+    class Deadline;
+    class Request;
     struct Connection;
     /// The kept connection, made again when it has dropped; nullptr when the server cannot
     /// be reached.
@@ -41,7 +45,11 @@ private:
     /// be read as the answer to the next request.
     void dropIfBroken();
 
+    /// Why the last request failed, in the server's words or the transport's.
+    std::string lastReason(http_t* http) const;
+
     int timeoutMs_;
+    std::unique_ptr<Deadline> deadline_;
     std::unique_ptr<Connection> connection_;
 };
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,58 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     EXPECT_EQ(messages.texts(), std::vector<std::string>(2, std::string(kPrinterNotFoundMessage)));
     server.useCupsServer();
     EXPECT_EQ(lastJobId(), jobsBefore);
+}
+
+/// A link over a private server's queue, recording what it says.
+struct PrivateLink {
+    explicit PrivateLink(const std::string& maxRequestSize = {}) : ps(maxRequestSize) {}
+    PrivatePrintServer ps;
+    const std::string queue = ps.server().virtualQueue;
+    VirtualPrinter printer{ps.server().printerOutput};
+    CupsSpooler spooler{1000};
+    testing::RecordingMessages messages;
+    PrinterLink link{spooler, messages, messages, [this] { return queue; }};
+};
+
+TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndTakenBack) {
+    PrivateLink p("1m");
+    const SendResult big = p.link.sendDocument(std::string(3 << 20, '\x1B'));
+    EXPECT_EQ(big.outcome, SendResult::Outcome::NotTaken);
+    EXPECT_EQ(big.reason, "Request Entity Too Large");
+    EXPECT_TRUE(p.link.sendDocument("\n").isTaken());  // the next document goes as usual
+    EXPECT_EQ(p.messages.texts(), std::vector<std::string>{notTakenMessage(p.queue, big.reason)});
+    EXPECT_EQ(p.messages.diagnostics,
+              std::vector<std::string>{"printer \"RZ7-virtual\", document 1: not taken: " +
+                                       big.reason});
+    ASSERT_TRUE(waitUntilIdle(p.queue));
+    EXPECT_EQ(p.printer.documents(), std::vector<std::string>{"\n"});
+    const auto all = jobs(p.queue);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].state, "canceled");  // half a document never prints
+}
+
+TEST(DocumentNotTakenE2eTest, CupsdEndingInTheMiddleOfADocumentIsSaidAndTheNextCannotOpen) {
+    PrivateLink p;
+    const std::filesystem::path spool = p.ps.server().values.at("CUPS_DIR") + "/spool";
+    std::thread crash([&] {
+        // The server has taken a part of the document into its spool folder: end it there.
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < limit) {
+            for (const auto& entry : std::filesystem::directory_iterator(spool)) {
+                std::error_code ignored;
+                if (entry.file_size(ignored) > (1u << 20)) return p.ps.killCupsd();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    const SendResult cut = p.link.sendDocument(std::string(256 << 20, 'A'));
+    crash.join();
+    EXPECT_EQ(cut.outcome, SendResult::Outcome::NotTaken);
+    EXPECT_FALSE(cut.reason.empty());
+    EXPECT_EQ(p.link.sendDocument("\n").outcome, SendResult::Outcome::NotOpened);
+    EXPECT_EQ(p.messages.texts(), (std::vector<std::string>{notTakenMessage(p.queue, cut.reason),
+                                                            std::string(kPrinterNotFoundMessage)}));
+    EXPECT_TRUE(p.printer.documents().empty());
 }
 
 TEST(PrinterListE2eTest, AServerWithoutPrintersAnswersWithAnEmptyList) {

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -73,7 +74,7 @@ TEST_F(WinSpoolerTest, ListsTheServersQueuesAsPrinters) {
     const PrinterList list = spooler.listPrinters();
     EXPECT_EQ(list.unreachableServer, "") << "the local spooler always answers";
     const std::vector<std::string>& names = list.names;
-    ASSERT_EQ(names.size(), 2u);
+    ASSERT_EQ(names.size(), 3u);
     EXPECT_NE(std::find(names.begin(), names.end(), printer), names.end());
     EXPECT_NE(std::find(names.begin(), names.end(), otherPrinter), names.end());
 }
@@ -119,9 +120,24 @@ TEST_F(WinSpoolerTest, QueuesReadAsEmptyAndAPrinterThatCannotBeOpenedIsReported)
         EXPECT_FALSE(jobs.anyJobs);
         EXPECT_EQ(jobs.delivered, 0);
         if (name != printer) {
-            EXPECT_FALSE(spooler.sendRawDocument(name, "AAAAAA", "\x0A"));
+            EXPECT_EQ(spooler.sendRawDocument(name, "AAAAAA", "\x0A").outcome,
+                      SendResult::Outcome::NotOpened);
         }
     }
+}
+
+TEST_F(WinSpoolerTest, AQueueThatRejectsJobsBehindWineIsReportedAsFarAsWineTells) {
+    const std::string rejecting = testing::env("TREVALUNE_WINE_REJECTING_PRINTER");
+    if (rejecting.empty()) GTEST_SKIP() << "needs the rejecting queue of scripts/test-windows";
+    testing::RecordingMessages messages;
+    PrinterLink link(spooler, messages, messages, [&rejecting] { return rejecting; });
+    const SendResult result = link.sendDocument("\x0A");
+    // Wine spools locally and hands the job to CUPS when the document ends: EndDocPrinter
+    // fails then, but with "invalid handle" (6), not with the server's reason.
+    EXPECT_EQ(result.outcome, SendResult::Outcome::NotTaken);
+    EXPECT_EQ(result.reason.rfind("EndDocPrinter: ", 0), 0u) << result.reason;
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{notTakenMessage(rejecting, result.reason)});
+    std::printf("[ wine ] a queue that rejects jobs: %s\n", result.reason.c_str());
 }
 
 TEST_F(WinSpoolerTest, TheSelectedPrinterBecomesTheDefaultThatProgramsRead) {

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "printer/cups/cups_spooler.h"
+#include "printer/guarded_main.h"
 #include "tools/trevalune-send/send_command.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    trevalune::CupsSpooler spooler;
-    return trevalune::runSend(arguments, spooler, std::cout, std::cerr);
+    return trevalune::guardedMain("trevalune-send", [&] {
+        const std::vector<std::string> arguments(argv + 1, argv + argc);
+        trevalune::CupsSpooler spooler;
+        return trevalune::runSend(arguments, spooler, std::cout, std::cerr);
+    });
 }

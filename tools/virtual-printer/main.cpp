@@ -26,6 +26,7 @@
 #include "printer/bytes.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
+#include "printer/guarded_main.h"
 
 namespace {
 
@@ -294,7 +295,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     Options options;
     try {
         parse(argc, argv, options);
@@ -341,4 +342,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("trevalune-virtual-printer", [&] { return run(argc, argv); });
 }

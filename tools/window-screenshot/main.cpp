@@ -14,6 +14,7 @@
 #include "printer/clock.h"
 #include "printer/spooler.h"
 #include "qt/qt_face.h"
+#include "printer/guarded_main.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const QApplication app(argc, argv);
     if (argc < 3) {
@@ -61,4 +62,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     ok = window.grab().save(QString::fromLocal8Bit(argv[2])) && ok;
     return ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("window-screenshot", [&] { return run(argc, argv); });
 }

@@ -210,12 +210,14 @@ void startQueue(const std::string& queue) {
     queueRequest(IPP_OP_RESUME_PRINTER, queue);
 }
 
-PrivatePrintServer::PrivatePrintServer() {
+PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {
     std::string dir = (fs::temp_directory_path() / "trevalune-private.XXXXXX").string();
     if (!::mkdtemp(dir.data())) throw std::runtime_error("cannot create " + dir);
     stateDir_ = dir;
     int code = 0;
-    const std::string out = runCommand("VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) +
+    const std::string limit =
+        maxRequestSize.empty() ? "" : "TREVALUNE_CUPS_MAX_REQUEST_SIZE=" + maxRequestSize + " ";
+    const std::string out = runCommand(limit + "VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) +
                                            " " + shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) +
                                            " start " + shellQuoted(dir) + " 2>&1",
                                        &code);
@@ -252,6 +254,12 @@ int PrivatePrintServer::pid(const std::string& key) const {
 
 void PrivatePrintServer::stopCupsd() {
     endProcess(pid("CUPSD_PID"));
+}
+
+void PrivatePrintServer::killCupsd() {
+    const int cupsd = pid("CUPSD_PID");
+    ::kill(cupsd, SIGKILL);
+    endProcess(cupsd);
 }
 
 void PrivatePrintServer::freezeCupsd() {

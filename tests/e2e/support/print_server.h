@@ -92,7 +92,8 @@ void startQueue(const std::string& queue);
 class PrivatePrintServer final {
 public:
     /// Starts it and points this thread's libcups at it. Throws when it does not come up.
-    PrivatePrintServer();
+    /// With `maxRequestSize` ("1m"), cupsd refuses larger documents part-way.
+    explicit PrivatePrintServer(const std::string& maxRequestSize = {});
     ~PrivatePrintServer();
     PrivatePrintServer(const PrivatePrintServer&) = delete;
     PrivatePrintServer& operator=(const PrivatePrintServer&) = delete;
@@ -101,6 +102,8 @@ public:
 
     /// Ends cupsd (SIGTERM) and returns once it has gone: its port refuses connections.
     void stopCupsd();
+    /// Ends cupsd at once (SIGKILL), as a crash would: a request under way breaks off.
+    void killCupsd();
     /// Freezes cupsd (SIGSTOP): connections are still accepted, nothing is answered.
     void freezeCupsd();
     void thawCupsd();

@@ -168,6 +168,25 @@ TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
     EXPECT_EQ(printer.waitForDocuments(58), expected);
 }
 
+TEST_F(FaultE2eTest, AQueueThatRejectsJobsCostsOneMessagePerDocumentWithTheServersReason) {
+    int code = -1;
+    ASSERT_EQ(runCommand("cupsreject " + queue + " 2>&1", &code), "");
+    const std::size_t count = buildSetAllItems(form->modeValues(), "5000").documentCount();
+
+    click("Command3");
+
+    EXPECT_EQ(messages(),
+              Strings(count, notTakenMessage(queue, "Destination \"RZ7-virtual\" is not "
+                                                    "accepting jobs.")));
+    EXPECT_TRUE(jobs(queue).empty());  // not one was created, so none can print later
+    // The set operation's busy state runs its course, as after any message.
+    tick(26);
+    EXPECT_TRUE(form->busy.busy());
+    tick(1);
+    EXPECT_FALSE(form->busy.busy());
+    EXPECT_TRUE(printer.documents().empty());
+}
+
 TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick) {
     const auto page = buildSetAllItems(form->modeValues(), "5000").documents();
     spooler.after = 1;

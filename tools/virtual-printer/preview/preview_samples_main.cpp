@@ -11,6 +11,7 @@
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
 #include "pintest/pin_test_runs.h"
+#include "printer/guarded_main.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void save(const fs::path& path, const std::string& bytes) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     if (argc != 2) {
         std::fputs(
             "usage: preview-samples DIR\n"
@@ -59,4 +60,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "preview-samples: %s\n", e.what());
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("preview-samples", [&] { return run(argc, argv); });
 }

@@ -14,6 +14,7 @@
 
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
+#include "printer/guarded_main.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ std::string readFile(const fs::path& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
     PreviewPrinter::Options options;
     options.folder = "print-preview";
     std::vector<fs::path> inputs;
@@ -113,4 +114,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "print-preview: %s\n", e.what());
         return 1;
     }
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("print-preview", [&] { return run(argc, argv); });
 }

@@ -1,0 +1,137 @@
+// link-bench: the 60 documents of the alignment test page through the tool's printer link,
+// against a bare libcups loop of the same documents (one kept connection, Create-Job,
+// Send-Document, no checks), alternating in one run. Run it with scripts/bench.
+
+#include <cups/cups.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "alignment/test_print.h"
+#include "printer/cups/cups_spooler.h"
+#include "printer/guarded_main.h"
+#include "printer/message_sink.h"
+#include "printer/printer_link.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+/// Counts what the link would have said: a benchmark run with a failure is worthless.
+class Counted final : public trevalune::MessageSink, public trevalune::DiagnosticLog {
+public:
+    int said = 0;
+    void write(std::string_view) override {}
+
+protected:
+    void show(std::string_view, std::string_view) override { ++said; }
+};
+
+/// The least that puts one raw document on a queue through libcups.
+void bareDocument(http_t* http, const std::string& printer, const std::string& uri,
+                  const std::string& data) {
+    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, "AAAAAA");
+    ipp_t* response = cupsDoRequest(http, request, ("/printers/" + printer).c_str());
+    ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER);
+    const int job = id ? ippGetInteger(id, 0) : 0;
+    ippDelete(response);
+    cupsStartDocument(http, printer.c_str(), job, "AAAAAA", CUPS_FORMAT_RAW, 1);
+    cupsWriteRequestData(http, data.data(), data.size());
+    cupsFinishDocument(http, printer.c_str());
+}
+
+void drain(trevalune::CupsSpooler& spooler, const std::string& printer) {
+    const auto start = Clock::now();
+    while (spooler.queryActiveJobs(printer).anyJobs && secondsSince(start) < 60) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+int run(int argc, char** argv) {
+    std::string printer = "RZ7-virtual";
+    int rounds = 9;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--printer") printer = argv[i + 1];
+        if (arg == "--rounds") rounds = std::atoi(argv[i + 1]);
+    }
+    const std::vector<trevalune::Bytes> page = trevalune::buildAlignmentTest("31").documents();
+
+    trevalune::CupsSpooler spooler;
+    trevalune::CupsSpooler watcher;  // polls the queue on a connection of its own
+    Counted counted;
+    trevalune::PrinterLink link(spooler, counted, counted, [&printer] { return printer; });
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                5000, nullptr);
+    if (http == nullptr) {
+        std::fprintf(stderr, "link-bench: no print server at %s\n", cupsServer());
+        return 1;
+    }
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", printer.c_str());
+
+    std::vector<double> linkTimes;
+    std::vector<double> bareTimes;
+    const auto timeLink = [&] {
+        drain(watcher, printer);
+        const auto start = Clock::now();
+        link.beginOperation();
+        for (const auto& document : page) link.sendDocument(document);
+        linkTimes.push_back(secondsSince(start));
+    };
+    const auto timeBare = [&] {
+        drain(watcher, printer);
+        const auto start = Clock::now();
+        for (const auto& document : page) bareDocument(http, printer, uri, document);
+        bareTimes.push_back(secondsSince(start));
+    };
+    for (int round = 0; round < rounds; ++round) {
+        // Alternating, and each first in turn, so that neither pays for the other.
+        if (round % 2 == 0) {
+            timeLink();
+            timeBare();
+        } else {
+            timeBare();
+            timeLink();
+        }
+    }
+    httpClose(http);
+    drain(watcher, printer);
+    if (counted.said > 0) {
+        std::fprintf(stderr, "link-bench: %d documents were not taken\n", counted.said);
+        return 1;
+    }
+    const double linkMedian = median(linkTimes);
+    const double bareMedian = median(bareTimes);
+    std::printf("alignment test page, %zu documents, %d rounds each, medians:\n", page.size(),
+                rounds);
+    std::printf("  printer link       %.3f s\n", linkMedian);
+    std::printf("  bare libcups loop  %.3f s\n", bareMedian);
+    std::printf("  ratio              %.3f\n", linkMedian / bareMedian);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("link-bench", [&] { return run(argc, argv); });
+}

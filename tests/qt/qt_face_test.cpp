@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -237,6 +238,24 @@ TEST_F(QtWindowTest, RefusedInputShowsARealModalMessageBoxDuringWhichNoTickIsHan
     tick();  // once the box is closed, ticks count again
     EXPECT_EQ(form->busy.waitTicks, ticksBefore + 1);
     EXPECT_NE(get<QLabel>("Labtime")->text(), clockBefore);
+}
+
+TEST_F(QtWindowTest, AnExceptionInAClickIsOneBoxAndALineOnStandardErrorAndTheWindowGoesOn) {
+    spooler.onDocument = [](const RecordingSpooler::Document&) {
+        throw std::runtime_error("spooler broke");
+    };
+    MessageBoxAnswerer boxes;
+    ::testing::internal::CaptureStderr();
+    click("Command12");  // out of Qt's event handling, into the form and back
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Trevalune");
+    EXPECT_EQ(boxes.shown[0].text, "spooler broke");
+    EXPECT_THAT(said, ::testing::StartsWith("trevalune: unexpected error: spooler broke\n"));
+
+    spooler.onDocument = nullptr;
+    click("Command5");
+    EXPECT_EQ(spooler.payloads().back(), "\n");
 }
 
 }  // namespace

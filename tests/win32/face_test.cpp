@@ -8,6 +8,7 @@
 
 #include <array>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,21 @@ TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     SendMessageW(window.hwnd("Command2"), BM_CLICK, 0, 0);  // 退出
     EXPECT_FALSE(IsWindow(window.main()));
     EXPECT_FALSE(window.pump()) << "WM_QUIT ends the message loop";
+}
+
+TEST_F(Win32FaceTest, AnExceptionInAClickIsOneBoxAndTheWindowGoesOn) {
+    spooler.onDocument = [](const RecordingSpooler::Document&) {
+        throw std::runtime_error("spooler broke");
+    };
+    {
+        testing::MessageBoxAnswerer answerer;
+        SendMessageW(window.hwnd("Command12"), BM_CLICK, 0, 0);  // through the window procedure
+        EXPECT_EQ(answerer.boxes(), std::vector<std::wstring>{L"spooler broke"});
+    }
+    spooler.onDocument = nullptr;
+    SendMessageW(window.hwnd("Command5"), BM_CLICK, 0, 0);
+    EXPECT_EQ(spooler.payloads(), Names{"\n"});
+    EXPECT_TRUE(IsWindow(window.main()));
 }
 
 TEST_F(Win32FaceTest, EveryPickInCombo1IsOneDefaultChangeTheShownPrinterIncluded) {

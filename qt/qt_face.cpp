@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -23,10 +25,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "form/control_table.h"
 #include "form/form1.h"
+#include "form/window_rules.h"
 
 namespace trevalune {
 
@@ -54,11 +58,62 @@ void registerFontFallbacks() {
          QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
 }
 
-QFont designFont(double points) {
-    QFont font(qs(kDesignFont));
-    font.setPointSizeF(points > 0 ? points : kDesignFontPoints);
+/// The designed font, or the platform's default dialog font where none is designed. Every
+/// attribute is set, so nothing is inherited from a frame's designed font.
+QFont controlFont(double points) {
+    if (points > 0) {
+        QFont font(qs(kDesignFont));
+        font.setPointSizeF(points);
+        return font;
+    }
+    const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font(general.families());
+    if (general.pointSizeF() > 0) {
+        font.setPointSizeF(general.pointSizeF());
+    } else {
+        font.setPixelSize(general.pixelSize());
+    }
+    font.setWeight(general.weight());
+    font.setStyle(general.style());
     return font;
 }
+
+/// The keys the form decides on a button or an option; nullopt for every other key.
+std::optional<FormKey> formKey(const QKeyEvent& event) {
+    if (event.modifiers() & ~Qt::KeypadModifier) return std::nullopt;
+    switch (event.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return FormKey::Enter;
+        case Qt::Key_Up:
+            return FormKey::Up;
+        case Qt::Key_Down:
+            return FormKey::Down;
+        case Qt::Key_Left:
+            return FormKey::Left;
+        case Qt::Key_Right:
+            return FormKey::Right;
+        default:
+            return std::nullopt;
+    }
+}
+
+/// Hands the keys of buttons and options to the face before the widget's own handling.
+class FormKeys final : public QObject {
+public:
+    explicit FormKeys(std::function<bool(QObject&, FormKey)> press, QObject* parent)
+        : QObject(parent), press_(std::move(press)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const std::optional<FormKey> key = formKey(static_cast<QKeyEvent&>(*event));
+        return key && press_(*watched, *key);
+    }
+
+private:
+    std::function<bool(QObject&, FormKey)> press_;
+};
 
 void fillBackground(QWidget& w, const QColor& colour) {
     QPalette palette = w.palette();
@@ -127,7 +182,6 @@ QtFace::QtFace() : window_(std::make_unique<FormWindow>()) {
     registerFontFallbacks();
     window_->setObjectName(qs(kWindowName));
     window_->setWindowTitle(qs(kWindowCaption));
-    window_->setFont(designFont(kDesignFontPoints));
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     createControls();
@@ -158,13 +212,24 @@ QWidget* QtFace::widget(std::string_view name) const {
 }
 
 void QtFace::forwardClicks(QAbstractButton& button, std::string_view name) {
+    button.installEventFilter(keys_);
     QObject::connect(&button, &QAbstractButton::clicked, window_.get(), [this, name] {
         if (form_ != nullptr) form_->clicked(name);
     });
 }
 
+bool QtFace::pressKey(QObject& focused, FormKey key) {
+    const std::string_view target = controlClickedByKey(utf8(focused.objectName()), key);
+    auto* button = qobject_cast<QAbstractButton*>(widget(target));
+    if (button == nullptr) return false;
+    if (button != &focused) button->setFocus(Qt::TabFocusReason);
+    button->click();  // nothing for a disabled button, as for the mouse
+    return true;
+}
+
 void QtFace::createControls() {
     QWidget* const window = window_.get();
+    keys_ = new FormKeys([this](QObject& o, FormKey key) { return pressKey(o, key); }, window);
     for (const ControlSpec& spec : controlTable()) {
         const std::string_view name = spec.name;
         QWidget* parent = spec.container == kWindowName ? window : widget(spec.container);
@@ -262,7 +327,7 @@ void QtFace::createControls() {
             }
         }
         w->setObjectName(qs(name));
-        w->setFont(designFont(spec.fontPoints));
+        w->setFont(controlFont(spec.fontPoints));
         const Twips& g = spec.geometry;
         w->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
         controls_.emplace(name, w);

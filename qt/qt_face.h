@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form/face.h"
+#include "form/window_rules.h"
 
 class QAbstractButton;
 class QLocale;
@@ -66,6 +67,9 @@ private:
     /// A button's, option's or check box's clicks reach the form as clicks on `name`.
     void forwardClicks(QAbstractButton& button, std::string_view name);
     QWidget* widget(std::string_view name) const;
+    /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.
+    /// False where the key keeps the widget's own meaning.
+    bool pressKey(QObject& focused, FormKey key);
     /// Tab walks the controls the operator can see at the window's present size, in visual
     /// order; the others take no focus at all.
     void updateFocusChain();
@@ -73,6 +77,7 @@ private:
     std::unique_ptr<QWidget> window_;
     std::map<std::string, QObject*, std::less<>> controls_;
     Form1* form_ = nullptr;
+    QObject* keys_ = nullptr;  ///< the key filter of buttons and options, owned by the window
     /// Set while a change of the form is shown, so that it is not reported back as typing.
     bool applying_ = false;
     bool messagesToStandardError_ = false;

@@ -101,8 +101,12 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
         const Twips& g = spec.geometry;
         EXPECT_EQ(w->geometry(), QRect(twipsToPixels(g.left, 96), twipsToPixels(g.top, 96),
                                        twipsToPixels(g.width, 96), twipsToPixels(g.height, 96)));
-        EXPECT_EQ(w->font().family(), QStringLiteral("宋体"));
-        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), spec.fontPoints > 0 ? spec.fontPoints : 9.0);
+        // Where none is designed, the platform's dialog font at its own size, not a frame's.
+        const QFont dialog = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        EXPECT_EQ(w->font().family(),
+                  spec.fontPoints > 0 ? QStringLiteral("宋体") : dialog.family());
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(),
+                         spec.fontPoints > 0 ? spec.fontPoints : dialog.pointSizeF());
         if (spec.kind == ControlKind::Frame || spec.whiteBackground) {
             EXPECT_TRUE(w->autoFillBackground());
             EXPECT_EQ(w->palette().color(QPalette::Window),
@@ -206,6 +210,39 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     resizeWindow(454, 169);
     EXPECT_EQ(focused(), "Combo1");
     EXPECT_EQ(get("Command8")->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(QtWindowTest, EnterPressesTheFocusedButtonAndArrowKeysSelectTheNextMode) {
+    resizeWindow(490, 770);
+    // As on Windows: Enter and the keypad's Enter press the focused button; Space still does.
+    auto* feed = get("Command12");
+    feed->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(feed, Qt::Key_Return);
+    QTest::keyClick(feed, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(feed, Qt::Key_Space);
+    ASSERT_EQ(spooler.documents.size(), 3u);
+    for (const auto& d : spooler.documents) EXPECT_EQ(d.data, "\x1D\x56\x53") << "换页";
+
+    // In 功能选择 an arrow key selects the next mode, round at either end, as a click would.
+    get("Optgs")->setFocus(Qt::TabFocusReason);
+    const struct {
+        Qt::Key key;
+        const char* mode;
+        const char* value;
+    } steps[] = {{Qt::Key_Right, "Optcgs", "24"},
+                 {Qt::Key_Down, "Optcgm", "40"},
+                 {Qt::Key_Down, "Optgs", "16"},
+                 {Qt::Key_Up, "Optcgm", "40"},
+                 {Qt::Key_Left, "Optcgs", "24"}};
+    for (const auto& step : steps) {
+        QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_EQ(focused(), step.mode);
+        for (const char* option : {"Optgs", "Optcgs", "Optcgm"}) {
+            EXPECT_EQ(get<QAbstractButton>(option)->isChecked(), option == std::string(step.mode))
+                << option << " after " << step.mode;
+        }
+        EXPECT_EQ(get<QComboBox>("cmbsz")->currentText(), QString::fromUtf8(step.value));
+    }
 }
 
 TEST_F(QtWindowTest, RefusedInputShowsARealModalMessageBoxDuringWhichNoTickIsHandled) {

@@ -1,5 +1,6 @@
 #include "qt/qt_face.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,10 +17,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -48,6 +52,9 @@ std::string utf8(const QString& text) {
 int pixels(int twips) {
     return twipsToPixels(twips, kQtLogicalDpi);
 }
+
+/// One step of a scroll bar's arrow; a wheel notch is three.
+constexpr int kScrollLineTwips = 300;
 
 /// 宋体 where it exists; elsewhere a Song (Ming) face first, whose compact line height the
 /// captions were laid out for, then other CJK faces.
@@ -143,15 +150,27 @@ protected:
     void nextCheckState() override {}
 };
 
-/// The top-level window; reports its resizes so the focus chain can follow.
+/// The top-level window; reports its resizes, wheel turns and Tab moves to the face.
 class FormWindow final : public QWidget {
 public:
     std::function<void()> resized;
+    std::function<void(int notches)> wheeled;
+    std::function<void()> focusMovedByKey;
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (resized) resized();
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        if (wheeled) wheeled(event->angleDelta().y() / 120);
+        event->accept();
+    }
+    /// Tab and Shift+Tab in any control end here.
+    bool focusNextPrevChild(bool next) override {
+        const bool moved = QWidget::focusNextPrevChild(next);
+        if (moved && focusMovedByKey) focusMovedByKey();
+        return moved;
     }
 };
 
@@ -178,15 +197,32 @@ QString localClockText(const LocalDateTime& now, const QLocale& locale) {
            locale.toString(time, longTimeFormat(locale));
 }
 
-QtFace::QtFace() : window_(std::make_unique<FormWindow>()) {
+QtFace::QtFace()
+    : window_(std::make_unique<FormWindow>()),
+      horizontal_(new QScrollBar(Qt::Horizontal, window_.get())),
+      vertical_(new QScrollBar(Qt::Vertical, window_.get())) {
     registerFontFallbacks();
     window_->setObjectName(qs(kWindowName));
     window_->setWindowTitle(qs(kWindowCaption));
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     createControls();
-    updateFocusChain();
-    static_cast<FormWindow&>(*window_).resized = [this] { updateFocusChain(); };
+    for (QScrollBar* bar : {horizontal_, vertical_}) {
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setSingleStep(pixels(kScrollLineTwips));
+        bar->hide();
+        QObject::connect(bar, &QScrollBar::valueChanged, window_.get(),
+                         [this] { placeControls(); });
+    }
+    updateLayout();
+    auto& window = static_cast<FormWindow&>(*window_);
+    window.resized = [this] { updateLayout(); };
+    window.wheeled = [this](int notches) {
+        if (vertical_->isVisible()) {
+            vertical_->setValue(vertical_->value() - notches * 3 * vertical_->singleStep());
+        }
+    };
+    window.focusMovedByKey = [this] { scrollIntoView(QApplication::focusWidget()); };
 }
 
 QtFace::~QtFace() {
@@ -223,6 +259,7 @@ bool QtFace::pressKey(QObject& focused, FormKey key) {
     auto* button = qobject_cast<QAbstractButton*>(widget(target));
     if (button == nullptr) return false;
     if (button != &focused) button->setFocus(Qt::TabFocusReason);
+    scrollIntoView(button);
     button->click();  // nothing for a disabled button, as for the mouse
     return true;
 }
@@ -334,10 +371,68 @@ void QtFace::createControls() {
     }
 }
 
-void QtFace::updateFocusChain() {
+Extent QtFace::workAreaClient() const {
+    const QScreen* screen = window_->screen();
+    if (screen == nullptr) return {1 << 20, 1 << 20};
+    const QSize work = screen->availableGeometry().size();
+    // The frame the window system draws round the client area, where there is one yet.
+    const QSize frame = window_->frameGeometry().size() - window_->geometry().size();
+    return {work.width() - frame.width(), work.height() - frame.height()};
+}
+
+void QtFace::updateLayout() {
+    if (updatingLayout_) return;  // a new maximum may resize the window, which comes back here
+    updatingLayout_ = true;
     const QSize client = window_->size();
+    layout_ = clientLayout({client.width(), client.height()}, workAreaClient(), kQtLogicalDpi);
+    window_->setMaximumSize(layout_.maximum.width, layout_.maximum.height);
+    const int across = vertical_->sizeHint().width();
+    const int down = horizontal_->sizeHint().height();
+    const int pageWidth = client.width() - (layout_.scrollsVertically ? across : 0);
+    const int pageHeight = client.height() - (layout_.scrollsHorizontally ? down : 0);
+    const auto fit = [](QScrollBar& bar, bool scrolls, int content, int page) {
+        const QSignalBlocker quiet(bar);
+        bar.setRange(0, scrolls ? std::max(content - page, 0) : 0);
+        bar.setPageStep(page);
+        bar.setVisible(scrolls);
+        bar.raise();
+    };
+    fit(*horizontal_, layout_.scrollsHorizontally, layout_.content.width, pageWidth);
+    fit(*vertical_, layout_.scrollsVertically, layout_.content.height, pageHeight);
+    horizontal_->setGeometry(0, client.height() - down, pageWidth, down);
+    vertical_->setGeometry(client.width() - across, 0, across, pageHeight);
+    placeControls();
+    updateFocusChain();
+    updatingLayout_ = false;
+}
+
+void QtFace::placeControls() {
+    const QPoint scrolled(horizontal_->value(), vertical_->value());
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.container != kWindowName) continue;  // a frame carries what it holds
+        if (QWidget* w = widget(spec.name)) {
+            w->move(QPoint(pixels(spec.geometry.left), pixels(spec.geometry.top)) - scrolled);
+        }
+    }
+}
+
+void QtFace::scrollIntoView(QWidget* w) {
+    if (w == nullptr || !window_->isAncestorOf(w)) return;
+    const QRect r(w->mapTo(window_.get(), QPoint(0, 0)), w->size());
+    // In the unscrolled form's coordinates, as the bars count.
+    const QRect inForm = r.translated(horizontal_->value(), vertical_->value());
+    const auto show = [](QScrollBar& bar, int start, int length) {
+        if (bar.isVisible()) {
+            bar.setValue(scrollToShow(bar.value(), bar.pageStep(), start, length));
+        }
+    };
+    show(*horizontal_, inForm.left(), inForm.width());
+    show(*vertical_, inForm.top(), inForm.height());
+}
+
+void QtFace::updateFocusChain() {
     const std::vector<std::string_view> order =
-        focusOrder(client.width() * 1440 / kQtLogicalDpi, client.height() * 1440 / kQtLogicalDpi);
+        focusOrder(layout_.reachable.width, layout_.reachable.height);
     std::vector<QWidget*> chain;
     for (std::string_view name : order) chain.push_back(widget(name));
     for (const ControlSpec& spec : controlTable()) {

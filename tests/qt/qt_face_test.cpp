@@ -13,10 +13,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -274,6 +278,52 @@ TEST_F(QtWindowTest, RefusedInputShowsARealModalMessageBoxDuringWhichNoTickIsHan
     tick();  // once the box is closed, ticks count again
     EXPECT_EQ(form->busy.waitTicks, ticksBefore + 1);
     EXPECT_NE(get<QLabel>("Labtime")->text(), clockBefore);
+}
+
+// Run by ctest as qt.laptop_screen, on a 1366 x 768 screen at 125 %: the form is taller than
+// the screen's work area.
+TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBottomRow) {
+    const QRect work = window().screen()->availableGeometry();
+    if (work.height() >= 769) {
+        ASSERT_TRUE(qEnvironmentVariableIsEmpty("TREVALUNE_LAPTOP_SCREEN")) << "screen too tall";
+        GTEST_SKIP() << "needs a screen shorter than the whole form";
+    }
+    std::ofstream(std::filesystem::path(folder.path().toStdU16String()) / "file.prn") << "PRN";
+    window().resize(2000, 2000);  // maximised: as large as the work area allows
+    QApplication::processEvents();
+    ASSERT_EQ(window().frameGeometry().size(), work.size()) << "the frame included";
+    QScrollBar* bar = nullptr;
+    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly)) {
+        if (b->orientation() == Qt::Vertical) bar = b;
+    }
+    ASSERT_TRUE(bar != nullptr && bar->isVisible());
+
+    // The wheel scrolls the client area.
+    QWheelEvent down(QPointF(100, 100), window().mapToGlobal(QPointF(100, 100)), {}, {0, -120},
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&window(), &down);
+    EXPECT_GT(bar->value(), 0);
+    bar->setValue(0);
+
+    // By Tab alone to the Windows button, which comes into view, and Enter presses it.
+    for (int i = 0; i < 40 && focused() != "Command14"; ++i) tabs(1);
+    ASSERT_EQ(focused(), "Command14");
+    const auto inView = [&](std::string_view name) {
+        const QWidget* w = get(name);
+        const QRect r(w->mapTo(&window(), QPoint(0, 0)), w->size());
+        return r.top() >= 0 && r.bottom() < window().height();
+    };
+    EXPECT_TRUE(inView("Command14"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(spooler.documents.size(), 1u);
+    EXPECT_EQ(spooler.documents[0].data, "PRN");
+    // Back to the second 设置全部, and Enter: values and the Chinese test page.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(focused(), "Command8");
+    EXPECT_TRUE(inView("Command8"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_GT(spooler.documents.size(), 1u);
+    EXPECT_TRUE(form->busy.busy()) << "设置全部 ran";
 }
 
 }  // namespace

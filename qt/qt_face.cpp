@@ -386,6 +386,12 @@ void QtFace::updateLayout() {
     const QSize client = window_->size();
     layout_ = clientLayout({client.width(), client.height()}, workAreaClient(), kQtLogicalDpi);
     window_->setMaximumSize(layout_.maximum.width, layout_.maximum.height);
+    if (client.width() > layout_.maximum.width || client.height() > layout_.maximum.height) {
+        // Without a window manager nobody else holds the window to its maximum.
+        updatingLayout_ = false;
+        window_->resize(client.boundedTo(window_->maximumSize()));
+        return;  // the resize comes back here at the bounded size
+    }
     const int across = vertical_->sizeHint().width();
     const int down = horizontal_->sizeHint().height();
     const int pageWidth = client.width() - (layout_.scrollsVertically ? across : 0);

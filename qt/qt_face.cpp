@@ -385,11 +385,16 @@ void QtFace::updateLayout() {
     updatingLayout_ = true;
     const QSize client = window_->size();
     layout_ = clientLayout({client.width(), client.height()}, workAreaClient(), kQtLogicalDpi);
-    window_->setMaximumSize(layout_.maximum.width, layout_.maximum.height);
-    if (client.width() > layout_.maximum.width || client.height() > layout_.maximum.height) {
+    // Only a screen too small for the form limits the window; elsewhere it stays as it was.
+    const QSize maximum = layout_.maximum.width < layout_.content.width ||
+                                  layout_.maximum.height < layout_.content.height
+                              ? QSize(layout_.maximum.width, layout_.maximum.height)
+                              : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (window_->maximumSize() != maximum) window_->setMaximumSize(maximum);
+    if (client.width() > maximum.width() || client.height() > maximum.height()) {
         // Without a window manager nobody else holds the window to its maximum.
         updatingLayout_ = false;
-        window_->resize(client.boundedTo(window_->maximumSize()));
+        window_->resize(client.boundedTo(maximum));
         return;  // the resize comes back here at the bounded size
     }
     const int across = vertical_->sizeHint().width();

@@ -35,7 +35,10 @@ struct ControlSpec {
     std::string_view container;  ///< kWindowName or the name of a frame
     std::string_view caption;    ///< caption or initial text, UTF-8
     Twips geometry;
-    double fontPoints = 0;  ///< 0: the window's font (kDesignFontPoints)
+    /// 0: none designed; the control shows the platform's default dialog font at its normal
+    /// size, which the operator knows from every other program (the design font at a small
+    /// size made enabled buttons look disabled).
+    double fontPoints = 0;
     bool whiteBackground =
         false;  ///< like the window; the other frames keep the system face colour
 };
@@ -45,9 +48,8 @@ inline constexpr std::string_view kWindowCaption = "Trevalune";
 /// The client area at the design size: 454 x 169 pixels at 96 DPI.
 inline constexpr int kClientWidthTwips = 6810;
 inline constexpr int kClientHeightTwips = 2535;
-/// A Song (Ming) face, GB2312 character set, weight 400.
+/// The designed fonts: a Song (Ming) face, GB2312 character set, weight 400.
 inline constexpr std::string_view kDesignFont = "宋体";
-inline constexpr double kDesignFontPoints = 9;
 inline constexpr int kTimerIntervalMs = 1000;
 
 /// The controls in the window's creation order (a container before what it holds).

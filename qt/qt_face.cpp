@@ -1,11 +1,14 @@
 #include "qt/qt_face.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -14,19 +17,24 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "form/control_table.h"
 #include "form/form1.h"
+#include "form/window_rules.h"
 
 namespace trevalune {
 
@@ -45,6 +53,9 @@ int pixels(int twips) {
     return twipsToPixels(twips, kQtLogicalDpi);
 }
 
+/// One step of a scroll bar's arrow; a wheel notch is three.
+constexpr int kScrollLineTwips = 300;
+
 /// 宋体 where it exists; elsewhere a Song (Ming) face first, whose compact line height the
 /// captions were laid out for, then other CJK faces.
 void registerFontFallbacks() {
@@ -54,11 +65,62 @@ void registerFontFallbacks() {
          QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
 }
 
-QFont designFont(double points) {
-    QFont font(qs(kDesignFont));
-    font.setPointSizeF(points > 0 ? points : kDesignFontPoints);
+/// The designed font, or the platform's default dialog font where none is designed. Every
+/// attribute is set, so nothing is inherited from a frame's designed font.
+QFont controlFont(double points) {
+    if (points > 0) {
+        QFont font(qs(kDesignFont));
+        font.setPointSizeF(points);
+        return font;
+    }
+    const QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font(general.families());
+    if (general.pointSizeF() > 0) {
+        font.setPointSizeF(general.pointSizeF());
+    } else {
+        font.setPixelSize(general.pixelSize());
+    }
+    font.setWeight(general.weight());
+    font.setStyle(general.style());
     return font;
 }
+
+/// The keys the form decides on a button or an option; nullopt for every other key.
+std::optional<FormKey> formKey(const QKeyEvent& event) {
+    if (event.modifiers() & ~Qt::KeypadModifier) return std::nullopt;
+    switch (event.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return FormKey::Enter;
+        case Qt::Key_Up:
+            return FormKey::Up;
+        case Qt::Key_Down:
+            return FormKey::Down;
+        case Qt::Key_Left:
+            return FormKey::Left;
+        case Qt::Key_Right:
+            return FormKey::Right;
+        default:
+            return std::nullopt;
+    }
+}
+
+/// Hands the keys of buttons and options to the face before the widget's own handling.
+class FormKeys final : public QObject {
+public:
+    explicit FormKeys(std::function<bool(QObject&, FormKey)> press, QObject* parent)
+        : QObject(parent), press_(std::move(press)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const std::optional<FormKey> key = formKey(static_cast<QKeyEvent&>(*event));
+        return key && press_(*watched, *key);
+    }
+
+private:
+    std::function<bool(QObject&, FormKey)> press_;
+};
 
 void fillBackground(QWidget& w, const QColor& colour) {
     QPalette palette = w.palette();
@@ -88,15 +150,27 @@ protected:
     void nextCheckState() override {}
 };
 
-/// The top-level window; reports its resizes so the focus chain can follow.
+/// The top-level window; reports its resizes, wheel turns and Tab moves to the face.
 class FormWindow final : public QWidget {
 public:
     std::function<void()> resized;
+    std::function<void(int notches)> wheeled;
+    std::function<void()> focusMovedByKey;
 
 protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (resized) resized();
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        if (wheeled) wheeled(event->angleDelta().y() / 120);
+        event->accept();
+    }
+    /// Tab and Shift+Tab in any control end here.
+    bool focusNextPrevChild(bool next) override {
+        const bool moved = QWidget::focusNextPrevChild(next);
+        if (moved && focusMovedByKey) focusMovedByKey();
+        return moved;
     }
 };
 
@@ -123,16 +197,32 @@ QString localClockText(const LocalDateTime& now, const QLocale& locale) {
            locale.toString(time, longTimeFormat(locale));
 }
 
-QtFace::QtFace() : window_(std::make_unique<FormWindow>()) {
+QtFace::QtFace()
+    : window_(std::make_unique<FormWindow>()),
+      horizontal_(new QScrollBar(Qt::Horizontal, window_.get())),
+      vertical_(new QScrollBar(Qt::Vertical, window_.get())) {
     registerFontFallbacks();
     window_->setObjectName(qs(kWindowName));
     window_->setWindowTitle(qs(kWindowCaption));
-    window_->setFont(designFont(kDesignFontPoints));
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     createControls();
-    updateFocusChain();
-    static_cast<FormWindow&>(*window_).resized = [this] { updateFocusChain(); };
+    for (QScrollBar* bar : {horizontal_, vertical_}) {
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setSingleStep(pixels(kScrollLineTwips));
+        bar->hide();
+        QObject::connect(bar, &QScrollBar::valueChanged, window_.get(),
+                         [this] { placeControls(); });
+    }
+    updateLayout();
+    auto& window = static_cast<FormWindow&>(*window_);
+    window.resized = [this] { updateLayout(); };
+    window.wheeled = [this](int notches) {
+        if (vertical_->isVisible()) {
+            vertical_->setValue(vertical_->value() - notches * 3 * vertical_->singleStep());
+        }
+    };
+    window.focusMovedByKey = [this] { scrollIntoView(QApplication::focusWidget()); };
 }
 
 QtFace::~QtFace() {
@@ -158,13 +248,25 @@ QWidget* QtFace::widget(std::string_view name) const {
 }
 
 void QtFace::forwardClicks(QAbstractButton& button, std::string_view name) {
+    button.installEventFilter(keys_);
     QObject::connect(&button, &QAbstractButton::clicked, window_.get(), [this, name] {
         if (form_ != nullptr) form_->clicked(name);
     });
 }
 
+bool QtFace::pressKey(QObject& focused, FormKey key) {
+    const std::string_view target = controlClickedByKey(utf8(focused.objectName()), key);
+    auto* button = qobject_cast<QAbstractButton*>(widget(target));
+    if (button == nullptr) return false;
+    if (button != &focused) button->setFocus(Qt::TabFocusReason);
+    scrollIntoView(button);
+    button->click();  // nothing for a disabled button, as for the mouse
+    return true;
+}
+
 void QtFace::createControls() {
     QWidget* const window = window_.get();
+    keys_ = new FormKeys([this](QObject& o, FormKey key) { return pressKey(o, key); }, window);
     for (const ControlSpec& spec : controlTable()) {
         const std::string_view name = spec.name;
         QWidget* parent = spec.container == kWindowName ? window : widget(spec.container);
@@ -262,17 +364,86 @@ void QtFace::createControls() {
             }
         }
         w->setObjectName(qs(name));
-        w->setFont(designFont(spec.fontPoints));
+        w->setFont(controlFont(spec.fontPoints));
         const Twips& g = spec.geometry;
         w->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
         controls_.emplace(name, w);
     }
 }
 
-void QtFace::updateFocusChain() {
+Extent QtFace::workAreaClient() const {
+    const QScreen* screen = window_->screen();
+    if (screen == nullptr) return {1 << 20, 1 << 20};
+    const QSize work = screen->availableGeometry().size();
+    // The frame the window system draws round the client area, where there is one yet.
+    const QSize frame = window_->frameGeometry().size() - window_->geometry().size();
+    return {work.width() - frame.width(), work.height() - frame.height()};
+}
+
+void QtFace::updateLayout() {
+    if (updatingLayout_) return;  // a new maximum may resize the window, which comes back here
+    updatingLayout_ = true;
     const QSize client = window_->size();
+    layout_ = clientLayout({client.width(), client.height()}, workAreaClient(), kQtLogicalDpi);
+    // Only a screen too small for the form limits the window; elsewhere it stays as it was.
+    const QSize maximum = layout_.maximum.width < layout_.content.width ||
+                                  layout_.maximum.height < layout_.content.height
+                              ? QSize(layout_.maximum.width, layout_.maximum.height)
+                              : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (window_->maximumSize() != maximum) window_->setMaximumSize(maximum);
+    if (client.width() > maximum.width() || client.height() > maximum.height()) {
+        // Without a window manager nobody else holds the window to its maximum.
+        updatingLayout_ = false;
+        window_->resize(client.boundedTo(maximum));
+        return;  // the resize comes back here at the bounded size
+    }
+    const int across = vertical_->sizeHint().width();
+    const int down = horizontal_->sizeHint().height();
+    const int pageWidth = client.width() - (layout_.scrollsVertically ? across : 0);
+    const int pageHeight = client.height() - (layout_.scrollsHorizontally ? down : 0);
+    const auto fit = [](QScrollBar& bar, bool scrolls, int content, int page) {
+        const QSignalBlocker quiet(bar);
+        bar.setRange(0, scrolls ? std::max(content - page, 0) : 0);
+        bar.setPageStep(page);
+        bar.setVisible(scrolls);
+        bar.raise();
+    };
+    fit(*horizontal_, layout_.scrollsHorizontally, layout_.content.width, pageWidth);
+    fit(*vertical_, layout_.scrollsVertically, layout_.content.height, pageHeight);
+    horizontal_->setGeometry(0, client.height() - down, pageWidth, down);
+    vertical_->setGeometry(client.width() - across, 0, across, pageHeight);
+    placeControls();
+    updateFocusChain();
+    updatingLayout_ = false;
+}
+
+void QtFace::placeControls() {
+    const QPoint scrolled(horizontal_->value(), vertical_->value());
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.container != kWindowName) continue;  // a frame carries what it holds
+        if (QWidget* w = widget(spec.name)) {
+            w->move(QPoint(pixels(spec.geometry.left), pixels(spec.geometry.top)) - scrolled);
+        }
+    }
+}
+
+void QtFace::scrollIntoView(QWidget* w) {
+    if (w == nullptr || !window_->isAncestorOf(w)) return;
+    const QRect r(w->mapTo(window_.get(), QPoint(0, 0)), w->size());
+    // In the unscrolled form's coordinates, as the bars count.
+    const QRect inForm = r.translated(horizontal_->value(), vertical_->value());
+    const auto show = [](QScrollBar& bar, int start, int length) {
+        if (bar.isVisible()) {
+            bar.setValue(scrollToShow(bar.value(), bar.pageStep(), start, length));
+        }
+    };
+    show(*horizontal_, inForm.left(), inForm.width());
+    show(*vertical_, inForm.top(), inForm.height());
+}
+
+void QtFace::updateFocusChain() {
     const std::vector<std::string_view> order =
-        focusOrder(client.width() * 1440 / kQtLogicalDpi, client.height() * 1440 / kQtLogicalDpi);
+        focusOrder(layout_.reachable.width, layout_.reachable.height);
     std::vector<QWidget*> chain;
     for (std::string_view name : order) chain.push_back(widget(name));
     for (const ControlSpec& spec : controlTable()) {

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "form/face.h"
+#include "form/window_rules.h"
 
 class QAbstractButton;
 class QLocale;
 class QObject;
+class QScrollBar;
 class QWidget;
 
 namespace trevalune {
@@ -67,13 +69,29 @@ private:
     /// A button's, option's or check box's clicks reach the form as clicks on `name`.
     void forwardClicks(QAbstractButton& button, std::string_view name);
     QWidget* widget(std::string_view name) const;
-    /// Tab walks the controls the operator can see at the window's present size, in visual
-    /// order; the others take no focus at all.
+    /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.
+    /// False where the key keeps the widget's own meaning.
+    bool pressKey(QObject& focused, FormKey key);
+    /// Tab walks the controls the operator can reach at the window's present size (those in
+    /// view, or all of them where the client area scrolls), in visual order; the others take
+    /// no focus at all.
     void updateFocusChain();
+    /// The client area the screen's work area leaves.
+    Extent workAreaClient() const;
+    /// Maximum size, scroll bars and focus chain for the window's present size.
+    void updateLayout();
+    /// The window's own controls at their places, scrolled as the bars say.
+    void placeControls();
+    void scrollIntoView(QWidget* w);
 
     std::unique_ptr<QWidget> window_;
+    QScrollBar* horizontal_;  ///< children of the window, shown only where it scrolls
+    QScrollBar* vertical_;
+    ClientLayout layout_;
+    bool updatingLayout_ = false;
     std::map<std::string, QObject*, std::less<>> controls_;
     Form1* form_ = nullptr;
+    QObject* keys_ = nullptr;  ///< the key filter of buttons and options, owned by the window
     /// Set while a change of the form is shown, so that it is not reported back as typing.
     bool applying_ = false;
     bool messagesToStandardError_ = false;

@@ -18,11 +18,15 @@ constexpr wchar_t kWindowClass[] = L"Trevalune.Form1";
 constexpr UINT_PTR kTimerId = 1;
 /// Posted once per pick of a list; wParam is the list's control id.
 constexpr UINT kPickMessage = WM_APP + 1;
+/// Sent by the message loop when a dialog key moved the focus.
+constexpr UINT kFocusMovedMessage = WM_APP + 2;
 /// Ids 1 and 2 are what the dialog keys send for Enter and Escape.
 constexpr int kFirstControlId = 1000;
 constexpr int kIconId = 1;
 /// The drop-down part of a list, at 96 DPI.
 constexpr int kDropDownPixels = 200;
+/// One step of a scroll bar's arrow, at 96 DPI; a wheel notch is three.
+constexpr int kScrollLinePixels = 20;
 
 std::wstring wide(std::string_view utf8) {
     const std::u16string text = toUtf16(utf8);
@@ -114,6 +118,31 @@ void fitClosedHeight(HWND combo, int height) {
     }
 }
 
+/// The monitor's DPI where the system can tell (Windows 10 1607 and later, Wine), else 0.
+int windowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto get = user32 == nullptr
+                         ? nullptr
+                         : reinterpret_cast<GetDpiForWindowFn>(
+                               reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+    return get == nullptr ? 0 : static_cast<int>(get(window));
+}
+
+/// Dispatches one message through the dialog keys; a key that moved the focus asks the window
+/// to scroll the newly focused control into view.
+bool dispatchDialogMessage(HWND window, MSG& msg) {
+    if (window == nullptr || !IsWindow(window)) return false;
+    const HWND before = GetFocus();
+    if (!IsDialogMessageW(window, &msg)) return false;
+    // Only keys: a click that scrolled would move the button away from under the mouse.
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && GetFocus() != before &&
+        IsWindow(window)) {
+        SendMessageW(window, kFocusMovedMessage, 0, 0);
+    }
+    return true;
+}
+
 int systemDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
@@ -136,6 +165,15 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                               nullptr, nullptr, instance_, this);
     if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
+    // Aware of each monitor's DPI, the window opens at the scale of the monitor it is on.
+    if (const int monitorDpi = windowDpi(window_); monitorDpi > 0 && monitorDpi != dpi_) {
+        dpi_ = monitorDpi;
+        RECT scaled{0, 0, twipsToPixels(kClientWidthTwips, dpi_),
+                    twipsToPixels(kClientHeightTwips, dpi_)};
+        AdjustWindowRectEx(&scaled, style, FALSE, 0);
+        SetWindowPos(window_, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     createControls();
 }
 
@@ -162,8 +200,8 @@ void MainWindow::createControls() {
     for (std::size_t i = 0; i < table.size(); ++i) {
         createControl(table[i], kFirstControlId + static_cast<int>(i));
     }
-    for (const Control& c : controls_) clipToContainers(c);
-    updateFocusOrder();
+    layOut();
+    updateScrolling();
 }
 
 void MainWindow::createControl(const ControlSpec& spec, int id) {
@@ -173,25 +211,43 @@ void MainWindow::createControl(const ControlSpec& spec, int id) {
         controls_.push_back(control);
         return;
     }
-    const RECT r = pixelRect(absoluteGeometry(spec));
-    int height = r.bottom - r.top;
-    // A combo box's height includes its drop-down list; the design gives the closed height.
-    if (isCombo(spec.kind)) height += MulDiv(kDropDownPixels, dpi_, 96);
-    control.hwnd = CreateWindowExW(
-        native.exStyle, native.name, wide(spec.caption).c_str(),
-        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, r.left, r.top, r.right - r.left,
-        height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    // Placed, sized and given its font by layOut.
+    control.hwnd =
+        CreateWindowExW(native.exStyle, native.name, wide(spec.caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (control.hwnd == nullptr) throw std::runtime_error("CreateWindowExW failed");
-    SendMessageW(
-        control.hwnd, WM_SETFONT,
-        reinterpret_cast<WPARAM>(font(spec.fontPoints > 0 ? spec.fontPoints : kDesignFontPoints)),
-        FALSE);
-    if (isCombo(spec.kind)) fitClosedHeight(control.hwnd, r.bottom - r.top);
-    if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::TextBoxMultiline) {
+    if (spec.kind == ControlKind::Frame || spec.kind == ControlKind::TextBoxMultiline ||
+        spec.kind == ControlKind::Option) {
         SetWindowSubclass(control.hwnd, &MainWindow::controlProc, 0,
                           reinterpret_cast<DWORD_PTR>(this));
     }
     controls_.push_back(control);
+}
+
+void MainWindow::layOut() {
+    for (const Control& c : controls_) {
+        if (c.hwnd == nullptr) continue;
+        SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(c.spec->fontPoints)), FALSE);
+        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        int height = r.bottom - r.top;
+        // A combo box's height includes its drop-down list; the design gives the closed height.
+        if (isCombo(c.spec->kind)) height += MulDiv(kDropDownPixels, dpi_, 96);
+        SetWindowPos(c.hwnd, nullptr, r.left - scroll_.x, r.top - scroll_.y, r.right - r.left,
+                     height, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (isCombo(c.spec->kind)) fitClosedHeight(c.hwnd, r.bottom - r.top);
+        clipToContainers(c);
+        InvalidateRect(c.hwnd, nullptr, TRUE);
+    }
+}
+
+void MainWindow::placeControls() {
+    for (const Control& c : controls_) {
+        if (c.hwnd == nullptr) continue;
+        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        SetWindowPos(c.hwnd, nullptr, r.left - scroll_.x, r.top - scroll_.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void MainWindow::clipToContainers(const Control& control) {
@@ -206,7 +262,10 @@ void MainWindow::clipToContainers(const Control& control) {
             return;
         }
     }
-    if (EqualRect(&visible, &own)) return;
+    if (EqualRect(&visible, &own)) {
+        SetWindowRgn(control.hwnd, nullptr, TRUE);
+        return;
+    }
     SetWindowRgn(control.hwnd,
                  CreateRectRgn(visible.left - own.left, visible.top - own.top,
                                visible.right - own.left, visible.bottom - own.top),
@@ -216,6 +275,15 @@ void MainWindow::clipToContainers(const Control& control) {
 HFONT MainWindow::font(double points) {
     const int centipoints = static_cast<int>(std::lround(points * 100));
     if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second;
+    if (centipoints == 0) {  // none designed: the system's dialog font
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        LOGFONTW dialog = metrics.lfMessageFont;
+        // Given at the system's DPI; the window may be on a monitor of another scale.
+        dialog.lfHeight = MulDiv(dialog.lfHeight, dpi_, systemDpi());
+        return fonts_[0] = CreateFontIndirectW(&dialog);
+    }
     const HFONT handle =
         CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                     GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -229,17 +297,147 @@ RECT MainWindow::pixelRect(const Twips& t) const {
             twipsToPixels(t.left + t.width, dpi_), twipsToPixels(t.top + t.height, dpi_)};
 }
 
-int MainWindow::pixelsToTwips(int pixels) const {
-    return (pixels * 1440 + dpi_ / 2) / dpi_;
-}
+// --- Scrolling on a screen too small for the whole form ---
 
-// --- Keyboard focus ---
-
-void MainWindow::updateFocusOrder() {
+Extent MainWindow::clientWithoutBars() const {
     RECT client;
     GetClientRect(window_, &client);
-    const std::vector<std::string_view> order =
-        focusOrder(pixelsToTwips(client.right), pixelsToTwips(client.bottom));
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    return {client.right + ((style & WS_VSCROLL) ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+            client.bottom + ((style & WS_HSCROLL) ? GetSystemMetrics(SM_CYHSCROLL) : 0)};
+}
+
+Extent MainWindow::workAreaClient() const {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame,
+                       DWORD(GetWindowLongPtrW(window_, GWL_STYLE) & ~(WS_VSCROLL | WS_HSCROLL)),
+                       FALSE, DWORD(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+    const RECT& work = monitor.rcWork;
+    return {(work.right - work.left) - (frame.right - frame.left),
+            (work.bottom - work.top) - (frame.bottom - frame.top)};
+}
+
+void MainWindow::updateScrolling() {
+    // Showing or hiding a bar resizes the client area, which comes back here.
+    if (updatingScroll_ || controls_.empty()) return;
+    updatingScroll_ = true;
+    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_);
+    ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
+    ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
+    RECT page;
+    GetClientRect(window_, &page);
+    const auto setBar = [&](int bar, bool scrolls, int content, int pageSize) {
+        if (!scrolls) return;
+        SCROLLINFO info{sizeof info,
+                        SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL,
+                        0,
+                        content - 1,
+                        static_cast<UINT>(std::max(pageSize, 1)),
+                        0,
+                        0};
+        SetScrollInfo(window_, bar, &info, TRUE);
+    };
+    setBar(SB_HORZ, layout_.scrollsHorizontally, layout_.content.width, page.right);
+    setBar(SB_VERT, layout_.scrollsVertically, layout_.content.height, page.bottom);
+    updatingScroll_ = false;
+    scrollTo(scroll_);
+    updateFocusOrder(layout_.reachable);
+}
+
+void MainWindow::scrollTo(POINT position) {
+    RECT page;
+    GetClientRect(window_, &page);
+    const auto clamp = [](bool scrolls, int wanted, int content, int pageSize) {
+        return scrolls ? std::clamp(wanted, 0, std::max(content - pageSize, 0)) : 0;
+    };
+    position.x = clamp(layout_.scrollsHorizontally, position.x, layout_.content.width, page.right);
+    position.y = clamp(layout_.scrollsVertically, position.y, layout_.content.height, page.bottom);
+    if (layout_.scrollsHorizontally) SetScrollPos(window_, SB_HORZ, position.x, TRUE);
+    if (layout_.scrollsVertically) SetScrollPos(window_, SB_VERT, position.y, TRUE);
+    if (position.x == scroll_.x && position.y == scroll_.y) return;
+    scroll_ = position;
+    placeControls();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::onScroll(int bar, int request) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(window_, bar, &info);
+    const int line = MulDiv(kScrollLinePixels, dpi_, 96);
+    int position = info.nPos;
+    switch (request) {
+        case SB_LINEUP:
+            position -= line;
+            break;
+        case SB_LINEDOWN:
+            position += line;
+            break;
+        case SB_PAGEUP:
+            position -= static_cast<int>(info.nPage);
+            break;
+        case SB_PAGEDOWN:
+            position += static_cast<int>(info.nPage);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            position = info.nTrackPos;
+            break;
+        case SB_TOP:
+            position = 0;
+            break;
+        case SB_BOTTOM:
+            position = info.nMax;
+            break;
+        default:
+            return;
+    }
+    scrollTo(bar == SB_HORZ ? POINT{position, scroll_.y} : POINT{scroll_.x, position});
+}
+
+void MainWindow::scrollFocusIntoView() {
+    const Control* focused = focusedControl();
+    if (focused == nullptr) return;
+    const RECT r = pixelRect(absoluteGeometry(*focused->spec));
+    RECT page;
+    GetClientRect(window_, &page);
+    scrollTo({scrollToShow(scroll_.x, page.right, r.left, r.right - r.left),
+              scrollToShow(scroll_.y, page.bottom, r.top, r.bottom - r.top)});
+}
+
+void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
+    scroll_ = {MulDiv(scroll_.x, dpi, dpi_), MulDiv(scroll_.y, dpi, dpi_)};
+    dpi_ = dpi;
+    std::map<int, HFONT> old;
+    old.swap(fonts_);
+    layOut();
+    for (const auto& [size, handle] : old) DeleteObject(handle);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    updateScrolling();  // also where the suggested size is the present one
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+// --- Keyboard ---
+
+bool MainWindow::pressKey(const Control& focused, FormKey key) {
+    const Control* target = find(controlClickedByKey(focused.spec->name, key));
+    if (target == nullptr || target->hwnd == nullptr) return false;
+    if (target != &focused) {
+        SetFocus(target->hwnd);
+        scrollFocusIntoView();
+    }
+    // Nothing for a disabled control, as for the mouse.
+    if (IsWindowEnabled(target->hwnd)) onCommand(*target, BN_CLICKED);
+    return true;
+}
+
+void MainWindow::updateFocusOrder(Extent reachable) {
+    const std::vector<std::string_view> order = focusOrder(reachable.width, reachable.height);
     reachable_.clear();
     HWND after = HWND_TOP;
     for (std::string_view name : order) {
@@ -321,11 +519,8 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     switch (message) {
         case WM_COMMAND: {
             if (lParam == 0 && LOWORD(wParam) == IDOK) {
-                // Enter from the dialog keys: VB-like, it presses the focused button.
-                const Control* focused = focusedControl();
-                if (focused != nullptr && focused->spec->kind == ControlKind::Button) {
-                    onCommand(*focused, BN_CLICKED);
-                }
+                // Enter from the dialog keys: the form says what it presses.
+                if (const Control* focused = focusedControl()) pressKey(*focused, FormKey::Enter);
                 return 0;
             }
             if (const Control* c = findById(LOWORD(wParam));
@@ -352,7 +547,37 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             paintBackground(reinterpret_cast<HDC>(wParam));
             return 1;
         case WM_SIZE:
-            if (wParam != SIZE_MINIMIZED && !controls_.empty()) updateFocusOrder();
+            if (wParam != SIZE_MINIMIZED) updateScrolling();
+            return 0;
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+            if (lParam == 0) onScroll(message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            if (layout_.scrollsVertically) {
+                const int notches = GET_WHEEL_DELTA_WPARAM(wParam);
+                scrollTo({scroll_.x, scroll_.y - notches * 3 * MulDiv(kScrollLinePixels, dpi_, 96) /
+                                                     WHEEL_DELTA});
+                return 0;
+            }
+            break;
+        case WM_GETMINMAXINFO:
+            if (!controls_.empty()) {
+                // Never larger than the work area: the client area scrolls instead.
+                MONITORINFO monitor{};
+                monitor.cbSize = sizeof monitor;
+                GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+                limits->ptMaxTrackSize = {monitor.rcWork.right - monitor.rcWork.left,
+                                          monitor.rcWork.bottom - monitor.rcWork.top};
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED:
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case kFocusMovedMessage:
+            scrollFocusIntoView();
             return 0;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
@@ -398,6 +623,11 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
             }
             break;
         case WM_GETDLGCODE: {
+            const Control* c = self->findByWindow(hwnd);
+            if (c != nullptr && c->spec->kind == ControlKind::Option) {
+                // The arrow keys come to the option, which selects the next one of its frame.
+                return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTARROWS;
+            }
             // A multi-line box would take Tab as a character (which the form then refuses
             // with a message); here Tab moves the focus, as everywhere else in the window.
             LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
@@ -407,6 +637,19 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
                 code &= ~LRESULT(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
             }
             return code;
+        }
+        case WM_KEYDOWN: {
+            const Control* c = self->findByWindow(hwnd);
+            if (c == nullptr || c->spec->kind != ControlKind::Option) break;
+            const std::map<WPARAM, FormKey> arrows = {{VK_UP, FormKey::Up},
+                                                      {VK_DOWN, FormKey::Down},
+                                                      {VK_LEFT, FormKey::Left},
+                                                      {VK_RIGHT, FormKey::Right}};
+            if (const auto it = arrows.find(wParam);
+                it != arrows.end() && self->pressKey(*c, it->second)) {
+                return 0;
+            }
+            break;
         }
         case WM_NCDESTROY:
             RemoveWindowSubclass(hwnd, &MainWindow::controlProc, 0);
@@ -504,7 +747,8 @@ void MainWindow::paintBackground(HDC dc) const {
         if (c.spec->kind != ControlKind::Frame || c.hwnd == nullptr || !IsWindowVisible(c.hwnd)) {
             continue;
         }
-        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        RECT r = pixelRect(absoluteGeometry(*c.spec));
+        OffsetRect(&r, -scroll_.x, -scroll_.y);
         FillRect(dc, &r, backgroundBrush(c, dc));
     }
 }
@@ -675,7 +919,7 @@ int runMessageLoop(HWND window) {
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) return 1;
-        if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
+        if (dispatchDialogMessage(window, msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -686,7 +930,7 @@ bool pumpMessages(HWND window) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) return false;
-        if (window != nullptr && IsWindow(window) && IsDialogMessageW(window, &msg)) continue;
+        if (dispatchDialogMessage(window, msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -11,6 +11,7 @@
 
 #include "form/control_table.h"
 #include "form/face.h"
+#include "form/window_rules.h"
 
 namespace trevalune {
 
@@ -42,6 +43,8 @@ public:
     int controlId(std::string_view name) const;
     /// The dots per inch the window was laid out for.
     int dpi() const { return dpi_; }
+    /// How far the client area is scrolled, in pixels.
+    POINT scrollPosition() const { return scroll_; }
 
     // Face
     void setText(std::string_view control, std::string_view text) override;
@@ -85,10 +88,27 @@ private:
 
     void createControls();
     void createControl(const ControlSpec& spec, int id);
+    /// Sizes, fonts and clipping of every control at the present DPI.
+    void layOut();
+    /// Every control at its place in the client area, scrolled by scroll_.
+    void placeControls();
     /// A control lying (partly) outside a frame is clipped by it, as in the design.
     void clipToContainers(const Control& control);
-    /// Tab stops and their z-order from the visible client area; frames under their contents.
-    void updateFocusOrder();
+    /// Scroll bars, scroll position and tab stops for the present client size.
+    void updateScrolling();
+    /// The client area as large as it is with the scroll bars taken away.
+    Extent clientWithoutBars() const;
+    /// The client area the monitor's work area leaves, at the present DPI.
+    Extent workAreaClient() const;
+    void scrollTo(POINT position);
+    void onScroll(int bar, int request);
+    /// The focused control wholly in view (Tab moved the focus).
+    void scrollFocusIntoView();
+    /// Tab stops and their z-order from the reachable area; frames under their contents.
+    void updateFocusOrder(Extent reachable);
+    /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.
+    bool pressKey(const Control& focused, FormKey key);
+    void onDpiChanged(int dpi, const RECT& suggested);
     void restoreFocus();
     void onCommand(const Control& control, int code);
     /// One pick of a list reaches the form once, whatever notifications the list sent for it.
@@ -105,11 +125,13 @@ private:
     const Control* focusedControl() const;
     HFONT font(double points);
     RECT pixelRect(const Twips& twips) const;
-    int pixelsToTwips(int pixels) const;
 
     HINSTANCE instance_;
     HWND window_ = nullptr;
     int dpi_ = 96;
+    POINT scroll_{0, 0};
+    ClientLayout layout_;
+    bool updatingScroll_ = false;
     Form1* form_ = nullptr;
     std::vector<Control> controls_;
     std::map<int, HFONT> fonts_;  ///< by hundredths of a point
@@ -124,7 +146,8 @@ private:
 std::filesystem::path programFolder();
 
 /// Dispatches the thread's messages until WM_QUIT, with the dialog keys (Tab, Shift+Tab,
-/// arrows, Enter) on `window`; returns WM_QUIT's exit code.
+/// arrows, Enter) on `window`, which scrolls a control that got the focus by them into view;
+/// returns WM_QUIT's exit code.
 int runMessageLoop(HWND window);
 
 /// Dispatches the messages already waiting, as the loop above would. False once WM_QUIT came.

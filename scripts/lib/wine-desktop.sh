@@ -2,7 +2,8 @@
 # trevalune.exe under Wine on a virtual X server, as a technician on a Chinese Windows sees it.
 # Sourced by scripts/windows-screenshot and scripts/test-windows-package (bash, set -euo pipefail).
 #
-#   wine_desktop_start DIR   Xvfb on a free display, a zh_CN locale, a fresh Wine prefix DIR/wine;
+#   wine_desktop_start DIR   Xvfb on a free display (WINE_DESKTOP_SCREEN, 1024x768x24 unless set),
+#                            a zh_CN locale, a fresh Wine prefix DIR/wine;
 #                            exports DISPLAY, WINEPREFIX and the rest for the programs started later
 #   wine_desktop_stop        ends this prefix's Wine server and the Xvfb it started (EXIT trap)
 #   wine_run ARGS...         runs Wine's loader (wine64) in the Chinese locale (also: "${wine_cmd[@]}")
@@ -56,7 +57,7 @@ wine_desktop_start() {
     done
     mkdir -p "$dir/locale" "$dir/home"
     # Xvfb picks a free display and writes its number.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${WINE_DESKTOP_SCREEN:-1024x768x24}" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
     wine_desktop_xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$dir/display" ] && break

@@ -13,11 +13,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -102,8 +106,12 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
         const Twips& g = spec.geometry;
         EXPECT_EQ(w->geometry(), QRect(twipsToPixels(g.left, 96), twipsToPixels(g.top, 96),
                                        twipsToPixels(g.width, 96), twipsToPixels(g.height, 96)));
-        EXPECT_EQ(w->font().family(), QStringLiteral("宋体"));
-        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), spec.fontPoints > 0 ? spec.fontPoints : 9.0);
+        // Where none is designed, the platform's dialog font at its own size, not a frame's.
+        const QFont dialog = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        EXPECT_EQ(w->font().family(),
+                  spec.fontPoints > 0 ? QStringLiteral("宋体") : dialog.family());
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(),
+                         spec.fontPoints > 0 ? spec.fontPoints : dialog.pointSizeF());
         if (spec.kind == ControlKind::Frame || spec.whiteBackground) {
             EXPECT_TRUE(w->autoFillBackground());
             EXPECT_EQ(w->palette().color(QPalette::Window),
@@ -209,6 +217,39 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     EXPECT_EQ(get("Command8")->focusPolicy(), Qt::NoFocus);
 }
 
+TEST_F(QtWindowTest, EnterPressesTheFocusedButtonAndArrowKeysSelectTheNextMode) {
+    resizeWindow(490, 770);
+    // As on Windows: Enter and the keypad's Enter press the focused button; Space still does.
+    auto* feed = get("Command12");
+    feed->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(feed, Qt::Key_Return);
+    QTest::keyClick(feed, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(feed, Qt::Key_Space);
+    ASSERT_EQ(spooler.documents.size(), 3u);
+    for (const auto& d : spooler.documents) EXPECT_EQ(d.data, "\x1D\x56\x53") << "换页";
+
+    // In 功能选择 an arrow key selects the next mode, round at either end, as a click would.
+    get("Optgs")->setFocus(Qt::TabFocusReason);
+    const struct {
+        Qt::Key key;
+        const char* mode;
+        const char* value;
+    } steps[] = {{Qt::Key_Right, "Optcgs", "24"},
+                 {Qt::Key_Down, "Optcgm", "40"},
+                 {Qt::Key_Down, "Optgs", "16"},
+                 {Qt::Key_Up, "Optcgm", "40"},
+                 {Qt::Key_Left, "Optcgs", "24"}};
+    for (const auto& step : steps) {
+        QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_EQ(focused(), step.mode);
+        for (const char* option : {"Optgs", "Optcgs", "Optcgm"}) {
+            EXPECT_EQ(get<QAbstractButton>(option)->isChecked(), option == std::string(step.mode))
+                << option << " after " << step.mode;
+        }
+        EXPECT_EQ(get<QComboBox>("cmbsz")->currentText(), QString::fromUtf8(step.value));
+    }
+}
+
 TEST_F(QtWindowTest, RefusedInputShowsARealModalMessageBoxDuringWhichNoTickIsHandled) {
     click("Command3");  // set all items: busy, the timer counts
     tick();
@@ -256,6 +297,52 @@ TEST_F(QtWindowTest, AnExceptionInAClickIsOneBoxAndALineOnStandardErrorAndTheWin
     spooler.onDocument = nullptr;
     click("Command5");
     EXPECT_EQ(spooler.payloads().back(), "\n");
+}
+
+// Run by ctest as qt.laptop_screen, on a 1366 x 768 screen at 125 %: the form is taller than
+// the screen's work area.
+TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBottomRow) {
+    const QRect work = window().screen()->availableGeometry();
+    if (work.height() >= 769) {
+        ASSERT_TRUE(qEnvironmentVariableIsEmpty("TREVALUNE_LAPTOP_SCREEN")) << "screen too tall";
+        GTEST_SKIP() << "needs a screen shorter than the whole form";
+    }
+    std::ofstream(std::filesystem::path(folder.path().toStdU16String()) / "file.prn") << "PRN";
+    window().resize(2000, 2000);  // maximised: as large as the work area allows
+    QApplication::processEvents();
+    ASSERT_EQ(window().frameGeometry().size(), work.size()) << "the frame included";
+    QScrollBar* bar = nullptr;
+    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly)) {
+        if (b->orientation() == Qt::Vertical) bar = b;
+    }
+    ASSERT_TRUE(bar != nullptr && bar->isVisible());
+
+    // The wheel scrolls the client area.
+    QWheelEvent down(QPointF(100, 100), window().mapToGlobal(QPointF(100, 100)), {}, {0, -120},
+                     Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&window(), &down);
+    EXPECT_GT(bar->value(), 0);
+    bar->setValue(0);
+
+    // By Tab alone to the Windows button, which comes into view, and Enter presses it.
+    for (int i = 0; i < 40 && focused() != "Command14"; ++i) tabs(1);
+    ASSERT_EQ(focused(), "Command14");
+    const auto inView = [&](std::string_view name) {
+        const QWidget* w = get(name);
+        const QRect r(w->mapTo(&window(), QPoint(0, 0)), w->size());
+        return r.top() >= 0 && r.bottom() < window().height();
+    };
+    EXPECT_TRUE(inView("Command14"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(spooler.documents.size(), 1u);
+    EXPECT_EQ(spooler.documents[0].data, "PRN");
+    // Back to the second 设置全部, and Enter: values and the Chinese test page.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(focused(), "Command8");
+    EXPECT_TRUE(inView("Command8"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_GT(spooler.documents.size(), 1u);
+    EXPECT_TRUE(form->busy.busy()) << "设置全部 ran";
 }
 
 }  // namespace

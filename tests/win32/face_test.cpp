@@ -88,8 +88,12 @@ TEST_F(Win32FaceTest, EveryControlAsDesigned) {
           ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL}},
     };
     // points -> pixel height at 96 DPI, fractional sizes included
-    const std::map<double, LONG> fontHeights = {
-        {9, -12}, {12, -16}, {14.25, -19}, {15, -20}, {15.75, -21}};
+    const std::map<double, LONG> fontHeights = {{12, -16}, {14.25, -19}, {15, -20}, {15.75, -21}};
+    // Where none is designed: the system's dialog font at its own size.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const LOGFONTW& dialog = metrics.lfMessageFont;
     std::map<HWND, int> zIndex;  // 0 is the top
     for (HWND w = GetWindow(window.main(), GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
         zIndex.emplace(w, static_cast<int>(zIndex.size()));
@@ -123,10 +127,16 @@ TEST_F(Win32FaceTest, EveryControlAsDesigned) {
         LOGFONTW font{};
         ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)),
                                sizeof font, &font));
-        EXPECT_EQ(std::wstring(font.lfFaceName), L"宋体");
-        EXPECT_EQ(font.lfHeight, fontHeights.at(spec.fontPoints > 0 ? spec.fontPoints : 9));
-        EXPECT_EQ(font.lfWeight, FW_NORMAL);
-        EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
+        if (spec.fontPoints > 0) {
+            EXPECT_EQ(std::wstring(font.lfFaceName), L"宋体");
+            EXPECT_EQ(font.lfHeight, fontHeights.at(spec.fontPoints));
+            EXPECT_EQ(font.lfWeight, FW_NORMAL);
+            EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
+        } else {
+            EXPECT_EQ(std::wstring(font.lfFaceName), dialog.lfFaceName);
+            EXPECT_EQ(font.lfHeight, dialog.lfHeight);
+            EXPECT_EQ(font.lfWeight, dialog.lfWeight);
+        }
 
         // Frames lie under what they hold, so they never paint over it.
         for (const ControlSpec* c = findControlSpec(spec.container); c != nullptr;
@@ -221,15 +231,25 @@ TEST_F(Win32FaceTest, TabVisitsOnlyWhatTheOperatorSees) {
     const Names atDesignSize(order.begin(), order.end());
     EXPECT_EQ(tabWalk(), atDesignSize);
 
-    window.resizeClient(500, 720);  // as tall as the screen allows: the lower controls join
-    RECT client;
-    GetClientRect(window.main(), &client);
+    // As tall as this 768-pixel screen allows, shorter than the form: the client area
+    // scrolls, and every control joins, the bottom row too.
+    window.resizeClient(500, 720);
+    ASSERT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_VSCROLL);
     Names enlarged;
-    for (std::string_view name : focusOrder(client.right * 15, client.bottom * 15)) {
+    for (std::string_view name : focusOrder(100000, 100000)) {
         if (IsWindowEnabled(window.hwnd(name))) enlarged.emplace_back(name);  // not Command9 yet
     }
-    EXPECT_GT(enlarged.size(), atDesignSize.size() + 10);
     EXPECT_EQ(tabWalk(), enlarged);
+    // Tab onto the Windows button, in the bottom row, scrolls it wholly into view.
+    SetFocus(window.hwnd("Command8"));
+    window.key(VK_TAB);
+    ASSERT_EQ(window.nameOf(GetFocus()), "Command14");
+    RECT client;
+    GetClientRect(window.main(), &client);
+    const RECT shown = rectInClient(window.hwnd("Command14"));
+    EXPECT_GT(window.face.scrollPosition().y, 0);
+    EXPECT_TRUE(shown.top >= 0 && shown.bottom <= client.bottom)
+        << shown.top << " " << shown.bottom;
 
     SetFocus(window.hwnd("Text2"));
     window.key(VK_TAB);
@@ -255,6 +275,56 @@ TEST_F(Win32FaceTest, TabVisitsOnlyWhatTheOperatorSees) {
     ASSERT_EQ(spooler.documents.size(), korvel + 2);
     EXPECT_EQ(spooler.documents[korvel].data, "\x1D\x56\x53") << "换页";
     EXPECT_EQ(spooler.documents[korvel + 1].data, "\x0A") << "换行";
+}
+
+TEST_F(Win32FaceTest, ArrowKeysInTheModeGroupSelectTheNextModeAsAClickWould) {
+    window.resizeClient(500, 720);
+    SetFocus(window.hwnd("Optgs"));
+    const struct {
+        WPARAM key;
+        const char* mode;
+        const wchar_t* value;
+    } steps[] = {{VK_RIGHT, "Optcgs", L"24"},
+                 {VK_DOWN, "Optcgm", L"40"},
+                 {VK_DOWN, "Optgs", L"16"},
+                 {VK_UP, "Optcgm", L"40"},
+                 {VK_LEFT, "Optcgs", L"24"}};
+    for (const auto& step : steps) {
+        window.key(step.key);
+        EXPECT_EQ(window.nameOf(GetFocus()), step.mode);
+        for (const char* option : {"Optgs", "Optcgs", "Optcgm"}) {
+            EXPECT_EQ(checked(option), option == std::string(step.mode)) << option;
+        }
+        EXPECT_EQ(window.text("cmbsz"), step.value) << step.mode;
+    }
+}
+
+TEST_F(Win32FaceTest, MovedToAMonitorOfAnotherScaleTheWindowIsLaidOutAgain) {
+    // What Windows sends when the window reaches a 150 % monitor: the new DPI and the rect it
+    // suggests, here the design's client area at 144 DPI.
+    const DWORD style = DWORD(GetWindowLongPtrW(window.main(), GWL_STYLE));
+    RECT suggested{30, 40, 30 + 681, 40 + 254};
+    AdjustWindowRectEx(&suggested, style, FALSE, 0);
+    SendMessageW(window.main(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    window.pump();
+
+    EXPECT_EQ(window.face.dpi(), 144);
+    RECT frame;
+    GetWindowRect(window.main(), &frame);
+    EXPECT_TRUE(EqualRect(&frame, &suggested));
+    for (const char* name : {"Command18", "Combo1", "Command8", "Optcgm"}) {
+        const Twips t = absoluteGeometry(*findControlSpec(name));
+        const RECT r = rectInClient(window.hwnd(name));
+        EXPECT_EQ((std::array{r.left, r.top, r.right}),
+                  (std::array<LONG, 3>{twipsToPixels(t.left, 144), twipsToPixels(t.top, 144),
+                                       twipsToPixels(t.left + t.width, 144)}))
+            << name;
+    }
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.hwnd("Command8"), WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -24) << "12 points at 144 DPI";
 }
 
 }  // namespace

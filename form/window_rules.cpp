@@ -1,0 +1,83 @@
+#include "form/window_rules.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "form/control_table.h"
+
+namespace trevalune {
+
+namespace {
+
+/// The margin the design keeps between the window's edge and its outer controls.
+constexpr int kMarginTwips = 120;
+
+/// The option buttons of the frame that holds `option`, in visual order.
+std::vector<const ControlSpec*> optionGroup(const ControlSpec& option) {
+    std::vector<const ControlSpec*> group;
+    for (const ControlSpec& c : controlTable()) {
+        if (c.kind == ControlKind::Option && c.container == option.container) {
+            group.push_back(&c);
+        }
+    }
+    std::stable_sort(group.begin(), group.end(), [](const ControlSpec* a, const ControlSpec* b) {
+        const Twips& ga = a->geometry;
+        const Twips& gb = b->geometry;
+        return ga.top != gb.top ? ga.top < gb.top : ga.left < gb.left;
+    });
+    return group;
+}
+
+}  // namespace
+
+std::string_view controlClickedByKey(std::string_view focused, FormKey key) {
+    const ControlSpec* spec = findControlSpec(focused);
+    if (spec == nullptr) return {};
+    if (key == FormKey::Enter) return spec->kind == ControlKind::Button ? spec->name : "";
+    if (spec->kind != ControlKind::Option) return {};
+    const std::vector<const ControlSpec*> group = optionGroup(*spec);
+    const auto at = std::find(group.begin(), group.end(), spec) - group.begin();
+    const auto n = static_cast<std::ptrdiff_t>(group.size());
+    const bool back = key == FormKey::Up || key == FormKey::Left;
+    return group[static_cast<std::size_t>((at + (back ? n - 1 : 1)) % n)]->name;
+}
+
+Extent fullClientTwips() {
+    Extent size;
+    for (const ControlSpec& c : controlTable()) {
+        // What can never be seen (the timer, a box outside its own frame) takes no room.
+        if (c.kind == ControlKind::Timer || !fullyVisible(c, 1 << 24, 1 << 24)) continue;
+        const Twips g = absoluteGeometry(c);
+        size.width = std::max(size.width, g.left + g.width + kMarginTwips);
+        size.height = std::max(size.height, g.top + g.height + kMarginTwips);
+    }
+    return size;
+}
+
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi) {
+    const Extent full = fullClientTwips();
+    const Extent fullPixels{twipsToPixels(full.width, dpi), twipsToPixels(full.height, dpi)};
+    ClientLayout layout;
+    layout.maximum = workArea;
+    layout.content = fullPixels;
+    // Compared in pixels: twips read back from pixels are off by a rounding at most DPIs.
+    const auto scrolls = [](int clientSize, int workSize, int designSize, int fullSize) {
+        return workSize < fullSize && clientSize > designSize && clientSize < fullSize;
+    };
+    layout.scrollsHorizontally = scrolls(client.width, workArea.width,
+                                         twipsToPixels(kClientWidthTwips, dpi), fullPixels.width);
+    layout.scrollsVertically = scrolls(client.height, workArea.height,
+                                       twipsToPixels(kClientHeightTwips, dpi), fullPixels.height);
+    const auto twips = [dpi](int pixels) { return (pixels * 1440 + dpi / 2) / dpi; };
+    layout.reachable = {layout.scrollsHorizontally ? full.width : twips(client.width),
+                        layout.scrollsVertically ? full.height : twips(client.height)};
+    return layout;
+}
+
+int scrollToShow(int position, int page, int start, int length) {
+    if (start < position || length > page) return start;
+    if (start + length > position + page) return start + length - page;
+    return position;
+}
+
+}  // namespace trevalune

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string_view>
+
+namespace trevalune {
+
+/// The keys whose meaning the window decides itself rather than leaving it to a toolkit.
+enum class FormKey { Enter, Up, Down, Left, Right };
+
+/// The control a key pressed on the focused control clicks, as a mouse click would; empty when
+/// the key keeps the toolkit's own meaning. Enter presses a focused button (technicians come
+/// from Windows, where it does), but types a new line into the command box. An arrow key on an
+/// option button moves to the next option of its frame in visual order (Up and Left to the
+/// previous one), round at either end, and selects it; the face moves the focus there too.
+std::string_view controlClickedByKey(std::string_view focused, FormKey key);
+
+/// A width and a height, in twips or in pixels as said.
+struct Extent {
+    int width = 0;
+    int height = 0;
+};
+
+/// The client area that shows every control with the design's margin round it, in twips.
+Extent fullClientTwips();
+
+/// How the client area is laid out at its present size (pixels at `dpi`) on a screen whose
+/// work area leaves `workArea` pixels for the client area (the work area less the window's
+/// frame).
+struct ClientLayout {
+    /// The window's client area may not grow beyond the work area (pixels).
+    Extent maximum;
+    /// Whether the client area scrolls in each direction: only on a screen too small for the
+    /// whole form, once the operator enlarged the window beyond the design size in that
+    /// direction and while it is still smaller than the form. At the design size nothing
+    /// scrolls, and what lies below stays hidden, as on a large screen.
+    bool scrollsHorizontally = false;
+    bool scrollsVertically = false;
+    /// What scrolls: the whole form (pixels).
+    Extent content;
+    /// The area whose controls the operator can reach, by mouse and by Tab (twips, for
+    /// focusOrder): the whole form in a direction that scrolls, the visible client area in the
+    /// other.
+    Extent reachable;
+};
+
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi);
+
+/// The scroll position, from `position`, that shows the span [start, start + length) in a page
+/// of `page` (all in the same unit), moving as little as possible; a span longer than the page
+/// shows its start.
+int scrollToShow(int position, int page, int start, int length);
+
+}  // namespace trevalune

@@ -60,16 +60,4 @@ void runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
     }
 }
 
-std::string describe(const Step& step) {
-    if (const auto* send = std::get_if<SendStep>(&step)) {
-        std::string hex = toSpacedHex(send->bytes.substr(0, 24));
-        if (send->bytes.size() > 24) hex += " ...";
-        return "send " + std::to_string(send->bytes.size()) + " bytes: " + hex;
-    }
-    if (const auto* w = std::get_if<WaitStep>(&step)) {
-        return "wait " + std::to_string(w->milliseconds) + " ms";
-    }
-    return "caption \"" + std::get<CaptionStep>(step).text + "\"";
-}
-
 }  // namespace trevalune

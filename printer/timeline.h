@@ -62,7 +62,4 @@ private:
 void runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
                  const std::function<void(const std::string&)>& showCaption);
 
-/// Readable one-line form of a step, for test failure output.
-std::string describe(const Step& step);
-
 }  // namespace trevalune

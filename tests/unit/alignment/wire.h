@@ -5,6 +5,7 @@
 
 #include "printer/bytes.h"
 #include "printer/gbk.h"
+#include "tests/support/timeline_print.h"
 
 namespace trevalune::testing {
 

@@ -7,6 +7,7 @@
 #include "pintest/pin_line.h"
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
+#include "tests/support/timeline_print.h"
 
 namespace trevalune {
 namespace {

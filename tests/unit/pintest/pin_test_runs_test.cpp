@@ -12,6 +12,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/recording_spooler.h"
+#include "tests/support/timeline_print.h"
 
 namespace trevalune {
 namespace {

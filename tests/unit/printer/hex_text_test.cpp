@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "printer/timeline.h"
+#include "tests/support/timeline_print.h"
 
 namespace trevalune {
 namespace {

@@ -65,22 +65,6 @@ std::vector<JobRecord> fetchJobs(const std::string& queue, int which) {
     return records;
 }
 
-void queueRequest(ipp_op_t operation, const std::string& queue) {
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", queue.c_str());
-    ipp_t* request = ippNewRequest(operation);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/admin/"));
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        throw std::runtime_error("the server refused to " +
-                                 std::string(operation == IPP_OP_PAUSE_PRINTER ? "stop" : "start") +
-                                 " '" + queue + "': " + cupsLastErrorString());
-    }
-}
-
 /// Shell-quotes a path for runCommand.
 std::string shellQuoted(const std::string& text) {
     std::string out = "'";
@@ -203,11 +187,15 @@ bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit) {
 }
 
 void stopQueue(const std::string& queue) {
-    queueRequest(IPP_OP_PAUSE_PRINTER, queue);
+    int code = -1;
+    const std::string out = runCommand("cupsdisable " + shellQuoted(queue) + " 2>&1", &code);
+    if (code != 0) throw std::runtime_error("cannot stop '" + queue + "': " + out);
 }
 
 void startQueue(const std::string& queue) {
-    queueRequest(IPP_OP_RESUME_PRINTER, queue);
+    int code = -1;
+    const std::string out = runCommand("cupsenable " + shellQuoted(queue) + " 2>&1", &code);
+    if (code != 0) throw std::runtime_error("cannot start '" + queue + "': " + out);
 }
 
 PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {
@@ -217,10 +205,10 @@ PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {
     int code = 0;
     const std::string limit =
         maxRequestSize.empty() ? "" : "TREVALUNE_CUPS_MAX_REQUEST_SIZE=" + maxRequestSize + " ";
-    const std::string out = runCommand(limit + "VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) +
-                                           " " + shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) +
-                                           " start " + shellQuoted(dir) + " 2>&1",
-                                       &code);
+    const std::string out = runCommand(
+        limit + "VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) + " " +
+            shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) + " start " + shellQuoted(dir) + " 2>&1",
+        &code);
     if (code != 0) {
         fs::remove_all(dir);
         throw std::runtime_error("the private print server did not start: " + out);

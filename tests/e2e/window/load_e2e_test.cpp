@@ -1,13 +1,10 @@
 // Load: a thousand documents of mixed sizes in a row through the window's three senders, to
-// the virtual printer of a print server of the test's own.
+// the virtual printer of a print server of the test's own. How fast is the benchmark's (bench/).
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,8 +22,6 @@
 namespace trevalune::e2e {
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
 constexpr int kDocuments = 1000;
 
 /// `size` bytes of every value, the first four the document's number so that a document
@@ -38,11 +33,6 @@ Bytes numbered(int number, std::size_t size, std::mt19937& random) {
         bytes[i] = static_cast<char>((number >> (8 * (3 - i))) & 0xFF);
     }
     return bytes;
-}
-
-void report(const std::string& key, double value, const char* unit) {
-    ::testing::Test::RecordProperty(key, std::to_string(value));
-    std::cout << "[ load ] " << key << ": " << value << " " << unit << "\n";
 }
 
 TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
@@ -62,8 +52,6 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
     const Timeline fixedPages[] = {buildLineFeed(), buildPageEject(), buildMicroFeedForward(),
                                    buildMicroFeedBack(), buildSelfTest()};
     std::vector<Bytes> expected;
-    std::size_t totalBytes = 0;
-    const auto start = SteadyClock::now();
     for (int i = 0; i < kDocuments; ++i) {
         if (i % 10 == 9) {
             const double exponent = std::uniform_real_distribution<>(12.0, 20.0)(random);
@@ -83,11 +71,8 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
             testing::replaceText(form, face, "Text2", typed);
             form.clicked("Command6");
         }
-        totalBytes += expected.back().size();
     }
-    const double handedOver = std::chrono::duration<double>(SteadyClock::now() - start).count();
     printer.waitForDocuments(expected.size(), std::chrono::seconds(90));
-    const double delivered = std::chrono::duration<double>(SteadyClock::now() - start).count();
 
     EXPECT_TRUE(face.messages.empty());
     EXPECT_TRUE(waitUntilIdle(ps.server().virtualQueue, std::chrono::seconds(30)));
@@ -96,12 +81,6 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
     const auto differs = std::mismatch(all.begin(), all.end(), expected.begin(), expected.end());
     EXPECT_TRUE(differs.first == all.end())
         << "document " << differs.first - all.begin() << " differs";
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    report("load_megabytes", static_cast<double>(totalBytes) / 1e6, "MB");
-    report("load_handed_to_spooler_s", handedOver, "s");
-    report("load_at_printer_s", delivered, "s");
-    report("load_peak_rss_mb", static_cast<double>(usage.ru_maxrss) / 1024.0, "MiB");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 
 #include "alignment/test_print.h"
 #include "pintest/pin_pages.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::preview {
 namespace {
@@ -19,14 +19,8 @@ using ::testing::HasSubstr;
 
 class PreviewPrinterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "preview-test.XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder;
+    testing::TempFolder temp;
+    const fs::path folder = temp.path();
 };
 
 TEST_F(PreviewPrinterTest, WritesOnePngPerPageAndTheListing) {

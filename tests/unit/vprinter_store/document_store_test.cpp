@@ -2,13 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::vprinter {
 namespace {
@@ -18,14 +19,6 @@ using ::testing::ElementsAre;
 
 class DocumentStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vprinter-test.XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        folder = root / "out";  // missing: the store creates it
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     std::set<std::string> names() const {
         std::set<std::string> out;
         for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename());
@@ -37,8 +30,8 @@ protected:
     }
     static void touch(const fs::path& p) { std::ofstream(p) << "old"; }
 
-    fs::path root;
-    fs::path folder;
+    testing::TempFolder root;
+    const fs::path folder = root.path() / "out";  // missing: the store creates it
 };
 
 TEST_F(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted) {

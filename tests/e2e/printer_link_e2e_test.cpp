@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "printer/bytes.h"
@@ -70,6 +70,9 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     EXPECT_EQ(down.listPrinters().unreachableServer, silent);
     ::close(fd);
     EXPECT_EQ(messages.texts(), std::vector<std::string>(2, std::string(kPrinterNotFoundMessage)));
+    // The support line says why: the server was silent, not the printer unknown.
+    EXPECT_EQ(messages.diagnostics.at(0),
+              "printer \"RZ7-virtual\", document 1: not opened: no answer in time from " + silent);
     server.useCupsServer();
     EXPECT_EQ(lastJobId(), jobsBefore);
 }
@@ -92,9 +95,9 @@ TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndTake
     EXPECT_EQ(big.reason, "Request Entity Too Large");
     EXPECT_TRUE(p.link.sendDocument("\n").isTaken());  // the next document goes as usual
     EXPECT_EQ(p.messages.texts(), std::vector<std::string>{notTakenMessage(p.queue, big.reason)});
-    EXPECT_EQ(p.messages.diagnostics,
-              std::vector<std::string>{"printer \"RZ7-virtual\", document 1: not taken: " +
-                                       big.reason});
+    EXPECT_EQ(
+        p.messages.diagnostics,
+        std::vector<std::string>{"printer \"RZ7-virtual\", document 1: not taken: " + big.reason});
     ASSERT_TRUE(waitUntilIdle(p.queue));
     EXPECT_EQ(p.printer.documents(), std::vector<std::string>{"\n"});
     const auto all = jobs(p.queue);

@@ -56,7 +56,7 @@ const HexCase kHexCases[] = {
     {"1D565", std::nullopt},
     {"", std::nullopt},
     {"    ", std::nullopt},
-    {"1D 5G 53", std::nullopt, {"\"G\""}},
+    {"1D 5g 53", std::nullopt, {"\"g\""}},  // the window's own tests type "G"
     {"1D\t56,53 1D,", std::nullopt, {"U+0009", "\",\""}},
     {"0A\r\n0A", std::nullopt, {"U+000D", "U+000A"}},
     {"１Ａ", std::nullopt, {"\"１\"", "\"Ａ\""}},

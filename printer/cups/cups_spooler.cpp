@@ -160,12 +160,23 @@ CupsSpooler::CupsSpooler(int timeoutMs)
 CupsSpooler::~CupsSpooler() = default;
 
 std::string CupsSpooler::lastReason(http_t* http) const {
-    // libcups says only "Success" or "Internal Server Error" when the server never answered.
+    // libcups says only "Success" or "Internal Server Error" when the server never answered,
+    // and "Success" when the server refused the request's data before it had all of it.
     if (deadline_->expired()) return "no answer in time from " + serverName();
     if (const int error = httpError(http); error != 0) {
         return std::strerror(error) + std::string(" (") + serverName() + ")";
     }
-    return cupsLastErrorString();
+    if (const http_status_t status = httpGetStatus(http); status >= HTTP_STATUS_BAD_REQUEST) {
+        return httpStatus(status);
+    }
+    // libcups files a broken transfer as an internal error with errno's text, "Success" when
+    // the connection simply ended.
+    if (const std::string said = cupsLastErrorString();
+        cupsLastError() > IPP_STATUS_OK_CONFLICTING && said != std::strerror(0)) {
+        return said;
+    }
+    return "the server closed the connection before the document was complete (" +
+           serverName() + ")";
 }
 
 CupsSpooler::Connection* CupsSpooler::connection() {
@@ -266,6 +277,13 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
             request.renew();
             ok = cupsWriteRequestData(http, part.data(), part.size()) == HTTP_STATUS_CONTINUE;
             rest.remove_prefix(part.size());
+        }
+        if (!ok && httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
+            // A server that refuses the data part-way answers and closes; a write that ran
+            // into the closed connection has not read that answer yet. Read it for the reason.
+            request.renew();
+            while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
+            }
         }
         request.renew();
         // Any successful status counts (ignored or substituted attributes are still success).

@@ -1,5 +1,6 @@
 // The senders through the real CUPS spooler when the printer or the server is not there.
 // (What arrives from the window is pinned by the window's end-to-end tests.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -92,7 +93,12 @@ TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndTake
     PrivateLink p("1m");
     const SendResult big = p.link.sendDocument(std::string(3 << 20, '\x1B'));
     EXPECT_EQ(big.outcome, SendResult::Outcome::NotTaken);
-    EXPECT_EQ(big.reason, "Request Entity Too Large");
+    // The server's answer, or, when the write ran into the connection it had closed and its
+    // answer was lost with it, that.
+    EXPECT_THAT(big.reason,
+                ::testing::AnyOf("Request Entity Too Large",
+                                 ::testing::StartsWith("the server closed the connection before "
+                                                       "the document was complete")));
     EXPECT_TRUE(p.link.sendDocument("\n").isTaken());  // the next document goes as usual
     EXPECT_EQ(p.messages.texts(), std::vector<std::string>{notTakenMessage(p.queue, big.reason)});
     EXPECT_EQ(

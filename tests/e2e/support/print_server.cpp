@@ -65,6 +65,24 @@ std::vector<JobRecord> fetchJobs(const std::string& queue, int which) {
     return records;
 }
 
+/// Pause and resume over IPP, not cupsdisable: that one stops the job at the printer and
+/// prints it again when the queue is enabled, so its document would arrive twice.
+void queueRequest(ipp_op_t operation, const std::string& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.c_str());
+    ipp_t* request = ippNewRequest(operation);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/admin/"));
+    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        throw std::runtime_error("the server refused to " +
+                                 std::string(operation == IPP_OP_PAUSE_PRINTER ? "stop" : "start") +
+                                 " '" + queue + "': " + cupsLastErrorString());
+    }
+}
+
 /// Shell-quotes a path for runCommand.
 std::string shellQuoted(const std::string& text) {
     std::string out = "'";
@@ -187,15 +205,11 @@ bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit) {
 }
 
 void stopQueue(const std::string& queue) {
-    int code = -1;
-    const std::string out = runCommand("cupsdisable " + shellQuoted(queue) + " 2>&1", &code);
-    if (code != 0) throw std::runtime_error("cannot stop '" + queue + "': " + out);
+    queueRequest(IPP_OP_PAUSE_PRINTER, queue);
 }
 
 void startQueue(const std::string& queue) {
-    int code = -1;
-    const std::string out = runCommand("cupsenable " + shellQuoted(queue) + " 2>&1", &code);
-    if (code != 0) throw std::runtime_error("cannot start '" + queue + "': " + out);
+    queueRequest(IPP_OP_RESUME_PRINTER, queue);
 }
 
 PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {

@@ -230,6 +230,8 @@ start() {
     stop
     mkdir -p "$state_dir"
     trap 'abandon_start' EXIT
+    # Interrupted too: exiting through the trap above stops what was started.
+    trap 'exit 130' INT TERM HUP
     local dir
     # Under /tmp whatever TMPDIR says: backends running as lp must reach the spool folder,
     # and the socket path must stay short.
@@ -301,7 +303,7 @@ start() {
         echo "FILE_QUEUE=Office1"
     } >"$env_file.tmp"
     mv "$env_file.tmp" "$env_file"  # from here on, stop finds everything
-    trap - EXIT
+    trap - EXIT INT TERM HUP
     log "cupsd on 127.0.0.1:$port (pid $cupsd_pid), RZ7-virtual to 127.0.0.1:$printer_port${printer_pid:+ (virtual printer, pid $printer_pid)}"
     log "documents go to $output"
 }

@@ -9,11 +9,12 @@
 #include "alignment/set_all_test_page.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 #include "form/control_table.h"
-#include "form/driver_file.h"
+#include "operations/driver_file.h"
+#include "operations/printer_choice.h"
 #include "form/face.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/clock.h"
 #include "printer/spooler.h"
@@ -281,14 +282,9 @@ void Form1::Form_Load() {
     if (!printers.unreachableServer.empty()) {
         face_.showMessage(noPrintServerMessage(printers.unreachableServer), kApplicationTitle);
     }
-    const int count = static_cast<int>(control("Combo1").items.size());
-    if (count > 1) {
-        // Each visited printer becomes the default in turn; the first "RZ7" one stays.
-        for (int i = 0; i < count; ++i) {
-            selectItem("Combo1", i);
-            if (control("Combo1").text.starts_with("RZ7")) break;
-        }
-    }
+    // Each visited printer becomes the default in turn; the last one visited stays selected.
+    const std::size_t visits = preselectionVisits(control("Combo1").items);
+    for (std::size_t i = 0; i < visits; ++i) selectItem("Combo1", static_cast<int>(i));
 }
 
 void Form1::Combo1_Click() {

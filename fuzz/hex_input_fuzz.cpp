@@ -12,7 +12,7 @@
 #include <string>
 #include <variant>
 
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 #include "printer/bytes.h"
 #include "printer/hex_text.h"
 #include "printer/timeline.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "alignment/config_block.h"
-#include "form/driver_file.h"
+#include "operations/driver_file.h"
 #include "pintest/pin_pages.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/printer_link.h"

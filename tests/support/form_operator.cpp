@@ -4,7 +4,7 @@
 #include <string>
 
 #include "form/form1.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 #include "tests/support/recording_face.h"
 
 namespace trevalune::testing {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "form/control_table.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 
 namespace trevalune::testing {
 

@@ -14,7 +14,7 @@
 
 #include "alignment/test_print.h"
 #include "form/control_table.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/win32/window_fixture.h"

@@ -1,9 +1,7 @@
 #include "tools/trevalune-send/send_command.h"
 
-#include <cstdio>
-
-#include "form/command_panel.h"
-#include "form/utf16.h"
+#include "operations/command_panel.h"
+#include "operations/printer_choice.h"
 #include "printer/gbk.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
@@ -15,9 +13,6 @@ namespace trevalune {
 namespace {
 
 constexpr std::string_view kName = "trevalune-send";
-/// The printer taken when none is named: the one the window preselects.
-constexpr std::string_view kPrinterPrefix = "RZ7";
-
 void usage(std::ostream& to) {
     to << "Usage: trevalune-send [--printer NAME] (--hex HEXTEXT | --text TEXT)...\n"
           "Send commands to the printer as raw documents named \"AAAAAA\" through the print\n"
@@ -37,17 +32,6 @@ void usage(std::ostream& to) {
           "Exit status: 0 when every document was handed to the spooler; 1 when not (no print\n"
           "server, no printer, a document refused); 2 for a wrong command line or input that\n"
           "cannot be sent, and then nothing was sent.\n";
-}
-
-/// A character as a message names it: itself in quotes, or its code when it cannot be seen.
-std::string characterName(std::u16string_view character) {
-    const char32_t c = character.size() == 1 ? character[0] : 0x10000;
-    if (c < 0x20 || c == 0x7F || c == 0xFFFD || (c >= 0x2000 && c <= 0x200F) || c == 0x3000) {
-        char code[16];
-        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-        return code;
-    }
-    return "\"" + toUtf8(character) + "\"";
 }
 
 /// Long documents are shown by their start and their size.
@@ -117,21 +101,6 @@ Bytes encode(const Piece& piece) {
 
 }  // namespace
 
-Bytes buildHexDocument(std::string_view hexText) {
-    const HexInputCheck check = checkHexInput(toUtf16(hexText));
-    if (!check.removed.empty()) {
-        std::string names;
-        for (const auto& character : check.removed) {
-            names += (names.empty() ? "" : ", ") + characterName(character);
-        }
-        throw Refusal(names + (check.removed.size() == 1 ? " is" : " are") +
-                      " not allowed in hex text: the command box takes only 0-9, A-F, a-f "
-                      "and blanks.");
-    }
-    // The send button's own rules; without the save bracket the timeline is one document.
-    return buildManualSend(hexText, false).documents().at(0);
-}
-
 int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::ostream& out,
             std::ostream& err) {
     CommandLine line;
@@ -176,16 +145,11 @@ int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::os
     }
     std::string printer = line.printer;
     if (printer.empty()) {
-        for (const auto& name : list.names) {
-            if (name.starts_with(kPrinterPrefix)) {
-                printer = name;
-                break;
-            }
-        }
+        printer = preselectedPrinter(list.names).value_or("");
         if (printer.empty()) {
             std::string names;
             for (const auto& name : list.names) names += (names.empty() ? "" : ", ") + name;
-            err << kName << ": no printer whose name begins with " << kPrinterPrefix
+            err << kName << ": no printer whose name begins with " << kPreselectedPrefix
                 << "; use --printer NAME (printers: " << (names.empty() ? "none" : names)
                 << "). Nothing was sent.\n";
             return 1;

@@ -11,12 +11,6 @@ namespace trevalune {
 
 class Spooler;
 
-/// Hex text as the window's command box takes it, with the box's own code: a character the
-/// box never lets in (anything but 0-9, A-F, a-f and the blank) is refused by name, then the
-/// send button's rules apply (blanks removed, refused without digits or with an odd number
-/// of them). Returns the one document the box would send; throws Refusal otherwise.
-Bytes buildHexDocument(std::string_view hexText);
-
 /// Runs trevalune-send with the arguments after the program name: every --hex or --text is
 /// one raw document named "AAAAAA", sent through the printer link in the order given. Every
 /// document is encoded before the first one leaves, so bad input sends nothing (status 2).

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "alignment/test_print.h"
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 #include "form/form1.h"
 #include "qt/qt_face.h"
 #include "tests/e2e/e2e_fixture.h"

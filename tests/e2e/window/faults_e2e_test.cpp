@@ -11,7 +11,7 @@
 
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 #include "form/form1.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/printer_link.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 #include "form/form1.h"
 #include "printer/bytes.h"
 #include "printer/cups/cups_spooler.h"

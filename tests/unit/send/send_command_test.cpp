@@ -75,7 +75,7 @@ TEST(SendCommandTest, HexTextIsTakenAsTheCommandBoxTakesIt) {
         const std::size_t refusedWhileTyping = face.messages.size();
         form.clicked("Command6");
 
-        RecordingSpooler sendSpooler({"RZ7-virtual"});
+        RecordingSpooler sendSpooler({"Office1", "RZ7-virtual"});
         const SendRun run = send(sendSpooler, {"--hex", c.text});
 
         EXPECT_EQ(refusedWhileTyping != 0, !c.refusedCharacters.empty());
@@ -122,13 +122,13 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
          {eject, "\xB4\xF2\xD3\xA1", "\n"},
          "trevalune-send: 1D 56 53 -> RZ7-a\ntrevalune-send: B4 F2 D3 A1 -> RZ7-a\n"
          "trevalune-send: 0A -> RZ7-a\n"},
-        {{"RZ7-a"},
+        {{"Office1", "RZ7-a"},
          {"--printer", "NoSuch", "--hex", "0A", "--hex", "0A"},
          1,
          {},
          "trevalune-send: NoSuch could not be opened for document 1 of 2 (0A), so nothing more "
          "was sent: The Printer Name you typed wasn't recognized.\n"},
-        {{"RZ7-a"},
+        {{"Office1", "RZ7-a"},
          {"--hex", "0A", "--hex", "0A"},
          1,
          {},
@@ -150,7 +150,7 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
          "trevalune-send: no printer whose name begins with RZ7; use --printer NAME (printers: "
          "Office1). Nothing was sent.\n"},
         // A bad piece anywhere stops every piece.
-        {{"RZ7-a"},
+        {{"Office1", "RZ7-a"},
          {"--hex", "0A", "--hex", "1D565", "--text", ""},
          2,
          {},
@@ -173,7 +173,7 @@ TEST(SendCommandTest, TheStatusAndTheLinesSayWhatReallyLeft) {
     }
 
     // The printer goes away after the first document: one line, status 1, nothing more sent.
-    RecordingSpooler spooler({"RZ7-a"});
+    RecordingSpooler spooler({"Office1", "RZ7-a"});
     spooler.onDocument = [&](const RecordingSpooler::Document&) { spooler.printers.clear(); };
     const SendRun run = send(spooler, {"--hex", "0A", "--hex", "1D5653", "--hex", "0A"});
     EXPECT_EQ(run.status, 1);

@@ -1,4 +1,4 @@
-#include "form/driver_file.h"
+#include "operations/driver_file.h"
 
 #include <fstream>
 #include <iterator>

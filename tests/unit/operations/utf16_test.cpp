@@ -1,4 +1,4 @@
-#include "form/utf16.h"
+#include "operations/utf16.h"
 
 #include <gtest/gtest.h>
 

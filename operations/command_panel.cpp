@@ -1,11 +1,29 @@
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 
+#include <cstdio>
 #include <string>
 
 #include "alignment/config_block.h"
+#include "operations/utf16.h"
 #include "printer/bytes.h"
 
 namespace trevalune {
+
+namespace {
+
+/// A character as a message names it: itself in quotes, or its code when it cannot be seen.
+std::string characterName(std::u16string_view character) {
+    const char32_t c = character.size() == 1 ? character[0] : 0x10000;
+    if (c < 0x20 || c == 0x7F || c == 0xFFFD || (c >= 0x2000 && c <= 0x200F) || c == 0x3000) {
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        return code;
+    }
+    return "\"" + toUtf8(character) + "\"";
+}
+
+}  // namespace
+
 
 Timeline buildLineFeed() {
     Timeline t;
@@ -103,6 +121,21 @@ HexInputCheck checkHexInput(std::u16string_view text) {
         // split a pair further on, which the scan meets later.
     }
     return check;
+}
+
+Bytes buildHexDocument(std::string_view hexText) {
+    const HexInputCheck check = checkHexInput(toUtf16(hexText));
+    if (!check.removed.empty()) {
+        std::string names;
+        for (const auto& character : check.removed) {
+            names += (names.empty() ? "" : ", ") + characterName(character);
+        }
+        throw Refusal(names + (check.removed.size() == 1 ? " is" : " are") +
+                      " not allowed in hex text: the command box takes only 0-9, A-F, a-f "
+                      "and blanks.");
+    }
+    // The send button's own rules; without the save bracket the timeline is one document.
+    return buildManualSend(hexText, false).documents().at(0);
 }
 
 }  // namespace trevalune

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "form/command_panel.h"
+#include "operations/command_panel.h"
 
 namespace trevalune {
 namespace {

@@ -32,4 +32,10 @@ struct HexInputCheck {
 };
 HexInputCheck checkHexInput(std::u16string_view text);
 
+/// Hex text as the window's command box takes it, with the box's own code: a character the
+/// box never lets in (anything but 0-9, A-F, a-f and the blank) is refused by name, then the
+/// send button's rules apply (blanks removed, refused without digits or with an odd number
+/// of them). Returns the one document the box would send; throws Refusal otherwise.
+Bytes buildHexDocument(std::string_view hexText);
+
 }  // namespace trevalune

@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <optional>
 

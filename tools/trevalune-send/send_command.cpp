@@ -400,6 +400,7 @@ int run(const CommandLine& c, System& system, Language l) {
         return 0;
     }
     checkExtraWait(c, l);
+    if (!c.server.empty() && !system.takesServer) throw UsageError(say(l, Text::ServerOnWindows));
     Reporter reporter(system.out, system.err, l, c.quiet);
 
     Work work;

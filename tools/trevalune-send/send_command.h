@@ -40,6 +40,8 @@ struct System {
     Environment environment;
     /// Null when standard input is not a terminal.
     Terminal* terminal = nullptr;
+    /// Whether --server means anything: CUPS only.
+    bool takesServer = true;
 };
 
 /// Runs trevalune-send with the arguments after the program name (see --help). The status

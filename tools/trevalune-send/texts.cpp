@@ -79,35 +79,51 @@ std::size_t width(unsigned char lead) {
 }
 
 /// `text` in lines of at most `columns` columns, each after `indent` blanks but the first.
-/// Chinese text breaks between any two characters, English at blanks.
-std::string wrapped(std::string_view text, std::size_t columns, std::size_t indent, bool atBlanks) {
-    std::string out, line;
+/// Columns of a UTF-8 text.
+std::size_t columnsOf(std::string_view text) {
     std::size_t used = 0;
-    std::size_t lastBlank = std::string::npos;
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t n = 1;
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead >= 0xF0) n = 4;
-        else if (lead >= 0xE0) n = 3;
-        else if (lead >= 0xC0) n = 2;
-        if (used + width(lead) > columns && !line.empty()) {
-            const std::size_t cut = lastBlank != std::string::npos ? lastBlank : line.size();
-            out += line.substr(0, cut) + "\n" + std::string(indent, ' ');
-            line = line.substr(cut == line.size() ? cut : cut + 1);
-            used = 0;
-            for (std::size_t j = 0; j < line.size(); ++j) {
-                if ((static_cast<unsigned char>(line[j]) & 0xC0) != 0x80) {
-                    used += width(static_cast<unsigned char>(line[j]));
-                }
-            }
-            lastBlank = std::string::npos;
-        }
-        if (text[i] == ' ' && atBlanks) lastBlank = line.size();
-        line.append(text.substr(i, n));
-        used += width(lead);
-        i += n;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) used += width(byte);
     }
-    return out + line;
+    return used;
+}
+
+/// `text` in lines of at most `columns` columns, each after `indent` blanks but the first. A
+/// line breaks at a blank or beside a Chinese character, never inside a word such as an option.
+std::string wrapped(std::string_view text, std::size_t columns, std::size_t indent) {
+    std::string out;
+    std::size_t used = 0;
+    bool blank = false;  // a blank waits before the next word
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == ' ') {
+            blank = true;
+            ++i;
+            continue;
+        }
+        // The next unbreakable piece: one Chinese character, or a run of anything else.
+        std::size_t end = i;
+        do {
+            const auto lead = static_cast<unsigned char>(text[end]);
+            end += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            if (lead >= 0xE0) break;
+        } while (end < text.size() && text[end] != ' ' &&
+                 static_cast<unsigned char>(text[end]) < 0xE0);
+        const std::string_view piece = text.substr(i, end - i);
+        const std::size_t wanted = (blank ? 1 : 0) + columnsOf(piece);
+        if (used > 0 && used + wanted > columns) {
+            out += "\n" + std::string(indent, ' ');
+            used = 0;
+        } else if (blank && used > 0) {
+            out += ' ';
+            ++used;
+        }
+        out += piece;
+        used += columnsOf(piece);
+        blank = false;
+        i = end;
+    }
+    return out;
 }
 
 }  // namespace
@@ -155,14 +171,14 @@ std::string helpText(Language language) {
             "Everything is built before the first document leaves: a refused value sends nothing.\n"
             "\nOperations:\n";
     }
-    const auto line = [&h, zh](std::string head, std::string_view what) {
+    const auto line = [&h](std::string head, std::string_view what) {
         head = "  " + head;
         if (head.size() < 30) {
             head.resize(30, ' ');
         } else {
             head += "\n" + std::string(30, ' ');
         }
-        h += head + wrapped(what, 48, 30, !zh) + "\n";
+        h += head + wrapped(what, 48, 30) + "\n";
     };
     for (const OperationTraits& op : operationTable()) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),

@@ -130,7 +130,7 @@ Work hex(const OperationInput& in) {
 
 Work text(const OperationInput& in) {
     const std::string all = joined(in.arguments);
-    if (all.empty()) throw Refusal("the text is empty: there is nothing to send.");
+    if (all.empty()) throw Refusal(say(in.language, Text::TextEmpty));
     Timeline t;
     t.text(toGbk(all));
     return timelineWork(std::move(t));

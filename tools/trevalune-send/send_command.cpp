@@ -257,13 +257,13 @@ void printDryRun(const Timeline& timeline, const std::vector<std::string>& print
 }
 
 /// The work of --hex/--text given without an operation: one document each, in order.
-Work pieceWork(const CommandLine& c) {
+Work pieceWork(const CommandLine& c, Language l) {
     Work w;
     for (const auto& [option, text] : c.pieces) {
         if (option == "--hex") {
             w.timeline.text(buildHexDocument(text));
         } else {
-            if (text.empty()) throw Refusal("the text is empty: there is nothing to send.");
+            if (text.empty()) throw Refusal(say(l, Text::TextEmpty));
             w.timeline.text(toGbk(text));
         }
     }
@@ -407,7 +407,7 @@ int run(const CommandLine& c, System& system, Language l) {
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
-        work = pieceWork(c);
+        work = pieceWork(c, l);
     } else {
         if (c.words.empty()) throw UsageError(say(l, Text::NoOperation));
         const std::string& name = c.words[0];

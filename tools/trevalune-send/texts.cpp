@@ -34,6 +34,7 @@ constexpr Pair kTexts[] = {
      "--hex 和 --text 不能与操作一起使用"},
     {Text::Refused, "refused, nothing was sent: {1}", "已拒绝，未发送任何内容：{1}"},
     {Text::StdinEmpty, "standard input is empty: nothing to send.", "标准输入是空的，未发送。"},
+    {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
     {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
      "标准输入超过 2 GiB，未发送。"},
     {Text::NoPrinter,

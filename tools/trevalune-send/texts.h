@@ -31,6 +31,7 @@ enum class Text {
     HexTextMixed,       ///< --hex/--text with an operation
     Refused,            ///< {1}: the window's message
     StdinEmpty,
+    TextEmpty,
     StdinTooLarge,
     NoPrinter,          ///< {1}: the printers listed
     NoPrinters,         ///< "none", in the list of NoPrinter

@@ -48,6 +48,12 @@ std::optional<std::string> environmentValue(const std::string& name) {
     return std::nullopt;
 }
 
+/// A console on standard input: _isatty also says yes for NUL and other character devices.
+bool inputIsConsole() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -69,7 +75,7 @@ int wmain(int argc, wchar_t** argv) {
             std::cout,
             std::cerr,
             environmentValue,
-            _isatty(_fileno(stdin)) ? &terminal : nullptr};
+            inputIsConsole() ? &terminal : nullptr};
         system.takesServer = false;  // the local spooler; its own connections name servers
         return trevalune::send::runSend(arguments, system);
     });

@@ -89,6 +89,7 @@ struct Sender {
         std::ostringstream out, err;
         send::System system{
             [this](const std::string& server) -> std::unique_ptr<Spooler> {
+                const std::lock_guard lock(mutex);  // each queue's thread opens its own
                 ++spoolersOpened;
                 servers.push_back(server);
                 return std::make_unique<LockedSpooler>(spooler, mutex);

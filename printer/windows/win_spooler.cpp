@@ -165,8 +165,8 @@ std::optional<std::string> WinSpooler::defaultPrinter() {
     const int length = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(),
-                        length, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(), length,
+                        nullptr, nullptr);
     if (utf8.empty()) return std::nullopt;
     return utf8;
 }

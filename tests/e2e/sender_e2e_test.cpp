@@ -50,8 +50,7 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     testing::TempFolder home;
     std::ofstream(home.path() / "lpoptions") << "Default " << server.fileQueue << "\n";
     const std::string user = "env -u LPDEST -u PRINTER HOME=" + home.path().string() +
-                             " CUPS_SERVERROOT=" + home.path().string() +
-                             " ";
+                             " CUPS_SERVERROOT=" + home.path().string() + " ";
     std::filesystem::create_directories(home.path() / ".cups");
     std::filesystem::copy_file(home.path() / "lpoptions", home.path() / ".cups/lpoptions");
     said = sendProgram(user, "list", status);
@@ -66,7 +65,8 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
 
     // A mebibyte on standard input, every byte value, as one document.
     std::string mebibyte(1 << 20, '\0');
-    for (std::size_t i = 0; i < mebibyte.size(); ++i) mebibyte[i] = static_cast<char>(i * 31 + i / 256);
+    for (std::size_t i = 0; i < mebibyte.size(); ++i)
+        mebibyte[i] = static_cast<char>(i * 31 + i / 256);
     std::ofstream(home.path() / "big.prn", std::ios::binary) << mebibyte;
     said = sendProgram("", "-d RZ7-virtual file - < " + (home.path() / "big.prn").string(), status);
     EXPECT_EQ(status, 0) << said;

@@ -32,7 +32,6 @@ struct CommandLine {
     std::vector<std::string> printers;
     std::string server;
     std::string extraWait = "5000";
-    bool extraWaitGiven = false;
     bool dryRun = false;
     bool quiet = false;
     bool help = false;
@@ -52,7 +51,7 @@ CommandLine parse(const std::vector<std::string>& arguments) {
     app.add_flag("-v,--version", c.version);
     app.add_option("-d,--printer", c.printers)->allow_extra_args(false);
     app.add_option("--server", c.server);
-    CLI::Option* wait = app.add_option("--extra-wait", c.extraWait);
+    app.add_option("--extra-wait", c.extraWait);
     app.add_flag("-n,--dry-run", c.dryRun);
     app.add_flag("-q,--quiet", c.quiet);
     app.add_flag("--test-page", c.testPage);
@@ -65,7 +64,6 @@ CommandLine parse(const std::vector<std::string>& arguments) {
     // CLI11 wants the arguments last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     app.parse(reversed);
-    c.extraWaitGiven = wait->count() > 0;
     if (from->count() > 0) c.from = from->as<std::string>();
     std::size_t h = 0, t = 0;
     for (const CLI::Option* o : app.parse_order()) {
@@ -144,18 +142,17 @@ class Quiet final : public MessageSink, public DiagnosticLog {
 public:
     explicit Quiet(Reporter& reporter) : reporter_(reporter) {}
     void write(std::string_view) override {}
+    bool stopped() const { return stopped_; }
 
 protected:
     void show(std::string_view text, std::string_view) override {
         reporter_.failed(std::string(text));
-        stopped = true;
+        stopped_ = true;
     }
-
-public:
-    bool stopped = false;
 
 private:
     Reporter& reporter_;
+    bool stopped_ = false;
 };
 
 /// Runs the work on one queue as the window runs it; true when every document was taken.
@@ -175,7 +172,7 @@ bool runOnQueue(const Work& work, Spooler& spooler, const std::string& queue, Cl
     } catch (const QueueStopped&) {
         return false;
     }
-    return !quiet.stopped;
+    return !quiet.stopped();
 }
 
 /// Every queue in a thread of its own with a spooler of its own; each queue's documents in
@@ -238,8 +235,8 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const Environment& en
     return preselectedPrinter(list.names);
 }
 
-void printDryRun(const Timeline& timeline, const std::vector<std::string>& printers,
-                 Language l, std::ostream& out) {
+void printDryRun(const Timeline& timeline, const std::vector<std::string>& printers, Language l,
+                 std::ostream& out) {
     out << say(l, Text::DryRunTo,
                {printers.empty() ? say(l, Text::DryRunNoPrinter) : joinedNames(printers)})
         << '\n';
@@ -305,8 +302,8 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
             return 1;
         }
         if (!chosen) {
-            reporter.failed(say(l, Text::NoPrinter, {listed.empty() ? say(l, Text::NoPrinters)
-                                                                     : joinedNames(listed)}));
+            reporter.failed(say(l, Text::NoPrinter,
+                                {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
             return 1;
         }
         queue = *chosen;
@@ -457,8 +454,8 @@ int run(const CommandLine& c, System& system, Language l) {
             return 1;
         }
         if (!chosen) {
-            reporter.failed(say(l, Text::NoPrinter, {listed.empty() ? say(l, Text::NoPrinters)
-                                                                     : joinedNames(listed)}));
+            reporter.failed(say(l, Text::NoPrinter,
+                                {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
             return 1;
         }
         queues = {*chosen};

@@ -162,12 +162,14 @@ std::string helpText(Language language) {
     std::string h;
     if (zh) {
         h = "用法：trevalune-send [选项] 操作 [参数]\n"
-            "像窗口一样，把操作的每个文档作为名为 \"AAAAAA\" 的 RAW 文档通过打印后台发送给打印机：\n"
+            "像窗口一样，把操作的每个文档作为名为 \"AAAAAA\" 的 RAW "
+            "文档通过打印后台发送给打印机：\n"
             "同样的字节、同样的顺序、同样的等待。发送前检查全部内容；被拒绝的值不会发送任何内容。\n"
             "\n操作：\n";
     } else {
         h = "Usage: trevalune-send [OPTIONS] OPERATION [ARGUMENTS]\n"
-            "Sends what the window's control sends, each piece as one raw document named \"AAAAAA\"\n"
+            "Sends what the window's control sends, each piece as one raw document named "
+            "\"AAAAAA\"\n"
             "through the print spooler: the same bytes, in the same order, with the same waits.\n"
             "Everything is built before the first document leaves: a refused value sends nothing.\n"
             "\nOperations:\n";
@@ -185,13 +187,14 @@ std::string helpText(Language language) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
              zh ? op.chinese : op.english);
     }
-    line("align MODE [--from VALUE]",
-         zh ? "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的"
-              "行），写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"
-            : "guided: writes the value and prints its sample rows as 设置单项 does, asks on the "
-              "terminal which row is straight (Enter keeps the one marked *), writes that value "
-              "and prints again until the marked row is the straight one; then saves. Needs a "
-              "terminal.");
+    line(
+        "align MODE [--from VALUE]",
+        zh ? "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的"
+             "行），写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"
+           : "guided: writes the value and prints its sample rows as 设置单项 does, asks on the "
+             "terminal which row is straight (Enter keeps the one marked *), writes that value "
+             "and prints again until the marked row is the straight one; then saves. Needs a "
+             "terminal.");
     line("list", zh ? "列出打印机，每行一台，命令行默认使用的打印机前标 *"
                     : "the printers, one per line; the one used without -d is marked *");
     h += zh ? "\n选项：\n" : "\nOptions:\n";
@@ -202,8 +205,8 @@ std::string helpText(Language language) {
               "Without it the printer is chosen as lp chooses: LPDEST, then PRINTER, then the "
               "user's default printer (the one the window writes), then the window's RZ7 "
               "preselection");
-    line("--server HOST[:PORT]", zh ? "CUPS 打印服务器（同 CUPS_SERVER）"
-                                    : "the CUPS print server, as CUPS_SERVER");
+    line("--server HOST[:PORT]",
+         zh ? "CUPS 打印服务器（同 CUPS_SERVER）" : "the CUPS print server, as CUPS_SERVER");
     line("--extra-wait MS", zh ? "设置操作的附加等待（窗口的 Text1），默认 5000"
                                : "the extra wait of the set operations (the window's Text1), "
                                  "default 5000");
@@ -217,14 +220,16 @@ std::string helpText(Language language) {
     line("-h, --help", zh ? "显示本帮助" : "shows this help");
     line("-v, --version", zh ? "显示版本" : "shows the version");
     if (zh) {
-        h += "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
-             "退出状态：0 所有文档都已被接受；1 打印机或打印后台失败（给出名称和原因，之后的内容不再"
-             "发送）；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容。\n";
+        h +=
+            "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
+            "退出状态：0 所有文档都已被接受；1 打印机或打印后台失败（给出名称和原因，之后的内容不再"
+            "发送）；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容。\n";
     } else {
-        h += "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
-             "Exit status: 0 every document was taken; 1 a printer or spooler failure (named, with\n"
-             "the reason; nothing more is sent to that printer); 2 a wrong command line or a value\n"
-             "the window would refuse, and then nothing was sent.\n";
+        h +=
+            "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
+            "Exit status: 0 every document was taken; 1 a printer or spooler failure (named, with\n"
+            "the reason; nothing more is sent to that printer); 2 a wrong command line or a value\n"
+            "the window would refuse, and then nothing was sent.\n";
     }
     return h;
 }

@@ -20,40 +20,40 @@ Language languageOf(const Environment& environment);
 /// Everything the program says of its own. The window's message texts (a builder's refusal)
 /// are quoted as they are.
 enum class Text {
-    TryHelp,            ///< after a usage error
-    NoOperation,        ///< no operation given
-    UnknownOperation,   ///< {1}: the word
-    WrongArgumentCount, ///< {1}: operation, {2}: its arguments' synopsis
-    UnknownMode,        ///< {1}: the word
-    NotAnInteger,       ///< {1}: option, {2}: the text
-    ValueAboveBox,      ///< {1}: the value; the window's value box never holds it
-    OptionNotHere,      ///< {1}: option, {2}: operation
-    HexTextMixed,       ///< --hex/--text with an operation
-    Refused,            ///< {1}: the window's message
+    TryHelp,             ///< after a usage error
+    NoOperation,         ///< no operation given
+    UnknownOperation,    ///< {1}: the word
+    WrongArgumentCount,  ///< {1}: operation, {2}: its arguments' synopsis
+    UnknownMode,         ///< {1}: the word
+    NotAnInteger,        ///< {1}: option, {2}: the text
+    ValueAboveBox,       ///< {1}: the value; the window's value box never holds it
+    OptionNotHere,       ///< {1}: option, {2}: operation
+    HexTextMixed,        ///< --hex/--text with an operation
+    Refused,             ///< {1}: the window's message
     StdinEmpty,
     TextEmpty,
     StdinTooLarge,
-    NoPrinter,          ///< {1}: the printers listed
-    NoPrinters,         ///< "none", in the list of NoPrinter
-    NoPrintServer,      ///< {1}: the server
-    NotOpened,          ///< {1}: printer, {2}: document number, {3}: reason
-    NotTaken,           ///< {1}: printer, {2}: document number, {3}: reason
+    NoPrinter,      ///< {1}: the printers listed
+    NoPrinters,     ///< "none", in the list of NoPrinter
+    NoPrintServer,  ///< {1}: the server
+    NotOpened,      ///< {1}: printer, {2}: document number, {3}: reason
+    NotTaken,       ///< {1}: printer, {2}: document number, {3}: reason
     UnknownPrinterReason,
-    DryRunTo,           ///< {1}: the printers
+    DryRunTo,  ///< {1}: the printers
     DryRunNoPrinter,
-    DryRunDocument,     ///< {1}: number, {2}: size, {3}: hex
-    DryRunWait,         ///< {1}: milliseconds
+    DryRunDocument,  ///< {1}: number, {2}: size, {3}: hex
+    DryRunWait,      ///< {1}: milliseconds
     AlignNeedsTerminal,
     AlignOnePrinter,
     AlignNoDryRun,
-    AlignFromRange,     ///< {1}: the value
-    AlignPrinted,       ///< {1}: printer, {2}: mode, {3}: value
-    AlignAsk,           ///< {1}: the marked value
-    AlignAnswerRange,   ///< {1}: what was typed
-    AlignSaved,         ///< {1}: mode, {2}: value
-    AlignStopped,       ///< {1}: mode, {2}: value
+    AlignFromRange,    ///< {1}: the value
+    AlignPrinted,      ///< {1}: printer, {2}: mode, {3}: value
+    AlignAsk,          ///< {1}: the marked value
+    AlignAnswerRange,  ///< {1}: what was typed
+    AlignSaved,        ///< {1}: mode, {2}: value
+    AlignStopped,      ///< {1}: mode, {2}: value
     ServerOnWindows,
-    DefaultMark,        ///< after the default printer in `list`
+    DefaultMark,  ///< after the default printer in `list`
 };
 
 /// The text in the run's language, with {1}, {2}, {3} replaced by `args`.

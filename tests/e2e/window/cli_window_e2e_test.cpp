@@ -77,8 +77,12 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
         {{"set", "super-high-density", "117"},
          press("Command16", {{"", "Optcgm"}, {"cmbsz", "117"}})},
         {{"--extra-wait=0", "set-all", "18", "22", "38"},
-         press("Command3", {{"Text1", "0"}, {"cmbsz", "18"}, {"", "Optcgs"}, {"cmbsz", "22"},
-                            {"", "Optcgm"}, {"cmbsz", "38"}})},
+         press("Command3", {{"Text1", "0"},
+                            {"cmbsz", "18"},
+                            {"", "Optcgs"},
+                            {"cmbsz", "22"},
+                            {"", "Optcgm"},
+                            {"cmbsz", "38"}})},
         {{"set-all", "3", "24", "44", "--test-page"},
          press("Command8", {{"cmbsz", "3"}, {"", "Optcgm"}, {"cmbsz", "44"}})},
         {{"pin-test"}, press("Command17")},
@@ -115,7 +119,12 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
             std::ostringstream out, err;
             // No -d: the window has just made its printer the user's default.
             send::System system{[](const std::string&) { return std::make_unique<CupsSpooler>(); },
-                                clock, in, out, err, {}, nullptr};
+                                clock,
+                                in,
+                                out,
+                                err,
+                                {},
+                                nullptr};
             EXPECT_EQ(send::runSend(c.arguments, system), 0) << err.str();
             EXPECT_EQ(err.str(), "");
         });

@@ -41,7 +41,9 @@ public:
         const std::lock_guard lock(mutex_);
         return f();
     }
-    PrinterList listPrinters() override { return locked([&] { return inner_.listPrinters(); }); }
+    PrinterList listPrinters() override {
+        return locked([&] { return inner_.listPrinters(); });
+    }
     SendResult sendRawDocument(const std::string& p, const std::string& n,
                                std::string_view d) override {
         return locked([&] { return inner_.sendRawDocument(p, n, d); });
@@ -94,7 +96,10 @@ struct Sender {
                 servers.push_back(server);
                 return std::make_unique<LockedSpooler>(spooler, mutex);
             },
-            clock, in, out, err,
+            clock,
+            in,
+            out,
+            err,
             [this](const std::string& name) -> std::optional<std::string> {
                 const auto it = environment.find(name);
                 if (it == environment.end()) return std::nullopt;
@@ -190,11 +195,16 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
          "trevalune-send: RZ7-a did not take document 1, so nothing more was sent: stopped\n",
          0,
          "stopped"},
-        {{"eject"}, 1, "trevalune-send: no print server answers at 127.0.0.1:1; nothing was sent\n",
-         0, {}, "127.0.0.1:1"},
+        {{"eject"},
+         1,
+         "trevalune-send: no print server answers at 127.0.0.1:1; nothing was sent\n",
+         0,
+         {},
+         "127.0.0.1:1"},
         {{"alignment-test", "abc"},
          2,
-         "trevalune-send: refused, nothing was sent: 高速的测试中心值“abc”不是数字，没有发送任何内容。\n"},
+         "trevalune-send: refused, nothing was sent: "
+         "高速的测试中心值“abc”不是数字，没有发送任何内容。\n"},
         {{"alignment-test", "256"}, 2, ""},
         {{"set", "high-density", "x1"}, 2, ""},
         {{"set-all", "16", "24", "300"}, 2, ""},
@@ -202,7 +212,8 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"set", "high-speed", "121"},
          2,
          "trevalune-send: the value \"121\" is above 120, which the window's value box never "
-         "holds (it makes 119 of it); nothing was sent" + usage},
+         "holds (it makes 119 of it); nothing was sent" +
+             usage},
         {{"set", "fast", "16"},
          2,
          "trevalune-send: unknown mode \"fast\": high-speed, high-density or super-high-density" +
@@ -210,14 +221,18 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"hex", "1D", "565"}, 2, ""},
         {{"hex", "1G"}, 2, ""},
         {{"file", "/no/such/file.prn"}, 2, ""},
-        {{"file", "-"}, 2, "trevalune-send: refused, nothing was sent: standard input is empty: "
-                           "nothing to send.\n"},
+        {{"file", "-"},
+         2,
+         "trevalune-send: refused, nothing was sent: standard input is empty: "
+         "nothing to send.\n"},
         {{"text", ""}, 2, ""},
         {{"bogus"}, 2, "trevalune-send: unknown operation \"bogus\"" + usage},
         {{}, 2, "trevalune-send: no operation given" + usage},
         {{"eject", "1"}, 2, "trevalune-send: usage: trevalune-send [OPTIONS] eject " + usage},
         {{"set", "high-speed"}, 2, ""},
-        {{"--bogus", "eject"}, 2, "trevalune-send: The following argument was not expected: --bogus" + usage},
+        {{"--bogus", "eject"},
+         2,
+         "trevalune-send: The following argument was not expected: --bogus" + usage},
         {{"-d"}, 2, ""},
         {{"--extra-wait", "5s", "set", "high-speed", "16"}, 2, ""},
         {{"--extra-wait", "60001", "set", "high-speed", "16"}, 2, ""},
@@ -253,8 +268,9 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
     zh.environment = {{"LANG", "C"}, {"LC_ALL", "zh_CN.UTF-8"}};
     EXPECT_EQ(zh.run({"bogus"}).err,
               "trevalune-send: 未知的操作“bogus”\n请运行 'trevalune-send --help' 查看用法。\n");
-    EXPECT_EQ(zh.run({"-d", "NoSuch", "save"}).err,
-              "trevalune-send: 无法打开打印机 NoSuch（第 1 个文档），之后的内容未发送：没有这台打印机\n");
+    EXPECT_EQ(
+        zh.run({"-d", "NoSuch", "save"}).err,
+        "trevalune-send: 无法打开打印机 NoSuch（第 1 个文档），之后的内容未发送：没有这台打印机\n");
 }
 
 TEST(SendCommandTest, PrintsJobIdsUnlessQuietAndStopsAQueueAtItsFirstFailure) {
@@ -286,14 +302,15 @@ TEST(SendCommandTest, DryRunShowsDocumentsAndWaitsAndAsksNoServer) {
     EXPECT_EQ(r.out,
               "dry run, nothing sent; printer: RZ7-a\n"
               "document 1, 5 bytes: 1B 3A 00 00 52\nwait 2500 ms\n"
-              "document 2, 31 bytes: " + std::string(kFactoryBlockSpaced) +
+              "document 2, 31 bytes: " +
+                  std::string(kFactoryBlockSpaced) +
                   "\nwait 1000 ms\ndocument 3, 5 bytes: 1B 3A 00 00 52\n");
     EXPECT_EQ(s.spoolersOpened, 0);
     EXPECT_TRUE(s.clock.waits.empty());
-    EXPECT_EQ(s.run({"--dry-run", "-d", "A", "-d", "B", "set", "high-speed", "16",
-                     "--extra-wait=0"})
-                  .out.substr(0, 40),
-              "dry run, nothing sent; printer: A, B\nwai");
+    EXPECT_EQ(
+        s.run({"--dry-run", "-d", "A", "-d", "B", "set", "high-speed", "16", "--extra-wait=0"})
+            .out.substr(0, 40),
+        "dry run, nothing sent; printer: A, B\nwai");
 }
 
 TEST(SendCommandTest, FileAndStandardInputOfAnySizeGoAsOneDocument) {
@@ -314,7 +331,8 @@ TEST(SendCommandTest, FileAndStandardInputOfAnySizeGoAsOneDocument) {
 
 TEST(SendCommandTest, EveryQueueGetsItsDocumentsInOrder) {
     Sender s({"A", "B", "C"});
-    const Outcome r = s.run({"-d", "A", "-d", "B", "-d", "C", "--server", "h:1", "alignment-test", "30"});
+    const Outcome r =
+        s.run({"-d", "A", "-d", "B", "-d", "C", "--server", "h:1", "alignment-test", "30"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(s.spoolersOpened, 3);
     EXPECT_EQ(s.servers, Names(3, "h:1"));

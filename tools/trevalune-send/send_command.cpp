@@ -463,6 +463,21 @@ int run(const CommandLine& c, System& system, Language l) {
     return runOnQueues(work, queues, system, c.server, reporter, first.get());
 }
 
+/// CLI11's complaint in the run's language: the two a command line of strings can meet.
+std::string parseErrorText(const CLI::ParseError& wrong, Language l) {
+    const std::string what = wrong.what();
+    const std::size_t colon = what.find(": ");
+    if (colon != std::string::npos) {
+        if (dynamic_cast<const CLI::ExtrasError*>(&wrong) != nullptr) {
+            return say(l, Text::NotExpected, {what.substr(colon + 2)});
+        }
+        if (dynamic_cast<const CLI::ArgumentMismatch*>(&wrong) != nullptr) {
+            return say(l, Text::MissingValue, {what.substr(0, colon)});
+        }
+    }
+    return what;
+}
+
 }  // namespace
 
 int runSend(const std::vector<std::string>& arguments, System& system) {
@@ -474,7 +489,7 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
     try {
         return run(parse(arguments), system, l);
     } catch (const CLI::ParseError& wrong) {
-        return usage(wrong.what());
+        return usage(parseErrorText(wrong, l));
     } catch (const UsageError& wrong) {
         return usage(wrong.what());
     } catch (const Refusal& refused) {

@@ -18,6 +18,8 @@ constexpr Pair kTexts[] = {
     {Text::TryHelp, "Try 'trevalune-send --help' for more information.",
      "请运行 'trevalune-send --help' 查看用法。"},
     {Text::NoOperation, "no operation given", "没有给出操作"},
+    {Text::NotExpected, "not expected: {1}", "无法识别：{1}"},
+    {Text::MissingValue, "{1} needs a value", "{1} 需要一个值"},
     {Text::UnknownOperation, "unknown operation \"{1}\"", "未知的操作“{1}”"},
     {Text::WrongArgumentCount, "usage: trevalune-send [OPTIONS] {1} {2}",
      "用法：trevalune-send [选项] {1} {2}"},

@@ -21,7 +21,9 @@ Language languageOf(const Environment& environment);
 /// are quoted as they are.
 enum class Text {
     TryHelp,             ///< after a usage error
-    NoOperation,         ///< no operation given
+    NoOperation,
+    NotExpected,      ///< {1}: the arguments CLI11 did not expect
+    MissingValue,     ///< {1}: the option         ///< no operation given
     UnknownOperation,    ///< {1}: the word
     WrongArgumentCount,  ///< {1}: operation, {2}: its arguments' synopsis
     UnknownMode,         ///< {1}: the word

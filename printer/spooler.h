@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -61,6 +62,10 @@ public:
 
     /// Makes the printer the current user's default printer. Failures are silent.
     virtual void setDefaultPrinter(const std::string& printer) = 0;
+
+    /// The current user's default printer, if one is set (and the spooler answers).
+    /// Not pure: a spooler that has no such notion simply has none.
+    virtual std::optional<std::string> defaultPrinter() { return std::nullopt; }
 };
 
 }  // namespace trevalune

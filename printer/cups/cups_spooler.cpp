@@ -337,4 +337,20 @@ void CupsSpooler::setDefaultPrinter(const std::string& printer) {
     dropIfBroken();
 }
 
+std::optional<std::string> CupsSpooler::defaultPrinter() {
+    Connection* c = connection();
+    if (c == nullptr) return std::nullopt;
+    std::optional<std::string> found;
+    {
+        const LibcupsTimeout bounded(c->http.get(), timeoutMs_);
+        Dests dests;
+        dests.count = cupsGetDests2(c->http.get(), &dests.list);
+        for (int i = 0; i < dests.count; ++i) {
+            if (dests.list[i].is_default) found = dests.list[i].name;
+        }
+    }
+    dropIfBroken();
+    return found;
+}
+
 }  // namespace trevalune

@@ -33,6 +33,9 @@ public:
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// Writes the user's lpoptions (as `lpoptions -d` does); as root that is the server root's.
     void setDefaultPrinter(const std::string& printer) override;
+    /// The destination cupsGetDests2 marks as default: the user's lpoptions (`lpoptions -d`),
+    /// else the server's default.
+    std::optional<std::string> defaultPrinter() override;
 
 private:
     class Deadline;

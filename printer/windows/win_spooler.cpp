@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <memory>
 #include <optional>
 
@@ -152,6 +153,22 @@ void WinSpooler::setDefaultPrinter(const std::string& printer) {
     // "name,driver,port", and with the name alone GetDefaultPrinter fails for every
     // program. SetDefaultPrinterA writes the full form and notifies running programs.
     if (std::optional<std::string> name = systemName(printer)) SetDefaultPrinterA(name->c_str());
+}
+
+std::optional<std::string> WinSpooler::defaultPrinter() {
+    DWORD size = 0;
+    GetDefaultPrinterW(nullptr, &size);
+    if (size == 0) return std::nullopt;
+    std::wstring name(size, L'\0');
+    if (!GetDefaultPrinterW(name.data(), &size)) return std::nullopt;
+    name.resize(wcslen(name.c_str()));
+    const int length = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    if (utf8.empty()) return std::nullopt;
+    return utf8;
 }
 
 }  // namespace trevalune

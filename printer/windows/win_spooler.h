@@ -23,6 +23,8 @@ public:
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// SetDefaultPrinterA: stores the name with its driver and port, as Windows reads it.
     void setDefaultPrinter(const std::string& printer) override;
+    /// GetDefaultPrinterW.
+    std::optional<std::string> defaultPrinter() override;
 };
 
 }  // namespace trevalune

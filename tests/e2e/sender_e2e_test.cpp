@@ -1,56 +1,76 @@
-// The trevalune-send program itself through the private print server: the issue's examples.
+// The trevalune-send program itself through the private print server: its job ids, the
+// server's reasons, the user's default printer from lpoptions, and a file of 1 MiB on
+// standard input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "printer/bytes.h"
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::e2e {
 namespace {
 
 using SenderE2eTest = PrintServerTest;
 
-/// Runs the program with `arguments` (shell words); returns its error stream.
-std::string sendProgram(const std::string& arguments, int& status) {
-    return runCommand(std::string(TREVALUNE_SEND) + " " + arguments + " 2>&1 >/dev/null", &status);
+/// Runs the program after `prefix` (shell words: variables, the options and operation); the
+/// error stream is appended to the output after a "|".
+std::string sendProgram(const std::string& prefix, const std::string& arguments, int& status) {
+    return runCommand("(" + prefix + " " + std::string(TREVALUNE_SEND) + " " + arguments +
+                          " 2>/tmp/trevalune-send-e2e.err; s=$?; echo \"|$(cat "
+                          "/tmp/trevalune-send-e2e.err)\"; exit $s)",
+                      &status);
 }
 
-TEST_F(SenderE2eTest, SendsWhatTheCommandBoxWouldAndOwnsUpToWhatFailed) {
+TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     int status = -1;
-    // Refused text, its messages and statuses are the unit test's (tests/unit/send); here the
-    // real server's reasons and the program's own status.
-    std::string said = sendProgram("--printer NoSuch --hex 0A", status);
+    std::string said = sendProgram("", "-d NoSuch eject", status);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(said,
-              "trevalune-send: NoSuch could not be opened for document 1 of 1 (0A), so nothing "
-              "more was sent: The printer or class does not exist.\n");
+              "|trevalune-send: NoSuch could not be opened for document 1, so nothing more was "
+              "sent: The printer or class does not exist.\n");
 
-    // A queue that rejects jobs: the server's reason, status 1, and nothing after it.
     ASSERT_EQ(runCommand("cupsreject " + server.virtualQueue + " 2>&1", &status), "");
-    said = sendProgram("--hex 0A --hex 1D5653", status);
+    said = sendProgram("", "-d RZ7-virtual factory-reset", status);
     ASSERT_EQ(runCommand("cupsaccept " + server.virtualQueue + " 2>&1", nullptr), "");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(said,
-              "trevalune-send: RZ7-virtual did not take document 1 of 2 (0A), so nothing more was "
-              "sent: Destination \"RZ7-virtual\" is not accepting jobs.\n");
+              "|trevalune-send: RZ7-virtual did not take document 1, so nothing more was sent: "
+              "Destination \"RZ7-virtual\" is not accepting jobs.\n");
 
-    // A server that refuses connections is named (the listing of the real spooler).
-    said = runCommand(
-        "CUPS_SERVER=127.0.0.1:1 " + std::string(TREVALUNE_SEND) + " --hex 0A 2>&1 >/dev/null",
-        &status);
+    said = sendProgram("CUPS_SERVER=127.0.0.1:1", "eject", status);
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(said,
-              "trevalune-send: No print server answers at 127.0.0.1:1, so no printer can be "
-              "listed. Nothing was sent.\n");
+    EXPECT_EQ(said, "|trevalune-send: no print server answers at 127.0.0.1:1; nothing was sent\n");
 
-    said = sendProgram("--hex '1D 56 53' --hex ' 1d5653 ' --text 'A'", status);
+    // The user's default printer (what the window and `lpoptions -d` write) beats the
+    // preselection of RZ7-virtual, and LPDEST beats the default.
+    testing::TempFolder home;
+    std::ofstream(home.path() / "lpoptions") << "Default " << server.fileQueue << "\n";
+    const std::string user = "env -u LPDEST -u PRINTER HOME=" + home.path().string() +
+                             " CUPS_SERVERROOT=" + home.path().string() + " ";
+    std::filesystem::create_directories(home.path() / ".cups");
+    std::filesystem::copy_file(home.path() / "lpoptions", home.path() / ".cups/lpoptions");
+    said = sendProgram(user, "list", status);
+    EXPECT_EQ(said, "* " + server.fileQueue + "\n  " + server.virtualQueue + "\n|\n");
+    const int before = lastJobId();
+    said = sendProgram(user, "eject", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(said, server.fileQueue + "-" + std::to_string(before + 1) + "\n|\n");
+    said = sendProgram(user + "LPDEST=" + server.virtualQueue, "-q eject", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(said, "|\n");
+
+    // A mebibyte on standard input, every byte value, as one document.
+    std::string mebibyte(1 << 20, '\0');
+    for (std::size_t i = 0; i < mebibyte.size(); ++i)
+        mebibyte[i] = static_cast<char>(i * 31 + i / 256);
+    std::ofstream(home.path() / "big.prn", std::ios::binary) << mebibyte;
+    said = sendProgram("", "-d RZ7-virtual file - < " + (home.path() / "big.prn").string(), status);
     EXPECT_EQ(status, 0) << said;
-    EXPECT_EQ(said,
-              "trevalune-send: 1D 56 53 -> RZ7-virtual\ntrevalune-send: 1D 56 53 -> RZ7-virtual\n"
-              "trevalune-send: 41 -> RZ7-virtual\n");
-    // Exactly these three, each a job named AAAAAA: the refused runs sent nothing.
-    expectDelivered({bytesOf({0x1D, 0x56, 0x53}), bytesOf({0x1D, 0x56, 0x53}), "A"});
+    expectDelivered({bytesOf({0x1D, 0x56, 0x53}), mebibyte});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ public:
                                std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
     void setDefaultPrinter(const std::string& printer) override;
+    std::optional<std::string> defaultPrinter() override { return userDefault; }
 
     /// Printers that exist for listPrinters() and for opening.
     std::vector<std::string> printers;
@@ -35,6 +37,8 @@ public:
     std::map<std::string, std::string> refusing;
     /// Sent documents, in order.
     std::vector<Document> documents;
+    /// What defaultPrinter() answers (setDefaultPrinter only records).
+    std::optional<std::string> userDefault;
     /// Every default-printer change, in order.
     std::vector<std::string> defaultChanges;
     /// Queue answers per printer; an unknown printer reads as empty.

@@ -1,18 +1,54 @@
-// trevalune-send: sends hex text or UTF-8 text to a printer from the command line, one raw
-// document named "AAAAAA" per argument, the way the window does; see send_command.h.
+// trevalune-send on CUPS: every window operation from the command line; see send_command.h.
 
+#include <cups/cups.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/guarded_main.h"
 #include "tools/trevalune-send/send_command.h"
 
+namespace {
+
+class StandardTerminal final : public trevalune::send::Terminal {
+public:
+    std::optional<std::string> ask(const std::string& prompt) override {
+        std::cerr << prompt << std::flush;
+        std::string line;
+        if (!std::getline(std::cin, line)) return std::nullopt;
+        return line;
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     return trevalune::guardedMain("trevalune-send", [&] {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
-        trevalune::CupsSpooler spooler;
-        return trevalune::runSend(arguments, spooler, std::cout, std::cerr);
+        trevalune::SystemClock clock;
+        StandardTerminal terminal;
+        trevalune::send::System system{
+            [](const std::string& server) -> std::unique_ptr<trevalune::Spooler> {
+                // libcups keeps its server per thread: each queue's thread sets its own.
+                if (!server.empty()) cupsSetServer(server.c_str());
+                return std::make_unique<trevalune::CupsSpooler>();
+            },
+            clock,
+            std::cin,
+            std::cout,
+            std::cerr,
+            [](const std::string& name) -> std::optional<std::string> {
+                const char* value = std::getenv(name.c_str());
+                if (value == nullptr) return std::nullopt;
+                return std::string(value);
+            },
+            isatty(STDIN_FILENO) ? &terminal : nullptr};
+        return trevalune::send::runSend(arguments, system);
     });
 }

@@ -1,23 +1,54 @@
 #pragma once
 
+#include <functional>
+#include <istream>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "printer/bytes.h"
+#include "tools/trevalune-send/texts.h"
 
 namespace trevalune {
 
+class Clock;
 class Spooler;
 
-/// Runs trevalune-send with the arguments after the program name: every --hex or --text is
-/// one raw document named "AAAAAA", sent through the printer link in the order given. Every
-/// document is encoded before the first one leaves, so bad input sends nothing (status 2).
-/// A line "HEX -> PRINTER" is written to `err` for each document the spooler took; the
-/// status is 0 only when all of them were taken, 1 when the print server, the printer or a
-/// document failed (nothing more is sent after a failure). Help and version go to `out`.
-int runSend(const std::vector<std::string>& arguments, Spooler& spooler, std::ostream& out,
-            std::ostream& err);
+namespace send {
 
+/// The operator's terminal, for align's questions.
+class Terminal {
+public:
+    virtual ~Terminal() = default;
+    /// Shows the prompt and reads one line; empty when the input has ended.
+    virtual std::optional<std::string> ask(const std::string& prompt) = 0;
+};
+
+/// What a run takes from the system, injected so tests run it on a recording spooler and a
+/// recording clock.
+struct System {
+    /// A spooler for the calling thread: every queue runs in a thread of its own with its own
+    /// spooler (a backend keeps its connection). `server` is --server's HOST[:PORT], empty for
+    /// the configured one. Throws UsageError when the platform has no such thing.
+    std::function<std::unique_ptr<Spooler>(const std::string& server)> openSpooler;
+    /// Shared by the queues' threads, so it must be safe to call from several at once.
+    Clock& clock;
+    std::istream& in;  ///< binary: `file -` reads it whole
+    std::ostream& out;
+    std::ostream& err;
+    Environment environment;
+    /// Null when standard input is not a terminal.
+    Terminal* terminal = nullptr;
+    /// Whether --server means anything: CUPS only.
+    bool takesServer = true;
+};
+
+/// Runs trevalune-send with the arguments after the program name (see --help). The status
+/// is 0 when every document was taken, 1 when a printer or the spooler failed (the failure
+/// is named; nothing more goes to that printer), 2 for a wrong command line or a value the
+/// window would refuse (then nothing was sent).
+int runSend(const std::vector<std::string>& arguments, System& system);
+
+}  // namespace send
 }  // namespace trevalune

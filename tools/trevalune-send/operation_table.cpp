@@ -1,0 +1,206 @@
+#include "tools/trevalune-send/operation_table.h"
+
+#include <cstdint>
+#include <filesystem>
+
+#include "alignment/config_block.h"
+#include "alignment/hanzi_sample.h"
+#include "alignment/set_all_test_page.h"
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "alignment/value_text.h"
+#include "operations/command_panel.h"
+#include "operations/driver_file.h"
+#include "printer/gbk.h"
+
+namespace trevalune::send {
+
+namespace {
+
+/// The window's value box (参数) turns anything above 120 into 119, so a larger value never
+/// reaches a value label; the command line refuses it rather than send another value.
+constexpr double kValueBoxMax = 120;
+
+/// The value labels at start-up; `set` changes only the selected mode's, as the window does.
+ModeValues startValues() {
+    return {"16", "24", "40"};
+}
+
+std::string joined(const std::vector<std::string>& words) {
+    std::string all;
+    for (const std::string& w : words) all += (all.empty() ? "" : " ") + w;
+    return all;
+}
+
+/// A value typed into the value box, as its label would hold it.
+std::string boxValue(const OperationInput& in, const std::string& text) {
+    if (numericValue(text) > kValueBoxMax) {
+        throw UsageError(say(in.language, Text::ValueAboveBox, {text}));
+    }
+    return text;
+}
+
+Work timelineWork(Timeline t) {
+    Work w;
+    w.timeline = std::move(t);
+    return w;
+}
+
+Work pinWork(std::vector<PinTestPage> pages) {
+    Work w;
+    for (const PinTestPage& page : pages) w.timeline.append(page.build());
+    w.pinTestPages = std::move(pages);
+    return w;
+}
+
+Work eject(const OperationInput&) {
+    return timelineWork(buildPageEject());
+}
+Work lineFeed(const OperationInput&) {
+    return timelineWork(buildLineFeed());
+}
+Work microFeed(const OperationInput&) {
+    return timelineWork(buildMicroFeedForward());
+}
+Work microBack(const OperationInput&) {
+    return timelineWork(buildMicroFeedBack());
+}
+Work selfTest(const OperationInput&) {
+    return timelineWork(buildSelfTest());
+}
+Work save(const OperationInput&) {
+    Timeline t;
+    t.text(buildSaveCommand());  // what 保存 sends
+    return timelineWork(std::move(t));
+}
+Work factoryReset(const OperationInput&) {
+    return timelineWork(buildRestoreFactory());
+}
+Work alignmentTest(const OperationInput& in) {
+    // Combo2 starts at 31; a typed centre is taken as typed.
+    return timelineWork(buildAlignmentTest(in.arguments.empty() ? "31" : in.arguments[0]));
+}
+
+Work set(const OperationInput& in) {
+    const PrintMode mode = parseMode(in.language, in.arguments[0]);
+    ModeValues values = startValues();
+    std::string& label = mode == PrintMode::HighSpeed     ? values.highSpeed
+                         : mode == PrintMode::HighDensity ? values.highDensity
+                                                          : values.superHighDensity;
+    label = boxValue(in, in.arguments[1]);
+    return timelineWork(buildSetSingleItem(mode, values, in.extraWait));
+}
+
+Work setAll(const OperationInput& in) {
+    const ModeValues values{boxValue(in, in.arguments[0]), boxValue(in, in.arguments[1]),
+                            boxValue(in, in.arguments[2])};
+    if (in.testPage) {
+        return timelineWork(buildSetAllWithTestPage(values, in.extraWait, kHanziSample));
+    }
+    return timelineWork(buildSetAllItems(values, in.extraWait));
+}
+
+Work pinTest(const OperationInput& in) {
+    return pinWork(buildPinTestSequence(in.now));
+}
+Work pinTestDensities(const OperationInput&) {
+    return pinWork(buildThreeDensitySequence());
+}
+
+Work file(const OperationInput& in) {
+    const std::string& path = in.arguments[0];
+    Work w;
+    if (path == "-") {
+        w.file = in.readStandardInput();
+        if (w.file->empty()) throw Refusal(say(in.language, Text::StdinEmpty));
+        if (w.file->size() > static_cast<std::size_t>(INT32_MAX)) {
+            throw Refusal(say(in.language, Text::StdinTooLarge));
+        }
+    } else {
+        w.file = readDriverFile(std::filesystem::u8path(path));
+    }
+    w.timeline.text(*w.file);
+    return w;
+}
+
+Work hex(const OperationInput& in) {
+    // As typed into 发送指令区: the words with blanks between them, one document.
+    return timelineWork(buildManualSend(joined(in.arguments), in.saveBracket));
+}
+
+Work text(const OperationInput& in) {
+    const std::string all = joined(in.arguments);
+    if (all.empty()) throw Refusal(say(in.language, Text::TextEmpty));
+    Timeline t;
+    t.text(toGbk(all));
+    return timelineWork(std::move(t));
+}
+
+constexpr std::size_t kAny = SIZE_MAX;
+
+constexpr OperationTraits kOperations[] = {
+    {"eject", "", 0, 0, "the page eject 1D 56 53 (换页)", "换页：1D 56 53", eject},
+    {"line-feed", "", 0, 0, "a line feed 0A (换行)", "换行：0A", lineFeed},
+    {"micro-feed", "", 0, 0, "ESC J 3, a small forward feed (微进纸)", "微进纸：ESC J 3",
+     microFeed},
+    {"micro-back", "", 0, 0, "ESC j 3, a small backward feed (微退纸)", "微退纸：ESC j 3",
+     microBack},
+    {"self-test", "", 0, 0, "the self-test command 1B 3A 00 00 50 (打印自检)",
+     "打印自检：1B 3A 00 00 50", selfTest},
+    {"save", "", 0, 0, "the save command 1B 3A 00 00 52 (保存)", "保存：1B 3A 00 00 52", save},
+    {"factory-reset", "", 0, 0,
+     "save, wait 2.5 s, the factory configuration block, wait 1 s, save (恢复出厂)",
+     "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存", factoryReset},
+    {"alignment-test", "[CENTRE]", 0, 1,
+     "the high-speed alignment test page around CENTRE (default 31): 60 documents for 5 to "
+     "116, otherwise the title and the eject only (Korvel)",
+     "Korvel：以 CENTRE（默认 31）为中心的高速对齐测试页；5 到 116 时 60 个文档", alignmentTest},
+    {"set", "MODE VALUE", 2, 2,
+     "writes VALUE for MODE (high-speed, high-density, super-high-density) and prints its "
+     "sample rows, with the waits of 设置单项 (about 7.8 s with --extra-wait 5000)",
+     "设置单项：写入 MODE（high-speed、high-density、super-high-density）的值 VALUE 并打印样张行",
+     set},
+    {"set-all", "HS HD SHD [--test-page]", 3, 3,
+     "writes the three values and prints the sample rows of each mode (设置全部); with "
+     "--test-page the values, save and the Chinese test page (the second 设置全部)",
+     "设置全部：写入三个值并打印各模式的样张行；加 --test-page "
+     "为第二个设置全部（写入、保存、汉字测试页）",
+     setAll},
+    {"pin-test", "", 0, 0,
+     "the pin test pages with the current date and time, and the burn-in page (测针)",
+     "测针：带当前日期时间的测针页和老化样张", pinTest},
+    {"pin-test-densities", "", 0, 0,
+     "one pin test line in each print mode, then ESC J 80 (测针功能)",
+     "测针功能：每种打印模式一行测针，然后 ESC J 80", pinTestDensities},
+    {"file", "PATH|-", 1, 1,
+     "the file's bytes, or standard input's with -, unchanged as one document (Windows)",
+     "Windows：文件（- 为标准输入）的字节原样作为一个文档", file},
+    {"hex", "HEX... [--save]", 1, kAny,
+     "hex text as typed into the command box (发送指令区), one document; --save brackets it "
+     "with save commands as 选择 does",
+     "发送指令区：十六进制文本，一个文档；--save 如勾选“选择”，前后加保存命令", hex},
+    {"text", "TEXT...", 1, kAny, "UTF-8 text, sent as GBK in one document",
+     "UTF-8 文本，以 GBK 作为一个文档发送", text},
+};
+
+}  // namespace
+
+PrintMode parseMode(Language language, const std::string& word) {
+    for (PrintMode mode : kAllModes) {
+        if (word == kModeNames[modeNumber(mode) - 1]) return mode;
+    }
+    throw UsageError(say(language, Text::UnknownMode, {word}));
+}
+
+std::span<const OperationTraits> operationTable() {
+    return kOperations;
+}
+
+const OperationTraits* findOperation(std::string_view name) {
+    for (const OperationTraits& op : kOperations) {
+        if (op.name == name) return &op;
+    }
+    return nullptr;
+}
+
+}  // namespace trevalune::send

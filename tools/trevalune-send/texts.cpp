@@ -1,0 +1,239 @@
+#include "tools/trevalune-send/texts.h"
+
+#include <utility>
+
+#include "tools/trevalune-send/operation_table.h"
+
+namespace trevalune::send {
+
+namespace {
+
+struct Pair {
+    Text text;
+    std::string_view english;
+    std::string_view chinese;
+};
+
+constexpr Pair kTexts[] = {
+    {Text::TryHelp, "Try 'trevalune-send --help' for more information.",
+     "请运行 'trevalune-send --help' 查看用法。"},
+    {Text::NoOperation, "no operation given", "没有给出操作"},
+    {Text::NotExpected, "not expected: {1}", "无法识别：{1}"},
+    {Text::MissingValue, "{1} needs a value", "{1} 需要一个值"},
+    {Text::UnknownOperation, "unknown operation \"{1}\"", "未知的操作“{1}”"},
+    {Text::WrongArgumentCount, "usage: trevalune-send [OPTIONS] {1} {2}",
+     "用法：trevalune-send [选项] {1} {2}"},
+    {Text::UnknownMode, "unknown mode \"{1}\": high-speed, high-density or super-high-density",
+     "未知的模式“{1}”：应为 high-speed、high-density 或 super-high-density"},
+    {Text::NotAnInteger, "{1} needs a whole number of milliseconds from 0 to 60000, not \"{2}\"",
+     "{1} 需要 0 到 60000 之间的整数毫秒，而不是“{2}”"},
+    {Text::ValueAboveBox,
+     "the value \"{1}\" is above 120, which the window's value box never holds (it makes 119 of "
+     "it); nothing was sent",
+     "值“{1}”大于 120，窗口的参数框不接受（会改为 119）；未发送任何内容"},
+    {Text::OptionNotHere, "{1} does not go with {2}", "{1} 不能与 {2} 一起使用"},
+    {Text::HexTextMixed, "--hex and --text do not go with an operation",
+     "--hex 和 --text 不能与操作一起使用"},
+    {Text::Refused, "refused, nothing was sent: {1}", "已拒绝，未发送任何内容：{1}"},
+    {Text::StdinEmpty, "standard input is empty: nothing to send.", "标准输入是空的，未发送。"},
+    {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
+    {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
+     "标准输入超过 2 GiB，未发送。"},
+    {Text::NoPrinter,
+     "no printer chosen: give -d NAME, set LPDEST, or choose a default printer (printers: {1}); "
+     "nothing was sent",
+     "没有选定打印机：请用 -d 名称、设置 LPDEST 或设定默认打印机（打印机：{1}）；未发送任何内容"},
+    {Text::NoPrinters, "none", "无"},
+    {Text::NoPrintServer, "no print server answers at {1}; nothing was sent",
+     "{1} 没有打印服务器应答；未发送任何内容"},
+    {Text::NotOpened, "{1} could not be opened for document {2}, so nothing more was sent: {3}",
+     "无法打开打印机 {1}（第 {2} 个文档），之后的内容未发送：{3}"},
+    {Text::NotTaken, "{1} did not take document {2}, so nothing more was sent: {3}",
+     "打印机 {1} 没有接受第 {2} 个文档，之后的内容未发送：{3}"},
+    {Text::UnknownPrinterReason, "no such printer", "没有这台打印机"},
+    {Text::DryRunTo, "dry run, nothing sent; printer: {1}", "试运行，未发送任何内容；打印机：{1}"},
+    {Text::DryRunNoPrinter, "(chosen when sending)", "（发送时选定）"},
+    {Text::DryRunDocument, "document {1}, {2} bytes: {3}", "文档 {1}，{2} 字节：{3}"},
+    {Text::DryRunWait, "wait {1} ms", "等待 {1} 毫秒"},
+    {Text::AlignNeedsTerminal,
+     "align asks which row is straight and needs a terminal on standard input",
+     "align 需要在终端上回答哪一行是直的，标准输入不是终端"},
+    {Text::AlignOnePrinter, "align works on one printer at a time", "align 一次只能用于一台打印机"},
+    {Text::AlignNoDryRun, "align cannot be a dry run", "align 不能试运行"},
+    {Text::AlignFromRange,
+     "--from {1}: the window prints sample rows only for values from 5 to 116",
+     "--from {1}：窗口只为 5 到 116 的值打印样张行"},
+    {Text::AlignPrinted, "{1}: {2} set to {3}, sample rows printed (the row marked * is {3}).",
+     "{1}：{2} 已设为 {3}，样张行已打印（标 * 的行为 {3}）。"},
+    {Text::AlignAsk, "Which row is straight? [{1}] ", "哪一行是直的？[{1}] "},
+    {Text::AlignAnswerRange, "\"{1}\" is not a value from 5 to 116; type the row's value",
+     "“{1}”不是 5 到 116 之间的值；请输入那一行的值"},
+    {Text::AlignSaved, "{1} is {2}; saved.", "{1} 为 {2}；已保存。"},
+    {Text::AlignStopped, "stopped: {1} is {2} in the printer, not saved",
+     "已中止：打印机中 {1} 为 {2}，未保存"},
+    {Text::ServerOnWindows, "--server works with CUPS only; Windows prints through its own spooler",
+     "--server 只用于 CUPS；Windows 使用本机的打印后台"},
+    {Text::DefaultMark, "* ", "* "},
+};
+
+/// Display columns of a UTF-8 character starting with `lead`: two for the wide (CJK) range.
+std::size_t width(unsigned char lead) {
+    return lead >= 0xE0 ? 2 : 1;
+}
+
+/// `text` in lines of at most `columns` columns, each after `indent` blanks but the first.
+/// Columns of a UTF-8 text.
+std::size_t columnsOf(std::string_view text) {
+    std::size_t used = 0;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) used += width(byte);
+    }
+    return used;
+}
+
+/// `text` in lines of at most `columns` columns, each after `indent` blanks but the first. A
+/// line breaks at a blank or beside a Chinese character, never inside a word such as an option.
+std::string wrapped(std::string_view text, std::size_t columns, std::size_t indent) {
+    std::string out;
+    std::size_t used = 0;
+    bool blank = false;  // a blank waits before the next word
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] == ' ') {
+            blank = true;
+            ++i;
+            continue;
+        }
+        // The next unbreakable piece: one Chinese character, or a run of anything else.
+        std::size_t end = i;
+        do {
+            const auto lead = static_cast<unsigned char>(text[end]);
+            end += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            if (lead >= 0xE0) break;
+        } while (end < text.size() && text[end] != ' ' &&
+                 static_cast<unsigned char>(text[end]) < 0xE0);
+        const std::string_view piece = text.substr(i, end - i);
+        const std::size_t wanted = (blank ? 1 : 0) + columnsOf(piece);
+        if (used > 0 && used + wanted > columns) {
+            out += "\n" + std::string(indent, ' ');
+            used = 0;
+        } else if (blank && used > 0) {
+            out += ' ';
+            ++used;
+        }
+        out += piece;
+        used += columnsOf(piece);
+        blank = false;
+        i = end;
+    }
+    return out;
+}
+
+}  // namespace
+
+Language languageOf(const Environment& environment) {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const std::optional<std::string> value = environment ? environment(name) : std::nullopt;
+        if (value && !value->empty()) {
+            return value->rfind("zh", 0) == 0 ? Language::Chinese : Language::English;
+        }
+    }
+    return Language::English;
+}
+
+std::string say(Language language, Text text, const std::vector<std::string>& args) {
+    std::string_view pattern;
+    for (const Pair& p : kTexts) {
+        if (p.text == text) pattern = language == Language::Chinese ? p.chinese : p.english;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}') {
+            const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
+            if (n < args.size()) out += args[n];
+            i += 2;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+std::string helpText(Language language) {
+    const bool zh = language == Language::Chinese;
+    std::string h;
+    if (zh) {
+        h = "用法：trevalune-send [选项] 操作 [参数]\n"
+            "像窗口一样，把操作的每个文档作为名为 \"AAAAAA\" 的 RAW "
+            "文档通过打印后台发送给打印机：\n"
+            "同样的字节、同样的顺序、同样的等待。发送前检查全部内容；被拒绝的值不会发送任何内容。\n"
+            "\n操作：\n";
+    } else {
+        h = "Usage: trevalune-send [OPTIONS] OPERATION [ARGUMENTS]\n"
+            "Sends what the window's control sends, each piece as one raw document named "
+            "\"AAAAAA\"\n"
+            "through the print spooler: the same bytes, in the same order, with the same waits.\n"
+            "Everything is built before the first document leaves: a refused value sends nothing.\n"
+            "\nOperations:\n";
+    }
+    const auto line = [&h](std::string head, std::string_view what) {
+        head = "  " + head;
+        if (head.size() < 30) {
+            head.resize(30, ' ');
+        } else {
+            head += "\n" + std::string(30, ' ');
+        }
+        h += head + wrapped(what, 48, 30) + "\n";
+    };
+    for (const OperationTraits& op : operationTable()) {
+        line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
+             zh ? op.chinese : op.english);
+    }
+    line(
+        "align MODE [--from VALUE]",
+        zh ? "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的"
+             "行），写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"
+           : "guided: writes the value and prints its sample rows as 设置单项 does, asks on the "
+             "terminal which row is straight (Enter keeps the one marked *), writes that value "
+             "and prints again until the marked row is the straight one; then saves. Needs a "
+             "terminal.");
+    line("list", zh ? "列出打印机，每行一台，命令行默认使用的打印机前标 *"
+                    : "the printers, one per line; the one used without -d is marked *");
+    h += zh ? "\n选项：\n" : "\nOptions:\n";
+    line("-d, --printer NAME",
+         zh ? "打印机（可重复：每台打印机并行执行操作）。未给出时按 lp 的顺序：LPDEST、PRINTER、"
+              "用户的默认打印机，然后是窗口的 RZ7 预选"
+            : "the print queue; repeat it to run the operation on every queue given, in parallel. "
+              "Without it the printer is chosen as lp chooses: LPDEST, then PRINTER, then the "
+              "user's default printer (the one the window writes), then the window's RZ7 "
+              "preselection");
+    line("--server HOST[:PORT]",
+         zh ? "CUPS 打印服务器（同 CUPS_SERVER）" : "the CUPS print server, as CUPS_SERVER");
+    line("--extra-wait MS", zh ? "设置操作的附加等待（窗口的 Text1），默认 5000"
+                               : "the extra wait of the set operations (the window's Text1), "
+                                 "default 5000");
+    line("-n, --dry-run", zh ? "以十六进制列出每个文档和每次等待，不发送，不需要服务器"
+                             : "prints each document as hex and each wait; sends nothing, needs "
+                               "no print server");
+    line("-q, --quiet", zh ? "不输出作业号" : "prints no job ids");
+    line("--hex HEX, --text TEXT", zh ? "与 hex、text 操作相同；可重复，每个一个文档"
+                                      : "as the hex and text operations; repeatable, one "
+                                        "document each");
+    line("-h, --help", zh ? "显示本帮助" : "shows this help");
+    line("-v, --version", zh ? "显示版本" : "shows the version");
+    if (zh) {
+        h +=
+            "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
+            "退出状态：0 所有文档都已被接受；1 打印机或打印后台失败（给出名称和原因，之后的内容不再"
+            "发送）；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容。\n";
+    } else {
+        h +=
+            "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
+            "Exit status: 0 every document was taken; 1 a printer or spooler failure (named, with\n"
+            "the reason; nothing more is sent to that printer); 2 a wrong command line or a value\n"
+            "the window would refuse, and then nothing was sent.\n";
+    }
+    return h;
+}
+
+}  // namespace trevalune::send

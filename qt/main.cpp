@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "form/control_table.h"
-#include "form/driver_file.h"
+#include "operations/driver_file.h"
 #include "form/form1.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "form/form1.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 
 namespace trevalune::win32 {
 

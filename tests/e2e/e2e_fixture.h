@@ -23,9 +23,8 @@ protected:
         jobsBefore = lastJobId();
     }
 
-    /// Waits for the documents and until the queue has drained, so that nothing more can
-    /// arrive: a split document shows as an extra one, merged ones as a missing one. Then
-    /// compares them in order, and the titles of the queue's new jobs.
+    /// Waits for the documents and for the queue to drain (a split document shows as an extra
+    /// one, merged ones as a missing one), then compares them in order, and the job names.
     void expectDelivered(const std::vector<std::string>& expected,
                          std::chrono::milliseconds limit = std::chrono::seconds(30)) {
         printer.waitForDocuments(expected.size(), limit);

@@ -2,9 +2,7 @@
 
 #include <cups/cups.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,15 +15,13 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
-#include <utility>
 
 #include "tools/virtual-printer/document_store.h"
-
-extern char** environ;  // for posix_spawn
 
 namespace trevalune::e2e {
 
 namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -37,27 +33,20 @@ std::string readFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string stateName(ipp_jstate_t state) {
-    static const char* const names[] = {"pending",  "held",    "processing", "stopped",
-                                        "canceled", "aborted", "completed"};
-    return state >= IPP_JSTATE_PENDING && state <= IPP_JSTATE_COMPLETED
-               ? names[state - IPP_JSTATE_PENDING]
-               : "unknown";
-}
-
 std::vector<JobRecord> fetchJobs(const std::string& queue, int which) {
+    static const char* const states[] = {"pending",  "held",    "processing", "stopped",
+                                         "canceled", "aborted", "completed"};
     cups_job_t* list = nullptr;
     const int count =
-        cupsGetJobs2(CUPS_HTTP_DEFAULT, &list, queue.empty() ? nullptr : queue.c_str(),
-                     /*myjobs=*/0, which);
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &list, queue.empty() ? nullptr : queue.c_str(), 0, which);
     if (count < 0) {
         throw std::runtime_error("cannot read the jobs of '" + queue + "' from " + cupsServer() +
                                  ": " + cupsLastErrorString());
     }
     std::vector<JobRecord> records;
     for (int i = 0; i < count; ++i) {
-        records.push_back(
-            {list[i].id, list[i].title ? list[i].title : "", stateName(list[i].state)});
+        records.push_back({list[i].id, list[i].title ? list[i].title : "",
+                           states[std::clamp<int>(list[i].state, 3, 9) - 3]});
     }
     cupsFreeJobs(count, list);
     std::sort(records.begin(), records.end(),
@@ -77,13 +66,11 @@ void queueRequest(ipp_op_t operation, const std::string& queue) {
                  cupsUser());
     ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/admin/"));
     if (cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
-        throw std::runtime_error("the server refused to " +
-                                 std::string(operation == IPP_OP_PAUSE_PRINTER ? "stop" : "start") +
-                                 " '" + queue + "': " + cupsLastErrorString());
+        throw std::runtime_error("the server refused to pause or resume '" + queue +
+                                 "': " + cupsLastErrorString());
     }
 }
 
-/// Shell-quotes a path for runCommand.
 std::string shellQuoted(const std::string& text) {
     std::string out = "'";
     for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -95,43 +82,36 @@ bool running(int pid) {
     if (::kill(pid, 0) != 0) return false;
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("State:", 0) == 0) return line.find('Z') == std::string::npos;
+        if (line.starts_with("State:")) return line.find('Z') == std::string::npos;
     }
     return false;
-}
-
-std::string defaultStateDir() {
-    if (const char* dir = std::getenv("TREVALUNE_E2E_STATE"); dir && *dir) return dir;
-    return TREVALUNE_E2E_STATE_DIR;
 }
 
 }  // namespace
 
 PrintServer PrintServer::load(const std::string& stateDir) {
-    const fs::path file = fs::path(stateDir.empty() ? defaultStateDir() : stateDir) / "env";
+    const char* fromEnv = std::getenv("TREVALUNE_E2E_STATE");
+    const fs::path file =
+        fs::path(!stateDir.empty() ? stateDir
+                                   : (fromEnv && *fromEnv ? fromEnv : TREVALUNE_E2E_STATE_DIR)) /
+        "env";
     std::ifstream in(file);
-    if (!in) {
-        throw std::runtime_error("no print server state in " + file.string() +
-                                 " (start it with scripts/lib/print-server.sh start DIR)");
-    }
     PrintServer server;
     for (std::string line; std::getline(in, line);) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos || line[0] == '#') continue;
-        server.values[line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    auto take = [&](const char* key, std::string& into) {
-        const auto it = server.values.find(key);
-        if (it != server.values.end() && !it->second.empty()) {
-            into = it->second;
-        } else if (into.empty()) {
-            throw std::runtime_error(file.string() + " has no " + key);
+        if (const auto eq = line.find('='); eq != std::string::npos) {
+            server.values[line.substr(0, eq)] = line.substr(eq + 1);
         }
-    };
-    take("CUPS_SERVER", server.cupsServer);
-    take("PRINTER_OUTPUT", server.printerOutput);
-    take("VIRTUAL_QUEUE", server.virtualQueue);
-    take("FILE_QUEUE", server.fileQueue);
+    }
+    for (const char* key : {"CUPS_SERVER", "PRINTER_OUTPUT", "VIRTUAL_QUEUE", "FILE_QUEUE"}) {
+        if (server.values[key].empty()) {
+            throw std::runtime_error(file.string() + " has no " + key +
+                                     " (start the server with scripts/lib/print-server.sh)");
+        }
+    }
+    server.cupsServer = server.values["CUPS_SERVER"];
+    server.printerOutput = server.values["PRINTER_OUTPUT"];
+    server.virtualQueue = server.values["VIRTUAL_QUEUE"];
+    server.fileQueue = server.values["FILE_QUEUE"];
     return server;
 }
 
@@ -148,14 +128,12 @@ void useCupsServer(const std::string& server) {
 VirtualPrinter::VirtualPrinter(std::string outputFolder) : folder_(std::move(outputFolder)) {}
 
 std::vector<std::string> VirtualPrinter::documentFiles() const {
-    std::vector<std::pair<long, std::string>> numbered;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-        const long number = vprinter::DocumentStore::numberOf(entry.path().filename().string());
-        if (number >= 0) numbered.emplace_back(number, entry.path().string());
-    }
-    std::sort(numbered.begin(), numbered.end());
     std::vector<std::string> paths;
-    for (auto& [number, path] : numbered) paths.push_back(std::move(path));
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+        const std::string name = entry.path().filename();
+        if (vprinter::DocumentStore::numberOf(name) >= 0) paths.push_back(entry.path());
+    }
+    std::sort(paths.begin(), paths.end());  // zero-padded numbers: name order is number order
     return paths;
 }
 
@@ -171,8 +149,8 @@ void VirtualPrinter::clear() const {
 
 std::vector<std::string> VirtualPrinter::waitForDocuments(std::size_t count,
                                                           std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (documentFiles().size() < count && std::chrono::steady_clock::now() < deadline) {
+    const auto deadline = Clock::now() + limit;
+    while (documentFiles().size() < count && Clock::now() < deadline) {
         std::this_thread::sleep_for(kPollInterval);
     }
     return documents();
@@ -196,12 +174,12 @@ std::vector<std::string> jobTitlesAfter(const std::string& queue, int afterId) {
 }
 
 bool waitUntilIdle(const std::string& queue, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    for (;;) {
-        if (fetchJobs(queue, CUPS_WHICHJOBS_ACTIVE).empty()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
+    const auto deadline = Clock::now() + limit;
+    while (!fetchJobs(queue, CUPS_WHICHJOBS_ACTIVE).empty()) {
+        if (Clock::now() >= deadline) return false;
         std::this_thread::sleep_for(kPollInterval);
     }
+    return true;
 }
 
 void stopQueue(const std::string& queue) {
@@ -217,10 +195,9 @@ PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {
     if (!::mkdtemp(dir.data())) throw std::runtime_error("cannot create " + dir);
     stateDir_ = dir;
     int code = 0;
-    const std::string limit =
-        maxRequestSize.empty() ? "" : "TREVALUNE_CUPS_MAX_REQUEST_SIZE=" + maxRequestSize + " ";
     const std::string out = runCommand(
-        limit + "VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) + " " +
+        "TREVALUNE_CUPS_MAX_REQUEST_SIZE=" + shellQuoted(maxRequestSize) +
+            " VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) + " " +
             shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) + " start " + shellQuoted(dir) + " 2>&1",
         &code);
     if (code != 0) {
@@ -235,14 +212,7 @@ PrivatePrintServer::~PrivatePrintServer() {
     if (frozen_) thawCupsd();
     runCommand(shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) + " stop " + shellQuoted(stateDir_) +
                " 2>&1");
-    if (restartedPrinter_ > 0) {
-        try {
-            endProcess(restartedPrinter_);
-        } catch (const std::exception&) {
-            ::kill(restartedPrinter_, SIGKILL);
-            ::waitpid(restartedPrinter_, nullptr, 0);
-        }
-    }
+    if (restartedPrinter_ > 0) ::kill(restartedPrinter_, SIGKILL);
     std::error_code ignored;
     fs::remove_all(stateDir_, ignored);
 }
@@ -259,9 +229,8 @@ void PrivatePrintServer::stopCupsd() {
 }
 
 void PrivatePrintServer::killCupsd() {
-    const int cupsd = pid("CUPSD_PID");
-    ::kill(cupsd, SIGKILL);
-    endProcess(cupsd);
+    ::kill(pid("CUPSD_PID"), SIGKILL);
+    endProcess(pid("CUPSD_PID"));
 }
 
 void PrivatePrintServer::freezeCupsd() {
@@ -287,47 +256,37 @@ void PrivatePrintServer::restartVirtualPrinter() {
 }
 
 int spawnVirtualPrinter(const std::vector<std::string>& arguments, std::string& said) {
-    int out[2];
-    if (::pipe(out) != 0) throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addclose(&actions, out[1]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::string program = TREVALUNE_VIRTUAL_PRINTER;
-    std::vector<std::string> args = arguments;
-    std::vector<char*> argv{program.data()};
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = -1;
-    const int rc = ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (rc != 0) {
-        ::close(out[0]);
-        throw std::runtime_error("cannot start " + program);
-    }
-    // One line once it accepts connections; the end of the pipe when it gave up.
+    // In the background, its first line into a file: the shell's pipe would keep runCommand
+    // waiting for the end of the printer.
+    const fs::path first =
+        fs::temp_directory_path() / ("trevalune-vp-" + std::to_string(::getpid()));
+    std::string command = shellQuoted(TREVALUNE_VIRTUAL_PRINTER);
+    for (const std::string& a : arguments) command += " " + shellQuoted(a);
+    const int pid = std::atoi(
+        runCommand(command + " >" + shellQuoted(first) + " 2>/dev/null & echo $!").c_str());
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
     said.clear();
-    char c = 0;
-    while (::read(out[0], &c, 1) == 1 && c != '\n') said += c;
-    ::close(out[0]);
-    if (said.rfind("listening on ", 0) != 0) {
-        ::kill(child, SIGTERM);
-        ::waitpid(child, nullptr, 0);
+    while (said.find('\n') == std::string::npos && running(pid) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(kPollInterval);
+        std::ifstream in(first);
+        said.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    fs::remove(first);
+    said = said.substr(0, said.find('\n'));
+    if (!said.starts_with("listening on ")) {
+        if (running(pid)) endProcess(pid);
         throw std::runtime_error("the virtual printer did not listen");
     }
-    return child;
+    return pid;
 }
 
 void endProcess(int pid) {
     ::kill(pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
     for (;;) {
         ::waitpid(pid, nullptr, WNOHANG);  // reaps it when it is our own child
         if (!running(pid)) return;
-        if (std::chrono::steady_clock::now() > deadline) {
+        if (Clock::now() > deadline) {
             throw std::runtime_error("process " + std::to_string(pid) + " did not stop");
         }
         std::this_thread::sleep_for(kPollInterval);

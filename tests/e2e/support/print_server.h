@@ -1,10 +1,8 @@
 #pragma once
 
-// End-to-end support against the private print server of scripts/lib/print-server.sh; the
-// calls are described in tests/e2e/README.md and PrintServerTest (e2e_fixture.h) shows the use.
-// Everything throws std::runtime_error when the server cannot be reached, so a broken harness
-// fails with its reason rather than as a wrong comparison. No CUPS types, so Qt tests can
-// include it.
+// The private print server of scripts/lib/print-server.sh (tests/e2e/README.md). Everything
+// throws std::runtime_error when the server cannot be reached, so a broken harness fails with
+// its reason, not as a wrong comparison. No CUPS types, so Qt tests can include it.
 
 #include <chrono>
 #include <map>
@@ -19,8 +17,8 @@ inline constexpr std::chrono::milliseconds kDefaultWait{5000};
 struct PrintServer {
     std::string cupsServer;     ///< "127.0.0.1:PORT"
     std::string printerOutput;  ///< where the virtual printer writes doc-NNNNNN.prn
-    std::string virtualQueue = "RZ7-virtual";
-    std::string fileQueue = "Office1";
+    std::string virtualQueue;
+    std::string fileQueue;
     std::map<std::string, std::string> values;  ///< every KEY=VALUE of the state file
 
     /// stateDir empty: $TREVALUNE_E2E_STATE, else the build's e2e-state folder.
@@ -31,8 +29,7 @@ struct PrintServer {
 /// libcups keeps its server per thread, read at first use: this sets the calling thread's.
 void useCupsServer(const std::string& server);
 
-/// The virtual printer's documents in number order, which is the order their connections
-/// ended; files appear whole (written, then renamed).
+/// The virtual printer's documents in the order their connections ended.
 class VirtualPrinter final {
 public:
     explicit VirtualPrinter(std::string outputFolder);
@@ -50,7 +47,7 @@ private:
 struct JobRecord {
     int id = 0;
     std::string title;
-    std::string state;  ///< "pending", "held", "processing", ..., "completed"
+    std::string state;  ///< "pending", ..., "canceled", "completed"
 };
 
 /// The jobs of `queue` (empty: all queues) in id order, finished ones included.
@@ -66,8 +63,7 @@ void startQueue(const std::string& queue);
 /// destructor stops what is left of it.
 class PrivatePrintServer final {
 public:
-    /// With `maxRequestSize` ("1m"), cupsd cuts larger documents off.
-    explicit PrivatePrintServer(const std::string& maxRequestSize = {});
+    explicit PrivatePrintServer(const std::string& maxRequestSize = {});  ///< "1m"
     ~PrivatePrintServer();
     PrivatePrintServer(const PrivatePrintServer&) = delete;
     PrivatePrintServer& operator=(const PrivatePrintServer&) = delete;
@@ -89,7 +85,7 @@ private:
     int restartedPrinter_ = -1;
 };
 
-/// Returns the pid once it has said "listening on ADDR:PORT" (in `said`); end it with endProcess.
+/// The pid, once it has said "listening on ADDR:PORT" (in `said`); end it with endProcess.
 int spawnVirtualPrinter(const std::vector<std::string>& arguments, std::string& said);
 /// SIGTERM, then waits up to 10 s until the process has gone.
 void endProcess(int pid);

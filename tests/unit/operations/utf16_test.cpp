@@ -16,7 +16,7 @@ TEST(Utf16, PairsMakeTheRoundTripAndMalformedInputBecomesReplacementCharacters) 
         {"a\x80z", u"a\xFFFDz"},                            // a lone continuation byte
         {"\xE5\xAE", u"\xFFFD\xFFFD"},                      // cut short
         {"\xC0\xAF", u"\xFFFD\xFFFD"},                      // overlong
-        {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},            // an encoded surrogate
+        {"\xED\xBF\xBF", u"\xFFFD\xFFFD\xFFFD"},            // an encoded surrogate (the last)
         {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // beyond U+10FFFF
     };
     for (const auto& c : cases) EXPECT_EQ(toUtf16(c.utf8), c.utf16);

@@ -83,17 +83,14 @@ TEST_F(PreviewPrinterTest, EveryDocumentHeadingIsFollowedByItsFirstCommand) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     std::size_t headings = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
         if (!lines[i].starts_with("# ")) continue;
         ++headings;
         const std::string from = lines[i].substr(lines[i].rfind(' ') + 1);
-        ASSERT_LT(i + 1, lines.size()) << lines[i];
-        if (lines[i + 1].starts_with("# ")) {
-            ADD_FAILURE() << "two headings in a row:\n" << lines[i] << "\n" << lines[i + 1];
-            continue;
-        }
-        EXPECT_EQ(std::stoul(lines[i + 1].substr(0, 8)), std::stoul(from)) << lines[i] << "\n"
-                                                                           << lines[i + 1];
+        // Its document's first command, listed at the offset the heading gives.
+        EXPECT_EQ(lines[i + 1].substr(0, 8), std::string(8 - from.size(), ' ') + from)
+            << lines[i] << "\n"
+            << lines[i + 1];
     }
     EXPECT_EQ(headings, documents.size());
     EXPECT_EQ(lines.at(lines.size() - 4), "# doc-59, 14 bytes, from 81165");

@@ -108,9 +108,21 @@ Twips absoluteGeometry(const ControlSpec& control) {
     return g;
 }
 
+namespace {
+/// value * multiplier / divisor, rounded to the nearest, halves away from zero.
+int scaleRounded(int value, int multiplier, int divisor) {
+    const long long scaled = static_cast<long long>(value) * multiplier;
+    const long long half = divisor / 2;
+    return static_cast<int>((scaled + (scaled >= 0 ? half : -half)) / divisor);
+}
+}  // namespace
+
 int twipsToPixels(int twips, int dpi) {
-    const long long scaled = static_cast<long long>(twips) * dpi;
-    return static_cast<int>((scaled + (scaled >= 0 ? 720 : -720)) / 1440);
+    return scaleRounded(twips, dpi, 1440);
+}
+
+int pixelsToTwips(int pixels, int dpi) {
+    return scaleRounded(pixels, 1440, dpi);
 }
 
 bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips) {

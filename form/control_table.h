@@ -63,6 +63,8 @@ Twips absoluteGeometry(const ControlSpec& control);
 
 /// Pixels at `dpi` dots per inch (96: twips / 15), rounded to the nearest pixel.
 int twipsToPixels(int twips, int dpi);
+/// The inverse: twips of `pixels` at `dpi`, rounded to the nearest twip the same way.
+int pixelsToTwips(int pixels, int dpi);
 
 /// Whether the operator can see the whole control in a client area of this size, inside
 /// every frame that holds it.

@@ -1,6 +1,7 @@
 #include "form/form1.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -9,11 +10,11 @@
 #include "alignment/set_all_test_page.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
-#include "operations/command_panel.h"
 #include "form/control_table.h"
+#include "form/face.h"
+#include "operations/command_panel.h"
 #include "operations/driver_file.h"
 #include "operations/printer_choice.h"
-#include "form/face.h"
 #include "operations/utf16.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/clock.h"
@@ -71,28 +72,20 @@ const Handlers* handlersOf(std::string_view control) {
     return nullptr;
 }
 
+/// Each print mode's option button and value label, in kPrintModes' order.
+struct ModeControls {
+    std::string_view option;
+    std::string_view label;
+};
+constexpr std::array<ModeControls, 3> kModeControls = {
+    {{"Optgs", "Labgs"}, {"Optcgs", "Labcgs"}, {"Optcgm", "Labcgm"}}};
+
 std::string_view modeOption(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return "Optgs";
-        case PrintMode::HighDensity:
-            return "Optcgs";
-        case PrintMode::SuperHighDensity:
-            return "Optcgm";
-    }
-    return "Optgs";
+    return kModeControls[modeIndex(mode)].option;
 }
 
 std::string_view modeLabel(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return "Labgs";
-        case PrintMode::HighDensity:
-            return "Labcgs";
-        case PrintMode::SuperHighDensity:
-            return "Labcgm";
-    }
-    return "Labgs";
+    return kModeControls[modeIndex(mode)].label;
 }
 
 }  // namespace
@@ -269,9 +262,8 @@ void Form1::Form_Load() {
     setItems("Combo2", std::move(values));
     setText("Combo2", "31");
 
-    setText("Labgs", "16");
-    setText("Labcgs", "24");
-    setText("Labcgm", "40");
+    for (const PrintModeTraits& m : kPrintModes)
+        setText(modeLabel(m.mode), std::string(m.initialValue));
     setChecked("Optgs", true);  // copies Labgs into cmbsz
     setText("cmbsz", "16");
     setEnabled("Command9", false);
@@ -410,13 +402,14 @@ void Form1::Command14_Click() {
 
 void Form1::SendDriverFile() {
     // Read again at every press, so a file changed in between goes out in its new form.
+    Bytes fileBytes;
     try {
         fileBytes = readDriverFile(driverFilePath(programFolder_));
     } catch (const Refusal& refusal) {
         face_.showMessage(refusal.what(), kApplicationTitle);
         return;
     }
-    link_.SendBytesToPrinter(fileBytes, static_cast<int>(fileBytes.size()));
+    link_.SendBytesToPrinter(fileBytes);
 }
 
 // --- Pin tests ---
@@ -534,11 +527,10 @@ ModeValues Form1::modeValues() const {
 // --- Alignment test print and set operations ---
 
 void Form1::Command18_Click() {
-    PrintAlignmentTest(1);
+    PrintAlignmentTest();
 }
 
-void Form1::PrintAlignmentTest(std::int16_t /*mode*/) {
-    // Always a high-speed page; the argument is kept for the button's call.
+void Form1::PrintAlignmentTest() {
     const std::string centre = control("Combo2").text;
     buildAndRun([&] { return buildAlignmentTest(centre); });
 }

@@ -117,9 +117,9 @@ public:
 
     // --- Alignment test print and set operations ---
     void Command18_Click();
-    /// The high-speed alignment test page around Combo2's value; `mode` is unused (the page
-    /// is always high speed). No busy state, no Label8 change, no waits.
-    void PrintAlignmentTest(std::int16_t mode);
+    /// The high-speed alignment test page around Combo2's value. No busy state, no Label8
+    /// change, no waits.
+    void PrintAlignmentTest();
     /// Set single item for the selected mode (busy code 88).
     void Command16_Click();
     /// Set all items (busy code 88).
@@ -142,7 +142,6 @@ public:
 
     // --- Form-level variables ---
     std::string hanziSample;  ///< UTF-8; the set-all test page prints it
-    Bytes fileBytes;          ///< the driver file's content at the last press
     BusyState busy;           ///< settingMode, dotStep, waitTicks
     JobTables jobs;           ///< jobState, jobLatch
 

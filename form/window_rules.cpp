@@ -68,10 +68,19 @@ ClientLayout clientLayout(Extent client, Extent workArea, int dpi) {
                                          twipsToPixels(kClientWidthTwips, dpi), fullPixels.width);
     layout.scrollsVertically = scrolls(client.height, workArea.height,
                                        twipsToPixels(kClientHeightTwips, dpi), fullPixels.height);
-    const auto twips = [dpi](int pixels) { return (pixels * 1440 + dpi / 2) / dpi; };
-    layout.reachable = {layout.scrollsHorizontally ? full.width : twips(client.width),
-                        layout.scrollsVertically ? full.height : twips(client.height)};
+    layout.reachable = {layout.scrollsHorizontally ? full.width : pixelsToTwips(client.width, dpi),
+                        layout.scrollsVertically ? full.height : pixelsToTwips(client.height, dpi)};
     return layout;
+}
+
+std::string_view focusAfterLayout(std::string_view focused,
+                                  const std::vector<std::string_view>& order,
+                                  const std::function<bool(std::string_view)>& enabled) {
+    if (!focused.empty() && std::find(order.begin(), order.end(), focused) != order.end()) {
+        return focused;
+    }
+    const auto first = std::find_if(order.begin(), order.end(), enabled);
+    return first == order.end() ? std::string_view() : *first;
 }
 
 int scrollToShow(int position, int page, int start, int length) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string_view>
+#include <vector>
 
 namespace trevalune {
 
@@ -44,6 +46,13 @@ struct ClientLayout {
 };
 
 ClientLayout clientLayout(Extent client, Extent workArea, int dpi);
+
+/// Where the keyboard focus goes once the reachable controls are `order` (focusOrder): it stays
+/// on `focused` while that is reachable, else the first reachable control that is `enabled`
+/// takes it; empty when there is none (the window itself keeps it then).
+std::string_view focusAfterLayout(std::string_view focused,
+                                  const std::vector<std::string_view>& order,
+                                  const std::function<bool(std::string_view)>& enabled);
 
 /// The scroll position, from `position`, that shows the span [start, start + length) in a page
 /// of `page` (all in the same unit), moving as little as possible; a span longer than the page

@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "form/control_table.h"
-#include "form/driver_file.h"
 #include "form/form1.h"
+#include "operations/driver_file.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/guarded_main.h"

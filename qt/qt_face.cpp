@@ -455,9 +455,12 @@ void QtFace::updateFocusChain() {
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 
     QWidget* focus = window_->focusWidget();
-    if (focus != nullptr && std::find(chain.begin(), chain.end(), focus) != chain.end()) return;
-    if (!chain.empty()) {
-        chain.front()->setFocus(Qt::TabFocusReason);
+    const std::string focusName = focus == nullptr ? std::string() : utf8(focus->objectName());
+    QWidget* target = widget(focusAfterLayout(
+        focusName, order, [this](std::string_view name) { return widget(name)->isEnabled(); }));
+    if (target == focus) return;
+    if (target != nullptr) {
+        target->setFocus(Qt::TabFocusReason);
     } else if (focus != nullptr) {
         focus->clearFocus();
     }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "form/form1.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 #include "printer/clock.h"
 #include "printer/windows/win_spooler.h"
 #include "win32/main_window.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "form/form1.h"
-#include "form/utf16.h"
+#include "operations/utf16.h"
 
 namespace trevalune::win32 {
 
@@ -180,7 +180,6 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi
 MainWindow::~MainWindow() {
     destroying_ = true;
     if (window_ != nullptr) DestroyWindow(window_);
-    for (const auto& [size, handle] : fonts_) DeleteObject(handle);
 }
 
 void MainWindow::attach(Form1& form) {
@@ -274,7 +273,7 @@ void MainWindow::clipToContainers(const Control& control) {
 
 HFONT MainWindow::font(double points) {
     const int centipoints = static_cast<int>(std::lround(points * 100));
-    if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second;
+    if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second.get();
     if (centipoints == 0) {  // none designed: the system's dialog font
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
@@ -282,14 +281,15 @@ HFONT MainWindow::font(double points) {
         LOGFONTW dialog = metrics.lfMessageFont;
         // Given at the system's DPI; the window may be on a monitor of another scale.
         dialog.lfHeight = MulDiv(dialog.lfHeight, dpi_, systemDpi());
-        return fonts_[0] = CreateFontIndirectW(&dialog);
+        fonts_[0].reset(CreateFontIndirectW(&dialog));
+        return fonts_[0].get();
     }
-    const HFONT handle =
-        CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, wide(kDesignFont).c_str());
-    fonts_[centipoints] = handle;
-    return handle;
+    FontHandle& handle = fonts_[centipoints];
+    handle.reset(CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                             FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             wide(kDesignFont).c_str()));
+    return handle.get();
 }
 
 RECT MainWindow::pixelRect(const Twips& t) const {
@@ -412,10 +412,10 @@ void MainWindow::scrollFocusIntoView() {
 void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     scroll_ = {MulDiv(scroll_.x, dpi, dpi_), MulDiv(scroll_.y, dpi, dpi_)};
     dpi_ = dpi;
-    std::map<int, HFONT> old;
+    std::map<int, FontHandle> old;
     old.swap(fonts_);
     layOut();
-    for (const auto& [size, handle] : old) DeleteObject(handle);
+    old.clear();  // only now that no control shows them
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     updateScrolling();  // also where the suggested size is the present one
@@ -437,7 +437,8 @@ bool MainWindow::pressKey(const Control& focused, FormKey key) {
 }
 
 void MainWindow::updateFocusOrder(Extent reachable) {
-    const std::vector<std::string_view> order = focusOrder(reachable.width, reachable.height);
+    order_ = focusOrder(reachable.width, reachable.height);
+    const std::vector<std::string_view>& order = order_;
     reachable_.clear();
     HWND after = HWND_TOP;
     for (std::string_view name : order) {
@@ -481,8 +482,11 @@ void MainWindow::restoreFocus() {
         SetFocus(savedFocus_);
         return;
     }
-    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
-    SetFocus(first != nullptr && reachable_.count(first) ? first : window_);
+    const Control* first = find(focusAfterLayout({}, order_, [this](std::string_view name) {
+        const Control* c = find(name);
+        return c != nullptr && c->hwnd != nullptr && IsWindowEnabled(c->hwnd);
+    }));
+    SetFocus(first != nullptr && first->hwnd != nullptr ? first->hwnd : window_);
 }
 
 const MainWindow::Control* MainWindow::focusedControl() const {

@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "form/control_table.h"
@@ -18,6 +20,12 @@ namespace trevalune {
 class Form1;
 
 namespace win32 {
+
+struct FontDeleter {
+    void operator()(HFONT font) const noexcept { DeleteObject(font); }
+};
+/// Owns one font; the controls that show it must be given another first, or be gone.
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 /// Form1's window from native Win32 controls, one child of the top-level window per entry of
 /// the control table, at the table's geometry scaled to the system DPI. It shows what the form
@@ -134,9 +142,10 @@ private:
     bool updatingScroll_ = false;
     Form1* form_ = nullptr;
     std::vector<Control> controls_;
-    std::map<int, HFONT> fonts_;  ///< by hundredths of a point
+    std::map<int, FontHandle> fonts_;  ///< by hundredths of a point
     std::set<int> pendingPicks_;
     std::set<HWND> reachable_;
+    std::vector<std::string_view> order_;  ///< the reachable controls in focus order
     HWND savedFocus_ = nullptr;
     bool applying_ = false;
     bool destroying_ = false;

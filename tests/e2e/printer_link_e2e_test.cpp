@@ -25,7 +25,7 @@ TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing)
         selected = name;
         link.sendDocument(bytesOf({0x1D, 0x56, 0x53}));
         link.sendDocument("AB");
-        link.SendBytesToPrinter(bytesOf({0x00, 0xFF}), 2);
+        link.SendBytesToPrinter(bytesOf({0x00, 0xFF}));
     }
     EXPECT_EQ(messages.messages,
               std::vector<testing::RecordingMessages::Message>(
@@ -61,7 +61,7 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
             .count();
     };
     EXPECT_LT(ms([&] { downLink.sendDocument("\n"); }), 2500);
-    EXPECT_LT(ms([&] { downLink.SendBytesToPrinter("AB", 2); }), 2500);
+    EXPECT_LT(ms([&] { downLink.SendBytesToPrinter("AB"); }), 2500);
     EXPECT_LT(ms([&] {
                   EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
                   EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);

@@ -202,7 +202,8 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     for (const auto& [width, height] : {std::pair{454, 169}, {490, 770}}) {
         resizeWindow(width, height);
         std::vector<std::string> reachable;
-        for (std::string_view name : focusOrder(width * 15, height * 15)) {
+        for (std::string_view name : focusOrder(pixelsToTwips(width, kQtLogicalDpi),
+                                                pixelsToTwips(height, kQtLogicalDpi))) {
             if (get(name)->isEnabled()) reachable.emplace_back(name);  // Command9 waits for Check1
         }
         EXPECT_EQ(tabs(2 * static_cast<int>(reachable.size())), twice(reachable)) << width;

@@ -21,18 +21,21 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "printer/bytes.h"
+#include "printer/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
-#include "printer/guarded_main.h"
+#include "tools/virtual-printer/unique_fd.h"
 
 namespace {
 
 using trevalune::preview::PreviewPrinter;
 using trevalune::vprinter::DocumentStore;
 using trevalune::vprinter::IncomingDocument;
+using trevalune::vprinter::UniqueFd;
 
 struct Options {
     std::string bind = "127.0.0.1";  // never another address unless asked for
@@ -123,7 +126,8 @@ void parse(int argc, char** argv, Options& options) {
     }
 }
 
-// SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops.
+// SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops. The pipe lives as
+// long as the process, since a signal may come at any moment.
 int stopPipe[2] = {-1, -1};
 
 extern "C" void onStopSignal(int) {
@@ -153,8 +157,8 @@ std::string addressText(const sockaddr_storage& address) {
 
 /// A listening socket on the address or host name; a name may stand for several addresses
 /// (localhost: ::1 and 127.0.0.1), and the first one that can be bound is taken. Prints
-/// nothing on success; returns -1 with a message on failure.
-int listenOn(const Options& options, std::string& shownAddress) {
+/// nothing on success; returns no descriptor, with a message, on failure.
+UniqueFd listenOn(const Options& options, std::string& shownAddress) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -164,37 +168,36 @@ int listenOn(const Options& options, std::string& shownAddress) {
     if (const int rc = ::getaddrinfo(options.bind.c_str(), port.c_str(), &hints, &found); rc != 0) {
         std::fprintf(stderr, "%s: cannot find the address of \"%s\": %s\n", kName,
                      options.bind.c_str(), ::gai_strerror(rc));
-        return -1;
+        return {};
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
     int error = 0;
     for (const addrinfo* a = found; a; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (fd < 0) {
+        UniqueFd fd(::socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+        if (!fd) {
             error = errno;
             continue;
         }
         const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 64) != 0) {
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.get(), 64) != 0) {
             error = errno;
-            ::close(fd);
             continue;
         }
         sockaddr_storage bound{};
         socklen_t length = sizeof bound;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+        ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &length);
         shownAddress = addressText(bound);
-        setNonBlocking(fd);
+        setNonBlocking(fd.get());
         return fd;
     }
     std::fprintf(stderr, "%s: cannot listen on %s port %s: %s\n", kName, options.bind.c_str(),
                  port.c_str(), std::strerror(error));
-    return -1;
+    return {};
 }
 
 struct Connection {
-    int fd = -1;
+    UniqueFd fd;
     std::unique_ptr<IncomingDocument> document;
 };
 
@@ -224,7 +227,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         std::vector<pollfd> fds;
         fds.push_back({stopPipe[0], POLLIN, 0});
         fds.push_back({listener, POLLIN, 0});
-        for (const auto& c : connections) fds.push_back({c.fd, POLLIN, 0});
+        for (const auto& c : connections) fds.push_back({c.fd.get(), POLLIN, 0});
         const bool drawLater = preview && preview->pageInProgressChanged();
         const int ready = ::poll(fds.data(), fds.size(), drawLater ? kPreviewIdleMs : -1);
         if (ready < 0) {
@@ -242,7 +245,6 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         }
         if (fds[0].revents != 0) {
             // Documents still arriving are incomplete: they are dropped, never published.
-            for (auto& c : connections) ::close(c.fd);
             return 0;
         }
         // Read before accepting, so the poll results still line up with `connections`.
@@ -251,7 +253,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
             Connection& c = connections[i];
             bool finished = false;
             try {
-                const ssize_t n = ::read(c.fd, buffer.data(), buffer.size());
+                const ssize_t n = ::read(c.fd.get(), buffer.data(), buffer.size());
                 if (n > 0) {
                     c.document->write(buffer.data(), static_cast<std::size_t>(n));
                 } else if (n == 0) {
@@ -273,20 +275,18 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
                 finished = true;
             }
             if (finished) {
-                ::close(c.fd);
                 connections.erase(connections.begin() + static_cast<long>(i));
             }
         }
         if (fds[1].revents & POLLIN) {
             for (;;) {
-                const int fd = ::accept(listener, nullptr, nullptr);
-                if (fd < 0) break;
-                setNonBlocking(fd);
+                UniqueFd fd(::accept(listener, nullptr, nullptr));
+                if (!fd) break;
+                setNonBlocking(fd.get());
                 try {
-                    connections.push_back({fd, store.begin()});
+                    connections.push_back({std::move(fd), store.begin()});
                 } catch (const std::exception& e) {
                     std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
-                    ::close(fd);
                 }
             }
         }
@@ -327,12 +327,12 @@ static int run(int argc, char** argv) {
         ::signal(SIGPIPE, SIG_IGN);
 
         std::string shown;
-        const int listener = listenOn(options, shown);
-        if (listener < 0) return 1;
+        UniqueFd listener = listenOn(options, shown);
+        if (!listener) return 1;
         std::printf("listening on %s\n", shown.c_str());
         std::fflush(stdout);
-        const int rc = serve(listener, store, preview.get());
-        ::close(listener);
+        const int rc = serve(listener.get(), store, preview.get());
+        listener.reset();
         if (preview) {
             // The last page has no eject yet: it is drawn as far as it got.
             preview->finish();

@@ -51,7 +51,7 @@ static int run(int argc, char** argv) {
     trevalune::QtFace face;
     trevalune::Form1 form(face, spooler, clock,
                           QCoreApplication::applicationDirPath().toStdU16String());
-    face.forwardTo(form);
+    face.attach(form);
     form.timerTick();  // the clock shows from the first tick on
     QWidget& window = face.window();
     window.show();

@@ -71,9 +71,9 @@ TEST(SendCommandTest, HexTextIsTakenAsTheCommandBoxTakesIt) {
         testing::TempFolder folder;
         testing::RecordingFace face;
         Form1 form(face, boxSpooler, clock, folder.path());
-        testing::typeKeys(form, face, "Text2", c.text);
+        testing::typeKeys(form, face, Control::Text2, c.text);
         const std::size_t refusedWhileTyping = face.messages.size();
-        form.clicked("Command6");
+        form.clicked(Control::Command6);
 
         RecordingSpooler sendSpooler({"Office1", "RZ7-virtual"});
         const SendRun run = send(sendSpooler, {"--hex", c.text});

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -20,7 +22,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -78,52 +82,83 @@ void usage(std::FILE* to) {
 }
 
 /// Reads the command line; what is wrong with it is refused, to be said before the usage.
-void parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            usage(stdout);
-            std::exit(0);
-        }
-        if (arg == "--version" || arg == "-v") {
-            std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
-            std::exit(0);
-        }
-        const bool known = arg == "--bind" || arg == "--out" || arg == "--preview" ||
-                           arg == "--font" || arg == "--best" || arg == "--port";
-        if (!known) throw trevalune::Refusal("unknown option \"" + arg + "\"");
-        if (i + 1 >= argc) throw trevalune::Refusal(arg + " needs a value");
-        const std::string value = argv[++i];
-        if (arg == "--bind") {
-            if (value.empty()) throw trevalune::Refusal("--bind needs an address or a host name");
-            options.bind = value;
-        } else if (arg == "--out") {
-            if (value.empty()) throw trevalune::Refusal("--out needs a folder");
-            options.out = value;
-        } else if (arg == "--preview") {
-            if (value.empty()) throw trevalune::Refusal("--preview needs a folder");
-            options.preview = value;
-        } else if (arg == "--font") {
-            options.font = value;
-        } else if (arg == "--best") {
-            if (!trevalune::preview::parseBestValues(value, options.best)) {
-                throw trevalune::Refusal(
-                    "--best needs three numbers from 0 to 255 like 16,24,40, not \"" + value +
-                    "\"");
+/// Returns the exit code when the program is done already (--help, --version).
+std::optional<int> parse(int argc, char** argv, Options& options) {
+    CLI::App app;
+    app.set_help_flag();  // the usage above is the help
+    app.allow_extras();   // refused below with the program's own words
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> bind, out, preview, best, font, port;
+    app.add_flag("-h,--help", help);
+    app.add_flag("-v,--version", version);
+    const std::array<std::pair<const char*, std::optional<std::string>*>, 6> valued = {{
+        {"--bind", &bind},
+        {"--port", &port},
+        {"--out", &out},
+        {"--preview", &preview},
+        {"--best", &best},
+        {"--font", &font},
+    }};
+    for (const auto& [name, value] : valued) app.add_option(name, *value);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ArgumentMismatch&) {
+        // An option without its value: the last one given, or one followed by another option.
+        for (int i = argc - 1; i > 0; --i) {
+            const std::string_view arg = argv[i];
+            const bool last = i + 1 == argc || argv[i + 1][0] == '-';
+            for (const auto& [name, value] : valued) {
+                if (arg == name && last)
+                    throw trevalune::Refusal(arg.data() + std::string(" needs a value"));
             }
-        } else {
-            char* end = nullptr;
-            errno = 0;
-            const long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || errno != 0 || port < 0 || port > 65535 ||
-                value.find_first_not_of("0123456789") != std::string::npos) {
-                throw trevalune::Refusal(
-                    "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
-                    "\"");
-            }
-            options.port = static_cast<int>(port);
         }
+        throw trevalune::Refusal("an option needs a value");
+    } catch (const CLI::ParseError& e) {
+        throw trevalune::Refusal(e.what());
     }
+    if (help) {
+        usage(stdout);
+        return 0;
+    }
+    if (version) {
+        std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
+        return 0;
+    }
+    if (const auto extras = app.remaining(); !extras.empty()) {
+        throw trevalune::Refusal("unknown option \"" + extras.front() + "\"");
+    }
+    if (bind) {
+        if (bind->empty()) throw trevalune::Refusal("--bind needs an address or a host name");
+        options.bind = *bind;
+    }
+    if (out) {
+        if (out->empty()) throw trevalune::Refusal("--out needs a folder");
+        options.out = *out;
+    }
+    if (preview) {
+        if (preview->empty()) throw trevalune::Refusal("--preview needs a folder");
+        options.preview = *preview;
+    }
+    if (font) options.font = *font;
+    if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
+        throw trevalune::Refusal("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
+                                 *best + "\"");
+    }
+    if (port) {
+        const std::string& value = *port;
+        char* end = nullptr;
+        errno = 0;
+        const long number = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
+            value.find_first_not_of("0123456789") != std::string::npos) {
+            throw trevalune::Refusal(
+                "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
+                "\"");
+        }
+        options.port = static_cast<int>(number);
+    }
+    return std::nullopt;
 }
 
 // SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops. The pipe lives as
@@ -298,7 +333,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
 static int run(int argc, char** argv) {
     Options options;
     try {
-        parse(argc, argv, options);
+        if (const auto done = parse(argc, argv, options)) return *done;
     } catch (const trevalune::Refusal& wrong) {
         std::fprintf(stderr, "%s: %s\n\n", kName, wrong.what());
         usage(stderr);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace trevalune {
@@ -9,19 +11,86 @@ namespace trevalune {
 /// the byte is what the printer receives.
 enum class PrintMode { HighSpeed = 1, HighDensity = 2, SuperHighDensity = 3 };
 
+/// The bar pattern of an alignment sample row and its label. A line's data is `repeats`
+/// times `groups` groups; each group is a 12-byte head (six one-column bars with a gap after
+/// each, or twelve empty columns) followed by `gap` empty columns.
+struct SampleGeometry {
+    int spacesMarked;  ///< blanks before the label when it carries the "*"
+    int spacesUnmarked;
+    int repeats;
+    int groups;
+    int firstBar;
+    int lastBar;
+    int gap;
+};
+
+/// Everything that differs between the print modes, in one place: whatever needs to know
+/// a mode's byte, words or geometry reads it here rather than switching over the mode.
+struct PrintModeTraits {
+    PrintMode mode;
+    int modeByte;                   ///< in the set-value command: 0x0A, 0x0B, 0x0C
+    std::string_view caption;       ///< the option button's, also the set operations' mode word
+    std::string_view initialValue;  ///< the value label's caption at start-up
+    SampleGeometry sample;          ///< the mode's own alignment sample row
+    int sampleHalfWidth;            ///< sample rows from value - this to value + this
+    int singleIndent;               ///< blanks before the title of "set single item"
+    int allIndent;                  ///< blanks before the banner of "set all items"
+    std::string_view bannerFeed;    ///< hex of the feed before that banner
+    std::string_view pageWord;      ///< the mode's word on the set-all test page
+    std::size_t pageBefore;         ///< sample characters before the page's marker group
+    std::size_t pageAfter;          ///< and after it
+    std::string_view name;          ///< in English, for the preview's listing
+    int lineColumns;                ///< columns of one printed line (the preview's model)
+    int cellUnits;                  ///< width of one character cell in the preview's units
+};
+
+// clang-format off
+inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
+    {PrintMode::HighSpeed, 0x0A, "高速", "16", {25, 26, 2, 18, 7, 12, 68}, 2, 30, 56, "1B4A20",
+     "高速", 22, 21, "high speed", 1440, 32},
+    {PrintMode::HighDensity, 0x0B, "高密", "24", {34, 35, 2, 18, 7, 12, 92}, 2, 38, 30, "1B4A15",
+     "标准", 30, 28, "high density", 1872, 24},
+    // Two more blanks without the marker than with it (not one, as in the other rows): the
+    // unmarked labels print one place further right. Kept as printed.
+    {PrintMode::SuperHighDensity, 0x0C, "超高密", "40", {56, 58, 2, 20, 8, 13, 132}, 3, 61, 40,
+     "1B4A15", "精细", 45, 43, "super-high density", 2880, 16},
+}};
+// clang-format on
+
 inline constexpr std::array<PrintMode, 3> kAllModes = {PrintMode::HighSpeed, PrintMode::HighDensity,
                                                        PrintMode::SuperHighDensity};
+
+/// 0, 1, 2: the mode's place in kPrintModes and in anything kept per mode.
+constexpr std::size_t modeIndex(PrintMode mode) {
+    return static_cast<std::size_t>(mode) - 1;
+}
+
+constexpr const PrintModeTraits& traits(PrintMode mode) {
+    return kPrintModes[modeIndex(mode)];
+}
 
 constexpr int modeNumber(PrintMode mode) {
     return static_cast<int>(mode);
 }
 
-/// 0x0A, 0x0B, 0x0C.
 constexpr int modeByte(PrintMode mode) {
-    return 0x09 + static_cast<int>(mode);
+    return traits(mode).modeByte;
 }
 
-/// The option button captions, also the mode words of the set operations' title lines.
-std::string_view modeCaption(PrintMode mode);
+constexpr std::string_view modeCaption(PrintMode mode) {
+    return traits(mode).caption;
+}
+
+/// The mode a set-value command's mode byte selects, or none for another byte.
+constexpr std::optional<PrintMode> modeOfByte(int byte) {
+    for (const PrintModeTraits& t : kPrintModes) {
+        if (t.modeByte == byte) return t.mode;
+    }
+    return std::nullopt;
+}
+
+static_assert(modeIndex(kPrintModes[0].mode) == 0 && modeIndex(kPrintModes[1].mode) == 1 &&
+                  modeIndex(kPrintModes[2].mode) == 2,
+              "kPrintModes is indexed by modeIndex");
 
 }  // namespace trevalune

@@ -7,18 +7,12 @@
 
 namespace trevalune {
 
-/// The four alignment sample rows: the test print's own and one per print mode. They differ
-/// in mode byte, label indent and the geometry of the bar pattern.
-enum class SampleKind { Test, HighSpeed, HighDensity, SuperHighDensity };
-
-/// The print mode a sample row sets and prints in.
-PrintMode sampleMode(SampleKind kind);
-
 /// The set-value command as one 14-byte document: 1B 01 40 "QV627" mode value FF 0A 0A 0A.
 /// Throws Refusal naming the mode and the value when `value` is outside 0..255.
 Timeline buildSetValueCommand(int value, PrintMode mode);
 
-/// One sample row for candidate `v`, eight documents:
+/// One sample row of a print mode for candidate `v`, eight documents (the rows differ in mode
+/// byte, label indent and the geometry of the bar pattern, as kPrintModes gives them):
 ///  1. the set-value command for v (standard trailer) followed by the label: spaces, "*" when
 ///     the number in `referenceText` equals v, the decimal v, CR. No LF, so the bars that
 ///     follow print on the label's line.
@@ -26,20 +20,20 @@ Timeline buildSetValueCommand(int value, PrintMode mode);
 ///     passes 16 units apart, which is what makes a misaligned column visible.
 /// `referenceText` is the caption the operator set (Combo2's text for the test print, the
 /// mode's value label otherwise). Throws Refusal when v is outside 0..255.
-Timeline buildSampleRow(SampleKind kind, int v, std::string_view referenceText);
+Timeline buildSampleRow(PrintMode mode, int v, std::string_view referenceText);
 
-// One builder per row kind, so callers read like the page they make.
-inline Timeline buildTestSample(int v, std::string_view combo2Text) {
-    return buildSampleRow(SampleKind::Test, v, combo2Text);
-}
+/// The test print's own sample row: high speed, with a shorter label and a wider pattern.
+Timeline buildTestSample(int v, std::string_view combo2Text);
+
+// One builder per row, so callers read like the page they make.
 inline Timeline buildHighSpeedSample(int v, std::string_view labgsText) {
-    return buildSampleRow(SampleKind::HighSpeed, v, labgsText);
+    return buildSampleRow(PrintMode::HighSpeed, v, labgsText);
 }
 inline Timeline buildHighDensitySample(int v, std::string_view labcgsText) {
-    return buildSampleRow(SampleKind::HighDensity, v, labcgsText);
+    return buildSampleRow(PrintMode::HighDensity, v, labcgsText);
 }
 inline Timeline buildSuperHighDensitySample(int v, std::string_view labcgmText) {
-    return buildSampleRow(SampleKind::SuperHighDensity, v, labcgmText);
+    return buildSampleRow(PrintMode::SuperHighDensity, v, labcgmText);
 }
 
 /// GS V 'S', the page eject the form-feed button also sends.

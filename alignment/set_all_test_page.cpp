@@ -1,6 +1,7 @@
 #include "alignment/set_all_test_page.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,24 +13,6 @@
 namespace trevalune {
 
 namespace {
-
-struct PageLayout {
-    const char* titleWord;  ///< not the option caption: the page says 标准 and 精细
-    std::size_t before;     ///< characters of the sample before the marker group
-    std::size_t after;      ///< characters after it
-};
-
-PageLayout pageLayout(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return {"高速", 22, 21};
-        case PrintMode::HighDensity:
-            return {"标准", 30, 28};
-        case PrintMode::SuperHighDensity:
-            return {"精细", 45, 43};
-    }
-    return {"", 0, 0};
-}
 
 /// The characters of a UTF-8 text, one view each.
 std::vector<std::string_view> characters(std::string_view utf8) {
@@ -70,8 +53,8 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
     const std::vector<std::string_view> chars = characters(hanziSample);
     // The super-high-density rows are the longest: 45 characters, the marker, 43 more.
     if (chars.size() < 88) {
-        throw Refusal("测试页的汉字样本只有 " + std::to_string(chars.size()) +
-                          " 个字，至少需要 88 个，没有发送任何内容。");
+        throw std::invalid_argument("测试页的汉字样本只有 " + std::to_string(chars.size()) +
+                                    " 个字，至少需要 88 个，没有发送任何内容。");
     }
 
     const std::array<int, 3> bytes = modeValueBytes(values);
@@ -79,14 +62,14 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
     Bytes page;
     for (std::size_t i = 0; i < kAllModes.size(); ++i) {
         const PrintMode mode = kAllModes[i];
-        const PageLayout l = pageLayout(mode);
-        const std::string head = joined(chars, 0, l.before);
-        const std::string tail = joined(chars, l.before, l.after);
+        const PrintModeTraits& l = traits(mode);
+        const std::string head = joined(chars, 0, l.pageBefore);
+        const std::string tail = joined(chars, l.pageBefore, l.pageAfter);
         const double current = numericValue(values.of(mode));
 
         page += buildSetValueBytes(mode, bytes[i], Trailer::Row);
         page +=
-            toGbk(std::string("----------------Velmorax--------------") + l.titleWord + "测试页\n");
+            toGbk("----------------Velmorax--------------" + std::string(l.pageWord) + "测试页\n");
         for (int v : pageCandidates(bytes[i])) {
             page += buildSetValueBytes(mode, v, Trailer::Row);
             page += toGbk(head + markerGroup(v, current == static_cast<double>(v)) + tail + "\n");

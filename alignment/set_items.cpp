@@ -12,26 +12,6 @@ namespace trevalune {
 
 namespace {
 
-struct ModeLayout {
-    SampleKind kind;
-    int halfWidth;     ///< sample rows from value - halfWidth to value + halfWidth
-    int singleIndent;  ///< blanks before the title of set single item
-    int allIndent;     ///< blanks before the banner of set all items
-    const char* feed;  ///< hex of the feed before the banner of set all items
-};
-
-ModeLayout layout(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return {SampleKind::HighSpeed, 2, 30, 56, "1B4A20"};
-        case PrintMode::HighDensity:
-            return {SampleKind::HighDensity, 2, 38, 30, "1B4A15"};
-        case PrintMode::SuperHighDensity:
-            return {SampleKind::SuperHighDensity, 3, 61, 40, "1B4A15"};
-    }
-    return {SampleKind::HighSpeed, 0, 0, 0, ""};
-}
-
 std::string valueSubject(PrintMode mode) {
     return std::string(modeCaption(mode)) + "的值";
 }
@@ -43,11 +23,11 @@ Bytes titleLine(int indent, PrintMode mode) {
 
 /// The sample rows around the mode's value and the command that leaves the printer on it.
 Timeline sampleSection(PrintMode mode, const std::string& text, int valueByte) {
-    const ModeLayout l = layout(mode);
+    const PrintModeTraits& l = traits(mode);
     const std::string subject = valueSubject(mode) + "“" + text + "”使样张值";
     Timeline t;
-    for (int v : candidatesAround(numericValue(text), l.halfWidth)) {
-        t.append(buildSampleRow(l.kind, checkedByte(subject, v), text));
+    for (int v : candidatesAround(numericValue(text), l.sampleHalfWidth)) {
+        t.append(buildSampleRow(mode, checkedByte(subject, v), text));
     }
     t.append(buildSetValueCommand(valueByte, mode));
     return t;
@@ -60,15 +40,8 @@ bool opensSampleSection(double value) {
 }  // namespace
 
 const std::string& ModeValues::of(PrintMode mode) const {
-    switch (mode) {
-        case PrintMode::HighDensity:
-            return highDensity;
-        case PrintMode::SuperHighDensity:
-            return superHighDensity;
-        case PrintMode::HighSpeed:
-            break;
-    }
-    return highSpeed;
+    const std::array<const std::string*, 3> all = {&highSpeed, &highDensity, &superHighDensity};
+    return *all[modeIndex(mode)];
 }
 
 int extraWaitMs(std::string_view text1) {
@@ -102,7 +75,7 @@ Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::s
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
     t.text(buildSetValueBytes(selected, valueByte, Trailer::Short));
     t.append(buildSettleAfterValues(text1, 100, 100, 100));
-    t.text(titleLine(layout(selected).singleIndent, selected));
+    t.text(titleLine(traits(selected).singleIndent, selected));
     if (opensSampleSection(numericValue(text))) t.append(sampleSection(selected, text, valueByte));
     t.hex(kPageEjectHex);
     return t;
@@ -118,8 +91,8 @@ Timeline buildSetAllItems(const ModeValues& values, std::string_view text1) {
     if (opensSampleSection(numericValue(values.highSpeed))) {
         for (std::size_t i = 0; i < kAllModes.size(); ++i) {
             const PrintMode mode = kAllModes[i];
-            t.hex(layout(mode).feed);
-            t.text(titleLine(layout(mode).allIndent, mode));
+            t.hex(traits(mode).bannerFeed);
+            t.text(titleLine(traits(mode).allIndent, mode));
             t.append(sampleSection(mode, values.of(mode), bytes[i]));
         }
     }

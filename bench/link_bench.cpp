@@ -2,6 +2,8 @@
 // against a bare libcups loop of the same documents (one kept connection, Create-Job,
 // Send-Document, no checks), alternating in one run. Run it with scripts/bench.
 
+#include <CLI/CLI.hpp>
+
 #include <cups/cups.h>
 
 #include <algorithm>
@@ -68,11 +70,12 @@ double median(std::vector<double> values) {
 int run(int argc, char** argv) {
     std::string printer = "RZ7-virtual";
     int rounds = 9;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        if (arg == "--printer") printer = argv[i + 1];
-        if (arg == "--rounds") rounds = std::atoi(argv[i + 1]);
-    }
+    CLI::App app("Times the link's documents against lp's, round by round.", "link-bench");
+    app.add_option("--printer", printer, "the queue to print on")->capture_default_str();
+    app.add_option("--rounds", rounds, "rounds to time")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    CLI11_PARSE(app, argc, argv);
     const std::vector<trevalune::Bytes> page = trevalune::buildAlignmentTest("31").documents();
 
     trevalune::CupsSpooler spooler;
@@ -125,7 +128,8 @@ int run(int argc, char** argv) {
     // Each round's two runs are next to each other in time: their ratio is the least
     // disturbed by what else the machine does.
     std::vector<double> ratios;
-    for (std::size_t i = 0; i < linkTimes.size(); ++i) ratios.push_back(linkTimes[i] / bareTimes[i]);
+    for (std::size_t i = 0; i < linkTimes.size(); ++i)
+        ratios.push_back(linkTimes[i] / bareTimes[i]);
     std::printf("alignment test page, %zu documents, %d rounds each, medians:\n", page.size(),
                 rounds);
     std::printf("  printer link       %.3f s\n", linkMedian);

@@ -1,6 +1,8 @@
 // spooler-bench: how fast raw documents reach the spooler through CupsSpooler, compared with
 // one `lp -o raw` process per document. Run it against a private server (scripts/bench).
 
+#include <CLI/CLI.hpp>
+
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,21 +82,13 @@ static int run(int argc, char** argv) {
     int count = 300;
     std::string printer = "RZ7-virtual";
     std::string output;  // the virtual printer's folder, to check that everything arrived
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        if (arg == "--documents") {
-            count = std::atoi(argv[i + 1]);
-        } else if (arg == "--printer") {
-            printer = argv[i + 1];
-        } else if (arg == "--out") {
-            output = argv[i + 1];
-        } else {
-            std::fprintf(stderr,
-                         "usage: spooler-bench [--documents N] [--printer NAME] [--out DIR]\n");
-            return 2;
-        }
-    }
-    if (count <= 0) return 2;
+    CLI::App app("Times raw documents through the CUPS backend.", "spooler-bench");
+    app.add_option("--documents", count, "documents to send")
+        ->capture_default_str()
+        ->check(CLI::PositiveNumber);
+    app.add_option("--printer", printer, "the queue to print on")->capture_default_str();
+    app.add_option("--out", output, "the virtual printer's folder, to check every arrival");
+    CLI11_PARSE(app, argc, argv);
     const auto docs = makeDocuments(count);
     std::size_t bytes = 0;
     for (const auto& d : docs) bytes += d.size();

@@ -1,10 +1,40 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 namespace trevalune {
+
+/// Every control's design name, the window's own first. One list: the enum, the name table
+/// (controlName) and the control table all follow it, so a mistyped name does not compile.
+#define TREVALUNE_CONTROLS(X)                                                                      \
+    X(Form1)                                                                                       \
+    X(Command18)                                                                                   \
+    X(Frame7) X(Combo2) X(Command17) X(Command8) X(Command14) X(Command13) X(Command12) X(Frame6)  \
+        X(Command16) X(Command15) X(Command3) X(Frame3) X(Optgs) X(Optcgs) X(Optcgm) X(Labgs)      \
+            X(Label2) X(Label3) X(Label4) X(Label5) X(Labcgs) X(Label6) X(Label7) X(Labcgm)        \
+                X(Frame2) X(cmbsz) X(Label8) X(Command11) X(Command10) X(Command7) X(Frame5)       \
+                    X(Check1) X(Command9) X(Command6) X(Text2) X(Command2) X(Command1) X(Command4) \
+                        X(Command5) X(Frame4) X(Text1) X(Labtime) X(Label1) X(Timer1) X(Frame1)    \
+                            X(Combo1)
+
+enum class Control : unsigned char {
+#define TREVALUNE_CONTROL_ENUMERATOR(name) name,
+    TREVALUNE_CONTROLS(TREVALUNE_CONTROL_ENUMERATOR)
+#undef TREVALUNE_CONTROL_ENUMERATOR
+};
+
+#define TREVALUNE_CONTROL_COUNT(name) +1
+inline constexpr std::size_t kControlCount = 0 TREVALUNE_CONTROLS(TREVALUNE_CONTROL_COUNT);
+#undef TREVALUNE_CONTROL_COUNT
+
+/// The design name ("Command18"), for object names, diagnostics and screenshots.
+std::string_view controlName(Control control);
+/// The control of a design name, or none.
+std::optional<Control> controlNamed(std::string_view name);
 
 enum class ControlKind {
     Button,
@@ -30,10 +60,10 @@ struct Twips {
 /// One control of the window as designed. The table below is the one source of its names,
 /// kinds, containers, captions, geometry and fonts: both faces build their controls from it.
 struct ControlSpec {
-    std::string_view name;
+    Control id;
     ControlKind kind;
-    std::string_view container;  ///< kWindowName or the name of a frame
-    std::string_view caption;    ///< caption or initial text, UTF-8
+    Control container;         ///< Control::Form1 or a frame
+    std::string_view caption;  ///< caption or initial text, UTF-8
     Twips geometry;
     /// 0: none designed; the control shows the platform's default dialog font at its normal
     /// size, which the operator knows from every other program (the design font at a small
@@ -43,7 +73,6 @@ struct ControlSpec {
         false;  ///< like the window; the other frames keep the system face colour
 };
 
-inline constexpr std::string_view kWindowName = "Form1";
 inline constexpr std::string_view kWindowCaption = "Trevalune";
 /// The client area at the design size: 454 x 169 pixels at 96 DPI.
 inline constexpr int kClientWidthTwips = 6810;
@@ -55,14 +84,16 @@ inline constexpr int kTimerIntervalMs = 1000;
 /// The controls in the window's creation order (a container before what it holds).
 std::span<const ControlSpec> controlTable();
 
-/// The control of that name, or nullptr.
-const ControlSpec* findControlSpec(std::string_view name);
+/// The control's entry; nullptr for the window itself.
+const ControlSpec* findControlSpec(Control control);
 
 /// The control's rectangle relative to the window's client area.
 Twips absoluteGeometry(const ControlSpec& control);
 
 /// Pixels at `dpi` dots per inch (96: twips / 15), rounded to the nearest pixel.
 int twipsToPixels(int twips, int dpi);
+/// The inverse: twips of `pixels` at `dpi`, rounded to the nearest twip the same way.
+int pixelsToTwips(int pixels, int dpi);
 
 /// Whether the operator can see the whole control in a client area of this size, inside
 /// every frame that holds it.
@@ -71,6 +102,6 @@ bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHe
 /// The controls that may take keyboard focus in a client area of this size, in visual order
 /// (top to bottom, then left to right). A control the operator cannot see never takes the
 /// focus, so a stray key never presses a hidden button.
-std::vector<std::string_view> focusOrder(int clientWidthTwips, int clientHeightTwips);
+std::vector<Control> focusOrder(int clientWidthTwips, int clientHeightTwips);
 
 }  // namespace trevalune

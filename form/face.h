@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "form/control_table.h"
 #include "printer/clock.h"
 
 namespace trevalune {
@@ -13,28 +14,28 @@ namespace trevalune {
 /// table, shown as the form changes them. The form owns every control's state and only ever
 /// writes it here; a face reports the operator's actions back to the form (Form1::clicked,
 /// selected, textEdited, timerTick) and never forwards a change the form made itself.
-/// Control names are the design names of the control table; texts are UTF-8.
+/// Controls are named by the control table's typed list; texts are UTF-8.
 class Face {
 public:
     virtual ~Face() = default;
 
     /// A caption, a box's text or an editable list's text.
-    virtual void setText(std::string_view control, std::string_view text) = 0;
-    virtual void setEnabled(std::string_view control, bool enabled) = 0;
+    virtual void setText(Control control, std::string_view text) = 0;
+    virtual void setEnabled(Control control, bool enabled) = 0;
     /// An option button or the check box.
-    virtual void setChecked(std::string_view control, bool checked) = 0;
+    virtual void setChecked(Control control, bool checked) = 0;
     /// A list's items; afterwards nothing is selected until setCurrentIndex says so.
-    virtual void setItems(std::string_view control, const std::vector<std::string>& items) = 0;
+    virtual void setItems(Control control, const std::vector<std::string>& items) = 0;
     /// The selected item, -1 for none.
-    virtual void setCurrentIndex(std::string_view control, int index) = 0;
+    virtual void setCurrentIndex(Control control, int index) = 0;
     /// The caret of a text box, in UTF-16 code units from the start of its text.
-    virtual void setCaret(std::string_view control, std::size_t position) = 0;
+    virtual void setCaret(Control control, std::size_t position) = 0;
     /// Paints the control now: the window's thread may block right after a caption change.
-    virtual void repaintNow(std::string_view control) = 0;
+    virtual void repaintNow(Control control) = 0;
     /// A modal message box with one OK button and no icon; returns once it is closed.
     virtual void showMessage(std::string_view text, std::string_view title) = 0;
     /// Starts the timer: Form1::timerTick every `intervalMs` from now on.
-    virtual void startTimer(std::string_view timer, int intervalMs) = 0;
+    virtual void startTimer(Control timer, int intervalMs) = 0;
     /// The local date and time in the system's short-date and long-time form.
     virtual std::string clockText(const LocalDateTime& now) = 0;
     /// One line for a support case to read afterwards, never shown to the operator: standard

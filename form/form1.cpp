@@ -1,6 +1,7 @@
 #include "form/form1.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -9,11 +10,11 @@
 #include "alignment/set_all_test_page.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
-#include "operations/command_panel.h"
 #include "form/control_table.h"
+#include "form/face.h"
+#include "operations/command_panel.h"
 #include "operations/driver_file.h"
 #include "operations/printer_choice.h"
-#include "form/face.h"
 #include "operations/utf16.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/clock.h"
@@ -25,77 +26,67 @@ namespace {
 
 constexpr std::string_view kHexInputMessage = "请输入的数据是16进制的范围";
 
-using Handler = void (Form1::*)();
+/// Each print mode's option button and value label, in kPrintModes' order.
+struct ModeControls {
+    Control option;
+    Control label;
+};
+constexpr std::array<ModeControls, 3> kModeControls = {{{Control::Optgs, Control::Labgs},
+                                                        {Control::Optcgs, Control::Labcgs},
+                                                        {Control::Optcgm, Control::Labcgm}}};
 
-/// Which handler a control's click (also a selection) and change events run.
-struct Handlers {
-    std::string_view control;
+Control modeOption(PrintMode mode) {
+    return kModeControls[modeIndex(mode)].option;
+}
+
+Control modeLabel(PrintMode mode) {
+    return kModeControls[modeIndex(mode)].label;
+}
+
+}  // namespace
+
+struct Form1::Handlers {
+    using Handler = void (Form1::*)();
+    Control control;
     Handler click = nullptr;
     Handler change = nullptr;
 };
 
-// clang-format off
-constexpr Handlers kHandlers[] = {
-    {"Combo1", &Form1::Combo1_Click, &Form1::Combo1_Change},
-    {"Command2", &Form1::Command2_Click},
-    {"Text2", nullptr, &Form1::Text2_Change},
-    {"Check1", &Form1::Check1_Click},
-    {"Command6", &Form1::Command6_Click},
-    {"Command5", &Form1::Command5_Click},
-    {"Command12", &Form1::Command12_Click},
-    {"Command10", &Form1::Command10_Click},
-    {"Command11", &Form1::Command11_Click},
-    {"Command1", &Form1::Command1_Click},
-    {"Command4", &Form1::Command4_Click},
-    {"Command7", &Form1::Command7_Click},
-    {"Command9", &Form1::Command9_Click},
-    {"Command14", &Form1::Command14_Click},
-    {"Command17", &Form1::Command17_Click},
-    {"Command13", &Form1::Command13_Click},
-    {"Command15", &Form1::Command15_Click},
-    {"Optgs", &Form1::Optgs_Click},
-    {"Optcgs", &Form1::Optcgs_Click},
-    {"Optcgm", &Form1::Optcgm_Click},
-    {"cmbsz", &Form1::cmbsz_Click, &Form1::cmbsz_Change},
-    {"Command18", &Form1::Command18_Click},
-    {"Command16", &Form1::Command16_Click},
-    {"Command3", &Form1::Command3_Click},
-    {"Command8", &Form1::Command8_Click},
-};
-// clang-format on
-
-const Handlers* handlersOf(std::string_view control) {
+const Form1::Handlers* Form1::handlersOf(Control control) {
+    // clang-format off
+    static constexpr Handlers kHandlers[] = {
+    {Control::Combo1, &Form1::Combo1_Click, &Form1::Combo1_Change},
+    {Control::Command2, &Form1::Command2_Click},
+    {Control::Text2, nullptr, &Form1::Text2_Change},
+    {Control::Check1, &Form1::Check1_Click},
+    {Control::Command6, &Form1::Command6_Click},
+    {Control::Command5, &Form1::Command5_Click},
+    {Control::Command12, &Form1::Command12_Click},
+    {Control::Command10, &Form1::Command10_Click},
+    {Control::Command11, &Form1::Command11_Click},
+    {Control::Command1, &Form1::Command1_Click},
+    {Control::Command4, &Form1::Command4_Click},
+    {Control::Command7, &Form1::Command7_Click},
+    {Control::Command9, &Form1::Command9_Click},
+    {Control::Command14, &Form1::Command14_Click},
+    {Control::Command17, &Form1::Command17_Click},
+    {Control::Command13, &Form1::Command13_Click},
+    {Control::Command15, &Form1::Command15_Click},
+    {Control::Optgs, &Form1::Optgs_Click},
+    {Control::Optcgs, &Form1::Optcgs_Click},
+    {Control::Optcgm, &Form1::Optcgm_Click},
+    {Control::cmbsz, &Form1::cmbsz_Click, &Form1::cmbsz_Change},
+    {Control::Command18, &Form1::Command18_Click},
+    {Control::Command16, &Form1::Command16_Click},
+    {Control::Command3, &Form1::Command3_Click},
+    {Control::Command8, &Form1::Command8_Click},
+    };
+    // clang-format on
     for (const Handlers& h : kHandlers) {
         if (h.control == control) return &h;
     }
     return nullptr;
 }
-
-std::string_view modeOption(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return "Optgs";
-        case PrintMode::HighDensity:
-            return "Optcgs";
-        case PrintMode::SuperHighDensity:
-            return "Optcgm";
-    }
-    return "Optgs";
-}
-
-std::string_view modeLabel(PrintMode mode) {
-    switch (mode) {
-        case PrintMode::HighSpeed:
-            return "Labgs";
-        case PrintMode::HighDensity:
-            return "Labcgs";
-        case PrintMode::SuperHighDensity:
-            return "Labcgm";
-    }
-    return "Labgs";
-}
-
-}  // namespace
 
 void Form1::FaceMessages::show(std::string_view text, std::string_view title) {
     face_.showMessage(text, title);
@@ -112,14 +103,14 @@ Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path p
       programFolder_(std::move(programFolder)),
       messages_(face),
       link_(spooler, messages_, messages_, [this] { return printerName(); }) {
-    for (const ControlSpec& c : controlTable()) controls_[std::string(c.name)].text = c.caption;
+    for (const ControlSpec& c : controlTable()) state(c.id).text = c.caption;
     const HandlerScope scope(handlerDepth_);
     Form_Load();
 }
 
 // --- Events ---
 
-void Form1::clicked(std::string_view control) {
+void Form1::clicked(Control control) {
     handleEvent([&] {
         const ControlState& s = state(control);
         if (!s.enabled) return;
@@ -134,7 +125,7 @@ void Form1::clicked(std::string_view control) {
     });
 }
 
-void Form1::selected(std::string_view control, int index) {
+void Form1::selected(Control control, int index) {
     handleEvent([&] {
         const ControlState& s = state(control);
         if (!s.enabled || index < 0 || index >= static_cast<int>(s.items.size())) return;
@@ -142,7 +133,7 @@ void Form1::selected(std::string_view control, int index) {
     });
 }
 
-void Form1::textEdited(std::string_view control, std::string text, std::size_t caret) {
+void Form1::textEdited(Control control, std::string text, std::size_t caret) {
     handleEvent([&] {
         ControlState& s = state(control);
         if (!s.enabled) return;
@@ -183,19 +174,17 @@ void Form1::reportFault(std::string_view what) noexcept {
     }
 }
 
-const ControlState& Form1::control(std::string_view name) const {
-    const auto it = controls_.find(name);
-    if (it == controls_.end()) throw std::out_of_range("no control " + std::string(name));
-    return it->second;
+const ControlState& Form1::control(Control control) const {
+    return controls_[static_cast<std::size_t>(control)];
 }
 
-ControlState& Form1::state(std::string_view name) {
-    return const_cast<ControlState&>(std::as_const(*this).control(name));
+ControlState& Form1::state(Control control) {
+    return controls_[static_cast<std::size_t>(control)];
 }
 
 // --- Changes by code ---
 
-void Form1::setText(std::string_view name, std::string text) {
+void Form1::setText(Control name, std::string text) {
     ControlState& s = state(name);
     if (s.text == text) return;
     s.text = std::move(text);
@@ -204,21 +193,21 @@ void Form1::setText(std::string_view name, std::string text) {
     raiseChange(name);
 }
 
-void Form1::setEnabled(std::string_view name, bool enabled) {
+void Form1::setEnabled(Control name, bool enabled) {
     state(name).enabled = enabled;
     face_.setEnabled(name, enabled);
 }
 
-void Form1::setChecked(std::string_view name, bool checked) {
+void Form1::setChecked(Control name, bool checked) {
     ControlState& s = state(name);
     const ControlSpec* spec = findControlSpec(name);
     if (spec->kind == ControlKind::Option && checked) {
         // Switching one option on switches the others of its frame off.
         for (const ControlSpec& other : controlTable()) {
             if (other.kind == ControlKind::Option && other.container == spec->container &&
-                other.name != name && state(other.name).checked) {
-                state(other.name).checked = false;
-                face_.setChecked(other.name, false);
+                other.id != name && state(other.id).checked) {
+                state(other.id).checked = false;
+                face_.setChecked(other.id, false);
             }
         }
     }
@@ -230,7 +219,7 @@ void Form1::setChecked(std::string_view name, bool checked) {
     if (spec->kind == ControlKind::Option ? checked : changed) raiseClick(name);
 }
 
-void Form1::setItems(std::string_view name, std::vector<std::string> items) {
+void Form1::setItems(Control name, std::vector<std::string> items) {
     ControlState& s = state(name);
     s.items = std::move(items);
     s.currentIndex = -1;
@@ -238,7 +227,7 @@ void Form1::setItems(std::string_view name, std::vector<std::string> items) {
     face_.setCurrentIndex(name, -1);
 }
 
-void Form1::selectItem(std::string_view name, int index) {
+void Form1::selectItem(Control name, int index) {
     ControlState& s = state(name);
     s.currentIndex = index;
     s.text = s.items.at(static_cast<std::size_t>(index));
@@ -246,13 +235,13 @@ void Form1::selectItem(std::string_view name, int index) {
     raiseClick(name);
 }
 
-void Form1::raiseChange(std::string_view name) {
+void Form1::raiseChange(Control name) {
     if (const Handlers* h = handlersOf(name); h != nullptr && h->change != nullptr) {
         (this->*h->change)();
     }
 }
 
-void Form1::raiseClick(std::string_view name) {
+void Form1::raiseClick(Control name) {
     if (const Handlers* h = handlersOf(name); h != nullptr && h->click != nullptr) {
         (this->*h->click)();
     }
@@ -262,29 +251,28 @@ void Form1::raiseClick(std::string_view name) {
 
 void Form1::Form_Load() {
     hanziSample = std::string(kHanziSample);
-    face_.startTimer("Timer1", kTimerIntervalMs);
+    face_.startTimer(Control::Timer1, kTimerIntervalMs);
 
     std::vector<std::string> values;
     for (int v = 5; v <= 120; ++v) values.push_back(std::to_string(v));
-    setItems("Combo2", std::move(values));
-    setText("Combo2", "31");
+    setItems(Control::Combo2, std::move(values));
+    setText(Control::Combo2, "31");
 
-    setText("Labgs", "16");
-    setText("Labcgs", "24");
-    setText("Labcgm", "40");
-    setChecked("Optgs", true);  // copies Labgs into cmbsz
-    setText("cmbsz", "16");
-    setEnabled("Command9", false);
+    for (const PrintModeTraits& m : kPrintModes)
+        setText(modeLabel(m.mode), std::string(m.initialValue));
+    setChecked(Control::Optgs, true);  // copies Labgs into cmbsz
+    setText(Control::cmbsz, "16");
+    setEnabled(Control::Command9, false);
 
     PrinterList printers = spooler_.listPrinters();
-    setItems("Combo1", std::move(printers.names));
+    setItems(Control::Combo1, std::move(printers.names));
     // Without this the list is simply empty and every button blames the printer's name.
     if (!printers.unreachableServer.empty()) {
         face_.showMessage(noPrintServerMessage(printers.unreachableServer), kApplicationTitle);
     }
     // Each visited printer becomes the default in turn; the last one visited stays selected.
-    const std::size_t visits = preselectionVisits(control("Combo1").items);
-    for (std::size_t i = 0; i < visits; ++i) selectItem("Combo1", static_cast<int>(i));
+    const std::size_t visits = preselectionVisits(control(Control::Combo1).items);
+    for (std::size_t i = 0; i < visits; ++i) selectItem(Control::Combo1, static_cast<int>(i));
 }
 
 void Form1::Combo1_Click() {
@@ -305,17 +293,17 @@ void Form1::Command2_Click() {
 }
 
 std::string Form1::printerName() const {
-    return control("Combo1").text;
+    return control(Control::Combo1).text;
 }
 
 // --- Manual command panel ---
 
 void Form1::Text2_Change() {
     if (correctingText2_) return;  // the correction below changes the text itself
-    std::u16string text = toUtf16(control("Text2").text);
+    std::u16string text = toUtf16(control(Control::Text2).text);
     const HexInputCheck check = checkHexInput(text);
     if (check.removed.empty()) return;
-    std::size_t caret = std::min(control("Text2").caret, text.size());
+    std::size_t caret = std::min(control(Control::Text2).caret, text.size());
     // One message per distinct character; after each message every occurrence of that
     // character goes, and the caret stays where the operator was typing.
     for (const std::u16string& removed : check.removed) {
@@ -333,24 +321,24 @@ void Form1::Text2_Change() {
         text = std::move(kept);
         caret = keptCaret;
         correctingText2_ = true;
-        state("Text2").caret = caret;
-        setText("Text2", toUtf8(text));
+        state(Control::Text2).caret = caret;
+        setText(Control::Text2, toUtf8(text));
         correctingText2_ = false;
     }
-    state("Text2").caret = caret;
-    face_.setCaret("Text2", caret);
+    state(Control::Text2).caret = caret;
+    face_.setCaret(Control::Text2, caret);
 }
 
 void Form1::Check1_Click() {
-    setEnabled("Command9", control("Check1").checked);
+    setEnabled(Control::Command9, control(Control::Check1).checked);
 }
 
 void Form1::Command6_Click() {
-    const std::string text = control("Text2").text;
+    const std::string text = control(Control::Text2).text;
     if (text.empty()) return;
     // Refused input stays in the box, and the tick stays, so the operator can mend it.
     const auto timeline =
-        tryBuild([&] { return buildManualSend(text, control("Check1").checked); });
+        tryBuild([&] { return buildManualSend(text, control(Control::Check1).checked); });
     if (!timeline) return;
     try {
         runOperation(*timeline);
@@ -362,9 +350,9 @@ void Form1::Command6_Click() {
 }
 
 void Form1::clearCommandPanel() {
-    setChecked("Check1", false);
-    setEnabled("Command9", false);
-    setText("Text2", "");
+    setChecked(Control::Check1, false);
+    setEnabled(Control::Command9, false);
+    setText(Control::Text2, "");
 }
 
 void Form1::Command5_Click() {
@@ -399,7 +387,7 @@ void Form1::Command7_Click() {
 
 void Form1::Command9_Click() {
     // Replaces the box's text; the input check accepts it (digits and single blanks).
-    setText("Text2", std::string(kFactoryBlockSpaced));
+    setText(Control::Text2, std::string(kFactoryBlockSpaced));
 }
 
 // --- Driver test print ---
@@ -410,13 +398,14 @@ void Form1::Command14_Click() {
 
 void Form1::SendDriverFile() {
     // Read again at every press, so a file changed in between goes out in its new form.
+    Bytes fileBytes;
     try {
         fileBytes = readDriverFile(driverFilePath(programFolder_));
     } catch (const Refusal& refusal) {
         face_.showMessage(refusal.what(), kApplicationTitle);
         return;
     }
-    link_.SendBytesToPrinter(fileBytes, static_cast<int>(fileBytes.size()));
+    link_.SendBytesToPrinter(fileBytes);
 }
 
 // --- Pin tests ---
@@ -434,7 +423,7 @@ void Form1::Command13_Click() {
 // --- Clock and busy state ---
 
 void Form1::Timer1_Timer() {
-    setText("Labtime", face_.clockText(clock_.now()));
+    setText(Control::Labtime, face_.clockText(clock_.now()));
     const auto dots = busy.beginTick();
     if (!dots) return;
     showStatus(*dots);
@@ -445,7 +434,7 @@ void Form1::Timer1_Timer() {
         case BusyEnd::Early:
             // A job is still queued: the buttons come back, the dots caption stays.
             EnableCommands();
-            face_.repaintNow("Label8");
+            face_.repaintNow(Control::Label8);
             break;
         case BusyEnd::Normal:
             EnableCommands();
@@ -454,20 +443,22 @@ void Form1::Timer1_Timer() {
     }
 }
 
-const std::vector<std::string_view>& Form1::commandButtons() {
-    static const std::vector<std::string_view> buttons = {
-        "Command3",  "Command8",  "Command1", "Command14", "Command12", "Command5", "Command10",
-        "Command11", "Command13", "Command7", "Command4",  "Command9",  "Command6"};
+const std::vector<Control>& Form1::commandButtons() {
+    static const std::vector<Control> buttons = {
+        Control::Command3,  Control::Command8, Control::Command1,  Control::Command14,
+        Control::Command12, Control::Command5, Control::Command10, Control::Command11,
+        Control::Command13, Control::Command7, Control::Command4,  Control::Command9,
+        Control::Command6};
     return buttons;
 }
 
 void Form1::DisableCommands() {
-    for (std::string_view b : commandButtons()) setEnabled(b, false);
+    for (Control b : commandButtons()) setEnabled(b, false);
 }
 
 void Form1::EnableCommands() {
     // Command9 too, ticked or not.
-    for (std::string_view b : commandButtons()) setEnabled(b, true);
+    for (Control b : commandButtons()) setEnabled(b, true);
 }
 
 void Form1::Command15_Click() {
@@ -505,15 +496,15 @@ void Form1::Optcgm_Click() {
 }
 
 void Form1::modeClicked(PrintMode mode) {
-    if (control(modeOption(mode)).checked) setText("cmbsz", control(modeLabel(mode)).text);
+    if (control(modeOption(mode)).checked) setText(Control::cmbsz, control(modeLabel(mode)).text);
 }
 
 void Form1::cmbsz_Change() {
-    if (numericValue(control("cmbsz").text) > 120) {
+    if (numericValue(control(Control::cmbsz).text) > 120) {
         // Runs this handler again before the copy below; 119 is the capped value.
-        setText("cmbsz", "119");
+        setText(Control::cmbsz, "119");
     }
-    if (const auto mode = selectedMode()) setText(modeLabel(*mode), control("cmbsz").text);
+    if (const auto mode = selectedMode()) setText(modeLabel(*mode), control(Control::cmbsz).text);
 }
 
 void Form1::cmbsz_Click() {
@@ -528,18 +519,18 @@ std::optional<PrintMode> Form1::selectedMode() const {
 }
 
 ModeValues Form1::modeValues() const {
-    return {control("Labgs").text, control("Labcgs").text, control("Labcgm").text};
+    return {control(Control::Labgs).text, control(Control::Labcgs).text,
+            control(Control::Labcgm).text};
 }
 
 // --- Alignment test print and set operations ---
 
 void Form1::Command18_Click() {
-    PrintAlignmentTest(1);
+    PrintAlignmentTest();
 }
 
-void Form1::PrintAlignmentTest(std::int16_t /*mode*/) {
-    // Always a high-speed page; the argument is kept for the button's call.
-    const std::string centre = control("Combo2").text;
+void Form1::PrintAlignmentTest() {
+    const std::string centre = control(Control::Combo2).text;
     buildAndRun([&] { return buildAlignmentTest(centre); });
 }
 
@@ -547,19 +538,19 @@ void Form1::Command16_Click() {
     const auto mode = selectedMode();
     if (!mode) return;  // the three options are exclusive and one is on from start-up
     const ModeValues values = modeValues();
-    const std::string text1 = control("Text1").text;
+    const std::string text1 = control(Control::Text1).text;
     buildAndRunBusy(kBusySetItems, [&] { return buildSetSingleItem(*mode, values, text1); });
 }
 
 void Form1::Command3_Click() {
     const ModeValues values = modeValues();
-    const std::string text1 = control("Text1").text;
+    const std::string text1 = control(Control::Text1).text;
     buildAndRunBusy(kBusySetItems, [&] { return buildSetAllItems(values, text1); });
 }
 
 void Form1::Command8_Click() {
     const ModeValues values = modeValues();
-    const std::string text1 = control("Text1").text;
+    const std::string text1 = control(Control::Text1).text;
     buildAndRunBusy(kBusySetAllWithPage,
                     [&] { return buildSetAllWithTestPage(values, text1, hanziSample); });
 }
@@ -567,8 +558,8 @@ void Form1::Command8_Click() {
 // --- What the operations build on ---
 
 void Form1::showStatus(const std::string& caption) {
-    setText("Label8", caption);
-    face_.repaintNow("Label8");
+    setText(Control::Label8, caption);
+    face_.repaintNow(Control::Label8);
 }
 
 void Form1::runOperation(const Timeline& timeline) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +13,7 @@
 #include "alignment/print_mode.h"
 #include "alignment/set_items.h"
 #include "form/busy_state.h"
+#include "form/control_table.h"
 #include "printer/bytes.h"
 #include "printer/job_monitor.h"
 #include "printer/message_sink.h"
@@ -57,17 +58,37 @@ public:
 
     // --- Events from the face ---
     /// The operator pressed a button, an option button or the check box.
-    void clicked(std::string_view control);
+    void clicked(Control control);
     /// The operator picked item `index` of a list (also the one already selected).
-    void selected(std::string_view control, int index);
+    void selected(Control control, int index);
     /// The operator changed a box's or an editable list's text; `caret` in UTF-16 code units.
-    void textEdited(std::string_view control, std::string text, std::size_t caret);
+    void textEdited(Control control, std::string text, std::size_t caret);
     /// One tick of Timer1; dropped while a handler runs.
     void timerTick();
 
-    /// A control's state as the form holds it. Throws std::out_of_range for an unknown name.
-    const ControlState& control(std::string_view name) const;
+    /// A control's state as the form holds it.
+    const ControlState& control(Control control) const;
 
+    /// The printer every send goes to: Combo1's text, empty while nothing is selected.
+    std::string printerName() const;
+    /// The selected print mode (Optgs, then Optcgs, then Optcgm); empty while none is on.
+    std::optional<PrintMode> selectedMode() const;
+    /// The three value captions, as the set operations take them.
+    ModeValues modeValues() const;
+    /// Enters the busy state of a set operation: settingMode := code, entry 1 of both job
+    /// tables cleared, the first caption shown, DisableCommands. The timer (or Rest) ends it.
+    void enterBusyState(std::int16_t code, const std::string& firstCaption);
+
+    /// The thirteen buttons DisableCommands and EnableCommands switch, in their order.
+    static const std::vector<Control>& commandButtons();
+
+    // --- Form-level variables (tests read them) ---
+    std::string hanziSample;  ///< UTF-8; the set-all test page prints it
+    BusyState busy;           ///< settingMode, dotStep, waitTicks
+    JobTables jobs;           ///< jobState, jobLatch
+
+private:
+    // The handlers under their design names; the face reaches them through the events above.
     // --- Start-up and printer choice ---
     void Form_Load();
     void Combo1_Click();
@@ -117,9 +138,9 @@ public:
 
     // --- Alignment test print and set operations ---
     void Command18_Click();
-    /// The high-speed alignment test page around Combo2's value; `mode` is unused (the page
-    /// is always high speed). No busy state, no Label8 change, no waits.
-    void PrintAlignmentTest(std::int16_t mode);
+    /// The high-speed alignment test page around Combo2's value. No busy state, no Label8
+    /// change, no waits.
+    void PrintAlignmentTest();
     /// Set single item for the selected mode (busy code 88).
     void Command16_Click();
     /// Set all items (busy code 88).
@@ -127,26 +148,6 @@ public:
     /// Set all with test page (busy code 99).
     void Command8_Click();
 
-    /// The printer every send goes to: Combo1's text, empty while nothing is selected.
-    std::string printerName() const;
-    /// The selected print mode (Optgs, then Optcgs, then Optcgm); empty while none is on.
-    std::optional<PrintMode> selectedMode() const;
-    /// The three value captions, as the set operations take them.
-    ModeValues modeValues() const;
-    /// Enters the busy state of a set operation: settingMode := code, entry 1 of both job
-    /// tables cleared, the first caption shown, DisableCommands. The timer (or Rest) ends it.
-    void enterBusyState(std::int16_t code, const std::string& firstCaption);
-
-    /// The thirteen buttons DisableCommands and EnableCommands switch, in their order.
-    static const std::vector<std::string_view>& commandButtons();
-
-    // --- Form-level variables ---
-    std::string hanziSample;  ///< UTF-8; the set-all test page prints it
-    Bytes fileBytes;          ///< the driver file's content at the last press
-    BusyState busy;           ///< settingMode, dotStep, waitTicks
-    JobTables jobs;           ///< jobState, jobLatch
-
-private:
     /// Message boxes and diagnostic lines through the face, for the printer link and the pin
     /// test runs.
     class FaceMessages final : public MessageSink, public DiagnosticLog {
@@ -173,7 +174,11 @@ private:
         int& depth_;
     };
 
-    ControlState& state(std::string_view name);
+    ControlState& state(Control control);
+
+    /// Which handler a control's click (also a selection) and change events run.
+    struct Handlers;
+    static const Handlers* handlersOf(Control control);
 
     /// Runs one event's handlers: the timer keeps out meanwhile, the link numbers the
     /// documents from 1, and nothing a handler throws leaves the form (a toolkit's event loop
@@ -184,13 +189,13 @@ private:
     void reportFault(std::string_view what) noexcept;
 
     // Changes by code: the model first, then the face; a text change raises the change event.
-    void setText(std::string_view name, std::string text);
-    void setEnabled(std::string_view name, bool enabled);
-    void setChecked(std::string_view name, bool checked);
-    void setItems(std::string_view name, std::vector<std::string> items);
-    void selectItem(std::string_view name, int index);
-    void raiseChange(std::string_view name);
-    void raiseClick(std::string_view name);
+    void setText(Control name, std::string text);
+    void setEnabled(Control name, bool enabled);
+    void setChecked(Control name, bool checked);
+    void setItems(Control name, std::vector<std::string> items);
+    void selectItem(Control name, int index);
+    void raiseChange(Control name);
+    void raiseClick(Control name);
 
     /// Label8's caption, repainted at once.
     void showStatus(const std::string& caption);
@@ -214,7 +219,7 @@ private:
     std::filesystem::path programFolder_;
     FaceMessages messages_;
     PrinterLink link_;
-    std::map<std::string, ControlState, std::less<>> controls_;
+    std::array<ControlState, kControlCount> controls_;
     int handlerDepth_ = 0;
     bool correctingText2_ = false;
 };

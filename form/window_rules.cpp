@@ -30,16 +30,18 @@ std::vector<const ControlSpec*> optionGroup(const ControlSpec& option) {
 
 }  // namespace
 
-std::string_view controlClickedByKey(std::string_view focused, FormKey key) {
+std::optional<Control> controlClickedByKey(Control focused, FormKey key) {
     const ControlSpec* spec = findControlSpec(focused);
-    if (spec == nullptr) return {};
-    if (key == FormKey::Enter) return spec->kind == ControlKind::Button ? spec->name : "";
-    if (spec->kind != ControlKind::Option) return {};
+    if (spec == nullptr) return std::nullopt;
+    if (key == FormKey::Enter) {
+        return spec->kind == ControlKind::Button ? std::optional(spec->id) : std::nullopt;
+    }
+    if (spec->kind != ControlKind::Option) return std::nullopt;
     const std::vector<const ControlSpec*> group = optionGroup(*spec);
     const auto at = std::find(group.begin(), group.end(), spec) - group.begin();
     const auto n = static_cast<std::ptrdiff_t>(group.size());
     const bool back = key == FormKey::Up || key == FormKey::Left;
-    return group[static_cast<std::size_t>((at + (back ? n - 1 : 1)) % n)]->name;
+    return group[static_cast<std::size_t>((at + (back ? n - 1 : 1)) % n)]->id;
 }
 
 Extent fullClientTwips() {
@@ -68,10 +70,17 @@ ClientLayout clientLayout(Extent client, Extent workArea, int dpi) {
                                          twipsToPixels(kClientWidthTwips, dpi), fullPixels.width);
     layout.scrollsVertically = scrolls(client.height, workArea.height,
                                        twipsToPixels(kClientHeightTwips, dpi), fullPixels.height);
-    const auto twips = [dpi](int pixels) { return (pixels * 1440 + dpi / 2) / dpi; };
-    layout.reachable = {layout.scrollsHorizontally ? full.width : twips(client.width),
-                        layout.scrollsVertically ? full.height : twips(client.height)};
+    layout.reachable = {layout.scrollsHorizontally ? full.width : pixelsToTwips(client.width, dpi),
+                        layout.scrollsVertically ? full.height : pixelsToTwips(client.height, dpi)};
     return layout;
+}
+
+std::optional<Control> focusAfterLayout(std::optional<Control> focused,
+                                        const std::vector<Control>& order,
+                                        const std::function<bool(Control)>& enabled) {
+    if (focused && std::find(order.begin(), order.end(), *focused) != order.end()) return focused;
+    const auto first = std::find_if(order.begin(), order.end(), enabled);
+    return first == order.end() ? std::nullopt : std::optional(*first);
 }
 
 int scrollToShow(int position, int page, int start, int length) {

@@ -1,18 +1,22 @@
 #pragma once
 
-#include <string_view>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "form/control_table.h"
 
 namespace trevalune {
 
 /// The keys whose meaning the window decides itself rather than leaving it to a toolkit.
 enum class FormKey { Enter, Up, Down, Left, Right };
 
-/// The control a key pressed on the focused control clicks, as a mouse click would; empty when
+/// The control a key pressed on the focused control clicks, as a mouse click would; none when
 /// the key keeps the toolkit's own meaning. Enter presses a focused button (technicians come
 /// from Windows, where it does), but types a new line into the command box. An arrow key on an
 /// option button moves to the next option of its frame in visual order (Up and Left to the
 /// previous one), round at either end, and selects it; the face moves the focus there too.
-std::string_view controlClickedByKey(std::string_view focused, FormKey key);
+std::optional<Control> controlClickedByKey(Control focused, FormKey key);
 
 /// A width and a height, in twips or in pixels as said.
 struct Extent {
@@ -44,6 +48,13 @@ struct ClientLayout {
 };
 
 ClientLayout clientLayout(Extent client, Extent workArea, int dpi);
+
+/// Where the keyboard focus goes once the reachable controls are `order` (focusOrder): it stays
+/// on `focused` while that is reachable, else the first reachable control that is `enabled`
+/// takes it; none when there is none (the window itself keeps it then).
+std::optional<Control> focusAfterLayout(std::optional<Control> focused,
+                                        const std::vector<Control>& order,
+                                        const std::function<bool(Control)>& enabled);
 
 /// The scroll position, from `position`, that shows the span [start, start + length) in a page
 /// of `page` (all in the same unit), moving as little as possible; a span longer than the page

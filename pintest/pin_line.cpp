@@ -1,5 +1,7 @@
 #include "pintest/pin_line.h"
 
+#include <stdexcept>
+
 #include "printer/bytes.h"
 
 namespace trevalune {
@@ -31,7 +33,8 @@ Bytes zeros(int columns) {
 
 int pinMask(int pin) {
     if (pin < 1 || pin > 16) {
-        throw Refusal("There is no pin " + std::to_string(pin) + " (the head has 1 to 16).");
+        throw std::invalid_argument("There is no pin " + std::to_string(pin) +
+                                    " (the head has 1 to 16).");
     }
     return 0x80 >> ((pin - 1) / 2);
 }
@@ -39,8 +42,8 @@ int pinMask(int pin) {
 std::string buildPinTestLine(int width, PinOrder order) {
     if (width != kHighSpeedBlockWidth && width != kHighDensityBlockWidth &&
         width != kSuperHighDensityBlockWidth) {
-        throw Refusal("A pin test line has blocks of 90, 117 or 180 columns, not " +
-                      std::to_string(width) + ".");
+        throw std::invalid_argument("A pin test line has blocks of 90, 117 or 180 columns, not " +
+                                    std::to_string(width) + ".");
     }
     Bytes data;
     data.reserve(static_cast<std::size_t>(2 * kBlocksPerHalf * width));

@@ -31,10 +31,9 @@ constexpr DensityPage kDensityPages[] = {
 }  // namespace
 
 std::vector<PinTestPage> buildPinTestSequence(const LocalDateTime& now) {
-    return {{"buildPinTestHeader", [now] { return buildPinTestHeader(now); }},
-            {"buildPinTestAscending", buildPinTestAscending},
-            {"buildPinTestDescending", buildPinTestDescending},
-            {"buildBurnInSample", buildBurnInSample}};
+    return {PinTestPage{[now] { return buildPinTestHeader(now); }},
+            PinTestPage{buildPinTestAscending}, PinTestPage{buildPinTestDescending},
+            PinTestPage{buildBurnInSample}};
 }
 
 Timeline buildThreeDensityPinTest() {
@@ -49,7 +48,7 @@ Timeline buildThreeDensityPinTest() {
 }
 
 std::vector<PinTestPage> buildThreeDensitySequence() {
-    return {{"buildThreeDensityPinTest", buildThreeDensityPinTest}};
+    return {PinTestPage{buildThreeDensityPinTest}};
 }
 
 void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,

@@ -19,7 +19,6 @@ inline constexpr std::string_view kPinTestErrorTitle = "错误提示";
 /// One page of a pin test run. The run builds each page completely before the page's first
 /// document leaves, so a page that is refused sends nothing of itself.
 struct PinTestPage {
-    std::string name;  ///< the operation's name, for diagnostics
     std::function<Timeline()> build;
 };
 

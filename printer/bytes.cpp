@@ -4,8 +4,8 @@ namespace trevalune {
 
 char byteOf(int code) {
     if (code < 0 || code > 255) {
-        throw Refusal("The value " + std::to_string(code) +
-                          " does not fit in one byte (0 to 255).");
+        throw std::invalid_argument("The value " + std::to_string(code) +
+                                    " does not fit in one byte (0 to 255).");
     }
     return static_cast<char>(static_cast<unsigned char>(code));
 }

@@ -15,7 +15,4 @@ Bytes toGbk(std::string_view utf8);
 /// Throws Refusal for bytes that are not valid GBK.
 std::string fromGbk(std::string_view gbk);
 
-/// The byte count of a text in GBK: one per single-byte character, two per double-byte one.
-int CharacterLen(std::string_view utf8);
-
 }  // namespace trevalune

@@ -45,7 +45,7 @@ std::string convert(std::string_view in, const char* to, const char* from, const
             }
             const std::size_t at = in.size() - inLeft;
             throw Refusal(std::string("The text cannot be converted ") + what + " at byte " +
-                              std::to_string(at) + ".");
+                          std::to_string(at) + ".");
         }
     }
     out.resize(static_cast<std::size_t>(outPtr - out.data()));
@@ -60,10 +60,6 @@ Bytes toGbk(std::string_view utf8) {
 
 std::string fromGbk(std::string_view gbk) {
     return convert(gbk, "UTF-8", "CP936", "from GBK");
-}
-
-int CharacterLen(std::string_view utf8) {
-    return static_cast<int>(toGbk(utf8).size());
 }
 
 }  // namespace trevalune

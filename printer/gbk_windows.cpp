@@ -46,8 +46,4 @@ std::string fromGbk(std::string_view gbk) {
     return narrow(widen(gbk, kGbk, "from GBK"), CP_UTF8, "from GBK");
 }
 
-int CharacterLen(std::string_view utf8) {
-    return static_cast<int>(toGbk(utf8).size());
-}
-
 }  // namespace trevalune

@@ -38,18 +38,4 @@ SendResult PrinterLink::sendDocument(std::string_view bytes) {
     return result;
 }
 
-namespace {
-std::string_view leading(const Bytes& data, int count, const char* who) {
-    if (count < 0 || static_cast<std::size_t>(count) > data.size()) {
-        throw Refusal(std::string(who) + ": byte count " + std::to_string(count) +
-                      " is outside the " + std::to_string(data.size()) + " bytes given.");
-    }
-    return std::string_view(data).substr(0, static_cast<std::size_t>(count));
-}
-}  // namespace
-
-void PrinterLink::SendBytesToPrinter(const Bytes& fileBytes, int count) {
-    sendDocument(leading(fileBytes, count, "SendBytesToPrinter"));
-}
-
 }  // namespace trevalune

@@ -36,8 +36,8 @@ public:
     /// Numbers the documents from 1 again: the diagnostic lines count them per operation.
     void beginOperation() { documentNumber_ = 0; }
 
-    /// Sends bytes 0..count-1 of the driver file's content.
-    void SendBytesToPrinter(const Bytes& fileBytes, int count);
+    /// The driver file's content as one document.
+    void SendBytesToPrinter(std::string_view fileBytes) { sendDocument(fileBytes); }
 
     /// One document of exactly these bytes.
     SendResult sendDocument(std::string_view bytes);

@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "form/control_table.h"
-#include "operations/driver_file.h"
 #include "form/form1.h"
+#include "operations/driver_file.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/guarded_main.h"
@@ -81,7 +81,7 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
     parser.process(app);  // ends the program after --help or a wrong option
 
     if (parser.isSet(version)) {
-        const std::string_view caption = trevalune::findControlSpec("Label1")->caption;
+        const std::string_view caption = trevalune::findControlSpec(trevalune::Control::Label1)->caption;
         std::printf("Trevalune %s\n%.*s\n", TREVALUNE_VERSION, static_cast<int>(caption.size()),
                     caption.data());
         return 0;
@@ -107,7 +107,7 @@ int run(int argc, char** argv) {
     trevalune::QtFace face;
     if (options.screenshot) face.writeMessagesToStandardError();
     trevalune::Form1 form(face, spooler, clock, programFolder());
-    face.forwardTo(form);
+    face.attach(form);
     QWidget& window = face.window();
     window.show();
     if (options.screenshot) {

@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <utility>
 
 #include "form/control_table.h"
@@ -202,7 +203,7 @@ QtFace::QtFace()
       horizontal_(new QScrollBar(Qt::Horizontal, window_.get())),
       vertical_(new QScrollBar(Qt::Vertical, window_.get())) {
     registerFontFallbacks();
-    window_->setObjectName(qs(kWindowName));
+    window_->setObjectName(qs(controlName(Control::Form1)));
     window_->setWindowTitle(qs(kWindowCaption));
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
@@ -230,7 +231,7 @@ QtFace::~QtFace() {
     form_ = nullptr;
 }
 
-void QtFace::forwardTo(Form1& form) {
+void QtFace::attach(Form1& form) {
     form_ = &form;
 }
 
@@ -238,16 +239,21 @@ QWidget& QtFace::window() const {
     return *window_;
 }
 
-QObject* QtFace::control(std::string_view name) const {
-    const auto it = controls_.find(name);
-    return it == controls_.end() ? nullptr : it->second;
+QObject& QtFace::control(Control id) const {
+    QObject* object = controls_[static_cast<std::size_t>(id)];
+    if (object == nullptr) {
+        throw std::invalid_argument("no native control " + std::string(controlName(id)));
+    }
+    return *object;
 }
 
-QWidget* QtFace::widget(std::string_view name) const {
-    return qobject_cast<QWidget*>(control(name));
+QWidget& QtFace::widget(Control id) const {
+    auto* w = qobject_cast<QWidget*>(&control(id));
+    if (w == nullptr) throw std::invalid_argument(std::string(controlName(id)) + " is no widget");
+    return *w;
 }
 
-void QtFace::forwardClicks(QAbstractButton& button, std::string_view name) {
+void QtFace::forwardClicks(QAbstractButton& button, Control name) {
     button.installEventFilter(keys_);
     QObject::connect(&button, &QAbstractButton::clicked, window_.get(), [this, name] {
         if (form_ != nullptr) form_->clicked(name);
@@ -255,8 +261,10 @@ void QtFace::forwardClicks(QAbstractButton& button, std::string_view name) {
 }
 
 bool QtFace::pressKey(QObject& focused, FormKey key) {
-    const std::string_view target = controlClickedByKey(utf8(focused.objectName()), key);
-    auto* button = qobject_cast<QAbstractButton*>(widget(target));
+    const std::optional<Control> focusedControl = controlNamed(utf8(focused.objectName()));
+    const std::optional<Control> target =
+        focusedControl ? controlClickedByKey(*focusedControl, key) : std::nullopt;
+    auto* button = target ? qobject_cast<QAbstractButton*>(&widget(*target)) : nullptr;
     if (button == nullptr) return false;
     if (button != &focused) button->setFocus(Qt::TabFocusReason);
     scrollIntoView(button);
@@ -268,8 +276,8 @@ void QtFace::createControls() {
     QWidget* const window = window_.get();
     keys_ = new FormKeys([this](QObject& o, FormKey key) { return pressKey(o, key); }, window);
     for (const ControlSpec& spec : controlTable()) {
-        const std::string_view name = spec.name;
-        QWidget* parent = spec.container == kWindowName ? window : widget(spec.container);
+        const Control name = spec.id;
+        QWidget* parent = spec.container == Control::Form1 ? window : &widget(spec.container);
         QWidget* w = nullptr;
         switch (spec.kind) {
             case ControlKind::Button: {
@@ -355,19 +363,19 @@ void QtFace::createControls() {
             }
             case ControlKind::Timer: {
                 auto* timer = new QTimer(window);
-                timer->setObjectName(qs(name));
+                timer->setObjectName(qs(controlName(name)));
                 QObject::connect(timer, &QTimer::timeout, window, [this] {
                     if (form_ != nullptr) form_->timerTick();
                 });
-                controls_.emplace(name, timer);
+                controls_[static_cast<std::size_t>(name)] = timer;
                 continue;
             }
         }
-        w->setObjectName(qs(name));
+        w->setObjectName(qs(controlName(name)));
         w->setFont(controlFont(spec.fontPoints));
         const Twips& g = spec.geometry;
         w->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
-        controls_.emplace(name, w);
+        controls_[static_cast<std::size_t>(name)] = w;
     }
 }
 
@@ -420,10 +428,10 @@ void QtFace::updateLayout() {
 void QtFace::placeControls() {
     const QPoint scrolled(horizontal_->value(), vertical_->value());
     for (const ControlSpec& spec : controlTable()) {
-        if (spec.container != kWindowName) continue;  // a frame carries what it holds
-        if (QWidget* w = widget(spec.name)) {
-            w->move(QPoint(pixels(spec.geometry.left), pixels(spec.geometry.top)) - scrolled);
-        }
+        // A frame carries what it holds.
+        if (spec.container != Control::Form1 || spec.kind == ControlKind::Timer) continue;
+        widget(spec.id).move(QPoint(pixels(spec.geometry.left), pixels(spec.geometry.top)) -
+                             scrolled);
     }
 }
 
@@ -442,29 +450,34 @@ void QtFace::scrollIntoView(QWidget* w) {
 }
 
 void QtFace::updateFocusChain() {
-    const std::vector<std::string_view> order =
+    const std::vector<Control> order =
         focusOrder(layout_.reachable.width, layout_.reachable.height);
     std::vector<QWidget*> chain;
-    for (std::string_view name : order) chain.push_back(widget(name));
+    for (Control c : order) chain.push_back(&widget(c));
     for (const ControlSpec& spec : controlTable()) {
-        QWidget* w = widget(spec.name);
-        if (w == nullptr) continue;
-        const bool reachable = std::find(chain.begin(), chain.end(), w) != chain.end();
-        w->setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+        if (spec.kind == ControlKind::Timer) continue;
+        QWidget& w = widget(spec.id);
+        const bool reachable = std::find(chain.begin(), chain.end(), &w) != chain.end();
+        w.setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
     }
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 
     QWidget* focus = window_->focusWidget();
-    if (focus != nullptr && std::find(chain.begin(), chain.end(), focus) != chain.end()) return;
-    if (!chain.empty()) {
-        chain.front()->setFocus(Qt::TabFocusReason);
+    const std::optional<Control> focused =
+        focus == nullptr ? std::nullopt : controlNamed(utf8(focus->objectName()));
+    const std::optional<Control> keep =
+        focusAfterLayout(focused, order, [this](Control c) { return widget(c).isEnabled(); });
+    QWidget* target = keep ? &widget(*keep) : nullptr;
+    if (target == focus) return;
+    if (target != nullptr) {
+        target->setFocus(Qt::TabFocusReason);
     } else if (focus != nullptr) {
         focus->clearFocus();
     }
 }
 
-void QtFace::setText(std::string_view name, std::string_view text) {
-    QWidget* w = widget(name);
+void QtFace::setText(Control name, std::string_view text) {
+    QWidget* w = &widget(name);
     const QSignalBlocker quiet(w);
     const QString value = qs(text);
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
@@ -490,20 +503,20 @@ void QtFace::setText(std::string_view name, std::string_view text) {
     }
 }
 
-void QtFace::setEnabled(std::string_view name, bool enabled) {
-    QWidget* w = widget(name);
+void QtFace::setEnabled(Control name, bool enabled) {
+    QWidget& w = widget(name);
     const QSignalBlocker quiet(w);
-    w->setEnabled(enabled);
+    w.setEnabled(enabled);
 }
 
-void QtFace::setChecked(std::string_view name, bool checked) {
-    auto* button = qobject_cast<QAbstractButton*>(widget(name));
+void QtFace::setChecked(Control name, bool checked) {
+    auto* button = qobject_cast<QAbstractButton*>(&widget(name));
     const QSignalBlocker quiet(button);
     button->setChecked(checked);
 }
 
-void QtFace::setItems(std::string_view name, const std::vector<std::string>& items) {
-    auto* combo = qobject_cast<QComboBox*>(widget(name));
+void QtFace::setItems(Control name, const std::vector<std::string>& items) {
+    auto* combo = qobject_cast<QComboBox*>(&widget(name));
     const QSignalBlocker quiet(combo);
     // A typed list keeps its text: the form changes it separately.
     const QString text = combo->currentText();
@@ -513,16 +526,16 @@ void QtFace::setItems(std::string_view name, const std::vector<std::string>& ite
     if (combo->isEditable()) combo->setEditText(text);
 }
 
-void QtFace::setCurrentIndex(std::string_view name, int index) {
-    auto* combo = qobject_cast<QComboBox*>(widget(name));
+void QtFace::setCurrentIndex(Control name, int index) {
+    auto* combo = qobject_cast<QComboBox*>(&widget(name));
     const QSignalBlocker quiet(combo);
     const QString text = combo->currentText();
     combo->setCurrentIndex(index);
     if (index < 0 && combo->isEditable()) combo->setEditText(text);
 }
 
-void QtFace::setCaret(std::string_view name, std::size_t position) {
-    QWidget* w = widget(name);
+void QtFace::setCaret(Control name, std::size_t position) {
+    QWidget* w = &widget(name);
     const QSignalBlocker quiet(w);
     if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
         QTextCursor cursor = plain->textCursor();
@@ -536,8 +549,8 @@ void QtFace::setCaret(std::string_view name, std::size_t position) {
     }
 }
 
-void QtFace::repaintNow(std::string_view name) {
-    widget(name)->repaint();
+void QtFace::repaintNow(Control name) {
+    widget(name).repaint();
 }
 
 void QtFace::showMessage(std::string_view text, std::string_view title) {
@@ -554,8 +567,11 @@ void QtFace::writeDiagnostic(std::string_view line) {
     std::fprintf(stderr, "trevalune: %.*s\n", static_cast<int>(line.size()), line.data());
 }
 
-void QtFace::startTimer(std::string_view name, int intervalMs) {
-    qobject_cast<QTimer*>(control(name))->start(intervalMs);
+void QtFace::startTimer(Control name, int intervalMs) {
+    auto* timer = qobject_cast<QTimer*>(&control(name));
+    if (timer == nullptr)
+        throw std::invalid_argument(std::string(controlName(name)) + " is no timer");
+    timer->start(intervalMs);
 }
 
 std::string QtFace::clockText(const LocalDateTime& now) {

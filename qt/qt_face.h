@@ -2,8 +2,8 @@
 
 #include <QString>
 
+#include <array>
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,7 +31,7 @@ inline constexpr int kQtLogicalDpi = 96;
 /// what the form changes; no window rule lives here.
 ///
 /// Build the face first, then the form over it (its constructor runs Form_Load through the
-/// face), then call forwardTo. The face must outlive the form.
+/// face), then attach it. The face detaches itself when it goes.
 class QtFace final : public Face {
 public:
     QtFace();
@@ -40,7 +40,7 @@ public:
     QtFace& operator=(const QtFace&) = delete;
 
     /// Sends the operator's actions to `form` from now on.
-    void forwardTo(Form1& form);
+    void attach(Form1& form);
 
     /// Message boxes become lines on standard error, for runs that nobody watches (a
     /// screenshot for an installation check): a modal box there would wait forever.
@@ -48,18 +48,19 @@ public:
 
     /// The window: show, resize or grab it.
     QWidget& window() const;
-    /// A control by its design name (a widget, or the QTimer of Timer1); nullptr if unknown.
-    QObject* control(std::string_view name) const;
+    /// A control's native object: a widget, or the QTimer of Timer1. Throws
+    /// std::invalid_argument for one without any (the window itself).
+    QObject& control(Control control) const;
 
-    void setText(std::string_view control, std::string_view text) override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setChecked(std::string_view control, bool checked) override;
-    void setItems(std::string_view control, const std::vector<std::string>& items) override;
-    void setCurrentIndex(std::string_view control, int index) override;
-    void setCaret(std::string_view control, std::size_t position) override;
-    void repaintNow(std::string_view control) override;
+    void setText(Control control, std::string_view text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setChecked(Control control, bool checked) override;
+    void setItems(Control control, const std::vector<std::string>& items) override;
+    void setCurrentIndex(Control control, int index) override;
+    void setCaret(Control control, std::size_t position) override;
+    void repaintNow(Control control) override;
     void showMessage(std::string_view text, std::string_view title) override;
-    void startTimer(std::string_view timer, int intervalMs) override;
+    void startTimer(Control timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
     void writeDiagnostic(std::string_view line) override;
     void closeWindow() override;
@@ -67,8 +68,9 @@ public:
 private:
     void createControls();
     /// A button's, option's or check box's clicks reach the form as clicks on `name`.
-    void forwardClicks(QAbstractButton& button, std::string_view name);
-    QWidget* widget(std::string_view name) const;
+    void forwardClicks(QAbstractButton& button, Control control);
+    /// The control's widget; throws std::invalid_argument where it has none.
+    QWidget& widget(Control control) const;
     /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.
     /// False where the key keeps the widget's own meaning.
     bool pressKey(QObject& focused, FormKey key);
@@ -89,7 +91,7 @@ private:
     QScrollBar* vertical_;
     ClientLayout layout_;
     bool updatingLayout_ = false;
-    std::map<std::string, QObject*, std::less<>> controls_;
+    std::array<QObject*, kControlCount> controls_{};
     Form1* form_ = nullptr;
     QObject* keys_ = nullptr;  ///< the key filter of buttons and options, owned by the window
     /// Set while a change of the form is shown, so that it is not reported back as typing.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -178,9 +179,10 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi
 }
 
 MainWindow::~MainWindow() {
+    // The form may already be gone; nothing the window does while it closes reaches it.
+    form_ = nullptr;
     destroying_ = true;
     if (window_ != nullptr) DestroyWindow(window_);
-    for (const auto& [size, handle] : fonts_) DeleteObject(handle);
 }
 
 void MainWindow::attach(Form1& form) {
@@ -205,7 +207,7 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::createControl(const ControlSpec& spec, int id) {
-    Control control{&spec, nullptr, id};
+    NativeControl control{&spec, nullptr, id};
     const NativeClass native = nativeClass(spec.kind);
     if (native.name == nullptr) {  // the timer: SetTimer, no window
         controls_.push_back(control);
@@ -226,7 +228,7 @@ void MainWindow::createControl(const ControlSpec& spec, int id) {
 }
 
 void MainWindow::layOut() {
-    for (const Control& c : controls_) {
+    for (const NativeControl& c : controls_) {
         if (c.hwnd == nullptr) continue;
         SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(c.spec->fontPoints)), FALSE);
         const RECT r = pixelRect(absoluteGeometry(*c.spec));
@@ -242,7 +244,7 @@ void MainWindow::layOut() {
 }
 
 void MainWindow::placeControls() {
-    for (const Control& c : controls_) {
+    for (const NativeControl& c : controls_) {
         if (c.hwnd == nullptr) continue;
         const RECT r = pixelRect(absoluteGeometry(*c.spec));
         SetWindowPos(c.hwnd, nullptr, r.left - scroll_.x, r.top - scroll_.y, 0, 0,
@@ -250,7 +252,7 @@ void MainWindow::placeControls() {
     }
 }
 
-void MainWindow::clipToContainers(const Control& control) {
+void MainWindow::clipToContainers(const NativeControl& control) {
     if (control.hwnd == nullptr) return;
     const RECT own = pixelRect(absoluteGeometry(*control.spec));
     RECT visible = own;
@@ -274,7 +276,7 @@ void MainWindow::clipToContainers(const Control& control) {
 
 HFONT MainWindow::font(double points) {
     const int centipoints = static_cast<int>(std::lround(points * 100));
-    if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second;
+    if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second.get();
     if (centipoints == 0) {  // none designed: the system's dialog font
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof metrics;
@@ -282,14 +284,15 @@ HFONT MainWindow::font(double points) {
         LOGFONTW dialog = metrics.lfMessageFont;
         // Given at the system's DPI; the window may be on a monitor of another scale.
         dialog.lfHeight = MulDiv(dialog.lfHeight, dpi_, systemDpi());
-        return fonts_[0] = CreateFontIndirectW(&dialog);
+        fonts_[0].reset(CreateFontIndirectW(&dialog));
+        return fonts_[0].get();
     }
-    const HFONT handle =
-        CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                    GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, wide(kDesignFont).c_str());
-    fonts_[centipoints] = handle;
-    return handle;
+    FontHandle& handle = fonts_[centipoints];
+    handle.reset(CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                             FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             wide(kDesignFont).c_str()));
+    return handle.get();
 }
 
 RECT MainWindow::pixelRect(const Twips& t) const {
@@ -400,7 +403,7 @@ void MainWindow::onScroll(int bar, int request) {
 }
 
 void MainWindow::scrollFocusIntoView() {
-    const Control* focused = focusedControl();
+    const NativeControl* focused = focusedControl();
     if (focused == nullptr) return;
     const RECT r = pixelRect(absoluteGeometry(*focused->spec));
     RECT page;
@@ -412,10 +415,10 @@ void MainWindow::scrollFocusIntoView() {
 void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
     scroll_ = {MulDiv(scroll_.x, dpi, dpi_), MulDiv(scroll_.y, dpi, dpi_)};
     dpi_ = dpi;
-    std::map<int, HFONT> old;
+    std::map<int, FontHandle> old;
     old.swap(fonts_);
     layOut();
-    for (const auto& [size, handle] : old) DeleteObject(handle);
+    old.clear();  // only now that no control shows them
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     updateScrolling();  // also where the suggested size is the present one
@@ -424,8 +427,9 @@ void MainWindow::onDpiChanged(int dpi, const RECT& suggested) {
 
 // --- Keyboard ---
 
-bool MainWindow::pressKey(const Control& focused, FormKey key) {
-    const Control* target = find(controlClickedByKey(focused.spec->name, key));
+bool MainWindow::pressKey(const NativeControl& focused, FormKey key) {
+    const std::optional<Control> clicked = controlClickedByKey(focused.spec->id, key);
+    const NativeControl* target = clicked ? &find(*clicked) : nullptr;
     if (target == nullptr || target->hwnd == nullptr) return false;
     if (target != &focused) {
         SetFocus(target->hwnd);
@@ -437,17 +441,18 @@ bool MainWindow::pressKey(const Control& focused, FormKey key) {
 }
 
 void MainWindow::updateFocusOrder(Extent reachable) {
-    const std::vector<std::string_view> order = focusOrder(reachable.width, reachable.height);
+    order_ = focusOrder(reachable.width, reachable.height);
+    const std::vector<Control>& order = order_;
     reachable_.clear();
     HWND after = HWND_TOP;
-    for (std::string_view name : order) {
-        const Control* c = find(name);
+    for (Control name : order) {
+        const NativeControl* c = &find(name);
         if (c == nullptr || c->hwnd == nullptr) continue;
         reachable_.insert(c->hwnd);
         SetWindowPos(c->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = c->hwnd;
     }
-    for (const Control& c : controls_) {
+    for (const NativeControl& c : controls_) {
         if (c.hwnd == nullptr) continue;
         const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
         const LONG_PTR wanted =
@@ -464,13 +469,13 @@ void MainWindow::updateFocusOrder(Extent reachable) {
         }
     }
     // The focus never stays on a control the operator cannot see.
-    if (const Control* focused = focusedControl();
+    if (const NativeControl* focused = focusedControl();
         focused != nullptr && !reachable_.count(focused->hwnd)) {
         savedFocus_ = nullptr;
         restoreFocus();
     }
     if (savedFocus_ != nullptr) {
-        const Control* saved = findByWindow(savedFocus_);
+        const NativeControl* saved = findByWindow(savedFocus_);
         if (saved == nullptr) saved = findByWindow(GetParent(savedFocus_));
         if (saved == nullptr || !reachable_.count(saved->hwnd)) savedFocus_ = nullptr;
     }
@@ -481,14 +486,17 @@ void MainWindow::restoreFocus() {
         SetFocus(savedFocus_);
         return;
     }
-    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
-    SetFocus(first != nullptr && reachable_.count(first) ? first : window_);
+    const std::optional<Control> first = focusAfterLayout(std::nullopt, order_, [this](Control c) {
+        const HWND hwnd = find(c).hwnd;
+        return hwnd != nullptr && IsWindowEnabled(hwnd);
+    });
+    SetFocus(first ? find(*first).hwnd : window_);
 }
 
-const MainWindow::Control* MainWindow::focusedControl() const {
+const MainWindow::NativeControl* MainWindow::focusedControl() const {
     const HWND focus = GetFocus();
     if (focus == nullptr || focus == window_ || !IsChild(window_, focus)) return nullptr;
-    if (const Control* c = findByWindow(focus)) return c;
+    if (const NativeControl* c = findByWindow(focus)) return c;
     return findByWindow(GetParent(focus));
 }
 
@@ -520,10 +528,11 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_COMMAND: {
             if (lParam == 0 && LOWORD(wParam) == IDOK) {
                 // Enter from the dialog keys: the form says what it presses.
-                if (const Control* focused = focusedControl()) pressKey(*focused, FormKey::Enter);
+                if (const NativeControl* focused = focusedControl())
+                    pressKey(*focused, FormKey::Enter);
                 return 0;
             }
-            if (const Control* c = findById(LOWORD(wParam));
+            if (const NativeControl* c = findById(LOWORD(wParam));
                 c != nullptr && reinterpret_cast<HWND>(lParam) == c->hwnd) {
                 onCommand(*c, HIWORD(wParam));
             }
@@ -537,7 +546,7 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            if (const Control* c = findByWindow(reinterpret_cast<HWND>(lParam))) {
+            if (const NativeControl* c = findByWindow(reinterpret_cast<HWND>(lParam))) {
                 if (HBRUSH brush = backgroundBrush(*c, reinterpret_cast<HDC>(wParam))) {
                     return reinterpret_cast<LRESULT>(brush);
                 }
@@ -597,7 +606,7 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             window_ = nullptr;
-            for (Control& c : controls_) c.hwnd = nullptr;
+            for (NativeControl& c : controls_) c.hwnd = nullptr;
             reachable_.clear();
             savedFocus_ = nullptr;
             break;
@@ -613,7 +622,7 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
     switch (message) {
         case WM_ERASEBKGND:
             // A group box leaves its inside unpainted; the design's frames are opaque.
-            if (const Control* c = self->findByWindow(hwnd);
+            if (const NativeControl* c = self->findByWindow(hwnd);
                 c != nullptr && c->spec->kind == ControlKind::Frame) {
                 const auto dc = reinterpret_cast<HDC>(wParam);
                 RECT r;
@@ -623,7 +632,7 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
             }
             break;
         case WM_GETDLGCODE: {
-            const Control* c = self->findByWindow(hwnd);
+            const NativeControl* c = self->findByWindow(hwnd);
             if (c != nullptr && c->spec->kind == ControlKind::Option) {
                 // The arrow keys come to the option, which selects the next one of its frame.
                 return DefSubclassProc(hwnd, message, wParam, lParam) | DLGC_WANTARROWS;
@@ -639,7 +648,7 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
             return code;
         }
         case WM_KEYDOWN: {
-            const Control* c = self->findByWindow(hwnd);
+            const NativeControl* c = self->findByWindow(hwnd);
             if (c == nullptr || c->spec->kind != ControlKind::Option) break;
             const std::map<WPARAM, FormKey> arrows = {{VK_UP, FormKey::Up},
                                                       {VK_DOWN, FormKey::Down},
@@ -660,14 +669,14 @@ LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam,
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-void MainWindow::onCommand(const Control& control, int code) {
+void MainWindow::onCommand(const NativeControl& control, int code) {
     if (form_ == nullptr || applying_) return;
     const ControlKind kind = control.spec->kind;
     switch (kind) {
         case ControlKind::Button:
         case ControlKind::Option:
         case ControlKind::CheckBox:
-            if (code == BN_CLICKED) form_->clicked(control.spec->name);
+            if (code == BN_CLICKED) form_->clicked(control.spec->id);
             break;
         case ControlKind::ComboEditable:
         case ControlKind::ComboList:
@@ -691,7 +700,7 @@ void MainWindow::onCommand(const Control& control, int code) {
     }
 }
 
-void MainWindow::schedulePick(const Control& control) {
+void MainWindow::schedulePick(const NativeControl& control) {
     // Windows and Wine send CBN_SELCHANGE and CBN_SELENDOK for one pick in different orders;
     // posting once per pick makes a re-pick of the shown item and a change one event each.
     if (pendingPicks_.insert(control.id).second) {
@@ -701,13 +710,13 @@ void MainWindow::schedulePick(const Control& control) {
 
 void MainWindow::forwardPick(int id) {
     pendingPicks_.erase(id);
-    const Control* c = findById(id);
+    const NativeControl* c = findById(id);
     if (c == nullptr || c->hwnd == nullptr || form_ == nullptr) return;
     const auto index = static_cast<int>(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
-    if (index != CB_ERR) form_->selected(c->spec->name, index);
+    if (index != CB_ERR) form_->selected(c->spec->id, index);
 }
 
-void MainWindow::forwardText(const Control& control) {
+void MainWindow::forwardText(const NativeControl& control) {
     DWORD start = 0;
     DWORD end = 0;
     if (isCombo(control.spec->kind)) {
@@ -717,10 +726,10 @@ void MainWindow::forwardText(const Control& control) {
         SendMessageW(control.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
     }
-    form_->textEdited(control.spec->name, narrow(windowText(control.hwnd)), end);
+    form_->textEdited(control.spec->id, narrow(windowText(control.hwnd)), end);
 }
 
-HBRUSH MainWindow::backgroundBrush(const Control& control, HDC dc) const {
+HBRUSH MainWindow::backgroundBrush(const NativeControl& control, HDC dc) const {
     switch (control.spec->kind) {
         case ControlKind::Button:
         case ControlKind::Frame:
@@ -743,7 +752,7 @@ void MainWindow::paintBackground(HDC dc) const {
     RECT client;
     GetClientRect(window_, &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    for (const Control& c : controls_) {  // a frame comes before the frames it holds
+    for (const NativeControl& c : controls_) {  // a frame comes before the frames it holds
         if (c.spec->kind != ControlKind::Frame || c.hwnd == nullptr || !IsWindowVisible(c.hwnd)) {
             continue;
         }
@@ -755,9 +764,9 @@ void MainWindow::paintBackground(HDC dc) const {
 
 // --- Face: showing the form's changes ---
 
-void MainWindow::setText(std::string_view name, std::string_view text) {
-    const Control* c = find(name);
-    if (c == nullptr || c->hwnd == nullptr) return;
+void MainWindow::setText(Control name, std::string_view text) {
+    const NativeControl* c = &find(name);
+    if (c->hwnd == nullptr) return;
     const Applying applying(applying_);
     if (c->spec->kind == ControlKind::ComboList) {
         // A drop-down list shows text only as its selected item.
@@ -771,22 +780,22 @@ void MainWindow::setText(std::string_view name, std::string_view text) {
     SetWindowTextW(c->hwnd, wide(text).c_str());
 }
 
-void MainWindow::setEnabled(std::string_view name, bool enabled) {
-    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+void MainWindow::setEnabled(Control name, bool enabled) {
+    if (const NativeControl* c = &find(name); c->hwnd != nullptr) {
         EnableWindow(c->hwnd, enabled);
     }
 }
 
-void MainWindow::setChecked(std::string_view name, bool checked) {
-    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+void MainWindow::setChecked(Control name, bool checked) {
+    if (const NativeControl* c = &find(name); c->hwnd != nullptr) {
         const Applying applying(applying_);
         SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
 }
 
-void MainWindow::setItems(std::string_view name, const std::vector<std::string>& items) {
-    const Control* c = find(name);
-    if (c == nullptr || c->hwnd == nullptr) return;
+void MainWindow::setItems(Control name, const std::vector<std::string>& items) {
+    const NativeControl* c = &find(name);
+    if (c->hwnd == nullptr) return;
     const Applying applying(applying_);
     // CB_RESETCONTENT also empties the edit field; the form's text stays what it was.
     const std::wstring text = windowText(c->hwnd);
@@ -798,9 +807,9 @@ void MainWindow::setItems(std::string_view name, const std::vector<std::string>&
     if (c->spec->kind == ControlKind::ComboEditable) SetWindowTextW(c->hwnd, text.c_str());
 }
 
-void MainWindow::setCurrentIndex(std::string_view name, int index) {
-    const Control* c = find(name);
-    if (c == nullptr || c->hwnd == nullptr) return;
+void MainWindow::setCurrentIndex(Control name, int index) {
+    const NativeControl* c = &find(name);
+    if (c->hwnd == nullptr) return;
     const Applying applying(applying_);
     const std::wstring text = windowText(c->hwnd);
     SendMessageW(c->hwnd, CB_SETCURSEL, index < 0 ? WPARAM(-1) : WPARAM(index), 0);
@@ -810,9 +819,9 @@ void MainWindow::setCurrentIndex(std::string_view name, int index) {
     }
 }
 
-void MainWindow::setCaret(std::string_view name, std::size_t position) {
-    const Control* c = find(name);
-    if (c == nullptr || c->hwnd == nullptr) return;
+void MainWindow::setCaret(Control name, std::size_t position) {
+    const NativeControl* c = &find(name);
+    if (c->hwnd == nullptr) return;
     const Applying applying(applying_);
     if (isCombo(c->spec->kind)) {
         const auto p = static_cast<WORD>(std::min<std::size_t>(position, 0xFFFF));
@@ -823,8 +832,8 @@ void MainWindow::setCaret(std::string_view name, std::size_t position) {
     }
 }
 
-void MainWindow::repaintNow(std::string_view name) {
-    if (const Control* c = find(name); c != nullptr && c->hwnd != nullptr) {
+void MainWindow::repaintNow(Control name) {
+    if (const NativeControl* c = &find(name); c->hwnd != nullptr) {
         InvalidateRect(c->hwnd, nullptr, TRUE);
         UpdateWindow(c->hwnd);
     }
@@ -843,7 +852,7 @@ void MainWindow::writeDiagnostic(std::string_view line) {
     }
 }
 
-void MainWindow::startTimer(std::string_view /*timer*/, int intervalMs) {
+void MainWindow::startTimer(Control /*timer*/, int intervalMs) {
     SetTimer(window_, kTimerId, static_cast<UINT>(std::max(intervalMs, 1)), nullptr);
 }
 
@@ -868,33 +877,35 @@ void MainWindow::closeWindow() {
 
 // --- Lookups ---
 
-const MainWindow::Control* MainWindow::find(std::string_view name) const {
+const MainWindow::NativeControl& MainWindow::find(Control control) const {
     const auto it = std::find_if(controls_.begin(), controls_.end(),
-                                 [&](const Control& c) { return c.spec->name == name; });
+                                 [&](const NativeControl& c) { return c.spec->id == control; });
+    if (it == controls_.end()) {
+        throw std::invalid_argument("no native control " + std::string(controlName(control)));
+    }
+    return *it;
+}
+
+const MainWindow::NativeControl* MainWindow::findById(int id) const {
+    const auto it = std::find_if(controls_.begin(), controls_.end(),
+                                 [&](const NativeControl& c) { return c.id == id; });
     return it == controls_.end() ? nullptr : &*it;
 }
 
-const MainWindow::Control* MainWindow::findById(int id) const {
-    const auto it = std::find_if(controls_.begin(), controls_.end(),
-                                 [&](const Control& c) { return c.id == id; });
-    return it == controls_.end() ? nullptr : &*it;
-}
-
-const MainWindow::Control* MainWindow::findByWindow(HWND hwnd) const {
+const MainWindow::NativeControl* MainWindow::findByWindow(HWND hwnd) const {
     if (hwnd == nullptr) return nullptr;
     const auto it = std::find_if(controls_.begin(), controls_.end(),
-                                 [&](const Control& c) { return c.hwnd == hwnd; });
+                                 [&](const NativeControl& c) { return c.hwnd == hwnd; });
     return it == controls_.end() ? nullptr : &*it;
 }
 
-HWND MainWindow::control(std::string_view name) const {
-    const Control* c = find(name);
-    return c == nullptr ? nullptr : c->hwnd;
+HWND MainWindow::control(Control name) const {
+    return find(name).hwnd;
 }
 
-int MainWindow::controlId(std::string_view name) const {
-    const Control* c = find(name);
-    return c == nullptr || c->hwnd == nullptr ? 0 : c->id;
+int MainWindow::controlId(Control name) const {
+    const NativeControl& c = find(name);
+    return c.hwnd == nullptr ? 0 : c.id;
 }
 
 // --- Program ---

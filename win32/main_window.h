@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "form/control_table.h"
@@ -18,6 +20,12 @@ namespace trevalune {
 class Form1;
 
 namespace win32 {
+
+struct FontDeleter {
+    void operator()(HFONT font) const noexcept { DeleteObject(font); }
+};
+/// Owns one font; the controls that show it must be given another first, or be gone.
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 /// Form1's window from native Win32 controls, one child of the top-level window per entry of
 /// the control table, at the table's geometry scaled to the system DPI. It shows what the form
@@ -37,31 +45,32 @@ public:
     void show(int showCommand);
 
     HWND window() const { return window_; }
-    /// The native control of a design name; nullptr for the timer or an unknown name.
-    HWND control(std::string_view name) const;
+    /// The control's native window; nullptr for the timer. Throws std::invalid_argument for a
+    /// control without one (the window itself).
+    HWND control(Control control) const;
     /// The control id WM_COMMAND carries for a design name; 0 if none.
-    int controlId(std::string_view name) const;
+    int controlId(Control control) const;
     /// The dots per inch the window was laid out for.
     int dpi() const { return dpi_; }
     /// How far the client area is scrolled, in pixels.
     POINT scrollPosition() const { return scroll_; }
 
     // Face
-    void setText(std::string_view control, std::string_view text) override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setChecked(std::string_view control, bool checked) override;
-    void setItems(std::string_view control, const std::vector<std::string>& items) override;
-    void setCurrentIndex(std::string_view control, int index) override;
-    void setCaret(std::string_view control, std::size_t position) override;
-    void repaintNow(std::string_view control) override;
+    void setText(Control control, std::string_view text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setChecked(Control control, bool checked) override;
+    void setItems(Control control, const std::vector<std::string>& items) override;
+    void setCurrentIndex(Control control, int index) override;
+    void setCaret(Control control, std::size_t position) override;
+    void repaintNow(Control control) override;
     void showMessage(std::string_view text, std::string_view title) override;
-    void startTimer(std::string_view timer, int intervalMs) override;
+    void startTimer(Control timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
     void writeDiagnostic(std::string_view line) override;
     void closeWindow() override;
 
 private:
-    struct Control {
+    struct NativeControl {
         const ControlSpec* spec = nullptr;
         HWND hwnd = nullptr;
         int id = 0;
@@ -93,7 +102,7 @@ private:
     /// Every control at its place in the client area, scrolled by scroll_.
     void placeControls();
     /// A control lying (partly) outside a frame is clipped by it, as in the design.
-    void clipToContainers(const Control& control);
+    void clipToContainers(const NativeControl& control);
     /// Scroll bars, scroll position and tab stops for the present client size.
     void updateScrolling();
     /// The client area as large as it is with the scroll bars taken away.
@@ -107,22 +116,23 @@ private:
     /// Tab stops and their z-order from the reachable area; frames under their contents.
     void updateFocusOrder(Extent reachable);
     /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.
-    bool pressKey(const Control& focused, FormKey key);
+    bool pressKey(const NativeControl& focused, FormKey key);
     void onDpiChanged(int dpi, const RECT& suggested);
     void restoreFocus();
-    void onCommand(const Control& control, int code);
+    void onCommand(const NativeControl& control, int code);
     /// One pick of a list reaches the form once, whatever notifications the list sent for it.
-    void schedulePick(const Control& control);
+    void schedulePick(const NativeControl& control);
     void forwardPick(int id);
-    void forwardText(const Control& control);
-    HBRUSH backgroundBrush(const Control& control, HDC dc) const;
+    void forwardText(const NativeControl& control);
+    HBRUSH backgroundBrush(const NativeControl& control, HDC dc) const;
     void paintBackground(HDC dc) const;
 
-    const Control* find(std::string_view name) const;
-    const Control* findById(int id) const;
-    const Control* findByWindow(HWND hwnd) const;
+    /// Throws std::invalid_argument for a control the window has not built (the window itself).
+    const NativeControl& find(Control control) const;
+    const NativeControl* findById(int id) const;
+    const NativeControl* findByWindow(HWND hwnd) const;
     /// The control the focus window belongs to (a combo's edit belongs to its combo).
-    const Control* focusedControl() const;
+    const NativeControl* focusedControl() const;
     HFONT font(double points);
     RECT pixelRect(const Twips& twips) const;
 
@@ -133,10 +143,11 @@ private:
     ClientLayout layout_;
     bool updatingScroll_ = false;
     Form1* form_ = nullptr;
-    std::vector<Control> controls_;
-    std::map<int, HFONT> fonts_;  ///< by hundredths of a point
+    std::vector<NativeControl> controls_;
+    std::map<int, FontHandle> fonts_;  ///< by hundredths of a point
     std::set<int> pendingPicks_;
     std::set<HWND> reachable_;
+    std::vector<Control> order_;  ///< the reachable controls in focus order
     HWND savedFocus_ = nullptr;
     bool applying_ = false;
     bool destroying_ = false;

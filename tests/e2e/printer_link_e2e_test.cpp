@@ -26,7 +26,7 @@ TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing)
     for (const char* name : {"NoSuchPrinter", ""}) {
         selected = name;
         link.sendDocument(bytesOf({0x1D, 0x56, 0x53}));
-        link.SendBytesToPrinter(bytesOf({0x00, 0xFF}), 2);
+        link.SendBytesToPrinter(bytesOf({0x00, 0xFF}));
     }
     EXPECT_EQ(messages.messages,
               std::vector<testing::RecordingMessages::Message>(
@@ -55,7 +55,7 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     // answer), and a query makes a few; libcups' own default is a minute per request.
     const auto start = std::chrono::steady_clock::now();
     downLink.sendDocument("\n");
-    downLink.SendBytesToPrinter("AB", 2);
+    downLink.SendBytesToPrinter("AB");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
     EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);

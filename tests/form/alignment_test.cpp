@@ -24,45 +24,45 @@ protected:
                       "caption 正在设置....", docs});
     }
     /// Types a value for a mode the way the operator does: option button, then the value box.
-    void typeValue(const char* option, const char* value) {
+    void typeValue(Control option, const char* value) {
         click(option);
-        replace("cmbsz", value);
+        replace(Control::cmbsz, value);
     }
     void expectBusy(std::int16_t code) {
         EXPECT_EQ(form->busy.settingMode, code);
-        EXPECT_EQ(disabledButtons(),
-                  Names(Form1::commandButtons().begin(), Form1::commandButtons().end()));
-        EXPECT_TRUE(enabled("Command16"));  // the set buttons and Rest stay on
-        EXPECT_TRUE(enabled("Command15"));
+        EXPECT_EQ(disabledButtons(), Form1::commandButtons());
+        EXPECT_TRUE(enabled(Control::Command16));  // the set buttons and Rest stay on
+        EXPECT_TRUE(enabled(Control::Command15));
     }
 };
 
 TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
-    replace("Combo2", "4");  // typed, not one of the list's items (a pick: the Qt face's test)
-    click("Command18");
+    replace(Control::Combo2,
+            "4");  // typed, not one of the list's items (a pick: the Qt face's test)
+    click(Control::Command18);
     EXPECT_EQ(spooler.payloads(), buildAlignmentTest("4").documents());
     EXPECT_EQ(log, Names{"3 docs"});  // no caption, no wait
-    EXPECT_EQ(disabledButtons(), Names{"Command9"});
+    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
 
     forget();
-    replace("Combo2", "300");
-    click("Command18");
+    replace(Control::Combo2, "300");
+    click(Control::Command18);
     EXPECT_EQ(log, Names{"msg 高速的测试中心值“300”超出 0 到 255 的范围，没有发送任何内容。"});
 }
 
 TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
-    click("Command16");
+    click(Control::Command16);
     EXPECT_EQ(log, opening("43 docs"));
     EXPECT_EQ(spooler.payloads(),
               buildSetSingleItem(PrintMode::HighSpeed, {"16", "24", "40"}, "5000").documents());
     expectBusy(kBusySetItems);
     expectFaceShowsForm();
 
-    click("Command15");
+    click(Control::Command15);
     forget();
-    click("Optcgm");
-    replace("Text1", "300");
-    click("Command16");
+    click(Control::Optcgm);
+    replace(Control::Text1, "300");
+    click(Control::Command16);
     EXPECT_EQ(
         spooler.payloads(),
         buildSetSingleItem(PrintMode::SuperHighDensity, {"16", "24", "40"}, "300").documents());
@@ -70,28 +70,28 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
 }
 
 TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
-    typeValue("Optcgs", "30");
-    click("Command3");
+    typeValue(Control::Optcgs, "30");
+    click(Control::Command3);
     EXPECT_EQ(log, opening("146 docs"));
     EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
     expectBusy(kBusySetItems);
 
-    click("Command15");
+    click(Control::Command15);
     forget();
-    click("Command8");
+    click(Control::Command8);
     EXPECT_EQ(spooler.payloads(),
               buildSetAllWithTestPage({"16", "30", "40"}, "5000", form->hanziSample).documents());
     expectBusy(kBusySetAllWithPage);
 }
 
 TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
-    typeValue("Optcgm", "-5");
+    typeValue(Control::Optcgm, "-5");
     forget();
-    click("Command8");
+    click(Control::Command8);
     EXPECT_EQ(log, Names{"msg 超高密的值“-5”超出 0 到 255 的范围，没有发送任何内容。"});
     EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_EQ(text("Label8"), "完成.....");
-    EXPECT_EQ(disabledButtons(), Names{"Command9"});
+    EXPECT_EQ(text(Control::Label8), "完成.....");
+    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
 }
 
 }  // namespace

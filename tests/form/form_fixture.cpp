@@ -39,15 +39,15 @@ void FormTest::forget() {
     clock.waits.clear();
 }
 
-Names FormTest::disabledButtons() const {
-    Names off;
-    for (std::string_view b : Form1::commandButtons()) {
-        if (!form->control(b).enabled) off.emplace_back(b);
+Controls FormTest::disabledButtons() const {
+    Controls off;
+    for (Control b : Form1::commandButtons()) {
+        if (!form->control(b).enabled) off.push_back(b);
     }
     for (const ControlSpec& c : controlTable()) {
-        if (c.kind == ControlKind::Button && !form->control(c.name).enabled &&
-            std::find(off.begin(), off.end(), c.name) == off.end()) {
-            off.emplace_back(c.name);
+        if (c.kind == ControlKind::Button && !form->control(c.id).enabled &&
+            std::find(off.begin(), off.end(), c.id) == off.end()) {
+            off.push_back(c.id);
         }
     }
     return off;
@@ -55,13 +55,13 @@ Names FormTest::disabledButtons() const {
 
 void FormTest::expectFaceShowsForm() const {
     for (const ControlSpec& c : controlTable()) {
-        const ControlState& s = form->control(c.name);
-        const std::string name(c.name);
-        EXPECT_EQ(face.texts.at(name), s.text) << name;
-        EXPECT_EQ(face.enabled.at(name), s.enabled) << name;
-        EXPECT_EQ(face.checked.at(name), s.checked) << name;
-        EXPECT_EQ(face.items.at(name), s.items) << name;
-        EXPECT_EQ(face.currentIndex.at(name), s.currentIndex) << name;
+        const ControlState& s = form->control(c.id);
+        const std::string_view name = controlName(c.id);
+        EXPECT_EQ(face.texts.at(c.id), s.text) << name;
+        EXPECT_EQ(face.enabled.at(c.id), s.enabled) << name;
+        EXPECT_EQ(face.checked.at(c.id), s.checked) << name;
+        EXPECT_EQ(face.items.at(c.id), s.items) << name;
+        EXPECT_EQ(face.currentIndex.at(c.id), s.currentIndex) << name;
     }
 }
 

@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "form/form1.h"
-#include "tests/support/recording_spooler.h"
+#include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/form_operator.h"
 #include "tests/support/recording_face.h"
+#include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
 
 namespace trevalune::testing {
 
 using Names = std::vector<std::string>;
+using Controls = std::vector<Control>;
 
 /// Builds Form1 over a recording face, a recording spooler and a fake clock; the timer ticks
 /// only when a test says so. `log` merges documents ("doc 0A"), waits ("wait 2500"), message
@@ -37,21 +39,21 @@ protected:
     /// Starts the window with these printers installed (the second one is preselected).
     void start(std::vector<std::string> printers = {"Office1", "RZ7-virtual"});
 
-    void click(const char* name) { form->clicked(name); }
-    void type(const char* box, const char* keys) { typeKeys(*form, face, box, keys); }
-    void replace(const char* box, const char* text) { replaceText(*form, face, box, text); }
+    void click(Control name) { form->clicked(name); }
+    void type(Control box, const char* keys) { typeKeys(*form, face, box, keys); }
+    void replace(Control box, const char* text) { replaceText(*form, face, box, text); }
     void ticks(int n) {
         for (int i = 0; i < n; ++i) form->timerTick();
     }
 
-    std::string text(const char* name) const { return form->control(name).text; }
-    bool enabled(const char* name) const { return form->control(name).enabled; }
+    std::string text(Control name) const { return form->control(name).text; }
+    bool enabled(Control name) const { return form->control(name).enabled; }
 
     void forget();
 
     /// The buttons that are off: the thirteen command buttons in DisableCommands' order,
     /// then any other.
-    Names disabledButtons() const;
+    Controls disabledButtons() const;
 
     /// Fails where the face shows something other than the form holds.
     void expectFaceShowsForm() const;

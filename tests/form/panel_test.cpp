@@ -19,101 +19,102 @@ const std::string kSave = "doc 1B3A000052";
 using PanelTest = StartedFormTest;
 
 TEST_F(PanelTest, EachButtonSendsItsBytesAsOneDocumentAndTheBoxIsCleared) {
-    type("Text2", "1b 4A 10");
-    const std::pair<const char*, std::string> buttons[] = {
-        {"Command5", "0A"},      {"Command12", "1D5653"},    {"Command10", "1B4A03"},
-        {"Command11", "1B6A03"}, {"Command1", "1B3A000050"}, {"Command4", "1B3A000052"},
-        {"Command6", "1B4A10"}};
+    type(Control::Text2, "1b 4A 10");
+    const std::pair<Control, std::string> buttons[] = {
+        {Control::Command5, "0A"},         {Control::Command12, "1D5653"},
+        {Control::Command10, "1B4A03"},    {Control::Command11, "1B6A03"},
+        {Control::Command1, "1B3A000050"}, {Control::Command4, "1B3A000052"},
+        {Control::Command6, "1B4A10"}};
     for (const auto& [button, hex] : buttons) {
         forget();
         click(button);
         EXPECT_EQ(log, Names{"doc " + hex}) << button;
     }
-    EXPECT_EQ(text("Text2"), "");
+    EXPECT_EQ(text(Control::Text2), "");
     expectFaceShowsForm();
 }
 
 TEST_F(PanelTest, TickedSendBracketsTheDataWithSaveCommandsLikeRestoreFactory) {
-    click("Check1");
-    EXPECT_TRUE(enabled("Command9"));
-    type("Text2", "AB");
-    click("Command9");
-    click("Command6");
+    click(Control::Check1);
+    EXPECT_TRUE(enabled(Control::Command9));
+    type(Control::Text2, "AB");
+    click(Control::Command9);
+    click(Control::Command6);
     const Names expected = {kSave, "wait 2500", "doc " + buildFactoryBlockHexText(), "wait 1000",
                             kSave};
     EXPECT_EQ(log, expected);
-    EXPECT_FALSE(form->control("Check1").checked);
-    EXPECT_FALSE(enabled("Command9"));
-    EXPECT_EQ(text("Text2"), "");
+    EXPECT_FALSE(form->control(Control::Check1).checked);
+    EXPECT_FALSE(enabled(Control::Command9));
+    EXPECT_EQ(text(Control::Text2), "");
     expectFaceShowsForm();
 
     forget();
-    click("Command7");
+    click(Control::Command7);
     EXPECT_EQ(log, expected);
-    click("Check1");
-    click("Check1");
-    EXPECT_FALSE(enabled("Command9"));
+    click(Control::Check1);
+    click(Control::Check1);
+    EXPECT_FALSE(enabled(Control::Command9));
 }
 
 TEST_F(PanelTest, EmptyOddOrMissingDigitsSendNothingAndKeepTheBoxAndTheTick) {
     for (const bool ticked : {false, true}) {
         for (const char* typed : {"", "1B4A1", "1B 4A 1 ", "  "}) {
             SCOPED_TRACE(typed);
-            if (form->control("Check1").checked != ticked) click("Check1");
-            replace("Text2", typed);
+            if (form->control(Control::Check1).checked != ticked) click(Control::Check1);
+            replace(Control::Text2, typed);
             forget();
-            click("Command6");
+            click(Control::Command6);
             // An empty box says nothing; the others say why nothing was sent.
             const bool said =
                 !log.empty() && log[0].starts_with("msg ") && log[0].ends_with("未发送。");
             EXPECT_EQ(log.size(), *typed ? 1u : 0u);
             EXPECT_EQ(said, *typed != '\0');
-            EXPECT_EQ(text("Text2"), typed);
-            EXPECT_EQ(form->control("Check1").checked, ticked);
-            EXPECT_EQ(enabled("Command9"), ticked);
+            EXPECT_EQ(text(Control::Text2), typed);
+            EXPECT_EQ(form->control(Control::Check1).checked, ticked);
+            EXPECT_EQ(enabled(Control::Command9), ticked);
         }
     }
 }
 
 TEST_F(PanelTest, MissingPrinterCostsAMessagePerDocumentAndTheBoxIsStillCleared) {
     start({"Office1"});  // listed, not selected
-    click("Check1");
-    type("Text2", "0A");
-    click("Command6");
+    click(Control::Check1);
+    type(Control::Text2, "0A");
+    click(Control::Command6);
     const std::string missing = "msg " + std::string(kPrinterNotFoundMessage);
     EXPECT_EQ(log, (Names{missing, "wait 2500", missing, "wait 1000", missing}));
-    EXPECT_FALSE(form->control("Check1").checked);
-    EXPECT_FALSE(enabled("Command9"));
-    EXPECT_EQ(text("Text2"), "");
+    EXPECT_FALSE(form->control(Control::Check1).checked);
+    EXPECT_FALSE(enabled(Control::Command9));
+    EXPECT_EQ(text(Control::Text2), "");
 }
 
 TEST_F(PanelTest, InputCheckRemovesEachDisallowedCharacterWithOneMessage) {
-    type("Text2", "1G");
+    type(Control::Text2, "1G");
     EXPECT_EQ(log, Names{kHexMessage});
-    EXPECT_EQ(text("Text2"), "1");
+    EXPECT_EQ(text(Control::Text2), "1");
 
     forget();
-    replace("Text2", "1GxG");  // pasted at once: G, then x
+    replace(Control::Text2, "1GxG");  // pasted at once: G, then x
     EXPECT_EQ(log, (Names{kHexMessage, kHexMessage}));
-    EXPECT_EQ(text("Text2"), "1");
+    EXPECT_EQ(text(Control::Text2), "1");
 
     // A correction in the middle leaves the caret where the operator was typing; a
     // character outside the BMP goes as one.
-    replace("Text2", "1B4A");
-    face.carets["Text2"] = 2;  // a click into the box
+    replace(Control::Text2, "1B4A");
+    face.carets[Control::Text2] = 2;  // a click into the box
     forget();
-    type("Text2", "z😀");
+    type(Control::Text2, "z😀");
     EXPECT_EQ(log, (Names{kHexMessage, kHexMessage}));
-    EXPECT_EQ(text("Text2"), "1B4A");
-    EXPECT_EQ(form->control("Text2").caret, 2u);
-    type("Text2", "0");
-    EXPECT_EQ(text("Text2"), "1B04A");
+    EXPECT_EQ(text(Control::Text2), "1B4A");
+    EXPECT_EQ(form->control(Control::Text2).caret, 2u);
+    type(Control::Text2, "0");
+    EXPECT_EQ(text(Control::Text2), "1B04A");
     expectFaceShowsForm();
 }
 
 TEST_F(PanelTest, PinTestsSendTheirPagesWithTheClockTimeInTheHeader) {
     clock.current = {2027, 3, 14, 15, 9, 26};
-    click("Command17");
+    click(Control::Command17);
     std::vector<Bytes> expected;
     for (const PinTestPage& page : buildPinTestSequence(clock.current)) {
         for (const Bytes& d : page.build().documents()) expected.push_back(d);
@@ -123,9 +124,9 @@ TEST_F(PanelTest, PinTestsSendTheirPagesWithTheClockTimeInTheHeader) {
     EXPECT_EQ(log.size(), 17u);  // documents only: no message, no wait, no caption
 
     // The three-density test ignores the selected mode.
-    click("Optcgm");
+    click(Control::Optcgm);
     forget();
-    click("Command13");
+    click(Control::Command13);
     EXPECT_EQ(spooler.payloads(), buildThreeDensityPinTest().documents());
     EXPECT_EQ(log.size(), 7u);
 }
@@ -139,7 +140,7 @@ protected:
 };
 
 TEST_F(DriverTest, AMissingOrEmptyFileIsReportedWithItsPathAndNothingIsSent) {
-    click("Command14");
+    click(Control::Command14);
     ASSERT_EQ(face.messages.size(), 1u);
     EXPECT_NE(face.messages[0].text.find(pathText(file)), std::string::npos)
         << face.messages[0].text;
@@ -147,7 +148,7 @@ TEST_F(DriverTest, AMissingOrEmptyFileIsReportedWithItsPathAndNothingIsSent) {
     EXPECT_FALSE(std::filesystem::exists(file));  // looking never creates it
 
     write("");
-    click("Command14");
+    click(Control::Command14);
     ASSERT_EQ(face.messages.size(), 2u);
     EXPECT_NE(face.messages[1].text.find("空"), std::string::npos) << face.messages[1].text;
     EXPECT_TRUE(spooler.documents.empty());

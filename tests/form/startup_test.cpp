@@ -6,23 +6,23 @@ namespace {
 
 TEST_F(FormTest, StartsInTheDesignState) {
     start({});
-    const ControlState& combo2 = form->control("Combo2");
+    const ControlState& combo2 = form->control(Control::Combo2);
     ASSERT_EQ(combo2.items.size(), 116u);
     EXPECT_EQ(combo2.items.front(), "5");
     EXPECT_EQ(combo2.items.back(), "120");
-    const std::pair<const char*, const char*> texts[] = {
-        {"Combo2", "31"},  {"Labgs", "16"},
-        {"Labcgs", "24"},  {"Labcgm", "40"},
-        {"cmbsz", "16"},   {"Label8", "完成....."},
-        {"Text1", "5000"}, {"Label1", "Korvel  V20170609 V1.0"},
-        {"Labtime", ""},   {"Combo1", ""},
+    const std::pair<Control, const char*> texts[] = {
+        {Control::Combo2, "31"},  {Control::Labgs, "16"},
+        {Control::Labcgs, "24"},  {Control::Labcgm, "40"},
+        {Control::cmbsz, "16"},   {Control::Label8, "完成....."},
+        {Control::Text1, "5000"}, {Control::Label1, "Korvel  V20170609 V1.0"},
+        {Control::Labtime, ""},   {Control::Combo1, ""},
     };
     for (const auto& [name, expected] : texts) EXPECT_EQ(text(name), expected) << name;
-    EXPECT_TRUE(form->control("Optgs").checked);
+    EXPECT_TRUE(form->control(Control::Optgs).checked);
     EXPECT_EQ(form->hanziSample, kHanziSample);
-    EXPECT_EQ(disabledButtons(), Names{"Command9"});
+    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
     // No printer: nothing listed, nothing selected, the default left alone, nothing said.
-    EXPECT_TRUE(form->control("Combo1").items.empty());
+    EXPECT_TRUE(form->control(Control::Combo1).items.empty());
     EXPECT_TRUE(spooler.defaultChanges.empty());
     EXPECT_TRUE(log.empty());
     expectFaceShowsForm();
@@ -48,7 +48,7 @@ TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
         SCOPED_TRACE(c.printers.front());
         start(c.printers);
         EXPECT_EQ(spooler.defaultChanges, c.defaults);
-        EXPECT_EQ(text("Combo1"), c.selected);
+        EXPECT_EQ(text(Control::Combo1), c.selected);
         expectFaceShowsForm();
     }
 }
@@ -60,14 +60,14 @@ TEST_F(FormTest, APrintServerThatDoesNotAnswerIsNamedOnceAtStartUp) {
                                  {"No print server answers at 127.0.0.1:1, so no printer can be "
                                   "listed.",
                                   "Trevalune"}}));
-    EXPECT_TRUE(form->control("Combo1").items.empty());
+    EXPECT_TRUE(form->control(Control::Combo1).items.empty());
     EXPECT_TRUE(spooler.defaultChanges.empty());
 }
 
 TEST_F(StartedFormTest, ExitClosesTheWindowEvenWhileBusyAndSendsNothing) {
     form->enterBusyState(kBusySetItems, "正在设置");
     forget();
-    click("Command2");
+    click(Control::Command2);
     EXPECT_TRUE(face.closed);
     EXPECT_TRUE(log.empty());
 }

@@ -24,6 +24,7 @@
 
 #include "form/form1.h"
 #include "qt/qt_face.h"
+#include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 
@@ -85,7 +86,7 @@ protected:
         ASSERT_TRUE(folder.isValid());
         form = std::make_unique<Form1>(*face, spooler, clock,
                                        std::filesystem::path(folder.path().toStdU16String()));
-        face->forwardTo(*form);
+        face->attach(*form);
         timerStartedByForm = timer()->isActive();
         timer()->stop();
         window().show();
@@ -100,16 +101,18 @@ protected:
     QWidget& window() const { return face->window(); }
 
     template <class W = QWidget>
-    W* get(std::string_view name) const {
-        // A mistyped name or kind ends the test at once (GoogleTest reports the exception)
+    W* get(Control name) const {
+        // A control of another kind ends the test at once (GoogleTest reports the exception)
         // rather than letting a caller dereference null.
-        auto* w = qobject_cast<W*>(face->control(name));
-        if (w == nullptr)
-            throw std::invalid_argument("no control " + std::string(name) + " of that kind");
+        auto* w = qobject_cast<W*>(&face->control(name));
+        if (w == nullptr) {
+            throw std::invalid_argument("no control " + std::string(controlName(name)) +
+                                        " of that kind");
+        }
         return w;
     }
 
-    QTimer* timer() const { return get<QTimer>("Timer1"); }
+    QTimer* timer() const { return get<QTimer>(Control::Timer1); }
 
     void resizeWindow(int width, int height) {
         window().resize(width, height);
@@ -122,15 +125,15 @@ protected:
         ASSERT_TRUE(QMetaObject::invokeMethod(timer(), "timeout", Qt::DirectConnection));
     }
 
-    /// The design name of the control that has the keyboard focus, "" for none.
-    static std::string focused() {
+    /// The control that has the keyboard focus, if any.
+    static std::optional<Control> focused() {
         QWidget* w = QApplication::focusWidget();
-        return w == nullptr ? std::string() : utf8(w->objectName());
+        return w == nullptr ? std::nullopt : controlNamed(utf8(w->objectName()));
     }
 
     /// A left click where the operator would click: a button's middle, an option's or a
     /// check box's indicator.
-    void click(std::string_view name) {
+    void click(Control name) {
         auto* button = get<QAbstractButton>(name);
         const QPoint at =
             button->isCheckable() ? QPoint(6, button->height() / 2) : button->rect().center();
@@ -138,7 +141,7 @@ protected:
     }
 
     /// Replaces the text of a box or an editable list by typing: select all, then the keys.
-    void type(std::string_view name, const QString& keys) {
+    void type(Control name, const QString& keys) {
         QWidget* w = get(name);
         if (auto* combo = qobject_cast<QComboBox*>(w)) w = combo->lineEdit();
         w->setFocus(Qt::MouseFocusReason);
@@ -148,7 +151,7 @@ protected:
 
     /// Opens a list's drop-down with F4, moves to item `index` with the arrow keys and takes
     /// it with Return (also the item already shown).
-    void pick(std::string_view name, int index) {
+    void pick(Control name, int index) {
         auto* combo = get<QComboBox>(name);
         combo->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(combo, Qt::Key_F4);

@@ -12,20 +12,19 @@ namespace trevalune::testing {
 namespace {
 
 /// Inserts `what` at the native caret and tells the form.
-void insertAtCaret(Form1& form, RecordingFace& face, std::string_view control,
-                   std::u16string_view what) {
-    std::u16string text = toUtf16(face.texts[std::string(control)]);
-    std::size_t& caret = face.carets[std::string(control)];
+void insertAtCaret(Form1& form, RecordingFace& face, Control control, std::u16string_view what) {
+    std::u16string text = toUtf16(face.texts[control]);
+    std::size_t& caret = face.carets[control];
     caret = std::min(caret, text.size());
     text.insert(caret, what);
     caret += what.size();
-    face.texts[std::string(control)] = toUtf8(text);
+    face.texts[control] = toUtf8(text);
     form.textEdited(control, toUtf8(text), caret);
 }
 
 }  // namespace
 
-void typeKeys(Form1& form, RecordingFace& face, std::string_view control, std::string_view keys) {
+void typeKeys(Form1& form, RecordingFace& face, Control control, std::string_view keys) {
     const std::u16string typed = toUtf16(keys);
     for (std::size_t at = 0; at < typed.size();) {
         // A surrogate pair is one key.
@@ -36,14 +35,13 @@ void typeKeys(Form1& form, RecordingFace& face, std::string_view control, std::s
     }
 }
 
-void replaceText(Form1& form, RecordingFace& face, std::string_view control,
-                 std::string_view text) {
-    face.texts[std::string(control)].clear();
-    face.carets[std::string(control)] = 0;
+void replaceText(Form1& form, RecordingFace& face, Control control, std::string_view text) {
+    face.texts[control].clear();
+    face.carets[control] = 0;
     insertAtCaret(form, face, control, toUtf16(text));
 }
 
-void pick(Form1& form, RecordingFace& face, std::string_view control, int index) {
+void pick(Form1& form, RecordingFace& face, Control control, int index) {
     face.setCurrentIndex(control, index);
     form.selected(control, index);
 }

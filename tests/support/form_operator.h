@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "form/control_table.h"
+
 namespace trevalune {
 class Form1;
 }
@@ -14,12 +16,12 @@ class RecordingFace;
 // first, as a toolkit does, then reports it through the form's event entry points.
 
 /// Types `keys` (UTF-8) at the box's caret, one textEdited per character.
-void typeKeys(Form1& form, RecordingFace& face, std::string_view control, std::string_view keys);
+void typeKeys(Form1& form, RecordingFace& face, Control control, std::string_view keys);
 
 /// Replaces the whole text at once (a paste over a selection), caret at the end.
-void replaceText(Form1& form, RecordingFace& face, std::string_view control, std::string_view text);
+void replaceText(Form1& form, RecordingFace& face, Control control, std::string_view text);
 
 /// Picks item `index` of a list.
-void pick(Form1& form, RecordingFace& face, std::string_view control, int index);
+void pick(Form1& form, RecordingFace& face, Control control, int index);
 
 }  // namespace trevalune::testing

@@ -10,7 +10,7 @@ namespace trevalune::testing {
 
 RecordingFace::RecordingFace() {
     for (const ControlSpec& c : controlTable()) {
-        const std::string name(c.name);
+        const Control name = c.id;
         texts[name] = c.caption;
         enabled[name] = true;
         checked[name] = false;
@@ -19,41 +19,42 @@ RecordingFace::RecordingFace() {
     }
 }
 
-void RecordingFace::setText(std::string_view control, std::string_view text) {
-    texts[std::string(control)] = text;
-    std::size_t& caret = carets[std::string(control)];
+void RecordingFace::setText(Control control, std::string_view text) {
+    texts[control] = text;
+    std::size_t& caret = carets[control];
     caret = std::min(caret, toUtf16(text).size());
 }
 
-void RecordingFace::setEnabled(std::string_view control, bool on) {
-    enabled[std::string(control)] = on;
+void RecordingFace::setEnabled(Control control, bool on) {
+    enabled[control] = on;
 }
 
-void RecordingFace::setChecked(std::string_view control, bool on) {
-    checked[std::string(control)] = on;
+void RecordingFace::setChecked(Control control, bool on) {
+    checked[control] = on;
 }
 
-void RecordingFace::setItems(std::string_view control, const std::vector<std::string>& list) {
-    items[std::string(control)] = list;
-    currentIndex[std::string(control)] = -1;
+void RecordingFace::setItems(Control control, const std::vector<std::string>& list) {
+    items[control] = list;
+    currentIndex[control] = -1;
 }
 
-void RecordingFace::setCurrentIndex(std::string_view control, int index) {
-    currentIndex[std::string(control)] = index;
+void RecordingFace::setCurrentIndex(Control control, int index) {
+    currentIndex[control] = index;
     // A list shows the item it selects.
     if (index >= 0) {
-        texts[std::string(control)] =
-            items[std::string(control)].at(static_cast<std::size_t>(index));
+        texts[control] = items[control].at(static_cast<std::size_t>(index));
     }
 }
 
-void RecordingFace::setCaret(std::string_view control, std::size_t position) {
-    carets[std::string(control)] = position;
+void RecordingFace::setCaret(Control control, std::size_t position) {
+    carets[control] = position;
 }
 
-void RecordingFace::repaintNow(std::string_view control) {
+void RecordingFace::repaintNow(Control control) {
     const auto it = texts.find(control);
-    if (onRepaint) onRepaint(std::string(control) + " " + (it == texts.end() ? "" : it->second));
+    if (onRepaint) {
+        onRepaint(std::string(controlName(control)) + " " + (it == texts.end() ? "" : it->second));
+    }
 }
 
 void RecordingFace::showMessage(std::string_view text, std::string_view title) {
@@ -65,7 +66,7 @@ void RecordingFace::writeDiagnostic(std::string_view line) {
     diagnostics.emplace_back(line);
 }
 
-void RecordingFace::startTimer(std::string_view /*timer*/, int /*intervalMs*/) {}
+void RecordingFace::startTimer(Control /*timer*/, int /*intervalMs*/) {}
 
 std::string RecordingFace::clockText(const LocalDateTime& now) {
     char text[32];

@@ -26,15 +26,15 @@ public:
         bool operator==(const Message&) const = default;
     };
 
-    void setText(std::string_view control, std::string_view text) override;
-    void setEnabled(std::string_view control, bool enabled) override;
-    void setChecked(std::string_view control, bool checked) override;
-    void setItems(std::string_view control, const std::vector<std::string>& items) override;
-    void setCurrentIndex(std::string_view control, int index) override;
-    void setCaret(std::string_view control, std::size_t position) override;
-    void repaintNow(std::string_view control) override;
+    void setText(Control control, std::string_view text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setChecked(Control control, bool checked) override;
+    void setItems(Control control, const std::vector<std::string>& items) override;
+    void setCurrentIndex(Control control, int index) override;
+    void setCaret(Control control, std::size_t position) override;
+    void repaintNow(Control control) override;
     void showMessage(std::string_view text, std::string_view title) override;
-    void startTimer(std::string_view timer, int intervalMs) override;
+    void startTimer(Control timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
     void writeDiagnostic(std::string_view line) override;
     void closeWindow() override;
@@ -43,12 +43,12 @@ public:
     std::vector<std::string> messageTexts() const;
 
     /// What each control shows: caption, box text, or a list's selected item.
-    std::map<std::string, std::string, std::less<>> texts;
-    std::map<std::string, bool, std::less<>> enabled;
-    std::map<std::string, bool, std::less<>> checked;
-    std::map<std::string, std::vector<std::string>, std::less<>> items;
-    std::map<std::string, int, std::less<>> currentIndex;
-    std::map<std::string, std::size_t, std::less<>> carets;
+    std::map<Control, std::string> texts;
+    std::map<Control, bool> enabled;
+    std::map<Control, bool> checked;
+    std::map<Control, std::vector<std::string>> items;
+    std::map<Control, int> currentIndex;
+    std::map<Control, std::size_t> carets;
     std::vector<Message> messages;
     std::vector<std::string> diagnostics;
     bool closed = false;

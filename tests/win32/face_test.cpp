@@ -8,6 +8,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ namespace trevalune {
 namespace {
 
 using Names = std::vector<std::string>;
+using Controls = std::vector<std::optional<Control>>;
 
 std::wstring wide(std::string_view utf8) {
     const std::u16string text = toUtf16(utf8);
@@ -35,7 +37,7 @@ protected:
     testing::FakeClock clock;
     testing::Win32Window window{spooler, clock};
 
-    bool checked(std::string_view name) const {
+    bool checked(Control name) const {
         return SendMessageW(window.hwnd(name), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
     RECT rectInClient(HWND control) const {
@@ -45,8 +47,8 @@ protected:
         return r;
     }
     /// The controls the Tab key visits, from the first tab stop round to it again.
-    Names tabWalk() const {
-        Names names;
+    Controls tabWalk() const {
+        Controls names;
         const HWND first = GetNextDlgTabItem(window.main(), nullptr, FALSE);
         for (HWND h = first; h != nullptr && names.size() < 100;) {
             names.push_back(window.nameOf(h));
@@ -100,14 +102,14 @@ TEST_F(Win32FaceTest, EveryControlAsDesigned) {
     }
     const auto px = [](int twips) -> LONG { return twipsToPixels(twips, 96); };
 
-    Names hidden;
+    std::vector<Control> hidden;
     for (const ControlSpec& spec : controlTable()) {
-        SCOPED_TRACE(std::string(spec.name));
+        SCOPED_TRACE(std::string(controlName(spec.id)));
         if (spec.kind == ControlKind::Timer) {
-            EXPECT_EQ(window.face.control(spec.name), nullptr);  // a WM_TIMER, not a window
+            EXPECT_EQ(window.face.control(spec.id), nullptr);  // a WM_TIMER, not a window
             continue;
         }
-        const HWND h = window.hwnd(spec.name);
+        const HWND h = window.hwnd(spec.id);
         EXPECT_EQ(GetParent(h), window.main()) << "WM_COMMAND must reach the main window";
         const Native& native = natives.at(spec.kind);
         wchar_t className[64] = {};
@@ -121,8 +123,8 @@ TEST_F(Win32FaceTest, EveryControlAsDesigned) {
                   (std::array{px(t.left), px(t.top), px(t.left + t.width) - px(t.left),
                               px(t.top + t.height) - px(t.top)}));
         // What the form holds (the table's caption, or what Form_Load made of it).
-        EXPECT_EQ(window.text(spec.name), wide(window.form.control(spec.name).text));
-        EXPECT_EQ(IsWindowEnabled(h) != FALSE, window.form.control(spec.name).enabled);
+        EXPECT_EQ(window.text(spec.id), wide(window.form.control(spec.id).text));
+        EXPECT_EQ(IsWindowEnabled(h) != FALSE, window.form.control(spec.id).enabled);
 
         LOGFONTW font{};
         ASSERT_TRUE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)),
@@ -141,49 +143,50 @@ TEST_F(Win32FaceTest, EveryControlAsDesigned) {
         // Frames lie under what they hold, so they never paint over it.
         for (const ControlSpec* c = findControlSpec(spec.container); c != nullptr;
              c = findControlSpec(c->container)) {
-            EXPECT_LT(zIndex.at(h), zIndex.at(window.hwnd(c->name))) << "in " << c->name;
+            EXPECT_LT(zIndex.at(h), zIndex.at(window.hwnd(c->id))) << "in " << c->id;
         }
-        if (!IsWindowVisible(h)) hidden.emplace_back(spec.name);
+        if (!IsWindowVisible(h)) hidden.push_back(spec.id);
     }
-    EXPECT_EQ(hidden, Names{"Text1"}) << "only the box below Frame4's bottom edge is clipped away";
-    EXPECT_EQ(SendMessageW(window.hwnd("Combo2"), CB_GETCOUNT, 0, 0), 116);
+    EXPECT_EQ(hidden, std::vector<Control>{Control::Text1})
+        << "only the box below Frame4's bottom edge is clipped away";
+    EXPECT_EQ(SendMessageW(window.hwnd(Control::Combo2), CB_GETCOUNT, 0, 0), 116);
 }
 
 // Clicks on buttons and typing into the command box are print_test.cpp's, byte for byte.
 TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     {
         testing::MessageBoxAnswerer answerer;
-        window.type("Text2", L"1x");
+        window.type(Control::Text2, L"1x");
         EXPECT_EQ(answerer.boxes(), std::vector<std::wstring>{L"请输入的数据是16进制的范围"})
             << "OK alone, no icon";
     }
-    EXPECT_EQ(window.text("Text2"), L"1");
+    EXPECT_EQ(window.text(Control::Text2), L"1");
     DWORD start = 0;
     DWORD end = 0;
-    SendMessageW(window.hwnd("Text2"), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+    SendMessageW(window.hwnd(Control::Text2), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(end, 1u) << "the caret stays where the operator was typing";
 
     // An editable list: the value follows into the mode's caption; above 120 it is capped.
-    SendMessageW(window.hwnd("cmbsz"), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-    window.type("cmbsz", L"500");
-    EXPECT_EQ(window.text("cmbsz"), L"119");
-    EXPECT_EQ(window.text("Labgs"), L"119");
+    SendMessageW(window.hwnd(Control::cmbsz), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    window.type(Control::cmbsz, L"500");
+    EXPECT_EQ(window.text(Control::cmbsz), L"119");
+    EXPECT_EQ(window.text(Control::Labgs), L"119");
 
-    window.click("Optcgs");
-    EXPECT_TRUE(checked("Optcgs"));
-    EXPECT_FALSE(checked("Optgs"));
-    EXPECT_EQ(window.text("cmbsz"), L"24");
-    window.click("Check1");
-    EXPECT_TRUE(checked("Check1"));
-    EXPECT_TRUE(IsWindowEnabled(window.hwnd("Command9")));
+    window.click(Control::Optcgs);
+    EXPECT_TRUE(checked(Control::Optcgs));
+    EXPECT_FALSE(checked(Control::Optgs));
+    EXPECT_EQ(window.text(Control::cmbsz), L"24");
+    window.click(Control::Check1);
+    EXPECT_TRUE(checked(Control::Check1));
+    EXPECT_TRUE(IsWindowEnabled(window.hwnd(Control::Command9)));
 
     SendMessageW(window.main(), WM_TIMER, 1, 0);
-    const std::wstring shown = window.text("Labtime");
+    const std::wstring shown = window.text(Control::Labtime);
     EXPECT_NE(shown.find(L"2026"), std::wstring::npos) << std::string(shown.begin(), shown.end());
     EXPECT_NE(shown.find(L"05:03"), std::wstring::npos);
 
-    SendMessageW(window.hwnd("Command2"), BM_CLICK, 0, 0);  // 退出
+    SendMessageW(window.hwnd(Control::Command2), BM_CLICK, 0, 0);  // 退出
     EXPECT_FALSE(IsWindow(window.main()));
     EXPECT_FALSE(window.pump()) << "WM_QUIT ends the message loop";
 }
@@ -194,18 +197,19 @@ TEST_F(Win32FaceTest, AnExceptionInAClickIsOneBoxAndTheWindowGoesOn) {
     };
     {
         testing::MessageBoxAnswerer answerer;
-        SendMessageW(window.hwnd("Command12"), BM_CLICK, 0, 0);  // through the window procedure
+        SendMessageW(window.hwnd(Control::Command12), BM_CLICK, 0,
+                     0);  // through the window procedure
         EXPECT_EQ(answerer.boxes(), std::vector<std::wstring>{L"spooler broke"});
     }
     spooler.onDocument = nullptr;
-    SendMessageW(window.hwnd("Command5"), BM_CLICK, 0, 0);
+    SendMessageW(window.hwnd(Control::Command5), BM_CLICK, 0, 0);
     // The recording spooler keeps the eject before it throws.
     EXPECT_EQ(spooler.payloads(), (Names{"\x1D\x56\x53", "\n"}));
     EXPECT_TRUE(IsWindow(window.main()));
 }
 
 TEST_F(Win32FaceTest, EveryPickInCombo1IsOneDefaultChangeTheShownPrinterIncluded) {
-    const HWND combo = window.hwnd("Combo1");
+    const HWND combo = window.hwnd(Control::Combo1);
     Names changes{"Office1", "RZ7-virtual"};  // Form_Load's
     ASSERT_EQ(spooler.defaultChanges, changes);
     SetFocus(combo);
@@ -228,49 +232,49 @@ TEST_F(Win32FaceTest, EveryPickInCombo1IsOneDefaultChangeTheShownPrinterIncluded
 TEST_F(Win32FaceTest, TabVisitsOnlyWhatTheOperatorSees) {
     // The order itself is the control table's (ControlTable tests).
     const auto order = focusOrder(kClientWidthTwips, kClientHeightTwips);
-    const Names atDesignSize(order.begin(), order.end());
+    const Controls atDesignSize(order.begin(), order.end());
     EXPECT_EQ(tabWalk(), atDesignSize);
 
     // As tall as this 768-pixel screen allows, shorter than the form: the client area
     // scrolls, and every control joins, the bottom row too.
     window.resizeClient(500, 720);
     ASSERT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_VSCROLL);
-    Names enlarged;
-    for (std::string_view name : focusOrder(100000, 100000)) {
+    Controls enlarged;
+    for (Control name : focusOrder(100000, 100000)) {
         if (IsWindowEnabled(window.hwnd(name))) enlarged.emplace_back(name);  // not Command9 yet
     }
     EXPECT_EQ(tabWalk(), enlarged);
     // Tab onto the Windows button, in the bottom row, scrolls it wholly into view.
-    SetFocus(window.hwnd("Command8"));
+    SetFocus(window.hwnd(Control::Command8));
     window.key(VK_TAB);
-    ASSERT_EQ(window.nameOf(GetFocus()), "Command14");
+    ASSERT_EQ(window.nameOf(GetFocus()), Control::Command14);
     RECT client;
     GetClientRect(window.main(), &client);
-    const RECT shown = rectInClient(window.hwnd("Command14"));
+    const RECT shown = rectInClient(window.hwnd(Control::Command14));
     EXPECT_GT(window.face.scrollPosition().y, 0);
     EXPECT_TRUE(shown.top >= 0 && shown.bottom <= client.bottom)
         << shown.top << " " << shown.bottom;
 
-    SetFocus(window.hwnd("Text2"));
+    SetFocus(window.hwnd(Control::Text2));
     window.key(VK_TAB);
-    EXPECT_EQ(window.text("Text2"), L"") << "Tab leaves the command box, typing nothing";
-    EXPECT_NE(window.nameOf(GetFocus()), "Text2");
+    EXPECT_EQ(window.text(Control::Text2), L"") << "Tab leaves the command box, typing nothing";
+    EXPECT_NE(window.nameOf(GetFocus()), Control::Text2);
 
-    SetFocus(window.hwnd("Command2"));  // 退出, below the design size
+    SetFocus(window.hwnd(Control::Command2));  // 退出, below the design size
     window.resizeClient(454, 169);
     EXPECT_EQ(tabWalk(), atDesignSize);
-    EXPECT_EQ(window.nameOf(GetFocus()), "Combo1") << "the focus left the hidden button";
+    EXPECT_EQ(window.nameOf(GetFocus()), Control::Combo1) << "the focus left the hidden button";
     window.key(VK_SPACE);
     EXPECT_TRUE(IsWindow(window.main())) << "Space did not press 退出";
     window.key(VK_TAB);
     window.key(VK_TAB);
-    EXPECT_EQ(window.nameOf(GetFocus()), "Command18");
+    EXPECT_EQ(window.nameOf(GetFocus()), Control::Command18);
     window.key(VK_SPACE);
     const std::size_t korvel = buildAlignmentTest("31").documentCount();
     EXPECT_EQ(spooler.documents.size(), korvel);
     window.key(VK_TAB);
-    window.key(VK_RETURN);              // Enter presses the focused button too
-    SetFocus(window.hwnd("Command5"));  // focused without the dialog keys: not the default
+    window.key(VK_RETURN);                     // Enter presses the focused button too
+    SetFocus(window.hwnd(Control::Command5));  // focused without the dialog keys: not the default
     window.key(VK_RETURN);
     ASSERT_EQ(spooler.documents.size(), korvel + 2);
     EXPECT_EQ(spooler.documents[korvel].data, "\x1D\x56\x53") << "换页";
@@ -279,23 +283,23 @@ TEST_F(Win32FaceTest, TabVisitsOnlyWhatTheOperatorSees) {
 
 TEST_F(Win32FaceTest, ArrowKeysInTheModeGroupSelectTheNextModeAsAClickWould) {
     window.resizeClient(500, 720);
-    SetFocus(window.hwnd("Optgs"));
+    SetFocus(window.hwnd(Control::Optgs));
     const struct {
         WPARAM key;
-        const char* mode;
+        Control mode;
         const wchar_t* value;
-    } steps[] = {{VK_RIGHT, "Optcgs", L"24"},
-                 {VK_DOWN, "Optcgm", L"40"},
-                 {VK_DOWN, "Optgs", L"16"},
-                 {VK_UP, "Optcgm", L"40"},
-                 {VK_LEFT, "Optcgs", L"24"}};
+    } steps[] = {{VK_RIGHT, Control::Optcgs, L"24"},
+                 {VK_DOWN, Control::Optcgm, L"40"},
+                 {VK_DOWN, Control::Optgs, L"16"},
+                 {VK_UP, Control::Optcgm, L"40"},
+                 {VK_LEFT, Control::Optcgs, L"24"}};
     for (const auto& step : steps) {
         window.key(step.key);
         EXPECT_EQ(window.nameOf(GetFocus()), step.mode);
-        for (const char* option : {"Optgs", "Optcgs", "Optcgm"}) {
-            EXPECT_EQ(checked(option), option == std::string(step.mode)) << option;
+        for (Control option : {Control::Optgs, Control::Optcgs, Control::Optcgm}) {
+            EXPECT_EQ(checked(option), option == step.mode) << option;
         }
-        EXPECT_EQ(window.text("cmbsz"), step.value) << step.mode;
+        EXPECT_EQ(window.text(Control::cmbsz), step.value) << step.mode;
     }
 }
 
@@ -313,7 +317,7 @@ TEST_F(Win32FaceTest, MovedToAMonitorOfAnotherScaleTheWindowIsLaidOutAgain) {
     RECT frame;
     GetWindowRect(window.main(), &frame);
     EXPECT_TRUE(EqualRect(&frame, &suggested));
-    for (const char* name : {"Command18", "Combo1", "Command8", "Optcgm"}) {
+    for (Control name : {Control::Command18, Control::Combo1, Control::Command8, Control::Optcgm}) {
         const Twips t = absoluteGeometry(*findControlSpec(name));
         const RECT r = rectInClient(window.hwnd(name));
         EXPECT_EQ((std::array{r.left, r.top, r.right}),
@@ -322,8 +326,9 @@ TEST_F(Win32FaceTest, MovedToAMonitorOfAnotherScaleTheWindowIsLaidOutAgain) {
             << name;
     }
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.hwnd("Command8"), WM_GETFONT, 0, 0)),
-               sizeof font, &font);
+    GetObjectW(
+        reinterpret_cast<HFONT>(SendMessageW(window.hwnd(Control::Command8), WM_GETFONT, 0, 0)),
+        sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -24) << "12 points at 144 DPI";
 }
 

@@ -43,10 +43,10 @@ void clickAndExpect(const std::vector<std::string>& expected) {
     testing::Win32Window window(spooler, clock);
     EXPECT_EQ(window.form.printerName(), testing::env("TREVALUNE_WINE_PRINTER"))
         << "Form_Load's pick";
-    window.click("Command12");
-    window.click("Command18");
-    window.type("Text2", L"1b 4A 10");
-    window.click("Command6");
+    window.click(Control::Command12);
+    window.click(Control::Command18);
+    window.type(Control::Text2, L"1b 4A 10");
+    window.click(Control::Command6);
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const auto got = catcher.next(20s);
         ASSERT_TRUE(got) << "document " << i << " did not arrive";

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 
 #include "form/control_table.h"
 #include "form/form1.h"
+#include "tests/support/control_print.h"
 #include "win32/main_window.h"
 
 namespace trevalune::testing {
@@ -40,30 +42,32 @@ public:
     }
 
     HWND main() const { return face.window(); }
-    /// A mistyped name ends the test at once (GoogleTest reports the exception) instead of
-    /// sending messages to no window.
-    HWND hwnd(std::string_view name) const {
+    /// A control without a window (the timer) ends the test at once (GoogleTest reports the
+    /// exception) instead of sending messages to no window.
+    HWND hwnd(Control name) const {
         const HWND h = face.control(name);
-        if (h == nullptr) throw std::invalid_argument("no native control " + std::string(name));
+        if (h == nullptr) {
+            throw std::invalid_argument("no native control " + std::string(controlName(name)));
+        }
         return h;
     }
-    std::wstring text(std::string_view name) const { return windowText(hwnd(name)); }
-    /// The design name of a native control (a combo's edit counts as its combo); empty if none.
-    std::string nameOf(HWND window) const {
+    std::wstring text(Control name) const { return windowText(hwnd(name)); }
+    /// The control of a native window (a combo's edit counts as its combo); none if none.
+    std::optional<Control> nameOf(HWND window) const {
         for (const ControlSpec& c : controlTable()) {
-            const HWND h = face.control(c.name);
-            if (h != nullptr && (h == window || h == GetParent(window))) return std::string(c.name);
+            const HWND h = face.control(c.id);
+            if (h != nullptr && (h == window || h == GetParent(window))) return c.id;
         }
-        return {};
+        return std::nullopt;
     }
 
     /// BM_CLICK: the press and release of the left mouse button on the control.
-    void click(std::string_view name) {
+    void click(Control name) {
         SendMessageW(hwnd(name), BM_CLICK, 0, 0);
         pump();
     }
     /// WM_CHAR for each character, into a box or an editable list's own edit field.
-    void type(std::string_view name, std::wstring_view characters) {
+    void type(Control name, std::wstring_view characters) {
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         const bool combo = GetComboBoxInfo(hwnd(name), &info) && info.hwndItem != nullptr;

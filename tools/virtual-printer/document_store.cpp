@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <system_error>
+#include <utility>
 
 namespace trevalune::vprinter {
 
@@ -56,9 +57,9 @@ std::unique_ptr<IncomingDocument> DocumentStore::begin() {
     // Hidden and without the document suffix, so nothing that lists documents picks it up.
     const fs::path temporary = folder_ / (".incoming-" + std::to_string(::getpid()) + "-" +
                                           std::to_string(++temporaries_));
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) fail("cannot create " + temporary.string());
-    return std::unique_ptr<IncomingDocument>(new IncomingDocument(*this, temporary, fd));
+    UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fd) fail("cannot create " + temporary.string());
+    return std::unique_ptr<IncomingDocument>(new IncomingDocument(*this, temporary, std::move(fd)));
 }
 
 fs::path DocumentStore::publish(const fs::path& temporary) {
@@ -90,8 +91,8 @@ fs::path DocumentStore::publish(const fs::path& temporary) {
     }
 }
 
-IncomingDocument::IncomingDocument(DocumentStore& store, fs::path temporary, int fd)
-    : store_(store), temporary_(std::move(temporary)), fd_(fd) {}
+IncomingDocument::IncomingDocument(DocumentStore& store, fs::path temporary, UniqueFd fd)
+    : store_(store), temporary_(std::move(temporary)), fd_(std::move(fd)) {}
 
 IncomingDocument::~IncomingDocument() {
     discard();
@@ -99,7 +100,7 @@ IncomingDocument::~IncomingDocument() {
 
 void IncomingDocument::write(const char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
+        const ssize_t n = ::write(fd_.get(), data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail("cannot write " + temporary_.string());
@@ -111,19 +112,14 @@ void IncomingDocument::write(const char* data, std::size_t size) {
 }
 
 fs::path IncomingDocument::commit() {
-    if (::close(fd_) != 0) {
-        fd_ = -1;
-        fail("cannot write " + temporary_.string());
-    }
-    fd_ = -1;
+    if (fd_.close() != 0) fail("cannot write " + temporary_.string());
     fs::path published = store_.publish(temporary_);
     temporary_.clear();
     return published;
 }
 
 void IncomingDocument::discard() noexcept {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
 }

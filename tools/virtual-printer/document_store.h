@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "tools/virtual-printer/unique_fd.h"
+
 namespace trevalune::vprinter {
 
 /// One document while it arrives. Its bytes go to a hidden temporary file; commit() gives it
@@ -25,12 +27,12 @@ public:
 
 private:
     friend class DocumentStore;
-    IncomingDocument(class DocumentStore& store, std::filesystem::path temporary, int fd);
+    IncomingDocument(class DocumentStore& store, std::filesystem::path temporary, UniqueFd fd);
     void discard() noexcept;
 
     DocumentStore& store_;
     std::filesystem::path temporary_;
-    int fd_ = -1;
+    UniqueFd fd_;
     std::size_t size_ = 0;
 };
 

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -20,19 +22,24 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "printer/bytes.h"
+#include "printer/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
-#include "printer/guarded_main.h"
+#include "tools/virtual-printer/unique_fd.h"
 
 namespace {
 
 using trevalune::preview::PreviewPrinter;
 using trevalune::vprinter::DocumentStore;
 using trevalune::vprinter::IncomingDocument;
+using trevalune::vprinter::UniqueFd;
 
 struct Options {
     std::string bind = "127.0.0.1";  // never another address unless asked for
@@ -75,55 +82,87 @@ void usage(std::FILE* to) {
 }
 
 /// Reads the command line; what is wrong with it is refused, to be said before the usage.
-void parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            usage(stdout);
-            std::exit(0);
-        }
-        if (arg == "--version" || arg == "-v") {
-            std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
-            std::exit(0);
-        }
-        const bool known = arg == "--bind" || arg == "--out" || arg == "--preview" ||
-                           arg == "--font" || arg == "--best" || arg == "--port";
-        if (!known) throw trevalune::Refusal("unknown option \"" + arg + "\"");
-        if (i + 1 >= argc) throw trevalune::Refusal(arg + " needs a value");
-        const std::string value = argv[++i];
-        if (arg == "--bind") {
-            if (value.empty()) throw trevalune::Refusal("--bind needs an address or a host name");
-            options.bind = value;
-        } else if (arg == "--out") {
-            if (value.empty()) throw trevalune::Refusal("--out needs a folder");
-            options.out = value;
-        } else if (arg == "--preview") {
-            if (value.empty()) throw trevalune::Refusal("--preview needs a folder");
-            options.preview = value;
-        } else if (arg == "--font") {
-            options.font = value;
-        } else if (arg == "--best") {
-            if (!trevalune::preview::parseBestValues(value, options.best)) {
-                throw trevalune::Refusal(
-                    "--best needs three numbers from 0 to 255 like 16,24,40, not \"" + value +
-                    "\"");
+/// Returns the exit code when the program is done already (--help, --version).
+std::optional<int> parse(int argc, char** argv, Options& options) {
+    CLI::App app;
+    app.set_help_flag();  // the usage above is the help
+    app.allow_extras();   // refused below with the program's own words
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> bind, out, preview, best, font, port;
+    app.add_flag("-h,--help", help);
+    app.add_flag("-v,--version", version);
+    const std::array<std::pair<const char*, std::optional<std::string>*>, 6> valued = {{
+        {"--bind", &bind},
+        {"--port", &port},
+        {"--out", &out},
+        {"--preview", &preview},
+        {"--best", &best},
+        {"--font", &font},
+    }};
+    for (const auto& [name, value] : valued) app.add_option(name, *value);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ArgumentMismatch&) {
+        // An option without its value: the last one given, or one followed by another option.
+        for (int i = argc - 1; i > 0; --i) {
+            const std::string_view arg = argv[i];
+            const bool last = i + 1 == argc || argv[i + 1][0] == '-';
+            for (const auto& [name, value] : valued) {
+                if (arg == name && last)
+                    throw trevalune::Refusal(arg.data() + std::string(" needs a value"));
             }
-        } else {
-            char* end = nullptr;
-            errno = 0;
-            const long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || errno != 0 || port < 0 || port > 65535 ||
-                value.find_first_not_of("0123456789") != std::string::npos) {
-                throw trevalune::Refusal(
-                    "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
-                    "\"");
-            }
-            options.port = static_cast<int>(port);
         }
+        throw trevalune::Refusal("an option needs a value");
+    } catch (const CLI::ParseError& e) {
+        throw trevalune::Refusal(e.what());
     }
+    if (help) {
+        usage(stdout);
+        return 0;
+    }
+    if (version) {
+        std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
+        return 0;
+    }
+    if (const auto extras = app.remaining(); !extras.empty()) {
+        throw trevalune::Refusal("unknown option \"" + extras.front() + "\"");
+    }
+    if (bind) {
+        if (bind->empty()) throw trevalune::Refusal("--bind needs an address or a host name");
+        options.bind = *bind;
+    }
+    if (out) {
+        if (out->empty()) throw trevalune::Refusal("--out needs a folder");
+        options.out = *out;
+    }
+    if (preview) {
+        if (preview->empty()) throw trevalune::Refusal("--preview needs a folder");
+        options.preview = *preview;
+    }
+    if (font) options.font = *font;
+    if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
+        throw trevalune::Refusal("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
+                                 *best + "\"");
+    }
+    if (port) {
+        const std::string& value = *port;
+        char* end = nullptr;
+        errno = 0;
+        const long number = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
+            value.find_first_not_of("0123456789") != std::string::npos) {
+            throw trevalune::Refusal(
+                "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
+                "\"");
+        }
+        options.port = static_cast<int>(number);
+    }
+    return std::nullopt;
 }
 
-// SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops.
+// SIGTERM and SIGINT only write to a pipe; the poll loop sees it and stops. The pipe lives as
+// long as the process, since a signal may come at any moment.
 int stopPipe[2] = {-1, -1};
 
 extern "C" void onStopSignal(int) {
@@ -153,8 +192,8 @@ std::string addressText(const sockaddr_storage& address) {
 
 /// A listening socket on the address or host name; a name may stand for several addresses
 /// (localhost: ::1 and 127.0.0.1), and the first one that can be bound is taken. Prints
-/// nothing on success; returns -1 with a message on failure.
-int listenOn(const Options& options, std::string& shownAddress) {
+/// nothing on success; returns no descriptor, with a message, on failure.
+UniqueFd listenOn(const Options& options, std::string& shownAddress) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -164,37 +203,36 @@ int listenOn(const Options& options, std::string& shownAddress) {
     if (const int rc = ::getaddrinfo(options.bind.c_str(), port.c_str(), &hints, &found); rc != 0) {
         std::fprintf(stderr, "%s: cannot find the address of \"%s\": %s\n", kName,
                      options.bind.c_str(), ::gai_strerror(rc));
-        return -1;
+        return {};
     }
     std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(found, &::freeaddrinfo);
     int error = 0;
     for (const addrinfo* a = found; a; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (fd < 0) {
+        UniqueFd fd(::socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+        if (!fd) {
             error = errno;
             continue;
         }
         const int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, 64) != 0) {
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        if (::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.get(), 64) != 0) {
             error = errno;
-            ::close(fd);
             continue;
         }
         sockaddr_storage bound{};
         socklen_t length = sizeof bound;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+        ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&bound), &length);
         shownAddress = addressText(bound);
-        setNonBlocking(fd);
+        setNonBlocking(fd.get());
         return fd;
     }
     std::fprintf(stderr, "%s: cannot listen on %s port %s: %s\n", kName, options.bind.c_str(),
                  port.c_str(), std::strerror(error));
-    return -1;
+    return {};
 }
 
 struct Connection {
-    int fd = -1;
+    UniqueFd fd;
     std::unique_ptr<IncomingDocument> document;
 };
 
@@ -224,7 +262,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         std::vector<pollfd> fds;
         fds.push_back({stopPipe[0], POLLIN, 0});
         fds.push_back({listener, POLLIN, 0});
-        for (const auto& c : connections) fds.push_back({c.fd, POLLIN, 0});
+        for (const auto& c : connections) fds.push_back({c.fd.get(), POLLIN, 0});
         const bool drawLater = preview && preview->pageInProgressChanged();
         const int ready = ::poll(fds.data(), fds.size(), drawLater ? kPreviewIdleMs : -1);
         if (ready < 0) {
@@ -242,7 +280,6 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         }
         if (fds[0].revents != 0) {
             // Documents still arriving are incomplete: they are dropped, never published.
-            for (auto& c : connections) ::close(c.fd);
             return 0;
         }
         // Read before accepting, so the poll results still line up with `connections`.
@@ -251,7 +288,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
             Connection& c = connections[i];
             bool finished = false;
             try {
-                const ssize_t n = ::read(c.fd, buffer.data(), buffer.size());
+                const ssize_t n = ::read(c.fd.get(), buffer.data(), buffer.size());
                 if (n > 0) {
                     c.document->write(buffer.data(), static_cast<std::size_t>(n));
                 } else if (n == 0) {
@@ -273,20 +310,18 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
                 finished = true;
             }
             if (finished) {
-                ::close(c.fd);
                 connections.erase(connections.begin() + static_cast<long>(i));
             }
         }
         if (fds[1].revents & POLLIN) {
             for (;;) {
-                const int fd = ::accept(listener, nullptr, nullptr);
-                if (fd < 0) break;
-                setNonBlocking(fd);
+                UniqueFd fd(::accept(listener, nullptr, nullptr));
+                if (!fd) break;
+                setNonBlocking(fd.get());
                 try {
-                    connections.push_back({fd, store.begin()});
+                    connections.push_back({std::move(fd), store.begin()});
                 } catch (const std::exception& e) {
                     std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
-                    ::close(fd);
                 }
             }
         }
@@ -298,7 +333,7 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
 static int run(int argc, char** argv) {
     Options options;
     try {
-        parse(argc, argv, options);
+        if (const auto done = parse(argc, argv, options)) return *done;
     } catch (const trevalune::Refusal& wrong) {
         std::fprintf(stderr, "%s: %s\n\n", kName, wrong.what());
         usage(stderr);
@@ -327,12 +362,12 @@ static int run(int argc, char** argv) {
         ::signal(SIGPIPE, SIG_IGN);
 
         std::string shown;
-        const int listener = listenOn(options, shown);
-        if (listener < 0) return 1;
+        UniqueFd listener = listenOn(options, shown);
+        if (!listener) return 1;
         std::printf("listening on %s\n", shown.c_str());
         std::fflush(stdout);
-        const int rc = serve(listener, store, preview.get());
-        ::close(listener);
+        const int rc = serve(listener.get(), store, preview.get());
+        listener.reset();
         if (preview) {
             // The last page has no eject yet: it is drawn as far as it got.
             preview->finish();

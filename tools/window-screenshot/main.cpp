@@ -1,6 +1,8 @@
 // Saves pictures of the real window: at its design size and enlarged to show every control.
 // Usage: window-screenshot DESIGN.png ENLARGED.png [PRINTER...]
 // The printers are pretend ones (nothing is sent); the default list shows the preselection.
+#include <CLI/CLI.hpp>
+
 #include <QApplication>
 #include <QWidget>
 
@@ -12,9 +14,9 @@
 
 #include "form/form1.h"
 #include "printer/clock.h"
+#include "printer/guarded_main.h"
 #include "printer/spooler.h"
 #include "qt/qt_face.h"
-#include "printer/guarded_main.h"
 
 namespace {
 
@@ -39,28 +41,31 @@ private:
 static int run(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s DESIGN.png ENLARGED.png [PRINTER...]\n", argv[0]);
-        return 2;
-    }
-    std::vector<std::string> printers(argv + 3, argv + argc);
-    if (printers.empty()) printers = {"Office1", "RZ7-virtual", "RZ7-spare"};
+    std::string design;
+    std::string enlarged;
+    std::vector<std::string> printers = {"Office1", "RZ7-virtual", "RZ7-spare"};
+    CLI::App cli("Pictures of the window at its design size and enlarged, over made-up printers.",
+                 "window-screenshot");
+    cli.add_option("design", design, "PNG of the window at its design size")->required();
+    cli.add_option("enlarged", enlarged, "PNG of the window enlarged to 490 x 770")->required();
+    cli.add_option("printers", printers, "the printers the list shows")->capture_default_str();
+    CLI11_PARSE(cli, argc, argv);
 
     ShowcaseSpooler spooler(printers);
     trevalune::SystemClock clock;
     trevalune::QtFace face;
     trevalune::Form1 form(face, spooler, clock,
                           QCoreApplication::applicationDirPath().toStdU16String());
-    face.forwardTo(form);
+    face.attach(form);
     form.timerTick();  // the clock shows from the first tick on
     QWidget& window = face.window();
     window.show();
     QApplication::processEvents();
 
-    bool ok = window.grab().save(QString::fromLocal8Bit(argv[1]));
+    bool ok = window.grab().save(QString::fromStdString(design));
     window.resize(490, 770);
     QApplication::processEvents();
-    ok = window.grab().save(QString::fromLocal8Bit(argv[2])) && ok;
+    ok = window.grab().save(QString::fromStdString(enlarged)) && ok;
     return ok ? 0 : 1;
 }
 

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "alignment/test_print.h"
-#include "operations/command_panel.h"
 #include "form/form1.h"
+#include "operations/command_panel.h"
 #include "qt/qt_face.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/qt/qt_face_fixture.h"
@@ -28,8 +28,8 @@ namespace {
 
 class SameClicksTest : public PrintServerTest {
 protected:
-    void click(const char* name) {
-        auto* button = qobject_cast<QAbstractButton*>(face.control(name));
+    void click(Control name) {
+        auto* button = qobject_cast<QAbstractButton*>(&face.control(name));
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -43,9 +43,9 @@ protected:
 TEST_F(SameClicksTest, PageEjectKorvelAndTheCommandBoxDeliverWhatTheBuildersMake) {
     // Built here, once SetUp has pointed libcups at the private server.
     Form1 form(face, spooler, clock, std::filesystem::path(folder.path().toStdU16String()));
-    face.forwardTo(form);
+    face.attach(form);
     // Ticks would only change the clock; keep the run to the clicks.
-    qobject_cast<QTimer*>(face.control("Timer1"))->stop();
+    qobject_cast<QTimer*>(&face.control(Control::Timer1))->stop();
     QWidget& window = face.window();
     window.show();
     // The command box lies below the design size: the operator enlarges the window.
@@ -53,13 +53,13 @@ TEST_F(SameClicksTest, PageEjectKorvelAndTheCommandBoxDeliverWhatTheBuildersMake
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_EQ(form.printerName(), server.virtualQueue);
 
-    click("Command12");
-    click("Command18");
-    auto* box = qobject_cast<QPlainTextEdit*>(face.control("Text2"));
+    click(Control::Command12);
+    click(Control::Command18);
+    auto* box = qobject_cast<QPlainTextEdit*>(&face.control(Control::Text2));
     ASSERT_NE(box, nullptr);
     QTest::mouseClick(box->viewport(), Qt::LeftButton);
     QTest::keyClicks(box, QStringLiteral("1b 4A 10"));
-    click("Command6");
+    click(Control::Command6);
 
     std::vector<std::string> expected = buildPageEject().documents();
     for (const Bytes& d : buildAlignmentTest("31").documents()) expected.push_back(d);

@@ -11,8 +11,8 @@
 
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
-#include "operations/command_panel.h"
 #include "form/form1.h"
+#include "operations/command_panel.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/printer_link.h"
 #include "tests/e2e/support/print_server.h"
@@ -74,7 +74,7 @@ protected:
     }
 
     /// Clicks a button; returns how many seconds its handler took.
-    double click(const char* name) {
+    double click(Control name) {
         const auto start = SteadyClock::now();
         form->clicked(name);
         return std::chrono::duration<double>(SteadyClock::now() - start).count();
@@ -112,11 +112,11 @@ TEST_F(FaultE2eTest, PrinterDeletedMidPageReportsEachLaterDocumentOnceAndKeepsTh
         ASSERT_EQ(code, 0) << out;
     });
 
-    click("Command18");
+    click(Control::Command18);
 
     EXPECT_EQ(messages(), notFound(page.size() - 20));
     EXPECT_EQ(printer.documents(), firstOf(page, 20));  // nothing lost, nothing twice
-    click("Command5");  // the window goes on: the next button reports once too
+    click(Control::Command5);  // the window goes on: the next button reports once too
     EXPECT_EQ(messages(), notFound(page.size() - 20 + 1));
 }
 
@@ -124,7 +124,7 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
     const auto page = buildAlignmentTest("31").documents();
     faultAfter(20, [this] { ps.stopCupsd(); });
 
-    const double seconds = click("Command18");
+    const double seconds = click(Control::Command18);
 
     EXPECT_EQ(messages(), notFound(page.size() - 20));
     EXPECT_LT(seconds, 10.0);  // a refused connection costs nothing like the timeout
@@ -133,7 +133,7 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
     // A set operation still runs, and its busy state ends by the timer: without a server the
     // queue reads as empty, so the normal end comes at the 27th tick.
     face.messages.clear();
-    click("Command16");
+    click(Control::Command16);
     EXPECT_EQ(
         messages(),
         notFound(
@@ -142,8 +142,8 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
     EXPECT_TRUE(form->busy.busy());
     tick(1);
     EXPECT_FALSE(form->busy.busy());
-    EXPECT_EQ(form->control("Label8").text, "完成...");
-    EXPECT_TRUE(form->control("Command3").enabled);
+    EXPECT_EQ(form->control(Control::Label8).text, "完成...");
+    EXPECT_TRUE(form->control(Control::Command3).enabled);
 }
 
 TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
@@ -154,14 +154,14 @@ TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
         frozen = SteadyClock::now();
     });
 
-    click("Command18");
+    click(Control::Command18);
     const double seconds = std::chrono::duration<double>(SteadyClock::now() - frozen).count();
 
     EXPECT_EQ(messages(), notFound(3));
     // libcups waits up to a second for an interim answer before the request's own timeout.
     EXPECT_LT(seconds, 3 * (1.0 + kTimeoutMs / 1000.0) + 2.0);
     ps.thawCupsd();
-    click("Command5");  // the server answers again, and so does the window
+    click(Control::Command5);  // the server answers again, and so does the window
     EXPECT_EQ(messages(), notFound(3));
     auto expected = firstOf(page, 57);
     expected.push_back(buildLineFeed().documents().front());
@@ -173,11 +173,11 @@ TEST_F(FaultE2eTest, AQueueThatRejectsJobsCostsOneMessagePerDocumentWithTheServe
     ASSERT_EQ(runCommand("cupsreject " + queue + " 2>&1", &code), "");
     const std::size_t count = buildSetAllItems(form->modeValues(), "5000").documentCount();
 
-    click("Command3");
+    click(Control::Command3);
 
-    EXPECT_EQ(messages(),
-              Strings(count, notTakenMessage(queue, "Destination \"RZ7-virtual\" is not "
-                                                    "accepting jobs.")));
+    EXPECT_EQ(messages(), Strings(count, notTakenMessage(queue,
+                                                         "Destination \"RZ7-virtual\" is not "
+                                                         "accepting jobs.")));
     EXPECT_TRUE(jobs(queue).empty());  // not one was created, so none can print later
     // The set operation's busy state runs its course, as after any message.
     tick(26);
@@ -192,15 +192,15 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick
     spooler.after = 1;
     spooler.fault = [this] { stopQueue(queue); };
 
-    click("Command3");
+    click(Control::Command3);
     EXPECT_TRUE(face.messages.empty());
     tick(4);
     EXPECT_TRUE(form->busy.busy());
-    EXPECT_FALSE(form->control("Command3").enabled);
+    EXPECT_FALSE(form->control(Control::Command3).enabled);
     tick(1);
     EXPECT_FALSE(form->busy.busy());
-    EXPECT_TRUE(form->control("Command3").enabled);
-    EXPECT_EQ(form->control("Label8").text, "正在设置....");  // the early end keeps the dots
+    EXPECT_TRUE(form->control(Control::Command3).enabled);
+    EXPECT_EQ(form->control(Control::Label8).text, "正在设置....");  // the early end keeps the dots
 
     startQueue(queue);
     EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(30)), page);
@@ -211,7 +211,7 @@ TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonito
         buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documents();
     ps.stopVirtualPrinter();
 
-    click("Command16");
+    click(Control::Command16);
     EXPECT_TRUE(face.messages.empty());  // the server took them all
     const auto queued = jobs(queue);
     ASSERT_EQ(queued.size(), page.size());

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "operations/command_panel.h"
 #include "form/form1.h"
+#include "operations/command_panel.h"
 #include "printer/bytes.h"
 #include "printer/cups/cups_spooler.h"
 #include "tests/e2e/support/print_server.h"
@@ -48,7 +48,8 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
     // Mostly small commands, some typed blocks of up to 4 KiB, and every tenth a driver file
     // of 4 KiB to 1 MiB: the sizes the tool sends, and its largest.
     std::mt19937 random(20261206);
-    const char* const fixed[] = {"Command5", "Command12", "Command10", "Command11", "Command1"};
+    const Control fixed[] = {Control::Command5, Control::Command12, Control::Command10,
+                             Control::Command11, Control::Command1};
     const Timeline fixedPages[] = {buildLineFeed(), buildPageEject(), buildMicroFeedForward(),
                                    buildMicroFeedBack(), buildSelfTest()};
     std::vector<Bytes> expected;
@@ -57,7 +58,7 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
             const double exponent = std::uniform_real_distribution<>(12.0, 20.0)(random);
             expected.push_back(numbered(i, static_cast<std::size_t>(std::exp2(exponent)), random));
             std::ofstream(folder.path() / "file.prn", std::ios::binary) << expected.back();
-            form.clicked("Command14");
+            form.clicked(Control::Command14);
         } else if (i % 3 == 0) {
             expected.push_back(fixedPages[i % 5].documents().front());
             form.clicked(fixed[i % 5]);
@@ -68,8 +69,8 @@ TEST(LoadE2eTest, AThousandDocumentsOfMixedSizesArriveWholeInOrderAndOnce) {
             // Typed with and without blanks between the pairs.
             const std::string typed =
                 i % 2 ? toHexText(expected.back()) : toSpacedHex(expected.back());
-            testing::replaceText(form, face, "Text2", typed);
-            form.clicked("Command6");
+            testing::replaceText(form, face, Control::Text2, typed);
+            form.clicked(Control::Command6);
         }
     }
     printer.waitForDocuments(expected.size(), std::chrono::seconds(90));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "alignment/hanzi_sample.h"
 #include "wire.h"
 
@@ -84,7 +86,7 @@ TEST(SetAllWithTestPage, RefusedBeforeAnything) {
                   buildSetAllWithTestPage({"256", "24", "40"}, "0", kHanziSample);
               }),
               "高速的值“256”超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_NE(refusal([] { buildSetAllWithTestPage({"16", "24", "40"}, "0", "啊阿"); }), "(built)");
+    EXPECT_THROW(buildSetAllWithTestPage({"16", "24", "40"}, "0", "啊阿"), std::invalid_argument);
 }
 
 }  // namespace

@@ -6,15 +6,18 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/control_print.h"
+
 namespace trevalune {
 namespace {
 
-using Names = std::vector<std::string_view>;
+using Names = std::vector<Control>;
 
 TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     EXPECT_EQ(focusOrder(kClientWidthTwips, kClientHeightTwips),
-              (Names{"Combo1", "Combo2", "Command18", "Command12", "Command5", "Command10",
-                     "Command11", "Command1", "Command17"}));
+              (Names{Control::Combo1, Control::Combo2, Control::Command18, Control::Command12,
+                     Control::Command5, Control::Command10, Control::Command11, Control::Command1,
+                     Control::Command17}));
 
     // Enlarged to the full extent every focusable control joins, but Text1: it lies below the
     // lower edge of its frame.
@@ -22,8 +25,8 @@ TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     Names focusable;
     for (const ControlSpec& c : controlTable()) {
         if (c.kind != ControlKind::Frame && c.kind != ControlKind::Label &&
-            c.kind != ControlKind::Timer && c.name != "Text1") {
-            focusable.push_back(c.name);
+            c.kind != ControlKind::Timer && c.id != Control::Text1) {
+            focusable.push_back(c.id);
         }
     }
     EXPECT_TRUE(
@@ -35,13 +38,24 @@ TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     }));
 }
 
-TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpi) {
+TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
     const struct {
         int twips, dpi, pixels;
     } cases[] = {{6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
     for (const auto& c : cases) {
         EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
     }
+    EXPECT_EQ(pixelsToTwips(454, 96), 6810);
+    EXPECT_EQ(pixelsToTwips(211, 120), 2532);  // 2532.0 exactly
+    EXPECT_EQ(pixelsToTwips(1, 144), 10);
+    EXPECT_EQ(pixelsToTwips(1, 192), 8);  // 7.5 rounds up
+}
+
+TEST(ControlTable, EveryControlHasItsDesignName) {
+    for (const ControlSpec& c : controlTable()) EXPECT_EQ(controlNamed(controlName(c.id)), c.id);
+    EXPECT_EQ(controlName(Control::Command18), "Command18");
+    EXPECT_EQ(controlNamed("nothing"), std::nullopt);
+    EXPECT_EQ(findControlSpec(Control::Form1), nullptr);
 }
 
 }  // namespace

@@ -2,37 +2,48 @@
 
 #include <gtest/gtest.h>
 
-#include <string_view>
+#include <optional>
+#include <vector>
 
 #include "form/control_table.h"
+#include "tests/support/control_print.h"
 
 namespace trevalune {
 namespace {
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
     const struct {
-        std::string_view focused;
+        Control focused;
         FormKey key;
-        std::string_view clicked;
+        std::optional<Control> clicked;
     } cases[] = {
-        {"Command18", FormKey::Enter, "Command18"},
-        {"Command15", FormKey::Enter, "Command15"},
-        {"Text2", FormKey::Enter, ""},  // a new line in the command box
-        {"Combo1", FormKey::Enter, ""},
-        {"Optgs", FormKey::Enter, ""},
-        {"Optgs", FormKey::Right, "Optcgs"},
-        {"Optcgs", FormKey::Down, "Optcgm"},
-        {"Optcgm", FormKey::Down, "Optgs"},
-        {"Optgs", FormKey::Up, "Optcgm"},
-        {"Optcgm", FormKey::Left, "Optcgs"},
-        {"Command18", FormKey::Down, ""},
-        {"Check1", FormKey::Down, ""},
-        {"nothing", FormKey::Enter, ""},
+        {Control::Command18, FormKey::Enter, Control::Command18},
+        {Control::Command15, FormKey::Enter, Control::Command15},
+        {Control::Text2, FormKey::Enter, std::nullopt},  // a new line in the command box
+        {Control::Combo1, FormKey::Enter, std::nullopt},
+        {Control::Optgs, FormKey::Enter, std::nullopt},
+        {Control::Optgs, FormKey::Right, Control::Optcgs},
+        {Control::Optcgs, FormKey::Down, Control::Optcgm},
+        {Control::Optcgm, FormKey::Down, Control::Optgs},
+        {Control::Optgs, FormKey::Up, Control::Optcgm},
+        {Control::Optcgm, FormKey::Left, Control::Optcgs},
+        {Control::Command18, FormKey::Down, std::nullopt},
+        {Control::Check1, FormKey::Down, std::nullopt},
+        {Control::Form1, FormKey::Enter, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(controlClickedByKey(c.focused, c.key), c.clicked)
-            << c.focused << " key " << static_cast<int>(c.key);
+            << controlName(c.focused) << " key " << static_cast<int>(c.key);
     }
+}
+
+TEST(WindowRules, TheFocusStaysWhereItCanElseGoesToTheFirstEnabledControl) {
+    const std::vector<Control> order = {Control::Combo1, Control::Command18, Control::Command5};
+    const auto enabled = [](Control c) { return c != Control::Combo1; };
+    EXPECT_EQ(focusAfterLayout(Control::Command5, order, enabled), Control::Command5);
+    EXPECT_EQ(focusAfterLayout(Control::Command8, order, enabled), Control::Command18);
+    EXPECT_EQ(focusAfterLayout(std::nullopt, order, enabled), Control::Command18);
+    EXPECT_EQ(focusAfterLayout(Control::Command8, {}, enabled), std::nullopt);
 }
 
 TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheForm) {

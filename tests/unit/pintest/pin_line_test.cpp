@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 #include "printer/hex_text.h"
@@ -44,7 +45,7 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
         }
     }
     for (const int width : {0, -90, 1, 89, 91, 116, 118, 179, 181, 360}) {
-        EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), Refusal) << width;
+        EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), std::invalid_argument) << width;
     }
 }
 

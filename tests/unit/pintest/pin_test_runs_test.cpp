@@ -48,16 +48,13 @@ TEST(PinTestRun, APageRefusedEndsOnlyThatPageAndAFaultOfTheProgramLeavesTheRun) 
     testing::FakeClock clock;
     PrinterLink link{spooler, messages, messages, [] { return std::string("RZ7-virtual"); }};
     std::vector<PinTestPage> pages = buildPinTestSequence(clock.now());
-    pages[1].build = [] {
+    pages[1].build = []() -> Timeline {
         Timeline half;
         half.text("never sent");
-        half.hex(buildPinTestLine(100, PinOrder::Ascending));  // refused
-        return half;
+        throw Refusal("page refused");
     };
     runPinTestSequence(pages, link, clock, messages);
-    EXPECT_EQ(messages.messages,
-              (std::vector<Message>{
-                  {"A pin test line has blocks of 90, 117 or 180 columns, not 100.", "错误提示"}}));
+    EXPECT_EQ(messages.messages, (std::vector<Message>{{"page refused", "错误提示"}}));
     // Header (4), then descending (4) and burn-in (5).
     ASSERT_EQ(spooler.documents.size(), 13u);
     EXPECT_EQ(spooler.payloads()[4], buildPinTestDescending().documents()[0]);

@@ -10,16 +10,13 @@ namespace {
 
 // Delivery (one document named AAAAAA per call, to the printer selected at that moment)
 // and unknown printers (one message per document) are pinned end to end and in the window.
-TEST(PrinterLink, TheCountDelimitsTheDriverFileAndACountOutsideItIsRefused) {
+TEST(PrinterLink, TheDriverFileIsOneDocumentZeroBytesIncluded) {
     RecordingSpooler spooler{{"RZ7-virtual"}};
     testing::RecordingMessages messages;
     PrinterLink link{spooler, messages, messages, [] { return std::string("RZ7-virtual"); }};
-    link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), 5);
-    link.SendBytesToPrinter("ABCDEF", 2);
-    EXPECT_THROW(link.SendBytesToPrinter("AB", 3), Refusal);
-    EXPECT_THROW(link.SendBytesToPrinter("AB", -1), Refusal);
+    link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}));
     EXPECT_EQ(spooler.payloads(),
-              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}), "AB"}));
+              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50})}));
     EXPECT_TRUE(messages.messages.empty());
 }
 

@@ -412,8 +412,8 @@ TEST(SendCommandTest, HexTextIsTakenAsTheCommandBoxTakesIt) {
         testing::TempFolder folder;
         testing::RecordingFace face;
         Form1 form(face, boxSpooler, clock, folder.path());
-        testing::typeKeys(form, face, "Text2", c.text);
-        form.clicked("Command6");
+        testing::typeKeys(form, face, Control::Text2, c.text);
+        form.clicked(Control::Command6);
 
         for (const Names& args : {Names{"--hex", c.text}, Names{"hex", c.text}}) {
             Sender s({"Office1", "RZ7-a"});

@@ -1,6 +1,7 @@
 #include "tools/virtual-printer/preview/decoder.h"
 
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace trevalune::preview {
@@ -196,7 +197,8 @@ private:
         }
         if (size() <= 8) return needMore("set-value command", 13, false);
         const unsigned char modeByte = at(8);
-        if (modeByte < 0x0A || modeByte > 0x0C) {
+        const std::optional<Mode> mode = modeOfByte(modeByte);
+        if (!mode) {
             return failed(9, "set-value command with unknown mode byte " + hexByte(modeByte));
         }
         if (size() < kSetValueHead) return needMore("set-value command", 13, false);
@@ -239,7 +241,7 @@ private:
                                                      ", which is none of the five");
         }
         ParseResult r = complete(EventKind::SetValue, kSetValueHead + used);
-        r.event.mode = static_cast<Mode>(modeByte - 0x0A);
+        r.event.mode = *mode;
         r.event.value = at(9);
         r.event.trailer = trailer;
         return r;
@@ -276,15 +278,7 @@ private:
 }  // namespace
 
 std::string_view modeName(Mode mode) {
-    switch (mode) {
-        case Mode::HighSpeed:
-            return "high speed";
-        case Mode::HighDensity:
-            return "high density";
-        case Mode::SuperHighDensity:
-            return "super-high density";
-    }
-    return "?";
+    return traits(mode).name;
 }
 
 std::string_view trailerName(Trailer trailer) {

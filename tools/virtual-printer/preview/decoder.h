@@ -7,10 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "alignment/print_mode.h"
+
 namespace trevalune::preview {
 
-/// The printer's three print modes, in the order of their mode bytes 0A, 0B, 0C.
-enum class Mode { HighSpeed = 0, HighDensity = 1, SuperHighDensity = 2 };
+/// The printer's three print modes; their bytes and geometry are in kPrintModes.
+using Mode = PrintMode;
 
 /// "high speed", "high density", "super-high density".
 std::string_view modeName(Mode mode);

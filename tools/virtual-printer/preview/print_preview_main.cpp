@@ -1,6 +1,8 @@
 // print-preview: renders a saved printer stream, or a folder of recorded documents, into one
 // PNG per page and a listing of what every byte means. See ../README.md.
 
+#include <CLI/CLI.hpp>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "printer/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
-#include "printer/guarded_main.h"
 
 namespace {
 
@@ -46,38 +48,30 @@ std::string readFile(const fs::path& path) {
 static int run(int argc, char** argv) {
     PreviewPrinter::Options options;
     options.folder = "print-preview";
-    std::vector<fs::path> inputs;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            usage(stdout);
-            return 0;
-        }
-        const bool takesValue =
-            arg == "--out" || arg == "--prefix" || arg == "--best" || arg == "--font";
-        if (takesValue && i + 1 >= argc) {
-            usage(stderr);
-            return 2;
-        }
-        if (arg == "--out") {
-            options.folder = argv[++i];
-        } else if (arg == "--prefix") {
-            options.prefix = argv[++i];
-        } else if (arg == "--font") {
-            options.fontPath = argv[++i];
-        } else if (arg == "--best") {
-            if (!trevalune::preview::parseBestValues(argv[++i], options.render.bestValues)) {
-                std::fprintf(stderr,
-                             "print-preview: --best wants three numbers 0..255, "
-                             "like 16,24,40\n");
-                return 2;
-            }
-        } else if (!arg.empty() && arg[0] == '-') {
-            usage(stderr);
-            return 2;
-        } else {
-            inputs.emplace_back(arg);
-        }
+    std::vector<std::string> inputs;
+    std::string best;
+    bool help = false;
+    CLI::App app;
+    app.set_help_flag();  // the usage above is the help
+    app.add_flag("-h,--help", help);
+    app.add_option("--out", options.folder);
+    app.add_option("--prefix", options.prefix);
+    app.add_option("--font", options.fontPath);
+    app.add_option("--best", best);
+    app.add_option("input", inputs);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError&) {
+        usage(stderr);
+        return 2;
+    }
+    if (help) {
+        usage(stdout);
+        return 0;
+    }
+    if (!best.empty() && !trevalune::preview::parseBestValues(best, options.render.bestValues)) {
+        std::fprintf(stderr, "print-preview: --best wants three numbers 0..255, like 16,24,40\n");
+        return 2;
     }
     if (inputs.empty()) {
         usage(stderr);
@@ -90,7 +84,7 @@ static int run(int argc, char** argv) {
                          "print-preview: no CJK font found, characters are boxes "
                          "(install fonts-wqy-microhei or pass --font)\n");
         }
-        for (const auto& input : inputs) {
+        for (const fs::path input : inputs) {
             if (!fs::is_directory(input)) {
                 printer.document(input.string(), readFile(input));
                 continue;

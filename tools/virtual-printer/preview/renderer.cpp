@@ -8,27 +8,11 @@
 namespace trevalune::preview {
 
 int lineColumns(Mode mode) {
-    switch (mode) {
-        case Mode::HighSpeed:
-            return 1440;
-        case Mode::HighDensity:
-            return 1872;
-        case Mode::SuperHighDensity:
-            return 2880;
-    }
-    return 1440;
+    return traits(mode).lineColumns;
 }
 
 int cellUnits(Mode mode) {
-    switch (mode) {
-        case Mode::HighSpeed:
-            return 32;
-        case Mode::HighDensity:
-            return 24;
-        case Mode::SuperHighDensity:
-            return 16;
-    }
-    return 32;
+    return traits(mode).cellUnits;
 }
 
 int columnUnits(Mode mode, int column) {
@@ -101,7 +85,7 @@ void Renderer::apply(const Event& e) {
         case EventKind::SetValue: {
             started_ = true;
             mode_ = e.mode;
-            if (e.value != kKeepValue) values_[static_cast<int>(e.mode)] = e.value;
+            if (e.value != kKeepValue) values_[modeIndex(e.mode)] = e.value;
             const int feeds = e.trailer == Trailer::Standard ? 3
                               : e.trailer == Trailer::Long   ? 4
                               : e.trailer == Trailer::FiveLf ? 5
@@ -164,7 +148,7 @@ void Renderer::printImage(const Event& e) {
     const std::string_view data = e.data();
     const int count = static_cast<int>(data.size());
     const int columns = (count + 1) / 2;
-    const int mode = static_cast<int>(mode_);
+    const std::size_t mode = modeIndex(mode_);
     const int shift = reverse_ ? columnUnits(mode_, values_[mode] - options_.bestValues[mode]) : 0;
     page_.passes_.push_back({row_, x_, shift, reverse_, mode_, values_[mode], columns});
     page_.reach(row_ + kHeadPins);

@@ -102,7 +102,7 @@ public:
     bool pageStarted() const { return started_; }
 
     Mode mode() const { return mode_; }
-    int value(Mode mode) const { return values_[static_cast<int>(mode)]; }
+    int value(Mode mode) const { return values_[modeIndex(mode)]; }
 
 private:
     void printImage(const Event& event);

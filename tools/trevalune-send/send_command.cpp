@@ -163,7 +163,7 @@ bool runOnQueue(const Work& work, Spooler& spooler, const std::string& queue, Cl
     PrinterLink link(reporting, quiet, quiet, [&queue] { return queue; });
     try {
         if (work.file) {
-            link.SendBytesToPrinter(*work.file, static_cast<int>(work.file->size()));
+            link.SendBytesToPrinter(*work.file);
         } else if (!work.pinTestPages.empty()) {
             runPinTestSequence(work.pinTestPages, link, clock, quiet);
         } else {

@@ -27,12 +27,18 @@ namespace {
 
 using Operator = std::function<void(Form1&, testing::RecordingFace&)>;
 
-/// Clicks one button after typing values: (control, text) pairs, an option button as ("", name).
-Operator press(std::string button, std::vector<std::pair<std::string, std::string>> typed = {}) {
+/// One step before the button: a text typed into a box, or (no text) a click.
+struct Typed {
+    Control control;
+    std::string text = {};
+};
+
+/// Clicks one button after these steps.
+Operator press(Control button, std::vector<Typed> typed = {}) {
     return [=](Form1& form, testing::RecordingFace& face) {
         for (const auto& [control, text] : typed) {
-            if (control.empty()) {
-                form.clicked(text);
+            if (text.empty()) {
+                form.clicked(control);
             } else {
                 testing::replaceText(form, face, control, text);
             }
@@ -63,33 +69,33 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
     const std::string path = (folder.path() / "file.prn").string();
 
     const Case cases[] = {
-        {{"eject"}, press("Command12")},
-        {{"line-feed"}, press("Command5")},
-        {{"micro-feed"}, press("Command10")},
-        {{"micro-back"}, press("Command11")},
-        {{"self-test"}, press("Command1")},
-        {{"save"}, press("Command4")},
-        {{"factory-reset"}, press("Command7")},
-        {{"alignment-test"}, press("Command18")},
-        {{"alignment-test", "4"}, press("Command18", {{"Combo2", "4"}})},
+        {{"eject"}, press(Control::Command12)},
+        {{"line-feed"}, press(Control::Command5)},
+        {{"micro-feed"}, press(Control::Command10)},
+        {{"micro-back"}, press(Control::Command11)},
+        {{"self-test"}, press(Control::Command1)},
+        {{"save"}, press(Control::Command4)},
+        {{"factory-reset"}, press(Control::Command7)},
+        {{"alignment-test"}, press(Control::Command18)},
+        {{"alignment-test", "4"}, press(Control::Command18, {{Control::Combo2, "4"}})},
         {{"--extra-wait", "300", "set", "high-density", "20"},
-         press("Command16", {{"Text1", "300"}, {"", "Optcgs"}, {"cmbsz", "20"}})},
+         press(Control::Command16, {{Control::Text1, "300"}, {Control::Optcgs}, {Control::cmbsz, "20"}})},
         {{"set", "super-high-density", "117"},
-         press("Command16", {{"", "Optcgm"}, {"cmbsz", "117"}})},
+         press(Control::Command16, {{Control::Optcgm}, {Control::cmbsz, "117"}})},
         {{"--extra-wait=0", "set-all", "18", "22", "38"},
-         press("Command3", {{"Text1", "0"},
-                            {"cmbsz", "18"},
-                            {"", "Optcgs"},
-                            {"cmbsz", "22"},
-                            {"", "Optcgm"},
-                            {"cmbsz", "38"}})},
+         press(Control::Command3, {{Control::Text1, "0"},
+                            {Control::cmbsz, "18"},
+                            {Control::Optcgs},
+                            {Control::cmbsz, "22"},
+                            {Control::Optcgm},
+                            {Control::cmbsz, "38"}})},
         {{"set-all", "3", "24", "44", "--test-page"},
-         press("Command8", {{"cmbsz", "3"}, {"", "Optcgm"}, {"cmbsz", "44"}})},
-        {{"pin-test"}, press("Command17")},
-        {{"pin-test-densities"}, press("Command13")},
-        {{"file", path}, press("Command14")},
-        {{"hex", "1b", "4A 10"}, press("Command6", {{"Text2", "1b 4A 10"}})},
-        {{"hex", "--save", "1B 3A 45"}, press("Command6", {{"Text2", "1B 3A 45"}, {"", "Check1"}})},
+         press(Control::Command8, {{Control::cmbsz, "3"}, {Control::Optcgm}, {Control::cmbsz, "44"}})},
+        {{"pin-test"}, press(Control::Command17)},
+        {{"pin-test-densities"}, press(Control::Command13)},
+        {{"file", path}, press(Control::Command14)},
+        {{"hex", "1b", "4A 10"}, press(Control::Command6, {{Control::Text2, "1b 4A 10"}})},
+        {{"hex", "--save", "1B 3A 45"}, press(Control::Command6, {{Control::Text2, "1B 3A 45"}, {Control::Check1}})},
     };
 
     testing::FakeClock clock;

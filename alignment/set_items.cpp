@@ -33,10 +33,6 @@ Timeline sampleSection(PrintMode mode, const std::string& text, int valueByte) {
     return t;
 }
 
-bool opensSampleSection(double value) {
-    return value > 4 && value < 117;
-}
-
 }  // namespace
 
 const std::string& ModeValues::of(PrintMode mode) const {
@@ -76,7 +72,7 @@ Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::s
     t.text(buildSetValueBytes(selected, valueByte, Trailer::Short));
     t.append(buildSettleAfterValues(text1, 100, 100, 100));
     t.text(titleLine(traits(selected).singleIndent, selected));
-    if (opensSampleSection(numericValue(text))) t.append(sampleSection(selected, text, valueByte));
+    if (printsSampleRows(numericValue(text))) t.append(sampleSection(selected, text, valueByte));
     t.hex(kPageEjectHex);
     return t;
 }
@@ -88,7 +84,7 @@ Timeline buildSetAllItems(const ModeValues& values, std::string_view text1) {
     t.text(buildShortValueDocument(bytes));
     t.append(buildSettleAfterValues(text1, 100, 100, 100));
     // Only the high-speed value opens the section, for all three modes at once.
-    if (opensSampleSection(numericValue(values.highSpeed))) {
+    if (printsSampleRows(numericValue(values.highSpeed))) {
         for (std::size_t i = 0; i < kAllModes.size(); ++i) {
             const PrintMode mode = kAllModes[i];
             t.hex(traits(mode).bannerFeed);

@@ -16,7 +16,7 @@ Timeline buildAlignmentTest(std::string_view combo2Text) {
     Timeline t;
     t.text(buildSetValueBytes(PrintMode::HighSpeed, centreByte, Trailer::Long));
     t.text(toGbk(std::string(30, ' ') + "Trevalune-----高速Korvel\n"));
-    if (centre > 4 && centre < 117) {
+    if (printsSampleRows(centre)) {
         for (int v : candidatesAround(centre, 3)) t.append(buildTestSample(v, combo2Text));
         t.append(buildSetValueCommand(centreByte, PrintMode::HighSpeed));
     }

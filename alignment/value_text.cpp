@@ -79,4 +79,8 @@ std::optional<int> valueByte(std::string_view text) {
     return v;
 }
 
+bool printsSampleRows(double value) {
+    return value > 4 && value < 117;
+}
+
 }  // namespace trevalune

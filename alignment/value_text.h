@@ -15,6 +15,15 @@ double numericValue(std::string_view text);
 /// surrounding blanks allowed): what a technician means by "a number".
 bool isPlainNumber(std::string_view text);
 
+/// The value box (参数) lists 5 to this; a larger value typed into it becomes kValueBoxCapped
+/// before it reaches a mode's value label, so no value above it is ever sent from there.
+inline constexpr int kValueBoxMax = 120;
+inline constexpr std::string_view kValueBoxCapped = "119";
+
+/// Whether a value (or the alignment test's centre) prints sample rows: only strictly between
+/// 4 and 117, where every row it prints still fits a byte and the paper.
+bool printsSampleRows(double value);
+
 /// Rounds to the nearest whole number, an exact half to the even neighbour (2.5 -> 2, 3.5 -> 4).
 /// Empty when the result does not fit a 32-bit int.
 std::optional<int> roundHalfEven(double value);

@@ -254,14 +254,14 @@ void Form1::Form_Load() {
     face_.startTimer(Control::Timer1, kTimerIntervalMs);
 
     std::vector<std::string> values;
-    for (int v = 5; v <= 120; ++v) values.push_back(std::to_string(v));
+    for (int v = 5; v <= kValueBoxMax; ++v) values.push_back(std::to_string(v));
     setItems(Control::Combo2, std::move(values));
-    setText(Control::Combo2, "31");
+    setText(Control::Combo2, std::string(kDefaultCentre));
 
     for (const PrintModeTraits& m : kPrintModes)
         setText(modeLabel(m.mode), std::string(m.initialValue));
     setChecked(Control::Optgs, true);  // copies Labgs into cmbsz
-    setText(Control::cmbsz, "16");
+    setText(Control::cmbsz, std::string(traits(PrintMode::HighSpeed).initialValue));
     setEnabled(Control::Command9, false);
 
     PrinterList printers = spooler_.listPrinters();
@@ -500,9 +500,9 @@ void Form1::modeClicked(PrintMode mode) {
 }
 
 void Form1::cmbsz_Change() {
-    if (numericValue(control(Control::cmbsz).text) > 120) {
+    if (numericValue(control(Control::cmbsz).text) > kValueBoxMax) {
         // Runs this handler again before the copy below; 119 is the capped value.
-        setText(Control::cmbsz, "119");
+        setText(Control::cmbsz, std::string(kValueBoxCapped));
     }
     if (const auto mode = selectedMode()) setText(modeLabel(*mode), control(Control::cmbsz).text);
 }

@@ -17,13 +17,11 @@ namespace trevalune::send {
 
 namespace {
 
-/// The window's value box (参数) turns anything above 120 into 119, so a larger value never
-/// reaches a value label; the command line refuses it rather than send another value.
-constexpr double kValueBoxMax = 120;
-
 /// The value labels at start-up; `set` changes only the selected mode's, as the window does.
 ModeValues startValues() {
-    return {"16", "24", "40"};
+    return {std::string(traits(PrintMode::HighSpeed).initialValue),
+            std::string(traits(PrintMode::HighDensity).initialValue),
+            std::string(traits(PrintMode::SuperHighDensity).initialValue)};
 }
 
 std::string joined(const std::vector<std::string>& words) {
@@ -34,6 +32,8 @@ std::string joined(const std::vector<std::string>& words) {
 
 /// A value typed into the value box, as its label would hold it.
 std::string boxValue(const OperationInput& in, const std::string& text) {
+    // The window's box makes kValueBoxCapped of a larger value; the command line refuses it
+    // rather than send another value than the one given.
     if (numericValue(text) > kValueBoxMax) {
         throw UsageError(say(in.language, Text::ValueAboveBox, {text}));
     }
@@ -78,7 +78,7 @@ Work factoryReset(const OperationInput&) {
 }
 Work alignmentTest(const OperationInput& in) {
     // Combo2 starts at 31; a typed centre is taken as typed.
-    return timelineWork(buildAlignmentTest(in.arguments.empty() ? "31" : in.arguments[0]));
+    return timelineWork(buildAlignmentTest(in.arguments.empty() ? std::string(kDefaultCentre) : in.arguments[0]));
 }
 
 Work set(const OperationInput& in) {

@@ -269,14 +269,12 @@ Work pieceWork(const CommandLine& c, Language l) {
 
 /// The mode's value label's caption at start-up, where align begins without --from.
 std::string startValue(PrintMode mode) {
-    constexpr std::string_view kStart[] = {"16", "24", "40"};
-    return std::string(kStart[modeNumber(mode) - 1]);
+    return std::string(traits(mode).initialValue);
 }
 
 /// A value align can print sample rows for: the window prints them for 5 to 116.
 bool printsRows(const std::string& text) {
-    const double v = numericValue(text);
-    return isPlainNumber(text) && v > 4 && v < 117;
+    return isPlainNumber(text) && printsSampleRows(numericValue(text));
 }
 
 /// align: 设置单项 with the value, the operator's answer, again, until the marked row is the

@@ -1,19 +1,14 @@
 // The Linux program as an operator uses it: the Qt window over the real CUPS spooler, real
-// mouse clicks and key presses. What the virtual printer receives is kept as the reference
-// for the Windows program, whose test under Wine makes the same clicks.
+// clicks and keys. What the virtual printer receives is kept as the reference for the Windows
+// program, whose test under Wine makes the same clicks.
 #include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 #include "alignment/test_print.h"
 #include "form/form1.h"
@@ -26,26 +21,15 @@
 namespace trevalune::e2e {
 namespace {
 
-class SameClicksTest : public PrintServerTest {
-protected:
-    void click(Control name) {
-        auto* button = qobject_cast<QAbstractButton*>(&face.control(name));
-        ASSERT_NE(button, nullptr) << name;
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-
+TEST_F(PrintServerTest, SameClicksPageEjectKorvelAndTheCommandBoxDeliverWhatTheBuildersMake) {
     testing::FakeClock clock;
     QTemporaryDir folder;
     testing::MessageBoxAnswerer boxes;
     QtFace face;
-};
-
-TEST_F(SameClicksTest, PageEjectKorvelAndTheCommandBoxDeliverWhatTheBuildersMake) {
     // Built here, once SetUp has pointed libcups at the private server.
     Form1 form(face, spooler, clock, std::filesystem::path(folder.path().toStdU16String()));
     face.attach(form);
-    // Ticks would only change the clock; keep the run to the clicks.
-    qobject_cast<QTimer*>(&face.control(Control::Timer1))->stop();
+    qobject_cast<QTimer*>(&face.control(Control::Timer1))->stop();  // the run is the clicks
     QWidget& window = face.window();
     window.show();
     // The command box lies below the design size: the operator enlarges the window.
@@ -53,11 +37,13 @@ TEST_F(SameClicksTest, PageEjectKorvelAndTheCommandBoxDeliverWhatTheBuildersMake
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_EQ(form.printerName(), server.virtualQueue);
 
+    const auto click = [&](Control name, QWidget* w = nullptr) {
+        QTest::mouseClick(w ? w : qobject_cast<QWidget*>(&face.control(name)), Qt::LeftButton);
+    };
     click(Control::Command12);
     click(Control::Command18);
     auto* box = qobject_cast<QPlainTextEdit*>(&face.control(Control::Text2));
-    ASSERT_NE(box, nullptr);
-    QTest::mouseClick(box->viewport(), Qt::LeftButton);
+    click(Control::Text2, box->viewport());
     QTest::keyClicks(box, QStringLiteral("1b 4A 10"));
     click(Control::Command6);
 

@@ -45,11 +45,10 @@ protected:
     /// The control's rectangle against its place in the table at `dpi`.
     void expectPlaced(Control name, int dpi) const {
         const Twips t = absoluteGeometry(*findControlSpec(name));
+        const auto px = [dpi](int twips) { return LONG(twipsToPixels(twips, dpi)); };
         const RECT r = rectInClient(name);
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
-                  (std::array<LONG, 4>{twipsToPixels(t.left, dpi), twipsToPixels(t.top, dpi),
-                                       twipsToPixels(t.left + t.width, dpi),
-                                       twipsToPixels(t.top + t.height, dpi)}))
+                  (std::array{px(t.left), px(t.top), px(t.left + t.width), px(t.top + t.height)}))
             << name;
     }
     LOGFONTW fontOf(Control name) const {

@@ -39,17 +39,6 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-/// Waits until the socket can be read; false when the time is up.
-bool readable(SOCKET socket, std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-        deadline - std::chrono::steady_clock::now());
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(socket, &set);
-    timeval wait{long(left.count() / 1000000), long(left.count() % 1000000)};
-    return left.count() > 0 && select(0, &set, nullptr, nullptr, &wait) == 1;
-}
-
 /// A socket printer inside the test: listens on 127.0.0.1:port, where the print server's
 /// socket queue delivers, and reads one document per connection.
 class DocumentCatcher final {
@@ -78,20 +67,23 @@ public:
     DocumentCatcher(const DocumentCatcher&) = delete;
     DocumentCatcher& operator=(const DocumentCatcher&) = delete;
 
-    bool listening() const { return socket_ != INVALID_SOCKET; }
     /// The next document, read until the sender ends the connection; none if none came in
     /// time or it never ended.
     std::optional<std::string> next(std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        if (!readable(socket_, deadline)) return std::nullopt;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(socket_, &set);
+        timeval wait{long(limit.count() / 1000), long(limit.count() % 1000 * 1000)};
+        if (select(0, &set, nullptr, nullptr, &wait) != 1) return std::nullopt;
         const SOCKET connection = accept(socket_, nullptr, nullptr);
+        const DWORD timeout = DWORD(limit.count());
+        setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                   sizeof timeout);
         std::string document;
         char buffer[4096];
-        int n = -1;
-        while (readable(connection, deadline) &&
-               (n = recv(connection, buffer, sizeof buffer, 0)) > 0) {
-            document.append(buffer, static_cast<std::size_t>(n));
-        }
+        int n = 0;
+        while ((n = recv(connection, buffer, sizeof buffer, 0)) > 0)
+            document.append(buffer, size_t(n));
         closesocket(connection);
         return n == 0 ? std::optional(document) : std::nullopt;
     }
@@ -129,37 +121,6 @@ protected:
     const std::string pageLog = env("TREVALUNE_WINE_PAGE_LOG");
     const int port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
 };
-
-TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndAloneInCallOrder) {
-    // A document of every byte value, then some short ones; whole pages through this backend
-    // are compared with the Linux program's below.
-    DocumentCatcher catcher(port);
-    ASSERT_TRUE(catcher.listening());
-    std::vector<Bytes> documents{"", "\n", "\x1D\x56\x53", std::string(1, '\0')};
-    for (int i = 0; i < 256; ++i) documents[0] += static_cast<char>(i);
-    const std::size_t logged = pageLogLines(pageLog).size();
-
-    for (const Bytes& d : documents) {
-        EXPECT_EQ(spooler.sendRawDocument(printer, "AAAAAA", d).outcome,
-                  SendResult::Outcome::Taken);
-    }
-    for (const Bytes& d : documents) {
-        const std::optional<std::string> got = catcher.next(20s);
-        ASSERT_TRUE(got.has_value()) << "a document did not arrive";
-        ASSERT_EQ(*got, d);
-    }
-    EXPECT_FALSE(catcher.next(500ms).has_value()) << "one call, one document";
-    // The server logs "<job id> <job name>" when a job is done.
-    std::vector<std::string> lines;
-    for (int i = 0; i < 200 && lines.size() < logged + documents.size(); ++i) {
-        std::this_thread::sleep_for(50ms);
-        lines = pageLogLines(pageLog);
-    }
-    ASSERT_EQ(lines.size(), logged + documents.size());
-    for (std::size_t i = logged; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].substr(lines[i].find(' ') + 1), "AAAAAA") << lines[i];
-    }
-}
 
 // Wine passes each document on as soon as it ends, so its queues are always empty here;
 // counting is checked on CUPS and in the two-step poll's own tests. A queue that rejects jobs
@@ -201,21 +162,34 @@ TEST_F(WinSpoolerTest, ListsTheQueuesAndSetsTheDefaultThatProgramsRead) {
     EXPECT_EQ(defaultPrinter(), printer);
 }
 
-// The same clicks as the Linux program, whose documents for them are the doc-NNNNNN.prn files
-// in TREVALUNE_LINUX_REFERENCE: a freshly started window, then 换页 (Command12), Korvel
-// (Command18, Combo2 at its initial 31), "1b 4A 10" typed into the command box and sent
-// (Command6, 选择 unticked). The window sends the same bytes, in the same documents.
-TEST_F(WinSpoolerTest, TheWindowSendsWhatTheLinuxProgramSendsForTheSameClicks) {
+// Every document arrives unchanged and alone, in call order, under its name: one of every byte
+// value and some short ones sent straight through the backend, then what the window sends for
+// the clicks the Linux program got (TREVALUNE_LINUX_REFERENCE/doc-NNNNNN.prn, the same bytes):
+// 换页, Korvel (Combo2 at 31), "1b 4A 10" typed and sent (选择 unticked).
+TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheLinuxProgramsDo) {
     std::string reference = env("TREVALUNE_LINUX_REFERENCE");
     if (reference.empty()) GTEST_SKIP() << "TREVALUNE_LINUX_REFERENCE is not set";
     if (reference[0] == '/') reference = "Z:" + reference;  // Wine's drive Z: is the host's /
-    std::set<std::filesystem::path> files;                  // in name order, which is sending order
+    std::vector<Bytes> documents{"", "\n", "\x1D\x56\x53", std::string(1, '\0')};
+    for (int i = 0; i < 256; ++i) documents[0] += static_cast<char>(i);
+    const std::size_t direct = documents.size();
+    std::set<std::filesystem::path> files;  // in name order, which is sending order
     for (const auto& entry : std::filesystem::directory_iterator(reference)) {
         if (entry.path().extension() == ".prn") files.insert(entry.path());
     }
     ASSERT_FALSE(files.empty()) << "no doc-NNNNNN.prn in " << reference;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        documents.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+    }
+    const std::size_t logged = pageLogLines(pageLog).size();
+
     DocumentCatcher catcher(port);
-    ASSERT_TRUE(catcher.listening());
+    for (std::size_t i = 0; i < direct; ++i) {
+        EXPECT_EQ(spooler.sendRawDocument(printer, "AAAAAA", documents[i]).outcome,
+                  SendResult::Outcome::Taken);
+    }
     testing::FakeClock clock;
     testing::Win32Window window(spooler, clock);
     EXPECT_EQ(window.form.printerName(), printer);
@@ -223,15 +197,24 @@ TEST_F(WinSpoolerTest, TheWindowSendsWhatTheLinuxProgramSendsForTheSameClicks) {
     window.click(Control::Command18);
     window.type(Control::Text2, L"1b 4A 10");
     window.click(Control::Command6);
-    for (const auto& file : files) {
-        std::ifstream in(file, std::ios::binary);
+    for (std::size_t i = 0; i < documents.size(); ++i) {
         const auto got = catcher.next(20s);
-        ASSERT_TRUE(got) << file << " did not arrive";
-        EXPECT_EQ(*got, std::string(std::istreambuf_iterator<char>(in), {})) << file;
+        ASSERT_TRUE(got) << "document " << i << " did not arrive";
+        EXPECT_EQ(*got, documents[i]) << "document " << i;
     }
     int extra = 0;  // taken in, so none is left for the next test's printer
     while (extra < 1000 && catcher.next(1s)) ++extra;
-    EXPECT_EQ(extra, 0) << "documents beyond the expected ones";
+    EXPECT_EQ(extra, 0) << "one call, one document";
+    // The server logs "<job id> <job name>" when a job is done.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 200 && lines.size() < logged + documents.size(); ++i) {
+        std::this_thread::sleep_for(50ms);
+        lines = pageLogLines(pageLog);
+    }
+    ASSERT_EQ(lines.size(), logged + documents.size());
+    for (std::size_t i = logged; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].substr(lines[i].find(' ') + 1), "AAAAAA") << lines[i];
+    }
 }
 
 }  // namespace

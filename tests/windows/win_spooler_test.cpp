@@ -1,6 +1,8 @@
-// The winspool backend against a real spooler: under Wine, whose winspool hands every
-// document to the private CUPS server that scripts/test-windows starts. That server has a
-// socket queue whose "printer" is the DocumentCatcher in this program, and a second queue.
+// The winspool backend against a real spooler: Wine's, which hands every document to the
+// private CUPS server of scripts/test-windows, whose socket queue's printer is the
+// DocumentCatcher here. Skips without that server.
+
+#include <winsock2.h>  // before windows.h
 
 #include "printer/windows/win_spooler.h"
 
@@ -9,23 +11,83 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "printer/printer_link.h"
-#include "tests/support/recording_messages.h"
-#include "tests/windows/document_catcher.h"
+#include "tests/support/fake_clock.h"
+#include "tests/win32/window_fixture.h"
 
 namespace trevalune {
 namespace {
 
 using namespace std::chrono_literals;
+
+std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+/// A socket printer inside the test: listens on 127.0.0.1:port, where the print server's
+/// socket queue delivers, and reads one document per connection.
+class DocumentCatcher final {
+public:
+    explicit DocumentCatcher(int port) {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        const BOOL reuse = TRUE;
+        setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+                   sizeof reuse);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(u_short(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            listen(socket_, 8) != 0) {
+            closesocket(socket_);
+            socket_ = INVALID_SOCKET;
+        }
+    }
+    ~DocumentCatcher() {
+        closesocket(socket_);
+        WSACleanup();
+    }
+    DocumentCatcher(const DocumentCatcher&) = delete;
+    DocumentCatcher& operator=(const DocumentCatcher&) = delete;
+
+    /// The next document, read until the sender ends the connection; none if none came in time.
+    std::optional<std::string> next(std::chrono::milliseconds limit) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(socket_, &set);
+        timeval wait{long(limit.count() / 1000), long(limit.count() % 1000 * 1000)};
+        if (select(0, &set, nullptr, nullptr, &wait) != 1) return std::nullopt;
+        const SOCKET connection = accept(socket_, nullptr, nullptr);
+        const DWORD timeout = DWORD(limit.count());
+        setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+                   sizeof timeout);
+        std::string document;
+        char buffer[4096];
+        int n = 0;
+        while ((n = recv(connection, buffer, sizeof buffer, 0)) > 0)
+            document.append(buffer, size_t(n));
+        closesocket(connection);
+        return n == 0 ? std::optional(document) : std::nullopt;
+    }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+};
 
 std::vector<std::string> pageLogLines(const std::string& path) {
     std::vector<std::string> lines;
@@ -43,50 +105,95 @@ std::string defaultPrinter() {
 class WinSpoolerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        printer = testing::env("TREVALUNE_WINE_PRINTER");
-        otherPrinter = testing::env("TREVALUNE_WINE_OTHER_PRINTER");
-        pageLog = testing::env("TREVALUNE_WINE_PAGE_LOG");
-        port = std::atoi(testing::env("TREVALUNE_WINE_PRINTER_PORT").c_str());
-        if (printer.empty() || otherPrinter.empty() || pageLog.empty() || port <= 0) {
-            GTEST_SKIP() << "needs the private print server that scripts/test-windows starts";
-        }
+        if (port <= 0) GTEST_SKIP() << "needs the print server that scripts/test-windows starts";
     }
 
     WinSpooler spooler;
-    std::string printer;
-    std::string otherPrinter;
-    std::string pageLog;
-    int port = 0;
+    const std::string printer = env("TREVALUNE_WINE_PRINTER");
+    const std::string otherPrinter = env("TREVALUNE_WINE_OTHER_PRINTER");
+    const std::string rejecting = env("TREVALUNE_WINE_REJECTING_PRINTER");
+    const std::string pageLog = env("TREVALUNE_WINE_PAGE_LOG");
+    const int port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
 };
 
-TEST_F(WinSpoolerTest, ListsTheServersQueuesAsPrinters) {
-    const PrinterList list = spooler.listPrinters();
-    EXPECT_EQ(list.unreachableServer, "") << "the local spooler always answers";
-    const std::vector<std::string>& names = list.names;
-    ASSERT_EQ(names.size(), 3u);
-    EXPECT_NE(std::find(names.begin(), names.end(), printer), names.end());
-    EXPECT_NE(std::find(names.begin(), names.end(), otherPrinter), names.end());
+// Wine passes each document on as soon as it ends: its queues always read as empty. A queue
+// that rejects jobs fails only at EndDocPrinter, with "invalid handle", not CUPS's reason.
+TEST_F(WinSpoolerTest, JobCountsAndFailureReasons) {
+    using enum SendResult::Outcome;
+    const std::tuple<std::string, SendResult::Outcome, std::string> cases[] = {
+        {printer, Taken, ""},  // only asked for its jobs
+        {"No such printer", NotOpened, "OpenPrinter: "},
+        {"", NotOpened, ""},
+        {"\xF0\x9F\x96\xA8 printer", NotOpened, ""},  // no GBK name
+        {rejecting, NotTaken, "EndDocPrinter: "},
+    };
+    for (const auto& [name, outcome, reasonStart] : cases) {
+        SCOPED_TRACE(name);
+        const JobQuery jobs = spooler.queryActiveJobs(name);
+        EXPECT_EQ((std::pair{jobs.anyJobs, jobs.delivered}), (std::pair{false, 0}));
+        if (name == printer) continue;
+        const SendResult result = spooler.sendRawDocument(name, "AAAAAA", "\x0A");
+        EXPECT_EQ(result.outcome, outcome);
+        EXPECT_EQ(result.reason.substr(0, result.reason.find(' ') + 1), reasonStart)
+            << result.reason;
+    }
 }
 
-TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndAloneInCallOrder) {
-    // A document of every byte value, then some short ones; whole pages through this backend
-    // are compared with the Linux program's in tests/win32/print_test.cpp.
-    testing::DocumentCatcher catcher(port);
-    ASSERT_TRUE(catcher.listening());
-    testing::RecordingMessages messages;
-    PrinterLink link(spooler, messages, messages, [this] { return printer; });
+TEST_F(WinSpoolerTest, ListsTheQueuesAndSetsTheDefaultThatProgramsRead) {
+    const PrinterList list = spooler.listPrinters();
+    EXPECT_EQ(list.unreachableServer, "") << "the local spooler always answers";
+    EXPECT_EQ(std::multiset<std::string>(list.names.begin(), list.names.end()),
+              (std::multiset<std::string>{printer, otherPrinter, rejecting}));
+    // Stored with its driver and port: a bare name leaves GetDefaultPrinter failing.
+    for (const std::string& name : {otherPrinter, printer}) {
+        spooler.setDefaultPrinter(name);
+        EXPECT_EQ(defaultPrinter(), name);
+    }
+    spooler.setDefaultPrinter("No such printer");
+    EXPECT_EQ(defaultPrinter(), printer);
+}
+
+// Every document arrives unchanged and alone, in order, under its name: some sent straight
+// through the backend, then the window's for the clicks that made the Linux program's
+// TREVALUNE_LINUX_REFERENCE/doc-NNNNNN.prn: 换页, Korvel, "1b 4A 10" typed and sent.
+TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheLinuxProgramsDo) {
+    std::string reference = env("TREVALUNE_LINUX_REFERENCE");
+    if (reference.empty()) GTEST_SKIP() << "TREVALUNE_LINUX_REFERENCE is not set";
+    if (reference[0] == '/') reference = "Z:" + reference;  // Wine's drive Z: is the host's /
     std::vector<Bytes> documents{"", "\n", "\x1D\x56\x53", std::string(1, '\0')};
     for (int i = 0; i < 256; ++i) documents[0] += static_cast<char>(i);
+    const std::size_t direct = documents.size();
+    std::set<std::filesystem::path> files;  // in name order, which is sending order
+    for (const auto& entry : std::filesystem::directory_iterator(reference)) {
+        if (entry.path().extension() == ".prn") files.insert(entry.path());
+    }
+    ASSERT_FALSE(files.empty()) << "no doc-NNNNNN.prn in " << reference;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        documents.emplace_back(std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>());
+    }
     const std::size_t logged = pageLogLines(pageLog).size();
 
-    for (const Bytes& d : documents) link.sendDocument(d);
-    EXPECT_TRUE(messages.messages.empty());
-    for (std::size_t i = 0; i < documents.size(); ++i) {
-        const std::optional<std::string> got = catcher.next(20s);
-        ASSERT_TRUE(got.has_value()) << "document " << i << " did not arrive";
-        ASSERT_EQ(*got, documents[i]) << "document " << i;
+    DocumentCatcher catcher(port);
+    for (std::size_t i = 0; i < direct; ++i) {
+        EXPECT_EQ(spooler.sendRawDocument(printer, "AAAAAA", documents[i]).outcome,
+                  SendResult::Outcome::Taken);
     }
-    EXPECT_FALSE(catcher.next(500ms).has_value()) << "one call, one document";
+    testing::FakeClock clock;
+    testing::Win32Window window(spooler, clock);
+    window.click(Control::Command12);
+    window.click(Control::Command18);
+    window.type(Control::Text2, L"1b 4A 10");
+    window.click(Control::Command6);
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        const auto got = catcher.next(20s);
+        ASSERT_TRUE(got) << "document " << i << " did not arrive";
+        EXPECT_EQ(*got, documents[i]) << "document " << i;
+    }
+    int extra = 0;  // taken in, so none is left for the next test's printer
+    while (extra < 1000 && catcher.next(1s)) ++extra;
+    EXPECT_EQ(extra, 0) << "one call, one document";
     // The server logs "<job id> <job name>" when a job is done.
     std::vector<std::string> lines;
     for (int i = 0; i < 200 && lines.size() < logged + documents.size(); ++i) {
@@ -97,47 +204,6 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndAloneInCallOrder) {
     for (std::size_t i = logged; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].substr(lines[i].find(' ') + 1), "AAAAAA") << lines[i];
     }
-}
-
-TEST_F(WinSpoolerTest, QueuesReadAsEmptyAndAPrinterThatCannotBeOpenedIsReported) {
-    // Wine passes each document on as soon as it ends, so its queues are always empty here;
-    // counting is checked on CUPS and in the two-step poll's own tests.
-    for (const std::string& name : {printer, std::string("No such printer"), std::string(),
-                                    std::string("\xF0\x9F\x96\xA8 printer")}) {
-        SCOPED_TRACE(name);
-        const JobQuery jobs = spooler.queryActiveJobs(name);
-        EXPECT_FALSE(jobs.anyJobs);
-        EXPECT_EQ(jobs.delivered, 0);
-        if (name != printer) {
-            EXPECT_EQ(spooler.sendRawDocument(name, "AAAAAA", "\x0A").outcome,
-                      SendResult::Outcome::NotOpened);
-        }
-    }
-}
-
-TEST_F(WinSpoolerTest, AQueueThatRejectsJobsBehindWineIsReportedAsFarAsWineTells) {
-    const std::string rejecting = testing::env("TREVALUNE_WINE_REJECTING_PRINTER");
-    if (rejecting.empty()) GTEST_SKIP() << "needs the rejecting queue of scripts/test-windows";
-    testing::RecordingMessages messages;
-    PrinterLink link(spooler, messages, messages, [&rejecting] { return rejecting; });
-    const SendResult result = link.sendDocument("\x0A");
-    // Wine spools locally and hands the job to CUPS when the document ends: EndDocPrinter
-    // fails then, but with "invalid handle" (6), not with the server's reason.
-    EXPECT_EQ(result.outcome, SendResult::Outcome::NotTaken);
-    EXPECT_EQ(result.reason.rfind("EndDocPrinter: ", 0), 0u) << result.reason;
-    EXPECT_EQ(messages.texts(),
-              std::vector<std::string>{notTakenMessage(rejecting, result.reason)});
-}
-
-TEST_F(WinSpoolerTest, TheSelectedPrinterBecomesTheDefaultThatProgramsRead) {
-    spooler.setDefaultPrinter(otherPrinter);
-    EXPECT_EQ(defaultPrinter(), otherPrinter);
-    spooler.setDefaultPrinter(printer);
-    // Stored with its driver and port: a bare name leaves GetDefaultPrinter failing.
-    EXPECT_EQ(defaultPrinter(), printer);
-
-    spooler.setDefaultPrinter("No such printer");
-    EXPECT_EQ(defaultPrinter(), printer);
 }
 
 }  // namespace

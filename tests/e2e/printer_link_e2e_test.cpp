@@ -22,19 +22,6 @@ namespace {
 using PrinterLinkE2eTest = PrintServerTest;
 using SpoolerE2eTest = PrintServerTest;
 
-TEST_F(PrinterLinkE2eTest, UnknownPrinterCostsOneMessagePerCallAndQueuesNothing) {
-    for (const char* name : {"NoSuchPrinter", ""}) {
-        selected = name;
-        link.sendDocument(bytesOf({0x1D, 0x56, 0x53}));
-        link.SendBytesToPrinter(bytesOf({0x00, 0xFF}));
-    }
-    EXPECT_EQ(messages.messages,
-              std::vector<testing::RecordingMessages::Message>(
-                  4, {"The Printer Name you typed wasn't recognized.", "Trevalune"}));
-    EXPECT_EQ(lastJobId(), jobsBefore);  // no job anywhere, so nothing can print later
-    EXPECT_TRUE(printer.documents().empty());
-}
-
 // A server that refuses connections is the window's fault test with cupsd stopped; here one
 // that accepts them (the kernel completes them) but never reads or answers.
 TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) {
@@ -141,6 +128,8 @@ TEST(PrinterListE2eTest, AServerWithoutPrintersAnswersWithAnEmptyList) {
     EXPECT_EQ(list.unreachableServer, "") << "an empty server is not a silent one";
 }
 
+// CUPS refuses a document without data after its job was created: the document is not taken,
+// and the job is taken back so the job monitor does not wait for a job that can never print.
 TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains) {
     const std::string& queue = server.virtualQueue;
     stopQueue(queue);
@@ -157,8 +146,6 @@ TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains)
     EXPECT_FALSE(spooler.queryActiveJobs(queue).anyJobs);
 }
 
-// CUPS refuses a document without data after its job was created: the document is not taken,
-// and the job is taken back so the job monitor does not wait for a job that can never print.
 TEST_F(SpoolerE2eTest, ADocumentTheServerRefusesIsSaidWithItsReasonAndLeavesNoJobBehind) {
     const SendResult empty = link.sendDocument("");
     EXPECT_EQ(empty.outcome, SendResult::Outcome::NotTaken);

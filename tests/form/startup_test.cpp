@@ -64,13 +64,5 @@ TEST_F(FormTest, APrintServerThatDoesNotAnswerIsNamedOnceAtStartUp) {
     EXPECT_TRUE(spooler.defaultChanges.empty());
 }
 
-TEST_F(StartedFormTest, ExitClosesTheWindowEvenWhileBusyAndSendsNothing) {
-    form->enterBusyState(kBusySetItems, "正在设置");
-    forget();
-    click(Control::Command2);
-    EXPECT_TRUE(face.closed);
-    EXPECT_TRUE(log.empty());
-}
-
 }  // namespace
 }  // namespace trevalune::testing

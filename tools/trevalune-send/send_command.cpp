@@ -235,6 +235,22 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const Environment& en
     return preselectedPrinter(list.names);
 }
 
+/// The printer a run without -d goes to; when there is none, says why and returns nothing.
+std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const Environment& environment,
+                                              Reporter& reporter) {
+    const Language l = reporter.language();
+    std::vector<std::string> listed;
+    std::string unreachable;
+    const auto chosen = choosePrinter(spooler, environment, listed, unreachable);
+    if (!unreachable.empty()) {
+        reporter.failed(say(l, Text::NoPrintServer, {unreachable}));
+    } else if (!chosen) {
+        reporter.failed(say(l, Text::NoPrinter,
+                            {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
+    }
+    return unreachable.empty() ? chosen : std::nullopt;
+}
+
 void printDryRun(const Timeline& timeline, const std::vector<std::string>& printers, Language l,
                  std::ostream& out) {
     out << say(l, Text::DryRunTo,
@@ -292,18 +308,8 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
     if (!c.printers.empty()) {
         queue = c.printers[0];
     } else {
-        std::vector<std::string> listed;
-        std::string unreachable;
-        const auto chosen = choosePrinter(*spooler, system.environment, listed, unreachable);
-        if (!unreachable.empty()) {
-            reporter.failed(say(l, Text::NoPrintServer, {unreachable}));
-            return 1;
-        }
-        if (!chosen) {
-            reporter.failed(say(l, Text::NoPrinter,
-                                {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
-            return 1;
-        }
+        const auto chosen = choosePrinterOrSay(*spooler, system.environment, reporter);
+        if (!chosen) return 1;
         queue = *chosen;
     }
     const std::string modeName(kModeNames[modeNumber(mode) - 1]);
@@ -444,18 +450,8 @@ int run(const CommandLine& c, System& system, Language l) {
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
         first = system.openSpooler(c.server);
-        std::vector<std::string> listed;
-        std::string unreachable;
-        const auto chosen = choosePrinter(*first, system.environment, listed, unreachable);
-        if (!unreachable.empty()) {
-            reporter.failed(say(l, Text::NoPrintServer, {unreachable}));
-            return 1;
-        }
-        if (!chosen) {
-            reporter.failed(say(l, Text::NoPrinter,
-                                {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
-            return 1;
-        }
+        const auto chosen = choosePrinterOrSay(*first, system.environment, reporter);
+        if (!chosen) return 1;
         queues = {*chosen};
     }
     return runOnQueues(work, queues, system, c.server, reporter, first.get());

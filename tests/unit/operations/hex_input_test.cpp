@@ -18,6 +18,7 @@ TEST(HexInputTest, RemovesDisallowedCharactersInOrderOfFirstOccurrence) {
     const Case cases[] = {
         {u"1b 4A 10", u"1b 4A 10", {}},
         {u"1GxG", u"1", {u"G", u"x"}},
+        {u"fFgz09", u"fF09", {u"g", u"z"}},  // the letters just past f and at the end
         {u"1B\r\n4A", u"1B4A", {u"\r", u"\n"}},
         // A character beyond the basic plane is one character: its pair goes whole.
         {u"1\U0001F600\U0001F600A", u"1A", {u"\U0001F600"}},

@@ -13,11 +13,26 @@ using Bytes = std::string;
 
 /// How the tool refuses input, everywhere: raised before anything is sent when a value
 /// cannot be used (a number that does not fit a byte, text that is not hex, a driver file
-/// that cannot be read). what() is the message for the operator. Spooler failures are not
-/// refusals: they come back as `false` from the send.
+/// that cannot be read). what() is the message the window shows. The command line says it
+/// in its run's language, so a refusal carries its Chinese and its English. Spooler failures
+/// are not refusals: they come back in the send's result.
 class Refusal final : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    /// The window shows the Chinese.
+    Refusal(const std::string& chinese, std::string english)
+        : std::runtime_error(chinese), english_(std::move(english)) {}
+    /// The window shows the English (messages that are English by design).
+    static Refusal shownInEnglish(std::string chinese, const std::string& english) {
+        Refusal r(english, english);
+        r.chinese_ = std::move(chinese);
+        return r;
+    }
+    std::string inChinese() const { return chinese_.empty() ? what() : chinese_; }
+    const std::string& inEnglish() const { return english_; }
+
+private:
+    std::string english_;
+    std::string chinese_;  ///< set only where the window shows the English
 };
 
 /// Bytes from numeric codes; every code must be 0..255.

@@ -10,11 +10,16 @@ namespace {
 
 constexpr UINT kGbk = 936;
 
+Refusal cannotConvert(const char* what) {
+    return Refusal::shownInEnglish(std::string("文本无法转换（") + what + "）。",
+                                   std::string("The text cannot be converted ") + what + ".");
+}
+
 std::wstring widen(std::string_view text, UINT codePage, const char* what) {
     if (text.empty()) return {};
     const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
                                       static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) throw Refusal(std::string("The text cannot be converted ") + what + ".");
+    if (n <= 0) throw cannotConvert(what);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
                         wide.data(), n);
@@ -28,7 +33,7 @@ std::string narrow(const std::wstring& wide, UINT codePage, const char* what) {
     const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
                                       nullptr, 0, nullptr, usedDefaultPtr);
     if (n <= 0 || usedDefault) {
-        throw Refusal(std::string("The text cannot be converted ") + what + ".");
+        throw cannotConvert(what);
     }
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,

@@ -28,10 +28,6 @@ struct Dests {
     ~Dests() { cupsFreeDests(count, list); }
 };
 
-struct IppDeleter {
-    void operator()(ipp_t* ipp) const { ippDelete(ipp); }
-};
-using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
 
 /// The server as CUPS addresses it: a socket path, or host and port.
 std::string serverName() {
@@ -76,7 +72,34 @@ std::string printerUri(const std::string& printer) {
     return uri;
 }
 
+/// Every value of a keyword attribute, in the server's words.
+std::vector<std::string> keywords(ipp_t* response, const char* name) {
+    std::vector<std::string> out;
+    if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_KEYWORD)) {
+        for (int i = 0; i < ippGetCount(a); ++i) {
+            const char* word = ippGetString(a, i, nullptr);
+            if (word != nullptr && std::strcmp(word, "none") != 0) out.emplace_back(word);
+        }
+    }
+    return out;
+}
+
+std::string textOf(ipp_t* response, const char* name) {
+    ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_TEXT);
+    const char* text = a ? ippGetString(a, 0, nullptr) : nullptr;
+    return text ? text : "";
+}
+
+int integerOf(ipp_t* response, const char* name, ipp_tag_t tag, int otherwise) {
+    ipp_attribute_t* a = ippFindAttribute(response, name, tag);
+    return a ? ippGetInteger(a, 0) : otherwise;
+}
+
 }  // namespace
+
+void CupsSpooler::IppDeleter::operator()(ipp_t* ipp) const {
+    ippDelete(ipp);
+}
 
 /// Bounds the time of a single request on the kept connection. libcups' own timeout
 /// (httpSetTimeout) polls the socket before each of the many small reads of an IPP answer,
@@ -317,6 +340,87 @@ JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
     if (count <= 0) return {};
     // The Windows query is limited to 99 records; keep the same horizon here.
     return JobQuery{true, count > 99 ? 99 : count};
+}
+
+CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
+    Connection* c = connection();
+    if (c == nullptr) {
+        ippDelete(request);
+        return nullptr;
+    }
+    Ipp response;
+    {
+        const Request bounded(*deadline_, c->http.get());
+        response.reset(cupsDoRequest(c->http.get(), request, resource.c_str()));
+    }
+    if (noAnswer(c->http.get(), response.get())) {
+        connection_.reset();
+        return nullptr;
+    }
+    return response;
+}
+
+PrinterState CupsSpooler::printerState(const std::string& printer) {
+    PrinterState state;
+    const std::string uri = printerUri(printer);
+    if (uri.empty()) return state;
+    static const char* const kWanted[] = {"printer-state", "printer-state-reasons",
+                                          "printer-state-message", "printer-is-accepting-jobs",
+                                          "queued-job-count"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    const Ipp response = ask(request, "/");
+    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return state;
+    state.found = true;
+    switch (integerOf(response.get(), "printer-state", IPP_TAG_ENUM, IPP_PSTATE_IDLE)) {
+        case IPP_PSTATE_PROCESSING:
+            state.state = PrinterState::State::Printing;
+            break;
+        case IPP_PSTATE_STOPPED:
+            state.state = PrinterState::State::Stopped;
+            break;
+        default:
+            state.state = PrinterState::State::Idle;
+    }
+    ipp_attribute_t* accepting =
+        ippFindAttribute(response.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN);
+    state.acceptingJobs = accepting == nullptr || ippGetBoolean(accepting, 0) != 0;
+    state.reasons = keywords(response.get(), "printer-state-reasons");
+    state.message = textOf(response.get(), "printer-state-message");
+    state.jobsWaiting = integerOf(response.get(), "queued-job-count", IPP_TAG_INTEGER, 0);
+    return state;
+}
+
+JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
+    JobState job;
+    const std::string uri = printerUri(printer);
+    if (uri.empty()) return job;
+    static const char* const kWanted[] = {"job-state", "job-state-reasons",
+                                          "job-printer-state-message"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
+    const Ipp response = ask(request, "/");
+    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return job;
+    // The IPP job states 3 (pending) to 9 (completed), in order.
+    constexpr JobState::State kStates[] = {
+        JobState::State::Pending, JobState::State::Held,     JobState::State::Printing,
+        JobState::State::Stopped, JobState::State::Canceled, JobState::State::Aborted,
+        JobState::State::Completed};
+    const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
+    if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) return job;
+    job.state = kStates[ippState - IPP_JSTATE_PENDING];
+    job.reasons = keywords(response.get(), "job-state-reasons");
+    job.message = textOf(response.get(), "job-printer-state-message");
+    return job;
 }
 
 void CupsSpooler::setDefaultPrinter(const std::string& printer) {

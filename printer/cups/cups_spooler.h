@@ -8,6 +8,7 @@
 #include "printer/spooler.h"
 
 using http_t = struct _http_s;
+using ipp_t = struct _ipp_s;
 
 namespace trevalune {
 
@@ -31,6 +32,10 @@ public:
     SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
+    /// Get-Printer-Attributes on the kept connection.
+    PrinterState printerState(const std::string& printer) override;
+    /// Get-Job-Attributes on the kept connection; a job the server no longer knows is Gone.
+    JobState jobState(const std::string& printer, int jobId) override;
     /// Writes the user's lpoptions (as `lpoptions -d` does); as root that is the server root's.
     void setDefaultPrinter(const std::string& printer) override;
     /// The destination cupsGetDests2 marks as default: the user's lpoptions (`lpoptions -d`),
@@ -47,6 +52,14 @@ private:
     /// Forgets a connection whose last request failed in transport: a late answer must not
     /// be read as the answer to the next request.
     void dropIfBroken();
+
+    /// One request with a bounded time on the kept connection; null when it got no answer
+    /// (the connection is then dropped).
+    struct IppDeleter {
+        void operator()(ipp_t* ipp) const;
+    };
+    using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
+    Ipp ask(ipp_t* request, const std::string& resource);
 
     /// Why the last request failed, in the server's words or the transport's.
     std::string lastReason(http_t* http) const;

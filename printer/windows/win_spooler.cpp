@@ -148,6 +148,14 @@ JobQuery WinSpooler::queryActiveJobs(const std::string& printer) {
     });
 }
 
+PrinterState WinSpooler::printerState(const std::string&) {
+    return {};  // TODO: GetPrinterW level 2
+}
+
+JobState WinSpooler::jobState(const std::string&, int) {
+    return {};  // TODO: GetJobW level 1
+}
+
 void WinSpooler::setDefaultPrinter(const std::string& printer) {
     // Not the bare name into the "Device" value: Windows reads that value as
     // "name,driver,port", and with the name alone GetDefaultPrinter fails for every

@@ -21,6 +21,10 @@ public:
                                std::string_view data) override;
     /// A sizing query and then the real one (level 1, from job 0, at most 99 jobs).
     JobQuery queryActiveJobs(const std::string& printer) override;
+    /// GetPrinterW level 2: Status, Attributes and cJobs.
+    PrinterState printerState(const std::string& printer) override;
+    /// GetJobW level 1; a job that has left the queue is Gone (Windows keeps no record).
+    JobState jobState(const std::string& printer, int jobId) override;
     /// SetDefaultPrinterA: stores the name with its driver and port, as Windows reads it.
     void setDefaultPrinter(const std::string& printer) override;
     /// GetDefaultPrinterW.

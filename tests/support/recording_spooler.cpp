@@ -26,7 +26,23 @@ SendResult RecordingSpooler::sendRawDocument(const std::string& printer,
     }
     documents.push_back({printer, documentName, std::string(data)});
     if (onDocument) onDocument(documents.back());
-    return SendResult::taken(static_cast<int>(documents.size()));
+    const int job = static_cast<int>(documents.size());
+    if (const auto lost = unconfirmed.find(printer); lost != unconfirmed.end()) {
+        return SendResult::unknown(lost->second, job);
+    }
+    return SendResult::taken(job);
+}
+
+PrinterState RecordingSpooler::printerState(const std::string& printer) {
+    if (const auto it = states.find(printer); it != states.end()) return it->second;
+    PrinterState idle;
+    idle.found = known(printer);
+    return idle;
+}
+
+JobState RecordingSpooler::jobState(const std::string&, int jobId) {
+    if (const auto it = jobs.find(jobId); it != jobs.end()) return it->second;
+    return {JobState::State::Completed, {}, {}};
 }
 
 JobQuery RecordingSpooler::queryActiveJobs(const std::string& printer) {

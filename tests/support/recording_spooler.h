@@ -26,6 +26,8 @@ public:
     SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
+    PrinterState printerState(const std::string& printer) override;
+    JobState jobState(const std::string& printer, int jobId) override;
     void setDefaultPrinter(const std::string& printer) override;
     std::optional<std::string> defaultPrinter() override { return userDefault; }
 
@@ -35,6 +37,14 @@ public:
     std::string unreachableServer;
     /// Printers that open but take no document, with the reason they give.
     std::map<std::string, std::string> refusing;
+    /// Printers that take the whole document but whose answer never comes (an Unknown
+    /// outcome, with this reason); the document is recorded, since it may print.
+    std::map<std::string, std::string> unconfirmed;
+    /// What printerState answers per printer; a known printer without an entry is idle and
+    /// accepting, an unknown one is not found.
+    std::map<std::string, PrinterState> states;
+    /// What jobState answers per job id; a job without an entry has completed.
+    std::map<int, JobState> jobs;
     /// Sent documents, in order.
     std::vector<Document> documents;
     /// What defaultPrinter() answers (setDefaultPrinter only records).

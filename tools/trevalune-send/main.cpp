@@ -34,10 +34,12 @@ int main(int argc, char** argv) {
         trevalune::SystemClock clock;
         StandardTerminal terminal;
         trevalune::send::System system{
-            [](const std::string& server) -> std::unique_ptr<trevalune::Spooler> {
-                // libcups keeps its server per thread: each queue's thread sets its own.
-                if (!server.empty()) cupsSetServer(server.c_str());
-                return std::make_unique<trevalune::CupsSpooler>();
+            [](const trevalune::send::SpoolerOptions& options)
+                -> std::unique_ptr<trevalune::Spooler> {
+                // libcups keeps its server and user per thread: each queue's thread sets its own.
+                if (!options.server.empty()) cupsSetServer(options.server.c_str());
+                if (!options.user.empty()) cupsSetUser(options.user.c_str());
+                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs);
             },
             clock,
             std::cin,

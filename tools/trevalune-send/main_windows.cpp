@@ -67,7 +67,7 @@ int wmain(int argc, wchar_t** argv) {
         trevalune::SystemClock clock;
         ConsoleTerminal terminal;
         trevalune::send::System system{
-            [](const std::string&) -> std::unique_ptr<trevalune::Spooler> {
+            [](const trevalune::send::SpoolerOptions&) -> std::unique_ptr<trevalune::Spooler> {
                 return std::make_unique<trevalune::WinSpooler>();
             },
             clock,
@@ -76,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
             std::cerr,
             environmentValue,
             inputIsConsole() ? &terminal : nullptr};
-        system.takesServer = false;  // the local spooler; its own connections name servers
+        system.platform = trevalune::send::Platform::Windows;
         return trevalune::send::runSend(arguments, system);
     });
 }

@@ -112,9 +112,9 @@ Work file(const OperationInput& in) {
     Work w;
     if (path == "-") {
         w.file = in.readStandardInput();
-        if (w.file->empty()) throw Refusal(say(in.language, Text::StdinEmpty));
+        if (w.file->empty()) throw refusal(in.language, Text::StdinEmpty);
         if (w.file->size() > static_cast<std::size_t>(INT32_MAX)) {
-            throw Refusal(say(in.language, Text::StdinTooLarge));
+            throw refusal(in.language, Text::StdinTooLarge);
         }
     } else {
         w.file = readDriverFile(std::filesystem::u8path(path));
@@ -130,7 +130,7 @@ Work hex(const OperationInput& in) {
 
 Work text(const OperationInput& in) {
     const std::string all = joined(in.arguments);
-    if (all.empty()) throw Refusal(say(in.language, Text::TextEmpty));
+    if (all.empty()) throw refusal(in.language, Text::TextEmpty);
     Timeline t;
     t.text(toGbk(all));
     return timelineWork(std::move(t));

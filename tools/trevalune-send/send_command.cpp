@@ -110,6 +110,8 @@ public:
 
     PrinterList listPrinters() override { return inner_.listPrinters(); }
     JobQuery queryActiveJobs(const std::string& p) override { return inner_.queryActiveJobs(p); }
+    PrinterState printerState(const std::string& p) override { return inner_.printerState(p); }
+    JobState jobState(const std::string& p, int job) override { return inner_.jobState(p, job); }
     void setDefaultPrinter(const std::string& p) override { inner_.setDefaultPrinter(p); }
     std::optional<std::string> defaultPrinter() override { return inner_.defaultPrinter(); }
 
@@ -181,7 +183,7 @@ int runOnQueues(const Work& work, const std::vector<std::string>& queues, System
                 const std::string& server, Reporter& reporter, Spooler* first) {
     if (queues.size() == 1) {
         std::unique_ptr<Spooler> own;
-        if (first == nullptr) own = system.openSpooler(server);
+        if (first == nullptr) own = system.openSpooler({server, 5000, {}});
         return runOnQueue(work, first ? *first : *own, queues[0], system.clock, reporter) ? 0 : 1;
     }
     std::vector<int> ok(queues.size(), 0);
@@ -191,7 +193,7 @@ int runOnQueues(const Work& work, const std::vector<std::string>& queues, System
         for (std::size_t i = 0; i < queues.size(); ++i) {
             threads.emplace_back([&, i] {
                 try {
-                    const std::unique_ptr<Spooler> spooler = system.openSpooler(server);
+                    const std::unique_ptr<Spooler> spooler = system.openSpooler({server, 5000, {}});
                     ok[i] = runOnQueue(work, *spooler, queues[i], system.clock, reporter) ? 1 : 0;
                 } catch (...) {
                     faults[i] = std::current_exception();
@@ -276,7 +278,7 @@ Work pieceWork(const CommandLine& c, Language l) {
         if (option == "--hex") {
             w.timeline.text(buildHexDocument(text));
         } else {
-            if (text.empty()) throw Refusal(say(l, Text::TextEmpty));
+            if (text.empty()) throw refusal(l, Text::TextEmpty);
             w.timeline.text(toGbk(text));
         }
     }
@@ -303,7 +305,7 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
     if (c.printers.size() > 1) throw UsageError(say(l, Text::AlignOnePrinter));
     if (system.terminal == nullptr) throw UsageError(say(l, Text::AlignNeedsTerminal));
 
-    const std::unique_ptr<Spooler> spooler = system.openSpooler(c.server);
+    const std::unique_ptr<Spooler> spooler = system.openSpooler({c.server, 5000, {}});
     std::string queue;
     if (!c.printers.empty()) {
         queue = c.printers[0];
@@ -347,7 +349,7 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
 }
 
 int listPrinters(const CommandLine& c, System& system, Reporter& reporter, Language l) {
-    const std::unique_ptr<Spooler> spooler = system.openSpooler(c.server);
+    const std::unique_ptr<Spooler> spooler = system.openSpooler({c.server, 5000, {}});
     const PrinterList list = spooler->listPrinters();
     if (!list.unreachableServer.empty()) {
         reporter.failed(say(l, Text::NoPrintServer, {list.unreachableServer}));
@@ -401,7 +403,7 @@ int run(const CommandLine& c, System& system, Language l) {
         return 0;
     }
     checkExtraWait(c, l);
-    if (!c.server.empty() && !system.takesServer) throw UsageError(say(l, Text::ServerOnWindows));
+    if (!c.server.empty() && system.platform != Platform::Cups) throw UsageError(say(l, Text::ServerOnWindows));
     Reporter reporter(system.out, system.err, l, c.quiet);
 
     Work work;
@@ -449,7 +451,7 @@ int run(const CommandLine& c, System& system, Language l) {
     }
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
-        first = system.openSpooler(c.server);
+        first = system.openSpooler({c.server, 5000, {}});
         const auto chosen = choosePrinterOrSay(*first, system.environment, reporter);
         if (!chosen) return 1;
         queues = {*chosen};
@@ -487,7 +489,9 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
     } catch (const UsageError& wrong) {
         return usage(wrong.what());
     } catch (const Refusal& refused) {
-        system.err << kName << ": " << say(l, Text::Refused, {refused.what()}) << '\n';
+        system.err << kName << ": " << say(l, Text::Refused,
+                                            {l == Language::Chinese ? refused.inChinese()
+                                                                    : refused.inEnglish()}) << '\n';
         return 2;
     }
 }

@@ -17,6 +17,8 @@ class Spooler;
 
 namespace send {
 
+class Interruption;
+
 /// The operator's terminal, for align's questions.
 class Terminal {
 public:
@@ -25,13 +27,22 @@ public:
     virtual std::optional<std::string> ask(const std::string& prompt) = 0;
 };
 
+/// How the spooler is reached: --server, --timeout and -U.
+struct SpoolerOptions {
+    std::string server;  ///< HOST[:PORT] or a socket path; empty for the configured one
+    int timeoutMs = 5000;
+    std::string user;  ///< empty for CUPS_USER or the login name
+};
+
+/// What the platform's spooler is and offers: it decides what --help lists.
+enum class Platform { Cups, Windows };
+
 /// What a run takes from the system, injected so tests run it on a recording spooler and a
 /// recording clock.
 struct System {
     /// A spooler for the calling thread: every queue runs in a thread of its own with its own
-    /// spooler (a backend keeps its connection). `server` is --server's HOST[:PORT], empty for
-    /// the configured one. Throws UsageError when the platform has no such thing.
-    std::function<std::unique_ptr<Spooler>(const std::string& server)> openSpooler;
+    /// spooler (a backend keeps its connection).
+    std::function<std::unique_ptr<Spooler>(const SpoolerOptions& options)> openSpooler;
     /// Shared by the queues' threads, so it must be safe to call from several at once.
     Clock& clock;
     std::istream& in;  ///< binary: `file -` reads it whole
@@ -40,8 +51,10 @@ struct System {
     Environment environment;
     /// Null when standard input is not a terminal.
     Terminal* terminal = nullptr;
-    /// Whether --server means anything: CUPS only.
-    bool takesServer = true;
+    Platform platform = Platform::Cups;
+    /// Set from outside (a signal, a console event) when the run must stop; null when
+    /// nothing can interrupt it.
+    Interruption* interruption = nullptr;
 };
 
 /// Runs trevalune-send with the arguments after the program name (see --help). The status

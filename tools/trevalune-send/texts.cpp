@@ -159,6 +159,10 @@ std::string say(Language language, Text text, const std::vector<std::string>& ar
     return out;
 }
 
+Refusal refusal(Language, Text text, const std::vector<std::string>& args) {
+    return Refusal(say(Language::Chinese, text, args), say(Language::English, text, args));
+}
+
 std::string helpText(Language language) {
     const bool zh = language == Language::Chinese;
     std::string h;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "printer/bytes.h"
+
 namespace trevalune::send {
 
 /// Looks a variable of the process environment up; empty when it is not set.
@@ -60,6 +62,9 @@ enum class Text {
 
 /// The text in the run's language, with {1}, {2}, {3} replaced by `args`.
 std::string say(Language language, Text text, const std::vector<std::string>& args = {});
+
+/// A refusal of the command line's own, in both languages.
+Refusal refusal(Language language, Text text, const std::vector<std::string>& args = {});
 
 /// The whole --help text.
 std::string helpText(Language language);

@@ -23,6 +23,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,6 +36,12 @@
 #include "tools/virtual-printer/unique_fd.h"
 
 namespace {
+
+/// A command line this program cannot use: one line and the usage.
+class UsageError final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 using trevalune::preview::PreviewPrinter;
 using trevalune::vprinter::DocumentStore;
@@ -110,12 +117,12 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
             const bool last = i + 1 == argc || argv[i + 1][0] == '-';
             for (const auto& [name, value] : valued) {
                 if (arg == name && last)
-                    throw trevalune::Refusal(arg.data() + std::string(" needs a value"));
+                    throw UsageError(arg.data() + std::string(" needs a value"));
             }
         }
-        throw trevalune::Refusal("an option needs a value");
+        throw UsageError("an option needs a value");
     } catch (const CLI::ParseError& e) {
-        throw trevalune::Refusal(e.what());
+        throw UsageError(e.what());
     }
     if (help) {
         usage(stdout);
@@ -126,23 +133,23 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         return 0;
     }
     if (const auto extras = app.remaining(); !extras.empty()) {
-        throw trevalune::Refusal("unknown option \"" + extras.front() + "\"");
+        throw UsageError("unknown option \"" + extras.front() + "\"");
     }
     if (bind) {
-        if (bind->empty()) throw trevalune::Refusal("--bind needs an address or a host name");
+        if (bind->empty()) throw UsageError("--bind needs an address or a host name");
         options.bind = *bind;
     }
     if (out) {
-        if (out->empty()) throw trevalune::Refusal("--out needs a folder");
+        if (out->empty()) throw UsageError("--out needs a folder");
         options.out = *out;
     }
     if (preview) {
-        if (preview->empty()) throw trevalune::Refusal("--preview needs a folder");
+        if (preview->empty()) throw UsageError("--preview needs a folder");
         options.preview = *preview;
     }
     if (font) options.font = *font;
     if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
-        throw trevalune::Refusal("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
+        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
                                  *best + "\"");
     }
     if (port) {
@@ -152,7 +159,7 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         const long number = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
             value.find_first_not_of("0123456789") != std::string::npos) {
-            throw trevalune::Refusal(
+            throw UsageError(
                 "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
                 "\"");
         }
@@ -334,7 +341,7 @@ static int run(int argc, char** argv) {
     Options options;
     try {
         if (const auto done = parse(argc, argv, options)) return *done;
-    } catch (const trevalune::Refusal& wrong) {
+    } catch (const UsageError& wrong) {
         std::fprintf(stderr, "%s: %s\n\n", kName, wrong.what());
         usage(stderr);
         return 2;

@@ -30,6 +30,8 @@ public:
         return trevalune::SendResult::taken(1);
     }
     trevalune::JobQuery queryActiveJobs(const std::string&) override { return {}; }
+    trevalune::PrinterState printerState(const std::string&) override { return {}; }
+    trevalune::JobState jobState(const std::string&, int) override { return {}; }
     void setDefaultPrinter(const std::string&) override {}
 
 private:

@@ -124,7 +124,7 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
             std::istringstream in;
             std::ostringstream out, err;
             // No -d: the window has just made its printer the user's default.
-            send::System system{[](const std::string&) { return std::make_unique<CupsSpooler>(); },
+            send::System system{[](const send::SpoolerOptions&) { return std::make_unique<CupsSpooler>(); },
                                 clock,
                                 in,
                                 out,

@@ -47,6 +47,8 @@ public:
     JobQuery queryActiveJobs(const std::string& printer) override {
         return real_.queryActiveJobs(printer);
     }
+    PrinterState printerState(const std::string& p) override { return real_.printerState(p); }
+    JobState jobState(const std::string& p, int job) override { return real_.jobState(p, job); }
     void setDefaultPrinter(const std::string& printer) override {
         real_.setDefaultPrinter(printer);
     }

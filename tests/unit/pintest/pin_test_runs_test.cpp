@@ -51,7 +51,7 @@ TEST(PinTestRun, APageRefusedEndsOnlyThatPageAndAFaultOfTheProgramLeavesTheRun) 
     pages[1].build = []() -> Timeline {
         Timeline half;
         half.text("never sent");
-        throw Refusal("page refused");
+        throw Refusal("page refused", "page refused");
     };
     runPinTestSequence(pages, link, clock, messages);
     EXPECT_EQ(messages.messages, (std::vector<Message>{{"page refused", "错误提示"}}));

@@ -48,6 +48,12 @@ public:
     JobQuery queryActiveJobs(const std::string& p) override {
         return locked([&] { return inner_.queryActiveJobs(p); });
     }
+    PrinterState printerState(const std::string& p) override {
+        return locked([&] { return inner_.printerState(p); });
+    }
+    JobState jobState(const std::string& p, int job) override {
+        return locked([&] { return inner_.jobState(p, job); });
+    }
     void setDefaultPrinter(const std::string& p) override {
         locked([&] { inner_.setDefaultPrinter(p); });
     }
@@ -87,10 +93,10 @@ struct Sender {
         std::istringstream in(input);
         std::ostringstream out, err;
         send::System system{
-            [this](const std::string& server) -> std::unique_ptr<Spooler> {
+            [this](const send::SpoolerOptions& options) -> std::unique_ptr<Spooler> {
                 const std::lock_guard lock(mutex);  // each queue's thread opens its own
                 ++spoolersOpened;
-                servers.push_back(server);
+                servers.push_back(options.server);
                 return std::make_unique<LockedSpooler>(spooler, mutex);
             },
             clock,

@@ -25,12 +25,12 @@ SendResult RecordingSpooler::sendRawDocument(const std::string& printer,
         return SendResult::notTaken(refusal->second);
     }
     documents.push_back({printer, documentName, std::string(data)});
-    if (onDocument) onDocument(documents.back());
     const int job = static_cast<int>(documents.size());
-    if (const auto lost = unconfirmed.find(printer); lost != unconfirmed.end()) {
-        return SendResult::unknown(lost->second, job);
-    }
-    return SendResult::taken(job);
+    const auto lost = unconfirmed.find(printer);
+    SendResult result = lost == unconfirmed.end() ? SendResult::taken(job)
+                                                  : SendResult::unknown(lost->second, job);
+    if (onDocument) onDocument(documents.back());
+    return result;
 }
 
 PrinterState RecordingSpooler::printerState(const std::string& printer) {

@@ -16,7 +16,8 @@ void Interruption::request(int status) {
 void Interruption::sleepMs(int milliseconds) {
     if (milliseconds <= 0) return;
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return requested(); });
+    changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                      [this] { return requested(); });
 }
 
 }  // namespace trevalune::send

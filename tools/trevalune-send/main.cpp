@@ -12,27 +12,17 @@
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/guarded_main.h"
+#include "tools/trevalune-send/interruption.h"
+#include "tools/trevalune-send/posix_signals.h"
 #include "tools/trevalune-send/send_command.h"
-
-namespace {
-
-class StandardTerminal final : public trevalune::send::Terminal {
-public:
-    std::optional<std::string> ask(const std::string& prompt) override {
-        std::cerr << prompt << std::flush;
-        std::string line;
-        if (!std::getline(std::cin, line)) return std::nullopt;
-        return line;
-    }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     return trevalune::guardedMain("trevalune-send", [&] {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
-        trevalune::SystemClock clock;
-        StandardTerminal terminal;
+        trevalune::send::Interruption interruption;
+        trevalune::send::takeSignals(interruption);
+        trevalune::send::InterruptibleClock clock(interruption);
+        trevalune::send::PosixTerminal terminal(interruption);
         trevalune::send::System system{
             [](const trevalune::send::SpoolerOptions& options)
                 -> std::unique_ptr<trevalune::Spooler> {
@@ -51,6 +41,7 @@ int main(int argc, char** argv) {
                 return std::string(value);
             },
             isatty(STDIN_FILENO) ? &terminal : nullptr};
+        system.interruption = &interruption;
         return trevalune::send::runSend(arguments, system);
     });
 }

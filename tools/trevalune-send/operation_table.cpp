@@ -78,7 +78,8 @@ Work factoryReset(const OperationInput&) {
 }
 Work alignmentTest(const OperationInput& in) {
     // Combo2 starts at 31; a typed centre is taken as typed.
-    return timelineWork(buildAlignmentTest(in.arguments.empty() ? std::string(kDefaultCentre) : in.arguments[0]));
+    return timelineWork(
+        buildAlignmentTest(in.arguments.empty() ? std::string(kDefaultCentre) : in.arguments[0]));
 }
 
 Work set(const OperationInput& in) {

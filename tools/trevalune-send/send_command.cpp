@@ -2,6 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <exception>
 #include <iterator>
 #include <mutex>
@@ -19,6 +22,8 @@
 #include "printer/printer_link.h"
 #include "printer/spooler.h"
 #include "printer/timeline.h"
+#include "tools/trevalune-send/account.h"
+#include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/operation_table.h"
 
 namespace trevalune::send {
@@ -27,11 +32,24 @@ namespace {
 
 constexpr std::string_view kName = "trevalune-send";
 
+/// --wait without seconds, and the longest --wait and --timeout taken.
+constexpr int kDefaultWaitSeconds = 60;
+constexpr int kMaxWaitSeconds = 24 * 3600;
+constexpr int kMaxTimeoutSeconds = 3600;
+/// How often --wait asks for the jobs' state.
+constexpr int kWaitPollMs = 1000;
+
 /// The command line once CLI11 has read it.
 struct CommandLine {
     std::vector<std::string> printers;
     std::string server;
+    bool serverGiven = false;
+    std::string user;
+    bool userGiven = false;
+    std::string timeout;  ///< seconds, as typed; empty for the default
     std::string extraWait = "5000";
+    std::optional<std::string> wait;  ///< --wait's seconds, as typed ("60" when bare)
+    bool json = false;
     bool dryRun = false;
     bool quiet = false;
     bool help = false;
@@ -43,15 +61,35 @@ struct CommandLine {
     std::vector<std::string> words;                           ///< the operation and its arguments
 };
 
+/// --wait takes its seconds only as --wait=SECONDS: a bare --wait must not swallow the
+/// operation that follows it.
+std::vector<std::string> takeWait(const std::vector<std::string>& arguments, CommandLine& c) {
+    std::vector<std::string> rest;
+    for (const std::string& a : arguments) {
+        if (a == "--wait") {
+            c.wait = std::to_string(kDefaultWaitSeconds);
+        } else if (a.rfind("--wait=", 0) == 0) {
+            c.wait = a.substr(7);
+        } else {
+            rest.push_back(a);
+        }
+    }
+    return rest;
+}
+
 CommandLine parse(const std::vector<std::string>& arguments) {
     CommandLine c;
+    const std::vector<std::string> rest = takeWait(arguments, c);
     CLI::App app{"", std::string(kName)};
     app.set_help_flag();  // the help is ours, in the run's language
     app.add_flag("-h,--help", c.help);
     app.add_flag("-v,--version", c.version);
     app.add_option("-d,--printer", c.printers)->allow_extra_args(false);
-    app.add_option("--server", c.server);
+    CLI::Option* server = app.add_option("--server", c.server);
+    CLI::Option* user = app.add_option("-U,--user", c.user);
+    app.add_option("--timeout", c.timeout);
     app.add_option("--extra-wait", c.extraWait);
+    app.add_flag("--json", c.json);
     app.add_flag("-n,--dry-run", c.dryRun);
     app.add_flag("-q,--quiet", c.quiet);
     app.add_flag("--test-page", c.testPage);
@@ -62,9 +100,11 @@ CommandLine parse(const std::vector<std::string>& arguments) {
     CLI::Option* textOption = app.add_option("--text", text)->allow_extra_args(false);
     app.add_option("words", c.words);
     // CLI11 wants the arguments last first.
-    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    std::vector<std::string> reversed(rest.rbegin(), rest.rend());
     app.parse(reversed);
     if (from->count() > 0) c.from = from->as<std::string>();
+    c.serverGiven = server->count() > 0;
+    c.userGiven = user->count() > 0;
     std::size_t h = 0, t = 0;
     for (const CLI::Option* o : app.parse_order()) {
         if (o == hexOption) c.pieces.emplace_back("--hex", hex[h++]);
@@ -74,39 +114,51 @@ CommandLine parse(const std::vector<std::string>& arguments) {
 }
 
 /// A queue's run ends at the first document not taken: the rest would reach the printer
-/// without what came before it. Not a std::exception, so nothing on the way catches it.
+/// without what came before it. Neither is a std::exception, so nothing on the way catches it.
 struct QueueStopped {};
+/// The run was asked to stop before this document.
+struct Interrupted {};
 
-/// Says what became of each document, from any queue's thread, one whole line at a time.
+/// What the run says, from any queue's thread, one whole line at a time: job ids as they
+/// come on standard output, warnings and the account on standard error.
 class Reporter final {
 public:
-    Reporter(std::ostream& out, std::ostream& err, Language language, bool quiet)
-        : out_(out), err_(err), language_(language), quiet_(quiet) {}
+    Reporter(System& system, Language language, const CommandLine& c)
+        : system_(system), language_(language), jobIds_(!c.quiet && !c.json), json_(c.json) {}
 
     void taken(const std::string& queue, int job) {
-        if (quiet_) return;
+        if (!jobIds_) return;
         const std::lock_guard lock(mutex_);
-        out_ << queue << '-' << job << '\n' << std::flush;
+        system_.out << queue << '-' << job << '\n' << std::flush;
     }
-    void failed(const std::string& line) {
+    void line(const std::string& text) {
         const std::lock_guard lock(mutex_);
-        err_ << kName << ": " << line << '\n' << std::flush;
+        system_.err << kName << ": " << text << '\n' << std::flush;
     }
+    void json(const nlohmann::json& object) {
+        if (!json_) return;
+        const std::lock_guard lock(mutex_);
+        system_.out << object.dump(2) << '\n' << std::flush;
+    }
+    bool wantsJson() const { return json_; }
     Language language() const { return language_; }
 
 private:
     std::mutex mutex_;
-    std::ostream& out_;
-    std::ostream& err_;
+    System& system_;
     Language language_;
-    bool quiet_;
+    bool jobIds_;
+    bool json_;
 };
 
-/// Sees every document the link sends to one queue: prints the job id of each one taken,
-/// names the first one not taken and ends the queue's run there.
-class ReportingSpooler final : public Spooler {
+/// Sees every document the link sends to one queue: stops before it when the run is asked
+/// to, records what the spooler answered, prints the job id of each one taken, and ends the
+/// queue's run at the first one not taken.
+class AccountingSpooler final : public Spooler {
 public:
-    ReportingSpooler(Spooler& inner, Reporter& reporter) : inner_(inner), reporter_(reporter) {}
+    AccountingSpooler(Spooler& inner, QueueAccount& account, Reporter& reporter,
+                      const Interruption* interruption)
+        : inner_(inner), account_(account), reporter_(reporter), interruption_(interruption) {}
 
     PrinterList listPrinters() override { return inner_.listPrinters(); }
     JobQuery queryActiveJobs(const std::string& p) override { return inner_.queryActiveJobs(p); }
@@ -117,84 +169,151 @@ public:
 
     SendResult sendRawDocument(const std::string& printer, const std::string& name,
                                std::string_view data) override {
-        ++number_;
+        if (interruption_ != nullptr && interruption_->requested()) throw Interrupted{};
+        const int number = static_cast<int>(account_.documents.size()) + 1;
         SendResult result = inner_.sendRawDocument(printer, name, data);
-        if (result.isTaken()) {
-            reporter_.taken(printer, result.jobId);
-            return result;
-        }
-        const Language l = reporter_.language();
-        const std::string reason =
-            result.reason.empty() ? say(l, Text::UnknownPrinterReason) : result.reason;
-        const bool opened = result.outcome == SendResult::Outcome::NotTaken;
-        reporter_.failed(say(l, opened ? Text::NotTaken : Text::NotOpened,
-                             {printer, std::to_string(number_), reason}));
-        throw QueueStopped{};
+        account_.documents.push_back({number, result, std::nullopt});
+        if (!result.isTaken()) throw QueueStopped{};
+        reporter_.taken(printer, result.jobId);
+        return result;
     }
 
 private:
     Spooler& inner_;
+    QueueAccount& account_;
     Reporter& reporter_;
-    int number_ = 0;
+    const Interruption* interruption_;
 };
 
-/// The link's own message boxes and diagnostic lines stay unsaid (the reporter has said it);
-/// a pin test page that stops says why.
+/// The link's own message boxes and diagnostic lines stay unsaid (the account says it); a pin
+/// test page that was refused is kept for the account.
 class Quiet final : public MessageSink, public DiagnosticLog {
 public:
-    explicit Quiet(Reporter& reporter) : reporter_(reporter) {}
+    explicit Quiet(QueueAccount& account) : account_(account) {}
     void write(std::string_view) override {}
-    bool stopped() const { return stopped_; }
 
 protected:
     void show(std::string_view text, std::string_view) override {
-        reporter_.failed(std::string(text));
-        stopped_ = true;
+        if (account_.refusedPage.empty()) account_.refusedPage = text;
     }
 
 private:
-    Reporter& reporter_;
-    bool stopped_ = false;
+    QueueAccount& account_;
 };
 
-/// Runs the work on one queue as the window runs it; true when every document was taken.
-bool runOnQueue(const Work& work, Spooler& spooler, const std::string& queue, Clock& clock,
-                Reporter& reporter) {
-    ReportingSpooler reporting(spooler, reporter);
-    Quiet quiet(reporter);
-    PrinterLink link(reporting, quiet, quiet, [&queue] { return queue; });
+/// What a run needs besides the work: where it goes and how it reports.
+struct RunContext {
+    System& system;
+    Reporter& reporter;
+    std::optional<int> waitSeconds;
+};
+
+/// Says once, before the first document, that the queue's documents will wait.
+void warnAboutState(Spooler& spooler, QueueAccount& account, RunContext& run) {
+    PrinterState state = spooler.printerState(account.queue);
+    if (!state.needsAttention()) return;
+    const Language l = run.reporter.language();
+    run.reporter.line(say(l, state.acceptingJobs ? Text::Warning : Text::WarningRefusing,
+                          {account.queue, stateText(state, l)}));
+    account.warned = std::move(state);
+}
+
+/// Follows every job taken until each has completed, or one failed, or the time is up.
+void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run) {
+    std::vector<DocumentRecord*> jobs;
+    for (DocumentRecord& d : account.documents) {
+        if (d.result.isTaken()) jobs.push_back(&d);
+    }
+    if (jobs.empty()) return;
+    const Interruption* stop = run.system.interruption;
+    const int limitMs = *run.waitSeconds * 1000;
+    int waitedMs = 0;
+    std::size_t next = 0;  // jobs before it have finished; a queue prints in order
+    for (;;) {
+        for (; next < jobs.size(); ++next) {
+            DocumentRecord& d = *jobs[next];
+            d.finalState = spooler.jobState(account.queue, d.result.jobId);
+            if (!d.finalState->finished()) break;
+        }
+        const JobState::State s =
+            next < jobs.size() ? jobs[next]->finalState->state : JobState::State::Completed;
+        if (next == jobs.size()) {
+            account.waitEnd = WaitEnd::Completed;
+        } else if (s != JobState::State::Pending && s != JobState::State::Printing) {
+            account.waitEnd = WaitEnd::JobFailed;
+        } else if (stop != nullptr && stop->requested()) {
+            account.waitEnd = WaitEnd::Interrupted;
+        } else if (waitedMs >= limitMs) {
+            account.waitEnd = WaitEnd::TimeUp;
+        } else {
+            const int step = std::min(kWaitPollMs, limitMs - waitedMs);
+            run.system.clock.sleepMs(step);
+            waitedMs += step;
+            continue;
+        }
+        break;
+    }
+    // Every document gets its job's last state, also those after the one that ended the wait.
+    for (std::size_t i = next + 1; i < jobs.size(); ++i) {
+        jobs[i]->finalState = spooler.jobState(account.queue, jobs[i]->result.jobId);
+    }
+    account.waitedSeconds = waitedMs / 1000;
+    if (account.waitEnd != WaitEnd::Completed) {
+        account.stateAtWaitEnd = spooler.printerState(account.queue);
+    }
+    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first.
+    if (account.waitEnd == WaitEnd::Completed) {
+        for (const DocumentRecord* d : jobs) {
+            if (d->finalState->state == JobState::State::Canceled ||
+                d->finalState->state == JobState::State::Aborted) {
+                account.waitEnd = WaitEnd::JobFailed;
+            }
+        }
+    }
+}
+
+/// Runs the work on one queue as the window runs it, then follows its jobs under --wait.
+void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
+    account.planned += work.timeline.documentCount();
+    const std::size_t before = account.documents.size();
+    AccountingSpooler accounting(spooler, account, run.reporter, run.system.interruption);
+    Quiet quiet(account);
+    const std::string queue = account.queue;
+    PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
     try {
+        if (before == 0) warnAboutState(spooler, account, run);
         if (work.file) {
             link.SendBytesToPrinter(*work.file);
         } else if (!work.pinTestPages.empty()) {
-            runPinTestSequence(work.pinTestPages, link, clock, quiet);
+            runPinTestSequence(work.pinTestPages, link, run.system.clock, quiet);
         } else {
-            runTimeline(work.timeline, link, clock, {});
+            runTimeline(work.timeline, link, run.system.clock, {});
         }
     } catch (const QueueStopped&) {
-        return false;
+    } catch (const Interrupted&) {
+        account.interrupted = true;
     }
-    return !quiet.stopped();
+    if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run);
 }
 
 /// Every queue in a thread of its own with a spooler of its own; each queue's documents in
 /// order. A single queue runs here, on `first` when the caller has one open already.
-int runOnQueues(const Work& work, const std::vector<std::string>& queues, System& system,
-                const std::string& server, Reporter& reporter, Spooler* first) {
-    if (queues.size() == 1) {
+void runOnQueues(const Work& work, std::vector<QueueAccount>& accounts,
+                 const SpoolerOptions& options, RunContext& run, Spooler* first) {
+    if (accounts.size() == 1) {
         std::unique_ptr<Spooler> own;
-        if (first == nullptr) own = system.openSpooler({server, 5000, {}});
-        return runOnQueue(work, first ? *first : *own, queues[0], system.clock, reporter) ? 0 : 1;
+        if (first == nullptr) own = run.system.openSpooler(options);
+        runOnQueue(work, first ? *first : *own, accounts[0], run);
+        return;
     }
-    std::vector<int> ok(queues.size(), 0);
-    std::vector<std::exception_ptr> faults(queues.size());
+    std::vector<std::exception_ptr> faults(accounts.size());
     {
         std::vector<std::jthread> threads;
-        for (std::size_t i = 0; i < queues.size(); ++i) {
+        for (std::size_t i = 0; i < accounts.size(); ++i) {
             threads.emplace_back([&, i] {
                 try {
-                    const std::unique_ptr<Spooler> spooler = system.openSpooler({server, 5000, {}});
-                    ok[i] = runOnQueue(work, *spooler, queues[i], system.clock, reporter) ? 1 : 0;
+                    const std::unique_ptr<Spooler> spooler = run.system.openSpooler(options);
+                    runOnQueue(work, *spooler, accounts[i], run);
                 } catch (...) {
                     faults[i] = std::current_exception();
                 }
@@ -204,10 +323,27 @@ int runOnQueues(const Work& work, const std::vector<std::string>& queues, System
     for (const std::exception_ptr& fault : faults) {
         if (fault) std::rethrow_exception(fault);
     }
-    for (int one : ok) {
-        if (one == 0) return 1;
+}
+
+/// The account on standard error, a line per queue, and with --json the whole run as one
+/// object; returns the exit status.
+int finish(const std::string& operation, const std::vector<QueueAccount>& accounts,
+           RunContext& run) {
+    const Language l = run.reporter.language();
+    nlohmann::json queues = nlohmann::json::array();
+    bool ok = true;
+    for (const QueueAccount& a : accounts) {
+        run.reporter.line(accountLine(a, l));
+        queues.push_back(toJson(a));
+        ok = ok && a.succeeded();
     }
-    return 0;
+    const Interruption* stop = run.system.interruption;
+    const int status = stop != nullptr && stop->requested() ? stop->status() : ok ? 0 : 1;
+    run.reporter.json({{"operation", operation},
+                       {"status", status},
+                       {"interrupted", status > 2},
+                       {"queues", std::move(queues)}});
+    return status;
 }
 
 std::string joinedNames(const std::vector<std::string>& names) {
@@ -216,20 +352,20 @@ std::string joinedNames(const std::vector<std::string>& names) {
     return all;
 }
 
-/// LPDEST, then PRINTER (lp's own placeholder "lp" is no choice), as lp reads them.
-std::optional<std::string> printerFromEnvironment(const Environment& environment) {
-    if (!environment) return std::nullopt;
-    if (auto d = environment("LPDEST"); d && !d->empty()) return d;
-    if (auto p = environment("PRINTER"); p && !p->empty() && *p != "lp") return p;
+/// LPDEST, then PRINTER (lp's own placeholder "lp" is no choice), as lp reads them; CUPS only.
+std::optional<std::string> printerFromEnvironment(const System& system) {
+    if (!system.environment || system.platform != Platform::Cups) return std::nullopt;
+    if (auto d = system.environment("LPDEST"); d && !d->empty()) return d;
+    if (auto p = system.environment("PRINTER"); p && !p->empty() && *p != "lp") return p;
     return std::nullopt;
 }
 
 /// The printer without -d, as lp chooses it, then the window's preselection. Sets
 /// `unreachable` when the print server did not answer the listing.
-std::optional<std::string> choosePrinter(Spooler& spooler, const Environment& environment,
+std::optional<std::string> choosePrinter(Spooler& spooler, const System& system,
                                          std::vector<std::string>& listed,
                                          std::string& unreachable) {
-    if (auto chosen = printerFromEnvironment(environment)) return chosen;
+    if (auto chosen = printerFromEnvironment(system)) return chosen;
     if (auto chosen = spooler.defaultPrinter()) return chosen;
     PrinterList list = spooler.listPrinters();
     unreachable = list.unreachableServer;
@@ -238,19 +374,23 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const Environment& en
 }
 
 /// The printer a run without -d goes to; when there is none, says why and returns nothing.
-std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const Environment& environment,
+std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& system,
                                               Reporter& reporter) {
     const Language l = reporter.language();
     std::vector<std::string> listed;
     std::string unreachable;
-    const auto chosen = choosePrinter(spooler, environment, listed, unreachable);
+    const auto chosen = choosePrinter(spooler, system, listed, unreachable);
+    std::string why;
     if (!unreachable.empty()) {
-        reporter.failed(say(l, Text::NoPrintServer, {unreachable}));
+        why = say(l, Text::NoPrintServer, {unreachable});
     } else if (!chosen) {
-        reporter.failed(say(l, Text::NoPrinter,
-                            {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)}));
+        why = say(l, Text::NoPrinter,
+                  {listed.empty() ? say(l, Text::NoPrinters) : joinedNames(listed)});
     }
-    return unreachable.empty() ? chosen : std::nullopt;
+    if (why.empty()) return chosen;
+    reporter.line(why);
+    reporter.json({{"status", 1}, {"error", why}, {"queues", nlohmann::json::array()}});
+    return std::nullopt;
 }
 
 void printDryRun(const Timeline& timeline, const std::vector<std::string>& printers, Language l,
@@ -297,7 +437,8 @@ bool printsRows(const std::string& text) {
 
 /// align: 设置单项 with the value, the operator's answer, again, until the marked row is the
 /// straight one; then 保存.
-int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language l) {
+int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
+    System& system = run.system;
     const PrintMode mode = parseMode(l, c.words[1]);
     std::string value = c.from.value_or(startValue(mode));
     if (!printsRows(value)) throw UsageError(say(l, Text::AlignFromRange, {value}));
@@ -305,32 +446,38 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
     if (c.printers.size() > 1) throw UsageError(say(l, Text::AlignOnePrinter));
     if (system.terminal == nullptr) throw UsageError(say(l, Text::AlignNeedsTerminal));
 
-    const std::unique_ptr<Spooler> spooler = system.openSpooler({c.server, 5000, {}});
-    std::string queue;
+    const std::unique_ptr<Spooler> spooler = system.openSpooler(options);
+    std::vector<QueueAccount> accounts(1);
     if (!c.printers.empty()) {
-        queue = c.printers[0];
+        accounts[0].queue = c.printers[0];
     } else {
-        const auto chosen = choosePrinterOrSay(*spooler, system.environment, reporter);
+        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter);
         if (!chosen) return 1;
-        queue = *chosen;
+        accounts[0].queue = *chosen;
     }
+    QueueAccount& account = accounts[0];
     const std::string modeName(kModeNames[modeNumber(mode) - 1]);
+    const auto notSaved = [&] {
+        run.reporter.line(say(l, Text::AlignStopped, {modeName, value}));
+        const int status = finish("align", accounts, run);
+        return status == 0 ? 1 : status;
+    };
+    const auto sent = [&](const Work& work) {
+        runOnQueue(work, *spooler, account, run);
+        return account.succeeded();
+    };
+    const Interruption* stop = system.interruption;
     for (;;) {
         OperationInput in;
         in.arguments = {modeName, value};
         in.extraWait = c.extraWait;
         in.language = l;
-        const Work round = findOperation("set")->build(in);
-        if (!runOnQueue(round, *spooler, queue, system.clock, reporter)) return 1;
-        system.err << say(l, Text::AlignPrinted, {queue, modeName, value}) << '\n';
+        if (!sent(findOperation("set")->build(in))) return notSaved();
+        system.err << say(l, Text::AlignPrinted, {account.queue, modeName, value}) << '\n';
         std::optional<std::string> answer;
         for (;;) {
             answer = system.terminal->ask(say(l, Text::AlignAsk, {value}));
-            if (!answer) {
-                system.err << kName << ": " << say(l, Text::AlignStopped, {modeName, value})
-                           << '\n';
-                return 1;
-            }
+            if (!answer || (stop != nullptr && stop->requested())) return notSaved();
             const std::string trimmed = answer->empty() ? value : *answer;
             if (printsRows(trimmed)) {
                 answer = trimmed;
@@ -343,34 +490,42 @@ int runAlign(const CommandLine& c, System& system, Reporter& reporter, Language 
     }
     Work save;
     save.timeline.text(buildSaveCommand());  // what 保存 sends
-    if (!runOnQueue(save, *spooler, queue, system.clock, reporter)) return 1;
-    system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
-    return 0;
+    if (!sent(save)) return notSaved();
+    const int status = finish("align", accounts, run);
+    if (status == 0) system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
+    return status;
 }
 
-int listPrinters(const CommandLine& c, System& system, Reporter& reporter, Language l) {
-    const std::unique_ptr<Spooler> spooler = system.openSpooler({c.server, 5000, {}});
+/// Every printer with its state, as `lpstat -p` gives it; the one used without -d marked.
+int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
+    const std::unique_ptr<Spooler> spooler = run.system.openSpooler(options);
     const PrinterList list = spooler->listPrinters();
     if (!list.unreachableServer.empty()) {
-        reporter.failed(say(l, Text::NoPrintServer, {list.unreachableServer}));
+        const std::string why = say(l, Text::NoPrintServer, {list.unreachableServer});
+        run.reporter.line(why);
+        run.reporter.json({{"status", 1}, {"error", why}, {"printers", nlohmann::json::array()}});
         return 1;
     }
     std::vector<std::string> listed;
     std::string unreachable;
-    const auto chosen = choosePrinter(*spooler, system.environment, listed, unreachable);
+    const auto chosen = choosePrinter(*spooler, run.system, listed, unreachable);
+    nlohmann::json printers = nlohmann::json::array();
     for (const std::string& name : list.names) {
-        system.out << (name == chosen ? say(l, Text::DefaultMark) : "  ") << name << '\n';
+        const PrinterState state = spooler->printerState(name);
+        const bool marked = name == chosen;
+        printers.push_back({{"name", name},
+                            {"default", marked},
+                            {"state", state.found ? toJson(state) : nlohmann::json()}});
+        if (c.json) continue;
+        run.system.out << (marked ? say(l, Text::DefaultMark) : "  ") << name << "  "
+                       << (state.found
+                               ? say(l, Text::ListState,
+                                     {stateText(state, l), std::to_string(state.jobsWaiting)})
+                               : say(l, Text::ListNoState))
+                       << '\n';
     }
+    run.reporter.json({{"status", 0}, {"printers", std::move(printers)}});
     return 0;
-}
-
-/// Whole digits from 0 to the window's longest extra wait.
-void checkExtraWait(const CommandLine& c, Language l) {
-    const std::string& t = c.extraWait;
-    const bool digits = !t.empty() && t.size() <= 5 && t.find_first_not_of("0123456789") == t.npos;
-    if (!digits || std::stoi(t) > kMaxExtraWaitMs) {
-        throw UsageError(say(l, Text::NotAnInteger, {"--extra-wait", t}));
-    }
 }
 
 /// Options that belong to one operation only.
@@ -389,46 +544,128 @@ void checkOptionsFit(const CommandLine& c, const std::string& operation, Languag
     }
 }
 
+/// Whole digits, at most `max`; UsageError naming the option otherwise.
+int wholeNumber(const std::string& option, const std::string& text, int min, int max, Language l) {
+    const bool digits =
+        !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == text.npos;
+    if (!digits || std::stoi(text) < min || std::stoi(text) > max) {
+        throw UsageError(
+            say(l, Text::NotInRange, {option, text, std::to_string(min), std::to_string(max)}));
+    }
+    return std::stoi(text);
+}
+
+/// HOST, HOST:PORT, [IPv6]:PORT or a socket path, as CUPS_SERVER takes it; not a URL.
+bool isServerAddress(const std::string& s) {
+    if (s.empty()) return false;
+    if (s.front() == '/') return true;
+    std::string host = s;
+    std::string port;
+    if (s.front() == '[') {
+        const std::size_t close = s.find(']');
+        if (close == std::string::npos) return false;
+        host = s.substr(1, close - 1);
+        const std::string rest = s.substr(close + 1);
+        if (!rest.empty() && rest.front() != ':') return false;
+        if (!rest.empty()) port = rest.substr(1);
+        if (!rest.empty() && port.empty()) return false;
+    } else if (const std::size_t colon = s.find(':'); colon != std::string::npos) {
+        host = s.substr(0, colon);
+        port = s.substr(colon + 1);
+        if (port.empty() || host.find_first_of(":") != std::string::npos) return false;
+    }
+    if (host.empty() || host.find_first_of("/@?# ") != std::string::npos) return false;
+    if (port.empty()) return true;
+    return port.size() <= 5 && port.find_first_not_of("0123456789") == std::string::npos &&
+           std::stoi(port) >= 1 && std::stoi(port) <= 65535;
+}
+
+/// Printer names as the spooler compares them: CUPS and Windows ignore case.
+std::string folded(std::string name) {
+    for (char& ch : name) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+    return name;
+}
+
+/// Everything about the command line that can be wrong before anything is built.
+void checkCommandLine(const CommandLine& c, const System& system, Language l) {
+    wholeNumber("--extra-wait", c.extraWait, 0, kMaxExtraWaitMs, l);
+    if (c.wait) wholeNumber("--wait", *c.wait, 0, kMaxWaitSeconds, l);
+    if (system.platform != Platform::Cups) {
+        for (const auto& [given, option] :
+             {std::pair{!c.server.empty(), "--server"}, std::pair{!c.user.empty(), "--user"},
+              std::pair{!c.timeout.empty(), "--timeout"}}) {
+            if (given) throw UsageError(say(l, Text::CupsOnly, {option}));
+        }
+    }
+    if (!c.timeout.empty()) wholeNumber("--timeout", c.timeout, 1, kMaxTimeoutSeconds, l);
+    // CLI11 keeps an option given with an empty value as given: compare with the arguments.
+    if (c.serverGiven && !isServerAddress(c.server)) {
+        throw UsageError(say(l, Text::BadServer, {c.server}));
+    }
+    if (c.userGiven && c.user.empty()) throw UsageError(say(l, Text::EmptyValue, {"-U"}));
+    std::vector<std::string> seen;
+    for (const std::string& p : c.printers) {
+        if (p.empty()) throw UsageError(say(l, Text::EmptyValue, {"-d"}));
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            if (folded(seen[i]) == folded(p)) {
+                throw UsageError(say(l, Text::QueueTwice, {c.printers[i], p}));
+            }
+        }
+        seen.push_back(p);
+    }
+}
+
 Bytes readAll(std::istream& in) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 int run(const CommandLine& c, System& system, Language l) {
     if (c.help) {
-        system.out << helpText(l);
+        system.out << helpText(l, system.platform);
         return 0;
     }
     if (c.version) {
         system.out << kName << " (Trevalune) " << TREVALUNE_VERSION << '\n';
         return 0;
     }
-    checkExtraWait(c, l);
-    if (!c.server.empty() && system.platform != Platform::Cups) throw UsageError(say(l, Text::ServerOnWindows));
-    Reporter reporter(system.out, system.err, l, c.quiet);
+    checkCommandLine(c, system, l);
+    Reporter reporter(system, l, c);
+    RunContext context{system, reporter, std::nullopt};
+    if (c.wait) context.waitSeconds = std::stoi(*c.wait);
+    SpoolerOptions options;
+    options.server = c.server;
+    options.user = c.user;
+    if (!c.timeout.empty()) options.timeoutMs = std::stoi(c.timeout) * 1000;
 
     Work work;
+    std::string operation;
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
         work = pieceWork(c, l);
+        operation = "hex";
     } else {
         if (c.words.empty()) throw UsageError(say(l, Text::NoOperation));
-        const std::string& name = c.words[0];
-        checkOptionsFit(c, name, l);
+        operation = c.words[0];
+        checkOptionsFit(c, operation, l);
         const std::vector<std::string> args(c.words.begin() + 1, c.words.end());
-        if (name == "list" || name == "align") {
-            const std::size_t wanted = name == "list" ? 0 : 1;
+        if (operation == "list" || operation == "align") {
+            const std::size_t wanted = operation == "list" ? 0 : 1;
             if (args.size() != wanted) {
-                throw UsageError(say(l, Text::WrongArgumentCount,
-                                     {name, name == "list" ? "" : "MODE [--from VALUE]"}));
+                throw UsageError(
+                    say(l, Text::WrongArgumentCount,
+                        {operation, operation == "list" ? "" : "MODE [--from VALUE]"}));
             }
-            return name == "list" ? listPrinters(c, system, reporter, l)
-                                  : runAlign(c, system, reporter, l);
+            return operation == "list" ? listPrinters(c, context, options, l)
+                                       : runAlign(c, context, options, l);
         }
-        const OperationTraits* op = findOperation(name);
-        if (op == nullptr) throw UsageError(say(l, Text::UnknownOperation, {name}));
+        const OperationTraits* op = findOperation(operation);
+        if (op == nullptr) throw UsageError(say(l, Text::UnknownOperation, {operation}));
         if (args.size() < op->minArguments || args.size() > op->maxArguments) {
-            throw UsageError(say(l, Text::WrongArgumentCount, {name, std::string(op->synopsis)}));
+            throw UsageError(
+                say(l, Text::WrongArgumentCount, {operation, std::string(op->synopsis)}));
         }
         OperationInput in;
         in.arguments = args;
@@ -444,19 +681,22 @@ int run(const CommandLine& c, System& system, Language l) {
     std::vector<std::string> queues = c.printers;
     if (c.dryRun) {
         if (queues.empty()) {
-            if (auto chosen = printerFromEnvironment(system.environment)) queues = {*chosen};
+            if (auto chosen = printerFromEnvironment(system)) queues = {*chosen};
         }
         printDryRun(work.timeline, queues, l, system.out);
         return 0;
     }
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
-        first = system.openSpooler({c.server, 5000, {}});
-        const auto chosen = choosePrinterOrSay(*first, system.environment, reporter);
+        first = system.openSpooler(options);
+        const auto chosen = choosePrinterOrSay(*first, system, reporter);
         if (!chosen) return 1;
         queues = {*chosen};
     }
-    return runOnQueues(work, queues, system, c.server, reporter, first.get());
+    std::vector<QueueAccount> accounts(queues.size());
+    for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
+    runOnQueues(work, accounts, options, context, first.get());
+    return finish(operation, accounts, context);
 }
 
 /// CLI11's complaint in the run's language: the two a command line of strings can meet.
@@ -478,21 +718,24 @@ std::string parseErrorText(const CLI::ParseError& wrong, Language l) {
 
 int runSend(const std::vector<std::string>& arguments, System& system) {
     const Language l = languageOf(system.environment);
-    const auto usage = [&](const std::string& what) {
-        system.err << kName << ": " << what << '\n' << say(l, Text::TryHelp) << '\n';
+    // Known before the command line is read, so that even a wrong one answers in JSON.
+    const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
+    const auto refused = [&](const std::string& what, bool hint) {
+        system.err << kName << ": " << what << '\n';
+        if (hint) system.err << say(l, Text::TryHelp) << '\n';
+        if (json) system.out << nlohmann::json{{"status", 2}, {"error", what}}.dump(2) << '\n';
         return 2;
     };
     try {
         return run(parse(arguments), system, l);
     } catch (const CLI::ParseError& wrong) {
-        return usage(parseErrorText(wrong, l));
+        return refused(parseErrorText(wrong, l), true);
     } catch (const UsageError& wrong) {
-        return usage(wrong.what());
-    } catch (const Refusal& refused) {
-        system.err << kName << ": " << say(l, Text::Refused,
-                                            {l == Language::Chinese ? refused.inChinese()
-                                                                    : refused.inEnglish()}) << '\n';
-        return 2;
+        return refused(wrong.what(), true);
+    } catch (const Refusal& refusal) {
+        return refused(say(l, Text::Refused,
+                           {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),
+                       false);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "tools/trevalune-send/operation_table.h"
+#include "tools/trevalune-send/send_command.h"
 
 namespace trevalune::send {
 
@@ -25,8 +26,17 @@ constexpr Pair kTexts[] = {
      "用法：trevalune-send [选项] {1} {2}"},
     {Text::UnknownMode, "unknown mode \"{1}\": high-speed, high-density or super-high-density",
      "未知的模式“{1}”：应为 high-speed、high-density 或 super-high-density"},
-    {Text::NotAnInteger, "{1} needs a whole number of milliseconds from 0 to 60000, not \"{2}\"",
-     "{1} 需要 0 到 60000 之间的整数毫秒，而不是“{2}”"},
+    {Text::NotInRange, "{1} needs a whole number from {3} to {4}, not \"{2}\"",
+     "{1} 需要 {3} 到 {4} 之间的整数，而不是“{2}”"},
+    {Text::CupsOnly, "{1} works with CUPS only; Windows prints through its own spooler",
+     "{1} 只用于 CUPS；Windows 使用本机的打印后台"},
+    {Text::BadServer,
+     "--server needs HOST, HOST:PORT (port 1 to 65535) or a socket path, not \"{1}\"",
+     "--server 需要 主机、主机:端口（端口 1 到 65535）或套接字路径，而不是“{1}”"},
+    {Text::EmptyValue, "{1} needs a value that is not empty", "{1} 的值不能为空"},
+    {Text::QueueTwice,
+     "the queue \"{2}\" is named twice (\"{1}\" and \"{2}\" are one queue); nothing was sent",
+     "队列“{2}”给出了两次（“{1}”和“{2}”是同一个队列）；未发送任何内容"},
     {Text::ValueAboveBox,
      "the value \"{1}\" is above 120, which the window's value box never holds (it makes 119 of "
      "it); nothing was sent",
@@ -46,11 +56,36 @@ constexpr Pair kTexts[] = {
     {Text::NoPrinters, "none", "无"},
     {Text::NoPrintServer, "no print server answers at {1}; nothing was sent",
      "{1} 没有打印服务器应答；未发送任何内容"},
-    {Text::NotOpened, "{1} could not be opened for document {2}, so nothing more was sent: {3}",
-     "无法打开打印机 {1}（第 {2} 个文档），之后的内容未发送：{3}"},
-    {Text::NotTaken, "{1} did not take document {2}, so nothing more was sent: {3}",
-     "打印机 {1} 没有接受第 {2} 个文档，之后的内容未发送：{3}"},
     {Text::UnknownPrinterReason, "no such printer", "没有这台打印机"},
+    {Text::Warning, "warning: {1} is {2}; its documents will wait in the queue",
+     "警告：{1} {2}；文档将在队列中等待"},
+    {Text::WarningRefusing, "warning: {1} is {2}; it may refuse the documents",
+     "警告：{1} {2}；可能会拒绝文档"},
+    {Text::NotAccepting, ", not accepting jobs", "，不接受作业"},
+    {Text::AccountTaken, "{1}: {2} of {3} documents taken", "{1}：{3} 个文档中已接受 {2} 个"},
+    {Text::AccountNotOpened, "; the printer could not be opened for document {1}{3}: {4}",
+     "；无法为第 {1} 个文档打开打印机{3}：{4}"},
+    {Text::AccountNotTaken, "; document {1} was not taken{2}{3}: {4}",
+     "；第 {1} 个文档未被接受{2}{3}：{4}"},
+    {Text::AccountUnknown,
+     "; the print server went away before it confirmed document {1}{2}; its queue may hold "
+     "it{3}: {4}",
+     "；打印服务器在确认第 {1} 个文档{2}之前断开，队列中可能有该文档{3}：{4}"},
+    {Text::AccountJob, " (job {1})", "（作业 {1}）"},
+    {Text::AccountRestNotSent, ", so nothing more was sent", "，之后的内容未发送"},
+    {Text::AccountRefusedPage, "; a pin test page was refused: {1}", "；测针页被拒绝：{1}"},
+    {Text::AccountInterrupted, "; interrupted, nothing more was sent",
+     "；已中断，之后的内容未发送"},
+    {Text::JobCount, "{1} {2}", "{1} 个{2}"},
+    {Text::WaitCompleted, "; every job completed", "；所有作业已完成"},
+    {Text::WaitLeft, "; every job left the queue (the spooler keeps no record of how it ended)",
+     "；所有作业已离开队列（打印后台不记录结果）"},
+    {Text::WaitJobFailed, "; job {1} is {2}{3}", "；作业 {1} {2}{3}"},
+    {Text::WaitTimeUp, "; after {1} s the jobs are not done: {2}", "；{1} 秒后作业仍未完成：{2}"},
+    {Text::WaitInterrupted, "; following the jobs was interrupted: {1}", "；跟踪作业时被中断：{1}"},
+    {Text::WaitPrinterState, "; the printer is {1}", "；打印机{1}"},
+    {Text::ListState, "{1}; {2} jobs waiting", "{1}；{2} 个作业等待中"},
+    {Text::ListNoState, "(the spooler gave no state)", "（打印后台没有给出状态）"},
     {Text::DryRunTo, "dry run, nothing sent; printer: {1}", "试运行，未发送任何内容；打印机：{1}"},
     {Text::DryRunNoPrinter, "(chosen when sending)", "（发送时选定）"},
     {Text::DryRunDocument, "document {1}, {2} bytes: {3}", "文档 {1}，{2} 字节：{3}"},
@@ -71,8 +106,6 @@ constexpr Pair kTexts[] = {
     {Text::AlignSaved, "{1} is {2}; saved.", "{1} 为 {2}；已保存。"},
     {Text::AlignStopped, "stopped: {1} is {2} in the printer, not saved",
      "已中止：打印机中 {1} 为 {2}，未保存"},
-    {Text::ServerOnWindows, "--server works with CUPS only; Windows prints through its own spooler",
-     "--server 只用于 CUPS；Windows 使用本机的打印后台"},
     {Text::DefaultMark, "* ", "* "},
 };
 
@@ -163,8 +196,9 @@ Refusal refusal(Language, Text text, const std::vector<std::string>& args) {
     return Refusal(say(Language::Chinese, text, args), say(Language::English, text, args));
 }
 
-std::string helpText(Language language) {
+std::string helpText(Language language, Platform platform) {
     const bool zh = language == Language::Chinese;
+    const bool cups = platform == Platform::Cups;
     std::string h;
     if (zh) {
         h = "用法：trevalune-send [选项] 操作 [参数]\n"
@@ -201,21 +235,54 @@ std::string helpText(Language language) {
              "terminal which row is straight (Enter keeps the one marked *), writes that value "
              "and prints again until the marked row is the straight one; then saves. Needs a "
              "terminal.");
-    line("list", zh ? "列出打印机，每行一台，命令行默认使用的打印机前标 *"
-                    : "the printers, one per line; the one used without -d is marked *");
+    line("list", zh ? "列出打印机及其状态（空闲、正在打印、已停止、已暂停，原因，等待的作业数），"
+                      "命令行默认使用的打印机前标 *"
+                    : "the printers with their state (idle, printing, stopped or paused, the "
+                      "spooler's reasons, jobs waiting); the one used without -d is marked *");
     h += zh ? "\n选项：\n" : "\nOptions:\n";
-    line("-d, --printer NAME",
-         zh ? "打印机（可重复：每台打印机并行执行操作）。未给出时按 lp 的顺序：LPDEST、PRINTER、"
-              "用户的默认打印机，然后是窗口的 RZ7 预选"
-            : "the print queue; repeat it to run the operation on every queue given, in parallel. "
-              "Without it the printer is chosen as lp chooses: LPDEST, then PRINTER, then the "
-              "user's default printer (the one the window writes), then the window's RZ7 "
-              "preselection");
-    line("--server HOST[:PORT]",
-         zh ? "CUPS 打印服务器（同 CUPS_SERVER）" : "the CUPS print server, as CUPS_SERVER");
+    if (cups) {
+        line("-d, --printer NAME",
+             zh ? "打印机（可重复：每台打印机并行执行操作；同一队列不能给出两次，不分大小写）。"
+                  "未给出时按 lp 的顺序：LPDEST、PRINTER、用户的默认打印机，然后是窗口的 RZ7 预选"
+                : "the print queue; repeat it to run the operation on every queue given, in "
+                  "parallel (a queue named twice, in any case, is refused). Without it the "
+                  "printer is chosen as lp chooses: LPDEST, then PRINTER, then the user's default "
+                  "printer (the one the window writes), then the window's RZ7 preselection");
+        line("--server HOST[:PORT]",
+             zh ? "CUPS 打印服务器（同 CUPS_SERVER）" : "the CUPS print server, as CUPS_SERVER");
+        line("-U, --user USER", zh ? "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求"
+                                     "登录时，每次运行只在终端上询问一次密码"
+                                   : "the user name for the print server, as CUPS_USER; a "
+                                     "server that asks for a login is answered once per run, "
+                                     "at the terminal");
+        line("--timeout SECONDS", zh ? "连接和每个请求的时限（默认 5 秒）；超时的文档报告为"
+                                       "未接受或结果不明"
+                                     : "the limit on connecting and on each request to the "
+                                       "print server (default 5 s); a document whose request "
+                                       "runs out of it is reported as not taken, or as unknown "
+                                       "when it was written whole");
+    } else {
+        line("-d, --printer NAME",
+             zh ? "打印机（可重复：每台打印机并行执行操作；同一打印机不能给出两次）。未给出时"
+                  "用用户的默认打印机，然后是窗口的 RZ7 预选"
+                : "the printer; repeat it to run the operation on every printer given, in "
+                  "parallel (a printer named twice is refused). Without it: the user's default "
+                  "printer (the one the window writes), then the window's RZ7 preselection");
+    }
     line("--extra-wait MS", zh ? "设置操作的附加等待（窗口的 Text1），默认 5000"
                                : "the extra wait of the set operations (the window's Text1), "
                                  "default 5000");
+    line("--wait[=SECONDS]",
+         zh ? "发送完后跟踪每个作业，直到全部完成、有作业被取消、中止、停止或保留，或时间到"
+              "（默认 60 秒）；只有全部完成时退出状态才为 0"
+            : "after the last document, follows every job until each has completed, or one "
+              "is canceled, aborted, stopped or held, or the time is up (default 60 s); exit "
+              "status 0 only when every job completed");
+    line("--json", zh ? "在标准输出上以一个 JSON 对象报告整个运行（每个队列、每个文档的结果、"
+                        "作业号、原因和最终状态），代替作业号行"
+                      : "reports the whole run as one JSON object on standard output (per "
+                        "queue and per document: outcome, job id, reason, final state) "
+                        "instead of the job id lines");
     line("-n, --dry-run", zh ? "以十六进制列出每个文档和每次等待，不发送，不需要服务器"
                              : "prints each document as hex and each wait; sends nothing, needs "
                                "no print server");
@@ -226,16 +293,34 @@ std::string helpText(Language language) {
     line("-h, --help", zh ? "显示本帮助" : "shows this help");
     line("-v, --version", zh ? "显示版本" : "shows the version");
     if (zh) {
-        h +=
-            "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
-            "退出状态：0 所有文档都已被接受；1 打印机或打印后台失败（给出名称和原因，之后的内容不再"
-            "发送）；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容。\n";
+        h += "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
+             "运行结束时（也包括中断时）在标准错误上为每个队列输出一行：已接受的文档数、第一个"
+             "失败及其原因、--wait 时作业的最终状态。警告：队列已停止、暂停、不接受作业或打印机"
+             "脱机、出错、缺纸时，在第一个文档之前给出一行警告，然后照常发送。\n"
+             "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
+             "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
+             "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
+             "失败；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容；";
+        h += cups ? "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："
+                  : "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭：";
+        h += "不再开始新的文档，正在发送的文档发送完，并输出结果。\n";
     } else {
-        h +=
-            "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
-            "Exit status: 0 every document was taken; 1 a printer or spooler failure (named, with\n"
-            "the reason; nothing more is sent to that printer); 2 a wrong command line or a value\n"
-            "the window would refuse, and then nothing was sent.\n";
+        h += "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
+             "At the end, and on every way out, standard error gets one line per queue: the\n"
+             "documents taken out of those planned, the first failure and its reason, and under\n"
+             "--wait where the jobs stand. A queue that is stopped, paused or not accepting, or\n"
+             "whose printer is offline, in error or out of paper, gets one warning line before\n"
+             "the first document; sending goes on.\n"
+             "A document is taken; not taken (with the reason; nothing more goes to that\n"
+             "printer); its printer could not be opened; or unknown (the print server went away\n"
+             "before it confirmed the document: its queue may hold it).\n"
+             "Exit status: 0 every document was taken (under --wait: every job completed);\n"
+             "1 a printer or spooler failure; 2 a wrong command line or a value the window would\n"
+             "refuse, and then nothing was sent; ";
+        h += cups ? "130 interrupted by Ctrl-C (SIGINT), 143 by SIGTERM,\n129 by SIGHUP: "
+                  : "130 interrupted by Ctrl-C or Ctrl-Break, 129 the\nconsole was closed: ";
+        h += "no new document is started, the one under way finishes, and the\naccount is "
+             "printed.\n";
     }
     return h;
 }

@@ -22,14 +22,18 @@ Language languageOf(const Environment& environment);
 /// Everything the program says of its own. The window's message texts (a builder's refusal)
 /// are quoted as they are.
 enum class Text {
-    TryHelp,             ///< after a usage error
+    TryHelp,  ///< after a usage error
     NoOperation,
-    NotExpected,      ///< {1}: the arguments CLI11 did not expect
-    MissingValue,     ///< {1}: the option         ///< no operation given
+    NotExpected,         ///< {1}: the arguments CLI11 did not expect
+    MissingValue,        ///< {1}: the option         ///< no operation given
     UnknownOperation,    ///< {1}: the word
     WrongArgumentCount,  ///< {1}: operation, {2}: its arguments' synopsis
     UnknownMode,         ///< {1}: the word
-    NotAnInteger,        ///< {1}: option, {2}: the text
+    NotInRange,          ///< {1}: option, {2}: the text, {3}: least, {4}: most
+    CupsOnly,            ///< {1}: option
+    BadServer,           ///< {1}: the text
+    EmptyValue,          ///< {1}: option
+    QueueTwice,          ///< {1}: the first name, {2}: the second
     ValueAboveBox,       ///< {1}: the value; the window's value box never holds it
     OptionNotHere,       ///< {1}: option, {2}: operation
     HexTextMixed,        ///< --hex/--text with an operation
@@ -40,9 +44,27 @@ enum class Text {
     NoPrinter,      ///< {1}: the printers listed
     NoPrinters,     ///< "none", in the list of NoPrinter
     NoPrintServer,  ///< {1}: the server
-    NotOpened,      ///< {1}: printer, {2}: document number, {3}: reason
-    NotTaken,       ///< {1}: printer, {2}: document number, {3}: reason
     UnknownPrinterReason,
+    Warning,           ///< {1}: printer, {2}: its state
+    WarningRefusing,   ///< the same for a queue that does not accept jobs
+    NotAccepting,      ///< after a state: the queue takes no jobs
+    AccountTaken,      ///< {1}: printer, {2}: taken, {3}: planned
+    AccountNotOpened,  ///< {1}: document, {2}: AccountJob or nothing, {3}: AccountRestNotSent
+    AccountNotTaken,   ///< or nothing, {4}: the reason (the same for the next two)
+    AccountUnknown,
+    AccountJob,  ///< {1}: the job id
+    AccountRestNotSent,
+    AccountRefusedPage,  ///< {1}: the message
+    AccountInterrupted,
+    JobCount,  ///< {1}: how many, {2}: state
+    WaitCompleted,
+    WaitLeft,
+    WaitJobFailed,     ///< {1}: job id, {2}: state, {3}: " (reasons)" or nothing
+    WaitTimeUp,        ///< {1}: seconds, {2}: the jobs' states counted
+    WaitInterrupted,   ///< {1}: the jobs' states counted
+    WaitPrinterState,  ///< {1}: the printer's state
+    ListState,         ///< {1}: state, {2}: jobs waiting
+    ListNoState,
     DryRunTo,  ///< {1}: the printers
     DryRunNoPrinter,
     DryRunDocument,  ///< {1}: number, {2}: size, {3}: hex
@@ -56,8 +78,7 @@ enum class Text {
     AlignAnswerRange,  ///< {1}: what was typed
     AlignSaved,        ///< {1}: mode, {2}: value
     AlignStopped,      ///< {1}: mode, {2}: value
-    ServerOnWindows,
-    DefaultMark,  ///< after the default printer in `list`
+    DefaultMark,       ///< after the default printer in `list`
 };
 
 /// The text in the run's language, with {1}, {2}, {3} replaced by `args`.
@@ -66,7 +87,9 @@ std::string say(Language language, Text text, const std::vector<std::string>& ar
 /// A refusal of the command line's own, in both languages.
 Refusal refusal(Language language, Text text, const std::vector<std::string>& args = {});
 
-/// The whole --help text.
-std::string helpText(Language language);
+enum class Platform;
+
+/// The whole --help text, with what applies on the platform.
+std::string helpText(Language language, Platform platform);
 
 }  // namespace trevalune::send

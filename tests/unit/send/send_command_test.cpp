@@ -1,33 +1,35 @@
 // trevalune-send against a recording spooler and a recording clock: the printer it chooses,
-// what it says, its exit statuses, and hex text taken exactly as the window's command box takes it.
+// what it says and in which language, its account and JSON, its exit statuses, interruptions,
+// --wait, and hex text taken exactly as the window's command box takes it.
 #include "tools/trevalune-send/send_command.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <deque>
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <optional>
+#include <regex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
-#include "alignment/test_print.h"
 #include "printer/bytes.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
+#include "tools/trevalune-send/interruption.h"
 
 namespace trevalune {
 namespace {
 
 using ::testing::HasSubstr;
 using Names = std::vector<std::string>;
+const std::string kEject = "\x1D\x56\x53";
+const std::string kUsage = "\nTry 'trevalune-send --help' for more information.\n";
 
 /// One queue's thread at a time on the shared recording spooler.
 class LockedSpooler final : public Spooler {
@@ -95,8 +97,7 @@ struct Sender {
         send::System system{
             [this](const send::SpoolerOptions& options) -> std::unique_ptr<Spooler> {
                 const std::lock_guard lock(mutex);  // each queue's thread opens its own
-                ++spoolersOpened;
-                servers.push_back(options.server);
+                opened.push_back(options);
                 return std::make_unique<LockedSpooler>(spooler, mutex);
             },
             clock,
@@ -109,11 +110,20 @@ struct Sender {
                 return it->second;
             },
             terminal};
+        system.platform = platform;
+        system.interruption = &interruption;
         Outcome r;
         r.status = send::runSend(arguments, system);
         r.out = out.str();
         r.err = err.str();
         return r;
+    }
+    std::vector<std::string> sentTo(const std::string& printer) const {
+        std::vector<std::string> got;
+        for (const auto& d : spooler.documents) {
+            if (d.printer == printer) got.push_back(d.data);
+        }
+        return got;
     }
 
     RecordingSpooler spooler;
@@ -121,15 +131,10 @@ struct Sender {
     testing::FakeClock clock;
     std::map<std::string, std::string> environment;
     send::Terminal* terminal = nullptr;
-    int spoolersOpened = 0;
-    Names servers;
+    send::Platform platform = send::Platform::Cups;
+    send::Interruption interruption;
+    std::vector<send::SpoolerOptions> opened;
 };
-
-Names printersOf(const RecordingSpooler& spooler) {
-    Names out;
-    for (const auto& d : spooler.documents) out.push_back(d.printer);
-    return out;
-}
 
 TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
     struct Case {
@@ -138,6 +143,7 @@ TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
         std::map<std::string, std::string> environment;
         Names options;
         std::string chosen;  ///< empty: none, status 1
+        send::Platform platform = send::Platform::Cups;
     } cases[] = {
         {{"Office1", "RZ7-a", "RZ7-b"}, {}, {}, {}, "RZ7-a"},
         {{"Office1", "RZ7-a"}, "Office1", {}, {}, "Office1"},
@@ -146,6 +152,8 @@ TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
         {{"Office1", "RZ7-a", "P", "L"}, {}, {{"PRINTER", "P"}, {"LPDEST", "L"}}, {}, "L"},
         {{"Office1", "RZ7-a", "L", "D"}, "L", {{"LPDEST", "L"}}, {"-d", "D"}, "D"},
         {{"Office1", "RZ7-a", "L", "D"}, {}, {{"LPDEST", "L"}}, {"--printer=D"}, "D"},
+        // lp's variables mean nothing to the Windows spooler.
+        {{"Office1", "RZ7-a", "L"}, {}, {{"LPDEST", "L"}}, {}, "RZ7-a", send::Platform::Windows},
         // The window selects nothing with a single printer, and so does the command line.
         {{"RZ7-a"}, {}, {}, {}, ""},
         {{"Office1", "Office2"}, {}, {}, {}, "Office2"},
@@ -157,6 +165,7 @@ TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
         Sender s(c.printers);
         s.spooler.userDefault = c.userDefault;
         s.environment = c.environment;
+        s.platform = c.platform;
         Names args = c.options;
         args.push_back("eject");
         const Outcome r = s.run(args);
@@ -169,45 +178,60 @@ TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
             continue;
         }
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(printersOf(s.spooler), Names{c.chosen});
+        EXPECT_EQ(s.sentTo(c.chosen), Names{kEject});
         EXPECT_EQ(r.out, c.chosen + "-1\n");
         if (c.options.empty()) {
-            EXPECT_THAT(listed.out, HasSubstr("* " + c.chosen + "\n"));
+            EXPECT_THAT(listed.out, HasSubstr("* " + c.chosen + "  idle"));
         }
         EXPECT_EQ(std::count(listed.out.begin(), listed.out.end(), '\n'), c.printers.size());
     }
 }
 
 TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun) {
-    const std::string eject = bytesOf({0x1D, 0x56, 0x53});
-    const std::string usage = "\nTry 'trevalune-send --help' for more information.\n";
     struct Case {
         Names arguments;
         int status;
-        std::string err;  ///< the whole error stream
+        std::string err;  ///< the whole error stream; empty: not compared
         std::size_t sent = 0;
-        std::string refusing = {};  ///< RZ7-a takes no document, for this reason
-        std::string unreachable = {};
     } cases[] = {
         {{"-d", "NoSuch", "eject"},
          1,
-         "trevalune-send: NoSuch could not be opened for document 1, so nothing more was sent: "
-         "no such printer\n"},
-        {{"factory-reset"},
+         "trevalune-send: NoSuch: 0 of 1 documents taken; the printer could not be opened for "
+         "document 1: no such printer\n"},
+        {{"-d", "Refusing", "factory-reset"},
          1,
-         "trevalune-send: RZ7-a did not take document 1, so nothing more was sent: stopped\n",
-         0,
-         "stopped"},
-        {{"eject"},
+         "trevalune-send: Refusing: 0 of 3 documents taken; document 1 was not taken, so nothing "
+         "more was sent: stopped\n"},
+        {{"-d", "Lost", "factory-reset"},
          1,
-         "trevalune-send: no print server answers at 127.0.0.1:1; nothing was sent\n",
-         0,
-         {},
-         "127.0.0.1:1"},
+         "trevalune-send: Lost: 1 of 3 documents taken; the print server went away before it "
+         "confirmed document 2 (job Lost-2); its queue may hold it, so nothing more was sent: "
+         "Broken pipe\n",
+         2},
+        {{"-d", "Office1", "-d", "office1", "eject"},
+         2,
+         "trevalune-send: the queue \"office1\" is named twice (\"Office1\" and \"office1\" are "
+         "one queue); nothing was sent" +
+             kUsage},
+        {{"-d", "", "eject"}, 2, "trevalune-send: -d needs a value that is not empty" + kUsage},
+        {{"--server", "", "eject"}, 2, ""},
+        {{"--server", "ipp://h:631/", "eject"}, 2, ""},
+        {{"--server", "h:0", "eject"}, 2, ""},
+        {{"--server", "h:65536", "eject"}, 2, ""},
+        {{"--server", "h:", "eject"}, 2, ""},
+        {{"--server", "[::1]:70000", "eject"}, 2, ""},
+        {{"--timeout", "0", "eject"},
+         2,
+         "trevalune-send: --timeout needs a whole number from 1 to 3600, not \"0\"" + kUsage},
+        {{"--extra-wait", "", "set", "high-speed", "16"}, 2, ""},
+        {{"--extra-wait", "5s", "set", "high-speed", "16"}, 2, ""},
+        {{"--extra-wait", "60001", "set", "high-speed", "16"}, 2, ""},
+        {{"--wait=x", "eject"}, 2, ""},
+        {{"-U", "", "eject"}, 2, ""},
         {{"alignment-test", "abc"},
          2,
-         "trevalune-send: refused, nothing was sent: "
-         "高速的测试中心值“abc”不是数字，没有发送任何内容。\n"},
+         "trevalune-send: refused, nothing was sent: \"abc\" is not a number; nothing was "
+         "sent.\n"},
         {{"alignment-test", "256"}, 2, ""},
         {{"set", "high-density", "x1"}, 2, ""},
         {{"set-all", "16", "24", "300"}, 2, ""},
@@ -216,74 +240,122 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
          2,
          "trevalune-send: the value \"121\" is above 120, which the window's value box never "
          "holds (it makes 119 of it); nothing was sent" +
-             usage},
+             kUsage},
         {{"set", "fast", "16"},
          2,
          "trevalune-send: unknown mode \"fast\": high-speed, high-density or super-high-density" +
-             usage},
-        {{"hex", "1D", "565"}, 2, ""},
-        {{"hex", "1G"}, 2, ""},
-        {{"file", "/no/such/file.prn"}, 2, ""},
+             kUsage},
+        {{"file", "/no/such/file.prn"},
+         2,
+         "trevalune-send: refused, nothing was sent: the file /no/such/file.prn does not exist; "
+         "nothing was sent.\n"},
         {{"file", "-"},
          2,
-         "trevalune-send: refused, nothing was sent: standard input is empty: "
-         "nothing to send.\n"},
+         "trevalune-send: refused, nothing was sent: standard input is empty: nothing to send.\n"},
         {{"text", ""}, 2, ""},
-        {{"bogus"}, 2, "trevalune-send: unknown operation \"bogus\"" + usage},
-        {{}, 2, "trevalune-send: no operation given" + usage},
-        {{"eject", "1"}, 2, "trevalune-send: usage: trevalune-send [OPTIONS] eject " + usage},
+        {{"bogus"}, 2, "trevalune-send: unknown operation \"bogus\"" + kUsage},
+        {{}, 2, "trevalune-send: no operation given" + kUsage},
+        {{"eject", "1"}, 2, "trevalune-send: usage: trevalune-send [OPTIONS] eject " + kUsage},
         {{"set", "high-speed"}, 2, ""},
-        {{"--bogus", "eject"},
+        {{"--bogus", "eject"}, 2, "trevalune-send: not expected: --bogus" + kUsage},
+        {{"-d"}, 2, "trevalune-send: --printer needs a value" + kUsage},
+        {{"--test-page", "eject"},
          2,
-         "trevalune-send: not expected: --bogus" + usage},
-        {{"-d"}, 2, "trevalune-send: --printer needs a value" + usage},
-        {{"--extra-wait", "5s", "set", "high-speed", "16"}, 2, ""},
-        {{"--extra-wait", "60001", "set", "high-speed", "16"}, 2, ""},
-        {{"--test-page", "eject"}, 2, "trevalune-send: --test-page does not go with eject" + usage},
+         "trevalune-send: --test-page does not go with eject" + kUsage},
         {{"--hex", "0A", "eject"}, 2, ""},
         {{"--hex", "0A", "--hex", "1D565"}, 2, ""},
         {{"align", "high-speed"}, 2, ""},  // no terminal
-        {{"--", "-d", "eject"}, 2, "trevalune-send: unknown operation \"-d\"" + usage},
-        {{"eject"}, 0, "", 1},
+        {{"--", "-d", "eject"}, 2, "trevalune-send: unknown operation \"-d\"" + kUsage},
+        {{"eject"}, 0, "trevalune-send: RZ7-a: 1 of 1 documents taken\n", 1},
         {{"--hex", "0A", "--text", "打印", "--hex", "1d 56 53"}, 0, "", 3},
         {{"hex", "1B", "4a", "10", "--save"}, 0, "", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
-        Sender s({"Office1", "RZ7-a"});
-        if (!c.refusing.empty()) s.spooler.refusing["RZ7-a"] = c.refusing;
-        s.spooler.unreachableServer = c.unreachable;
+        Sender s({"Office1", "RZ7-a", "Refusing", "Lost"});
+        s.spooler.refusing["Refusing"] = "stopped";
+        s.spooler.onDocument = [&s](const RecordingSpooler::Document&) {
+            s.spooler.unconfirmed["Lost"] = "Broken pipe";  // from the second document on
+        };
         const Outcome r = s.run(c.arguments);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(s.spooler.documents.size(), c.sent);
         if (c.status == 2) {
             EXPECT_EQ(r.out, "");
-            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'),
-                      r.err.find("Try ") == std::string::npos ? 1 : 2)
-                << r.err;
         }
-        if (!c.err.empty() || c.status == 0) {
+        if (!c.err.empty()) {
             EXPECT_EQ(r.err, c.err);
         }
     }
-    // A usage error in Chinese is Chinese, the window's own texts quoted as they are.
-    Sender zh({"Office1", "RZ7-a"});
-    zh.environment = {{"LANG", "C"}, {"LC_ALL", "zh_CN.UTF-8"}};
-    EXPECT_EQ(zh.run({"bogus"}).err,
-              "trevalune-send: 未知的操作“bogus”\n请运行 'trevalune-send --help' 查看用法。\n");
-    EXPECT_EQ(
-        zh.run({"-d", "NoSuch", "save"}).err,
-        "trevalune-send: 无法打开打印机 NoSuch（第 1 个文档），之后的内容未发送：没有这台打印机\n");
+    Sender down({"RZ7-a"});
+    down.spooler.unreachableServer = "127.0.0.1:1";
+    EXPECT_EQ(down.run({"eject"}).err,
+              "trevalune-send: no print server answers at 127.0.0.1:1; nothing was sent\n");
+    // Only CUPS has a server, a user and a request limit to give.
+    Sender windows({"RZ7-a"});
+    windows.platform = send::Platform::Windows;
+    for (const char* option : {"--server=h", "-Uu", "--timeout=9"}) {
+        EXPECT_EQ(windows.run({option, "eject"}).status, 2) << option;
+    }
+    EXPECT_THAT(windows.run({"--server=h", "eject"}).err,
+                HasSubstr("--server works with CUPS only"));
+    EXPECT_THAT(windows.run({"--help"}).out, Not(HasSubstr("LPDEST")));
+    EXPECT_THAT(down.run({"--help"}).out, HasSubstr("LPDEST"));
+    // What reaches the spooler's factory.
+    Sender options({"RZ7-a"});
+    options.run({"--server", "[::1]:631", "-U", "tech", "--timeout", "9", "-d", "RZ7-a", "eject"});
+    ASSERT_EQ(options.opened.size(), 1u);
+    EXPECT_EQ(options.opened[0].server, "[::1]:631");
+    EXPECT_EQ(options.opened[0].user, "tech");
+    EXPECT_EQ(options.opened[0].timeoutMs, 9000);
 }
 
-TEST(SendCommandTest, PrintsJobIdsUnlessQuietAndStopsAQueueAtItsFirstFailure) {
+TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
+    const Names refused[] = {{"hex", "1B4"},
+                                {"hex", "1G"},
+                                {"file", "/nope"},
+                                {"alignment-test", "abc"},
+                                {"set", "fast", "1"},
+                                {"bogus"},
+                                {"-d"},
+                                {"--bogus"},
+                                {"-d", "A", "-d", "a"},
+                                {"--extra-wait", "x", "save"},
+                                {"set", "high-speed", "300"},
+                                {"--hex", "1D56 5"}};
+    // Latin words that stay in Chinese: names, options, operations and the window's captions.
+    const std::regex english("[A-Za-z]{3,}");
+    const std::regex allowed(
+        "trevalune|send|help|bogus|nope|abc|fast|speed|high|density|super|printer|extra|wait|"
+        "hex|file|alignment|test");
+    for (const auto& args : refused) {
+        const Names& arguments = args;
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        Sender en({"A"});
+        en.environment = {{"LANG", "en_GB.UTF-8"}};
+        const std::string englishErr = en.run(arguments).err;
+        EXPECT_TRUE(std::all_of(englishErr.begin(), englishErr.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        })) << englishErr;
+        Sender zh({"A"});
+        zh.environment = {{"LANG", "C"}, {"LC_ALL", "zh_CN.UTF-8"}};
+        std::string chineseErr = zh.run(arguments).err;
+        chineseErr = std::regex_replace(chineseErr, allowed, "");
+        EXPECT_FALSE(std::regex_search(chineseErr, english)) << chineseErr;
+    }
+    Sender zh({"Office1", "RZ7-a"});
+    zh.environment = {{"LC_ALL", "zh_CN.UTF-8"}};
+    EXPECT_EQ(zh.run({"-d", "NoSuch", "save"}).err,
+              "trevalune-send: NoSuch：1 个文档中已接受 0 个；无法为第 1 个文档打开打印机：没有这台"
+              "打印机\n");
+}
+
+TEST(SendCommandTest, JobIdsAndTheAccountStopAQueueAtItsFirstFailure) {
     Sender s({"Office1", "RZ7-a"});
     Outcome r = s.run({"factory-reset"});
     EXPECT_EQ(r.out, "RZ7-a-1\nRZ7-a-2\nRZ7-a-3\n");
     EXPECT_EQ(s.clock.waits, (std::vector<int>{2500, 1000}));
-    r = s.run({"-q", "factory-reset"});
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(s.run({"-q", "factory-reset"}).out, "");
 
     // The printer goes away after the first document: nothing more is sent, nor waited for.
     Sender gone({"Office1", "RZ7-a"});
@@ -295,6 +367,144 @@ TEST(SendCommandTest, PrintsJobIdsUnlessQuietAndStopsAQueueAtItsFirstFailure) {
     EXPECT_EQ(gone.spooler.documents.size(), 1u);
     EXPECT_EQ(gone.clock.waits, (std::vector<int>{2500}));
     EXPECT_EQ(r.out, "RZ7-a-1\n");
+    EXPECT_EQ(r.err,
+              "trevalune-send: RZ7-a: 1 of 3 documents taken; the printer could not be opened "
+              "for document 2, so nothing more was sent: no such printer\n");
+}
+
+TEST(SendCommandTest, AStoppedOrOfflineQueueIsWarnedAboutBeforeItsFirstDocument) {
+    const PrinterState::State idle = PrinterState::State::Idle;
+    const struct {
+        PrinterState state;
+        std::string warning;  ///< empty: none
+    } cases[] = {
+        {{true, PrinterState::State::Stopped, true, {"paused"}, "Paused", 3},
+         "warning: RZ7-a is stopped: Paused; its documents will wait in the queue"},
+        {{true, idle, false, {}, "Rejecting Jobs", 0},
+         "warning: RZ7-a is idle, not accepting jobs: Rejecting Jobs; it may refuse the "
+         "documents"},
+        {{true, idle, true, {"offline-report"}, "", 0},
+         "warning: RZ7-a is idle, offline-report; its documents will wait in the queue"},
+        {{true, PrinterState::State::Paused, true, {"paused", "media-empty-error"}, "", 0},
+         "warning: RZ7-a is paused, media-empty-error; its documents will wait in the queue"},
+        {{true, PrinterState::State::Printing, true, {"connecting-to-device"}, "", 1}, ""},
+        {{false, PrinterState::State::Stopped, false, {"paused"}, "", 0}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.warning);
+        Sender s({"RZ7-a"});
+        s.spooler.states["RZ7-a"] = c.state;
+        const Outcome r = s.run({"-d", "RZ7-a", "--json", "eject"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(s.spooler.documents.size(), 1u);
+        const std::string account = "trevalune-send: RZ7-a: 1 of 1 documents taken\n";
+        EXPECT_EQ(r.err,
+                  c.warning.empty() ? account : "trevalune-send: " + c.warning + "\n" + account);
+        const auto warned = nlohmann::json::parse(r.out)["queues"][0]["warning"];
+        EXPECT_EQ(warned.is_null(), c.warning.empty());
+    }
+}
+
+TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
+    using S = JobState::State;
+    const struct {
+        std::map<int, JobState> jobs;
+        std::string wait;
+        int status;
+        std::vector<int> waits;
+        std::string end;  ///< the end of the account line
+    } cases[] = {
+        {{}, "--wait", 0, {}, "; every job completed"},
+        {{{1, {S::Gone, {}, {}}}, {2, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}},
+         "--wait",
+         0,
+         {},
+         "; every job left the queue (the spooler keeps no record of how it ended)"},
+        {{{1, {S::Pending, {}, {}}}},
+         "--wait=3",
+         1,
+         {1000, 1000, 1000},
+         "; after 3 s the jobs are not done: 1 pending, 2 completed; the printer is stopped: Paused"},
+        {{{2, {S::Held, {"job-hold-until-specified"}, {}}}},
+         "--wait",
+         1,
+         {},
+         "; job RZ7-a-2 is held (job-hold-until-specified)"},
+        {{{3, {S::Aborted, {}, "Filter failed"}}},
+         "--wait=5",
+         1,
+         {},
+         "; job RZ7-a-3 is aborted (Filter failed)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.end);
+        Sender s({"RZ7-a"});
+        s.spooler.jobs = c.jobs;
+        s.spooler.states["RZ7-a"] = {true, PrinterState::State::Stopped, true, {"paused"}, "Paused",
+                                     2};
+        s.spooler.states["RZ7-a"].found =
+            !c.jobs.empty() && c.jobs.begin()->second.state == S::Pending;
+        const Outcome r = s.run({"-d", "RZ7-a", c.wait, "factory-reset"});
+        EXPECT_EQ(r.status, c.status);
+        const std::vector<int> sending = {2500, 1000};
+        std::vector<int> waits(s.clock.waits.begin() + 2, s.clock.waits.end());
+        EXPECT_EQ(waits, c.waits);
+        EXPECT_EQ(r.err.substr(r.err.find("3 of 3 documents taken") + 22), c.end + "\n");
+    }
+}
+
+TEST(SendCommandTest, AnInterruptedRunStartsNoNewDocumentAndAccountsForEveryQueue) {
+    Sender s({"A", "B", "C"});
+    // Stop at the tenth document in all: no queue can have had all its sixty by then.
+    s.spooler.onDocument = [&](const RecordingSpooler::Document&) {
+        if (s.spooler.documents.size() == 10) s.interruption.request(143);
+    };
+    const Outcome r = s.run({"-d", "A", "-d", "B", "-d", "C", "--json", "alignment-test", "30"});
+    EXPECT_EQ(r.status, 143);
+    EXPECT_LE(s.spooler.documents.size(), 12u);  // at most the one under way on each other queue
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["status"], 143);
+    EXPECT_EQ(json["interrupted"], true);
+    std::size_t taken = 0;
+    for (const auto& queue : json["queues"]) {
+        const std::string name = queue["queue"];
+        SCOPED_TRACE(name);
+        EXPECT_EQ(queue["interrupted"], true);
+        EXPECT_EQ(queue["planned"], 60);
+        EXPECT_EQ(queue["taken"], s.sentTo(name).size());
+        EXPECT_EQ(queue["documents"].size(), s.sentTo(name).size());
+        EXPECT_THAT(r.err,
+                    HasSubstr(name + ": " + std::to_string(s.sentTo(name).size()) +
+                              " of 60 documents taken; interrupted, nothing more was sent\n"));
+        taken += s.sentTo(name).size();
+    }
+    EXPECT_EQ(taken, s.spooler.documents.size());
+    // Without --json, every document taken has its job id on standard output.
+    Sender t({"A"});
+    t.spooler.onDocument = [&](const RecordingSpooler::Document&) { t.interruption.request(130); };
+    const Outcome one = t.run({"-d", "A", "factory-reset"});
+    EXPECT_EQ(one.status, 130);
+    EXPECT_EQ(one.out, "A-1\n");
+    EXPECT_EQ(t.spooler.documents.size(), 1u);
+}
+
+TEST(SendCommandTest, JsonSaysTheSameOnSuccessAndFailure) {
+    Sender s({"A", "B"});
+    s.spooler.refusing["B"] = "Destination \"B\" is not accepting jobs.";
+    const Outcome r = s.run({"-d", "A", "-d", "B", "--json", "save"});
+    EXPECT_EQ(r.status, 1);
+    const auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["operation"], "save");
+    EXPECT_EQ(json["queues"][0]["documents"],
+              nlohmann::json::parse(R"([{"number":1,"outcome":"taken","job":1,"reason":null}])"));
+    EXPECT_EQ(json["queues"][1]["documents"][0]["outcome"], "not-taken");
+    EXPECT_EQ(json["queues"][1]["documents"][0]["reason"],
+              "Destination \"B\" is not accepting jobs.");
+    EXPECT_EQ(json["queues"][1]["succeeded"], false);
+    EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out)["status"], 2);
+    const auto listed = nlohmann::json::parse(s.run({"--json", "list"}).out);
+    EXPECT_EQ(listed["printers"][1]["name"], "B");
+    EXPECT_EQ(listed["printers"][1]["state"]["state"], "idle");
 }
 
 TEST(SendCommandTest, DryRunShowsDocumentsAndWaitsAndAsksNoServer) {
@@ -308,51 +518,29 @@ TEST(SendCommandTest, DryRunShowsDocumentsAndWaitsAndAsksNoServer) {
               "document 2, 31 bytes: " +
                   std::string(kFactoryBlockSpaced) +
                   "\nwait 1000 ms\ndocument 3, 5 bytes: 1B 3A 00 00 52\n");
-    EXPECT_EQ(s.spoolersOpened, 0);
+    EXPECT_TRUE(s.opened.empty());
     EXPECT_TRUE(s.clock.waits.empty());
-    EXPECT_EQ(
-        s.run({"--dry-run", "-d", "A", "-d", "B", "set", "high-speed", "16", "--extra-wait=0"})
-            .out.substr(0, 40),
-        "dry run, nothing sent; printer: A, B\nwai");
 }
 
-TEST(SendCommandTest, FileAndStandardInputOfAnySizeGoAsOneDocument) {
+TEST(SendCommandTest, FilesAndQueuesGetTheirDocumentsWholeAndInOrder) {
     std::string mebibyte(1 << 20, '\0');
     for (std::size_t i = 0; i < mebibyte.size(); ++i) mebibyte[i] = static_cast<char>(i * 7);
     Sender s({"Office1", "RZ7-a"});
-    Outcome r = s.run({"file", "-"}, mebibyte);
-    EXPECT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(s.spooler.payloads(), Names{mebibyte});
-
+    EXPECT_EQ(s.run({"file", "-"}, mebibyte).status, 0);
     testing::TempFolder folder;
     const std::string path = folder.path().string() + "/big.prn";
     std::ofstream(path, std::ios::binary) << mebibyte << "x";
-    r = s.run({"file", path});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(s.spooler.payloads().back(), mebibyte + "x");
-}
+    EXPECT_EQ(s.run({"file", path}).status, 0);
+    EXPECT_EQ(s.spooler.payloads(), Names({mebibyte, mebibyte + "x"}));
 
-TEST(SendCommandTest, EveryQueueGetsItsDocumentsInOrder) {
-    Sender s({"A", "B", "C"});
+    Sender q({"A", "B", "C"});
     const Outcome r =
-        s.run({"-d", "A", "-d", "B", "-d", "C", "--server", "h:1", "alignment-test", "30"});
+        q.run({"-d", "A", "-d", "B", "-d", "C", "--server", "h:1", "set", "high-speed", "16"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(s.spoolersOpened, 3);
-    EXPECT_EQ(s.servers, Names(3, "h:1"));
-    const std::vector<Bytes> page = buildAlignmentTest("30").documents();
-    for (const std::string queue : {"A", "B", "C"}) {
-        std::vector<Bytes> got;
-        for (const auto& d : s.spooler.documents) {
-            if (d.printer == queue) got.push_back(d.data);
-        }
-        EXPECT_EQ(got, page) << queue;
-    }
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 180);
-
-    // One queue failing does not stop the others; the status says it.
-    Sender f({"A", "C"});
-    EXPECT_EQ(f.run({"-d", "A", "-d", "B", "-d", "C", "eject"}).status, 1);
-    EXPECT_EQ(printersOf(f.spooler).size(), 2u);
+    EXPECT_EQ(q.opened.size(), 3u);
+    for (const std::string queue : {"A", "B", "C"}) EXPECT_EQ(q.sentTo(queue), q.sentTo("A"));
+    ASSERT_EQ(q.sentTo("A").size(), 44u);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 132);
 }
 
 TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {
@@ -362,27 +550,26 @@ TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {
     s.terminal = &terminal;
     const Outcome r = s.run({"--extra-wait", "0", "align", "super-high-density", "--from", "30"});
     EXPECT_EQ(r.status, 0) << r.err;
-    std::vector<Bytes> expected;
-    for (const char* v : {"30", "33", "31"}) {
-        const auto round =
-            buildSetSingleItem(PrintMode::SuperHighDensity, {"16", "24", v}, "0").documents();
-        expected.insert(expected.end(), round.begin(), round.end());
-    }
-    expected.push_back(buildSaveCommand());
-    EXPECT_EQ(s.spooler.payloads(), expected);
+    EXPECT_EQ(s.spooler.documents.size(), 3 * 60u + 1);  // seven rows a round
+    EXPECT_EQ(s.spooler.payloads().back(), buildSaveCommand());
     EXPECT_EQ(terminal.prompts,
               Names({"Which row is straight? [30] ", "Which row is straight? [33] ",
                      "Which row is straight? [33] ", "Which row is straight? [33] ",
                      "Which row is straight? [31] "}));
     EXPECT_THAT(r.err, HasSubstr("super-high-density is 31; saved."));
 
-    // The operator ends the input: nothing is saved, status 1.
-    Sender stop({"Office1", "RZ7-a"});
-    ScriptedTerminal none;
-    stop.terminal = &none;
-    EXPECT_EQ(stop.run({"align", "high-speed"}).status, 1);
-    EXPECT_EQ(stop.spooler.documents.size(), 44u);  // one round of 设置单项, no save
-    EXPECT_EQ(stop.run({"align", "high-speed", "--from", "4"}).status, 2);
+    // The operator ends the input, or the run is interrupted: nothing is saved.
+    for (int stop : {0, 130}) {
+        Sender s2({"Office1", "RZ7-a"});
+        ScriptedTerminal answers;
+        s2.terminal = &answers;
+        if (stop != 0) s2.spooler.onDocument = [&](const auto&) { s2.interruption.request(stop); };
+        const Outcome o = s2.run({"align", "high-speed"});
+        EXPECT_EQ(o.status, stop == 0 ? 1 : stop);
+        EXPECT_EQ(s2.spooler.documents.size(), stop == 0 ? 44u : 1u);
+        EXPECT_THAT(o.err, HasSubstr("stopped: high-speed is 16 in the printer, not saved"));
+    }
+    EXPECT_EQ(s.run({"align", "high-speed", "--from", "4"}).status, 2);
 }
 
 TEST(SendCommandTest, HexTextIsTakenAsTheCommandBoxTakesIt) {

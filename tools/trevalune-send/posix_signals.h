@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "tools/trevalune-send/send_command.h"
+
+namespace trevalune::send {
+
+class Interruption;
+
+/// Takes SIGINT, SIGTERM and SIGHUP away from every thread and hands them to one thread of
+/// its own, which asks the run to stop (exit status 128 + the signal). Call it before any
+/// other thread starts, so that all of them inherit the blocked set. A second signal ends
+/// the process at once, for an operator who will not wait for the document under way.
+void takeSignals(Interruption& interruption);
+
+/// The operator's terminal on standard input and error; an answer it is waiting for is given
+/// up when the run is asked to stop.
+class PosixTerminal final : public Terminal {
+public:
+    explicit PosixTerminal(const Interruption& interruption) : interruption_(interruption) {}
+    std::optional<std::string> ask(const std::string& prompt) override;
+
+private:
+    const Interruption& interruption_;
+};
+
+}  // namespace trevalune::send

@@ -1,10 +1,14 @@
-// The trevalune-send program itself through the private print server: its job ids, the
-// server's reasons, the user's default printer from lpoptions, and a file of 1 MiB on
-// standard input.
+// The trevalune-send program itself through the private print server: its job ids and
+// account, the server's reasons, a stopped queue, --wait, the user's default printer, a file
+// of 1 MiB on standard input, and signals in the middle of a three-queue page.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "printer/bytes.h"
@@ -14,6 +18,7 @@
 namespace trevalune::e2e {
 namespace {
 
+using ::testing::HasSubstr;
 using SenderE2eTest = PrintServerTest;
 
 /// Runs the program after `prefix` (shell words: variables, the options and operation); the
@@ -30,16 +35,18 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     std::string said = sendProgram("", "-d NoSuch eject", status);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(said,
-              "|trevalune-send: NoSuch could not be opened for document 1, so nothing more was "
-              "sent: The printer or class does not exist.\n");
+              "|trevalune-send: NoSuch: 0 of 1 documents taken; the printer could not be opened "
+              "for document 1: The printer or class does not exist.\n");
 
     ASSERT_EQ(runCommand("cupsreject " + server.virtualQueue + " 2>&1", &status), "");
     said = sendProgram("", "-d RZ7-virtual factory-reset", status);
     ASSERT_EQ(runCommand("cupsaccept " + server.virtualQueue + " 2>&1", nullptr), "");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(said,
-              "|trevalune-send: RZ7-virtual did not take document 1, so nothing more was sent: "
-              "Destination \"RZ7-virtual\" is not accepting jobs.\n");
+              "|trevalune-send: warning: RZ7-virtual is idle, not accepting jobs: Rejecting Jobs; "
+              "it may refuse the documents\ntrevalune-send: RZ7-virtual: 0 of 3 documents taken; "
+              "document 1 was not taken, so nothing more was sent: Destination \"RZ7-virtual\" "
+              "is not accepting jobs.\n");
 
     said = sendProgram("CUPS_SERVER=127.0.0.1:1", "eject", status);
     EXPECT_EQ(status, 1);
@@ -54,14 +61,16 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     std::filesystem::create_directories(home.path() / ".cups");
     std::filesystem::copy_file(home.path() / "lpoptions", home.path() / ".cups/lpoptions");
     said = sendProgram(user, "list", status);
-    EXPECT_EQ(said, "* " + server.fileQueue + "\n  " + server.virtualQueue + "\n|\n");
+    EXPECT_EQ(said, "* " + server.fileQueue + "  idle; 0 jobs waiting\n  " + server.virtualQueue +
+                        "  idle; 0 jobs waiting\n|\n");
     const int before = lastJobId();
     said = sendProgram(user, "eject", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(said, server.fileQueue + "-" + std::to_string(before + 1) + "\n|\n");
+    EXPECT_EQ(said, server.fileQueue + "-" + std::to_string(before + 1) +
+                        "\n|trevalune-send: " + server.fileQueue + ": 1 of 1 documents taken\n");
     said = sendProgram(user + "LPDEST=" + server.virtualQueue, "-q eject", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(said, "|\n");
+    EXPECT_EQ(said, "|trevalune-send: RZ7-virtual: 1 of 1 documents taken\n");
 
     // A mebibyte on standard input, every byte value, as one document.
     std::string mebibyte(1 << 20, '\0');
@@ -71,6 +80,75 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     said = sendProgram("", "-d RZ7-virtual file - < " + (home.path() / "big.prn").string(), status);
     EXPECT_EQ(status, 0) << said;
     expectDelivered({bytesOf({0x1D, 0x56, 0x53}), mebibyte});
+}
+
+TEST_F(SenderE2eTest, AStoppedQueueIsWarnedAboutAndWaitSaysWhereItsJobsStand) {
+    const QueueRestart restart{server.virtualQueue};
+    stopQueue(server.virtualQueue);
+    int status = -1;
+    std::string said = sendProgram("", "-d RZ7-virtual --wait=1 eject", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_THAT(said, HasSubstr("|trevalune-send: warning: RZ7-virtual is stopped"));
+    EXPECT_THAT(said, HasSubstr("; its documents will wait in the queue\ntrevalune-send: "
+                                "RZ7-virtual: 1 of 1 documents taken; after 1 s the jobs are not "
+                                "done: 1 pending; the printer is stopped"));
+    startQueue(server.virtualQueue);
+    said = sendProgram("", "-d RZ7-virtual --wait=20 line-feed", status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_THAT(said, HasSubstr("|trevalune-send: RZ7-virtual: 1 of 1 documents taken; every job "
+                                "completed\n"));
+    expectDelivered({bytesOf({0x1D, 0x56, 0x53}), "\n"});
+}
+
+/// Three queues of the virtual printer, removed again however the test ends.
+struct ThreeQueues {
+    explicit ThreeQueues(const PrintServer& server) {
+        for (const char* q : {"E2E-A", "E2E-B", "E2E-C"}) {
+            runCommand("lpadmin -p " + std::string(q) +
+                       " -E -v socket://127.0.0.1:" + server.values.at("VIRTUAL_PRINTER_PORT"));
+        }
+    }
+    ~ThreeQueues() { runCommand("lpadmin -x E2E-A; lpadmin -x E2E-B; lpadmin -x E2E-C"); }
+};
+
+TEST_F(SenderE2eTest, ASignalMidPageLeavesNoJobWithoutItsDocumentAndAccountsForEveryQueue) {
+    const ThreeQueues queues(server);
+    for (const auto& [signal, expected] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        SCOPED_TRACE(signal);
+        printer.clear();
+        const int first = lastJobId();
+        // Signalled once ten documents have reached the virtual printer, about a twentieth.
+        const std::string out = "/tmp/trevalune-send-e2e-signal";
+        int status = -1;
+        runCommand(std::string(TREVALUNE_SEND) + " -d E2E-A -d E2E-B -d E2E-C alignment-test 30 >" +
+                       out + ".out 2>" + out + ".err & pid=$!; for i in $(seq 200); do [ $(ls " +
+                       server.printerOutput +
+                       " | wc -l) -ge 10 ] && break; sleep 0.05; done; kill -" + signal +
+                       " $pid; wait $pid; echo $? >" + out + ".status",
+                   &status);
+        const std::string said = runCommand("cat " + out + ".err");
+        EXPECT_EQ(runCommand("cat " + out + ".status"), std::to_string(expected) + "\n") << said;
+        // Every job the server made for the run has finished with its document, and its id
+        // reached standard output; the virtual printer got exactly those documents.
+        std::set<std::string> made, printed;
+        for (const char* q : {"E2E-A", "E2E-B", "E2E-C"}) {
+            EXPECT_TRUE(waitUntilIdle(q, std::chrono::seconds(20))) << q;
+            for (const JobRecord& job : jobs(q)) {
+                if (job.id <= first) continue;
+                EXPECT_EQ(job.state, "completed") << q << "-" << job.id;
+                made.insert(std::string(q) + "-" + std::to_string(job.id));
+            }
+            EXPECT_THAT(said, HasSubstr(std::string(q) + ": "));
+        }
+        std::istringstream ids(runCommand("cat " + out + ".out"));
+        for (std::string id; std::getline(ids, id);) printed.insert(id);
+        EXPECT_EQ(printed, made);
+        EXPECT_LT(made.size(), 180u);
+        EXPECT_EQ(printer.waitForDocuments(made.size(), std::chrono::seconds(20)).size(),
+                  made.size());
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
+        EXPECT_THAT(said, HasSubstr("interrupted, nothing more was sent"));
+    }
 }
 
 }  // namespace

@@ -703,15 +703,22 @@ int run(const CommandLine& c, System& system, Language l) {
 std::string parseErrorText(const CLI::ParseError& wrong, Language l) {
     const std::string what = wrong.what();
     const std::size_t colon = what.find(": ");
-    if (colon != std::string::npos) {
-        if (dynamic_cast<const CLI::ExtrasError*>(&wrong) != nullptr) {
-            return say(l, Text::NotExpected, {what.substr(colon + 2)});
-        }
-        if (dynamic_cast<const CLI::ArgumentMismatch*>(&wrong) != nullptr) {
-            return say(l, Text::MissingValue, {what.substr(0, colon)});
-        }
+    if (colon == std::string::npos) return say(l, Text::NotUnderstood);
+    const std::string before = what.substr(0, colon);
+    const std::string after = what.substr(colon + 2);
+    if (dynamic_cast<const CLI::ExtrasError*>(&wrong) != nullptr) {
+        return say(l, Text::NotExpected, {after});
     }
-    return what;
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&wrong) != nullptr) {
+        // "NAME: At Most 1 required but received 2": an option given twice.
+        return say(l, after.rfind("At Most", 0) == 0 ? Text::GivenTwice : Text::MissingValue,
+                   {before});
+    }
+    if (dynamic_cast<const CLI::ConversionError*>(&wrong) != nullptr) {
+        // "Could not convert: --json = x": a value given to a flag.
+        return say(l, Text::TakesNoValue, {after.substr(0, after.find(" = "))});
+    }
+    return say(l, Text::NotUnderstood);
 }
 
 }  // namespace

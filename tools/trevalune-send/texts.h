@@ -25,7 +25,10 @@ enum class Text {
     TryHelp,  ///< after a usage error
     NoOperation,
     NotExpected,         ///< {1}: the arguments CLI11 did not expect
-    MissingValue,        ///< {1}: the option         ///< no operation given
+    MissingValue,        ///< {1}: the option
+    GivenTwice,          ///< {1}: the option
+    TakesNoValue,        ///< {1}: the option
+    NotUnderstood,
     UnknownOperation,    ///< {1}: the word
     WrongArgumentCount,  ///< {1}: operation, {2}: its arguments' synopsis
     UnknownMode,         ///< {1}: the word

@@ -103,6 +103,7 @@ Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path p
       programFolder_(std::move(programFolder)),
       messages_(face),
       link_(spooler, messages_, messages_, [this] { return printerName(); }) {
+    link_.warnWhenNotReady(true);
     for (const ControlSpec& c : controlTable()) state(c.id).text = c.caption;
     const HandlerScope scope(handlerDepth_);
     Form_Load();
@@ -562,8 +563,9 @@ void Form1::showStatus(const std::string& caption) {
     face_.repaintNow(Control::Label8);
 }
 
-void Form1::runOperation(const Timeline& timeline) {
-    runTimeline(timeline, link_, clock_, [this](const std::string& c) { showStatus(c); });
+bool Form1::runOperation(const Timeline& timeline) {
+    link_.beginOperation(static_cast<int>(timeline.documentCount()));
+    return runTimeline(timeline, link_, clock_, [this](const std::string& c) { showStatus(c); });
 }
 
 std::optional<Timeline> Form1::tryBuild(const std::function<Timeline()>& build) {
@@ -583,7 +585,9 @@ void Form1::buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& 
     const auto timeline = tryBuild(build);
     if (!timeline) return;
     enterBusyState(code, std::string(kSettingCaption2));
-    runOperation(*timeline);
+    // A document not taken has been said already; the rest of the operation was not sent, so
+    // the timer has nothing to wait for and must not end it later with its done caption.
+    if (!runOperation(*timeline) && busy.busy()) Command15_Click();
 }
 
 }  // namespace trevalune

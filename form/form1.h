@@ -46,6 +46,8 @@ struct ControlState {
 /// - text that the form sets by code is itself a change (its change handler runs);
 /// - no timer tick is handled while a handler runs, modal message boxes included;
 /// - a disabled control takes no event;
+/// - a document not taken, or whose fate is unknown, ends its operation: the link's one
+///   message, nothing more sent, and a set operation's busy state ended as Rest ends it;
 /// - an exception that a handler did not expect is shown in one message box and the window
 ///   goes on, with its busy state ended.
 class Form1 final {
@@ -200,13 +202,14 @@ private:
     /// Label8's caption, repainted at once.
     void showStatus(const std::string& caption);
     /// Runs an operation: documents through the link, waits through the clock (blocking),
-    /// captions into Label8.
-    void runOperation(const Timeline& timeline);
+    /// captions into Label8. False when a document not taken (or of unknown fate) ended it.
+    bool runOperation(const Timeline& timeline);
     /// The built timeline, or none after showing why the build was refused.
     std::optional<Timeline> tryBuild(const std::function<Timeline()>& build);
     /// Builds, then runs; a refused build sends nothing.
     void buildAndRun(const std::function<Timeline()>& build);
-    /// Builds, then enters the busy state and runs; a refused build leaves the window idle.
+    /// Builds, then enters the busy state and runs; a refused build leaves the window idle,
+    /// and an operation ended by a document not taken ends the busy state as Rest does.
     void buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& build);
 
     void modeClicked(PrintMode mode);

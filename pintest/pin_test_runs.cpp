@@ -1,6 +1,7 @@
 #include "pintest/pin_test_runs.h"
 
 #include <utility>
+#include <variant>
 
 #include "alignment/print_mode.h"
 #include "alignment/set_value_command.h"
@@ -8,6 +9,7 @@
 #include "pintest/pin_pages.h"
 #include "printer/gbk.h"
 #include "printer/message_sink.h"
+#include "printer/printer_link.h"
 
 namespace trevalune {
 
@@ -51,16 +53,33 @@ std::vector<PinTestPage> buildThreeDensitySequence() {
     return {PinTestPage{buildThreeDensityPinTest}};
 }
 
-void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
+bool runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages) {
+    // Built ahead, so that a document that fails can be named out of the whole run.
+    std::vector<std::variant<Timeline, std::string>> built;
+    int planned = 0;
     for (const PinTestPage& page : pages) {
         try {
-            runTimeline(page.build(), link, clock, {});
+            built.emplace_back(page.build());
+            planned += static_cast<int>(std::get<Timeline>(built.back()).documentCount());
         } catch (const Refusal& refused) {
             // Only what the page itself refused; a fault of the program is not a page's error.
+            built.emplace_back(std::string(refused.what()));
+        }
+    }
+    link.beginOperation(planned);
+    for (const auto& page : built) {
+        if (const auto* refused = std::get_if<std::string>(&page)) {
+            messages.showMessage(*refused, kPinTestErrorTitle);
+            continue;
+        }
+        try {
+            if (!runTimeline(std::get<Timeline>(page), link, clock, {})) return false;
+        } catch (const Refusal& refused) {
             messages.showMessage(refused.what(), kPinTestErrorTitle);
         }
     }
+    return true;
 }
 
 }  // namespace trevalune

@@ -36,12 +36,14 @@ Timeline buildThreeDensityPinTest();
 /// The same run as a single page, for runPinTestSequence.
 std::vector<PinTestPage> buildThreeDensitySequence();
 
-/// Builds and sends the pages in order. A page refused (Refusal) while it is built sends
-/// nothing, or while it is sent ends that page; either way its message is shown under
-/// kPinTestErrorTitle and the run continues with the next page. Printers that cannot be
-/// opened or do not take a document are reported by the link, once per document. Any other
-/// exception is a fault of the program and leaves the run.
-void runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
+/// Builds every page, then sends the pages in order as one operation of the link. A page
+/// refused (Refusal) while it is built sends nothing, or while it is sent ends that page;
+/// either way its message is shown under kPinTestErrorTitle, in the page's turn, and the run
+/// continues with the next page. Printers that cannot be opened are reported by the link,
+/// once per document. A document not taken, or whose fate is unknown, ends the whole run
+/// there (the link has said so, naming it out of the run's documents); the result is then
+/// false. Any other exception is a fault of the program and leaves the run.
+bool runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages);
 
 }  // namespace trevalune

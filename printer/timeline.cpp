@@ -47,17 +47,18 @@ std::size_t Timeline::documentCount() const {
     return n;
 }
 
-void runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
+bool runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
                  const std::function<void(const std::string&)>& showCaption) {
     for (const Step& s : timeline.steps()) {
         if (const auto* send = std::get_if<SendStep>(&s)) {
-            link.sendDocument(send->bytes);
+            if (endsOperation(link.sendDocument(send->bytes))) return false;
         } else if (const auto* w = std::get_if<WaitStep>(&s)) {
             clock.sleepMs(w->milliseconds);
         } else if (const auto* c = std::get_if<CaptionStep>(&s)) {
             if (showCaption) showCaption(c->text);
         }
     }
+    return true;
 }
 
 }  // namespace trevalune

@@ -58,8 +58,10 @@ private:
 };
 
 /// Runs a timeline on the window's thread: documents to the link, waits to the clock,
-/// captions to `showCaption` (which must repaint at once).
-void runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
+/// captions to `showCaption` (which must repaint at once). A document that the printer did
+/// not take, or whose fate is unknown, ends the run there: nothing after it is sent, waited
+/// for or shown. Returns false when that happened, true when the timeline ran to its end.
+bool runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
                  const std::function<void(const std::string&)>& showCaption);
 
 }  // namespace trevalune

@@ -36,6 +36,7 @@ void FormTest::forget() {
     log.clear();
     spooler.documents.clear();
     face.messages.clear();
+    face.diagnostics.clear();
     clock.waits.clear();
 }
 

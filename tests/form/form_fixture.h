@@ -49,6 +49,7 @@ protected:
     std::string text(Control name) const { return form->control(name).text; }
     bool enabled(Control name) const { return form->control(name).enabled; }
 
+    /// Forgets what was logged, sent, shown, written for support and waited for so far.
     void forget();
 
     /// The buttons that are off: the thirteen command buttons in DisableCommands' order,

@@ -170,29 +170,23 @@ TEST_F(FaultE2eTest, FrozenServerCostsOneMessagePerDocumentWithinTheTimeout) {
     EXPECT_EQ(printer.waitForDocuments(58), expected);
 }
 
-TEST_F(FaultE2eTest, AQueueThatRejectsJobsCostsOneMessagePerDocumentWithTheServersReason) {
-    int code = -1;
-    ASSERT_EQ(runCommand("cupsreject " + queue + " 2>&1", &code), "");
-    const std::size_t count = buildSetAllItems(form->modeValues(), "5000").documentCount();
+TEST_F(FaultE2eTest, AQueueThatRejectsJobsMidPageCostsOneMessageAndGetsNothingMore) {
+    faultAfter(1, [this] { EXPECT_EQ(runCommand("cupsreject " + queue + " 2>&1"), ""); });
 
-    click(Control::Command3);
+    click(Control::Command18);
 
-    EXPECT_EQ(messages(), Strings(count, notTakenMessage(queue,
-                                                         "Destination \"RZ7-virtual\" is not "
-                                                         "accepting jobs.")));
-    EXPECT_TRUE(jobs(queue).empty());  // not one was created, so none can print later
-    // The set operation's busy state runs its course, as after any message.
-    tick(26);
-    EXPECT_TRUE(form->busy.busy());
-    tick(1);
-    EXPECT_FALSE(form->busy.busy());
-    EXPECT_TRUE(printer.documents().empty());
+    EXPECT_EQ(messages(), Strings{"The printer \"RZ7-virtual\" did not take document 2 of 60: "
+                                  "Destination \"RZ7-virtual\" is not accepting jobs.\n"
+                                  "The remaining 58 documents were not sent."});
+    EXPECT_EQ(jobs(queue).size(), 1u);  // no job was even made for the rest
+    EXPECT_EQ(printer.documents(), firstOf(buildAlignmentTest("31").documents(), 1));
 }
 
-TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick) {
-    const auto page = buildSetAllItems(form->modeValues(), "5000").documents();
-    spooler.after = 1;
-    spooler.fault = [this] { stopQueue(queue); };
+// Stopped once the operation is under way, the queue goes unsaid (the state is asked before
+// the first document); the next operation is told before its first document, which waits.
+TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateEarlyAndIsSaidNextTime) {
+    auto page = buildSetAllItems(form->modeValues(), "5000").documents();
+    faultAfter(1, [this] { EXPECT_EQ(runCommand("cupsdisable " + queue + " 2>&1"), ""); });
 
     click(Control::Command3);
     EXPECT_TRUE(face.messages.empty());
@@ -204,7 +198,15 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateAtItsEarlyTick
     EXPECT_TRUE(form->control(Control::Command3).enabled);
     EXPECT_EQ(form->control(Control::Label8).text, "正在设置....");  // the early end keeps the dots
 
+    std::size_t queuedAtMessage = 0;
+    face.onMessage = [&](const auto&) { queuedAtMessage = jobs(queue).size(); };
+    click(Control::Command12);
+    EXPECT_EQ(messages(), Strings{"The printer \"RZ7-virtual\" is not ready to print; the "
+                                  "spooler says: stopped: Paused"});
+    EXPECT_EQ(jobs(queue).size(), queuedAtMessage + 1);
+    EXPECT_EQ(printer.documents(), firstOf(page, 1));
     startQueue(queue);
+    page.push_back(buildPageEject().documents().front());
     EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(30)), page);
 }
 

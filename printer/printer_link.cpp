@@ -62,8 +62,11 @@ SendResult PrinterLink::sendDocument(std::string_view bytes) {
     // Asked once, before the first document: a stopped or paused queue takes documents that
     // then wait, and without a word the window would look as if they had printed.
     if (number == 1 && warnWhenNotReady_ && !printer.empty()) {
-        const PrinterState state = spooler_.printerState(printer);
-        if (state.needsAttention()) messages_.showMessage(notReadyMessage(printer, state));
+        PrinterState state = spooler_.printerState(printer);
+        // A queue that only refuses jobs is said by the first document's own message.
+        PrinterState accepting = state;
+        accepting.acceptingJobs = true;
+        if (accepting.needsAttention()) messages_.showMessage(notReadyMessage(printer, state));
     }
     // An empty name opens nothing anywhere; report it like any unknown printer.
     SendResult result = printer.empty()

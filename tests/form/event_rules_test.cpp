@@ -168,6 +168,11 @@ TEST_F(EventRules, APrinterThatNeedsAttentionIsSaidOnceBeforeTheFirstDocument) {
     const std::string said =
         "msg The printer \"RZ7-virtual\" is not ready to print; the spooler says: stopped: Paused";
     EXPECT_EQ(log, (Names{said, "1 docs", said, "60 docs"}));
+    // A queue that only refuses jobs is left to the first document's own message.
+    spooler.states["RZ7-virtual"] = {true, PrinterState::State::Idle, false, {}, "Rejecting", 0};
+    forget();
+    click(Control::Command12);
+    EXPECT_EQ(log, (Names{"1 docs"}));
 }
 
 TEST_F(EventRules, AnExceptionInAHandlerIsShownOnceEndsTheBusyStateAndTheWindowGoesOn) {

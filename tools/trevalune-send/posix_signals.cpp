@@ -38,7 +38,10 @@ std::optional<std::string> PosixTerminal::ask(const std::string& prompt) {
         // Polled, not read blocking: the signal thread cannot interrupt a read it does not own.
         pollfd in{STDIN_FILENO, POLLIN, 0};
         const int ready = poll(&in, 1, 100);
-        if (interruption_.requested()) return std::nullopt;
+        if (interruption_.requested()) {
+            std::cerr << '\n';  // the answer's line stays unfinished otherwise
+            return std::nullopt;
+        }
         if (ready <= 0) continue;
         char c = 0;
         if (read(STDIN_FILENO, &c, 1) != 1)

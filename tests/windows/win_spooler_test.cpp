@@ -32,8 +32,7 @@ namespace {
 using namespace std::chrono_literals;
 
 std::string env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
+    return std::getenv(name) ? std::getenv(name) : "";
 }
 
 /// A socket printer inside the test: listens on 127.0.0.1:port, where the print server's
@@ -52,10 +51,8 @@ public:
         address.sin_port = htons(u_short(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         if (bind(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            listen(socket_, 8) != 0) {
-            closesocket(socket_);
-            socket_ = INVALID_SOCKET;
-        }
+            listen(socket_, 8) != 0)
+            ADD_FAILURE() << "cannot listen on port " << port;
     }
     ~DocumentCatcher() {
         closesocket(socket_);

@@ -106,9 +106,10 @@ protected:
     const int port = std::atoi(env("TREVALUNE_WINE_PRINTER_PORT").c_str());
 };
 
-// Wine passes each document on as soon as it ends: its queues always read as empty, and a
-// job's record is gone at once. A queue that rejects jobs fails only at EndDocPrinter, with
-// "invalid handle", after every byte was written: whether the spooler holds it is unknown.
+// Wine passes each document on as soon as it ends: its queues always read as empty and idle
+// (a queue cupsdisable stopped too), and a job's record is gone at once. A queue that rejects
+// jobs fails only at EndDocPrinter, with "invalid handle", after every byte was written:
+// whether the spooler holds it is unknown.
 TEST_F(WinSpoolerTest, StatesAndOutcomes) {
     using enum SendResult::Outcome;
     const std::tuple<std::string, SendResult::Outcome, std::string> cases[] = {

@@ -58,8 +58,6 @@ public:
         closesocket(socket_);
         WSACleanup();
     }
-    DocumentCatcher(const DocumentCatcher&) = delete;
-    DocumentCatcher& operator=(const DocumentCatcher&) = delete;
 
     /// The next document, read until the sender ends the connection; none if none came in time.
     std::optional<std::string> next(std::chrono::milliseconds limit) {

@@ -10,6 +10,7 @@
 
 #include "printer/gbk.h"
 #include "printer/windows/job_poll.h"
+#include "printer/windows/spooler_status.h"
 
 namespace trevalune {
 
@@ -31,6 +32,21 @@ struct PrinterCloser {
     void operator()(HANDLE handle) const { ClosePrinter(handle); }
 };
 using Printer = std::unique_ptr<void, PrinterCloser>;
+
+/// One GetPrinterW/GetJobW record: a sizing call, then the call into a buffer of that size
+/// (asked again if the record grew in between). Empty when the call fails.
+template <class Call>
+std::vector<unsigned char> queryRecord(Call&& call) {
+    DWORD needed = 0;
+    call(nullptr, 0, &needed);
+    std::vector<unsigned char> buffer;
+    for (int attempt = 0; attempt < 3 && needed > 0; ++attempt) {
+        buffer.assign(needed, 0);
+        if (call(buffer.data(), needed, &needed)) return buffer;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+    }
+    return {};
+}
 
 /// "WritePrinter: <the system's text for GetLastError> (error N)", as UTF-8.
 std::string lastErrorText(const char* step) {
@@ -54,6 +70,36 @@ std::string lastErrorText(const char* step) {
     if (utf8.empty()) utf8 = "no description";
     return std::string(step) + ": " + utf8 + " (error " + std::to_string(error) + ")";
 }
+
+// spooler_status.h keeps the documented values without windows.h; the SDK's must agree.
+static_assert(winspool::kPrinterStatusPaused == PRINTER_STATUS_PAUSED &&
+              winspool::kPrinterStatusError == PRINTER_STATUS_ERROR &&
+              winspool::kPrinterStatusPendingDeletion == PRINTER_STATUS_PENDING_DELETION &&
+              winspool::kPrinterStatusPaperJam == PRINTER_STATUS_PAPER_JAM &&
+              winspool::kPrinterStatusPaperOut == PRINTER_STATUS_PAPER_OUT &&
+              winspool::kPrinterStatusManualFeed == PRINTER_STATUS_MANUAL_FEED &&
+              winspool::kPrinterStatusPaperProblem == PRINTER_STATUS_PAPER_PROBLEM &&
+              winspool::kPrinterStatusOffline == PRINTER_STATUS_OFFLINE &&
+              winspool::kPrinterStatusPrinting == PRINTER_STATUS_PRINTING &&
+              winspool::kPrinterStatusOutputBinFull == PRINTER_STATUS_OUTPUT_BIN_FULL &&
+              winspool::kPrinterStatusNotAvailable == PRINTER_STATUS_NOT_AVAILABLE &&
+              winspool::kPrinterStatusProcessing == PRINTER_STATUS_PROCESSING &&
+              winspool::kPrinterStatusNoToner == PRINTER_STATUS_NO_TONER &&
+              winspool::kPrinterStatusUserIntervention == PRINTER_STATUS_USER_INTERVENTION &&
+              winspool::kPrinterStatusDoorOpen == PRINTER_STATUS_DOOR_OPEN &&
+              winspool::kPrinterAttributeWorkOffline == PRINTER_ATTRIBUTE_WORK_OFFLINE);
+static_assert(winspool::kJobStatusPaused == JOB_STATUS_PAUSED &&
+              winspool::kJobStatusError == JOB_STATUS_ERROR &&
+              winspool::kJobStatusDeleting == JOB_STATUS_DELETING &&
+              winspool::kJobStatusSpooling == JOB_STATUS_SPOOLING &&
+              winspool::kJobStatusPrinting == JOB_STATUS_PRINTING &&
+              winspool::kJobStatusOffline == JOB_STATUS_OFFLINE &&
+              winspool::kJobStatusPaperOut == JOB_STATUS_PAPEROUT &&
+              winspool::kJobStatusPrinted == JOB_STATUS_PRINTED &&
+              winspool::kJobStatusDeleted == JOB_STATUS_DELETED &&
+              winspool::kJobStatusBlockedDevq == JOB_STATUS_BLOCKED_DEVQ &&
+              winspool::kJobStatusUserIntervention == JOB_STATUS_USER_INTERVENTION &&
+              winspool::kJobStatusComplete == JOB_STATUS_COMPLETE);
 
 Printer openPrinter(std::string& gbkName) {
     HANDLE handle = nullptr;
@@ -105,9 +151,11 @@ SendResult WinSpooler::sendRawDocument(const std::string& printer, const std::st
     DOC_INFO_1A info{docName.data(), nullptr, raw};
     const DWORD job = StartDocPrinterA(handle.get(), 1, reinterpret_cast<LPBYTE>(&info));
     if (job == 0) return SendResult::notTaken(lastErrorText("StartDocPrinter"));
-    // From here on a failure takes the document back: a half-written job must not print.
+    const int jobId = static_cast<int>(job);  // from here on, every outcome names the job
+    // Until every byte is written, a failure takes the document back: a half-written job
+    // must not print.
     const auto abandon = [&](const char* step) {
-        SendResult failed = SendResult::notTaken(lastErrorText(step));
+        SendResult failed = SendResult::notTaken(lastErrorText(step), jobId);
         AbortPrinter(handle.get());
         return failed;
     };
@@ -130,8 +178,11 @@ SendResult WinSpooler::sendRawDocument(const std::string& printer, const std::st
         rest.remove_prefix(std::min<std::size_t>(written, rest.size()));
     }
     if (!EndPagePrinter(handle.get())) return abandon("EndPagePrinter");
-    if (!EndDocPrinter(handle.get())) return SendResult::notTaken(lastErrorText("EndDocPrinter"));
-    return SendResult::taken(static_cast<int>(job));  // the handle closes here
+    // Every byte is written: the spooler may hold the document though it reports a failure,
+    // so its fate is unknown, not "not taken". (Wine fails here for a queue that rejects jobs.)
+    if (!EndDocPrinter(handle.get()))
+        return SendResult::unknown(lastErrorText("EndDocPrinter"), jobId);
+    return SendResult::taken(jobId);  // the handle closes here
 }
 
 JobQuery WinSpooler::queryActiveJobs(const std::string& printer) {
@@ -148,12 +199,33 @@ JobQuery WinSpooler::queryActiveJobs(const std::string& printer) {
     });
 }
 
-PrinterState WinSpooler::printerState(const std::string&) {
-    return {};  // TODO: GetPrinterW level 2
+PrinterState WinSpooler::printerState(const std::string& printer) {
+    std::optional<std::string> name = systemName(printer);
+    if (!name) return {};
+    Printer handle = openPrinter(*name);
+    if (!handle) return {};
+    const std::vector<unsigned char> record =
+        queryRecord([&](unsigned char* buffer, DWORD size, DWORD* needed) {
+            return GetPrinterW(handle.get(), 2, buffer, size, needed) != FALSE;
+        });
+    if (record.empty()) return {};
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
+    return printerStateFromWinspool(info->Status, info->Attributes, info->cJobs);
 }
 
-JobState WinSpooler::jobState(const std::string&, int) {
-    return {};  // TODO: GetJobW level 1
+JobState WinSpooler::jobState(const std::string& printer, int jobId) {
+    // A job the queue no longer has, or a queue that cannot be asked: Windows keeps no
+    // record of a job that has left its queue, so it is Gone, never "printed".
+    std::optional<std::string> name = systemName(printer);
+    if (!name || jobId <= 0) return {};
+    Printer handle = openPrinter(*name);
+    if (!handle) return {};
+    const std::vector<unsigned char> record = queryRecord([&](unsigned char* buffer, DWORD size,
+                                                              DWORD* needed) {
+        return GetJobW(handle.get(), static_cast<DWORD>(jobId), 1, buffer, size, needed) != FALSE;
+    });
+    if (record.empty()) return {};
+    return jobStateFromWinspool(reinterpret_cast<const JOB_INFO_1W*>(record.data())->Status);
 }
 
 void WinSpooler::setDefaultPrinter(const std::string& printer) {

@@ -79,23 +79,26 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
         {{"alignment-test"}, press(Control::Command18)},
         {{"alignment-test", "4"}, press(Control::Command18, {{Control::Combo2, "4"}})},
         {{"--extra-wait", "300", "set", "high-density", "20"},
-         press(Control::Command16, {{Control::Text1, "300"}, {Control::Optcgs}, {Control::cmbsz, "20"}})},
+         press(Control::Command16,
+               {{Control::Text1, "300"}, {Control::Optcgs}, {Control::cmbsz, "20"}})},
         {{"set", "super-high-density", "117"},
          press(Control::Command16, {{Control::Optcgm}, {Control::cmbsz, "117"}})},
         {{"--extra-wait=0", "set-all", "18", "22", "38"},
          press(Control::Command3, {{Control::Text1, "0"},
-                            {Control::cmbsz, "18"},
-                            {Control::Optcgs},
-                            {Control::cmbsz, "22"},
-                            {Control::Optcgm},
-                            {Control::cmbsz, "38"}})},
+                                   {Control::cmbsz, "18"},
+                                   {Control::Optcgs},
+                                   {Control::cmbsz, "22"},
+                                   {Control::Optcgm},
+                                   {Control::cmbsz, "38"}})},
         {{"set-all", "3", "24", "44", "--test-page"},
-         press(Control::Command8, {{Control::cmbsz, "3"}, {Control::Optcgm}, {Control::cmbsz, "44"}})},
+         press(Control::Command8,
+               {{Control::cmbsz, "3"}, {Control::Optcgm}, {Control::cmbsz, "44"}})},
         {{"pin-test"}, press(Control::Command17)},
         {{"pin-test-densities"}, press(Control::Command13)},
         {{"file", path}, press(Control::Command14)},
         {{"hex", "1b", "4A 10"}, press(Control::Command6, {{Control::Text2, "1b 4A 10"}})},
-        {{"hex", "--save", "1B 3A 45"}, press(Control::Command6, {{Control::Text2, "1B 3A 45"}, {Control::Check1}})},
+        {{"hex", "--save", "1B 3A 45"},
+         press(Control::Command6, {{Control::Text2, "1B 3A 45"}, {Control::Check1}})},
     };
 
     testing::FakeClock clock;
@@ -124,15 +127,19 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
             std::istringstream in;
             std::ostringstream out, err;
             // No -d: the window has just made its printer the user's default.
-            send::System system{[](const send::SpoolerOptions&) { return std::make_unique<CupsSpooler>(); },
-                                clock,
-                                in,
-                                out,
-                                err,
-                                {},
-                                nullptr};
+            send::System system{
+                [](const send::SpoolerOptions&) { return std::make_unique<CupsSpooler>(); },
+                clock,
+                in,
+                out,
+                err,
+                {},
+                nullptr};
             EXPECT_EQ(send::runSend(c.arguments, system), 0) << err.str();
-            EXPECT_EQ(err.str(), "");
+            // Nothing but the account: every document taken.
+            const std::string n = std::to_string(byWindow.documents.size());
+            EXPECT_EQ(err.str(),
+                      "trevalune-send: RZ7-virtual: " + n + " of " + n + " documents taken\n");
         });
         EXPECT_FALSE(byWindow.documents.empty());
         EXPECT_EQ(byCommand.documents.size(), byWindow.documents.size());

@@ -41,6 +41,22 @@ TEST(HexInputTest, RemovesDisallowedCharactersInOrderOfFirstOccurrence) {
     }
 }
 
+// Only whole byte pairs go out: a lone digit is refused, never padded or dropped. A character
+// that cannot be seen is named by its code.
+TEST(ManualSend, BlanksGoOddDigitCountsAndOtherCharactersAreRefused) {
+    EXPECT_EQ(buildManualSend(" 1b 4A ", false).documents(), std::vector<Bytes>{"\x1B\x4A"});
+    for (const char* text : {"1", "1B 4A 1", " "})
+        EXPECT_THROW(buildManualSend(text, false), Refusal) << text;
+    try {
+        buildHexDocument("1B\rx");
+        ADD_FAILURE() << "not refused";
+    } catch (const Refusal& e) {
+        EXPECT_STREQ(e.what(),
+                     "U+000D, \"x\" are not allowed in hex text: the command box takes "
+                     "only 0-9, A-F, a-f and blanks.");
+    }
+}
+
 TEST(Utf16, PairsMakeTheRoundTripAndMalformedInputBecomesReplacementCharacters) {
     EXPECT_EQ(toUtf16("宋体 a😀"), std::u16string(u"宋体 a\xD83D\xDE00"));
     EXPECT_EQ(toUtf8(u"宋体 a\xD83D\xDE00"), "宋体 a😀");

@@ -8,11 +8,8 @@
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
 #include "printer/job_monitor.h"
-#include "printer/printer_link.h"
 #include "printer/timeline.h"
 #include "printer/windows/job_poll.h"
-#include "tests/support/recording_messages.h"
-#include "tests/support/recording_spooler.h"
 #include "tests/support/timeline_print.h"
 
 namespace trevalune {
@@ -155,18 +152,6 @@ TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
         EXPECT_FALSE(buffers[0]);  // only the sizing query goes without a buffer
         EXPECT_EQ(std::count(buffers.begin(), buffers.end(), false), 1);
     }
-}
-
-// Delivery (one document named AAAAAA per call, to the printer selected at that moment)
-// and unknown printers (one message per document) are pinned end to end and in the window.
-TEST(PrinterLink, TheDriverFileIsOneDocumentZeroBytesIncluded) {
-    RecordingSpooler spooler{{"RZ7-virtual"}};
-    testing::RecordingMessages messages;
-    PrinterLink link{spooler, messages, messages, [] { return std::string("RZ7-virtual"); }};
-    link.SendBytesToPrinter(bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50}));
-    EXPECT_EQ(spooler.payloads(),
-              (std::vector<std::string>{bytesOf({0x1B, 0x3A, 0x00, 0xFF, 0x50})}));
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 }  // namespace

@@ -63,10 +63,9 @@ TEST_F(SenderE2eTest, TheServersReasonsJobIdsAndTheDefaultPrinter) {
     said = sendProgram(user, "list", status);
     EXPECT_EQ(said, "* " + server.fileQueue + "  idle; 0 jobs waiting\n  " + server.virtualQueue +
                         "  idle; 0 jobs waiting\n|\n");
-    const int before = lastJobId();
     said = sendProgram(user, "eject", status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(said, server.fileQueue + "-" + std::to_string(before + 1) +
+    EXPECT_EQ(said, server.fileQueue + "-" + std::to_string(lastJobId()) +
                         "\n|trevalune-send: " + server.fileQueue + ": 1 of 1 documents taken\n");
     said = sendProgram(user + "LPDEST=" + server.virtualQueue, "-q eject", status);
     EXPECT_EQ(status, 0);

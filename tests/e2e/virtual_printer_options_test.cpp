@@ -2,6 +2,7 @@
 // address or a host name, and it names what is wrong with a command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,11 +27,9 @@ TEST(VirtualPrinterOptionsTest, ListensOnLoopbackUnlessGivenAnAddressOrAHostName
         std::vector<std::string> arguments = c.bind;
         arguments.insert(arguments.end(), {"--port", "0", "--out", out});
         std::string said;
-        const int pid = spawnVirtualPrinter(arguments, said);
-        endProcess(pid);
-        bool expected = false;
-        for (const std::string& start : c.said) expected = expected || said.starts_with(start);
-        EXPECT_TRUE(expected) << said;
+        endProcess(spawnVirtualPrinter(arguments, said));
+        EXPECT_TRUE(std::ranges::any_of(c.said, [&](const auto& s) { return said.starts_with(s); }))
+            << said;
     }
     std::filesystem::remove_all(out);
 }

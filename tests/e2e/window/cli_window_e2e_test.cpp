@@ -11,6 +11,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "form/form1.h"
@@ -25,37 +26,10 @@
 namespace trevalune::e2e {
 namespace {
 
-using Operator = std::function<void(Form1&, testing::RecordingFace&)>;
-
-/// One step before the button: a text typed into a box, or (no text) a click.
-struct Typed {
+/// What the operator does in the window: types a text into a box, or (no text) clicks.
+struct Step {
     Control control;
     std::string text = {};
-};
-
-/// Clicks one button after these steps.
-Operator press(Control button, std::vector<Typed> typed = {}) {
-    return [=](Form1& form, testing::RecordingFace& face) {
-        for (const auto& [control, text] : typed) {
-            if (text.empty()) {
-                form.clicked(control);
-            } else {
-                testing::replaceText(form, face, control, text);
-            }
-        }
-        form.clicked(button);
-    };
-}
-
-struct Case {
-    std::vector<std::string> arguments;
-    Operator window;
-};
-
-/// What reached the printer and what was waited for.
-struct Delivery {
-    std::vector<std::string> documents;
-    std::vector<int> waits;
 };
 
 TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
@@ -66,43 +40,39 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
     std::string file = "\x1b@";
     for (int i = 0; i < 70000; ++i) file += static_cast<char>(i % 251);
     std::ofstream(folder.path() / "file.prn", std::ios::binary) << file;
-    const std::string path = (folder.path() / "file.prn").string();
 
-    const Case cases[] = {
-        {{"eject"}, press(Control::Command12)},
-        {{"line-feed"}, press(Control::Command5)},
-        {{"micro-feed"}, press(Control::Command10)},
-        {{"micro-back"}, press(Control::Command11)},
-        {{"self-test"}, press(Control::Command1)},
-        {{"save"}, press(Control::Command4)},
-        {{"factory-reset"}, press(Control::Command7)},
-        {{"alignment-test"}, press(Control::Command18)},
-        {{"alignment-test", "4"}, press(Control::Command18, {{Control::Combo2, "4"}})},
+    using C = Control;
+    const std::pair<std::vector<std::string>, std::vector<Step>> cases[] = {
+        {{"eject"}, {{C::Command12}}},
+        {{"line-feed"}, {{C::Command5}}},
+        {{"micro-feed"}, {{C::Command10}}},
+        {{"micro-back"}, {{C::Command11}}},
+        {{"self-test"}, {{C::Command1}}},
+        {{"save"}, {{C::Command4}}},
+        {{"factory-reset"}, {{C::Command7}}},
+        {{"alignment-test"}, {{C::Command18}}},
+        {{"alignment-test", "4"}, {{C::Combo2, "4"}, {C::Command18}}},
         {{"--extra-wait", "300", "set", "high-density", "20"},
-         press(Control::Command16,
-               {{Control::Text1, "300"}, {Control::Optcgs}, {Control::cmbsz, "20"}})},
-        {{"set", "super-high-density", "117"},
-         press(Control::Command16, {{Control::Optcgm}, {Control::cmbsz, "117"}})},
-        {{"--extra-wait=0", "set-all", "18", "22", "38"},
-         press(Control::Command3, {{Control::Text1, "0"},
-                                   {Control::cmbsz, "18"},
-                                   {Control::Optcgs},
-                                   {Control::cmbsz, "22"},
-                                   {Control::Optcgm},
-                                   {Control::cmbsz, "38"}})},
+         {{C::Text1, "300"}, {C::Optcgs}, {C::cmbsz, "20"}, {C::Command16}}},
+        {{"set", "super-high-density", "117"}, {{C::Optcgm}, {C::cmbsz, "117"}, {C::Command16}}},
+        {{"--extra-wait=300", "set-all", "18", "22", "38"},
+         {{C::Text1, "300"},
+          {C::cmbsz, "18"},
+          {C::Optcgs},
+          {C::cmbsz, "22"},
+          {C::Optcgm},
+          {C::cmbsz, "38"},
+          {C::Command3}}},
         {{"set-all", "3", "24", "44", "--test-page"},
-         press(Control::Command8,
-               {{Control::cmbsz, "3"}, {Control::Optcgm}, {Control::cmbsz, "44"}})},
-        {{"pin-test"}, press(Control::Command17)},
-        {{"pin-test-densities"}, press(Control::Command13)},
-        {{"file", path}, press(Control::Command14)},
-        {{"hex", "1b", "4A 10"}, press(Control::Command6, {{Control::Text2, "1b 4A 10"}})},
-        {{"hex", "--save", "1B 3A 45"},
-         press(Control::Command6, {{Control::Text2, "1B 3A 45"}, {Control::Check1}})},
+         {{C::cmbsz, "3"}, {C::Optcgm}, {C::cmbsz, "44"}, {C::Command8}}},
+        {{"pin-test"}, {{C::Command17}}},
+        {{"pin-test-densities"}, {{C::Command13}}},
+        {{"file", (folder.path() / "file.prn").string()}, {{C::Command14}}},
+        {{"hex", "1b", "4A 10"}, {{C::Text2, "1b 4A 10"}, {C::Command6}}},
+        {{"hex", "--save", "1B 3A 45"}, {{C::Text2, "1B 3A 45"}, {C::Check1}, {C::Command6}}},
     };
 
     testing::FakeClock clock;
-    clock.current = {2026, 12, 5, 9, 5, 3};
     const auto delivered = [&](const std::function<void()>& run) {
         printer.clear();
         clock.waits.clear();
@@ -110,41 +80,42 @@ TEST(CliWindowE2eTest, EveryOperationSendsWhatItsWindowControlSends) {
         run();
         EXPECT_TRUE(waitUntilIdle(server.virtualQueue, std::chrono::seconds(60)));
         const auto jobs = static_cast<std::size_t>(lastJobId() - before);
-        return Delivery{printer.waitForDocuments(jobs, std::chrono::seconds(30)), clock.waits};
+        return std::pair{printer.waitForDocuments(jobs, std::chrono::seconds(30)), clock.waits};
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.arguments));
-        const Delivery byWindow = delivered([&] {
+    for (const auto& [arguments, steps] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        const auto byWindow = delivered([&] {
             CupsSpooler spooler;
             testing::RecordingFace face;
             Form1 form(face, spooler, clock, folder.path());
             ASSERT_EQ(form.printerName(), server.virtualQueue);
-            c.window(form, face);
+            for (const auto& [control, text] : steps) {
+                if (text.empty())
+                    form.clicked(control);
+                else
+                    testing::replaceText(form, face, control, text);
+            }
             for (int tick = 0; tick < 100 && form.busy.busy(); ++tick) form.timerTick();
             EXPECT_TRUE(face.messages.empty());
         });
-        const Delivery byCommand = delivered([&] {
+        const auto byCommand = delivered([&] {
             std::istringstream in;
             std::ostringstream out, err;
             // No -d: the window has just made its printer the user's default.
-            send::System system{
-                [](const send::SpoolerOptions&) { return std::make_unique<CupsSpooler>(); },
-                clock,
-                in,
-                out,
-                err,
-                {},
-                nullptr};
-            EXPECT_EQ(send::runSend(c.arguments, system), 0) << err.str();
+            const auto cups = [](const send::SpoolerOptions&) {
+                return std::make_unique<CupsSpooler>();
+            };
+            send::System system{cups, clock, in, out, err, {}, nullptr};
+            EXPECT_EQ(send::runSend(arguments, system), 0) << err.str();
             // Nothing but the account: every document taken.
-            const std::string n = std::to_string(byWindow.documents.size());
-            EXPECT_EQ(err.str(),
-                      "trevalune-send: RZ7-virtual: " + n + " of " + n + " documents taken\n");
+            const std::string n = std::to_string(byWindow.first.size());
+            EXPECT_EQ(err.str(), "trevalune-send: RZ7-virtual: " + n + " of " + n +
+                                     " documents taken\n");
         });
-        EXPECT_FALSE(byWindow.documents.empty());
-        EXPECT_EQ(byCommand.documents.size(), byWindow.documents.size());
-        EXPECT_TRUE(byCommand.documents == byWindow.documents) << "the documents differ";
-        EXPECT_EQ(byCommand.waits, byWindow.waits);
+        EXPECT_FALSE(byWindow.first.empty());
+        EXPECT_EQ(byCommand.first.size(), byWindow.first.size());
+        EXPECT_TRUE(byCommand.first == byWindow.first) << "the documents differ";
+        EXPECT_EQ(byCommand.second, byWindow.second) << "the waits differ";
     }
 }
 

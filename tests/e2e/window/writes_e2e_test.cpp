@@ -44,30 +44,28 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndLeavesTheDriverFil
     PrivatePrintServer ps;
     const PrintServer& server = ps.server();
     const fs::path home = std::getenv("HOME");  // a temporary folder (e2e_window_main.cpp)
-    testing::TempFolder folder, workFolder;
     // The working folder is an empty one of the test's own, so that anything written to a
     // relative path shows.
-    const fs::path here = workFolder.path();
+    testing::TempFolder driverFolder, here;
     const fs::path calledFrom = fs::current_path();
-    fs::current_path(here);
-    const fs::path driverFolder = folder.path();
-    { std::ofstream(driverFolder / "file.prn", std::ios::binary) << "\x1b@driver\f"; }
+    fs::current_path(here.path());
+    std::ofstream(driverFolder.path() / "file.prn", std::ios::binary) << "\x1b@driver\f";
     const auto queuesBefore = runCommand(kQueues);
     const auto homeBefore = filesBelow(home);
-    const auto driverBefore = filesBelow(driverFolder);
+    const auto driverBefore = filesBelow(driverFolder.path());
 
     {
         CupsSpooler spooler;
         testing::RecordingFace face;
         testing::FakeClock clock;
-        Form1 form(face, spooler, clock, driverFolder);
+        Form1 form(face, spooler, clock, driverFolder.path());
         ASSERT_EQ(form.printerName(), server.virtualQueue);
         testing::clickEveryButton(form, face);
         EXPECT_TRUE(waitUntilIdle(server.virtualQueue, std::chrono::seconds(60)));
     }
 
-    EXPECT_EQ(filesBelow(driverFolder), driverBefore);
-    EXPECT_TRUE(filesBelow(here).empty());
+    EXPECT_EQ(filesBelow(driverFolder.path()), driverBefore);
+    EXPECT_TRUE(filesBelow(here.path()).empty());
     fs::current_path(calledFrom);
     EXPECT_EQ(runCommand(kQueues), queuesBefore);
     // In the home folder only the default printer's file changed: lpoptions, in .cups (or
@@ -79,9 +77,8 @@ TEST(WritesE2eTest, EveryButtonChangesOnlyTheDefaultPrinterAndLeavesTheDriverFil
         if (!homeAfter.contains(lpoptions)) continue;
         ++written;
         std::ifstream options(home / lpoptions);
-        const std::string content{std::istreambuf_iterator<char>(options),
-                                  std::istreambuf_iterator<char>()};
-        EXPECT_EQ(content, "Default " + server.virtualQueue + "\n");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(options), {}),
+                  "Default " + server.virtualQueue + "\n");
         homeAfter.erase(lpoptions);
         homeExpected.erase(lpoptions);
     }

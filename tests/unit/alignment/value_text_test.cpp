@@ -19,6 +19,8 @@ TEST(ValueText, LeadingDecimalNumber) {
         {"-3", -3, true},     {"+7", 7, true},   {"120.5", 120.5, true}, {".5", 0.5, true},
         {"12abc", 12, false}, {"abc", 0, false}, {"", 0, false},         {"-", 0, false},
         {".", 0, false},      {"1 6", 1, false}, {"5.", 5, true},        {"1e3", 1, false},
+        {"\t7\t", 7, true},  // a tab is a blank too
+        {"0.25", 0.25, true},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';

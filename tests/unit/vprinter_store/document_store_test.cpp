@@ -19,10 +19,6 @@ std::string read(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void touch(const fs::path& p) {
-    std::ofstream(p) << "old";
-}
-
 TEST(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted) {
     testing::TempFolder root;
     const fs::path folder = root.path() / "out";  // missing: the store creates it
@@ -44,13 +40,12 @@ TEST(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted)
 
 TEST(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites) {
     testing::TempFolder root;
-    const fs::path folder = root.path();
-    for (const char* name : {"doc-000007.prn", "doc-000003.prn", "doc-99.txt", "notes"}) {
-        touch(folder / name);
-    }
+    const fs::path& folder = root.path();
+    for (const char* name : {"doc-000007.prn", "doc-000003.prn", "doc-99.txt", "notes"})
+        std::ofstream(folder / name) << "old";
     DocumentStore store(folder);
     EXPECT_EQ(store.begin()->commit(), folder / "doc-000008.prn");
-    touch(folder / "doc-000009.prn");  // another writer took the next number meanwhile
+    std::ofstream(folder / "doc-000009.prn") << "old";  // another writer took the next number
     auto second = store.begin();
     second->write("B", 1);
     EXPECT_EQ(second->commit(), folder / "doc-000010.prn");
@@ -58,8 +53,7 @@ TEST(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites) 
     EXPECT_EQ(read(folder / "doc-000010.prn"), "B");
 }
 
-TEST(DocumentStoreNames, NumbersRoundTripAndOtherNamesAreNotDocuments) {
-    EXPECT_EQ(DocumentStore::numberOf(DocumentStore::fileName(1234567)), 1234567);
+TEST(DocumentStoreNames, NumberedNamesAndNamesThatAreNotDocuments) {
     EXPECT_EQ(DocumentStore::fileName(42), "doc-000042.prn");
     for (const char* name : {"doc-.prn", "doc-12a.prn", "doc-000001.prn.part", ".incoming-1-1",
                              "x-000001.prn", "doc-000001.txt", "doc--1.prn"}) {

@@ -1,15 +1,52 @@
-#include "form/window_rules.h"
-
+// form/'s pure rules: one table of cases each, literal expectations.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
 
+#include "form/busy_state.h"
 #include "form/control_table.h"
+#include "form/window_rules.h"
 #include "tests/support/control_print.h"
 
 namespace trevalune {
 namespace {
+
+TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
+    using C = Control;
+    const std::vector<Control> designSize{C::Combo1,    C::Combo2,   C::Command18,
+                                          C::Command12, C::Command5, C::Command10,
+                                          C::Command11, C::Command1, C::Command17};
+    EXPECT_EQ(focusOrder(kClientWidthTwips, kClientHeightTwips), designSize);
+    // Enlarged to the full extent every focusable control joins, but Text1: it lies below the
+    // lower edge of its frame.
+    std::vector<Control> full = designSize;
+    full.insert(full.end(),
+                {C::Command2, C::Command13, C::Check1, C::Text2, C::Command9, C::Command6, C::Optgs,
+                 C::Optcgs, C::Optcgm, C::cmbsz, C::Command16, C::Command3, C::Command15,
+                 C::Command8, C::Command14, C::Command7, C::Command4});
+    EXPECT_EQ(focusOrder(100000, 100000), full);
+}
+
+TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
+    const struct {
+        int twips, dpi, pixels;
+    } cases[] = {{6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+    }
+    EXPECT_EQ(pixelsToTwips(454, 96), 6810);
+    EXPECT_EQ(pixelsToTwips(211, 120), 2532);  // 2532.0 exactly
+    EXPECT_EQ(pixelsToTwips(1, 144), 10);
+    EXPECT_EQ(pixelsToTwips(1, 192), 8);  // 7.5 rounds up
+}
+
+TEST(ControlTable, DesignNames) {
+    EXPECT_EQ(controlName(Control::Command18), "Command18");
+    EXPECT_EQ(controlNamed("cmbsz"), Control::cmbsz);
+    EXPECT_EQ(controlNamed("nothing"), std::nullopt);
+    EXPECT_EQ(findControlSpec(Control::Form1), nullptr);
+}
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
     const struct {
@@ -85,6 +122,52 @@ TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
     for (const auto& c : cases) {
         EXPECT_EQ(scrollToShow(c.position, c.page, c.start, c.length), c.expected) << c.start;
     }
+}
+
+constexpr JobQuery kNone{};
+constexpr JobQuery kOne{true, 1};
+
+// The window's tests pin the ends of set all items against a queue; here: every busy code
+// against queues that change while it counts, ticked as the window does.
+TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
+    const struct {
+        std::int16_t code, startTicks;
+        int queuedFrom, queuedTo;  // the ticks at which the printer has a job queued
+        int endTick;
+        BusyEnd end;
+    } cases[] = {
+        {kBusySetItems, 0, 1, 99, 5, BusyEnd::Early},         // still queued at tick 5
+        {kBusySetItems, 0, 1, 2, 27, BusyEnd::Normal},        // left in the first seconds
+        {kBusySetItems, 0, 6, 99, 27, BusyEnd::Normal},       // appeared after the early tick
+        {kBusySetAllWithPage, 0, 1, 99, 10, BusyEnd::Early},  // queued at tick 10
+        {kBusySetAllWithPage, 0, 0, -1, 68, BusyEnd::Normal},
+        {kBusySetItems, 40, 0, -1, 1, BusyEnd::Normal},  // 88 re-entered after 99 counted to 40
+    };
+    // The dots have a period of five seconds, four dots shown twice.
+    const std::string dots[] = {"正在设置.", "正在设置..", "正在设置...", "正在设置....",
+                                "正在设置...."};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.code << " queued " << c.queuedFrom);
+        BusyState b{c.code, 0, c.startTicks};
+        JobTables jobs;
+        int tick = 0;
+        BusyEnd end = BusyEnd::None;
+        while (end == BusyEnd::None && tick < 100) {
+            EXPECT_EQ(b.beginTick(), dots[tick % 5]);
+            ++tick;
+            PollPrintJobs(jobs, kBusyJobSlot,
+                          tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
+            end = b.finishTick(jobs);
+        }
+        EXPECT_EQ(tick, c.endTick);
+        EXPECT_EQ(end, c.end);
+        EXPECT_EQ(b.settingMode, 0);
+        EXPECT_EQ(b.waitTicks, 0);
+        EXPECT_EQ(b.dotStep, 0);
+    }
+    BusyState saturated{kBusySetItems, 0, 32767};
+    saturated.beginTick();
+    EXPECT_EQ(saturated.waitTicks, 32767);
 }
 
 }  // namespace

@@ -1,0 +1,312 @@
+// The alignment operations' documents, byte for byte as the printer reads them.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "alignment/config_block.h"
+#include "alignment/hanzi_sample.h"
+#include "alignment/sample_row.h"
+#include "alignment/set_all_test_page.h"
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "printer/gbk.h"
+#include "printer/hex_text.h"
+#include "tests/support/timeline_print.h"
+
+namespace trevalune {
+namespace {
+
+/// The set-value command as the printer's manual writes it: ESC 01 '@' "QV627" mode value tail.
+Bytes setValue(int mode, int v, Bytes tail) {
+    return bytesOf({0x1B, 0x01, 0x40}) + "QV627" + bytesOf({mode, v}) + tail;
+}
+Bytes standard(int mode, int v) {
+    return setValue(mode, v, bytesOf({0xFF, 0x0A, 0x0A, 0x0A}));
+}
+Bytes shortForm(int mode, int v) {
+    return setValue(mode, v, bytesOf({0x00, 0x0A, 0x0A}));
+}
+std::string blanks(int n) {
+    return std::string(static_cast<std::size_t>(n), ' ');
+}
+const Bytes kEject = bytesOf({0x1D, 0x56, 0x53});
+const Bytes kSave = bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x52});
+const ModeValues kStartup{"16", "24", "40"};
+
+/// The operator's message of a refused build, or "(built)" when nothing was refused.
+template <class Build>
+std::string refusal(Build build) {
+    try {
+        build();
+    } catch (const Refusal& e) {
+        return e.what();
+    }
+    return "(built)";
+}
+
+TEST(ConfigBlock, BothFormsGiveTheSame31Bytes) {
+    const Bytes expected =
+        bytesOf({0x1B, 0x3A, 0x45, 0x1A, 0x00, 0x12, 0x00, 0x1F, 0xFF, 0x42, 0x00,
+                 0x22, 0x00, 0x92, 0x00, 0xFF, 0x00, 0x87, 0x06, 0x00, 0x0B, 0x48,
+                 0x09, 0x80, 0x08, 0x10, 0x00, 0x14, 0x00, 0x08, 0x00});
+    EXPECT_EQ(buildFactoryBlockHexText().size(), 62u);
+    EXPECT_EQ(hexTextToBytes(buildFactoryBlockHexText()), expected);
+    std::string unspaced(kFactoryBlockSpaced);
+    std::erase(unspaced, ' ');
+    EXPECT_EQ(kFactoryBlockSpaced.size(), 92u);
+    EXPECT_EQ(hexTextToBytes(unspaced), expected);
+}
+
+TEST(SampleRow, SetValueCommandAndRefusals) {
+    EXPECT_EQ(buildSetValueCommand(16, PrintMode::HighSpeed).documents()[0],
+              bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x10, 0xFF, 0x0A, 0x0A,
+                       0x0A}));
+    EXPECT_EQ(buildSetValueCommand(40, PrintMode::SuperHighDensity).documents()[0],
+              standard(0x0C, 0x28));
+    EXPECT_EQ(refusal([] { buildSetValueCommand(256, PrintMode::HighDensity); }),
+              "高密的值 256 超出 0 到 255 的范围，没有发送任何内容。");
+    EXPECT_EQ(refusal([] { buildSuperHighDensitySample(256, "40"); }),
+              "超高密的样张值 256 超出 0 到 255 的范围，没有发送任何内容。");
+    EXPECT_NE(refusal([] { buildTestSample(-1, "31"); }), "(built)");
+}
+
+TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
+    const struct {
+        Timeline row;
+        int mode, spaces;
+        bool marked;
+        int v, columns, repeats, groups, firstBar;  // six bar groups from firstBar
+    } cases[] = {
+        {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
+        {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
+        {buildHighSpeedSample(16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
+        {buildHighSpeedSample(15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
+        {buildHighSpeedSample(0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
+        {buildHighSpeedSample(16, "abc"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
+        {buildHighDensitySample(24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
+        {buildHighDensitySample(255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
+        {buildSuperHighDensitySample(40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
+        {buildSuperHighDensitySample(9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.v);
+        const auto docs = c.row.documents();
+        ASSERT_EQ(docs.size(), 8u);
+        EXPECT_EQ(docs[0], standard(c.mode, c.v) + blanks(c.spaces) + (c.marked ? "*" : "") +
+                               std::to_string(c.v) + "\r");
+        const Bytes step = bytesOf({0x1B, 0x4A, 0x10});
+        EXPECT_EQ(docs, (std::vector<Bytes>{docs[0], docs[1], step, docs[1], step, docs[1], step,
+                                            docs[1]}));
+        // Header with the column count, the dots of the bar groups, CR.
+        Bytes line = bytesOf({0x1B, 0x2A, 0x01, c.columns & 0xFF, c.columns >> 8});
+        line += Bytes(static_cast<std::size_t>(c.columns), '\0') + "\r";
+        const int group = c.columns / (c.repeats * c.groups);
+        for (int r = 0; r < c.repeats; ++r)
+            for (int k = c.firstBar; k < c.firstBar + 6; ++k)
+                for (int j = 0; j < 12; j += 2)
+                    line[5 + (r * c.groups + k - 1) * group + j] = '\xFF';
+        EXPECT_TRUE(docs[1] == line);
+    }
+}
+
+TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
+    const struct {
+        const char* text;
+        int centre, marked;     // marked: the row shown with a star, -1 for none
+        std::vector<int> rows;  // the sample rows' values; none: the title and the eject alone
+    } cases[] = {
+        {"31", 31, 31, {28, 29, 30, 31, 32, 33, 34}},
+        {"5", 5, 5, {2, 3, 4, 5, 6, 7, 8}},
+        {" 31 ", 31, 31, {28, 29, 30, 31, 32, 33, 34}},
+        {"116", 116, 116, {113, 114, 115, 116, 117, 118, 119}},
+        // A fractional centre steps on its halves: 28.5, 29.5, ... round to their even neighbours.
+        {"31.5", 32, -1, {28, 30, 30, 32, 32, 34, 34}},
+        {"4", 4, -1, {}},
+        {"117", 117, -1, {}},
+        {"0", 0, -1, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto docs = buildAlignmentTest(c.text).documents();
+        ASSERT_EQ(docs.size(), c.rows.empty() ? 3u : 60u);
+        EXPECT_EQ(docs[0], setValue(0x0A, c.centre, bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A})));
+        EXPECT_EQ(docs[1],
+                  blanks(30) + "Trevalune-----" + bytesOf({0xB8, 0xDF, 0xCB, 0xD9}) + "Korvel\n");
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            const int v = c.rows[i];
+            EXPECT_EQ(docs[2 + 8 * i], standard(0x0A, v) + blanks(v == c.marked ? 14 : 15) +
+                                           (v == c.marked ? "*" : "") + std::to_string(v) + "\r");
+            EXPECT_EQ(docs[3 + 8 * i].size(), 2886u);
+        }
+        // The printer is left on the centre.
+        EXPECT_EQ(docs[docs.size() - 2], c.rows.empty() ? docs[1] : standard(0x0A, c.centre));
+        EXPECT_EQ(docs.back(), kEject);
+    }
+    for (const char* text : {"abc", "", "31abc"})
+        EXPECT_EQ(refusal([&] { buildAlignmentTest(text); }),
+                  "高速的测试中心值“" + std::string(text) + "”不是数字，没有发送任何内容。");
+    for (const char* text : {"256", "255.5", "-1"})
+        EXPECT_EQ(
+            refusal([&] { buildAlignmentTest(text); }),
+            "高速的测试中心值“" + std::string(text) + "”超出 0 到 255 的范围，没有发送任何内容。");
+}
+
+/// The steps every set operation opens with, up to and including the value document.
+Timeline opening(const Bytes& valueDocument, int extraMs) {
+    Timeline t;
+    t.caption("正在设置...").wait(2500).caption("正在设置....").text(valueDocument);
+    t.wait(100).caption("正在设置..").wait(100).caption("正在设置...").wait(100);
+    return t.wait(extraMs).caption("正在设置....");
+}
+
+Bytes banner(int indent, const char* word) {
+    return blanks(indent) + "Velmorax-----" + toGbk(word) + "Sarnid\n";
+}
+
+/// Rows first..last of a mode, then the command that leaves the printer on `value`.
+Timeline rows(Timeline (*row)(int, std::string_view), int first, int last, const char* value,
+              int mode) {
+    Timeline t;
+    for (int v = first; v <= last; ++v) t.append(row(v, value));
+    return t.text(standard(mode, std::stoi(value)));
+}
+
+TEST(SetSingleItem, EveryStepPerMode) {
+    Timeline hs = opening(shortForm(0x0A, 0x10), 5000).text(banner(30, "高速"));
+    hs.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A)).text(kEject);
+    EXPECT_EQ(buildSetSingleItem(PrintMode::HighSpeed, kStartup, "5000"), hs);
+
+    Timeline shd = opening(shortForm(0x0C, 0x28), 0).text(banner(61, "超高密"));
+    shd.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    EXPECT_EQ(buildSetSingleItem(PrintMode::SuperHighDensity, kStartup, "0"), shd);
+
+    for (const auto& [text, value] : {std::pair{"117", 0x75}, std::pair{"4", 0x04}}) {
+        Timeline closed = opening(shortForm(0x0B, value), 5000).text(banner(38, "高密"));
+        EXPECT_EQ(buildSetSingleItem(PrintMode::HighDensity, {"16", text, "40"}, "5000"),
+                  closed.text(kEject));
+    }
+}
+
+TEST(SetAllItems, StartupValuesAre147Documents) {
+    Timeline all = opening(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40), 5000);
+    all.text(bytesOf({0x1B, 0x4A, 0x20})).text(banner(56, "高速"));
+    all.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A));
+    all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(30, "高密"));
+    all.append(rows(buildHighDensitySample, 22, 26, "24", 0x0B));
+    all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(40, "超高密"));
+    all.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    EXPECT_EQ(buildSetAllItems(kStartup, "5000"), all);
+
+    // The high-speed value alone opens the rows of all three modes.
+    for (const char* hs : {"4", "117"})
+        EXPECT_EQ(buildSetAllItems({hs, "24", "40"}, "0").documents().at(1), kEject) << hs;
+    const auto docs = buildSetAllItems({"116", "120", "40"}, "0").documents();
+    ASSERT_EQ(docs.size(), 147u);
+    EXPECT_EQ(docs[3 + 8 * 4], standard(0x0A, 118) + blanks(26) + "118\r");
+    EXPECT_EQ(docs[46], standard(0x0B, 118) + blanks(35) + "118\r");
+}
+
+TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
+    const std::pair<ModeValues, const char*> cases[] = {
+        {{"abc", "24", "40"}, "高速的值“abc”不是数字"},
+        {{"16", "", "40"}, "高密的值“”不是数字"},
+        {{"16", "24", "256"}, "超高密的值“256”超出 0 到 255 的范围"},
+        {{"16", "-1", "40"}, "高密的值“-1”超出 0 到 255 的范围"},
+        {{"16", "1", "40"}, "高密的值“1”使样张值 -1 超出 0 到 255 的范围"},
+        {{"16", "24", "2"}, "超高密的值“2”使样张值 -1 超出 0 到 255 的范围"},
+        {{"16", "24", "254"}, "超高密的值“254”使样张值 256 超出 0 到 255 的范围"},
+    };
+    for (const auto& [values, message] : cases)
+        EXPECT_EQ(refusal([&] { buildSetAllItems(values, "0"); }),
+                  std::string(message) + "，没有发送任何内容。");
+    // With the gate closed the low values are never sent as rows.
+    EXPECT_EQ(buildSetAllItems({"4", "1", "2"}, "0").documentCount(), 2u);
+    const ModeValues single{"16abc", "", "300"};
+    EXPECT_EQ(refusal([&] { buildSetSingleItem(PrintMode::HighSpeed, single, "0"); }),
+              "高速的值“16abc”不是数字，没有发送任何内容。");
+    EXPECT_EQ(refusal([&] { buildSetSingleItem(PrintMode::SuperHighDensity, single, "0"); }),
+              "超高密的值“300”超出 0 到 255 的范围，没有发送任何内容。");
+    EXPECT_EQ(refusal([] {
+                  buildSetAllWithTestPage({"16", "24", "40.x"}, "0", kHanziSample);
+              }),
+              "超高密的值“40.x”不是数字，没有发送任何内容。");
+    EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", "啊阿"), std::invalid_argument);
+
+    const std::pair<const char*, int> waits[] = {{"5000", 5000},
+                                                 {"0", 0},
+                                                 {"abc", 0},
+                                                 {"", 0},
+                                                 {"-5", 0},
+                                                 {"2.5", 2},
+                                                 {"3.5", 4},
+                                                 {"5000ms", 5000},
+                                                 {"60000", 60000},
+                                                 {"60001", 60000},
+                                                 {"99999999999999999999", 60000}};
+    for (const auto& [text, ms] : waits) EXPECT_EQ(extraWaitMs(text), ms) << text;
+}
+
+// The sample's first 88 characters in the pieces the three row layouts cut them into.
+const std::string A = "啊阿埃挨哎唉哀皑癌蔼矮艾碍爱隘鞍氨安俺按暗岸";                  // 1-22
+const std::string B = "胺案肮昂盎凹敖熬";                                              // 23-30
+const std::string C = "翱袄傲奥懊澳芭捌扒叭吧笆八";                                    // 31-43
+const std::string D = "疤巴";                                                          // 44-45
+const std::string E = "拔跋靶把耙坝霸罢爸白柏百摆";                                    // 46-58
+const std::string F = "佰败拜稗斑班搬扳般颁板版扮拌伴瓣半办绊邦帮梆榜膀绑棒磅蚌镑傍";  // 59-88
+
+/// Per mode: the title for value x, then the rows first..last cut as head, marker group, tail.
+struct Block {
+    int mode, x;
+    const char* word;
+    int first, last;
+    std::string head, tail;
+};
+
+/// A page from its lines: each a row set-value command, GBK text and LF; the save command last.
+Bytes pageOf(const std::vector<Block>& blocks) {
+    Bytes page;
+    for (const Block& b : blocks) {
+        const Bytes row = bytesOf({0xFF, 0x0A, 0x0A});
+        page += setValue(b.mode, b.x, row) + toGbk("----------------Velmorax--------------") +
+                toGbk(b.word) + toGbk("测试页") + "\n";
+        for (int v = b.first; v <= b.last; ++v) {
+            const std::string mark = v == b.x ? "*" : "-";
+            page += setValue(b.mode, v, row) + toGbk(b.head) + mark + (v < 10 ? "0" : "") +
+                    std::to_string(v) + mark + toGbk(b.tail) + "\n";
+        }
+    }
+    return page + kSave;
+}
+
+TEST(SetAllWithTestPage, StartupValuesAndCandidatesWithinOneToForty) {
+    ASSERT_EQ(kHanziSample.substr(0, 264), A + B + C + D + E + F);
+    EXPECT_TRUE(kHanziSample.ends_with("奔苯本笨"));
+    EXPECT_EQ(toGbk(kHanziSample).size(), 250u);
+
+    const Block highDensity{11, 24, "标准", 20, 28, A + B, C + D + E};
+    const Block superHighDensity{12, 40, "精细", 36, 40, A + B + C + D, E + F};
+    const Bytes page = pageOf({{10, 16, "高速", 12, 20, A, B + C}, highDensity, superHighDensity});
+    Timeline expected;
+    expected.caption("正在设置...").wait(2500).caption("正在设置....");
+    expected.text(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40) + kSave);
+    expected.wait(2000).caption("正在设置..").wait(2500).caption("正在设置...").wait(2500);
+    EXPECT_EQ(buildSetAllWithTestPage(kStartup, "5000", kHanziSample),
+              expected.wait(5000).caption("正在设置....").text(page));
+    // The marked high-speed row: its group follows 22 double-byte characters.
+    EXPECT_EQ(page.substr(62 + 4 * 104 + 13 + 44, 4), "*16*");
+
+    const struct {
+        int x, first, last;  // last < first: the title alone
+    } cases[] = {{0, 1, 4},    {3, 1, 7},    {4, 1, 8},    {5, 1, 9}, {10, 6, 14},
+                 {36, 32, 40}, {37, 33, 40}, {44, 40, 40}, {45, 1, 0}};
+    for (const auto& c : cases) {
+        const ModeValues values{std::to_string(c.x), "24", "40"};
+        EXPECT_TRUE(
+            buildSetAllWithTestPage(values, "0", kHanziSample).documents()[1] ==
+            pageOf({{10, c.x, "高速", c.first, c.last, A, B + C}, highDensity, superHighDensity}))
+            << c.x;
+    }
+}
+
+}  // namespace
+}  // namespace trevalune

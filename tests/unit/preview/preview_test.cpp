@@ -1,0 +1,224 @@
+// The print preview: what it makes of the tool's own pages and of broken input.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "alignment/config_block.h"
+#include "alignment/hanzi_sample.h"
+#include "alignment/set_all_test_page.h"
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "pintest/pin_pages.h"
+#include "pintest/pin_test_runs.h"
+#include "printer/bytes.h"
+#include "tests/support/temp_folder.h"
+#include "tools/virtual-printer/preview/decoder.h"
+#include "tools/virtual-printer/preview/listing.h"
+#include "tools/virtual-printer/preview/preview_printer.h"
+#include "tools/virtual-printer/preview/renderer.h"
+
+namespace trevalune::preview {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::vector<EventKind> kinds(const std::vector<Event>& events) {
+    std::vector<EventKind> out;
+    for (const auto& e : events) out.push_back(e.kind);
+    return out;
+}
+
+TEST(Decoder, TruncatedCommandsSayWhatWasExpected) {
+    struct Case {
+        std::string bytes;
+        std::string message;
+    } cases[] = {
+        {bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + std::string(7, '\0'),
+         "truncated bit image: expected 2880 data bytes, received 7"},
+        {bytesOf({0x1B, 0x2A, 0x01, 0x40}), "truncated ESC * header: expected 5 bytes, received 4"},
+        {bytesOf({0x1B, 0x4A}), "truncated ESC J: expected 3 bytes, received 2"},
+        {bytesOf({0x1B, 0x01, 0x40, 0x51}),
+         "truncated set-value command: expected at least 13 bytes, received 4"},
+        {bytesOf({0x1B, 0x3A, 0x45, 0x1A, 0x00, 0x12}),
+         "truncated configuration block: expected 26 data bytes, received 1"},
+    };
+    for (const auto& c : cases) {
+        const auto events = decodeAll("A" + c.bytes);
+        ASSERT_THAT(kinds(events), ElementsAre(EventKind::Text, EventKind::Error)) << c.message;
+        EXPECT_EQ(events[1].message, c.message);
+        EXPECT_EQ(events[1].raw, c.bytes);  // every received byte is in the report
+    }
+}
+
+TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
+    std::vector<Timeline> runs = {buildAlignmentTest("31"),
+                                  buildSetAllItems({"16", "24", "40"}, "0"),
+                                  buildSetAllWithTestPage({"16", "24", "40"}, "0", kHanziSample),
+                                  buildRestoreFactory(), buildThreeDensityPinTest()};
+    for (const PinTestPage& page : buildPinTestSequence({2026, 12, 5, 9, 5, 3})) {
+        runs.push_back(page.build());
+    }
+    for (const Timeline& run : runs) {
+        for (const Bytes& document : run.documents()) {
+            for (const Event& e : decodeAll(document)) {
+                EXPECT_NE(e.kind, EventKind::Error) << e.message;
+            }
+        }
+    }
+}
+
+TEST(Listing, OffsetsHexAndMeaning) {
+    std::string data(2880, '\0');
+    for (int c = 540; c < 630; c += 2) data[1440 + c] = '\x10';  // pin 7, block 7
+    const std::string listing =
+        listingOf(bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x1F, 0x00, 0x0A,
+                           0x0A, 0x0A, 0x0A}) +
+                  "  \xB8\xDF\xCB\xD9" + "\r" + bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + data +
+                  bytesOf({0x07}));
+    EXPECT_THAT(listing, HasSubstr("       0  1B 01 40 51 56 36 32 37 0A 1F 00 0A 0A 0A 0A    "
+                                   "  set value: high speed = 31, long trailer (00 + 4 LF)\n"));
+    EXPECT_THAT(listing, HasSubstr("      15  20 20 B8 DF CB D9"));
+    EXPECT_THAT(listing, HasSubstr("text \"  高速\" (6 cells)\n"));
+    EXPECT_THAT(listing, HasSubstr("      22  1B 2A 01 40 0B 00 00 00 00 00 +2875"));
+    EXPECT_THAT(listing, HasSubstr("1440 columns (high-speed width): pin 7 block 7\n"));
+    EXPECT_THAT(listing, HasSubstr("    2907  07"));
+    EXPECT_THAT(listing, HasSubstr("ERROR unknown byte 07\n"));
+}
+
+/// For each sample row of an alignment page: its label, and whether its reverse passes hit
+/// exactly the columns of its forward passes.
+std::vector<std::pair<std::string, bool>> alignmentRows(const Page& page) {
+    std::vector<std::pair<std::string, bool>> rows;
+    const auto& passes = page.passes();
+    for (std::size_t i = 0; i + 3 < passes.size(); i += 4) {
+        std::set<int> inked[2];  // forward, reverse
+        for (std::size_t k = i; k < i + 4; ++k) {
+            EXPECT_EQ(passes[k].reverse, k % 2 == 1);
+            // The test sample drives the even pins; pin 2 prints on the pass's second row.
+            for (int x = 0; x < kLineUnits; ++x) {
+                if (page.dot(x, passes[k].row + 1)) inked[passes[k].reverse].insert(x);
+            }
+        }
+        std::string label;  // the text printed on the row, spaces left out ("*31")
+        for (const auto& mark : page.text()) {
+            if (mark.row == passes[i].row) label += mark.text;
+        }
+        rows.emplace_back(label, !inked[0].empty() && inked[0] == inked[1]);
+    }
+    return rows;
+}
+
+TEST(Renderer, AlignmentTestShowsStraightBarsOnlyAtTheBestValue) {
+    RenderOptions best31;
+    best31.bestValues = {31, 24, 40};
+    std::vector<Page> pages;
+    Renderer renderer(best31, [&](const Page& page) { pages.push_back(page); });
+    Decoder decoder([&](const Event& e) { renderer.apply(e); });
+    for (const auto& document : buildAlignmentTest("31").documents()) decoder.feed(document);
+    decoder.finish();
+    renderer.finish();
+
+    using Row = std::pair<std::string, bool>;
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_THAT(alignmentRows(pages[0]),
+                ::testing::ElementsAre(Row{"28", false}, Row{"29", false}, Row{"30", false},
+                                       Row{"*31", true}, Row{"32", false}, Row{"33", false},
+                                       Row{"34", false}));
+    // Value 33 is two columns off: its reverse passes sit 4 units to the right.
+    EXPECT_EQ(pages[0].passes()[21].shift, 4);
+}
+
+namespace fs = std::filesystem;
+
+std::string listingIn(const fs::path& folder) {
+    std::ifstream in(folder / "listing.txt");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
+    const testing::TempFolder temp;
+    const fs::path& folder = temp.path();
+    std::string burnIn;
+    for (const auto& d : buildBurnInSample().documents()) burnIn += d;
+    {
+        PreviewPrinter printer({folder, {}, {}, "page", true});
+        printer.document("doc-000001.prn", burnIn.substr(0, 100));
+        printer.document("doc-000002.prn", burnIn.substr(100));
+        printer.drawPageInProgress();  // the live printer shows the page before its eject
+        ASSERT_TRUE(fs::exists(folder / "page-000001.png"));
+        EXPECT_TRUE(printer.pages().empty());
+        printer.document("doc-000003.prn",
+                         "\x1D\x56\x53"
+                         "A\x1B");
+        ASSERT_EQ(printer.pages().size(), 1u);
+        printer.finish();
+        ASSERT_EQ(printer.pages().size(), 2u);
+        EXPECT_EQ(printer.pages()[1], folder / "page-000002.png");
+        EXPECT_EQ(printer.errors(), 1);
+    }
+    // Row trailer, title and two LF put the band 4 lines down; pin 1's row is black in the
+    // picture, the paper beside the band white.
+    const Bitmap png = readGreyPng(folder / "page-000001.png");
+    const PngStyle style;
+    const int pin1 = (style.marginRows + 4 * kLineFeedRows) * style.pixelsPerRow;
+    const int x = style.marginUnits + 10;
+    EXPECT_EQ(png.width, kLineUnits + 2 * style.marginUnits);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x], 0);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x + 600], 255);
+
+    const std::string listing = listingIn(folder);
+    EXPECT_THAT(listing, HasSubstr("# doc-000002.prn, 2816 bytes, from 100\n"));
+    EXPECT_THAT(listing, HasSubstr("band (all pins) at 0-198; band (all pins) at 399-599"));
+    EXPECT_THAT(listing, HasSubstr("ERROR truncated ESC command: expected at least 2 bytes, "
+                                   "received 1\n"));
+
+    // A later session goes on numbering after the pages already there.
+    PreviewPrinter again({folder, {}, {}, "page", true});
+    again.document("doc-000004.prn", "B");
+    again.finish();
+    EXPECT_EQ(again.pages().at(0), folder / "page-000003.png");
+}
+
+// A set-value command is listed once the byte after its trailer is in, that is with the next
+// document when it ends one (the Korvel page's last set value, before the eject). It stays
+// under its own document's heading, and every heading is followed by its document's first
+// command.
+TEST(PreviewPrinter, EveryDocumentHeadingIsFollowedByItsFirstCommand) {
+    const testing::TempFolder temp;
+    const fs::path& folder = temp.path();
+    const auto documents = buildAlignmentTest("31").documents();
+    {
+        PreviewPrinter printer({folder, {}, {}, "page", false});
+        for (std::size_t i = 0; i < documents.size(); ++i) {
+            printer.document("doc-" + std::to_string(i + 1), documents[i]);
+        }
+    }
+    std::istringstream in(listingIn(folder));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::size_t headings = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (!lines[i].starts_with("# ")) continue;
+        ++headings;
+        const std::string from = lines[i].substr(lines[i].rfind(' ') + 1);
+        // Its document's first command, listed at the offset the heading gives.
+        EXPECT_EQ(lines[i + 1].substr(0, 8), std::string(8 - from.size(), ' ') + from)
+            << lines[i] << "\n"
+            << lines[i + 1];
+    }
+    EXPECT_EQ(headings, documents.size());
+    EXPECT_EQ(lines.at(lines.size() - 4), "# doc-59, 14 bytes, from 81165");
+    EXPECT_THAT(lines.at(lines.size() - 3), HasSubstr("set value: high speed = 31, standard"));
+    EXPECT_EQ(lines.at(lines.size() - 2), "# doc-60, 3 bytes, from 81179");
+    EXPECT_THAT(lines.back(), HasSubstr("GS V S: page eject"));
+}
+
+}  // namespace
+}  // namespace trevalune::preview

@@ -1,0 +1,158 @@
+// printer/'s own rules: code page 936, hex text, the job tables and the two-step job query.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "printer/gbk.h"
+#include "printer/hex_text.h"
+#include "printer/job_monitor.h"
+#include "printer/timeline.h"
+#include "printer/windows/job_poll.h"
+#include "tests/support/timeline_print.h"
+
+namespace trevalune {
+namespace {
+
+TEST(Gbk, EncodesChineseAsCodePage936AndRefusesWhatItCannotHold) {
+    EXPECT_EQ(toGbk("高速 ABC"), bytesOf({0xB8, 0xDF, 0xCB, 0xD9, ' ', 'A', 'B', 'C'}));
+    EXPECT_EQ(toGbk("测试时间："),
+              bytesOf({0xB2, 0xE2, 0xCA, 0xD4, 0xCA, 0xB1, 0xBC, 0xE4, 0xA3, 0xBA}));
+    EXPECT_EQ(toGbk("€"), "\x80");  // code page 936, not plain GBK, which has no euro
+    EXPECT_THROW(toGbk("\xF0\x9F\x98\x80"), Refusal);  // an emoji
+    EXPECT_THROW(toGbk("\xFF"), Refusal);              // not UTF-8
+}
+
+// iconv on Linux and code page 936 on Windows must agree character for character: the
+// hash of the UTF-8 text was taken from an independent GBK table.
+TEST(Gbk, AllGb2312HanziMatchTheReferenceTableBothWays) {
+    Bytes gbk;  // B0A1 (啊) to F7FE (齄) in code order; D7FA..D7FE are unassigned
+    for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+            if (lead != 0xD7 || trail < 0xFA) gbk += bytesOf({lead, trail});
+        }
+    }
+    ASSERT_EQ(gbk.size(), 2u * 6763u);
+    const std::string utf8 = fromGbk(gbk);
+    std::uint64_t fnv1a = 0xcbf29ce484222325u;
+    for (const char c : utf8) fnv1a = (fnv1a ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    EXPECT_EQ(fnv1a, 0x786cc8da9288ba4eu);
+    EXPECT_EQ(toGbk(utf8), gbk);
+}
+
+TEST(HexText, FieldsAndSizingRule) {
+    const struct {
+        const char* text;
+        Bytes expected;
+    } cases[] = {
+        {"A", bytesOf({0x0A})},
+        {"1B4", bytesOf({0x1B})},
+        {"1B4A1", bytesOf({0x1B, 0x4A, 0x01})},
+        {"1B4A10F", bytesOf({0x1B, 0x4A, 0x10})},
+        {"1b4a10", bytesOf({0x1B, 0x4A, 0x10})},
+        // Blanks are not separators: fields "1B", " 4", "A ", "10".
+        {"1B 4A 10", bytesOf({0x1B, 0x04, 0x0A, 0x10})},
+        {"00FF", bytesOf({0x00, 0xFF})},
+        {"1B4A1001F", bytesOf({0x1B, 0x4A, 0x10, 0x01, 0x0F})},
+    };
+    for (const auto& c : cases) EXPECT_EQ(hexTextToBytes(c.text), c.expected) << c.text;
+    // Odd lengths alternate between keeping and dropping the last digit.
+    const std::size_t counts[] = {0, 1, 1, 1, 2, 3, 3, 3, 4, 5, 5, 5, 6, 7, 7, 7, 8, 9, 9, 9, 10};
+    for (std::size_t len = 0; len <= 20; ++len) EXPECT_EQ(hexByteCount(len), counts[len]) << len;
+
+    Bytes all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    EXPECT_EQ(hexTextToBytes(toHexText(all)), all);
+    EXPECT_EQ(toHexText(bytesOf({0x1b, 0x4a, 0x00, 0xff})), "1B4A00FF");
+}
+
+TEST(HexText, RefusesWhatIsNotHexNamingThePlaceAndATimelineStopsBuilding) {
+    for (const char* bad : {"", "G1", "1G", "  ", "1B  4A", "0x1B", "1B\n4A", "\t1"}) {
+        EXPECT_THROW(hexTextToBytes(bad), Refusal) << '"' << bad << '"';
+    }
+    try {
+        hexTextToBytes("1B4G");
+        ADD_FAILURE() << "not refused";
+    } catch (const Refusal& e) {
+        EXPECT_STREQ(e.what(),
+                     "The hex text has a field that is not hexadecimal at character 3: \"4G\".");
+    }
+    Timeline t;
+    t.hex("0A");
+    EXPECT_THROW(t.hex("ZZ"), Refusal);
+    EXPECT_EQ(t.documentCount(), 1u);
+}
+
+TEST(JobMonitor, OnePollUpdatesSlotOne) {
+    constexpr JobQuery kEmpty{}, kOne{true, 1}, kTwo{true, 2};
+    constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
+    struct Case {
+        const char* what;
+        int state, latch;
+        JobQuery seen;
+        int stateAfter, latchAfter;
+    };
+    const std::vector<Case> cases = {
+        {"one job", 0, 0, kOne, 1, 0},
+        {"the latched single job left", 1, 1, kEmpty, 0, 0},
+        {"unlatched single job: empty changes nothing", 1, 0, kEmpty, 1, 0},
+        {"latch alone: empty changes nothing", 0, 1, kEmpty, 0, 1},
+        {"two jobs", 0, 0, kTwo, 99, 0},
+        {"99 outlives the emptied queue", 99, 1, kEmpty, 99, 1},
+        {"latched job left between the queries", 1, 1, kVanished, 0, 0},
+        {"nothing latched, none delivered", 0, 0, kVanished, 99, 0},
+    };
+    for (const Case& c : cases) {
+        JobTables t;
+        t.jobState[1] = static_cast<std::int16_t>(c.state);
+        t.jobLatch[1] = static_cast<std::int16_t>(c.latch);
+        PollPrintJobs(t, 1, c.seen);
+        EXPECT_EQ(t.jobState[1], c.stateAfter) << c.what;
+        EXPECT_EQ(t.jobLatch[1], c.latchAfter) << c.what;
+    }
+}
+
+TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
+    const struct {
+        const char* what;
+        std::vector<EnumJobsAnswer> answers;  // the spooler's, in turn
+        JobQuery expected;
+        std::vector<std::uint32_t> sizesAsked;
+    } cases[] = {
+        {"empty queue: one query only", {{true, 0, 0}}, {false, 0}, {0}},
+        {"empty queue reported as a failed sizing call", {{false, 0, 0}}, {false, 0}, {0}},
+        {"one job", {{false, 120, 0}, {true, 120, 1}}, {true, 1}, {0, 120}},
+        {"two jobs", {{false, 240, 0}, {true, 240, 2}}, {true, 2}, {0, 240}},
+        {"the job left between the queries", {{false, 120, 0}, {true, 0, 0}}, {true, 0}, {0, 120}},
+        {"failing second query", {{false, 120, 0}, {false, 0, 7}}, {true, 0}, {0, 120}},
+        {"one more arrived: asked again",
+         {{false, 120, 0}, {false, 240, 0}, {true, 240, 2}},
+         {true, 2},
+         {0, 120, 240}},
+        {"keeps growing: given up after three attempts",
+         {{false, 100, 0}, {false, 200, 0}, {false, 300, 0}, {false, 400, 0}, {true, 400, 4}},
+         {true, 0},
+         {0, 100, 200, 300}},
+        {"at most 99 records", {{false, 9000, 0}, {true, 9000, 150}}, {true, 99}, {0, 9000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint32_t> sizes;
+        std::vector<bool> buffers;
+        const JobQuery got = pollJobsTwoStep([&](unsigned char* buffer, std::uint32_t size) {
+            sizes.push_back(size);
+            buffers.push_back(buffer != nullptr);
+            return sizes.size() > c.answers.size() ? EnumJobsAnswer{} : c.answers[sizes.size() - 1];
+        });
+        EXPECT_EQ(got.anyJobs, c.expected.anyJobs);
+        EXPECT_EQ(got.delivered, c.expected.delivered);
+        EXPECT_EQ(sizes, c.sizesAsked);
+        ASSERT_FALSE(buffers.empty());
+        EXPECT_FALSE(buffers[0]);  // only the sizing query goes without a buffer
+        EXPECT_EQ(std::count(buffers.begin(), buffers.end(), false), 1);
+    }
+}
+
+}  // namespace
+}  // namespace trevalune

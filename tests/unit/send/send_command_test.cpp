@@ -18,6 +18,7 @@
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
 #include "printer/bytes.h"
+#include "printer/windows/spooler_status.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
@@ -34,37 +35,26 @@ const std::string kUsage = "\nTry 'trevalune-send --help' for more information.\
 /// One queue's thread at a time on the shared recording spooler.
 class LockedSpooler final : public Spooler {
 public:
-    LockedSpooler(RecordingSpooler& inner, std::mutex& mutex) : inner_(inner), mutex_(mutex) {}
+    LockedSpooler(RecordingSpooler& inner, std::mutex& mutex) : in_(inner), mutex_(mutex) {}
     template <class F>
     decltype(auto) locked(F f) {
         const std::lock_guard lock(mutex_);
         return f();
     }
-    PrinterList listPrinters() override {
-        return locked([&] { return inner_.listPrinters(); });
+    // clang-format off
+    PrinterList listPrinters() override { return locked([&] { return in_.listPrinters(); }); }
+    SendResult sendRawDocument(const std::string& p, const std::string& n, std::string_view d) override {
+        return locked([&] { return in_.sendRawDocument(p, n, d); });
     }
-    SendResult sendRawDocument(const std::string& p, const std::string& n,
-                               std::string_view d) override {
-        return locked([&] { return inner_.sendRawDocument(p, n, d); });
-    }
-    JobQuery queryActiveJobs(const std::string& p) override {
-        return locked([&] { return inner_.queryActiveJobs(p); });
-    }
-    PrinterState printerState(const std::string& p) override {
-        return locked([&] { return inner_.printerState(p); });
-    }
-    JobState jobState(const std::string& p, int job) override {
-        return locked([&] { return inner_.jobState(p, job); });
-    }
-    void setDefaultPrinter(const std::string& p) override {
-        locked([&] { inner_.setDefaultPrinter(p); });
-    }
-    std::optional<std::string> defaultPrinter() override {
-        return locked([&] { return inner_.defaultPrinter(); });
-    }
+    JobQuery queryActiveJobs(const std::string& p) override { return locked([&] { return in_.queryActiveJobs(p); }); }
+    PrinterState printerState(const std::string& p) override { return locked([&] { return in_.printerState(p); }); }
+    JobState jobState(const std::string& p, int j) override { return locked([&] { return in_.jobState(p, j); }); }
+    void setDefaultPrinter(const std::string& p) override { locked([&] { in_.setDefaultPrinter(p); }); }
+    std::optional<std::string> defaultPrinter() override { return locked([&] { return in_.defaultPrinter(); }); }
+    // clang-format on
 
 private:
-    RecordingSpooler& inner_;
+    RecordingSpooler& in_;
     std::mutex& mutex_;
 };
 
@@ -188,104 +178,89 @@ TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
 }
 
 TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun) {
-    struct Case {
+    const auto sender = [] {
+        auto s = std::make_unique<Sender>(Names{"Office1", "RZ7-a", "Refusing", "Lost"});
+        s->spooler.refusing["Refusing"] = "stopped";
+        s->spooler.onDocument = [p = s.get()](const RecordingSpooler::Document&) {
+            p->spooler.unconfirmed["Lost"] = "Broken pipe";  // from the second document on
+        };
+        return s;
+    };
+    // Refused before anything leaves: status 2, no output, nothing sent.
+    // clang-format off
+    const Names wrong[] = {
+        {"--server", "", "eject"}, {"--server", "ipp://h:631/", "eject"}, {"--server", "h:0", "eject"},
+        {"--server", "h:65536", "eject"}, {"--server", "h:", "eject"}, {"--server", "[::1]:70000", "eject"},
+        {"--extra-wait", "", "save"}, {"--extra-wait", "5s", "save"}, {"--extra-wait", "60001", "save"},
+        {"--wait=x", "eject"}, {"-U", "", "eject"}, {"alignment-test", "256"}, {"set", "high-density", "x1"},
+        {"set-all", "16", "24", "300"}, {"set-all", "16", "24", "-1", "--test-page"}, {"text", ""},
+        {"set", "high-speed"}, {"--hex", "0A", "eject"}, {"--hex", "0A", "--hex", "1D565"},
+        {"align", "high-speed"} /* no terminal */};
+    // clang-format on
+    for (const Names& args : wrong) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto s = sender();
+        const Outcome r = s->run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(s->spooler.documents.size(), 0u);
+    }
+    // clang-format off
+    const struct {
         Names arguments;
         int status;
-        std::string err;  ///< the whole error stream; empty: not compared
+        std::string err;  ///< the whole error stream
         std::size_t sent = 0;
     } cases[] = {
-        {{"-d", "NoSuch", "eject"},
-         1,
-         "trevalune-send: NoSuch: 0 of 1 documents taken; the printer could not be opened for "
-         "document 1: no such printer\n"},
-        {{"-d", "Refusing", "factory-reset"},
-         1,
-         "trevalune-send: Refusing: 0 of 3 documents taken; document 1 was not taken, so nothing "
-         "more was sent: stopped\n"},
-        {{"-d", "Lost", "factory-reset"},
-         1,
-         "trevalune-send: Lost: 1 of 3 documents taken; the print server went away before it "
-         "confirmed document 2 (job Lost-2); its queue may hold it, so nothing more was sent: "
-         "Broken pipe\n",
-         2},
-        {{"-d", "Office1", "-d", "office1", "eject"},
-         2,
-         "trevalune-send: the queue \"office1\" is named twice (\"Office1\" and \"office1\" are "
-         "one queue); nothing was sent" +
-             kUsage},
-        {{"-d", "", "eject"}, 2, "trevalune-send: -d needs a value that is not empty" + kUsage},
-        {{"--server", "", "eject"}, 2, ""},
-        {{"--server", "ipp://h:631/", "eject"}, 2, ""},
-        {{"--server", "h:0", "eject"}, 2, ""},
-        {{"--server", "h:65536", "eject"}, 2, ""},
-        {{"--server", "h:", "eject"}, 2, ""},
-        {{"--server", "[::1]:70000", "eject"}, 2, ""},
-        {{"--timeout", "0", "eject"},
-         2,
-         "trevalune-send: --timeout needs a whole number from 1 to 3600, not \"0\"" + kUsage},
-        {{"--extra-wait", "", "set", "high-speed", "16"}, 2, ""},
-        {{"--extra-wait", "5s", "set", "high-speed", "16"}, 2, ""},
-        {{"--extra-wait", "60001", "set", "high-speed", "16"}, 2, ""},
-        {{"--wait=x", "eject"}, 2, ""},
-        {{"-U", "", "eject"}, 2, ""},
-        {{"alignment-test", "abc"},
-         2,
-         "trevalune-send: refused, nothing was sent: \"abc\" is not a number; nothing was "
+        {{"-d", "NoSuch", "eject"}, 1,
+         "NoSuch: 0 of 1 documents taken; the printer could not be opened for document 1: no "
+         "such printer\n"},
+        {{"-d", "Refusing", "factory-reset"}, 1,
+         "Refusing: 0 of 3 documents taken; document 1 was not taken, so nothing more was sent: "
+         "stopped\n"},
+        {{"-d", "Lost", "factory-reset"}, 1,
+         "Lost: 1 of 3 documents taken; the print server went away before it confirmed document "
+         "2 (job Lost-2); its queue may hold it, so nothing more was sent: Broken pipe\n", 2},
+        {{"-d", "Office1", "-d", "office1", "eject"}, 2,
+         "the queue \"office1\" is named twice (\"Office1\" and \"office1\" are one queue); "
+         "nothing was sent" + kUsage},
+        {{"-d", "", "eject"}, 2, "-d needs a value that is not empty" + kUsage},
+        {{"--timeout", "0", "eject"}, 2,
+         "--timeout needs a whole number from 1 to 3600, not \"0\"" + kUsage},
+        {{"alignment-test", "abc"}, 2,
+         "refused, nothing was sent: \"abc\" is not a number; nothing was sent.\n"},
+        {{"set", "high-speed", "121"}, 2,
+         "the value \"121\" is above 120, which the window's value box never holds (it makes 119 "
+         "of it); nothing was sent" + kUsage},
+        {{"set", "fast", "16"}, 2,
+         "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
+        {{"file", "/no/such/file.prn"}, 2,
+         "refused, nothing was sent: the file /no/such/file.prn does not exist; nothing was "
          "sent.\n"},
-        {{"alignment-test", "256"}, 2, ""},
-        {{"set", "high-density", "x1"}, 2, ""},
-        {{"set-all", "16", "24", "300"}, 2, ""},
-        {{"set-all", "16", "24", "-1", "--test-page"}, 2, ""},
-        {{"set", "high-speed", "121"},
-         2,
-         "trevalune-send: the value \"121\" is above 120, which the window's value box never "
-         "holds (it makes 119 of it); nothing was sent" +
-             kUsage},
-        {{"set", "fast", "16"},
-         2,
-         "trevalune-send: unknown mode \"fast\": high-speed, high-density or super-high-density" +
-             kUsage},
-        {{"file", "/no/such/file.prn"},
-         2,
-         "trevalune-send: refused, nothing was sent: the file /no/such/file.prn does not exist; "
-         "nothing was sent.\n"},
-        {{"file", "-"},
-         2,
-         "trevalune-send: refused, nothing was sent: standard input is empty: nothing to send.\n"},
-        {{"text", ""}, 2, ""},
-        {{"bogus"}, 2, "trevalune-send: unknown operation \"bogus\"" + kUsage},
-        {{}, 2, "trevalune-send: no operation given" + kUsage},
-        {{"eject", "1"}, 2, "trevalune-send: usage: trevalune-send [OPTIONS] eject " + kUsage},
-        {{"set", "high-speed"}, 2, ""},
-        {{"--bogus", "eject"}, 2, "trevalune-send: not expected: --bogus" + kUsage},
-        {{"-d"}, 2, "trevalune-send: --printer needs a value" + kUsage},
-        {{"--test-page", "eject"},
-         2,
-         "trevalune-send: --test-page does not go with eject" + kUsage},
-        {{"--hex", "0A", "eject"}, 2, ""},
-        {{"--hex", "0A", "--hex", "1D565"}, 2, ""},
-        {{"align", "high-speed"}, 2, ""},  // no terminal
-        {{"--", "-d", "eject"}, 2, "trevalune-send: unknown operation \"-d\"" + kUsage},
-        {{"eject"}, 0, "trevalune-send: RZ7-a: 1 of 1 documents taken\n", 1},
-        {{"--hex", "0A", "--text", "打印", "--hex", "1d 56 53"}, 0, "", 3},
-        {{"hex", "1B", "4a", "10", "--save"}, 0, "", 3},
+        {{"file", "-"}, 2,
+         "refused, nothing was sent: standard input is empty: nothing to send.\n"},
+        {{"bogus"}, 2, "unknown operation \"bogus\"" + kUsage},
+        {{}, 2, "no operation given" + kUsage},
+        {{"eject", "1"}, 2, "usage: trevalune-send [OPTIONS] eject " + kUsage},
+        {{"--bogus", "eject"}, 2, "not expected: --bogus" + kUsage},
+        {{"-d"}, 2, "--printer needs a value" + kUsage},
+        {{"--json=x", "eject"}, 2, "--json takes no value" + kUsage},
+        {{"--from", "3", "--from", "4"}, 2, "--from is given more than once" + kUsage},
+        {{"--test-page", "eject"}, 2, "--test-page does not go with eject" + kUsage},
+        {{"--", "-d", "eject"}, 2, "unknown operation \"-d\"" + kUsage},
+        {{"eject"}, 0, "RZ7-a: 1 of 1 documents taken\n", 1},
+        {{"--hex", "0A", "--text", "打印", "--hex", "1d 56 53"}, 0, "RZ7-a: 3 of 3 documents "
+         "taken\n", 3},
+        {{"hex", "1B", "4a", "10", "--save"}, 0, "RZ7-a: 3 of 3 documents taken\n", 3},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
-        Sender s({"Office1", "RZ7-a", "Refusing", "Lost"});
-        s.spooler.refusing["Refusing"] = "stopped";
-        s.spooler.onDocument = [&s](const RecordingSpooler::Document&) {
-            s.spooler.unconfirmed["Lost"] = "Broken pipe";  // from the second document on
-        };
-        const Outcome r = s.run(c.arguments);
+        const auto s = sender();
+        const Outcome r = s->run(c.arguments);
         EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(s.spooler.documents.size(), c.sent);
-        if (c.status == 2) {
-            EXPECT_EQ(r.out, "");
-        }
-        if (!c.err.empty()) {
-            EXPECT_EQ(r.err, c.err);
-        }
+        EXPECT_EQ(s->spooler.documents.size(), c.sent);
+        EXPECT_EQ(r.err, "trevalune-send: " + c.err);
     }
     Sender down({"RZ7-a"});
     down.spooler.unreachableServer = "127.0.0.1:1";
@@ -311,25 +286,17 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
 }
 
 TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
-    const Names refused[] = {{"hex", "1B4"},
-                                {"hex", "1G"},
-                                {"file", "/nope"},
-                                {"alignment-test", "abc"},
-                                {"set", "fast", "1"},
-                                {"bogus"},
-                                {"-d"},
-                                {"--bogus"},
-                                {"-d", "A", "-d", "a"},
-                                {"--extra-wait", "x", "save"},
-                                {"set", "high-speed", "300"},
-                                {"--hex", "1D56 5"}};
+    // clang-format off
+    const Names refused[] = {{"hex", "1B4"}, {"hex", "1G"}, {"file", "/nope"}, {"alignment-test", "abc"},
+                             {"set", "fast", "1"}, {"bogus"}, {"-d"}, {"--bogus"}, {"-d", "A", "-d", "a"},
+                             {"--extra-wait", "x", "save"}, {"set", "high-speed", "300"}, {"--hex", "1D56 5"}};
+    // clang-format on
     // Latin words that stay in Chinese: names, options, operations and the window's captions.
     const std::regex english("[A-Za-z]{3,}");
     const std::regex allowed(
         "trevalune|send|help|bogus|nope|abc|fast|speed|high|density|super|printer|extra|wait|"
         "hex|file|alignment|test");
-    for (const auto& args : refused) {
-        const Names& arguments = args;
+    for (const Names& arguments : refused) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
         Sender en({"A"});
         en.environment = {{"LANG", "en_GB.UTF-8"}};
@@ -339,8 +306,7 @@ TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
         })) << englishErr;
         Sender zh({"A"});
         zh.environment = {{"LANG", "C"}, {"LC_ALL", "zh_CN.UTF-8"}};
-        std::string chineseErr = zh.run(arguments).err;
-        chineseErr = std::regex_replace(chineseErr, allowed, "");
+        const std::string chineseErr = std::regex_replace(zh.run(arguments).err, allowed, "");
         EXPECT_FALSE(std::regex_search(chineseErr, english)) << chineseErr;
     }
     Sender zh({"Office1", "RZ7-a"});
@@ -374,22 +340,25 @@ TEST(SendCommandTest, JobIdsAndTheAccountStopAQueueAtItsFirstFailure) {
 
 TEST(SendCommandTest, AStoppedOrOfflineQueueIsWarnedAboutBeforeItsFirstDocument) {
     const PrinterState::State idle = PrinterState::State::Idle;
+    const std::string waits = "; its documents will wait in the queue";
+    // clang-format off
     const struct {
         PrinterState state;
         std::string warning;  ///< empty: none
     } cases[] = {
-        {{true, PrinterState::State::Stopped, true, {"paused"}, "Paused", 3},
-         "warning: RZ7-a is stopped: Paused; its documents will wait in the queue"},
+        {{true, PrinterState::State::Stopped, true, {"paused"}, "Paused", 3}, "RZ7-a is stopped: Paused" + waits},
         {{true, idle, false, {}, "Rejecting Jobs", 0},
-         "warning: RZ7-a is idle, not accepting jobs: Rejecting Jobs; it may refuse the "
-         "documents"},
-        {{true, idle, true, {"offline-report"}, "", 0},
-         "warning: RZ7-a is idle, offline-report; its documents will wait in the queue"},
-        {{true, PrinterState::State::Paused, true, {"paused", "media-empty-error"}, "", 0},
-         "warning: RZ7-a is paused, media-empty-error; its documents will wait in the queue"},
+         "RZ7-a is idle, not accepting jobs: Rejecting Jobs; it may refuse the documents"},
+        {{true, idle, true, {"offline-report"}, "", 0}, "RZ7-a is idle, offline-report" + waits},
+        // Windows takes every document for a paused printer, or one out of paper or offline.
+        {printerStateFromWinspool(winspool::kPrinterStatusPaused, 0, 2), "RZ7-a is paused" + waits},
+        {printerStateFromWinspool(winspool::kPrinterStatusPaperOut, 0, 0), "RZ7-a is idle, media-empty-error" + waits},
+        {printerStateFromWinspool(0, winspool::kPrinterAttributeWorkOffline, 0), "RZ7-a is idle, offline-report" + waits},
+        {printerStateFromWinspool(winspool::kPrinterStatusPrinting, 0, 1), ""},
         {{true, PrinterState::State::Printing, true, {"connecting-to-device"}, "", 1}, ""},
         {{false, PrinterState::State::Stopped, false, {"paused"}, "", 0}, ""},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.warning);
         Sender s({"RZ7-a"});
@@ -398,8 +367,9 @@ TEST(SendCommandTest, AStoppedOrOfflineQueueIsWarnedAboutBeforeItsFirstDocument)
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(s.spooler.documents.size(), 1u);
         const std::string account = "trevalune-send: RZ7-a: 1 of 1 documents taken\n";
-        EXPECT_EQ(r.err,
-                  c.warning.empty() ? account : "trevalune-send: " + c.warning + "\n" + account);
+        EXPECT_EQ(r.err, c.warning.empty()
+                             ? account
+                             : "trevalune-send: warning: " + c.warning + "\n" + account);
         const auto warned = nlohmann::json::parse(r.out)["queues"][0]["warning"];
         EXPECT_EQ(warned.is_null(), c.warning.empty());
     }
@@ -407,6 +377,7 @@ TEST(SendCommandTest, AStoppedOrOfflineQueueIsWarnedAboutBeforeItsFirstDocument)
 
 TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
     using S = JobState::State;
+    // clang-format off
     const struct {
         std::map<int, JobState> jobs;
         std::string wait;
@@ -415,39 +386,26 @@ TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
         std::string end;  ///< the end of the account line
     } cases[] = {
         {{}, "--wait", 0, {}, "; every job completed"},
-        {{{1, {S::Gone, {}, {}}}, {2, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}},
-         "--wait",
-         0,
-         {},
+        {{{1, {S::Gone, {}, {}}}, {2, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}}, "--wait", 0, {},
          "; every job left the queue (the spooler keeps no record of how it ended)"},
-        {{{1, {S::Pending, {}, {}}}},
-         "--wait=3",
-         1,
-         {1000, 1000, 1000},
+        {{{1, {S::Pending, {}, {}}}}, "--wait=3", 1, {1000, 1000, 1000},
          "; after 3 s the jobs are not done: 1 pending, 2 completed; the printer is stopped: Paused"},
-        {{{2, {S::Held, {"job-hold-until-specified"}, {}}}},
-         "--wait",
-         1,
-         {},
+        {{{2, {S::Held, {"job-hold-until-specified"}, {}}}}, "--wait", 1, {},
          "; job RZ7-a-2 is held (job-hold-until-specified)"},
-        {{{3, {S::Aborted, {}, "Filter failed"}}},
-         "--wait=5",
-         1,
-         {},
-         "; job RZ7-a-3 is aborted (Filter failed)"},
+        {{{3, {S::Aborted, {}, "Filter failed"}}}, "--wait=5", 1, {}, "; job RZ7-a-3 is aborted (Filter failed)"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.end);
         Sender s({"RZ7-a"});
         s.spooler.jobs = c.jobs;
-        s.spooler.states["RZ7-a"] = {true, PrinterState::State::Stopped, true, {"paused"}, "Paused",
-                                     2};
-        s.spooler.states["RZ7-a"].found =
-            !c.jobs.empty() && c.jobs.begin()->second.state == S::Pending;
+        // Stopped, said only when the jobs wait: a printer found in no other case.
+        const bool waiting = !c.jobs.empty() && c.jobs.begin()->second.state == S::Pending;
+        s.spooler.states["RZ7-a"] = {
+            waiting, PrinterState::State::Stopped, true, {"paused"}, "Paused", 2};
         const Outcome r = s.run({"-d", "RZ7-a", c.wait, "factory-reset"});
         EXPECT_EQ(r.status, c.status);
-        const std::vector<int> sending = {2500, 1000};
-        std::vector<int> waits(s.clock.waits.begin() + 2, s.clock.waits.end());
+        const std::vector<int> waits(s.clock.waits.begin() + 2, s.clock.waits.end());
         EXPECT_EQ(waits, c.waits);
         EXPECT_EQ(r.err.substr(r.err.find("3 of 3 documents taken") + 22), c.end + "\n");
     }

@@ -28,12 +28,22 @@ struct Dests {
     ~Dests() { cupsFreeDests(count, list); }
 };
 
-
 /// The server as CUPS addresses it: a socket path, or host and port.
 std::string serverName() {
     const std::string host = cupsServer();
     if (host.empty() || host.front() == '/') return host;
     return host + ":" + std::to_string(ippPort());
+}
+
+/// "5 s", "0.5 s": the limit on one request as the operator gave it.
+std::string limitText(int milliseconds) {
+    std::string text = std::to_string(milliseconds / 1000);
+    if (int rest = milliseconds % 1000; rest != 0) {
+        std::string digits = std::to_string(1000 + rest).substr(1);
+        while (digits.back() == '0') digits.pop_back();
+        text += "." + digits;
+    }
+    return text + " s";
 }
 
 /// True when the request failed before the server answered it.
@@ -174,18 +184,58 @@ struct CupsSpooler::Connection {
         void operator()(http_t* http) const { httpClose(http); }
     };
     std::unique_ptr<http_t, Closer> http;
+    bool loginGiven = false;  ///< the login's answer went out on this connection
 };
 
-CupsSpooler::CupsSpooler(int timeoutMs)
+CupsSpooler::CupsSpooler(int timeoutMs, CupsLogin* login)
     : timeoutMs_(timeoutMs),
-      deadline_(std::make_unique<Deadline>(std::chrono::milliseconds(timeoutMs))) {}
+      login_(login),
+      deadline_(std::make_unique<Deadline>(std::chrono::milliseconds(timeoutMs))) {
+    if (login_ != nullptr) cupsSetPasswordCB2(answerLogin, this);
+}
 
-CupsSpooler::~CupsSpooler() = default;
+CupsSpooler::~CupsSpooler() {
+    // The callback must not outlive the spooler it points at.
+    if (login_ != nullptr) cupsSetPasswordCB2(nullptr, nullptr);
+}
 
-std::string CupsSpooler::lastReason(http_t* http) const {
+const char* CupsSpooler::answerLogin(const char*, http_t* http, const char*, const char*,
+                                     void* self) {
+    auto* spooler = static_cast<CupsSpooler*>(self);
+    Connection* c = spooler->connection_.get();
+    // libcups asks again, without end, while the server refuses what it was given: a second
+    // question on a connection that already had the answer is the server's refusal.
+    if (c == nullptr || c->http.get() != http || c->loginGiven) {
+        spooler->lastLogin_ = Login::Refused;
+        return nullptr;
+    }
+    // The operator's typing is not the server's time.
+    spooler->deadline_->disarm();
+    std::optional<std::string> answer = spooler->login_->password(cupsUser(), serverName());
+    spooler->deadline_->arm(httpGetFd(http));
+    if (!answer) {
+        spooler->lastLogin_ = Login::NoneToGive;
+        return nullptr;
+    }
+    spooler->password_ = std::move(*answer);
+    spooler->lastLogin_ = Login::Given;
+    c->loginGiven = true;
+    return spooler->password_.c_str();
+}
+
+std::string CupsSpooler::lastReason(http_t* http, bool whole) const {
     // libcups says only "Success" or "Internal Server Error" when the server never answered,
     // and "Success" when the server refused the request's data before it had all of it.
-    if (deadline_->expired()) return "no answer in time from " + serverName();
+    if (deadline_->expired())
+        return "no answer within " + limitText(timeoutMs_) + " from " + serverName();
+    // Without this, a refused login reads as libcups' "Unauthorized" with no server, or as a
+    // time limit when the prompt took long.
+    if (lastLogin_ == Login::Refused) {
+        return "login refused by " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+    }
+    if (lastLogin_ == Login::NoneToGive) {
+        return "no login to give " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+    }
     if (const int error = httpError(http); error != 0) {
         return std::strerror(error) + std::string(" (") + serverName() + ")";
     }
@@ -198,7 +248,9 @@ std::string CupsSpooler::lastReason(http_t* http) const {
         cupsLastError() > IPP_STATUS_OK_CONFLICTING && said != std::strerror(0)) {
         return said;
     }
-    return "the server closed the connection before the document was complete (" +
+    return std::string(whole ? "the server closed the connection before it answered ("
+                             : "the server closed the connection before the document was "
+                               "complete (") +
            serverName() + ")";
 }
 
@@ -216,7 +268,7 @@ CupsSpooler::Connection* CupsSpooler::connection() {
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
                                 /*blocking=*/1, timeoutMs_, nullptr);
     if (http == nullptr) return nullptr;
-    connection_ = std::make_unique<Connection>(Connection{{http, {}}});
+    connection_ = std::make_unique<Connection>(Connection{{http, {}}, false});
     return connection_.get();
 }
 
@@ -257,6 +309,7 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
     http_t* http = c->http.get();
     const std::string uri = printerUri(printer);
     if (uri.empty()) return SendResult::notOpened();
+    lastLogin_ = Login::NotAsked;
 
     // Create-Job asked directly: cupsCreateJob would first look the destination up and ask
     // for its attributes, two more requests per document, and for a name it does not find
@@ -274,7 +327,8 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
         const Request request(*deadline_, http);
         response.reset(cupsDoRequest(http, create, resource.c_str()));
     }
-    if (noAnswer(http, response.get())) {
+    if (noAnswer(http, response.get()) || lastLogin_ == Login::Refused ||
+        lastLogin_ == Login::NoneToGive) {
         const std::string reason = lastReason(http);
         // A late answer to this request must not be read as the answer to the next one.
         connection_.reset();
@@ -289,30 +343,47 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
     }
     const int job = ippGetInteger(id, 0);
 
-    bool ok = false;
+    bool written = false;
+    Ipp answer;
     {
         Request request(*deadline_, http);
         // Always raw: the bytes are printer commands and must not be filtered.
-        ok = cupsStartDocument(http, printer.c_str(), job, documentName.c_str(), CUPS_FORMAT_RAW,
-                               1) == HTTP_STATUS_CONTINUE;
-        for (std::string_view rest = data; ok && !rest.empty();) {
+        written = cupsStartDocument(http, printer.c_str(), job, documentName.c_str(),
+                                    CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE;
+        for (std::string_view rest = data; written && !rest.empty();) {
             const std::string_view part = rest.substr(0, kWritePart);
             request.renew();
-            ok = cupsWriteRequestData(http, part.data(), part.size()) == HTTP_STATUS_CONTINUE;
+            written = cupsWriteRequestData(http, part.data(), part.size()) == HTTP_STATUS_CONTINUE;
             rest.remove_prefix(part.size());
         }
-        if (!ok && httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
+        request.renew();
+        if (written) {
+            // What cupsFinishDocument does, keeping the answer: its absence is what tells a
+            // document the server may hold from one it refused.
+            answer.reset(cupsGetResponse(http, resource.c_str()));
+        } else if (httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
             // A server that refuses the data part-way answers and closes; a write that ran
             // into the closed connection has not read that answer yet. Read it for the reason.
-            request.renew();
             while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
             }
         }
-        request.renew();
-        // Any successful status counts (ignored or substituted attributes are still success).
-        if (ok) ok = cupsFinishDocument(http, printer.c_str()) <= IPP_STATUS_OK_CONFLICTING;
     }
-    if (ok) return SendResult::taken(job);
+    if (answer && ippGetStatusCode(answer.get()) <= IPP_STATUS_OK_CONFLICTING) {
+        // Any successful status counts (ignored or substituted attributes are still success).
+        return SendResult::taken(job);
+    }
+    const http_status_t status = httpGetStatus(http);
+    if (written && !answer && !deadline_->expired() && httpError(http) == 0 &&
+        status >= HTTP_STATUS_BAD_REQUEST && status < HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED) {
+        written = false;  // the server's own HTTP refusal: an answer, not a silence
+    }
+    if (written && !answer) {
+        // Every byte went out and no answer came: the server may have the document whole
+        // and print it. Cancelling could cut a page short; the job is the operator's to check.
+        const std::string reason = lastReason(http, /*whole=*/true);
+        connection_.reset();  // a late answer must not be read as the next one's
+        return SendResult::unknown(reason, job);
+    }
 
     const std::string reason = lastReason(http);
     // A half-written job must not print: take it back, on a fresh connection, since the
@@ -323,7 +394,7 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
         cupsCancelJob2(again->http.get(), printer.c_str(), job, 0);
     }
     dropIfBroken();
-    return SendResult::notTaken(reason);
+    return SendResult::notTaken(reason, job);
 }
 
 JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
@@ -349,6 +420,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
         return nullptr;
     }
     Ipp response;
+    lastLogin_ = Login::NotAsked;
     {
         const Request bounded(*deadline_, c->http.get());
         response.reset(cupsDoRequest(c->http.get(), request, resource.c_str()));
@@ -411,10 +483,10 @@ JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
     const Ipp response = ask(request, "/");
     if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return job;
     // The IPP job states 3 (pending) to 9 (completed), in order.
-    constexpr JobState::State kStates[] = {
-        JobState::State::Pending, JobState::State::Held,     JobState::State::Printing,
-        JobState::State::Stopped, JobState::State::Canceled, JobState::State::Aborted,
-        JobState::State::Completed};
+    constexpr JobState::State kStates[] = {JobState::State::Pending,  JobState::State::Held,
+                                           JobState::State::Printing, JobState::State::Stopped,
+                                           JobState::State::Canceled, JobState::State::Aborted,
+                                           JobState::State::Completed};
     const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
     if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) return job;
     job.state = kStates[ippState - IPP_JSTATE_PENDING];

@@ -52,8 +52,9 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     ::close(fd);
     EXPECT_EQ(messages.texts(), std::vector<std::string>(2, std::string(kPrinterNotFoundMessage)));
     // The support line says why: the server was silent, not the printer unknown.
-    EXPECT_EQ(messages.diagnostics.at(0),
-              "printer \"RZ7-virtual\", document 1: not opened: no answer in time from " + silent);
+    EXPECT_EQ(
+        messages.diagnostics.at(0),
+        "printer \"RZ7-virtual\", document 1: not opened: no answer within 0.5 s from " + silent);
     server.useCupsServer();
     EXPECT_EQ(lastJobId(), jobsBefore);
 }
@@ -113,6 +114,38 @@ TEST(DocumentNotTakenE2eTest, CupsdEndingInTheMiddleOfADocumentIsSaidAndTheNextC
     EXPECT_EQ(p.messages.texts(), (std::vector<std::string>{notTakenMessage(p.queue, cut.reason),
                                                             std::string(kPrinterNotFoundMessage)}));
     EXPECT_TRUE(p.printer.documents().empty());
+}
+
+// The server stopped once it has the document's bytes (all but the last 2 MiB, which the
+// socket's buffers take): every byte is written, no answer comes. The queue may well hold the
+// document, and does: it prints whole once the server runs again.
+TEST(DocumentUnknownE2eTest, AServerStoppedAfterTheLastByteIsUnknownWithItsJobLeftToPrint) {
+    PrivateLink p;
+    const std::string document(16 << 20, '\x1B');
+    const std::filesystem::path spool = p.ps.server().values.at("CUPS_DIR") + "/spool";
+    std::thread freeze([&] {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::chrono::steady_clock::now() < limit) {
+            for (const auto& entry : std::filesystem::directory_iterator(spool)) {
+                std::error_code ignored;
+                if (entry.file_size(ignored) + (2u << 20) >= document.size()) {
+                    return p.ps.freezeCupsd();
+                }
+            }
+        }
+    });
+    const SendResult sent = p.spooler.sendRawDocument(p.queue, "AAAAAA", document);
+    freeze.join();
+    EXPECT_EQ(sent.outcome, SendResult::Outcome::Unknown);
+    EXPECT_EQ(sent.reason, "no answer within 1 s from " + p.ps.server().cupsServer);
+    p.ps.thawCupsd();
+    EXPECT_TRUE(p.printer.waitForDocuments(1, std::chrono::seconds(30)) ==
+                std::vector<std::string>{document});
+    ASSERT_TRUE(waitUntilIdle(p.queue));
+    const auto all = jobs(p.queue);
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].id, sent.jobId);
+    EXPECT_EQ(all[0].state, "completed");
 }
 
 TEST(PrinterListE2eTest, AServerWithoutPrintersAnswersWithAnEmptyList) {

@@ -11,6 +11,7 @@
 
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
+#include "printer/cups/terminal_login.h"
 #include "printer/guarded_main.h"
 #include "tools/trevalune-send/send_command.h"
 
@@ -33,24 +34,33 @@ int main(int argc, char** argv) {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
         trevalune::SystemClock clock;
         StandardTerminal terminal;
-        trevalune::send::System system{
-            [](const trevalune::send::SpoolerOptions& options)
-                -> std::unique_ptr<trevalune::Spooler> {
-                // libcups keeps its server and user per thread: each queue's thread sets its own.
-                if (!options.server.empty()) cupsSetServer(options.server.c_str());
-                if (!options.user.empty()) cupsSetUser(options.user.c_str());
-                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs);
-            },
-            clock,
-            std::cin,
-            std::cout,
-            std::cerr,
-            [](const std::string& name) -> std::optional<std::string> {
-                const char* value = std::getenv(name.c_str());
-                if (value == nullptr) return std::nullopt;
-                return std::string(value);
-            },
-            isatty(STDIN_FILENO) ? &terminal : nullptr};
+        const bool onTerminal = isatty(STDIN_FILENO) != 0;
+        // One login for the run, asked once however many queues ask; without a terminal
+        // nobody is asked and the server's refusal is reported.
+        trevalune::TerminalLogin login(
+            onTerminal ? trevalune::TerminalLogin::Ask(trevalune::TerminalLogin::askOnTerminal)
+                       : [](const std::string&) { return std::optional<std::string>(); });
+        trevalune::send::System system{[&login](const trevalune::send::SpoolerOptions& options)
+                                           -> std::unique_ptr<trevalune::Spooler> {
+                                           // libcups keeps its server and user per thread: each
+                                           // queue's thread sets its own.
+                                           if (!options.server.empty())
+                                               cupsSetServer(options.server.c_str());
+                                           if (!options.user.empty())
+                                               cupsSetUser(options.user.c_str());
+                                           return std::make_unique<trevalune::CupsSpooler>(
+                                               options.timeoutMs, &login);
+                                       },
+                                       clock,
+                                       std::cin,
+                                       std::cout,
+                                       std::cerr,
+                                       [](const std::string& name) -> std::optional<std::string> {
+                                           const char* value = std::getenv(name.c_str());
+                                           if (value == nullptr) return std::nullopt;
+                                           return std::string(value);
+                                       },
+                                       onTerminal ? &terminal : nullptr};
         return trevalune::send::runSend(arguments, system);
     });
 }

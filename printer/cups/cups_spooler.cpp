@@ -302,6 +302,55 @@ PrinterList CupsSpooler::listPrinters() {
     return list;
 }
 
+CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::string& resource,
+                                    std::string_view data, Ipp& answer) {
+    Request bounded(*deadline_, http);
+    httpClearFields(http);
+    httpSetExpect(http, HTTP_STATUS_CONTINUE);
+    httpSetField(http, HTTP_FIELD_CONTENT_TYPE, "application/ipp");
+    httpSetLength(http, ippLength(request) + data.size());
+    // The login given earlier on this connection, if any.
+    httpSetField(http, HTTP_FIELD_AUTHORIZATION, httpGetAuthString(http));
+    if (httpPost(http, resource.c_str()) != 0) return Sent::Nothing;
+    ippSetState(request, IPP_STATE_IDLE);
+    for (ipp_state_t state; (state = ippWrite(http, request)) != IPP_STATE_DATA;) {
+        if (state == IPP_STATE_ERROR) return Sent::Nothing;
+    }
+    // The document goes only once the server has said "100 Continue". cupsSendRequest sends
+    // it after a second whatever the server said: a stopped server would then be handed
+    // documents it never acknowledged, to print them when it runs again. The deadline ends
+    // the wait first (it shuts the socket), so the reason names the limit.
+    if (httpFlushWrite(http) < 0 || !httpWait(http, timeoutMs_ + 1000)) return Sent::Nothing;
+    if (const http_status_t early = httpUpdate(http); early != HTTP_STATUS_CONTINUE) {
+        // Refused on its headers alone (too large, a login first): the answer is the reason.
+        httpFlush(http);
+        if (early == HTTP_STATUS_UNAUTHORIZED &&
+            cupsDoAuthentication(http, "POST", resource.c_str()) == 0) {
+            httpReconnect2(http, timeoutMs_, nullptr);
+        }
+        return Sent::Nothing;
+    }
+    for (std::string_view rest = data; !rest.empty();) {
+        const std::string_view part = rest.substr(0, kWritePart);
+        bounded.renew();
+        if (cupsWriteRequestData(http, part.data(), part.size()) != HTTP_STATUS_CONTINUE) {
+            // A server that refuses the data part-way answers and closes; a write that ran
+            // into the closed connection has not read that answer yet. Read it for the reason.
+            bounded.renew();
+            if (httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
+                while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
+                }
+            }
+            return Sent::Part;
+        }
+        rest.remove_prefix(part.size());
+    }
+    bounded.renew();
+    // A login asked for after the document is answered here (the request is then made again).
+    answer.reset(cupsGetResponse(http, resource.c_str()));
+    return Sent::Whole;
+}
+
 SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
                                         std::string_view data) {
     Connection* c = connection();
@@ -311,90 +360,65 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
     if (uri.empty()) return SendResult::notOpened();
     lastLogin_ = Login::NotAsked;
 
-    // Create-Job asked directly: cupsCreateJob would first look the destination up and ask
-    // for its attributes, two more requests per document, and for a name it does not find
-    // at once it may browse the network for a minute. The server's "not found" is the answer
-    // to whether the queue exists.
-    ipp_t* create = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+    // One Print-Job request per document, asked directly: Create-Job and Send-Document cost
+    // a second request and answer per document (measured: the page took nearly twice as
+    // long), and between them a job exists without its document. cupsPrintFile would first
+    // look the destination up, and for a name it does not find at once may browse the
+    // network for a minute; the server's "not found" is the answer to whether the queue
+    // exists. The job is created only once the server has the whole document, so a document
+    // cut short leaves no job to take back.
+    const Ipp job(ippNewRequest(IPP_OP_PRINT_JOB));
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
                  documentName.c_str());
+    // Always raw: the bytes are printer commands and must not be filtered.
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 CUPS_FORMAT_RAW);
     const std::string resource = "/printers/" + printer;
-    Ipp response;
-    {
-        const Request request(*deadline_, http);
-        response.reset(cupsDoRequest(http, create, resource.c_str()));
+    Ipp answer;
+    Sent sent = Sent::Nothing;
+    // A server that asks for a login is asked again, once, with the answer just given.
+    for (int round = 0; round < 2; ++round) {
+        sent = post(http, job.get(), resource, data, answer);
+        if (answer || lastLogin_ != Login::Given ||
+            httpGetStatus(http) != HTTP_STATUS_UNAUTHORIZED) {
+            break;
+        }
     }
-    if (noAnswer(http, response.get()) || lastLogin_ == Login::Refused ||
-        lastLogin_ == Login::NoneToGive) {
-        const std::string reason = lastReason(http);
-        // A late answer to this request must not be read as the answer to the next one.
-        connection_.reset();
-        return SendResult::notOpened(reason);
+
+    // libcups gives the kept answer once more before it asks again: a 401 after the login
+    // went out on this connection is the server's refusal, not a silence.
+    if (!answer && httpGetStatus(http) == HTTP_STATUS_UNAUTHORIZED && c->loginGiven) {
+        lastLogin_ = Login::Refused;
     }
-    const ipp_status_t created = response ? ippGetStatusCode(response.get()) : cupsLastError();
-    if (created == IPP_STATUS_ERROR_NOT_FOUND) return SendResult::notOpened(lastReason(http));
-    ipp_attribute_t* id =
-        response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
-    if (created > IPP_STATUS_OK_CONFLICTING || id == nullptr) {
+    if (answer) {
+        const ipp_status_t status = ippGetStatusCode(answer.get());
+        // Any successful status counts (ignored or substituted attributes are still success).
+        if (status <= IPP_STATUS_OK_CONFLICTING) {
+            ipp_attribute_t* id = ippFindAttribute(answer.get(), "job-id", IPP_TAG_INTEGER);
+            return SendResult::taken(id ? ippGetInteger(id, 0) : 0);
+        }
+        if (status == IPP_STATUS_ERROR_NOT_FOUND) return SendResult::notOpened(lastReason(http));
         return SendResult::notTaken(lastReason(http));
     }
-    const int job = ippGetInteger(id, 0);
-
-    bool written = false;
-    Ipp answer;
-    {
-        Request request(*deadline_, http);
-        // Always raw: the bytes are printer commands and must not be filtered.
-        written = cupsStartDocument(http, printer.c_str(), job, documentName.c_str(),
-                                    CUPS_FORMAT_RAW, 1) == HTTP_STATUS_CONTINUE;
-        for (std::string_view rest = data; written && !rest.empty();) {
-            const std::string_view part = rest.substr(0, kWritePart);
-            request.renew();
-            written = cupsWriteRequestData(http, part.data(), part.size()) == HTTP_STATUS_CONTINUE;
-            rest.remove_prefix(part.size());
-        }
-        request.renew();
-        if (written) {
-            // What cupsFinishDocument does, keeping the answer: its absence is what tells a
-            // document the server may hold from one it refused.
-            answer.reset(cupsGetResponse(http, resource.c_str()));
-        } else if (httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
-            // A server that refuses the data part-way answers and closes; a write that ran
-            // into the closed connection has not read that answer yet. Read it for the reason.
-            while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
-            }
-        }
-    }
-    if (answer && ippGetStatusCode(answer.get()) <= IPP_STATUS_OK_CONFLICTING) {
-        // Any successful status counts (ignored or substituted attributes are still success).
-        return SendResult::taken(job);
-    }
     const http_status_t status = httpGetStatus(http);
-    if (written && !answer && !deadline_->expired() && httpError(http) == 0 &&
-        status >= HTTP_STATUS_BAD_REQUEST && status < HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED) {
-        written = false;  // the server's own HTTP refusal: an answer, not a silence
-    }
-    if (written && !answer) {
-        // Every byte went out and no answer came: the server may have the document whole
-        // and print it. Cancelling could cut a page short; the job is the operator's to check.
-        const std::string reason = lastReason(http, /*whole=*/true);
-        connection_.reset();  // a late answer must not be read as the next one's
-        return SendResult::unknown(reason, job);
-    }
-
-    const std::string reason = lastReason(http);
-    // A half-written job must not print: take it back, on a fresh connection, since the
-    // broken request leaves this one in an unknown state.
+    // The server's own HTTP refusal is an answer, not a silence.
+    const bool refused = !deadline_->expired() && httpError(http) == 0 &&
+                         status >= HTTP_STATUS_BAD_REQUEST &&
+                         status < HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED;
+    const bool login = lastLogin_ == Login::Refused || lastLogin_ == Login::NoneToGive;
+    const std::string reason = lastReason(http, sent == Sent::Whole);
+    // A late answer to this request must not be read as the answer to the next one.
     connection_.reset();
-    if (Connection* again = connection()) {
-        const Request request(*deadline_, again->http.get());
-        cupsCancelJob2(again->http.get(), printer.c_str(), job, 0);
+    if (login || (sent == Sent::Nothing && !refused)) return SendResult::notOpened(reason);
+    if (sent == Sent::Whole && !refused) {
+        // Every byte went out and no answer came: the server may have the document whole and
+        // print it. Its job id was in the answer that never came.
+        return SendResult::unknown(reason);
     }
-    dropIfBroken();
-    return SendResult::notTaken(reason, job);
+    return SendResult::notTaken(reason);
 }
 
 JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {

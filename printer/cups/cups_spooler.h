@@ -39,12 +39,13 @@ public:
 
     /// A server that cannot be reached, or that fails the request, is named in the answer.
     PrinterList listPrinters() override;
-    /// Create-Job, Send-Document, the bytes and the end of the document on the connection kept
-    /// from the last call. A queue the server does not know, a server that cannot be reached
-    /// and a login it refuses are a printer that could not be opened. A failure before every
-    /// byte was written is a document not taken, and its job is cancelled; a document written
-    /// whole whose answer never came (the connection ended, the limit ran out) is Unknown,
-    /// with its job, which is left alone: the server may print it complete.
+    /// One Print-Job request with the bytes on the connection kept from the last call. A queue
+    /// the server does not know, a server that cannot be reached or does not invite the
+    /// document, and a login it refuses are a printer that could not be opened. A failure
+    /// before every byte was written is a document not taken (the server creates no job for
+    /// it); a document written whole whose answer never came (the connection ended, the limit
+    /// ran out) is Unknown: the server may print it complete. Its job id is known only from
+    /// the answer, so an Unknown one carries none.
     SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
@@ -76,6 +77,13 @@ private:
     };
     using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
     Ipp ask(ipp_t* request, const std::string& resource);
+
+    /// How much of a document's request went out.
+    enum class Sent { Nothing, Part, Whole };
+    /// One request with a document as its body, bounded by the deadline; `answer` is the
+    /// server's when it came.
+    Sent post(http_t* http, ipp_t* request, const std::string& resource, std::string_view data,
+              Ipp& answer);
 
     /// Why the last request failed, in the server's words or the transport's; `whole` when
     /// the request was written in full and only its answer is missing.

@@ -29,7 +29,7 @@ std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& promp
             done += static_cast<std::size_t>(n);
         }
     };
-    say(prompt);
+    // Echo goes off before the prompt shows: an answer typed at once must not be echoed.
     termios saved{};
     const bool quiet = ::tcgetattr(in, &saved) == 0;
     if (quiet) {
@@ -37,6 +37,7 @@ std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& promp
         silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         ::tcsetattr(in, TCSAFLUSH, &silent);
     }
+    say(prompt);
     std::string line;
     bool ended = true;
     for (char c = 0; ::read(in, &c, 1) == 1;) {

@@ -317,9 +317,10 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
         if (state == IPP_STATE_ERROR) return Sent::Nothing;
     }
     // The document goes only once the server has said "100 Continue". cupsSendRequest sends
-    // it after a second whatever the server said: a stopped server would then be handed
-    // documents it never acknowledged, to print them when it runs again. The deadline ends
-    // the wait first (it shuts the socket), so the reason names the limit.
+    // it after a second whatever the server said: a server that is stopped or overwhelmed
+    // would be handed a document it never invited, and the document would become unknown
+    // instead of not sent. The deadline ends the wait first (it shuts the socket), so the
+    // reason names the limit.
     if (httpFlushWrite(http) < 0 || !httpWait(http, timeoutMs_ + 1000)) return Sent::Nothing;
     if (const http_status_t early = httpUpdate(http); early != HTTP_STATUS_CONTINUE) {
         // Refused on its headers alone (too large, a login first): the answer is the reason.

@@ -1,6 +1,7 @@
 // The real CUPS spooler and the printer link against the private server: unknown printers,
 // servers that are silent or gone, documents refused, the job count. (What arrives from the
 // window is pinned by the window's end-to-end tests.)
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -49,6 +50,20 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     // The list names the server that failed, so start-up can say where to look.
     EXPECT_EQ(down.listPrinters().unreachableServer, silent);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(11));
+    // Past the second libcups gives "100 Continue" before it sends a body anyway, the document
+    // still waits for the server's word: what the server never invited it never holds.
+    EXPECT_EQ(CupsSpooler(1500).sendRawDocument(selected, "AAAAAA", "AB").outcome,
+              SendResult::Outcome::NotOpened);
+    std::string arrived;
+    ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    for (int peer; (peer = ::accept(fd, nullptr, nullptr)) >= 0; ::close(peer)) {
+        char part[4096];
+        for (ssize_t n; (n = ::recv(peer, part, sizeof part, MSG_DONTWAIT)) > 0;) {
+            arrived.append(part, static_cast<std::size_t>(n));
+        }
+    }
+    EXPECT_NE(arrived.find("POST /printers/RZ7-virtual"), std::string::npos);
+    EXPECT_EQ(arrived.find("AB"), std::string::npos) << "the document went out uninvited";
     ::close(fd);
     EXPECT_EQ(messages.texts(), std::vector<std::string>(2, std::string(kPrinterNotFoundMessage)));
     // The support line says why: the server was silent, not the printer unknown.

@@ -24,8 +24,8 @@ struct TerminalRun {
     int status = -1;
 };
 
-/// Runs trevalune-send with `arguments` on a terminal of its own, answering every password
-/// prompt with `password`; 30 s at most.
+/// trevalune-send ARGUMENTS as user tech on a terminal of its own, every password prompt
+/// answered with `password`; 30 s at most.
 TerminalRun onTerminal(const std::string& server, const std::string& arguments,
                        const std::string& password) {
     int fd = -1;
@@ -38,18 +38,15 @@ TerminalRun onTerminal(const std::string& server, const std::string& arguments,
     }
     TerminalRun run;
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    for (char buffer[512]; std::chrono::steady_clock::now() < limit;) {
-        pollfd ready{fd, POLLIN, 0};
-        if (::poll(&ready, 1, 100) <= 0) continue;
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    for (char part[512]; std::chrono::steady_clock::now() < limit;) {
+        if (pollfd ready{fd, POLLIN, 0}; ::poll(&ready, 1, 100) <= 0) continue;
+        const ssize_t n = ::read(fd, part, sizeof part);
         if (n <= 0) break;  // the program has ended
-        run.shown.append(buffer, static_cast<std::size_t>(n));
-        for (std::size_t at = 0; (at = run.shown.find("Password for", at)) != std::string::npos;
-             ++at) {
-            if (at >= run.shown.size() - static_cast<std::size_t>(n)) {
-                ++run.prompts;
-                (void)!::write(fd, (password + "\n").data(), password.size() + 1);
-            }
+        run.shown.append(part, static_cast<std::size_t>(n));
+        if (run.shown.find("? ", run.shown.size() - static_cast<std::size_t>(n)) !=
+            std::string::npos) {
+            ++run.prompts;
+            (void)!::write(fd, (password + "\n").data(), password.size() + 1);
         }
     }
     if (std::chrono::steady_clock::now() >= limit) ::kill(pid, SIGKILL);

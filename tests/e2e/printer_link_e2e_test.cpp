@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +84,21 @@ struct PrivateLink {
     CupsSpooler spooler{1000};
     testing::RecordingMessages messages;
     PrinterLink link{spooler, messages, messages, [this] { return queue; }};
+
+    /// A thread that runs `fault` once the server has spooled `bytes` of a document (30 s at
+    /// most): the fault then comes at a known point of the transfer.
+    std::jthread onceSpooled(std::uintmax_t bytes, std::function<void()> fault) {
+        return std::jthread([this, bytes, fault] {
+            const auto spool = std::filesystem::path(ps.server().values.at("CUPS_DIR")) / "spool";
+            const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (std::chrono::steady_clock::now() < limit) {
+                for (const auto& entry : std::filesystem::directory_iterator(spool)) {
+                    std::error_code ignored;
+                    if (entry.file_size(ignored) >= bytes) return fault();
+                }
+            }
+        });
+    }
 };
 
 TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndLeavesNoJob) {
@@ -108,18 +124,8 @@ TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndLeav
 
 TEST(DocumentNotTakenE2eTest, CupsdEndingInTheMiddleOfADocumentIsSaidAndTheNextCannotOpen) {
     PrivateLink p;
-    const std::filesystem::path spool = p.ps.server().values.at("CUPS_DIR") + "/spool";
-    std::thread crash([&] {
-        // The server has taken a part of the document into its spool folder: end it there.
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < limit) {
-            for (const auto& entry : std::filesystem::directory_iterator(spool)) {
-                std::error_code ignored;
-                if (entry.file_size(ignored) > (1u << 20)) return p.ps.killCupsd();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
+    // The server has taken a part of the document into its spool folder: end it there.
+    std::jthread crash = p.onceSpooled(1u << 20, [&] { p.ps.killCupsd(); });
     const SendResult cut = p.link.sendDocument(std::string(256 << 20, 'A'));
     crash.join();
     EXPECT_EQ(cut.outcome, SendResult::Outcome::NotTaken);
@@ -136,18 +142,7 @@ TEST(DocumentNotTakenE2eTest, CupsdEndingInTheMiddleOfADocumentIsSaidAndTheNextC
 TEST(DocumentUnknownE2eTest, AServerStoppedAfterTheLastByteIsUnknownWithItsJobLeftToPrint) {
     PrivateLink p;
     const std::string document(16 << 20, '\x1B');
-    const std::filesystem::path spool = p.ps.server().values.at("CUPS_DIR") + "/spool";
-    std::thread freeze([&] {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::chrono::steady_clock::now() < limit) {
-            for (const auto& entry : std::filesystem::directory_iterator(spool)) {
-                std::error_code ignored;
-                if (entry.file_size(ignored) + (2u << 20) >= document.size()) {
-                    return p.ps.freezeCupsd();
-                }
-            }
-        }
-    });
+    std::jthread freeze = p.onceSpooled(document.size() - (2u << 20), [&] { p.ps.freezeCupsd(); });
     const SendResult sent = p.spooler.sendRawDocument(p.queue, "AAAAAA", document);
     freeze.join();
     EXPECT_EQ(sent.outcome, SendResult::Outcome::Unknown);

@@ -1,6 +1,8 @@
 #include "printer/cups/terminal_login.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -18,7 +20,8 @@ std::optional<std::string> TerminalLogin::password(const std::string& user,
     return answer_;
 }
 
-std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& prompt) {
+std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& prompt,
+                                                        const std::function<bool()>& stopped) {
     const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
     const int in = tty >= 0 ? tty : STDIN_FILENO;
     const int out = tty >= 0 ? tty : STDERR_FILENO;
@@ -40,7 +43,13 @@ std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& promp
     say(prompt);
     std::string line;
     bool ended = true;
-    for (char c = 0; ::read(in, &c, 1) == 1;) {
+    for (char c = 0; !stopped();) {
+        pollfd ready{in, POLLIN, 0};
+        if (const int seen = ::poll(&ready, 1, 100); seen <= 0) {
+            if (seen == 0 || errno == EINTR) continue;
+            break;
+        }
+        if (::read(in, &c, 1) != 1) break;
         if (c == '\n') {
             ended = false;
             break;
@@ -50,7 +59,7 @@ std::optional<std::string> TerminalLogin::askOnTerminal(const std::string& promp
     if (quiet) ::tcsetattr(in, TCSAFLUSH, &saved);
     say("\n");  // the operator's Enter was not echoed
     if (tty >= 0) ::close(tty);
-    if (ended && line.empty()) return std::nullopt;
+    if (ended && (line.empty() || stopped())) return std::nullopt;
     return line;
 }
 

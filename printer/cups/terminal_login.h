@@ -16,14 +16,16 @@ class TerminalLogin final : public CupsLogin {
 public:
     /// Shows the prompt and reads one line; none when there is no answer (the input ended).
     using Ask = std::function<std::optional<std::string>(const std::string& prompt)>;
-    explicit TerminalLogin(Ask ask = askOnTerminal) : ask_(std::move(ask)) {}
+    explicit TerminalLogin(Ask ask) : ask_(std::move(ask)) {}
 
     std::optional<std::string> password(const std::string& user,
                                         const std::string& server) override;
 
     /// The prompt on the controlling terminal (standard error and input when there is none),
-    /// the answer read with echo off.
-    static std::optional<std::string> askOnTerminal(const std::string& prompt);
+    /// the answer read with echo off. Given up, echo restored, once `stopped` says so (asked
+    /// ten times a second): a run interrupted at the prompt must not wait for Enter.
+    static std::optional<std::string> askOnTerminal(const std::string& prompt,
+                                                    const std::function<bool()>& stopped);
 
 private:
     Ask ask_;

@@ -37,9 +37,10 @@ int main(int argc, char** argv) {
         const bool onTerminal = isatty(STDIN_FILENO) != 0;
         // One login for the run, asked once however many queues ask; without a terminal
         // nobody is asked and the server's refusal is reported.
-        trevalune::TerminalLogin login(
-            onTerminal ? trevalune::TerminalLogin::Ask(trevalune::TerminalLogin::askOnTerminal)
-                       : [](const std::string&) { return std::optional<std::string>(); });
+        trevalune::TerminalLogin login([onTerminal](const std::string& prompt) {
+            if (!onTerminal) return std::optional<std::string>();
+            return trevalune::TerminalLogin::askOnTerminal(prompt, [] { return false; });
+        });
         trevalune::send::System system{[&login](const trevalune::send::SpoolerOptions& options)
                                            -> std::unique_ptr<trevalune::Spooler> {
                                            // libcups keeps its server and user per thread: each

@@ -119,11 +119,11 @@ LIMIT
 # With TREVALUNE_CUPS_LOGIN: cupsd's PAM service "cups" as pam_matrix, whose password file
 # holds the one login; prints the environment cupsd runs with.
 login_environment() {
-    local dir=$1 wrapper=/usr/lib/x86_64-linux-gnu/libpam_wrapper.so
+    local dir=$1 wrapper matrix
     [ -n "${TREVALUNE_CUPS_LOGIN:-}" ] || return 0
-    local matrix
-    matrix=$(dirname "$wrapper")/pam_wrapper/pam_matrix.so
-    [ -f "$wrapper" ] && [ -f "$matrix" ] || { log "libpam-wrapper is missing (scripts/setup installs it)"; return 1; }
+    wrapper=$(ls /usr/lib/*/libpam_wrapper.so /usr/lib/libpam_wrapper.so 2>/dev/null | head -n 1 || true)
+    matrix=$(dirname "${wrapper:-/none}")/pam_wrapper/pam_matrix.so
+    [ -n "$wrapper" ] && [ -f "$matrix" ] || { log "libpam-wrapper is missing (scripts/setup installs it)"; return 1; }
     mkdir -p "$dir/pam"
     echo "${TREVALUNE_CUPS_LOGIN}:cups" >"$dir/pam/passdb"
     printf '%s\n' "auth required $matrix passdb=$dir/pam/passdb" \

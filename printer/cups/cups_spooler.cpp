@@ -28,12 +28,22 @@ struct Dests {
     ~Dests() { cupsFreeDests(count, list); }
 };
 
-
 /// The server as CUPS addresses it: a socket path, or host and port.
 std::string serverName() {
     const std::string host = cupsServer();
     if (host.empty() || host.front() == '/') return host;
     return host + ":" + std::to_string(ippPort());
+}
+
+/// "5 s", "0.5 s": the limit on one request as the operator gave it.
+std::string limitText(int milliseconds) {
+    std::string text = std::to_string(milliseconds / 1000);
+    if (int rest = milliseconds % 1000; rest != 0) {
+        std::string digits = std::to_string(1000 + rest).substr(1);
+        while (digits.back() == '0') digits.pop_back();
+        text += "." + digits;
+    }
+    return text + " s";
 }
 
 /// True when the request failed before the server answered it.
@@ -174,18 +184,58 @@ struct CupsSpooler::Connection {
         void operator()(http_t* http) const { httpClose(http); }
     };
     std::unique_ptr<http_t, Closer> http;
+    bool loginGiven = false;  ///< the login's answer went out on this connection
 };
 
-CupsSpooler::CupsSpooler(int timeoutMs)
+CupsSpooler::CupsSpooler(int timeoutMs, CupsLogin* login)
     : timeoutMs_(timeoutMs),
-      deadline_(std::make_unique<Deadline>(std::chrono::milliseconds(timeoutMs))) {}
+      login_(login),
+      deadline_(std::make_unique<Deadline>(std::chrono::milliseconds(timeoutMs))) {
+    if (login_ != nullptr) cupsSetPasswordCB2(answerLogin, this);
+}
 
-CupsSpooler::~CupsSpooler() = default;
+CupsSpooler::~CupsSpooler() {
+    // The callback must not outlive the spooler it points at.
+    if (login_ != nullptr) cupsSetPasswordCB2(nullptr, nullptr);
+}
 
-std::string CupsSpooler::lastReason(http_t* http) const {
+const char* CupsSpooler::answerLogin(const char*, http_t* http, const char*, const char*,
+                                     void* self) {
+    auto* spooler = static_cast<CupsSpooler*>(self);
+    Connection* c = spooler->connection_.get();
+    // libcups asks again, without end, while the server refuses what it was given: a second
+    // question on a connection that already had the answer is the server's refusal.
+    if (c == nullptr || c->http.get() != http || c->loginGiven) {
+        spooler->lastLogin_ = Login::Refused;
+        return nullptr;
+    }
+    // The operator's typing is not the server's time.
+    spooler->deadline_->disarm();
+    std::optional<std::string> answer = spooler->login_->password(cupsUser(), serverName());
+    spooler->deadline_->arm(httpGetFd(http));
+    if (!answer) {
+        spooler->lastLogin_ = Login::NoneToGive;
+        return nullptr;
+    }
+    spooler->password_ = std::move(*answer);
+    spooler->lastLogin_ = Login::Given;
+    c->loginGiven = true;
+    return spooler->password_.c_str();
+}
+
+std::string CupsSpooler::lastReason(http_t* http, bool whole) const {
     // libcups says only "Success" or "Internal Server Error" when the server never answered,
     // and "Success" when the server refused the request's data before it had all of it.
-    if (deadline_->expired()) return "no answer in time from " + serverName();
+    if (deadline_->expired())
+        return "no answer within " + limitText(timeoutMs_) + " from " + serverName();
+    // Without this, a refused login reads as libcups' "Unauthorized" with no server, or as a
+    // time limit when the prompt took long.
+    if (lastLogin_ == Login::Refused) {
+        return "login refused by " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+    }
+    if (lastLogin_ == Login::NoneToGive) {
+        return "no login to give " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+    }
     if (const int error = httpError(http); error != 0) {
         return std::strerror(error) + std::string(" (") + serverName() + ")";
     }
@@ -198,7 +248,9 @@ std::string CupsSpooler::lastReason(http_t* http) const {
         cupsLastError() > IPP_STATUS_OK_CONFLICTING && said != std::strerror(0)) {
         return said;
     }
-    return "the server closed the connection before the document was complete (" +
+    return std::string(whole ? "the server closed the connection before it answered ("
+                             : "the server closed the connection before the document was "
+                               "complete (") +
            serverName() + ")";
 }
 
@@ -216,7 +268,7 @@ CupsSpooler::Connection* CupsSpooler::connection() {
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
                                 /*blocking=*/1, timeoutMs_, nullptr);
     if (http == nullptr) return nullptr;
-    connection_ = std::make_unique<Connection>(Connection{{http, {}}});
+    connection_ = std::make_unique<Connection>(Connection{{http, {}}, false});
     return connection_.get();
 }
 
@@ -250,6 +302,56 @@ PrinterList CupsSpooler::listPrinters() {
     return list;
 }
 
+CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::string& resource,
+                                    std::string_view data, Ipp& answer) {
+    Request bounded(*deadline_, http);
+    httpClearFields(http);
+    httpSetExpect(http, HTTP_STATUS_CONTINUE);
+    httpSetField(http, HTTP_FIELD_CONTENT_TYPE, "application/ipp");
+    httpSetLength(http, ippLength(request) + data.size());
+    // The login given earlier on this connection, if any.
+    httpSetField(http, HTTP_FIELD_AUTHORIZATION, httpGetAuthString(http));
+    if (httpPost(http, resource.c_str()) != 0) return Sent::Nothing;
+    ippSetState(request, IPP_STATE_IDLE);
+    for (ipp_state_t state; (state = ippWrite(http, request)) != IPP_STATE_DATA;) {
+        if (state == IPP_STATE_ERROR) return Sent::Nothing;
+    }
+    // The document goes only once the server has said "100 Continue". cupsSendRequest sends
+    // it after a second whatever the server said: a server that is stopped or overwhelmed
+    // would be handed a document it never invited, and the document would become unknown
+    // instead of not sent. The deadline ends the wait first (it shuts the socket), so the
+    // reason names the limit.
+    if (httpFlushWrite(http) < 0 || !httpWait(http, timeoutMs_ + 1000)) return Sent::Nothing;
+    if (const http_status_t early = httpUpdate(http); early != HTTP_STATUS_CONTINUE) {
+        // Refused on its headers alone (too large, a login first): the answer is the reason.
+        httpFlush(http);
+        if (early == HTTP_STATUS_UNAUTHORIZED &&
+            cupsDoAuthentication(http, "POST", resource.c_str()) == 0) {
+            httpReconnect2(http, timeoutMs_, nullptr);
+        }
+        return Sent::Nothing;
+    }
+    for (std::string_view rest = data; !rest.empty();) {
+        const std::string_view part = rest.substr(0, kWritePart);
+        bounded.renew();
+        if (cupsWriteRequestData(http, part.data(), part.size()) != HTTP_STATUS_CONTINUE) {
+            // A server that refuses the data part-way answers and closes; a write that ran
+            // into the closed connection has not read that answer yet. Read it for the reason.
+            bounded.renew();
+            if (httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
+                while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
+                }
+            }
+            return Sent::Part;
+        }
+        rest.remove_prefix(part.size());
+    }
+    bounded.renew();
+    // A login asked for after the document is answered here (the request is then made again).
+    answer.reset(cupsGetResponse(http, resource.c_str()));
+    return Sent::Whole;
+}
+
 SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
                                         std::string_view data) {
     Connection* c = connection();
@@ -257,72 +359,66 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
     http_t* http = c->http.get();
     const std::string uri = printerUri(printer);
     if (uri.empty()) return SendResult::notOpened();
+    lastLogin_ = Login::NotAsked;
 
-    // Create-Job asked directly: cupsCreateJob would first look the destination up and ask
-    // for its attributes, two more requests per document, and for a name it does not find
-    // at once it may browse the network for a minute. The server's "not found" is the answer
-    // to whether the queue exists.
-    ipp_t* create = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+    // One Print-Job request per document, asked directly: Create-Job and Send-Document cost
+    // a second request and answer per document (measured: the page took nearly twice as
+    // long), and between them a job exists without its document. cupsPrintFile would first
+    // look the destination up, and for a name it does not find at once may browse the
+    // network for a minute; the server's "not found" is the answer to whether the queue
+    // exists. The job is created only once the server has the whole document, so a document
+    // cut short leaves no job to take back.
+    const Ipp job(ippNewRequest(IPP_OP_PRINT_JOB));
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    ippAddString(create, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr,
                  documentName.c_str());
+    // Always raw: the bytes are printer commands and must not be filtered.
+    ippAddString(job.get(), IPP_TAG_OPERATION, IPP_TAG_MIMETYPE, "document-format", nullptr,
+                 CUPS_FORMAT_RAW);
     const std::string resource = "/printers/" + printer;
-    Ipp response;
-    {
-        const Request request(*deadline_, http);
-        response.reset(cupsDoRequest(http, create, resource.c_str()));
+    Ipp answer;
+    Sent sent = Sent::Nothing;
+    // A server that asks for a login is asked again, once, with the answer just given.
+    for (int round = 0; round < 2; ++round) {
+        sent = post(http, job.get(), resource, data, answer);
+        if (answer || lastLogin_ != Login::Given ||
+            httpGetStatus(http) != HTTP_STATUS_UNAUTHORIZED) {
+            break;
+        }
     }
-    if (noAnswer(http, response.get())) {
-        const std::string reason = lastReason(http);
-        // A late answer to this request must not be read as the answer to the next one.
-        connection_.reset();
-        return SendResult::notOpened(reason);
+
+    // libcups gives the kept answer once more before it asks again: a 401 after the login
+    // went out on this connection is the server's refusal, not a silence.
+    if (!answer && httpGetStatus(http) == HTTP_STATUS_UNAUTHORIZED && c->loginGiven) {
+        lastLogin_ = Login::Refused;
     }
-    const ipp_status_t created = response ? ippGetStatusCode(response.get()) : cupsLastError();
-    if (created == IPP_STATUS_ERROR_NOT_FOUND) return SendResult::notOpened(lastReason(http));
-    ipp_attribute_t* id =
-        response ? ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER) : nullptr;
-    if (created > IPP_STATUS_OK_CONFLICTING || id == nullptr) {
+    if (answer) {
+        const ipp_status_t status = ippGetStatusCode(answer.get());
+        // Any successful status counts (ignored or substituted attributes are still success).
+        if (status <= IPP_STATUS_OK_CONFLICTING) {
+            ipp_attribute_t* id = ippFindAttribute(answer.get(), "job-id", IPP_TAG_INTEGER);
+            return SendResult::taken(id ? ippGetInteger(id, 0) : 0);
+        }
+        if (status == IPP_STATUS_ERROR_NOT_FOUND) return SendResult::notOpened(lastReason(http));
         return SendResult::notTaken(lastReason(http));
     }
-    const int job = ippGetInteger(id, 0);
-
-    bool ok = false;
-    {
-        Request request(*deadline_, http);
-        // Always raw: the bytes are printer commands and must not be filtered.
-        ok = cupsStartDocument(http, printer.c_str(), job, documentName.c_str(), CUPS_FORMAT_RAW,
-                               1) == HTTP_STATUS_CONTINUE;
-        for (std::string_view rest = data; ok && !rest.empty();) {
-            const std::string_view part = rest.substr(0, kWritePart);
-            request.renew();
-            ok = cupsWriteRequestData(http, part.data(), part.size()) == HTTP_STATUS_CONTINUE;
-            rest.remove_prefix(part.size());
-        }
-        if (!ok && httpGetStatus(http) < HTTP_STATUS_BAD_REQUEST) {
-            // A server that refuses the data part-way answers and closes; a write that ran
-            // into the closed connection has not read that answer yet. Read it for the reason.
-            request.renew();
-            while (httpUpdate(http) == HTTP_STATUS_CONTINUE) {
-            }
-        }
-        request.renew();
-        // Any successful status counts (ignored or substituted attributes are still success).
-        if (ok) ok = cupsFinishDocument(http, printer.c_str()) <= IPP_STATUS_OK_CONFLICTING;
-    }
-    if (ok) return SendResult::taken(job);
-
-    const std::string reason = lastReason(http);
-    // A half-written job must not print: take it back, on a fresh connection, since the
-    // broken request leaves this one in an unknown state.
+    const http_status_t status = httpGetStatus(http);
+    // The server's own HTTP refusal is an answer, not a silence.
+    const bool refused = !deadline_->expired() && httpError(http) == 0 &&
+                         status >= HTTP_STATUS_BAD_REQUEST &&
+                         status < HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED;
+    const bool login = lastLogin_ == Login::Refused || lastLogin_ == Login::NoneToGive;
+    const std::string reason = lastReason(http, sent == Sent::Whole);
+    // A late answer to this request must not be read as the answer to the next one.
     connection_.reset();
-    if (Connection* again = connection()) {
-        const Request request(*deadline_, again->http.get());
-        cupsCancelJob2(again->http.get(), printer.c_str(), job, 0);
+    if (login || (sent == Sent::Nothing && !refused)) return SendResult::notOpened(reason);
+    if (sent == Sent::Whole && !refused) {
+        // Every byte went out and no answer came: the server may have the document whole and
+        // print it. Its job id was in the answer that never came.
+        return SendResult::unknown(reason);
     }
-    dropIfBroken();
     return SendResult::notTaken(reason);
 }
 
@@ -349,6 +445,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
         return nullptr;
     }
     Ipp response;
+    lastLogin_ = Login::NotAsked;
     {
         const Request bounded(*deadline_, c->http.get());
         response.reset(cupsDoRequest(c->http.get(), request, resource.c_str()));
@@ -411,10 +508,10 @@ JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
     const Ipp response = ask(request, "/");
     if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return job;
     // The IPP job states 3 (pending) to 9 (completed), in order.
-    constexpr JobState::State kStates[] = {
-        JobState::State::Pending, JobState::State::Held,     JobState::State::Printing,
-        JobState::State::Stopped, JobState::State::Canceled, JobState::State::Aborted,
-        JobState::State::Completed};
+    constexpr JobState::State kStates[] = {JobState::State::Pending,  JobState::State::Held,
+                                           JobState::State::Printing, JobState::State::Stopped,
+                                           JobState::State::Canceled, JobState::State::Aborted,
+                                           JobState::State::Completed};
     const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
     if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) return job;
     job.state = kStates[ippState - IPP_JSTATE_PENDING];

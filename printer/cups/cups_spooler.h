@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,23 +13,39 @@ using ipp_t = struct _ipp_s;
 
 namespace trevalune {
 
+/// Where a spooler gets the password when its server asks for a login. One object serves
+/// every queue's spooler of a run, each in its own thread, so it must be safe to call from
+/// several at once.
+class CupsLogin {
+public:
+    virtual ~CupsLogin() = default;
+    /// The password for `user` on `server`; none when there is nobody to ask.
+    virtual std::optional<std::string> password(const std::string& user,
+                                                const std::string& server) = 0;
+};
+
 /// The spooler on CUPS (libcups 2.4). The server is the one the client configuration names
 /// (CUPS_SERVER, client.conf, the local socket). Connecting and every request are bounded in
 /// time, so a server that does not answer costs seconds, not a hang.
 class CupsSpooler final : public Spooler {
 public:
-    /// `timeoutMs` bounds connecting and each request.
-    explicit CupsSpooler(int timeoutMs = 5000);
+    /// `timeoutMs` bounds connecting and each request. `login`, when given, answers a server
+    /// that asks for one; libcups keeps its password callback per thread, so the spooler is
+    /// then to be used on the thread that made it. Without it, libcups asks on its own.
+    explicit CupsSpooler(int timeoutMs = 5000, CupsLogin* login = nullptr);
     ~CupsSpooler() override;
     CupsSpooler(const CupsSpooler&) = delete;
     CupsSpooler& operator=(const CupsSpooler&) = delete;
 
     /// A server that cannot be reached, or that fails the request, is named in the answer.
     PrinterList listPrinters() override;
-    /// Create-Job, Send-Document, the bytes and the end of the document on the connection kept
-    /// from the last call. A queue the server does not know (or a server that cannot be
-    /// reached) is a printer that could not be opened; any other failure is a document not
-    /// taken, and a job already created for it is cancelled.
+    /// One Print-Job request with the bytes on the connection kept from the last call. A queue
+    /// the server does not know, a server that cannot be reached or does not invite the
+    /// document, and a login it refuses are a printer that could not be opened. A failure
+    /// before every byte was written is a document not taken (the server creates no job for
+    /// it); a document written whole whose answer never came (the connection ended, the limit
+    /// ran out) is Unknown: the server may print it complete. Its job id is known only from
+    /// the answer, so an Unknown one carries none.
     SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                std::string_view data) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
@@ -61,10 +78,27 @@ private:
     using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
     Ipp ask(ipp_t* request, const std::string& resource);
 
-    /// Why the last request failed, in the server's words or the transport's.
-    std::string lastReason(http_t* http) const;
+    /// How much of a document's request went out.
+    enum class Sent { Nothing, Part, Whole };
+    /// One request with a document as its body, bounded by the deadline; `answer` is the
+    /// server's when it came.
+    Sent post(http_t* http, ipp_t* request, const std::string& resource, std::string_view data,
+              Ipp& answer);
+
+    /// Why the last request failed, in the server's words or the transport's; `whole` when
+    /// the request was written in full and only its answer is missing.
+    std::string lastReason(http_t* http, bool whole = false) const;
+
+    /// libcups' password callback; `self` is the spooler of the calling thread.
+    static const char* answerLogin(const char* prompt, http_t* http, const char* method,
+                                   const char* resource, void* self);
+    /// How the last login went, for the reason when the server said 401.
+    enum class Login { NotAsked, Given, NoneToGive, Refused };
 
     int timeoutMs_;
+    CupsLogin* login_;
+    Login lastLogin_ = Login::NotAsked;
+    std::string password_;  ///< kept while libcups uses it
     std::unique_ptr<Deadline> deadline_;
     std::unique_ptr<Connection> connection_;
 };

@@ -15,6 +15,9 @@
 # VIRTUAL_PRINTER=none starts no virtual printer: RZ7-virtual then points at a free port
 # (VIRTUAL_PRINTER_PORT in the state file) where the caller listens itself.
 # TREVALUNE_CUPS_MAX_REQUEST_SIZE (for example 1m) makes cupsd refuse larger documents.
+# TREVALUNE_CUPS_LOGIN=USER:PASSWORD makes cupsd ask for that login (Basic) before it creates
+# a job; PAM checks it through pam_wrapper's pam_matrix (package libpam-wrapper), so no system
+# account is needed or touched. Queue administration and lpstat still need none.
 #
 # Readiness is asked, never read from a file another process may not have written yet: the
 # kernel's table of listening sockets for the virtual printer, lpstat -r for cupsd. Whatever
@@ -101,6 +104,33 @@ pick_port() {
     return 1
 }
 
+# With TREVALUNE_CUPS_LOGIN: the jobs' operations need a valid login.
+login_limit() {
+    [ -n "${TREVALUNE_CUPS_LOGIN:-}" ] || return 0
+    cat <<LIMIT
+  <Limit Create-Job Print-Job Print-URI Send-Document Validate-Job>
+    AuthType Basic
+    Require valid-user
+    Order Deny,Allow
+  </Limit>
+LIMIT
+}
+
+# With TREVALUNE_CUPS_LOGIN: cupsd's PAM service "cups" as pam_matrix, whose password file
+# holds the one login; prints the environment cupsd runs with.
+login_environment() {
+    local dir=$1 wrapper matrix
+    [ -n "${TREVALUNE_CUPS_LOGIN:-}" ] || return 0
+    wrapper=$(ls /usr/lib/*/libpam_wrapper.so /usr/lib/libpam_wrapper.so 2>/dev/null | head -n 1 || true)
+    matrix=$(dirname "${wrapper:-/none}")/pam_wrapper/pam_matrix.so
+    [ -n "$wrapper" ] && [ -f "$matrix" ] || { log "libpam-wrapper is missing (scripts/setup installs it)"; return 1; }
+    mkdir -p "$dir/pam"
+    echo "${TREVALUNE_CUPS_LOGIN}:cups" >"$dir/pam/passdb"
+    printf '%s\n' "auth required $matrix passdb=$dir/pam/passdb" \
+        "account required $matrix passdb=$dir/pam/passdb" >"$dir/pam/cups"
+    echo "LD_PRELOAD=$wrapper PAM_WRAPPER=1 PAM_WRAPPER_SERVICE_DIR=$dir/pam"
+}
+
 write_config() {
     local dir=$1 port=$2 user group
     if [ "$(id -u)" -eq 0 ]; then
@@ -116,7 +146,7 @@ Listen 127.0.0.1:$port
 Listen $dir/cups.sock
 Browsing Off
 WebInterface No
-DefaultAuthType None
+DefaultAuthType $([ -n "${TREVALUNE_CUPS_LOGIN:-}" ] && echo Basic || echo None)
 MaxJobs 0
 PreserveJobHistory Yes
 LogLevel warn
@@ -128,6 +158,7 @@ ${TREVALUNE_CUPS_MAX_REQUEST_SIZE:+MaxRequestSize $TREVALUNE_CUPS_MAX_REQUEST_SI
   Allow 127.0.0.1
 </Location>
 <Policy default>
+$(login_limit)
   <Limit All>
     Order Deny,Allow
   </Limit>
@@ -252,7 +283,7 @@ start() {
     fi
 
     # cupsd needs its port in the configuration: pick a free one, retry if it was taken meanwhile.
-    local port cupsd_pid up=
+    local port cupsd_pid cupsd_env up=
     for attempt in 1 2 3 4 5; do
         if [ "$attempt" -eq 1 ] && [ -n "${TREVALUNE_CUPS_PORT:-}" ]; then
             port=$TREVALUNE_CUPS_PORT
@@ -260,8 +291,9 @@ start() {
             port=$(pick_port)
         fi
         write_config "$dir" "$port"
+        cupsd_env=$(login_environment "$dir")
         rm -f "$dir/log/error_log"
-        cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
+        env $cupsd_env cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" \
             </dev/null >"$dir/log/cupsd.out" 2>&1 &
         cupsd_pid=$!
         started_pids+=("$cupsd_pid")

@@ -11,6 +11,7 @@
 
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
+#include "printer/cups/terminal_login.h"
 #include "printer/guarded_main.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/posix_signals.h"
@@ -23,13 +24,21 @@ int main(int argc, char** argv) {
         trevalune::send::takeSignals(interruption);
         trevalune::send::InterruptibleClock clock(interruption);
         trevalune::send::PosixTerminal terminal(interruption);
+        const bool onTerminal = isatty(STDIN_FILENO) != 0;
+        // One login for the run, asked once however many queues ask; without a terminal
+        // nobody is asked and the server's refusal is reported.
+        trevalune::TerminalLogin login([onTerminal, &interruption](const std::string& prompt) {
+            if (!onTerminal) return std::optional<std::string>();
+            return trevalune::TerminalLogin::askOnTerminal(
+                prompt, [&interruption] { return interruption.requested(); });
+        });
         trevalune::send::System system{
-            [](const trevalune::send::SpoolerOptions& options)
+            [&login](const trevalune::send::SpoolerOptions& options)
                 -> std::unique_ptr<trevalune::Spooler> {
                 // libcups keeps its server and user per thread: each queue's thread sets its own.
                 if (!options.server.empty()) cupsSetServer(options.server.c_str());
                 if (!options.user.empty()) cupsSetUser(options.user.c_str());
-                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs);
+                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs, &login);
             },
             clock,
             std::cin,
@@ -40,7 +49,7 @@ int main(int argc, char** argv) {
                 if (value == nullptr) return std::nullopt;
                 return std::string(value);
             },
-            isatty(STDIN_FILENO) ? &terminal : nullptr};
+            onTerminal ? &terminal : nullptr};
         system.interruption = &interruption;
         return trevalune::send::runSend(arguments, system);
     });

@@ -190,13 +190,15 @@ void startQueue(const std::string& queue) {
     queueRequest(IPP_OP_RESUME_PRINTER, queue);
 }
 
-PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize) {
+PrivatePrintServer::PrivatePrintServer(const std::string& maxRequestSize,
+                                       const std::string& login) {
     std::string dir = (fs::temp_directory_path() / "trevalune-private.XXXXXX").string();
     if (!::mkdtemp(dir.data())) throw std::runtime_error("cannot create " + dir);
     stateDir_ = dir;
     int code = 0;
     const std::string out = runCommand(
         "TREVALUNE_CUPS_MAX_REQUEST_SIZE=" + shellQuoted(maxRequestSize) +
+            " TREVALUNE_CUPS_LOGIN=" + shellQuoted(login) +
             " VIRTUAL_PRINTER=" + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) + " " +
             shellQuoted(TREVALUNE_PRINT_SERVER_SCRIPT) + " start " + shellQuoted(dir) + " 2>&1",
         &code);

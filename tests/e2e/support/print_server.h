@@ -63,7 +63,9 @@ void startQueue(const std::string& queue);
 /// destructor stops what is left of it.
 class PrivatePrintServer final {
 public:
-    explicit PrivatePrintServer(const std::string& maxRequestSize = {});  ///< "1m"
+    /// `login` ("USER:PASSWORD"): the server asks for it before it creates a job.
+    explicit PrivatePrintServer(const std::string& maxRequestSize = {},
+                                const std::string& login = {});  ///< "1m"
     ~PrivatePrintServer();
     PrivatePrintServer(const PrivatePrintServer&) = delete;
     PrivatePrintServer& operator=(const PrivatePrintServer&) = delete;

@@ -258,12 +258,12 @@ std::string helpText(Language language, Platform platform) {
                                    : "the user name for the print server, as CUPS_USER; a "
                                      "server that asks for a login is answered once per run, "
                                      "at the terminal");
-        line("--timeout SECONDS", zh ? "连接和每个请求的时限（默认 5 秒）；超时的文档报告为"
-                                       "未接受或结果不明"
-                                     : "the limit on connecting and on each request to the "
-                                       "print server (default 5 s); a document whose request "
-                                       "runs out of it is reported as not taken, or as unknown "
-                                       "when it was written whole");
+        line("--timeout SECONDS",
+             zh ? "连接打印服务器和每个请求的时限（默认 5 秒）；文档发出之前超时报告为无法打开，"
+                  "整个文档写完之后超时报告为结果不明"
+                : "the limit on connecting to the print server and on each request (default "
+                  "5 s); running out of it before a document went out is reported as not "
+                  "opened, after it was written whole as unknown");
     } else {
         line("-d, --printer NAME",
              zh ? "打印机（可重复：每台打印机并行执行操作；同一打印机不能给出两次）。未给出时"

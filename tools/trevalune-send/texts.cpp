@@ -296,17 +296,24 @@ std::string helpText(Language language, Platform platform) {
     line("-h, --help", zh ? "显示本帮助" : "shows this help");
     line("-v, --version", zh ? "显示版本" : "shows the version");
     if (zh) {
-        h += "\n每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
-             "运行结束时（也包括中断时）在标准错误上为每个队列输出一行：已接受的文档数、第一个"
-             "失败及其原因、--wait 时作业的最终状态。警告：队列已停止、暂停、不接受作业或打印机"
-             "脱机、出错、缺纸时，在第一个文档之前给出一行警告，然后照常发送。\n"
-             "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
-             "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
-             "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
-             "失败；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容；";
-        h += cups ? "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："
-                  : "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭：";
-        h += "不再开始新的文档，正在发送的文档发送完，并输出结果。\n";
+        std::string end =
+            "每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
+            "运行结束时（也包括中断时）在标准错误上为每个队列输出一行：已接受的文档数、第一个"
+            "失败及其原因、--wait 时作业的最终状态。队列已停止、暂停、不接受作业或打印机脱机、"
+            "出错、缺纸时，在第一个文档之前给出一行警告，然后照常发送。\n"
+            "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
+            "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
+            "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
+            "失败；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容；";
+        end += cups ? "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："
+                    : "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭：";
+        end += "不再开始新的文档，正在发送的文档发送完，并输出结果。\n";
+        // A console cuts long lines: the paragraphs are wrapped as the table is.
+        h += "\n";
+        for (std::size_t at = 0, next; at < end.size(); at = next + 1) {
+            next = end.find('\n', at);
+            h += wrapped(std::string_view(end).substr(at, next - at), 78, 0) + "\n";
+        }
     } else {
         h += "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
              "At the end, and on every way out, standard error gets one line per queue: the\n"

@@ -695,7 +695,12 @@ int run(const CommandLine& c, System& system, Language l) {
     }
     std::vector<QueueAccount> accounts(queues.size());
     for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
-    runOnQueues(work, accounts, options, context, first.get());
+    try {
+        runOnQueues(work, accounts, options, context, first.get());
+    } catch (...) {
+        finish(operation, accounts, context);  // what was sent before the fault, then the fault
+        throw;
+    }
     return finish(operation, accounts, context);
 }
 

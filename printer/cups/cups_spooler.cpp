@@ -52,6 +52,8 @@ bool noAnswer(http_t* http, const ipp_t* response) {
            (httpError(http) != 0 || cupsLastError() == IPP_STATUS_ERROR_SERVICE_UNAVAILABLE);
 }
 
+constexpr double kNoLimitSeconds = 24 * 3600.0;
+
 /// Ends a request that has waited longer than the connection's timeout.
 int giveUp(http_t*, void*) {
     return 0;
@@ -65,7 +67,10 @@ public:
     LibcupsTimeout(http_t* http, int timeoutMs) : http_(http) {
         httpSetTimeout(http_, timeoutMs / 1000.0, giveUp, nullptr);
     }
-    ~LibcupsTimeout() { httpSetTimeout(http_, 0.0, nullptr, nullptr); }
+    // httpSetTimeout ignores a timeout of 0 and would leave the callback (and the socket's
+    // send and receive limits) in place for every later request: a day and no callback is
+    // libcups' way back to none.
+    ~LibcupsTimeout() { httpSetTimeout(http_, kNoLimitSeconds, nullptr, nullptr); }
     LibcupsTimeout(const LibcupsTimeout&) = delete;
     LibcupsTimeout& operator=(const LibcupsTimeout&) = delete;
 

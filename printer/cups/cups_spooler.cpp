@@ -339,7 +339,15 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
     for (std::string_view rest = data; !rest.empty();) {
         const std::string_view part = rest.substr(0, kWritePart);
         bounded.renew();
-        if (cupsWriteRequestData(http, part.data(), part.size()) != HTTP_STATUS_CONTINUE) {
+        const http_status_t written = cupsWriteRequestData(http, part.data(), part.size());
+        if (written == HTTP_STATUS_OK) {
+            // The server answered already: at once after the last part (a quick server), or
+            // early to refuse the rest. Either way the answer says what became of it, as
+            // libcups' own requests read it.
+            answer.reset(cupsGetResponse(http, resource.c_str()));
+            return rest.size() == part.size() ? Sent::Whole : Sent::Part;
+        }
+        if (written != HTTP_STATUS_CONTINUE) {
             // A server that refuses the data part-way answers and closes; a write that ran
             // into the closed connection has not read that answer yet. Read it for the reason.
             bounded.renew();
@@ -359,22 +367,6 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
 
 SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
                                         std::string_view data) {
-    bool cutShort = false;
-    SendResult result = sendOnce(printer, documentName, data, cutShort);
-    // A connection that ended in the middle of the document, with no word from the server,
-    // left no job behind (a Print-Job's job exists only once the server has the whole
-    // document), so it is sent once more, whole, on a fresh connection. Seen now and then
-    // while cupsd was busy; a server that refused or went away answers the same again.
-    if (cutShort) {
-        bool again = false;
-        SendResult second = sendOnce(printer, documentName, data, again);
-        if (second.outcome != SendResult::Outcome::NotOpened) result = std::move(second);
-    }
-    return result;
-}
-
-SendResult CupsSpooler::sendOnce(const std::string& printer, const std::string& documentName,
-                                 std::string_view data, bool& cutShort) {
     Connection* c = connection();
     if (c == nullptr) return SendResult::notOpened("no print server answers at " + serverName());
     http_t* http = c->http.get();
@@ -432,8 +424,6 @@ SendResult CupsSpooler::sendOnce(const std::string& printer, const std::string& 
                          status < HTTP_STATUS_CUPS_AUTHORIZATION_CANCELED;
     const bool login = lastLogin_ == Login::Refused || lastLogin_ == Login::NoneToGive;
     const std::string reason = lastReason(http, sent == Sent::Whole);
-    cutShort = sent == Sent::Part && !refused && !login && !deadline_->expired() &&
-               httpError(http) == 0 && status < HTTP_STATUS_BAD_REQUEST;
     // A late answer to this request must not be read as the answer to the next one.
     connection_.reset();
     if (login || (sent == Sent::Nothing && !refused)) return SendResult::notOpened(reason);

@@ -82,10 +82,6 @@ private:
     enum class Sent { Nothing, Part, Whole };
     /// One request with a document as its body, bounded by the deadline; `answer` is the
     /// server's when it came.
-    /// One try of sendRawDocument; `cutShort` says the connection ended in the middle of the
-    /// document without a word from the server.
-    SendResult sendOnce(const std::string& printer, const std::string& documentName,
-                        std::string_view data, bool& cutShort);
     Sent post(http_t* http, ipp_t* request, const std::string& resource, std::string_view data,
               Ipp& answer);
 

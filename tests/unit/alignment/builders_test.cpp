@@ -69,9 +69,7 @@ TEST(SampleRow, SetValueCommandAndRefusals) {
 TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
     const struct {
         Timeline row;
-        int mode, spaces;
-        bool marked;
-        int v, columns, repeats, groups, firstBar;  // six bar groups from firstBar
+        int mode, spaces, marked, v, columns, repeats, groups, firstBar;  // 6 groups from firstBar
     } cases[] = {
         {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
         {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},

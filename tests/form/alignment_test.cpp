@@ -9,10 +9,10 @@
 namespace trevalune::testing {
 namespace {
 
-class AlignmentTest : public StartedFormTest {
+class AlignmentTest : public FormTest {
 protected:
     void SetUp() override {
-        StartedFormTest::SetUp();
+        FormTest::SetUp();
         countDocuments = true;
     }
 

@@ -10,7 +10,7 @@
 namespace trevalune::testing {
 namespace {
 
-using EventRules = StartedFormTest;
+using EventRules = FormTest;
 
 TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     spooler.printers = {"Office1"};  // the selected RZ7-virtual went away after start-up

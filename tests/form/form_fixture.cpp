@@ -17,6 +17,7 @@ void FormTest::SetUp() {
         log.back() = std::to_string(std::stoi(log.back()) + 1) + " docs";
     };
     clock.onWait = [this](int ms) { log.push_back("wait " + std::to_string(ms)); };
+    start();
 }
 
 void FormTest::start(std::vector<std::string> printers) {

@@ -16,7 +16,7 @@ namespace {
 const std::string kHexMessage = "msg 请输入的数据是16进制的范围";
 const std::string kSave = "doc 1B3A000052";
 
-using PanelTest = StartedFormTest;
+using PanelTest = FormTest;
 
 TEST_F(PanelTest, EachButtonSendsItsBytesAsOneDocumentAndTheBoxIsCleared) {
     type(Control::Text2, "1b 4A 10");

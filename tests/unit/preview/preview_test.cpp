@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -122,11 +121,6 @@ TEST(Renderer, AlignmentTestShowsStraightBarsOnlyAtTheBestValue) {
     EXPECT_EQ(pages[0].passes()[21].shift, 4);
 }
 
-std::string listingIn(const fs::path& folder) {
-    std::ifstream in(folder / "listing.txt");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
     const testing::TempFolder temp;
     const fs::path& folder = temp.path();
@@ -156,7 +150,8 @@ TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x], 0);
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x + 600], 255);
 
-    const std::string listing = listingIn(folder);
+    std::ifstream in(folder / "listing.txt");
+    const std::string listing(std::istreambuf_iterator<char>(in), {});
     EXPECT_THAT(listing, HasSubstr("# doc-000002.prn, 2816 bytes, from 100\n"));
     EXPECT_THAT(listing, HasSubstr("band (all pins) at 0-198; band (all pins) at 399-599"));
     EXPECT_THAT(listing, HasSubstr("ERROR truncated ESC command: expected at least 2 bytes, "
@@ -182,7 +177,7 @@ TEST(PreviewPrinter, EveryDocumentHeadingIsFollowedByItsFirstCommand) {
         for (std::size_t i = 0; i < documents.size(); ++i)
             printer.document("doc-" + std::to_string(i + 1), documents[i]);
     }
-    std::istringstream in(listingIn(folder));
+    std::ifstream in(folder / "listing.txt");
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     std::size_t headings = 0;

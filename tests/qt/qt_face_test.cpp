@@ -219,11 +219,9 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
 
 TEST_F(QtWindowTest, RefusedInputAndAnExceptionInAClickShowRealModalMessageBoxes) {
     MessageBoxAnswerer boxes;
-    auto* text2 = get<QPlainTextEdit>(Control::Text2);
-    text2->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(text2, QStringLiteral("1G"));
-    EXPECT_EQ(text2->toPlainText(), QStringLiteral("1"));
-    EXPECT_EQ(text2->textCursor().position(), 1);
+    type(Control::Text2, QStringLiteral("1G"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->toPlainText(), QStringLiteral("1"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->textCursor().position(), 1);
     // An exception goes out of Qt's event handling into the form and back: one box, one line.
     spooler.onDocument = [](const auto&) { throw std::runtime_error("spooler broke"); };
     ::testing::internal::CaptureStderr();

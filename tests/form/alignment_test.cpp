@@ -9,10 +9,10 @@
 namespace trevalune::testing {
 namespace {
 
-class AlignmentTest : public StartedFormTest {
+class AlignmentTest : public FormTest {
 protected:
     void SetUp() override {
-        StartedFormTest::SetUp();
+        FormTest::SetUp();
         countDocuments = true;
     }
 
@@ -23,11 +23,6 @@ protected:
                       "wait 100", "caption 正在设置...", "wait 100", "wait 5000",
                       "caption 正在设置....", docs});
     }
-    /// Types a value for a mode the way the operator does: option button, then the value box.
-    void typeValue(Control option, const char* value) {
-        click(option);
-        replace(Control::cmbsz, value);
-    }
     void expectBusy(std::int16_t code) {
         EXPECT_EQ(form->busy.settingMode, code);
         EXPECT_EQ(disabledButtons(), Form1::commandButtons());
@@ -37,8 +32,7 @@ protected:
 };
 
 TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
-    replace(Control::Combo2,
-            "4");  // typed, not one of the list's items (a pick: the Qt face's test)
+    replace(Control::Combo2, "4");  // typed, not one of the list's items
     click(Control::Command18);
     EXPECT_EQ(spooler.payloads(), buildAlignmentTest("4").documents());
     EXPECT_EQ(log, Names{"3 docs"});  // no caption, no wait
@@ -70,7 +64,8 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
 }
 
 TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
-    typeValue(Control::Optcgs, "30");
+    click(Control::Optcgs);  // a value for a mode: option button, then the value box
+    replace(Control::cmbsz, "30");
     click(Control::Command3);
     EXPECT_EQ(log, opening("146 docs"));
     EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
@@ -85,7 +80,8 @@ TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
 }
 
 TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
-    typeValue(Control::Optcgm, "-5");
+    click(Control::Optcgm);
+    replace(Control::cmbsz, "-5");
     forget();
     click(Control::Command8);
     EXPECT_EQ(log, Names{"msg 超高密的值“-5”超出 0 到 255 的范围，没有发送任何内容。"});

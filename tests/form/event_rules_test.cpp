@@ -10,11 +10,7 @@
 namespace trevalune::testing {
 namespace {
 
-using EventRules = StartedFormTest;
-
-Controls allCommandButtons() {
-    return Form1::commandButtons();
-}
+using EventRules = FormTest;
 
 TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     spooler.printers = {"Office1"};  // the selected RZ7-virtual went away after start-up
@@ -69,7 +65,7 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     EXPECT_EQ(form->jobs.jobState[1], 0);
     EXPECT_EQ(log, Names{"caption 正在设置"});
     ticks(26);  // the dots and the ticks' count are BusyState's own tests
-    EXPECT_EQ(disabledButtons(), allCommandButtons());
+    EXPECT_EQ(disabledButtons(), Form1::commandButtons());
     ticks(1);
     EXPECT_EQ(disabledButtons(), Controls{});  // Command9 too, although Check1 is not ticked
     EXPECT_EQ(log.back(), "caption 完成...");
@@ -77,7 +73,7 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     spooler.queues["RZ7-virtual"] = {true, 1};
     form->enterBusyState(kBusySetAllWithPage, "正在设置");
     ticks(9);
-    EXPECT_EQ(disabledButtons(), allCommandButtons());
+    EXPECT_EQ(disabledButtons(), Form1::commandButtons());
     forget();
     ticks(1);
     EXPECT_EQ(disabledButtons(), Controls{});

@@ -10,7 +10,6 @@ namespace {
 
 TEST_F(FormTest, EveryButtonOnceFromStartToExit) {
     std::ofstream(folder.path() / "file.prn", std::ios::binary) << "\x1b@driver\n\f";
-    start();
 
     clickEveryButton(*form, face);  // fails on a control that is off when its turn comes
     EXPECT_EQ(face.messageTexts(), Names{"请输入的数据是16进制的范围"});

@@ -17,6 +17,7 @@ void FormTest::SetUp() {
         log.back() = std::to_string(std::stoi(log.back()) + 1) + " docs";
     };
     clock.onWait = [this](int ms) { log.push_back("wait " + std::to_string(ms)); };
+    start();
 }
 
 void FormTest::start(std::vector<std::string> printers) {
@@ -42,27 +43,23 @@ void FormTest::forget() {
 
 Controls FormTest::disabledButtons() const {
     Controls off;
-    for (Control b : Form1::commandButtons()) {
+    for (Control b : Form1::commandButtons())
         if (!form->control(b).enabled) off.push_back(b);
-    }
-    for (const ControlSpec& c : controlTable()) {
+    for (const ControlSpec& c : controlTable())
         if (c.kind == ControlKind::Button && !form->control(c.id).enabled &&
-            std::find(off.begin(), off.end(), c.id) == off.end()) {
+            std::ranges::find(off, c.id) == off.end())
             off.push_back(c.id);
-        }
-    }
     return off;
 }
 
 void FormTest::expectFaceShowsForm() const {
     for (const ControlSpec& c : controlTable()) {
         const ControlState& s = form->control(c.id);
-        const std::string_view name = controlName(c.id);
-        EXPECT_EQ(face.texts.at(c.id), s.text) << name;
-        EXPECT_EQ(face.enabled.at(c.id), s.enabled) << name;
-        EXPECT_EQ(face.checked.at(c.id), s.checked) << name;
-        EXPECT_EQ(face.items.at(c.id), s.items) << name;
-        EXPECT_EQ(face.currentIndex.at(c.id), s.currentIndex) << name;
+        EXPECT_EQ(face.texts.at(c.id), s.text) << c.id;
+        EXPECT_EQ(face.enabled.at(c.id), s.enabled) << c.id;
+        EXPECT_EQ(face.checked.at(c.id), s.checked) << c.id;
+        EXPECT_EQ(face.items.at(c.id), s.items) << c.id;
+        EXPECT_EQ(face.currentIndex.at(c.id), s.currentIndex) << c.id;
     }
 }
 

@@ -19,10 +19,11 @@ namespace trevalune::testing {
 using Names = std::vector<std::string>;
 using Controls = std::vector<Control>;
 
-/// Builds Form1 over a recording face, a recording spooler and a fake clock; the timer ticks
-/// only when a test says so. `log` merges documents ("doc 0A"), waits ("wait 2500"), message
-/// boxes ("msg ...") and Label8's repaints ("caption 完成...") in the order they happened,
-/// so a caption that is set but not repainted at once never shows up.
+/// Builds Form1 over a recording face, a recording spooler and a fake clock, with the default
+/// printers unless a test starts it again; the timer ticks only when a test says so. `log` merges
+/// documents ("doc 0A"), waits ("wait 2500"), message boxes ("msg ...") and Label8's repaints
+/// ("caption 完成...") in the order they happened, so a caption that is set but not repainted at
+/// once never shows up.
 class FormTest : public ::testing::Test {
 protected:
     RecordingSpooler spooler;
@@ -58,15 +59,6 @@ protected:
 
     /// Fails where the face shows something other than the form holds.
     void expectFaceShowsForm() const;
-};
-
-/// A FormTest whose window is already started with the default printers.
-class StartedFormTest : public FormTest {
-protected:
-    void SetUp() override {
-        FormTest::SetUp();
-        start();
-    }
 };
 
 }  // namespace trevalune::testing

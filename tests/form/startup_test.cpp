@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "alignment/hanzi_sample.h"
 #include "tests/form/form_fixture.h"
 
@@ -29,12 +31,7 @@ TEST_F(FormTest, StartsInTheDesignState) {
 }
 
 TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
-    struct Case {
-        Names printers;
-        Names defaults;
-        std::string selected;
-    };
-    const std::vector<Case> cases = {
+    const std::tuple<Names, Names, std::string> cases[] = {
         {{"Office1"}, {}, ""},
         {{"A", "B", "C"}, {"A", "B", "C"}, "C"},
         {{"A", "RZ7-1", "RZ7-2"}, {"A", "RZ7-1"}, "RZ7-1"},
@@ -44,11 +41,11 @@ TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
         {{"RZ7", "B"}, {"RZ7"}, "RZ7"},
         {{"打印机", "RZ7 办公室"}, {"打印机", "RZ7 办公室"}, "RZ7 办公室"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.printers.front());
-        start(c.printers);
-        EXPECT_EQ(spooler.defaultChanges, c.defaults);
-        EXPECT_EQ(text(Control::Combo1), c.selected);
+    for (const auto& [printers, defaults, selected] : cases) {
+        SCOPED_TRACE(printers.front());
+        start(printers);
+        EXPECT_EQ(spooler.defaultChanges, defaults);
+        EXPECT_EQ(text(Control::Combo1), selected);
         expectFaceShowsForm();
     }
 }

@@ -21,9 +21,8 @@ inline std::string utf8(const QString& text) {
 class MessageBoxAnswerer final {
 public:
     MessageBoxAnswerer() {
-        poll_.setInterval(0);
         QObject::connect(&poll_, &QTimer::timeout, &poll_, [this] { answer(); });
-        poll_.start();
+        poll_.start(0);
     }
 
     std::vector<std::string> shown;
@@ -34,13 +33,12 @@ private:
         if (box == nullptr || !box->isVisible()) return;
         const QWidget* parent = box->parentWidget();
         shown.push_back(utf8(QStringLiteral("%1|%2|%3|%4|%5")
-                                 .arg(box->windowTitle(), box->text(),
-                                      QString::number(box->icon()),
-                                      QString::number(box->buttons().size()),
-                                      parent ? parent->objectName() : QString())));
-        QAbstractButton* ok = box->button(QMessageBox::Ok);
-        ASSERT_NE(ok, nullptr);
-        ok->click();
+                                 .arg(box->windowTitle(), box->text())
+                                 .arg(int(box->icon()))
+                                 .arg(box->buttons().size())
+                                 .arg(parent ? parent->objectName() : QString())));
+        ASSERT_NE(box->button(QMessageBox::Ok), nullptr);
+        box->button(QMessageBox::Ok)->click();
     }
 
     QTimer poll_;

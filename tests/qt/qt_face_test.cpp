@@ -1,18 +1,7 @@
 // The Qt face through the operator's own keys and clicks. The form's own rules are tested once,
 // against a recording face (tests/form).
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWheelEvent>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,14 +20,6 @@
 
 namespace trevalune::testing {
 namespace {
-
-/// The text a widget shows: caption, box text or a list's text.
-std::string shownText(const QObject* o) {
-    for (const char* p : {"text", "title", "plainText", "currentText"}) {
-        if (const QVariant v = o->property(p); v.isValid()) return utf8(v.toString());
-    }
-    return {};
-}
 
 /// The real form over a recording spooler ("RZ7-virtual" preselected); ticks by the tests alone.
 class QtWindowTest : public ::testing::Test {
@@ -60,41 +41,33 @@ protected:
         QApplication::processEvents();
         ASSERT_TRUE(window().isActiveWindow());
     }
-
     void TearDown() override { QLocale::setDefault(QLocale::system()); }
 
     QWidget& window() const { return face->window(); }
-
     template <class W = QWidget>
     W* get(Control name) const {
         return qobject_cast<W*>(&face->control(name));
     }
-
     void resizeWindow(int width, int height) {
         window().resize(width, height);
         QApplication::processEvents();
         ASSERT_EQ(window().size(), QSize(width, height));
     }
-
     static std::optional<Control> focused() {
         QWidget* w = QApplication::focusWidget();
         return w == nullptr ? std::nullopt : controlNamed(utf8(w->objectName()));
     }
-
     /// Presses a key where the focus is; the control that has the focus then.
-    static std::optional<Control> press(Qt::Key key) {
-        QTest::keyClick(QApplication::focusWidget(), key);
+    static std::optional<Control> press(Qt::Key key, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, m);
         return focused();
     }
-
     /// A left click on a button's middle or an option's or check box's indicator.
     void click(Control name) {
-        auto* button = get<QAbstractButton>(name);
-        const QPoint at =
-            button->isCheckable() ? QPoint(6, button->height() / 2) : button->rect().center();
-        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
+        auto* b = get<QAbstractButton>(name);
+        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier,
+                          b->isCheckable() ? QPoint(6, b->height() / 2) : b->rect().center());
     }
-
     /// Replaces the text of a box or an editable list by typing: select all, then the keys.
     void type(Control name, const QString& keys) {
         QWidget* w = get(name);
@@ -103,31 +76,31 @@ protected:
         QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(w, keys);
     }
-
     /// Opens a list with F4, moves to item `index` with the arrow keys and takes it with Return.
     void pick(Control name, int index) {
         auto* combo = get<QComboBox>(name);
         combo->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(combo, Qt::Key_F4);
         QAbstractItemView* view = combo->view();
-        for (int guard = 0; view->currentIndex().row() != index && guard < 200; ++guard) {
+        for (int guard = 0; view->currentIndex().row() != index && guard < 200; ++guard)
             QTest::keyClick(view, view->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
-        }
         ASSERT_EQ(view->currentIndex().row(), index) << name;
         QTest::keyClick(view, Qt::Key_Return);
         ASSERT_EQ(QApplication::activePopupWidget(), nullptr) << name << ": drop-down still open";
     }
-
+    /// Every widget shows the form's text (caption, box text or list's text), enabling, check.
     void expectWindowShowsForm() const {
         for (const ControlSpec& spec : controlTable()) {
             if (spec.kind == ControlKind::Timer) continue;
             const ControlState& state = form->control(spec.id);
             QWidget* w = get(spec.id);
-            EXPECT_EQ(shownText(w), state.text) << spec.id;
+            QVariant shown;
+            for (const char* p : {"text", "title", "plainText", "currentText"})
+                if (!shown.isValid()) shown = w->property(p);
+            EXPECT_EQ(utf8(shown.toString()), state.text) << spec.id;
             EXPECT_EQ(w->isEnabled(), state.enabled) << spec.id;
-            if (auto* b = qobject_cast<QAbstractButton*>(w); b != nullptr && b->isCheckable()) {
-                EXPECT_EQ(b->isChecked(), state.checked) << spec.id;
-            }
+            auto* b = qobject_cast<QAbstractButton*>(w);
+            EXPECT_EQ(b != nullptr && b->isChecked(), state.checked) << spec.id;
         }
     }
 };
@@ -140,27 +113,25 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
     // Where none is designed, the platform's dialog font at its own size, not a frame's.
     const QFont dialog = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     const QString song = QStringLiteral("宋体"), uming = QStringLiteral("AR PL UMing CN");
+    const auto px = [](int twips) { return twipsToPixels(twips, 96); };
     for (const ControlSpec& spec : controlTable()) {
         SCOPED_TRACE(std::string(controlName(spec.id)));
-        QObject* o = &face->control(spec.id);
-        EXPECT_EQ(utf8(o->objectName()), controlName(spec.id));
-        auto* w = qobject_cast<QWidget*>(o);
+        EXPECT_EQ(utf8(face->control(spec.id).objectName()), controlName(spec.id));
+        auto* w = get(spec.id);
         if (w == nullptr) continue;  // Timer1, started by the form (SetUp)
         EXPECT_EQ(utf8(w->parentWidget()->objectName()), controlName(spec.container));
         const Twips& g = spec.geometry;
-        EXPECT_EQ(w->geometry(), QRect(twipsToPixels(g.left, 96), twipsToPixels(g.top, 96),
-                                       twipsToPixels(g.width, 96), twipsToPixels(g.height, 96)));
-        EXPECT_EQ(w->font().family(), spec.fontPoints > 0 ? song : dialog.family());
-        EXPECT_DOUBLE_EQ(w->font().pointSizeF(),
-                         spec.fontPoints > 0 ? spec.fontPoints : dialog.pointSizeF());
+        EXPECT_EQ(w->geometry(), QRect(px(g.left), px(g.top), px(g.width), px(g.height)));
+        const bool designed = spec.fontPoints > 0;
+        EXPECT_EQ(w->font().family(), designed ? song : dialog.family());
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), designed ? spec.fontPoints : dialog.pointSizeF());
         if (spec.kind == ControlKind::Frame || spec.whiteBackground) {
             EXPECT_TRUE(w->autoFillBackground());
             EXPECT_EQ(w->palette().color(QPalette::Window),
                       spec.whiteBackground ? QColor(255, 255, 255) : QColor(240, 240, 240));
         }
-        if (auto* option = qobject_cast<QRadioButton*>(w)) {
-            EXPECT_FALSE(option->autoExclusive());
-        }
+        auto* option = qobject_cast<QRadioButton*>(w);
+        EXPECT_FALSE(option != nullptr && option->autoExclusive());
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
             EXPECT_EQ(combo->isEditable(), spec.kind == ControlKind::ComboEditable);
             if (combo->isEditable()) {  // typed values are taken as typed
@@ -179,16 +150,6 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
     }
 }
 
-TEST_F(QtWindowTest, ClockShowsTheShortDateAndLongTimeWithoutTimeZone) {
-    for (const auto& [locale, expected] :
-         {std::pair{QLocale(QLocale::English, QLocale::UnitedStates), "12/5/26 9:05:03 AM"},
-          {QLocale(QLocale::German, QLocale::Germany), "05.12.26 09:05:03"}}) {
-        QLocale::setDefault(locale);
-        QMetaObject::invokeMethod(get<QTimer>(Control::Timer1), "timeout", Qt::DirectConnection);
-        EXPECT_EQ(utf8(get<QLabel>(Control::Labtime)->text()), expected);
-    }
-}
-
 TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged) {
     resizeWindow(490, 770);  // every control within reach of the mouse
     EXPECT_EQ(get<QComboBox>(Control::Combo1)->count(), 2);
@@ -201,6 +162,30 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
     // Typed values are taken as typed: Qt's inline completion once made "4" into "40".
     type(Control::cmbsz, QStringLiteral("4"));
     EXPECT_EQ(get<QLabel>(Control::Labgs)->text(), QStringLiteral("4"));
+    // As on Windows: Enter and the keypad's Enter press the focused button.
+    get(Control::Command12)->setFocus(Qt::TabFocusReason);
+    press(Qt::Key_Return);
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(spooler.payloads(), (std::vector<std::string>(2, "\x1D\x56\x53")));
+    // In 功能选择 an arrow key selects the next mode, round at either end, as a click would.
+    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
+    for (const auto& [key, mode] : {std::pair{Qt::Key_Right, Control::Optcgs},
+                                    {Qt::Key_Down, Control::Optcgm},
+                                    {Qt::Key_Down, Control::Optgs},
+                                    {Qt::Key_Up, Control::Optcgm},
+                                    {Qt::Key_Left, Control::Optcgs}}) {
+        EXPECT_EQ(press(key), mode);
+        EXPECT_TRUE(get<QAbstractButton>(mode)->isChecked());
+        expectWindowShowsForm();
+    }
+    // The clock: the short date and the long time, without a time zone.
+    for (const auto& [locale, expected] :
+         {std::pair{QLocale(QLocale::English, QLocale::UnitedStates), "12/5/26 9:05:03 AM"},
+          {QLocale(QLocale::German, QLocale::Germany), "05.12.26 09:05:03"}}) {
+        QLocale::setDefault(locale);
+        QMetaObject::invokeMethod(get<QTimer>(Control::Timer1), "timeout", Qt::DirectConnection);
+        EXPECT_EQ(utf8(get<QLabel>(Control::Labtime)->text()), expected);
+    }
     click(Control::Optcgm);
     click(Control::Check1);
     expectWindowShowsForm();
@@ -218,10 +203,9 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     for (const auto& [width, height] : {std::pair{454, 169}, {490, 770}}) {
         resizeWindow(width, height);
         std::vector<std::optional<Control>> expected, visited;
-        for (Control name : focusOrder(pixelsToTwips(width, kQtLogicalDpi),
-                                       pixelsToTwips(height, kQtLogicalDpi))) {
-            if (get(name)->isEnabled()) expected.emplace_back(name);  // Command9 waits for Check1
-        }
+        for (Control name :
+             focusOrder(pixelsToTwips(width, kQtLogicalDpi), pixelsToTwips(height, kQtLogicalDpi)))
+            if (get(name)->isEnabled()) expected.emplace_back(name);  // not Command9 yet
         expected.push_back(expected.front());
         for (std::size_t i = 1; i < expected.size(); ++i) visited.push_back(press(Qt::Key_Tab));
         EXPECT_EQ(visited, std::vector(expected.begin() + 1, expected.end())) << width;
@@ -233,45 +217,20 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     EXPECT_EQ(get(Control::Command8)->focusPolicy(), Qt::NoFocus);
 }
 
-TEST_F(QtWindowTest, EnterPressesTheFocusedButtonAndArrowKeysSelectTheNextMode) {
-    resizeWindow(490, 770);
-    // As on Windows: Enter and the keypad's Enter press the focused button.
-    auto* feed = get(Control::Command12);
-    feed->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(feed, Qt::Key_Return);
-    QTest::keyClick(feed, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(spooler.payloads(), (std::vector<std::string>(2, "\x1D\x56\x53")));
-
-    // In 功能选择 an arrow key selects the next mode, round at either end, as a click would.
-    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
-    for (const auto& [key, mode] : {std::pair{Qt::Key_Right, Control::Optcgs},
-                                    {Qt::Key_Down, Control::Optcgm},
-                                    {Qt::Key_Down, Control::Optgs},
-                                    {Qt::Key_Up, Control::Optcgm},
-                                    {Qt::Key_Left, Control::Optcgs}}) {
-        EXPECT_EQ(press(key), mode);
-        EXPECT_TRUE(get<QAbstractButton>(mode)->isChecked());
-        expectWindowShowsForm();
-    }
-}
-
 TEST_F(QtWindowTest, RefusedInputAndAnExceptionInAClickShowRealModalMessageBoxes) {
     MessageBoxAnswerer boxes;
-    auto* text2 = get<QPlainTextEdit>(Control::Text2);
-    text2->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(text2, QStringLiteral("1G"));
-    EXPECT_EQ(text2->toPlainText(), QStringLiteral("1"));
-    EXPECT_EQ(text2->textCursor().position(), 1);
-
+    type(Control::Text2, QStringLiteral("1G"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->toPlainText(), QStringLiteral("1"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->textCursor().position(), 1);
     // An exception goes out of Qt's event handling into the form and back: one box, one line.
     spooler.onDocument = [](const auto&) { throw std::runtime_error("spooler broke"); };
     ::testing::internal::CaptureStderr();
     click(Control::Command12);
     EXPECT_THAT(::testing::internal::GetCapturedStderr(),
                 ::testing::StartsWith("trevalune: unexpected error: spooler broke\n"));
-    EXPECT_EQ(boxes.shown, (std::vector<std::string>{
-                               "Trevalune|请输入的数据是16进制的范围|0|1|Form1",
-                               "Trevalune|spooler broke|0|1|Form1"}));
+    EXPECT_EQ(boxes.shown,
+              (std::vector<std::string>{"Trevalune|请输入的数据是16进制的范围|0|1|Form1",
+                                        "Trevalune|spooler broke|0|1|Form1"}));
     spooler.onDocument = nullptr;
     click(Control::Command5);  // and the window goes on
     EXPECT_EQ(spooler.payloads().back(), "\n");
@@ -290,21 +249,18 @@ TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBott
     QApplication::processEvents();
     ASSERT_EQ(window().frameGeometry().size(), work.size()) << "the frame included";
     QScrollBar* bar = nullptr;
-    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly)) {
+    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
         if (b->orientation() == Qt::Vertical) bar = b;
-    }
     ASSERT_TRUE(bar != nullptr && bar->isVisible());
-    QWheelEvent down(QPointF(100, 100), window().mapToGlobal(QPointF(100, 100)), {}, {0, -120},
+    QWheelEvent down({100, 100}, window().mapToGlobal(QPointF(100, 100)), {}, {0, -120},
                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&window(), &down);
     EXPECT_GT(bar->value(), 0) << "the wheel scrolls the client area";
     bar->setValue(0);
-
     // By Tab alone to the Windows button, which comes into view, and Enter presses it; then
     // back to the second 设置全部, which Enter presses too.
     const auto inView = [&](Control name) {
-        const QWidget* w = get(name);
-        const QRect r(w->mapTo(&window(), QPoint(0, 0)), w->size());
+        const QRect r(get(name)->mapTo(&window(), QPoint(0, 0)), get(name)->size());
         return r.top() >= 0 && r.bottom() < window().height();
     };
     for (int i = 0; i < 40 && focused() != Control::Command14; ++i) press(Qt::Key_Tab);

@@ -67,9 +67,8 @@ protected:
     Windows tabWalk() const {
         Windows visited{GetNextDlgTabItem(window.main(), nullptr, FALSE)};
         for (HWND h; visited.size() < 100 &&
-                     (h = GetNextDlgTabItem(window.main(), visited.back(), FALSE)) != visited[0];) {
+                     (h = GetNextDlgTabItem(window.main(), visited.back(), FALSE)) != visited[0];)
             visited.push_back(h);
-        }
         return visited;
     }
 };
@@ -102,9 +101,8 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
     const LOGFONTW& dialog = metrics.lfMessageFont;
     std::map<HWND, int> zIndex;  // 0 is the top
-    for (HWND w = GetWindow(window.main(), GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    for (HWND w = GetWindow(window.main(), GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT))
         zIndex.emplace(w, static_cast<int>(zIndex.size()));
-    }
 
     std::vector<Control> hidden;
     for (const ControlSpec& spec : controlTable()) {
@@ -132,15 +130,12 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
         EXPECT_EQ(std::wstring(font.lfFaceName), designed ? L"宋体" : dialog.lfFaceName);
         EXPECT_EQ(font.lfHeight, designed ? fontHeights.at(spec.fontPoints) : dialog.lfHeight);
         EXPECT_EQ(font.lfWeight, designed ? FW_NORMAL : dialog.lfWeight);
-        if (designed) {
-            EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
-        }
+        EXPECT_TRUE(!designed || font.lfCharSet == GB2312_CHARSET);
 
         // Frames lie under what they hold, so they never paint over it.
         for (const ControlSpec* c = findControlSpec(spec.container); c != nullptr;
-             c = findControlSpec(c->container)) {
+             c = findControlSpec(c->container))
             EXPECT_LT(zIndex.at(h), zIndex.at(window.hwnd(c->id))) << "in " << c->id;
-        }
         if (!IsWindowVisible(h)) hidden.push_back(spec.id);
     }
     EXPECT_EQ(hidden, std::vector<Control>{Control::Text1})
@@ -156,8 +151,7 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
     window.pump();
 
     RECT frame;
-    GetWindowRect(window.main(), &frame);
-    EXPECT_TRUE(EqualRect(&frame, &suggested));
+    EXPECT_TRUE(GetWindowRect(window.main(), &frame) && EqualRect(&frame, &suggested));
     for (Control name : {Control::Command18, Control::Combo1, Control::Command8, Control::Optcgm})
         expectPlaced(name, 144);
     EXPECT_EQ(fontOf(Control::Command8).lfHeight, -24) << "12 points at 144 DPI";
@@ -207,9 +201,7 @@ TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     EXPECT_NE(window.text(Control::Labtime).find(L"2026"), std::wstring::npos) << "the clock shown";
 
     // An exception in a click is one box, and the window goes on.
-    spooler.onDocument = [](const RecordingSpooler::Document&) {
-        throw std::runtime_error("spooler broke");
-    };
+    spooler.onDocument = [](const auto&) { throw std::runtime_error("spooler broke"); };
     {
         testing::MessageBoxAnswerer answerer;
         window.click(Control::Command12);
@@ -246,17 +238,15 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
 
     // The arrow keys in the mode group select the next mode, as a click would.
     SetFocus(window.hwnd(Control::Optgs));
-    const std::pair<WPARAM, Control> steps[] = {{VK_RIGHT, Control::Optcgs},
-                                                {VK_DOWN, Control::Optcgm},
-                                                {VK_DOWN, Control::Optgs},
-                                                {VK_UP, Control::Optcgm},
-                                                {VK_LEFT, Control::Optcgs}};
-    for (const auto& [key, mode] : steps) {
+    for (const auto& [key, mode] : {std::pair{VK_RIGHT, Control::Optcgs},
+                                    {VK_DOWN, Control::Optcgm},
+                                    {VK_DOWN, Control::Optgs},
+                                    {VK_UP, Control::Optcgm},
+                                    {VK_LEFT, Control::Optcgs}}) {
         window.key(key);
         EXPECT_EQ(GetFocus(), window.hwnd(mode));
-        for (Control option : {Control::Optgs, Control::Optcgs, Control::Optcgm}) {
+        for (Control option : {Control::Optgs, Control::Optcgs, Control::Optcgm})
             EXPECT_EQ(checked(option), option == mode) << option;
-        }
     }
 
     SetFocus(window.hwnd(Control::Text2));

@@ -17,18 +17,14 @@ namespace trevalune {
 namespace {
 
 /// The set-value command as the printer's manual writes it: ESC 01 '@' "QV627" mode value tail.
-Bytes setValue(int mode, int v, Bytes tail) {
+const auto setValue = [](int mode, int v, const Bytes& tail) {
     return bytesOf({0x1B, 0x01, 0x40}) + "QV627" + bytesOf({mode, v}) + tail;
-}
-Bytes standard(int mode, int v) {
-    return setValue(mode, v, bytesOf({0xFF, 0x0A, 0x0A, 0x0A}));
-}
-Bytes shortForm(int mode, int v) {
-    return setValue(mode, v, bytesOf({0x00, 0x0A, 0x0A}));
-}
-std::string blanks(int n) {
-    return std::string(static_cast<std::size_t>(n), ' ');
-}
+};
+const auto standard = [](int mode, int v) {
+    return setValue(mode, v, bytesOf({0xFF, 10, 10, 10}));
+};
+const auto shortForm = [](int mode, int v) { return setValue(mode, v, bytesOf({0x00, 10, 10})); };
+const auto blanks = [](int n) { return std::string(static_cast<std::size_t>(n), ' '); };
 const Bytes kEject = bytesOf({0x1D, 0x56, 0x53});
 const Bytes kSave = bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x52});
 const ModeValues kStartup{"16", "24", "40"};
@@ -73,9 +69,7 @@ TEST(SampleRow, SetValueCommandAndRefusals) {
 TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
     const struct {
         Timeline row;
-        int mode, spaces;
-        bool marked;
-        int v, columns, repeats, groups, firstBar;  // six bar groups from firstBar
+        int mode, spaces, marked, v, columns, repeats, groups, firstBar;  // 6 groups from firstBar
     } cases[] = {
         {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
         {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
@@ -159,9 +153,9 @@ Timeline opening(const Bytes& valueDocument, int extraMs) {
     return t.wait(extraMs).caption("正在设置....");
 }
 
-Bytes banner(int indent, const char* word) {
+const auto banner = [](int indent, const char* word) {
     return blanks(indent) + "Velmorax-----" + toGbk(word) + "Sarnid\n";
-}
+};
 
 /// Rows first..last of a mode, then the command that leaves the printer on `value`.
 Timeline rows(Timeline (*row)(int, std::string_view), int first, int last, const char* value,
@@ -232,18 +226,10 @@ TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
               "超高密的值“40.x”不是数字，没有发送任何内容。");
     EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", "啊阿"), std::invalid_argument);
 
-    const std::pair<const char*, int> waits[] = {{"5000", 5000},
-                                                 {"0", 0},
-                                                 {"abc", 0},
-                                                 {"", 0},
-                                                 {"-5", 0},
-                                                 {"2.5", 2},
-                                                 {"3.5", 4},
-                                                 {"5000ms", 5000},
-                                                 {"60000", 60000},
-                                                 {"60001", 60000},
-                                                 {"99999999999999999999", 60000}};
-    for (const auto& [text, ms] : waits) EXPECT_EQ(extraWaitMs(text), ms) << text;
+    const char* waits[] = {"5000", "0", "abc", "", "-5", "2.5", "3.5", "5000ms", "60000", "60001"};
+    const int ms[] = {5000, 0, 0, 0, 0, 2, 4, 5000, 60000, 60000};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(extraWaitMs(waits[i]), ms[i]) << waits[i];
+    EXPECT_EQ(extraWaitMs("99999999999999999999"), 60000);
 }
 
 // The sample's first 88 characters in the pieces the three row layouts cut them into.

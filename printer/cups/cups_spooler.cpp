@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <span>
 #include <stop_token>
 #include <thread>
 
@@ -470,6 +471,21 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
     return response;
 }
 
+CupsSpooler::Ipp CupsSpooler::askAttributes(int operation, const std::string& printerUri, int jobId,
+                                            std::span<const char* const> wanted) {
+    ipp_t* request = ippNewRequest(static_cast<ipp_op_t>(operation));
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 printerUri.c_str());
+    if (jobId != 0) ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(wanted.size()), nullptr, wanted.data());
+    Ipp response = ask(request, "/");
+    if (response && ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) response.reset();
+    return response;
+}
+
 PrinterState CupsSpooler::printerState(const std::string& printer) {
     PrinterState state;
     const std::string uri = printerUri(printer);
@@ -477,14 +493,8 @@ PrinterState CupsSpooler::printerState(const std::string& printer) {
     static const char* const kWanted[] = {"printer-state", "printer-state-reasons",
                                           "printer-state-message", "printer-is-accepting-jobs",
                                           "queued-job-count"};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
-    const Ipp response = ask(request, "/");
-    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return state;
+    const Ipp response = askAttributes(IPP_OP_GET_PRINTER_ATTRIBUTES, uri, 0, kWanted);
+    if (!response) return state;
     state.found = true;
     switch (integerOf(response.get(), "printer-state", IPP_TAG_ENUM, IPP_PSTATE_IDLE)) {
         case IPP_PSTATE_PROCESSING:
@@ -511,15 +521,8 @@ JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
     if (uri.empty()) return job;
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
                                           "job-printer-state-message"};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(kWanted)), nullptr, kWanted);
-    const Ipp response = ask(request, "/");
-    if (!response || ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) return job;
+    const Ipp response = askAttributes(IPP_OP_GET_JOB_ATTRIBUTES, uri, jobId, kWanted);
+    if (!response) return job;
     // The IPP job states 3 (pending) to 9 (completed), in order.
     constexpr JobState::State kStates[] = {JobState::State::Pending,  JobState::State::Held,
                                            JobState::State::Printing, JobState::State::Stopped,

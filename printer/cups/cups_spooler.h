@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,10 @@ private:
     };
     using Ipp = std::unique_ptr<ipp_t, IppDeleter>;
     Ipp ask(ipp_t* request, const std::string& resource);
+    /// Get-Printer-Attributes or Get-Job-Attributes (`jobId` not 0) for `wanted`; null when the
+    /// server did not answer or refused.
+    Ipp askAttributes(int operation, const std::string& printerUri, int jobId,
+                      std::span<const char* const> wanted);
 
     /// How much of a document's request went out.
     enum class Sent { Nothing, Part, Whole };

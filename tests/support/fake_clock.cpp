@@ -3,6 +3,7 @@
 namespace trevalune::testing {
 
 void FakeClock::sleepMs(int milliseconds) {
+    const std::lock_guard lock(mutex_);
     waits.push_back(milliseconds);
     if (onWait) onWait(milliseconds);
 }

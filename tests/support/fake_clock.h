@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,8 @@
 
 namespace trevalune::testing {
 
-/// Records waits instead of sleeping; `now` is whatever the test sets.
+/// Records waits instead of sleeping; `now` is whatever the test sets. Queues that run in
+/// threads of their own share one, so recording is locked.
 class FakeClock final : public Clock {
 public:
     void sleepMs(int milliseconds) override;
@@ -18,6 +20,9 @@ public:
     LocalDateTime current{2026, 12, 5, 9, 5, 3};
     /// Called for every wait (tests use it to merge event logs).
     std::function<void(int)> onWait;
+
+private:
+    std::mutex mutex_;
 };
 
 }  // namespace trevalune::testing

@@ -47,7 +47,7 @@ Timeline buildSettleAfterValues(std::string_view text1, int first, int second, i
 //   settingMode := 88 (single item, all items) or 99 (all with test page);
 //   jobState[1] := 0 and jobLatch[1] := 0;
 //   Label8 := kSettingCaption2 ("正在设置..") and repaint;
-//   DisableCommands.
+//   the buttons disabled.
 // and afterwards: nothing (it returns with the buttons off; the timer or Rest ends the busy
 // state). Every caption step of the timeline is for Label8, repainted at once.
 //
@@ -57,7 +57,7 @@ Timeline buildSettleAfterValues(std::string_view text1, int first, int second, i
 // first and enter the busy state only when it succeeded: a refused run then sends nothing and
 // leaves the window idle.
 
-/// Set single item (Command16_Click) for the selected mode: caption "...", wait 2500,
+/// Set single item for the selected mode: caption "...", wait 2500,
 /// caption "....", the 13-byte short set-value command, waits 100/100/100 with captions
 /// "..", "...", the Text1 wait, caption "....", the title line (30/38/61 blanks,
 /// "Velmorax-----", mode word, "Sarnid", LF); when 4 < value < 117 the sample rows value ± 2

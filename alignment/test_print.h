@@ -9,7 +9,7 @@ namespace trevalune {
 /// The centre the window shows at start-up, and the command line takes when none is given.
 inline constexpr std::string_view kDefaultCentre = "31";
 
-/// PrintAlignmentTest (Command18_Click): the high-speed alignment test page for the centre
+/// The alignment test print: the high-speed alignment test page for the centre
 /// value in Combo2's text `combo2Text`. Documents:
 ///  1. set-value command, high speed, the centre value, long trailer (00 0A 0A 0A 0A);
 ///  2. the title line: 30 blanks, "Trevalune-----", "高速", "Korvel", LF;

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "alignment/test_print.h"
+#include "common/guarded_main.h"
 #include "printer/cups/cups_spooler.h"
-#include "printer/guarded_main.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
 

@@ -16,8 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "common/guarded_main.h"
 #include "printer/cups/cups_spooler.h"
-#include "printer/guarded_main.h"
 
 extern char** environ;
 

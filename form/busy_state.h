@@ -1,13 +1,37 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "printer/job_monitor.h"
+#include "printer/spooler.h"
 
 namespace trevalune {
+
+/// Slots 0..10 exist; the busy state only ever uses slot 1.
+inline constexpr int kJobSlots = 11;
+
+/// What the busy state remembers about the selected printer's queue between ticks.
+struct JobTables {
+    /// 0 nothing pending recorded, 1 the last poll saw exactly one job, 99 a poll saw some
+    /// other count. 99 survives an emptied queue until the next set operation clears the slot.
+    std::array<std::int16_t, kJobSlots> jobState{};
+    /// 1 once the timer has noticed a pending job in the current busy state.
+    std::array<std::int16_t, kJobSlots> jobLatch{};
+
+    /// What a set operation does when it starts a busy state.
+    void clear(int slot);
+};
+
+inline constexpr std::int16_t kOneJob = 1;
+inline constexpr std::int16_t kOtherJobCount = 99;
+
+/// Records one poll of the queue. `seen` is the spooler's answer for the printer the window
+/// names (a printer that cannot be opened answers as an empty queue). A slot outside the
+/// tables changes nothing.
+void recordJobPoll(JobTables& tables, int slot, const JobQuery& seen);
 
 /// The set operations' busy codes.
 inline constexpr std::int16_t kBusySetItems = 88;        ///< set single item, set all items
@@ -28,7 +52,7 @@ enum class BusyEnd {
 /// The one-second busy indication of the set operations, without the window. A tick is
 /// two halves around the spooler poll: beginTick counts and gives the dots caption,
 /// the window polls the queue into the job tables, finishTick decides whether the state
-/// ends. The window applies the results (captions, repaint, EnableCommands).
+/// ends. The window applies the results (captions, repaint, the buttons back on).
 struct BusyState {
     std::int16_t settingMode = 0;  ///< 0 idle, kBusySetItems or kBusySetAllWithPage
     std::int16_t dotStep = 0;      ///< 0..4, the dot animation

@@ -6,17 +6,15 @@
 #include <utility>
 
 #include "alignment/config_block.h"
-#include "alignment/hanzi_sample.h"
-#include "alignment/set_all_test_page.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
+#include "common/utf16.h"
 #include "form/control_table.h"
 #include "form/face.h"
+#include "operations/catalogue.h"
 #include "operations/command_panel.h"
 #include "operations/driver_file.h"
 #include "operations/printer_choice.h"
-#include "operations/utf16.h"
-#include "pintest/pin_test_runs.h"
 #include "printer/clock.h"
 #include "printer/spooler.h"
 
@@ -43,6 +41,37 @@ Control modeLabel(PrintMode mode) {
     return kModeControls[modeIndex(mode)].label;
 }
 
+/// The buttons that run one operation of the catalogue as they are pressed; a set operation
+/// enters its busy state first.
+struct OperationButton {
+    Control button;
+    Operation operation;
+    std::int16_t busyCode = 0;
+};
+constexpr OperationButton kOperationButtons[] = {
+    {Control::Command12, Operation::PageEject},
+    {Control::Command5, Operation::LineFeed},
+    {Control::Command10, Operation::MicroFeedForward},
+    {Control::Command11, Operation::MicroFeedBack},
+    {Control::Command1, Operation::SelfTest},
+    {Control::Command4, Operation::Save},
+    {Control::Command7, Operation::FactoryReset},
+    {Control::Command14, Operation::DriverFile},
+    {Control::Command17, Operation::PinTest},
+    {Control::Command13, Operation::PinTestDensities},
+    {Control::Command18, Operation::AlignmentTest},
+    {Control::Command16, Operation::SetSingleItem, kBusySetItems},
+    {Control::Command3, Operation::SetAllItems, kBusySetItems},
+    {Control::Command8, Operation::SetAllWithTestPage, kBusySetAllWithPage},
+};
+
+const OperationButton* operationButton(Control control) {
+    for (const OperationButton& b : kOperationButtons) {
+        if (b.button == control) return &b;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 struct Form1::Handlers {
@@ -55,31 +84,17 @@ struct Form1::Handlers {
 const Form1::Handlers* Form1::handlersOf(Control control) {
     // clang-format off
     static constexpr Handlers kHandlers[] = {
-    {Control::Combo1, &Form1::Combo1_Click, &Form1::Combo1_Change},
-    {Control::Command2, &Form1::Command2_Click},
-    {Control::Text2, nullptr, &Form1::Text2_Change},
-    {Control::Check1, &Form1::Check1_Click},
-    {Control::Command6, &Form1::Command6_Click},
-    {Control::Command5, &Form1::Command5_Click},
-    {Control::Command12, &Form1::Command12_Click},
-    {Control::Command10, &Form1::Command10_Click},
-    {Control::Command11, &Form1::Command11_Click},
-    {Control::Command1, &Form1::Command1_Click},
-    {Control::Command4, &Form1::Command4_Click},
-    {Control::Command7, &Form1::Command7_Click},
-    {Control::Command9, &Form1::Command9_Click},
-    {Control::Command14, &Form1::Command14_Click},
-    {Control::Command17, &Form1::Command17_Click},
-    {Control::Command13, &Form1::Command13_Click},
-    {Control::Command15, &Form1::Command15_Click},
-    {Control::Optgs, &Form1::Optgs_Click},
-    {Control::Optcgs, &Form1::Optcgs_Click},
-    {Control::Optcgm, &Form1::Optcgm_Click},
-    {Control::cmbsz, &Form1::cmbsz_Click, &Form1::cmbsz_Change},
-    {Control::Command18, &Form1::Command18_Click},
-    {Control::Command16, &Form1::Command16_Click},
-    {Control::Command3, &Form1::Command3_Click},
-    {Control::Command8, &Form1::Command8_Click},
+    {Control::Combo1, &Form1::printerChosen, &Form1::printerChosen},
+    {Control::Command2, &Form1::quit},
+    {Control::Text2, nullptr, &Form1::commandTextChanged},
+    {Control::Check1, &Form1::saveTickClicked},
+    {Control::Command6, &Form1::sendCommandText},
+    {Control::Command9, &Form1::fillFactoryBlock},
+    {Control::Command15, &Form1::rest},
+    {Control::Optgs, &Form1::modeOptionClicked},
+    {Control::Optcgs, &Form1::modeOptionClicked},
+    {Control::Optcgm, &Form1::modeOptionClicked},
+    {Control::cmbsz, &Form1::valueBoxChanged, &Form1::valueBoxChanged},
     };
     // clang-format on
     for (const Handlers& h : kHandlers) {
@@ -89,7 +104,7 @@ const Form1::Handlers* Form1::handlersOf(Control control) {
 }
 
 void Form1::FaceMessages::show(std::string_view text, std::string_view title) {
-    face_.showMessage(text, title);
+    face_.showMessage(text, title.empty() ? kApplicationTitle : title);
 }
 
 void Form1::FaceMessages::write(std::string_view line) {
@@ -106,7 +121,7 @@ Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path p
     link_.warnWhenNotReady(true);
     for (const ControlSpec& c : controlTable()) state(c.id).text = c.caption;
     const HandlerScope scope(handlerDepth_);
-    Form_Load();
+    load();
 }
 
 // --- Events ---
@@ -149,7 +164,7 @@ void Form1::textEdited(Control control, std::string text, std::size_t caret) {
 void Form1::timerTick() {
     // A tick that falls into a running handler (a wait, a message box) is dropped, not queued.
     if (handlerDepth_ > 0) return;
-    handleEvent([this] { Timer1_Timer(); });
+    handleEvent([this] { clockTick(); });
 }
 
 void Form1::handleEvent(const std::function<void()>& handler) {
@@ -168,8 +183,8 @@ void Form1::reportFault(std::string_view what) noexcept {
     try {
         face_.writeDiagnostic("unexpected error: " + std::string(what));
         // A set operation cut short would otherwise leave the buttons off until Rest.
-        if (busy.busy()) Command15_Click();
-        face_.showMessage(what, kWindowCaption);
+        if (busy.busy()) rest();
+        face_.showMessage(what, kApplicationTitle);
     } catch (...) {
         // The face itself fails: nothing more can be shown.
     }
@@ -243,6 +258,10 @@ void Form1::raiseChange(Control name) {
 }
 
 void Form1::raiseClick(Control name) {
+    if (const OperationButton* b = operationButton(name)) {
+        runButton(b->operation, b->busyCode);
+        return;
+    }
     if (const Handlers* h = handlersOf(name); h != nullptr && h->click != nullptr) {
         (this->*h->click)();
     }
@@ -250,8 +269,7 @@ void Form1::raiseClick(Control name) {
 
 // --- Start-up and printer choice ---
 
-void Form1::Form_Load() {
-    hanziSample = std::string(kHanziSample);
+void Form1::load() {
     face_.startTimer(Control::Timer1, kTimerIntervalMs);
 
     std::vector<std::string> values;
@@ -276,20 +294,12 @@ void Form1::Form_Load() {
     for (std::size_t i = 0; i < visits; ++i) selectItem(Control::Combo1, static_cast<int>(i));
 }
 
-void Form1::Combo1_Click() {
-    SetDefaultPrinter();
-}
-
-void Form1::Combo1_Change() {
-    SetDefaultPrinter();
-}
-
-void Form1::SetDefaultPrinter() {
+void Form1::printerChosen() {
     const std::string name = printerName();
     if (!name.empty()) spooler_.setDefaultPrinter(name);
 }
 
-void Form1::Command2_Click() {
+void Form1::quit() {
     face_.closeWindow();
 }
 
@@ -299,7 +309,7 @@ std::string Form1::printerName() const {
 
 // --- Manual command panel ---
 
-void Form1::Text2_Change() {
+void Form1::commandTextChanged() {
     if (correctingText2_) return;  // the correction below changes the text itself
     std::u16string text = toUtf16(control(Control::Text2).text);
     const HexInputCheck check = checkHexInput(text);
@@ -330,19 +340,17 @@ void Form1::Text2_Change() {
     face_.setCaret(Control::Text2, caret);
 }
 
-void Form1::Check1_Click() {
+void Form1::saveTickClicked() {
     setEnabled(Control::Command9, control(Control::Check1).checked);
 }
 
-void Form1::Command6_Click() {
-    const std::string text = control(Control::Text2).text;
-    if (text.empty()) return;
+void Form1::sendCommandText() {
+    if (control(Control::Text2).text.empty()) return;
     // Refused input stays in the box, and the tick stays, so the operator can mend it.
-    const auto timeline =
-        tryBuild([&] { return buildManualSend(text, control(Control::Check1).checked); });
-    if (!timeline) return;
+    const auto work = tryBuild(Operation::ManualSend);
+    if (!work) return;
     try {
-        runOperation(*timeline);
+        runWork(*work);
     } catch (...) {
         clearCommandPanel();
         throw;
@@ -356,89 +364,29 @@ void Form1::clearCommandPanel() {
     setText(Control::Text2, "");
 }
 
-void Form1::Command5_Click() {
-    runOperation(buildLineFeed());
-}
-
-void Form1::Command12_Click() {
-    runOperation(buildPageEject());
-}
-
-void Form1::Command10_Click() {
-    runOperation(buildMicroFeedForward());
-}
-
-void Form1::Command11_Click() {
-    runOperation(buildMicroFeedBack());
-}
-
-void Form1::Command1_Click() {
-    runOperation(buildSelfTest());
-}
-
-void Form1::Command4_Click() {
-    Timeline save;
-    save.text(buildSaveCommand());
-    runOperation(save);
-}
-
-void Form1::Command7_Click() {
-    runOperation(buildRestoreFactory());
-}
-
-void Form1::Command9_Click() {
+void Form1::fillFactoryBlock() {
     // Replaces the box's text; the input check accepts it (digits and single blanks).
     setText(Control::Text2, std::string(kFactoryBlockSpaced));
 }
 
-// --- Driver test print ---
-
-void Form1::Command14_Click() {
-    SendDriverFile();
-}
-
-void Form1::SendDriverFile() {
-    // Read again at every press, so a file changed in between goes out in its new form.
-    Bytes fileBytes;
-    try {
-        fileBytes = readDriverFile(driverFilePath(programFolder_));
-    } catch (const Refusal& refusal) {
-        face_.showMessage(refusal.what(), kApplicationTitle);
-        return;
-    }
-    link_.SendBytesToPrinter(fileBytes);
-}
-
-// --- Pin tests ---
-
-void Form1::Command17_Click() {
-    // The header carries the moment of the click: the time is read once, before any page.
-    runPinTestSequence(buildPinTestSequence(clock_.now()), link_, clock_, messages_);
-}
-
-void Form1::Command13_Click() {
-    // All three modes, whichever option button is on.
-    runPinTestSequence(buildThreeDensitySequence(), link_, clock_, messages_);
-}
-
 // --- Clock and busy state ---
 
-void Form1::Timer1_Timer() {
+void Form1::clockTick() {
     setText(Control::Labtime, face_.clockText(clock_.now()));
     const auto dots = busy.beginTick();
     if (!dots) return;
     showStatus(*dots);
-    PollPrintJobs(kBusyJobSlot);
+    pollJobs();
     switch (busy.finishTick(jobs)) {
         case BusyEnd::None:
             break;
         case BusyEnd::Early:
             // A job is still queued: the buttons come back, the dots caption stays.
-            EnableCommands();
+            enableButtons();
             face_.repaintNow(Control::Label8);
             break;
         case BusyEnd::Normal:
-            EnableCommands();
+            enableButtons();
             showStatus(std::string(kDoneCaption));
             break;
     }
@@ -453,63 +401,48 @@ const std::vector<Control>& Form1::commandButtons() {
     return buttons;
 }
 
-void Form1::DisableCommands() {
+void Form1::disableButtons() {
     for (Control b : commandButtons()) setEnabled(b, false);
 }
 
-void Form1::EnableCommands() {
+void Form1::enableButtons() {
     // Command9 too, ticked or not.
     for (Control b : commandButtons()) setEnabled(b, true);
 }
 
-void Form1::Command15_Click() {
+void Form1::rest() {
     busy.reset();
-    EnableCommands();
+    enableButtons();
     showStatus(std::string(kDoneCaption));
 }
 
-void Form1::PollPrintJobs(int slot) {
+void Form1::pollJobs() {
     const std::string name = printerName();
     // Nothing selected opens no printer: an empty queue.
     const JobQuery seen = name.empty() ? JobQuery{} : spooler_.queryActiveJobs(name);
-    trevalune::PollPrintJobs(jobs, slot, seen);
+    recordJobPoll(jobs, kBusyJobSlot, seen);
 }
 
 void Form1::enterBusyState(std::int16_t code, const std::string& firstCaption) {
     busy.settingMode = code;
     jobs.clear(kBusyJobSlot);
     showStatus(firstCaption);
-    DisableCommands();
+    disableButtons();
 }
 
 // --- Print mode and value box ---
 
-void Form1::Optgs_Click() {
-    modeClicked(PrintMode::HighSpeed);
+void Form1::modeOptionClicked() {
+    // An option raises its click only once it is on: the one on is the one clicked.
+    if (const auto mode = selectedMode()) setText(Control::cmbsz, control(modeLabel(*mode)).text);
 }
 
-void Form1::Optcgs_Click() {
-    modeClicked(PrintMode::HighDensity);
-}
-
-void Form1::Optcgm_Click() {
-    modeClicked(PrintMode::SuperHighDensity);
-}
-
-void Form1::modeClicked(PrintMode mode) {
-    if (control(modeOption(mode)).checked) setText(Control::cmbsz, control(modeLabel(mode)).text);
-}
-
-void Form1::cmbsz_Change() {
+void Form1::valueBoxChanged() {
     if (numericValue(control(Control::cmbsz).text) > kValueBoxMax) {
         // Runs this handler again before the copy below; 119 is the capped value.
         setText(Control::cmbsz, std::string(kValueBoxCapped));
     }
     if (const auto mode = selectedMode()) setText(modeLabel(*mode), control(Control::cmbsz).text);
-}
-
-void Form1::cmbsz_Click() {
-    cmbsz_Change();
 }
 
 std::optional<PrintMode> Form1::selectedMode() const {
@@ -524,38 +457,6 @@ ModeValues Form1::modeValues() const {
             control(Control::Labcgm).text};
 }
 
-// --- Alignment test print and set operations ---
-
-void Form1::Command18_Click() {
-    PrintAlignmentTest();
-}
-
-void Form1::PrintAlignmentTest() {
-    const std::string centre = control(Control::Combo2).text;
-    buildAndRun([&] { return buildAlignmentTest(centre); });
-}
-
-void Form1::Command16_Click() {
-    const auto mode = selectedMode();
-    if (!mode) return;  // the three options are exclusive and one is on from start-up
-    const ModeValues values = modeValues();
-    const std::string text1 = control(Control::Text1).text;
-    buildAndRunBusy(kBusySetItems, [&] { return buildSetSingleItem(*mode, values, text1); });
-}
-
-void Form1::Command3_Click() {
-    const ModeValues values = modeValues();
-    const std::string text1 = control(Control::Text1).text;
-    buildAndRunBusy(kBusySetItems, [&] { return buildSetAllItems(values, text1); });
-}
-
-void Form1::Command8_Click() {
-    const ModeValues values = modeValues();
-    const std::string text1 = control(Control::Text1).text;
-    buildAndRunBusy(kBusySetAllWithPage,
-                    [&] { return buildSetAllWithTestPage(values, text1, hanziSample); });
-}
-
 // --- What the operations build on ---
 
 void Form1::showStatus(const std::string& caption) {
@@ -563,31 +464,48 @@ void Form1::showStatus(const std::string& caption) {
     face_.repaintNow(Control::Label8);
 }
 
-bool Form1::runOperation(const Timeline& timeline) {
-    link_.beginOperation(static_cast<int>(timeline.documentCount()));
-    return runTimeline(timeline, link_, clock_, [this](const std::string& c) { showStatus(c); });
+OperationInput Form1::operationInput(Operation operation) const {
+    OperationInput in;
+    in.centre = control(Control::Combo2).text;
+    in.mode = selectedMode().value_or(PrintMode::HighSpeed);
+    in.values = modeValues();
+    in.extraWait = control(Control::Text1).text;
+    in.commandText = control(Control::Text2).text;
+    in.saveBracket = control(Control::Check1).checked;
+    // The pin test header carries the moment of the click: read once, before any page.
+    if (operation == Operation::PinTest) in.now = clock_.now();
+    // Read again at every press, so a file changed in between goes out in its new form.
+    in.driverFile = driverFilePath(programFolder_);
+    return in;
 }
 
-std::optional<Timeline> Form1::tryBuild(const std::function<Timeline()>& build) {
+bool Form1::runWork(const OperationWork& work) {
+    return trevalune::runWork(work, link_, clock_, messages_,
+                              [this](const std::string& c) { showStatus(c); });
+}
+
+std::optional<OperationWork> Form1::tryBuild(Operation operation) {
     try {
-        return build();
+        return buildOperation(operation, operationInput(operation));
     } catch (const Refusal& error) {
         face_.showMessage(error.what(), kApplicationTitle);
         return std::nullopt;
     }
 }
 
-void Form1::buildAndRun(const std::function<Timeline()>& build) {
-    if (const auto timeline = tryBuild(build)) runOperation(*timeline);
-}
-
-void Form1::buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& build) {
-    const auto timeline = tryBuild(build);
-    if (!timeline) return;
-    enterBusyState(code, std::string(kSettingCaption2));
+void Form1::runButton(Operation operation, std::int16_t busyCode) {
+    // The three options are exclusive and one is on from start-up; without one, nothing.
+    if (operation == Operation::SetSingleItem && !selectedMode()) return;
+    const auto work = tryBuild(operation);
+    if (!work) return;
+    if (busyCode == 0) {
+        runWork(*work);
+        return;
+    }
+    enterBusyState(busyCode, std::string(kSettingCaption2));
     // A document not taken has been said already; the rest of the operation was not sent, so
     // the timer has nothing to wait for and must not end it later with its done caption.
-    if (!runOperation(*timeline) && busy.busy()) Command15_Click();
+    if (!runWork(*work) && busy.busy()) rest();
 }
 
 }  // namespace trevalune

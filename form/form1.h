@@ -14,8 +14,7 @@
 #include "alignment/set_items.h"
 #include "form/busy_state.h"
 #include "form/control_table.h"
-#include "printer/bytes.h"
-#include "printer/job_monitor.h"
+#include "operations/catalogue.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
 #include "printer/timeline.h"
@@ -36,10 +35,10 @@ struct ControlState {
     std::size_t caret = 0;  ///< text boxes: UTF-16 code units before the caret
 };
 
-/// The tool's one window without a toolkit: every control's state, every handler under its
-/// design name (control_event), the busy state and the job tables. A face (Qt, Win32, or a
-/// recording one in tests) builds the native controls from the control table, forwards the
-/// operator's actions to the four event entry points and shows what the form changes.
+/// The tool's one window without a toolkit: every control's state, every handler, the busy
+/// state and the job tables. The buttons that send run their operation of the catalogue. A face
+/// (Qt, Win32, or a recording one in tests) builds the native controls from the control table,
+/// forwards the operator's actions to the four event entry points and shows what the form changes.
 ///
 /// Event rules that hold for every face:
 /// - every selection in a list is a click, re-picking the item already shown included;
@@ -52,8 +51,8 @@ struct ControlState {
 ///   goes on, with its busy state ended.
 class Form1 final {
 public:
-    /// Runs Form_Load before returning, as the window does before it is first shown.
-    /// `programFolder` holds "file.prn".
+    /// Loads the window (lists, values, printers) before returning, as the window does before it is
+    /// first shown. `programFolder` holds "file.prn".
     Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path programFolder);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -78,77 +77,44 @@ public:
     /// The three value captions, as the set operations take them.
     ModeValues modeValues() const;
     /// Enters the busy state of a set operation: settingMode := code, entry 1 of both job
-    /// tables cleared, the first caption shown, DisableCommands. The timer (or Rest) ends it.
+    /// tables cleared, the first caption shown, the buttons disabled. The timer (or Rest) ends
+    /// it.
     void enterBusyState(std::int16_t code, const std::string& firstCaption);
 
-    /// The thirteen buttons DisableCommands and EnableCommands switch, in their order.
+    /// The thirteen buttons the busy state switches off and on, in their order.
     static const std::vector<Control>& commandButtons();
 
     // --- Form-level variables (tests read them) ---
-    std::string hanziSample;  ///< UTF-8; the set-all test page prints it
-    BusyState busy;           ///< settingMode, dotStep, waitTicks
-    JobTables jobs;           ///< jobState, jobLatch
+    BusyState busy;  ///< settingMode, dotStep, waitTicks
+    JobTables jobs;  ///< jobState, jobLatch
 
 private:
-    // The handlers under their design names; the face reaches them through the events above.
-    // --- Start-up and printer choice ---
-    void Form_Load();
-    void Combo1_Click();
-    void Combo1_Change();
+    // The handlers; the face reaches them through the events above.
+    /// Start-up: the lists, the values at 16, 24 and 40, the printers and the preselection.
+    void load();
     /// Makes the printer named in Combo1 the user's default printer.
-    void SetDefaultPrinter();
+    void printerChosen();
     /// Ends the program at once: nothing is asked, saved or sent.
-    void Command2_Click();
-
-    // --- Manual command panel, paper and configuration buttons ---
-    void Text2_Change();
-    void Check1_Click();
-    void Command6_Click();
-    void Command5_Click();
-    void Command12_Click();
-    void Command10_Click();
-    void Command11_Click();
-    void Command1_Click();
-    void Command4_Click();
-    void Command7_Click();
-    void Command9_Click();
-
-    // --- Driver test print ---
-    void Command14_Click();
-    void SendDriverFile();
-
-    // --- Pin tests ---
-    /// "测针": header, ascending, descending and burn-in pages, 17 documents.
-    void Command17_Click();
-    /// "测针功能": one pin test line in each of the three modes, then a feed; 7 documents.
-    void Command13_Click();
-
-    // --- Clock and busy state ---
-    void Timer1_Timer();
-    void DisableCommands();
-    void EnableCommands();
-    void Command15_Click();
-    /// One poll of the queue of the printer named in Combo1 into the job tables.
-    void PollPrintJobs(int slot);
-
-    // --- Print mode and value box ---
-    void Optgs_Click();
-    void Optcgs_Click();
-    void Optcgm_Click();
-    void cmbsz_Change();
-    void cmbsz_Click();
-
-    // --- Alignment test print and set operations ---
-    void Command18_Click();
-    /// The high-speed alignment test page around Combo2's value. No busy state, no Label8
-    /// change, no waits.
-    void PrintAlignmentTest();
-    /// Set single item for the selected mode (busy code 88).
-    void Command16_Click();
-    /// Set all items (busy code 88).
-    void Command3_Click();
-    /// Set all with test page (busy code 99).
-    void Command8_Click();
+    void quit();
+    /// The command box's input check: refused characters go, one message each.
+    void commandTextChanged();
+    void saveTickClicked();
+    /// Sends the command box's hex text, then clears the box and the save tick.
+    void sendCommandText();
+    /// Puts the factory configuration block into the command box.
+    void fillFactoryBlock();
+    /// Shows the time and, while busy, the dots; polls the queue; ends the busy state.
+    void clockTick();
+    void disableButtons();
+    void enableButtons();
+    /// Ends the busy state at once and brings the buttons back.
+    void rest();
+    /// One poll of the queue of the printer named in Combo1 into the busy state's job slot.
+    void pollJobs();
+    /// Copies the selected mode's value into the value box.
+    void modeOptionClicked();
+    /// Caps the value box and copies it into the selected mode's value label.
+    void valueBoxChanged();
 
     /// Message boxes and diagnostic lines through the face, for the printer link and the pin
     /// test runs.
@@ -201,18 +167,18 @@ private:
 
     /// Label8's caption, repainted at once.
     void showStatus(const std::string& caption);
-    /// Runs an operation: documents through the link, waits through the clock (blocking),
+    /// What an operation reads off the window's controls.
+    OperationInput operationInput(Operation operation) const;
+    /// Runs built work: documents through the link, waits through the clock (blocking),
     /// captions into Label8. False when a document not taken (or of unknown fate) ended it.
-    bool runOperation(const Timeline& timeline);
-    /// The built timeline, or none after showing why the build was refused.
-    std::optional<Timeline> tryBuild(const std::function<Timeline()>& build);
-    /// Builds, then runs; a refused build sends nothing.
-    void buildAndRun(const std::function<Timeline()>& build);
-    /// Builds, then enters the busy state and runs; a refused build leaves the window idle,
-    /// and an operation ended by a document not taken ends the busy state as Rest does.
-    void buildAndRunBusy(std::int16_t code, const std::function<Timeline()>& build);
+    bool runWork(const OperationWork& work);
+    /// The built work, or none after showing why the build was refused.
+    std::optional<OperationWork> tryBuild(Operation operation);
+    /// A button's operation: built, then run; with a busy code, the busy state entered first
+    /// and ended as Rest ends it when a document not taken ended the operation. A refused
+    /// build sends nothing and leaves the window idle.
+    void runButton(Operation operation, std::int16_t busyCode);
 
-    void modeClicked(PrintMode mode);
     /// Unticks Check1, disables Command9 and clears Text2 after a send.
     void clearCommandPanel();
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "alignment/config_block.h"
-#include "operations/utf16.h"
+#include "common/utf16.h"
 #include "printer/bytes.h"
 
 namespace trevalune {
@@ -23,7 +23,6 @@ std::string characterName(std::u16string_view character) {
 }
 
 }  // namespace
-
 
 Timeline buildLineFeed() {
     Timeline t;
@@ -61,7 +60,8 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
         if (c != ' ') hex += c;
     }
     if (hex.empty()) {
-        throw Refusal("没有要发送的16进制数据，未发送。", "there is no hex data to send; nothing was sent.");
+        throw Refusal("没有要发送的16进制数据，未发送。",
+                      "there is no hex data to send; nothing was sent.");
     }
     if (hex.size() % 2 != 0) {
         // The link would drop or pad the lone digit; a hand-typed command must go out whole.

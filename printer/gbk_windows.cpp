@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/utf16.h"
 #include "printer/gbk.h"
 
 namespace trevalune {
@@ -15,40 +16,38 @@ Refusal cannotConvert(const char* what) {
                                    std::string("The text cannot be converted ") + what + ".");
 }
 
-std::wstring widen(std::string_view text, UINT codePage, const char* what) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                      static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) throw cannotConvert(what);
+std::wstring widenGbk(std::string_view gbk) {
+    if (gbk.empty()) return {};
+    const int n = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(),
+                                      static_cast<int>(gbk.size()), nullptr, 0);
+    if (n <= 0) throw cannotConvert("from GBK");
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+    MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), static_cast<int>(gbk.size()),
                         wide.data(), n);
     return wide;
 }
 
-std::string narrow(const std::wstring& wide, UINT codePage, const char* what) {
+std::string narrowToGbk(const std::wstring& wide) {
     if (wide.empty()) return {};
     BOOL usedDefault = FALSE;
-    BOOL* usedDefaultPtr = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    const int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, usedDefaultPtr);
-    if (n <= 0 || usedDefault) {
-        throw cannotConvert(what);
-    }
+    const int n = WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                      0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) throw cannotConvert("to GBK");
     std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(kGbk, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
 }  // namespace
 
 Bytes toGbk(std::string_view utf8) {
-    return narrow(widen(utf8, CP_UTF8, "to GBK"), kGbk, "to GBK");
+    // Malformed UTF-8 becomes U+FFFD, which GBK has no code for: refused all the same.
+    return narrowToGbk(toWide(utf8));
 }
 
 std::string fromGbk(std::string_view gbk) {
-    return narrow(widen(gbk, kGbk, "from GBK"), CP_UTF8, "from GBK");
+    return fromWide(widenGbk(gbk));
 }
 
 }  // namespace trevalune

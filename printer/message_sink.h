@@ -5,16 +5,14 @@
 
 namespace trevalune {
 
-inline constexpr std::string_view kApplicationTitle = "Trevalune";
-
 /// Modal message boxes with one OK button and no icon. The window shows real ones;
 /// tests record them.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
 
-    /// Shows text under the application's default title.
-    void showMessage(std::string_view text) { show(text, kApplicationTitle); }
+    /// Shows text under the application's default title (an empty title: each sink knows it).
+    void showMessage(std::string_view text) { show(text, {}); }
     void showMessage(std::string_view text, std::string_view title) { show(text, title); }
 
 protected:

@@ -64,9 +64,6 @@ public:
     /// window asks; the command line says it its own way.
     void warnWhenNotReady(bool warn) { warnWhenNotReady_ = warn; }
 
-    /// The driver file's content as one document.
-    void SendBytesToPrinter(std::string_view fileBytes) { sendDocument(fileBytes); }
-
     /// One document of exactly these bytes.
     SendResult sendDocument(std::string_view bytes);
 

@@ -8,11 +8,15 @@
 
 namespace trevalune {
 
+/// A job poll counts no more than this many jobs: Windows is asked for at most this many
+/// records, and CUPS keeps the same horizon.
+inline constexpr int kMaxPolledJobs = 99;
+
 /// What one poll of a printer's job queue saw. Windows asks twice (a sizing query, then
 /// the real one), and a job can leave in between; CUPS answers once and fills both.
 struct JobQuery {
     bool anyJobs = false;  ///< the sizing query found something queued
-    int delivered = 0;     ///< job records the second query returned (at most 99)
+    int delivered = 0;     ///< job records the second query returned (at most kMaxPolledJobs)
 };
 
 /// The printers the system lists. A print server that does not answer is not the same as
@@ -79,8 +83,8 @@ struct JobState {
 
     /// The job will not change by itself any more (held and stopped wait for someone).
     bool finished() const {
-        return state == State::Completed || state == State::Canceled ||
-               state == State::Aborted || state == State::Gone;
+        return state == State::Completed || state == State::Canceled || state == State::Aborted ||
+               state == State::Gone;
     }
 };
 

@@ -13,12 +13,12 @@
 #include <optional>
 #include <string_view>
 
+#include "common/guarded_main.h"
 #include "form/control_table.h"
 #include "form/form1.h"
 #include "operations/driver_file.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
-#include "printer/guarded_main.h"
 #include "qt/qt_face.h"
 
 namespace {
@@ -81,7 +81,8 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
     parser.process(app);  // ends the program after --help or a wrong option
 
     if (parser.isSet(version)) {
-        const std::string_view caption = trevalune::findControlSpec(trevalune::Control::Label1)->caption;
+        const std::string_view caption =
+            trevalune::findControlSpec(trevalune::Control::Label1)->caption;
         std::printf("Trevalune %s\n%.*s\n", TREVALUNE_VERSION, static_cast<int>(caption.size()),
                     caption.data());
         return 0;

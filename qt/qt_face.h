@@ -30,7 +30,7 @@ inline constexpr int kQtLogicalDpi = 96;
 /// font. It forwards the operator's clicks, picks, typing and timer ticks to the form and shows
 /// what the form changes; no window rule lives here.
 ///
-/// Build the face first, then the form over it (its constructor runs Form_Load through the
+/// Build the face first, then the form over it (its constructor loads the window through the
 /// face), then attach it. The face detaches itself when it goes.
 class QtFace final : public Face {
 public:

@@ -5,8 +5,9 @@
 #include <exception>
 #include <string>
 
+#include "common/title.h"
+#include "common/utf16.h"
 #include "form/form1.h"
-#include "operations/utf16.h"
 #include "printer/clock.h"
 #include "printer/windows/win_spooler.h"
 #include "win32/main_window.h"
@@ -22,11 +23,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         window.show(showCommand);
         return trevalune::win32::runMessageLoop(window.window());
     } catch (const std::exception& error) {
-        const std::u16string text = trevalune::toUtf16(error.what());
-        MessageBoxW(nullptr, std::wstring(text.begin(), text.end()).c_str(), L"Trevalune", MB_OK);
+        MessageBoxW(nullptr, trevalune::toWide(error.what()).c_str(),
+                    trevalune::toWide(trevalune::kApplicationTitle).c_str(), MB_OK);
         return 1;
     } catch (...) {
-        MessageBoxW(nullptr, L"unexpected error", L"Trevalune", MB_OK);
+        MessageBoxW(nullptr, L"unexpected error",
+                    trevalune::toWide(trevalune::kApplicationTitle).c_str(), MB_OK);
         return 1;
     }
 }

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/utf16.h"
 #include "form/form1.h"
-#include "operations/utf16.h"
 
 namespace trevalune::win32 {
 
@@ -28,15 +28,6 @@ constexpr int kIconId = 1;
 constexpr int kDropDownPixels = 200;
 /// One step of a scroll bar's arrow, at 96 DPI; a wheel notch is three.
 constexpr int kScrollLinePixels = 20;
-
-std::wstring wide(std::string_view utf8) {
-    const std::u16string text = toUtf16(utf8);
-    return {text.begin(), text.end()};
-}
-
-std::string narrow(std::wstring_view text) {
-    return toUtf8(std::u16string(text.begin(), text.end()));
-}
 
 std::wstring windowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -162,7 +153,7 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi
     RECT frame{0, 0, twipsToPixels(kClientWidthTwips, dpi_),
                twipsToPixels(kClientHeightTwips, dpi_)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
-    window_ = CreateWindowExW(0, kWindowClass, wide(kWindowCaption).c_str(), style, CW_USEDEFAULT,
+    window_ = CreateWindowExW(0, kWindowClass, toWide(kWindowCaption).c_str(), style, CW_USEDEFAULT,
                               CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                               nullptr, nullptr, instance_, this);
     if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
@@ -215,7 +206,7 @@ void MainWindow::createControl(const ControlSpec& spec, int id) {
     }
     // Placed, sized and given its font by layOut.
     control.hwnd =
-        CreateWindowExW(native.exStyle, native.name, wide(spec.caption).c_str(),
+        CreateWindowExW(native.exStyle, native.name, toWide(spec.caption).c_str(),
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, 0, 0, 0, 0, window_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (control.hwnd == nullptr) throw std::runtime_error("CreateWindowExW failed");
@@ -291,7 +282,7 @@ HFONT MainWindow::font(double points) {
     handle.reset(CreateFontW(-MulDiv(centipoints, dpi_, 7200), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                              FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             wide(kDesignFont).c_str()));
+                             toWide(kDesignFont).c_str()));
     return handle.get();
 }
 
@@ -726,7 +717,7 @@ void MainWindow::forwardText(const NativeControl& control) {
         SendMessageW(control.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
     }
-    form_->textEdited(control.spec->id, narrow(windowText(control.hwnd)), end);
+    form_->textEdited(control.spec->id, fromWide(windowText(control.hwnd)), end);
 }
 
 HBRUSH MainWindow::backgroundBrush(const NativeControl& control, HDC dc) const {
@@ -773,11 +764,11 @@ void MainWindow::setText(Control name, std::string_view text) {
         const auto index = text.empty()
                                ? CB_ERR
                                : SendMessageW(c->hwnd, CB_FINDSTRINGEXACT, WPARAM(-1),
-                                              reinterpret_cast<LPARAM>(wide(text).c_str()));
+                                              reinterpret_cast<LPARAM>(toWide(text).c_str()));
         SendMessageW(c->hwnd, CB_SETCURSEL, index == CB_ERR ? WPARAM(-1) : WPARAM(index), 0);
         return;
     }
-    SetWindowTextW(c->hwnd, wide(text).c_str());
+    SetWindowTextW(c->hwnd, toWide(text).c_str());
 }
 
 void MainWindow::setEnabled(Control name, bool enabled) {
@@ -801,7 +792,7 @@ void MainWindow::setItems(Control name, const std::vector<std::string>& items) {
     const std::wstring text = windowText(c->hwnd);
     SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items) {
-        SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(item).c_str()));
+        SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
     }
     SendMessageW(c->hwnd, CB_SETCURSEL, WPARAM(-1), 0);
     if (c->spec->kind == ControlKind::ComboEditable) SetWindowTextW(c->hwnd, text.c_str());
@@ -840,12 +831,12 @@ void MainWindow::repaintNow(Control name) {
 }
 
 void MainWindow::showMessage(std::string_view text, std::string_view title) {
-    MessageBoxW(window_, wide(text).c_str(), wide(title).c_str(), MB_OK);
+    MessageBoxW(window_, toWide(text).c_str(), toWide(title).c_str(), MB_OK);
 }
 
 void MainWindow::writeDiagnostic(std::string_view line) {
     try {
-        OutputDebugStringW((L"trevalune: " + wide(line) + L"\n").c_str());
+        OutputDebugStringW((L"trevalune: " + toWide(line) + L"\n").c_str());
     } catch (...) {
         // Said from within error handling: it must not throw in turn.
         OutputDebugStringW(L"trevalune: (a line that could not be converted)\n");
@@ -868,7 +859,7 @@ std::string MainWindow::clockText(const LocalDateTime& now) {
     wchar_t time[80] = {};
     GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, 80, nullptr);
     GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &t, nullptr, time, 80);
-    return narrow(std::wstring(date) + L" " + time);
+    return fromWide(std::wstring(date) + L" " + time);
 }
 
 void MainWindow::closeWindow() {

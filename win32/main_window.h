@@ -33,7 +33,7 @@ using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 /// of the window stay in Form1.
 ///
 /// The window exists (hidden) once the constructor returns, so Form1's constructor can run
-/// Form_Load through it; events reach the form only after attach().
+/// start-up through it; events reach the form only after attach().
 class MainWindow final : public Face {
 public:
     explicit MainWindow(HINSTANCE instance);

@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -448,8 +449,7 @@ JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
     if (jobs) cupsFreeJobs(count, jobs);
     dropIfBroken();
     if (count <= 0) return {};
-    // The Windows query is limited to 99 records; keep the same horizon here.
-    return JobQuery{true, count > 99 ? 99 : count};
+    return JobQuery{true, std::min(count, kMaxPolledJobs)};
 }
 
 CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {

@@ -7,9 +7,9 @@
 
 namespace trevalune {
 
-/// The job poll reads level-1 records from the first job on, never more than 99.
+/// The job poll reads level-1 records from the first job on, never more than kMaxPolledJobs.
 inline constexpr std::uint32_t kJobPollFirstJob = 0;
-inline constexpr std::uint32_t kJobPollMaxJobs = 99;
+inline constexpr auto kJobPollMaxJobs = static_cast<std::uint32_t>(kMaxPolledJobs);
 inline constexpr std::uint32_t kJobPollLevel = 1;
 
 /// What one job enumeration call reported: whether it succeeded, the buffer size the

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "common/utf16.h"
 #include "printer/gbk.h"
 #include "printer/windows/job_poll.h"
 #include "printer/windows/spooler_status.h"
@@ -56,13 +57,7 @@ std::string lastErrorText(const char* step) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string utf8;
-    if (length > 0) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                             nullptr, nullptr);
-        utf8.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
-                            nullptr);
-    }
+    if (length > 0) utf8 = fromWide({text, length});
     LocalFree(text);
     while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ')) {
         utf8.pop_back();
@@ -242,11 +237,7 @@ std::optional<std::string> WinSpooler::defaultPrinter() {
     std::wstring name(size, L'\0');
     if (!GetDefaultPrinterW(name.data(), &size)) return std::nullopt;
     name.resize(wcslen(name.c_str()));
-    const int length = WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), utf8.data(), length,
-                        nullptr, nullptr);
+    const std::string utf8 = fromWide(name);
     if (utf8.empty()) return std::nullopt;
     return utf8;
 }

@@ -44,7 +44,7 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     // answer), and a query makes a few; libcups' own default is a minute per request.
     const auto start = std::chrono::steady_clock::now();
     downLink.sendDocument("\n");
-    downLink.SendBytesToPrinter("AB");
+    downLink.sendDocument("AB");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(down.listPrinters().names, std::vector<std::string>{});
     EXPECT_FALSE(down.queryActiveJobs(selected).anyJobs);

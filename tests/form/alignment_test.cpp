@@ -1,6 +1,7 @@
 // The alignment buttons: the builders' tests pin their bytes, so these check that the window
 // hands the builders what it shows and runs the result: counts, waits, captions with their
 // repaints, busy code and buttons.
+#include "alignment/hanzi_sample.h"
 #include "alignment/set_all_test_page.h"
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
@@ -75,7 +76,7 @@ TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
     forget();
     click(Control::Command8);
     EXPECT_EQ(spooler.payloads(),
-              buildSetAllWithTestPage({"16", "30", "40"}, "5000", form->hanziSample).documents());
+              buildSetAllWithTestPage({"16", "30", "40"}, "5000", kHanziSample).documents());
     expectBusy(kBusySetAllWithPage);
 }
 

@@ -53,8 +53,8 @@ protected:
     /// Forgets what was logged, sent, shown, written for support and waited for so far.
     void forget();
 
-    /// The buttons that are off: the thirteen command buttons in DisableCommands' order,
-    /// then any other.
+    /// The buttons that are off: the thirteen command buttons in the order the busy state switches
+    /// them, then any other.
     Controls disabledButtons() const;
 
     /// Fails where the face shows something other than the form holds.

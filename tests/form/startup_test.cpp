@@ -21,7 +21,6 @@ TEST_F(FormTest, StartsInTheDesignState) {
     };
     for (const auto& [name, expected] : texts) EXPECT_EQ(text(name), expected) << name;
     EXPECT_TRUE(form->control(Control::Optgs).checked);
-    EXPECT_EQ(form->hanziSample, kHanziSample);
     EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
     // No printer: nothing listed, nothing selected, the default left alone, nothing said.
     EXPECT_TRUE(form->control(Control::Combo1).items.empty());

@@ -141,7 +141,7 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
         }
     }
     EXPECT_EQ(get<QTimer>(Control::Timer1)->interval(), 1000);
-    expectWindowShowsForm();  // the table's captions, or what Form_Load made of them
+    expectWindowShowsForm();  // the table's captions, or what start-up made of them
     EXPECT_EQ(get<QComboBox>(Control::Combo2)->itemText(115), QStringLiteral("120"));
     // Where 宋体 is missing, a Song face first.
     if (!QFontDatabase::hasFamily(song) && QFontDatabase::hasFamily(uming)) {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "common/utf16.h"
 #include "form/form1.h"
-#include "operations/utf16.h"
 #include "tests/support/recording_face.h"
 
 namespace trevalune::testing {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/utf16.h"
 #include "form/control_table.h"
-#include "operations/utf16.h"
 
 namespace trevalune::testing {
 

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/utf16.h"
 #include "form/control_table.h"
-#include "operations/utf16.h"
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
@@ -119,7 +119,7 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
         EXPECT_EQ(name, className);
         EXPECT_EQ(GetWindowLongPtrW(h, GWL_STYLE) & mask, style);
         expectPlaced(spec.id, 96);
-        // What the form holds (the table's caption, or what Form_Load made of it).
+        // What the form holds (the table's caption, or what start-up made of it).
         const std::wstring text = window.text(spec.id);
         EXPECT_EQ(std::u16string(text.begin(), text.end()),
                   toUtf16(window.form.control(spec.id).text));
@@ -160,7 +160,7 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
 // The same clicks and typing through winspool are tests/windows', byte for byte.
 TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     const HWND combo = window.hwnd(Control::Combo1);
-    Names changes = spooler.defaultChanges;  // Form_Load's
+    Names changes = spooler.defaultChanges;  // start-up's
     SetFocus(combo);
     // Every pick in the printer list is one default change, the shown printer's too. F4 opens
     // the list, where moving is no pick yet and Enter picks; when closed, an arrow picks.

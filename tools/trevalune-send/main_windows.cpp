@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "operations/utf16.h"
-#include "printer/guarded_main.h"
+#include "common/guarded_main.h"
+#include "common/utf16.h"
 #include "printer/windows/win_spooler.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/send_command.h"
@@ -27,14 +27,6 @@ namespace {
 bool isConsole(HANDLE handle) {
     DWORD mode = 0;
     return GetConsoleMode(handle, &mode) != 0;  // _isatty also says yes for NUL
-}
-
-std::wstring wide(std::string_view utf8) {
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), size);
-    return text;
 }
 
 /// How many leading bytes of `utf8` end on a character boundary.
@@ -82,7 +74,8 @@ private:
     bool write(std::size_t count) {
         bool ok = true;
         if (console_) {
-            const std::wstring text = wide(std::string_view(pending_).substr(0, count));
+            const std::wstring text =
+                trevalune::toWide(std::string_view(pending_).substr(0, count));
             for (std::size_t done = 0; ok && done < text.size();) {
                 DWORD written = 0;
                 const auto chunk =
@@ -125,19 +118,17 @@ public:
         }
         // Nothing read: the input ended or Ctrl-C broke off the read. ^Z is the console's end.
         if ((read == 0 && line.empty()) || line.starts_with(L'\x1A')) return std::nullopt;
-        return trevalune::toUtf8(std::u16string(line.begin(), line.end()));
+        return trevalune::fromWide(line);
     }
 };
 
 std::string utf8(const wchar_t* text) {
-    const std::wstring w(text);
-    return trevalune::toUtf8(std::u16string(w.begin(), w.end()));
+    return trevalune::fromWide(text);
 }
 
 /// The environment, where a Windows without LANG is taken at its display language.
 std::optional<std::string> environmentValue(const std::string& name) {
-    const std::u16string wide = trevalune::toUtf16(name);
-    if (const wchar_t* value = _wgetenv(reinterpret_cast<const wchar_t*>(wide.c_str()))) {
+    if (const wchar_t* value = _wgetenv(trevalune::toWide(name).c_str())) {
         return utf8(value);
     }
     if (name == "LANG" && PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_CHINESE) {

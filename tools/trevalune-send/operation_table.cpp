@@ -3,19 +3,17 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "alignment/config_block.h"
-#include "alignment/hanzi_sample.h"
-#include "alignment/set_all_test_page.h"
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
-#include "operations/command_panel.h"
-#include "operations/driver_file.h"
 #include "printer/gbk.h"
 
 namespace trevalune::send {
 
 namespace {
+
+/// Indexed with modeIndex.
+constexpr std::string_view kModeWords[] = {"high-speed", "high-density", "super-high-density"};
 
 /// The value labels at start-up; `set` changes only the selected mode's, as the window does.
 ModeValues startValues() {
@@ -31,7 +29,7 @@ std::string joined(const std::vector<std::string>& words) {
 }
 
 /// A value typed into the value box, as its label would hold it.
-std::string boxValue(const OperationInput& in, const std::string& text) {
+std::string boxValue(const CommandInput& in, const std::string& text) {
     // The window's box makes kValueBoxCapped of a larger value; the command line refuses it
     // rather than send another value than the one given.
     if (numericValue(text) > kValueBoxMax) {
@@ -40,118 +38,95 @@ std::string boxValue(const OperationInput& in, const std::string& text) {
     return text;
 }
 
-Work timelineWork(Timeline t) {
-    Work w;
-    w.timeline = std::move(t);
-    return w;
+/// The catalogue's input as the window would hold it before the operation's button is pressed.
+OperationInput windowInput(const CommandInput& in) {
+    OperationInput out;
+    out.centre = std::string(kDefaultCentre);  // Combo2 at start-up
+    out.values = startValues();
+    out.extraWait = in.extraWait;
+    out.saveBracket = in.saveBracket;
+    out.now = in.now;
+    return out;
 }
 
-Work pinWork(std::vector<PinTestPage> pages) {
-    Work w;
-    for (const PinTestPage& page : pages) w.timeline.append(page.build());
-    w.pinTestPages = std::move(pages);
-    return w;
+template <Operation Op>
+Work plain(const CommandInput& in) {
+    return buildOperation(Op, windowInput(in));
 }
 
-Work eject(const OperationInput&) {
-    return timelineWork(buildPageEject());
-}
-Work lineFeed(const OperationInput&) {
-    return timelineWork(buildLineFeed());
-}
-Work microFeed(const OperationInput&) {
-    return timelineWork(buildMicroFeedForward());
-}
-Work microBack(const OperationInput&) {
-    return timelineWork(buildMicroFeedBack());
-}
-Work selfTest(const OperationInput&) {
-    return timelineWork(buildSelfTest());
-}
-Work save(const OperationInput&) {
-    Timeline t;
-    t.text(buildSaveCommand());  // what 保存 sends
-    return timelineWork(std::move(t));
-}
-Work factoryReset(const OperationInput&) {
-    return timelineWork(buildRestoreFactory());
-}
-Work alignmentTest(const OperationInput& in) {
-    // Combo2 starts at 31; a typed centre is taken as typed.
-    return timelineWork(
-        buildAlignmentTest(in.arguments.empty() ? std::string(kDefaultCentre) : in.arguments[0]));
+Work alignmentTest(const CommandInput& in) {
+    OperationInput op = windowInput(in);
+    // A typed centre is taken as typed.
+    if (!in.arguments.empty()) op.centre = in.arguments[0];
+    return buildOperation(Operation::AlignmentTest, op);
 }
 
-Work set(const OperationInput& in) {
-    const PrintMode mode = parseMode(in.language, in.arguments[0]);
-    ModeValues values = startValues();
-    std::string& label = mode == PrintMode::HighSpeed     ? values.highSpeed
-                         : mode == PrintMode::HighDensity ? values.highDensity
-                                                          : values.superHighDensity;
+Work set(const CommandInput& in) {
+    OperationInput op = windowInput(in);
+    op.mode = parseMode(in.language, in.arguments[0]);
+    std::string& label = op.mode == PrintMode::HighSpeed     ? op.values.highSpeed
+                         : op.mode == PrintMode::HighDensity ? op.values.highDensity
+                                                             : op.values.superHighDensity;
     label = boxValue(in, in.arguments[1]);
-    return timelineWork(buildSetSingleItem(mode, values, in.extraWait));
+    return buildOperation(Operation::SetSingleItem, op);
 }
 
-Work setAll(const OperationInput& in) {
-    const ModeValues values{boxValue(in, in.arguments[0]), boxValue(in, in.arguments[1]),
-                            boxValue(in, in.arguments[2])};
-    if (in.testPage) {
-        return timelineWork(buildSetAllWithTestPage(values, in.extraWait, kHanziSample));
-    }
-    return timelineWork(buildSetAllItems(values, in.extraWait));
+Work setAll(const CommandInput& in) {
+    OperationInput op = windowInput(in);
+    op.values = {boxValue(in, in.arguments[0]), boxValue(in, in.arguments[1]),
+                 boxValue(in, in.arguments[2])};
+    return buildOperation(in.testPage ? Operation::SetAllWithTestPage : Operation::SetAllItems, op);
 }
 
-Work pinTest(const OperationInput& in) {
-    return pinWork(buildPinTestSequence(in.now));
-}
-Work pinTestDensities(const OperationInput&) {
-    return pinWork(buildThreeDensitySequence());
-}
-
-Work file(const OperationInput& in) {
+Work file(const CommandInput& in) {
     const std::string& path = in.arguments[0];
-    Work w;
-    if (path == "-") {
-        w.file = in.readStandardInput();
-        if (w.file->empty()) throw refusal(in.language, Text::StdinEmpty);
-        if (w.file->size() > static_cast<std::size_t>(INT32_MAX)) {
-            throw refusal(in.language, Text::StdinTooLarge);
-        }
-    } else {
-        w.file = readDriverFile(std::filesystem::u8path(path));
+    if (path != "-") {
+        OperationInput op = windowInput(in);
+        op.driverFile = std::filesystem::u8path(path);
+        return buildOperation(Operation::DriverFile, op);
     }
-    w.timeline.text(*w.file);
-    return w;
+    const Bytes bytes = in.readStandardInput();
+    if (bytes.empty()) throw refusal(in.language, Text::StdinEmpty);
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
+        throw refusal(in.language, Text::StdinTooLarge);
+    }
+    Timeline t;
+    t.text(bytes);
+    return Work::of(std::move(t));
 }
 
-Work hex(const OperationInput& in) {
+Work hex(const CommandInput& in) {
     // As typed into 发送指令区: the words with blanks between them, one document.
-    return timelineWork(buildManualSend(joined(in.arguments), in.saveBracket));
+    OperationInput op = windowInput(in);
+    op.commandText = joined(in.arguments);
+    return buildOperation(Operation::ManualSend, op);
 }
 
-Work text(const OperationInput& in) {
+Work text(const CommandInput& in) {
     const std::string all = joined(in.arguments);
     if (all.empty()) throw refusal(in.language, Text::TextEmpty);
     Timeline t;
     t.text(toGbk(all));
-    return timelineWork(std::move(t));
+    return Work::of(std::move(t));
 }
 
 constexpr std::size_t kAny = SIZE_MAX;
 
 constexpr OperationTraits kOperations[] = {
-    {"eject", "", 0, 0, "the page eject 1D 56 53 (换页)", "换页：1D 56 53", eject},
-    {"line-feed", "", 0, 0, "a line feed 0A (换行)", "换行：0A", lineFeed},
+    {"eject", "", 0, 0, "the page eject 1D 56 53 (换页)", "换页：1D 56 53",
+     plain<Operation::PageEject>},
+    {"line-feed", "", 0, 0, "a line feed 0A (换行)", "换行：0A", plain<Operation::LineFeed>},
     {"micro-feed", "", 0, 0, "ESC J 3, a small forward feed (微进纸)", "微进纸：ESC J 3",
-     microFeed},
+     plain<Operation::MicroFeedForward>},
     {"micro-back", "", 0, 0, "ESC j 3, a small backward feed (微退纸)", "微退纸：ESC j 3",
-     microBack},
+     plain<Operation::MicroFeedBack>},
     {"self-test", "", 0, 0, "the self-test command 1B 3A 00 00 50 (打印自检)",
-     "打印自检：1B 3A 00 00 50", selfTest},
-    {"save", "", 0, 0, "the save command 1B 3A 00 00 52 (保存)", "保存：1B 3A 00 00 52", save},
+     "打印自检：1B 3A 00 00 50", plain<Operation::SelfTest>},
+    {"save", "", 0, 0, "the save command 1B 3A 00 00 52 (保存)", "保存：1B 3A 00 00 52",
+     plain<Operation::Save>},
     {"factory-reset", "", 0, 0,
      "save, wait 2.5 s, the factory configuration block, wait 1 s, save (恢复出厂)",
-     "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存", factoryReset},
+     "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存", plain<Operation::FactoryReset>},
     {"alignment-test", "[CENTRE]", 0, 1,
      "the high-speed alignment test page around CENTRE (default 31): 60 documents for 5 to "
      "116, otherwise the title and the eject only (Korvel)",
@@ -169,10 +144,10 @@ constexpr OperationTraits kOperations[] = {
      setAll},
     {"pin-test", "", 0, 0,
      "the pin test pages with the current date and time, and the burn-in page (测针)",
-     "测针：带当前日期时间的测针页和老化样张", pinTest},
+     "测针：带当前日期时间的测针页和老化样张", plain<Operation::PinTest>},
     {"pin-test-densities", "", 0, 0,
      "one pin test line in each print mode, then ESC J 80 (测针功能)",
-     "测针功能：每种打印模式一行测针，然后 ESC J 80", pinTestDensities},
+     "测针功能：每种打印模式一行测针，然后 ESC J 80", plain<Operation::PinTestDensities>},
     {"file", "PATH|-", 1, 1,
      "the file's bytes, or standard input's with -, unchanged as one document (Windows)",
      "Windows：文件（- 为标准输入）的字节原样作为一个文档", file},
@@ -186,9 +161,13 @@ constexpr OperationTraits kOperations[] = {
 
 }  // namespace
 
+std::string_view modeWord(PrintMode mode) {
+    return kModeWords[modeIndex(mode)];
+}
+
 PrintMode parseMode(Language language, const std::string& word) {
     for (PrintMode mode : kAllModes) {
-        if (word == kModeNames[modeNumber(mode) - 1]) return mode;
+        if (word == modeWord(mode)) return mode;
     }
     throw UsageError(say(language, Text::UnknownMode, {word}));
 }

@@ -9,17 +9,16 @@
 #include <vector>
 
 #include "alignment/print_mode.h"
-#include "pintest/pin_test_runs.h"
+#include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/clock.h"
-#include "printer/timeline.h"
 #include "tools/trevalune-send/texts.h"
 
 namespace trevalune::send {
 
-/// What an operation reads besides its own arguments: the values the window would read off
-/// its other controls.
-struct OperationInput {
+/// What a command reads besides its own arguments: the values the window would read off its
+/// other controls.
+struct CommandInput {
     std::vector<std::string> arguments;
     std::string extraWait = "5000";  ///< Text1
     bool testPage = false;           ///< set-all: the second 设置全部
@@ -29,14 +28,8 @@ struct OperationInput {
     Language language = Language::English;
 };
 
-/// An operation built and ready to run on any number of queues: either a timeline, or pin
-/// test pages (run as the window runs them, each page trapped on its own), or the driver-file
-/// document. Everything was encoded while it was built, so a refused value sent nothing.
-struct Work {
-    Timeline timeline;
-    std::vector<PinTestPage> pinTestPages;  ///< when set, the timeline is only their preview
-    std::optional<Bytes> file;              ///< when set, sent with SendBytesToPrinter
-};
+/// An operation built and ready to run on any number of queues, as the window runs it.
+using Work = OperationWork;
 
 struct OperationTraits {
     std::string_view name;
@@ -47,7 +40,7 @@ struct OperationTraits {
     std::string_view chinese;
     /// Throws Refusal (the window's message) for a value the window refuses, or
     /// UsageError for a value the command line cannot mean.
-    Work (*build)(const OperationInput&);
+    Work (*build)(const CommandInput&);
 };
 
 /// Every operation but `list` and `align`, which do not send one fixed piece of work.
@@ -60,11 +53,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// The window's print modes by their command-line names.
-inline constexpr std::string_view kModeNames[] = {"high-speed", "high-density",
-                                                  "super-high-density"};
+/// The print mode's word on the command line ("high-speed").
+std::string_view modeWord(PrintMode mode);
 
-/// A mode by its name; UsageError for any other word.
+/// A mode by its word; UsageError for any other word.
 PrintMode parseMode(Language language, const std::string& word);
 
 }  // namespace trevalune::send

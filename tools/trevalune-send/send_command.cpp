@@ -11,8 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "alignment/config_block.h"
-#include "alignment/set_items.h"
 #include "alignment/value_text.h"
 #include "operations/command_panel.h"
 #include "operations/printer_choice.h"
@@ -282,13 +280,7 @@ void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunCo
     PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
     try {
         if (before == 0) warnAboutState(spooler, account, run);
-        if (work.file) {
-            link.SendBytesToPrinter(*work.file);
-        } else if (!work.pinTestPages.empty()) {
-            runPinTestSequence(work.pinTestPages, link, run.system.clock, quiet);
-        } else {
-            runTimeline(work.timeline, link, run.system.clock, {});
-        }
+        runWork(work, link, run.system.clock, quiet);
     } catch (const QueueStopped&) {
     } catch (const Interrupted&) {
         account.interrupted = true;
@@ -456,7 +448,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         accounts[0].queue = *chosen;
     }
     QueueAccount& account = accounts[0];
-    const std::string modeName(kModeNames[modeNumber(mode) - 1]);
+    const std::string modeName(modeWord(mode));
     const auto notSaved = [&] {
         run.reporter.line(say(l, Text::AlignStopped, {modeName, value}));
         const int status = finish("align", accounts, run);
@@ -468,7 +460,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     };
     const Interruption* stop = system.interruption;
     for (;;) {
-        OperationInput in;
+        CommandInput in;
         in.arguments = {modeName, value};
         in.extraWait = c.extraWait;
         in.language = l;
@@ -488,9 +480,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         if (numericValue(*answer) == numericValue(value)) break;
         value = *answer;
     }
-    Work save;
-    save.timeline.text(buildSaveCommand());  // what 保存 sends
-    if (!sent(save)) return notSaved();
+    if (!sent(Work::of(buildSave()))) return notSaved();
     const int status = finish("align", accounts, run);
     if (status == 0) system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
     return status;
@@ -667,7 +657,7 @@ int run(const CommandLine& c, System& system, Language l) {
             throw UsageError(
                 say(l, Text::WrongArgumentCount, {operation, std::string(op->synopsis)}));
         }
-        OperationInput in;
+        CommandInput in;
         in.arguments = args;
         in.extraWait = c.extraWait;
         in.testPage = c.testPage;

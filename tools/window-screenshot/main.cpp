@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/guarded_main.h"
 #include "form/form1.h"
 #include "printer/clock.h"
-#include "printer/guarded_main.h"
 #include "printer/spooler.h"
 #include "qt/qt_face.h"
 

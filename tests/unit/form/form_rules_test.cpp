@@ -155,7 +155,7 @@ TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
         while (end == BusyEnd::None && tick < 100) {
             EXPECT_EQ(b.beginTick(), dots[tick % 5]);
             ++tick;
-            PollPrintJobs(jobs, kBusyJobSlot,
+            recordJobPoll(jobs, kBusyJobSlot,
                           tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
             end = b.finishTick(jobs);
         }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/utf16.h"
 #include "operations/command_panel.h"
-#include "operations/utf16.h"
 
 namespace trevalune {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "form/busy_state.h"
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
-#include "printer/job_monitor.h"
 #include "printer/timeline.h"
 #include "printer/windows/job_poll.h"
 #include "tests/support/timeline_print.h"
@@ -107,7 +107,7 @@ TEST(JobMonitor, OnePollUpdatesSlotOne) {
         JobTables t;
         t.jobState[1] = static_cast<std::int16_t>(c.state);
         t.jobLatch[1] = static_cast<std::int16_t>(c.latch);
-        PollPrintJobs(t, 1, c.seen);
+        recordJobPoll(t, 1, c.seen);
         EXPECT_EQ(t.jobState[1], c.stateAfter) << c.what;
         EXPECT_EQ(t.jobLatch[1], c.latchAfter) << c.what;
     }

@@ -10,8 +10,8 @@
 
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
+#include "common/guarded_main.h"
 #include "pintest/pin_test_runs.h"
-#include "printer/guarded_main.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "printer/guarded_main.h"
+#include "common/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
 

@@ -1,4 +1,4 @@
-#include "operations/utf16.h"
+#include "common/utf16.h"
 
 namespace trevalune {
 

@@ -12,17 +12,15 @@ namespace trevalune {
 
 /// Every control's design name, the window's own first. One list: the enum, the name table
 /// (controlName) and the control table all follow it, so a mistyped name does not compile.
-#define TREVALUNE_CONTROLS(X)                                                                   \
-    X(Form1)                                                                                    \
-    X(Command18)                                                                                \
-    X(Frame7)                                                                                   \
-    X(Combo2)                                                                                   \
-    X(Command17) X(Command8) X(Command14) X(Command13) X(Command12) X(Frame6) X(Command16)      \
-        X(Command15) X(Command3) X(Frame3) X(Optgs) X(Optcgs) X(Optcgm) X(Labgs) X(Label2)      \
-            X(Label3) X(Label4) X(Label5) X(Labcgs) X(Label6) X(Label7) X(Labcgm) X(Frame2)     \
-                X(cmbsz) X(Label8) X(Command11) X(Command10) X(Command7) X(Frame5) X(Check1)    \
-                    X(Command9) X(Command6) X(Text2) X(Command2) X(Command1) X(Command4)        \
-                        X(Command5) X(Frame4) X(Text1) X(Labtime) X(Label1) X(Timer1) X(Frame1) \
+#define TREVALUNE_CONTROLS(X)                                                                      \
+    X(Form1)                                                                                       \
+    X(Command18)                                                                                   \
+    X(Frame7) X(Combo2) X(Command17) X(Command8) X(Command14) X(Command13) X(Command12) X(Frame6)  \
+        X(Command16) X(Command15) X(Command3) X(Frame3) X(Optgs) X(Optcgs) X(Optcgm) X(Labgs)      \
+            X(Label2) X(Label3) X(Label4) X(Label5) X(Labcgs) X(Label6) X(Label7) X(Labcgm)        \
+                X(Frame2) X(cmbsz) X(Label8) X(Command11) X(Command10) X(Command7) X(Frame5)       \
+                    X(Check1) X(Command9) X(Command6) X(Text2) X(Command2) X(Command1) X(Command4) \
+                        X(Command5) X(Frame4) X(Text1) X(Labtime) X(Label1) X(Timer1) X(Frame1)    \
                             X(Combo1)
 
 enum class Control : unsigned char {

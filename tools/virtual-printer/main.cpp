@@ -29,8 +29,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/guarded_main.h"
 #include "printer/bytes.h"
+#include "common/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/preview/preview_printer.h"
 #include "tools/virtual-printer/unique_fd.h"
@@ -149,8 +149,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     }
     if (font) options.font = *font;
     if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
-        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" + *best +
-                         "\"");
+        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
+                                 *best + "\"");
     }
     if (port) {
         const std::string& value = *port;
@@ -159,8 +159,9 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         const long number = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
             value.find_first_not_of("0123456789") != std::string::npos) {
-            throw UsageError("--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
-                             value + "\"");
+            throw UsageError(
+                "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
+                "\"");
         }
         options.port = static_cast<int>(number);
     }

@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/decoder.h"
+#include "preview/decoder.h"
 
 #include <cstdio>
 #include <optional>

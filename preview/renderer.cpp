@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/renderer.h"
 
 #include <algorithm>
 #include <utility>

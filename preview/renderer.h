@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/virtual-printer/preview/decoder.h"
+#include "preview/decoder.h"
 
 namespace trevalune::preview {
 

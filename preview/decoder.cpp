@@ -277,10 +277,6 @@ private:
 
 }  // namespace
 
-std::string_view modeName(Mode mode) {
-    return traits(mode).name;
-}
-
 std::string_view trailerName(Trailer trailer) {
     switch (trailer) {
         case Trailer::Standard:

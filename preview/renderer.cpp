@@ -7,14 +7,6 @@
 
 namespace trevalune::preview {
 
-int lineColumns(Mode mode) {
-    return traits(mode).lineColumns;
-}
-
-int cellUnits(Mode mode) {
-    return traits(mode).cellUnits;
-}
-
 int columnUnits(Mode mode, int column) {
     const long long units = static_cast<long long>(column) * kLineUnits;
     const int columns = lineColumns(mode);

@@ -197,6 +197,20 @@ std::size_t width(unsigned char lead) {
     return lead >= 0xE0 ? 2 : 1;
 }
 
+/// Full-width punctuation that must not begin a line, and brackets that must not end one.
+bool isClosing(std::string_view at) {
+    for (std::string_view mark : {"，", "。", "、", "；", "：", "）", "”", "’"}) {
+        if (at.substr(0, mark.size()) == mark) return true;
+    }
+    return false;
+}
+bool isOpening(std::string_view at) {
+    for (std::string_view mark : {"（", "“", "‘"}) {
+        if (at.substr(0, mark.size()) == mark) return true;
+    }
+    return false;
+}
+
 /// Columns of a UTF-8 text.
 std::size_t columnsOf(std::string_view text) {
     std::size_t used = 0;
@@ -219,14 +233,20 @@ std::string wrapped(std::string_view text, std::size_t columns, std::size_t inde
             ++i;
             continue;
         }
-        // The next unbreakable piece: one Chinese character, or a run of anything else.
-        std::size_t end = i;
-        do {
-            const auto lead = static_cast<unsigned char>(text[end]);
-            end += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-            if (lead >= 0xE0) break;
-        } while (end < text.size() && text[end] != ' ' &&
-                 static_cast<unsigned char>(text[end]) < 0xE0);
+        // The next unbreakable piece: one Chinese character, or a run of anything else; an
+        // opening bracket keeps what follows it, and closing punctuation stays on its line.
+        const auto pieceEnd = [text](std::size_t at) {
+            do {
+                const auto lead = static_cast<unsigned char>(text[at]);
+                at += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+                if (lead >= 0xE0) break;
+            } while (at < text.size() && text[at] != ' ' &&
+                     static_cast<unsigned char>(text[at]) < 0xE0);
+            return at;
+        };
+        std::size_t end = pieceEnd(i);
+        if (isOpening(text.substr(i)) && end < text.size() && text[end] != ' ') end = pieceEnd(end);
+        while (end < text.size() && isClosing(text.substr(end))) end += 3;
         const std::string_view piece = text.substr(i, end - i);
         const std::size_t wanted = (blank ? 1 : 0) + columnsOf(piece);
         if (used > 0 && used + wanted > columns) {

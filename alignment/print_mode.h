@@ -39,21 +39,18 @@ struct PrintModeTraits {
     std::string_view pageWord;      ///< the mode's word on the set-all test page
     std::size_t pageBefore;         ///< sample characters before the page's marker group
     std::size_t pageAfter;          ///< and after it
-    std::string_view name;          ///< in English, for the preview's listing
-    int lineColumns;                ///< columns of one printed line (the preview's model)
-    int cellUnits;                  ///< width of one character cell in the preview's units
 };
 
 // clang-format off
 inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
     {PrintMode::HighSpeed, 0x0A, "高速", "16", {25, 26, 2, 18, 7, 12, 68}, 2, 30, 56, "1B4A20",
-     "高速", 22, 21, "high speed", 1440, 32},
+     "高速", 22, 21},
     {PrintMode::HighDensity, 0x0B, "高密", "24", {34, 35, 2, 18, 7, 12, 92}, 2, 38, 30, "1B4A15",
-     "标准", 30, 28, "high density", 1872, 24},
+     "标准", 30, 28},
     // Two more blanks without the marker than with it (not one, as in the other rows): the
     // unmarked labels print one place further right. Kept as printed.
     {PrintMode::SuperHighDensity, 0x0C, "超高密", "40", {56, 58, 2, 20, 8, 13, 132}, 3, 61, 40,
-     "1B4A15", "精细", 45, 43, "super-high density", 2880, 16},
+     "1B4A15", "精细", 45, 43},
 }};
 // clang-format on
 

@@ -80,7 +80,7 @@ std::optional<int> valueByte(std::string_view text) {
 }
 
 bool printsSampleRows(double value) {
-    return value > 4 && value < 117;
+    return value > kSampleRowsFrom - 1 && value < kSampleRowsTo + 1;
 }
 
 }  // namespace trevalune

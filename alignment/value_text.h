@@ -20,8 +20,13 @@ bool isPlainNumber(std::string_view text);
 inline constexpr int kValueBoxMax = 120;
 inline constexpr std::string_view kValueBoxCapped = "119";
 
+/// The whole values that print sample rows: kSampleRowsFrom to kSampleRowsTo, where every
+/// row printed around them still fits a byte and the paper.
+inline constexpr int kSampleRowsFrom = 5;
+inline constexpr int kSampleRowsTo = 116;
+
 /// Whether a value (or the alignment test's centre) prints sample rows: only strictly between
-/// 4 and 117, where every row it prints still fits a byte and the paper.
+/// kSampleRowsFrom - 1 and kSampleRowsTo + 1 (4.5 does, 4 does not).
 bool printsSampleRows(double value);
 
 /// Rounds to the nearest whole number, an exact half to the even neighbour (2.5 -> 2, 3.5 -> 4).

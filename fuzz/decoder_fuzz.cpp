@@ -1,4 +1,4 @@
-// The virtual printer's decoder, listing and renderer on arbitrary bytes. Besides the
+// The print preview's decoder, listing and renderer on arbitrary bytes. Besides the
 // sanitizers' findings it checks what the decoder promises: every byte belongs to exactly one
 // event, in order, and a stream split anywhere decodes to the same events.
 
@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/virtual-printer/preview/decoder.h"
-#include "tools/virtual-printer/preview/listing.h"
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/decoder.h"
+#include "preview/listing.h"
+#include "preview/renderer.h"
 
 namespace {
 

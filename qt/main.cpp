@@ -1,7 +1,10 @@
 // The program: the window over the CUPS spooler and the system clock.
-// Besides --help and --version it knows two options, for technicians and installation checks:
+// Besides --help and --version it knows options for technicians, installation checks and the
+// pictures in docs/:
 //   --driver-file      prints where file.prn is looked for and whether it can be sent, then ends
-//   --screenshot FILE  saves a picture of the window once it is shown, then ends
+//   --screenshot FILE  saves a picture of the window once it is shown, then ends; with
+//                      --enlarged FILE also one of the whole window, and with
+//                      --pretend-printers A,B,C over made-up printers that are never sent to
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
@@ -11,14 +14,19 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/guarded_main.h"
 #include "form/control_table.h"
 #include "form/form1.h"
+#include "form/window_rules.h"
 #include "operations/driver_file.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
+#include "printer/spooler.h"
 #include "qt/qt_face.h"
 
 namespace {
@@ -50,8 +58,29 @@ void nameApplication() {
     QCoreApplication::setApplicationVersion(QStringLiteral(TREVALUNE_VERSION));
 }
 
+/// Lists made-up printers for the pictures of the window. Nothing reaches a printer: a
+/// document sent to one is reported as a printer that could not be opened.
+class PretendSpooler final : public trevalune::Spooler {
+public:
+    explicit PretendSpooler(std::vector<std::string> printers) : printers_(std::move(printers)) {}
+    trevalune::PrinterList listPrinters() override { return {printers_, {}}; }
+    trevalune::SendResult sendRawDocument(const std::string&, const std::string&,
+                                          std::string_view) override {
+        return trevalune::SendResult::notOpened("a made-up printer: nothing is sent");
+    }
+    trevalune::JobQuery queryActiveJobs(const std::string&) override { return {}; }
+    trevalune::PrinterState printerState(const std::string&) override { return {}; }
+    trevalune::JobState jobState(const std::string&, int) override { return {}; }
+    void setDefaultPrinter(const std::string&) override {}
+
+private:
+    std::vector<std::string> printers_;
+};
+
 struct Options {
     std::optional<QString> screenshot;
+    std::optional<QString> enlarged;
+    std::optional<std::vector<std::string>> pretendPrinters;
 };
 
 /// Reads the command line without a display, so --help, --version and --driver-file also work
@@ -77,7 +106,16 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
         QStringLiteral("screenshot"),
         QStringLiteral("Save a picture of the window to <file> once it is shown, then quit."),
         QStringLiteral("file"));
-    parser.addOptions({driverFile, screenshot});
+    const QCommandLineOption enlarged(
+        QStringLiteral("enlarged"),
+        QStringLiteral("With --screenshot: also save the window enlarged to show every control."),
+        QStringLiteral("file"));
+    const QCommandLineOption pretendPrinters(
+        QStringLiteral("pretend-printers"),
+        QStringLiteral("With --screenshot: list these made-up printers (comma-separated) instead "
+                       "of the print server's; nothing is sent."),
+        QStringLiteral("names"));
+    parser.addOptions({driverFile, screenshot, enlarged, pretendPrinters});
     parser.process(app);  // ends the program after --help or a wrong option
 
     if (parser.isSet(version)) {
@@ -88,7 +126,18 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
         return 0;
     }
     if (parser.isSet(driverFile)) return reportDriverFile(programFolder());
+    if (!parser.isSet(screenshot) && (parser.isSet(enlarged) || parser.isSet(pretendPrinters))) {
+        std::fprintf(stderr, "trevalune: --enlarged and --pretend-printers go with --screenshot\n");
+        return 1;
+    }
     if (parser.isSet(screenshot)) options.screenshot = parser.value(screenshot);
+    if (parser.isSet(enlarged)) options.enlarged = parser.value(enlarged);
+    if (parser.isSet(pretendPrinters)) {
+        options.pretendPrinters.emplace();
+        for (const QString& name : parser.value(pretendPrinters).split(QLatin1Char(','))) {
+            if (!name.isEmpty()) options.pretendPrinters->push_back(name.toStdString());
+        }
+    }
     return std::nullopt;
 }
 
@@ -97,13 +146,20 @@ int run(int argc, char** argv) {
     Options options;
     if (const auto done = readOptions(argc, argv, options)) return *done;
 
+    // A picture needs no display.
+    if (options.screenshot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     const QApplication app(argc, argv);
     nameApplication();
     // Lets Wayland compositors and docks match the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QLatin1String(kAppId));
     QApplication::setWindowIcon(QIcon::fromTheme(QLatin1String(kAppId)));
 
-    trevalune::CupsSpooler spooler;
+    trevalune::CupsSpooler cups;
+    std::optional<PretendSpooler> pretend;
+    if (options.pretendPrinters) pretend.emplace(*options.pretendPrinters);
+    trevalune::Spooler& spooler = pretend ? static_cast<trevalune::Spooler&>(*pretend) : cups;
     trevalune::SystemClock clock;
     trevalune::QtFace face;
     if (options.screenshot) face.writeMessagesToStandardError();
@@ -112,9 +168,18 @@ int run(int argc, char** argv) {
     QWidget& window = face.window();
     window.show();
     if (options.screenshot) {
+        form.timerTick();  // the clock shows from the first tick on
         // Queued behind the first paint, so the picture is the window as it opened.
-        QTimer::singleShot(0, &window, [&window, file = *options.screenshot] {
-            QApplication::exit(window.grab().save(file) ? 0 : 1);
+        QTimer::singleShot(0, &window, [&window, &options] {
+            bool saved = window.grab().save(*options.screenshot);
+            if (options.enlarged) {
+                const trevalune::Extent full = trevalune::fullClientTwips();
+                // Twips to pixels at 96 DPI, rounded up so that the margin is whole.
+                window.resize((full.width + 14) / 15, (full.height + 14) / 15);
+                QApplication::processEvents();
+                saved = window.grab().save(*options.enlarged) && saved;
+            }
+            QApplication::exit(saved ? 0 : 1);
         });
     }
     return QApplication::exec();

@@ -63,6 +63,7 @@ contents() {
         fail "a program without the trevalune prefix"
     fi
     expect -rw-r--r-- usr/share/doc/trevalune/virtual-printer/README.md
+    expect -rw-r--r-- usr/share/doc/trevalune/preview/README.md
     expect -rw-r--r-- "usr/share/applications/$id.desktop"
     expect -rw-r--r-- "usr/share/metainfo/$id.metainfo.xml"
     expect -rw-r--r-- "usr/share/icons/hicolor/scalable/apps/$id.svg"

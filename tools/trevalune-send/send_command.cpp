@@ -21,6 +21,7 @@
 #include "printer/spooler.h"
 #include "printer/timeline.h"
 #include "tools/trevalune-send/account.h"
+#include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/operation_table.h"
 
@@ -30,86 +31,8 @@ namespace {
 
 constexpr std::string_view kName = "trevalune-send";
 
-/// --wait without seconds, and the longest --wait and --timeout taken.
-constexpr int kDefaultWaitSeconds = 60;
-constexpr int kMaxWaitSeconds = 24 * 3600;
-constexpr int kMaxTimeoutSeconds = 3600;
 /// How often --wait asks for the jobs' state.
 constexpr int kWaitPollMs = 1000;
-
-/// The command line once CLI11 has read it.
-struct CommandLine {
-    std::vector<std::string> printers;
-    std::string server;
-    bool serverGiven = false;
-    std::string user;
-    bool userGiven = false;
-    std::string timeout;  ///< seconds, as typed; empty for the default
-    std::string extraWait = "5000";
-    std::optional<std::string> wait;  ///< --wait's seconds, as typed ("60" when bare)
-    bool json = false;
-    bool dryRun = false;
-    bool quiet = false;
-    bool help = false;
-    bool version = false;
-    bool testPage = false;
-    bool save = false;
-    std::optional<std::string> from;
-    std::vector<std::pair<std::string, std::string>> pieces;  ///< --hex/--text in order
-    std::vector<std::string> words;                           ///< the operation and its arguments
-};
-
-/// --wait takes its seconds only as --wait=SECONDS: a bare --wait must not swallow the
-/// operation that follows it.
-std::vector<std::string> takeWait(const std::vector<std::string>& arguments, CommandLine& c) {
-    std::vector<std::string> rest;
-    for (const std::string& a : arguments) {
-        if (a == "--wait") {
-            c.wait = std::to_string(kDefaultWaitSeconds);
-        } else if (a.rfind("--wait=", 0) == 0) {
-            c.wait = a.substr(7);
-        } else {
-            rest.push_back(a);
-        }
-    }
-    return rest;
-}
-
-CommandLine parse(const std::vector<std::string>& arguments) {
-    CommandLine c;
-    const std::vector<std::string> rest = takeWait(arguments, c);
-    CLI::App app{"", std::string(kName)};
-    app.set_help_flag();  // the help is ours, in the run's language
-    app.add_flag("-h,--help", c.help);
-    app.add_flag("-v,--version", c.version);
-    app.add_option("-d,--printer", c.printers)->allow_extra_args(false);
-    CLI::Option* server = app.add_option("--server", c.server);
-    CLI::Option* user = app.add_option("-U,--user", c.user);
-    app.add_option("--timeout", c.timeout);
-    app.add_option("--extra-wait", c.extraWait);
-    app.add_flag("--json", c.json);
-    app.add_flag("-n,--dry-run", c.dryRun);
-    app.add_flag("-q,--quiet", c.quiet);
-    app.add_flag("--test-page", c.testPage);
-    app.add_flag("--save", c.save);
-    CLI::Option* from = app.add_option("--from");
-    std::vector<std::string> hex, text;
-    CLI::Option* hexOption = app.add_option("--hex", hex)->allow_extra_args(false);
-    CLI::Option* textOption = app.add_option("--text", text)->allow_extra_args(false);
-    app.add_option("words", c.words);
-    // CLI11 wants the arguments last first.
-    std::vector<std::string> reversed(rest.rbegin(), rest.rend());
-    app.parse(reversed);
-    if (from->count() > 0) c.from = from->as<std::string>();
-    c.serverGiven = server->count() > 0;
-    c.userGiven = user->count() > 0;
-    std::size_t h = 0, t = 0;
-    for (const CLI::Option* o : app.parse_order()) {
-        if (o == hexOption) c.pieces.emplace_back("--hex", hex[h++]);
-        if (o == textOption) c.pieces.emplace_back("--text", text[t++]);
-    }
-    return c;
-}
 
 /// A queue's run ends at the first document not taken: the rest would reach the printer
 /// without what came before it. Neither is a std::exception, so nothing on the way catches it.
@@ -584,17 +507,16 @@ void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     if (c.wait) wholeNumber("--wait", *c.wait, 0, kMaxWaitSeconds, l);
     if (system.platform != Platform::Cups) {
         for (const auto& [given, option] :
-             {std::pair{!c.server.empty(), "--server"}, std::pair{!c.user.empty(), "--user"},
+             {std::pair{c.server.has_value(), "--server"}, std::pair{c.user.has_value(), "--user"},
               std::pair{!c.timeout.empty(), "--timeout"}}) {
             if (given) throw UsageError(say(l, Text::CupsOnly, {option}));
         }
     }
     if (!c.timeout.empty()) wholeNumber("--timeout", c.timeout, 1, kMaxTimeoutSeconds, l);
-    // CLI11 keeps an option given with an empty value as given: compare with the arguments.
-    if (c.serverGiven && !isServerAddress(c.server)) {
-        throw UsageError(say(l, Text::BadServer, {c.server}));
+    if (c.server && !isServerAddress(*c.server)) {
+        throw UsageError(say(l, Text::BadServer, {*c.server}));
     }
-    if (c.userGiven && c.user.empty()) throw UsageError(say(l, Text::EmptyValue, {"-U"}));
+    if (c.user && c.user->empty()) throw UsageError(say(l, Text::EmptyValue, {"-U"}));
     std::vector<std::string> seen;
     for (const std::string& p : c.printers) {
         if (p.empty()) throw UsageError(say(l, Text::EmptyValue, {"-d"}));
@@ -625,8 +547,8 @@ int run(const CommandLine& c, System& system, Language l) {
     RunContext context{system, reporter, std::nullopt};
     if (c.wait) context.waitSeconds = std::stoi(*c.wait);
     SpoolerOptions options;
-    options.server = c.server;
-    options.user = c.user;
+    options.server = c.server.value_or("");
+    options.user = c.user.value_or("");
     if (!c.timeout.empty()) options.timeoutMs = std::stoi(c.timeout) * 1000;
 
     Work work;
@@ -729,7 +651,7 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
         return 2;
     };
     try {
-        return run(parse(arguments), system, l);
+        return run(parseCommandLine(arguments), system, l);
     } catch (const CLI::ParseError& wrong) {
         return refused(parseErrorText(wrong, l), true);
     } catch (const UsageError& wrong) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/texts.h"
 
 namespace trevalune {
@@ -30,7 +31,7 @@ public:
 /// How the spooler is reached: --server, --timeout and -U.
 struct SpoolerOptions {
     std::string server;  ///< HOST[:PORT] or a socket path; empty for the configured one
-    int timeoutMs = 5000;
+    int timeoutMs = kDefaultTimeoutSeconds * 1000;
     std::string user;  ///< empty for CUPS_USER or the login name
 };
 

@@ -1,7 +1,10 @@
 #include "tools/trevalune-send/texts.h"
 
+#include <stdexcept>
 #include <utility>
 
+#include "alignment/value_text.h"
+#include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/operation_table.h"
 #include "tools/trevalune-send/send_command.h"
 
@@ -41,9 +44,9 @@ constexpr Pair kTexts[] = {
      "the queue \"{2}\" is named twice (\"{1}\" and \"{2}\" are one queue); nothing was sent",
      "队列“{2}”给出了两次（“{1}”和“{2}”是同一个队列）；未发送任何内容"},
     {Text::ValueAboveBox,
-     "the value \"{1}\" is above 120, which the window's value box never holds (it makes 119 of "
-     "it); nothing was sent",
-     "值“{1}”大于 120，窗口的参数框不接受（会改为 119）；未发送任何内容"},
+     "the value \"{1}\" is above {boxMax}, which the window's value box never holds (it makes "
+     "{boxCapped} of it); nothing was sent",
+     "值“{1}”大于 {boxMax}，窗口的参数框不接受（会改为 {boxCapped}）；未发送任何内容"},
     {Text::OptionNotHere, "{1} does not go with {2}", "{1} 不能与 {2} 一起使用"},
     {Text::HexTextMixed, "--hex and --text do not go with an operation",
      "--hex 和 --text 不能与操作一起使用"},
@@ -99,25 +102,115 @@ constexpr Pair kTexts[] = {
     {Text::AlignOnePrinter, "align works on one printer at a time", "align 一次只能用于一台打印机"},
     {Text::AlignNoDryRun, "align cannot be a dry run", "align 不能试运行"},
     {Text::AlignFromRange,
-     "--from {1}: the window prints sample rows only for values from 5 to 116",
-     "--from {1}：窗口只为 5 到 116 的值打印样张行"},
+     "--from {1}: the window prints sample rows only for values from {rowsFrom} to {rowsTo}",
+     "--from {1}：窗口只为 {rowsFrom} 到 {rowsTo} 的值打印样张行"},
     {Text::AlignPrinted, "{1}: {2} set to {3}, sample rows printed (the row marked * is {3}).",
      "{1}：{2} 已设为 {3}，样张行已打印（标 * 的行为 {3}）。"},
     {Text::AlignAsk, "Which row is straight? [{1}] ", "哪一行是直的？[{1}] "},
-    {Text::AlignAnswerRange, "\"{1}\" is not a value from 5 to 116; type the row's value",
-     "“{1}”不是 5 到 116 之间的值；请输入那一行的值"},
+    {Text::AlignAnswerRange,
+     "\"{1}\" is not a value from {rowsFrom} to {rowsTo}; type the row's value",
+     "“{1}”不是 {rowsFrom} 到 {rowsTo} 之间的值；请输入那一行的值"},
     {Text::AlignSaved, "{1} is {2}; saved.", "{1} 为 {2}；已保存。"},
     {Text::AlignStopped, "stopped: {1} is {2} in the printer, not saved",
      "已中止：打印机中 {1} 为 {2}，未保存"},
     {Text::DefaultMark, "* ", "* "},
+    {Text::HelpAlign,
+     "guided: writes the value and prints its sample rows as 设置单项 does, asks on the terminal "
+     "which row is straight (Enter keeps the one marked *), writes that value and prints again "
+     "until the marked row is the straight one; then saves. Needs a terminal.",
+     "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的行），"
+     "写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"},
+    {Text::HelpList,
+     "the printers with their state (idle, printing, stopped or paused, the spooler's reasons, "
+     "jobs waiting); the one used without -d is marked *",
+     "列出打印机及其状态（空闲、正在打印、已停止、已暂停，原因，等待的作业数），命令行默认使用的"
+     "打印机前标 *"},
+    {Text::HelpPrinter,
+     "the print queue; repeat it to run the operation on every queue given, in parallel (a "
+     "queue named twice, in any case, is refused). Without it the printer is chosen as lp "
+     "chooses: LPDEST, then PRINTER, then the user's default printer (the one the window "
+     "writes), then the window's RZ7 preselection",
+     "打印机（可重复：每台打印机并行执行操作；同一队列不能给出两次，不分大小写）。未给出时按 lp "
+     "的顺序：LPDEST、PRINTER、用户的默认打印机，然后是窗口的 RZ7 预选"},
+    {Text::HelpPrinterWindows,
+     "the printer; repeat it to run the operation on every printer given, in parallel (a "
+     "printer named twice is refused). Without it: the user's default printer (the one the "
+     "window writes), then the window's RZ7 preselection",
+     "打印机（可重复：每台打印机并行执行操作；同一打印机不能给出两次）。"
+     "未给出时用用户的默认打印机，然后是窗口的 RZ7 预选"},
+    {Text::HelpServer, "the CUPS print server, as CUPS_SERVER",
+     "CUPS 打印服务器（同 CUPS_SERVER）"},
+    {Text::HelpUser,
+     "the user name for the print server, as CUPS_USER; a server that asks for a login is "
+     "answered once per run, at the terminal",
+     "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码"},
+    {Text::HelpTimeout,
+     "the limit on connecting to the print server and on each request (default {timeout} s); "
+     "running out of it before a document went out is reported as not opened, after it was "
+     "written whole as unknown",
+     "连接打印服务器和每个请求的时限（默认 {timeout} 秒）；文档发出之前超时报告为无法打开，整个"
+     "文档写完之后超时报告为结果不明"},
+    {Text::HelpExtraWait,
+     "the extra wait of the set operations (the window's Text1), default {extraWait}",
+     "设置操作的附加等待（窗口的 Text1），默认 {extraWait}"},
+    {Text::HelpWait,
+     "after the last document, follows every job until each has completed, or one is "
+     "canceled, aborted, stopped or held, or the time is up (default {wait} s); exit status 0 "
+     "only when every job completed",
+     "发送完后跟踪每个作业，直到全部完成、有作业被取消、中止、停止或保留，或时间到（默认 {wait} "
+     "秒）；只有全部完成时退出状态才为 0"},
+    {Text::HelpJson,
+     "reports the whole run as one JSON object on standard output (per queue and per "
+     "document: outcome, job id, reason, final state) instead of the job id lines",
+     "在标准输出上以一个 JSON 对象报告整个运行"
+     "（每个队列、每个文档的结果、作业号、原因和最终状态），代替作业号行"},
+    {Text::HelpDryRun,
+     "prints each document as hex and each wait; sends nothing, needs no print server",
+     "以十六进制列出每个文档和每次等待，不发送，不需要服务器"},
+    {Text::HelpQuiet, "prints no job ids", "不输出作业号"},
+    {Text::HelpPieces, "as the hex and text operations; repeatable, one document each",
+     "与 hex、text 操作相同；可重复，每个一个文档"},
+    {Text::HelpHelp, "shows this help", "显示本帮助"},
+    {Text::HelpVersion, "shows the version", "显示版本"},
 };
+
+/// The numbers that are rules elsewhere, by the names the texts give them, so that a text
+/// moves with its rule.
+std::string ruleValue(std::string_view name) {
+    const std::pair<std::string_view, std::string> rules[] = {
+        {"boxMax", std::to_string(kValueBoxMax)},
+        {"boxCapped", std::string(kValueBoxCapped)},
+        {"rowsFrom", std::to_string(kSampleRowsFrom)},
+        {"rowsTo", std::to_string(kSampleRowsTo)},
+        {"timeout", std::to_string(kDefaultTimeoutSeconds)},
+        {"extraWait", std::string(kDefaultExtraWait)},
+        {"wait", std::to_string(kDefaultWaitSeconds)},
+    };
+    for (const auto& [rule, value] : rules) {
+        if (rule == name) return value;
+    }
+    throw std::logic_error("a text names the unknown rule {" + std::string(name) + "}");
+}
 
 /// Display columns of a UTF-8 character starting with `lead`: two for the wide (CJK) range.
 std::size_t width(unsigned char lead) {
     return lead >= 0xE0 ? 2 : 1;
 }
 
-/// `text` in lines of at most `columns` columns, each after `indent` blanks but the first.
+/// Full-width punctuation that must not begin a line, and brackets that must not end one.
+bool isClosing(std::string_view at) {
+    for (std::string_view mark : {"，", "。", "、", "；", "：", "）", "”", "’"}) {
+        if (at.substr(0, mark.size()) == mark) return true;
+    }
+    return false;
+}
+bool isOpening(std::string_view at) {
+    for (std::string_view mark : {"（", "“", "‘"}) {
+        if (at.substr(0, mark.size()) == mark) return true;
+    }
+    return false;
+}
+
 /// Columns of a UTF-8 text.
 std::size_t columnsOf(std::string_view text) {
     std::size_t used = 0;
@@ -140,14 +233,20 @@ std::string wrapped(std::string_view text, std::size_t columns, std::size_t inde
             ++i;
             continue;
         }
-        // The next unbreakable piece: one Chinese character, or a run of anything else.
-        std::size_t end = i;
-        do {
-            const auto lead = static_cast<unsigned char>(text[end]);
-            end += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-            if (lead >= 0xE0) break;
-        } while (end < text.size() && text[end] != ' ' &&
-                 static_cast<unsigned char>(text[end]) < 0xE0);
+        // The next unbreakable piece: one Chinese character, or a run of anything else; an
+        // opening bracket keeps what follows it, and closing punctuation stays on its line.
+        const auto pieceEnd = [text](std::size_t at) {
+            do {
+                const auto lead = static_cast<unsigned char>(text[at]);
+                at += lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+                if (lead >= 0xE0) break;
+            } while (at < text.size() && text[at] != ' ' &&
+                     static_cast<unsigned char>(text[at]) < 0xE0);
+            return at;
+        };
+        std::size_t end = pieceEnd(i);
+        if (isOpening(text.substr(i)) && end < text.size() && text[end] != ' ') end = pieceEnd(end);
+        while (end < text.size() && isClosing(text.substr(end))) end += 3;
         const std::string_view piece = text.substr(i, end - i);
         const std::size_t wanted = (blank ? 1 : 0) + columnsOf(piece);
         if (used > 0 && used + wanted > columns) {
@@ -184,13 +283,19 @@ std::string say(Language language, Text text, const std::vector<std::string>& ar
     }
     std::string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}') {
-            const std::size_t n = static_cast<std::size_t>(pattern[i + 1] - '1');
-            if (n < args.size()) out += args[n];
-            i += 2;
-        } else {
+        const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : pattern.npos;
+        if (close == pattern.npos) {
             out += pattern[i];
+            continue;
         }
+        const std::string_view name = pattern.substr(i + 1, close - i - 1);
+        if (name.size() == 1 && name[0] >= '1' && name[0] <= '9') {
+            const auto n = static_cast<std::size_t>(name[0] - '1');
+            if (n < args.size()) out += args[n];
+        } else {
+            out += ruleValue(name);
+        }
+        i = close;
     }
     return out;
 }
@@ -230,71 +335,24 @@ std::string helpText(Language language, Platform platform) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
              zh ? op.chinese : op.english);
     }
-    line(
-        "align MODE [--from VALUE]",
-        zh ? "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的"
-             "行），写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"
-           : "guided: writes the value and prints its sample rows as 设置单项 does, asks on the "
-             "terminal which row is straight (Enter keeps the one marked *), writes that value "
-             "and prints again until the marked row is the straight one; then saves. Needs a "
-             "terminal.");
-    line("list", zh ? "列出打印机及其状态（空闲、正在打印、已停止、已暂停，原因，等待的作业数），"
-                      "命令行默认使用的打印机前标 *"
-                    : "the printers with their state (idle, printing, stopped or paused, the "
-                      "spooler's reasons, jobs waiting); the one used without -d is marked *");
+    line("align MODE [--from VALUE]", say(language, Text::HelpAlign));
+    line("list", say(language, Text::HelpList));
     h += zh ? "\n选项：\n" : "\nOptions:\n";
-    if (cups) {
-        line("-d, --printer NAME",
-             zh ? "打印机（可重复：每台打印机并行执行操作；同一队列不能给出两次，不分大小写）。"
-                  "未给出时按 lp 的顺序：LPDEST、PRINTER、用户的默认打印机，然后是窗口的 RZ7 预选"
-                : "the print queue; repeat it to run the operation on every queue given, in "
-                  "parallel (a queue named twice, in any case, is refused). Without it the "
-                  "printer is chosen as lp chooses: LPDEST, then PRINTER, then the user's default "
-                  "printer (the one the window writes), then the window's RZ7 preselection");
-        line("--server HOST[:PORT]",
-             zh ? "CUPS 打印服务器（同 CUPS_SERVER）" : "the CUPS print server, as CUPS_SERVER");
-        line("-U, --user USER", zh ? "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求"
-                                     "登录时，每次运行只在终端上询问一次密码"
-                                   : "the user name for the print server, as CUPS_USER; a "
-                                     "server that asks for a login is answered once per run, "
-                                     "at the terminal");
-        line("--timeout SECONDS",
-             zh ? "连接打印服务器和每个请求的时限（默认 5 秒）；文档发出之前超时报告为无法打开，"
-                  "整个文档写完之后超时报告为结果不明"
-                : "the limit on connecting to the print server and on each request (default "
-                  "5 s); running out of it before a document went out is reported as not "
-                  "opened, after it was written whole as unknown");
-    } else {
-        line("-d, --printer NAME",
-             zh ? "打印机（可重复：每台打印机并行执行操作；同一打印机不能给出两次）。未给出时"
-                  "用用户的默认打印机，然后是窗口的 RZ7 预选"
-                : "the printer; repeat it to run the operation on every printer given, in "
-                  "parallel (a printer named twice is refused). Without it: the user's default "
-                  "printer (the one the window writes), then the window's RZ7 preselection");
+    // From the options' own declarations: one line per help text, in the table's order.
+    std::string head;
+    std::optional<Text> shown;
+    for (const OptionSpec& option : optionTable()) {
+        if (!option.help || (option.cupsOnly && !cups)) continue;
+        const Text help = !cups && option.windowsHelp ? *option.windowsHelp : *option.help;
+        if (shown == help) {
+            head += ", " + optionHead(option);
+            continue;
+        }
+        if (shown) line(head, say(language, *shown));
+        head = optionHead(option);
+        shown = help;
     }
-    line("--extra-wait MS", zh ? "设置操作的附加等待（窗口的 Text1），默认 5000"
-                               : "the extra wait of the set operations (the window's Text1), "
-                                 "default 5000");
-    line("--wait[=SECONDS]",
-         zh ? "发送完后跟踪每个作业，直到全部完成、有作业被取消、中止、停止或保留，或时间到"
-              "（默认 60 秒）；只有全部完成时退出状态才为 0"
-            : "after the last document, follows every job until each has completed, or one "
-              "is canceled, aborted, stopped or held, or the time is up (default 60 s); exit "
-              "status 0 only when every job completed");
-    line("--json", zh ? "在标准输出上以一个 JSON 对象报告整个运行（每个队列、每个文档的结果、"
-                        "作业号、原因和最终状态），代替作业号行"
-                      : "reports the whole run as one JSON object on standard output (per "
-                        "queue and per document: outcome, job id, reason, final state) "
-                        "instead of the job id lines");
-    line("-n, --dry-run", zh ? "以十六进制列出每个文档和每次等待，不发送，不需要服务器"
-                             : "prints each document as hex and each wait; sends nothing, needs "
-                               "no print server");
-    line("-q, --quiet", zh ? "不输出作业号" : "prints no job ids");
-    line("--hex HEX, --text TEXT", zh ? "与 hex、text 操作相同；可重复，每个一个文档"
-                                      : "as the hex and text operations; repeatable, one "
-                                        "document each");
-    line("-h, --help", zh ? "显示本帮助" : "shows this help");
-    line("-v, --version", zh ? "显示版本" : "shows the version");
+    if (shown) line(head, say(language, *shown));
     if (zh) {
         std::string end =
             "每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"

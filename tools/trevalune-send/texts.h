@@ -82,9 +82,26 @@ enum class Text {
     AlignSaved,        ///< {1}: mode, {2}: value
     AlignStopped,      ///< {1}: mode, {2}: value
     DefaultMark,       ///< after the default printer in `list`
+    // --help: the two operations outside the operation table, then the options.
+    HelpAlign,
+    HelpList,
+    HelpPrinter,
+    HelpPrinterWindows,
+    HelpServer,
+    HelpUser,
+    HelpTimeout,
+    HelpExtraWait,
+    HelpWait,
+    HelpJson,
+    HelpDryRun,
+    HelpQuiet,
+    HelpPieces,
+    HelpHelp,
+    HelpVersion,
 };
 
-/// The text in the run's language, with {1}, {2}, {3} replaced by `args`.
+/// The text in the run's language, with {1}, {2}, {3} replaced by `args` and a rule's name in
+/// braces ({boxMax}, {wait}, ...) by the number the rule holds.
 std::string say(Language language, Text text, const std::vector<std::string>& args = {});
 
 /// A refusal of the command line's own, in both languages.

@@ -8,47 +8,22 @@
 #include <system_error>
 #include <utility>
 
+#include "preview/document_names.h"
+
 namespace trevalune::vprinter {
 
 namespace fs = std::filesystem;
 
 namespace {
-constexpr const char* kPrefix = "doc-";
-constexpr const char* kSuffix = ".prn";
-
 [[noreturn]] void fail(const std::string& what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 }  // namespace
 
-std::string DocumentStore::fileName(long number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%s%06ld%s", kPrefix, number, kSuffix);
-    return name;
-}
-
-long DocumentStore::numberOf(const std::string& name) {
-    const std::string prefix = kPrefix, suffix = kSuffix;
-    if (name.size() <= prefix.size() + suffix.size() ||
-        name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-        return -1;
-    }
-    const std::string digits =
-        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    if (digits.size() > 12) return -1;
-    long number = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number;
-}
-
 DocumentStore::DocumentStore(fs::path folder) : folder_(std::move(folder)) {
     fs::create_directories(folder_);
     for (const auto& entry : fs::directory_iterator(folder_)) {
-        const long number = numberOf(entry.path().filename().string());
+        const long number = preview::documentNumber(entry.path().filename().string());
         if (number >= next_) next_ = number + 1;
     }
 }
@@ -66,7 +41,7 @@ fs::path DocumentStore::publish(const fs::path& temporary) {
     // link() never replaces an existing name: a number taken meanwhile (another program
     // writing into the folder) is skipped instead of overwritten.
     for (;;) {
-        const fs::path target = folder_ / fileName(next_);
+        const fs::path target = folder_ / preview::documentFileName(next_);
         if (::link(temporary.c_str(), target.c_str()) == 0) {
             ::unlink(temporary.c_str());
             ++next_;

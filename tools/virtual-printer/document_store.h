@@ -36,7 +36,8 @@ private:
     std::size_t size_ = 0;
 };
 
-/// The output folder: doc-000001.prn, doc-000002.prn, ... in the order documents ended.
+/// The output folder: doc-000001.prn, doc-000002.prn, ... in the order documents ended
+/// (preview/document_names.h).
 /// Numbering continues after the highest number already in the folder.
 class DocumentStore final {
 public:
@@ -45,11 +46,6 @@ public:
 
     std::unique_ptr<IncomingDocument> begin();
     const std::filesystem::path& folder() const { return folder_; }
-
-    /// "doc-000042.prn" for 42.
-    static std::string fileName(long number);
-    /// The number in a document's file name, or -1 when the name is not one.
-    static long numberOf(const std::string& fileName);
 
 private:
     friend class IncomingDocument;

@@ -32,7 +32,7 @@
 #include "printer/bytes.h"
 #include "common/guarded_main.h"
 #include "tools/virtual-printer/document_store.h"
-#include "tools/virtual-printer/preview/preview_printer.h"
+#include "preview/preview_printer.h"
 #include "tools/virtual-printer/unique_fd.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "tools/virtual-printer/document_store.h"
+#include "preview/document_names.h"
 
 namespace trevalune::e2e {
 
@@ -131,7 +131,7 @@ std::vector<std::string> VirtualPrinter::documentFiles() const {
     std::vector<std::string> paths;
     for (const auto& entry : fs::directory_iterator(folder_)) {
         const std::string name = entry.path().filename();
-        if (vprinter::DocumentStore::numberOf(name) >= 0) paths.push_back(entry.path());
+        if (preview::documentNumber(name) >= 0) paths.push_back(entry.path());
     }
     std::sort(paths.begin(), paths.end());  // zero-padded numbers: name order is number order
     return paths;

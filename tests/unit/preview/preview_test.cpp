@@ -17,10 +17,10 @@
 #include "pintest/pin_test_runs.h"
 #include "printer/bytes.h"
 #include "tests/support/temp_folder.h"
-#include "tools/virtual-printer/preview/decoder.h"
-#include "tools/virtual-printer/preview/listing.h"
-#include "tools/virtual-printer/preview/preview_printer.h"
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/decoder.h"
+#include "preview/listing.h"
+#include "preview/preview_printer.h"
+#include "preview/renderer.h"
 
 namespace trevalune::preview {
 namespace {

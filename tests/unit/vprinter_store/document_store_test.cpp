@@ -7,6 +7,7 @@
 #include <iterator>
 #include <string>
 
+#include "preview/document_names.h"
 #include "tests/support/temp_folder.h"
 
 namespace trevalune::vprinter {
@@ -29,7 +30,7 @@ TEST(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted)
     doc->write("ab", 2);
     // Still arriving: nothing with a document name is there yet.
     for (const auto& e : fs::directory_iterator(folder)) {
-        EXPECT_EQ(DocumentStore::numberOf(e.path().filename()), -1) << e.path();
+        EXPECT_EQ(preview::documentNumber(e.path().filename()), -1) << e.path();
     }
     EXPECT_EQ(doc->commit(), folder / "doc-000001.prn");
     EXPECT_EQ(read(folder / "doc-000001.prn"), std::string("\0\xFF", 2) + "ab");
@@ -54,10 +55,10 @@ TEST(DocumentStoreTest, NumberingContinuesAfterExistingFilesAndNeverOverwrites) 
 }
 
 TEST(DocumentStoreNames, NumberedNamesAndNamesThatAreNotDocuments) {
-    EXPECT_EQ(DocumentStore::fileName(42), "doc-000042.prn");
+    EXPECT_EQ(preview::documentFileName(42), "doc-000042.prn");
     for (const char* name : {"doc-.prn", "doc-12a.prn", "doc-000001.prn.part", ".incoming-1-1",
                              "x-000001.prn", "doc-000001.txt", "doc--1.prn"}) {
-        EXPECT_EQ(DocumentStore::numberOf(name), -1) << name;
+        EXPECT_EQ(preview::documentNumber(name), -1) << name;
     }
 }
 

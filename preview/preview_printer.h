@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/virtual-printer/preview/decoder.h"
-#include "tools/virtual-printer/preview/listing.h"
-#include "tools/virtual-printer/preview/png_page.h"
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/decoder.h"
+#include "preview/listing.h"
+#include "preview/png_page.h"
+#include "preview/renderer.h"
 
 namespace trevalune::preview {
 

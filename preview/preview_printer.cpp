@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/preview_printer.h"
+#include "preview/preview_printer.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -7,15 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "alignment/print_mode.h"
+#include "preview/modes.h"
 
 namespace trevalune::preview {
-
-/// The printer's three print modes; their bytes and geometry are in kPrintModes.
-using Mode = PrintMode;
-
-/// "high speed", "high density", "super-high density".
-std::string_view modeName(Mode mode);
 
 /// What one run of bytes of the stream means.
 enum class EventKind {

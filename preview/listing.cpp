@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/listing.h"
+#include "preview/listing.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // print-preview: renders a saved printer stream, or a folder of recorded documents, into one
-// PNG per page and a listing of what every byte means. See ../README.md.
+// PNG per page and a listing of what every byte means. See README.md.
 
 #include <CLI/CLI.hpp>
 
@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "common/guarded_main.h"
-#include "tools/virtual-printer/document_store.h"
-#include "tools/virtual-printer/preview/preview_printer.h"
+#include "preview/document_names.h"
+#include "preview/preview_printer.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ static int run(int argc, char** argv) {
             std::map<long, fs::path> documents;
             for (const auto& entry : fs::directory_iterator(input)) {
                 const long n =
-                    trevalune::vprinter::DocumentStore::numberOf(entry.path().filename().string());
+                    trevalune::preview::documentNumber(entry.path().filename().string());
                 if (n >= 0) documents.emplace(n, entry.path());
             }
             for (const auto& [n, path] : documents) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/virtual-printer/preview/decoder.h"
+#include "preview/decoder.h"
 
 namespace trevalune::preview {
 
@@ -14,7 +14,7 @@ namespace trevalune::preview {
 // previews are drawn on, not a description of any real printer.
 //
 // Horizontally a printed line is kLineUnits units wide; a column of a print mode covers
-// kLineUnits / lineColumns(mode) units (2 in high speed, about 1.5 in high density, 1 in
+// kLineUnits / lineColumns(mode) units (modes.h) (2 in high speed, about 1.5 in high density, 1 in
 // super-high density). Vertically the unit is the dot row, the pitch of the head's pins.
 
 inline constexpr int kLineUnits = 2880;
@@ -22,11 +22,6 @@ inline constexpr int kHeadPins = 16;
 /// LF moves the paper by one text line, as high as the head.
 inline constexpr int kLineFeedRows = 16;
 
-/// Columns of one printed line: 1440, 1872, 2880.
-int lineColumns(Mode mode);
-/// Units of one character cell (an ASCII character; a GBK character takes two): 90, 120 and
-/// 180 cells fill a line, which puts the rulers of the pin test pages over their blocks.
-int cellUnits(Mode mode);
 /// Units from the start of a line to the left edge of `column` (negative columns allowed).
 int columnUnits(Mode mode, int column);
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "tools/virtual-printer/preview/decoder.h"
+#include "preview/decoder.h"
 
 namespace trevalune::preview {
 

@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/png_page.h"
+#include "preview/png_page.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

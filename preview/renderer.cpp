@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/renderer.h"
 
 #include <algorithm>
 #include <utility>
@@ -6,14 +6,6 @@
 #include "printer/gbk.h"
 
 namespace trevalune::preview {
-
-int lineColumns(Mode mode) {
-    return traits(mode).lineColumns;
-}
-
-int cellUnits(Mode mode) {
-    return traits(mode).cellUnits;
-}
 
 int columnUnits(Mode mode, int column) {
     const long long units = static_cast<long long>(column) * kLineUnits;

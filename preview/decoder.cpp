@@ -1,4 +1,4 @@
-#include "tools/virtual-printer/preview/decoder.h"
+#include "preview/decoder.h"
 
 #include <cstdio>
 #include <optional>
@@ -276,10 +276,6 @@ private:
 };
 
 }  // namespace
-
-std::string_view modeName(Mode mode) {
-    return traits(mode).name;
-}
 
 std::string_view trailerName(Trailer trailer) {
     switch (trailer) {

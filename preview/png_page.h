@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/virtual-printer/preview/renderer.h"
+#include "preview/renderer.h"
 
 namespace trevalune::preview {
 

@@ -128,12 +128,14 @@ constexpr OperationTraits kOperations[] = {
      "save, wait 2.5 s, the factory configuration block, wait 1 s, save (恢复出厂)",
      "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存", plain<Operation::FactoryReset>},
     {"alignment-test", "[CENTRE]", 0, 1,
-     "the high-speed alignment test page around CENTRE (default 31): 60 documents for 5 to "
-     "116, otherwise the title and the eject only (Korvel)",
-     "Korvel：以 CENTRE（默认 31）为中心的高速对齐测试页；5 到 116 时 60 个文档", alignmentTest},
+     "the high-speed alignment test page around CENTRE (default {centre}): 60 documents for "
+     "{rowsFrom} to {rowsTo}, otherwise the title and the eject only (Korvel)",
+     "Korvel：以 CENTRE（默认 {centre}）为中心的高速对齐测试页；{rowsFrom} 到 {rowsTo} 时 60 "
+     "个文档",
+     alignmentTest},
     {"set", "MODE VALUE", 2, 2,
      "writes VALUE for MODE (high-speed, high-density, super-high-density) and prints its "
-     "sample rows, with the waits of 设置单项 (about 7.8 s with --extra-wait 5000)",
+     "sample rows, with the waits of 设置单项 (the extra wait included)",
      "设置单项：写入 MODE（high-speed、high-density、super-high-density）的值 VALUE 并打印样张行",
      set},
     {"set-all", "HS HD SHD [--test-page]", 3, 3,

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "alignment/test_print.h"
 #include "alignment/value_text.h"
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/operation_table.h"
@@ -184,6 +185,7 @@ std::string ruleValue(std::string_view name) {
         {"rowsTo", std::to_string(kSampleRowsTo)},
         {"timeout", std::to_string(kDefaultTimeoutSeconds)},
         {"extraWait", std::string(kDefaultExtraWait)},
+        {"centre", std::string(kDefaultCentre)},
         {"wait", std::to_string(kDefaultWaitSeconds)},
     };
     for (const auto& [rule, value] : rules) {
@@ -281,6 +283,10 @@ std::string say(Language language, Text text, const std::vector<std::string>& ar
     for (const Pair& p : kTexts) {
         if (p.text == text) pattern = language == Language::Chinese ? p.chinese : p.english;
     }
+    return filled(pattern, args);
+}
+
+std::string filled(std::string_view pattern, const std::vector<std::string>& args) {
     std::string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const std::size_t close = pattern[i] == '{' ? pattern.find('}', i) : pattern.npos;
@@ -333,7 +339,7 @@ std::string helpText(Language language, Platform platform) {
     };
     for (const OperationTraits& op : operationTable()) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
-             zh ? op.chinese : op.english);
+             filled(zh ? op.chinese : op.english));
     }
     line("align MODE [--from VALUE]", say(language, Text::HelpAlign));
     line("list", say(language, Text::HelpList));

@@ -24,10 +24,10 @@ Language languageOf(const Environment& environment);
 enum class Text {
     TryHelp,  ///< after a usage error
     NoOperation,
-    NotExpected,         ///< {1}: the arguments CLI11 did not expect
-    MissingValue,        ///< {1}: the option
-    GivenTwice,          ///< {1}: the option
-    TakesNoValue,        ///< {1}: the option
+    NotExpected,   ///< {1}: the arguments CLI11 did not expect
+    MissingValue,  ///< {1}: the option
+    GivenTwice,    ///< {1}: the option
+    TakesNoValue,  ///< {1}: the option
     NotUnderstood,
     UnknownOperation,    ///< {1}: the word
     WrongArgumentCount,  ///< {1}: operation, {2}: its arguments' synopsis
@@ -103,6 +103,8 @@ enum class Text {
 /// The text in the run's language, with {1}, {2}, {3} replaced by `args` and a rule's name in
 /// braces ({boxMax}, {wait}, ...) by the number the rule holds.
 std::string say(Language language, Text text, const std::vector<std::string>& args = {});
+/// A pattern with {1}..{9} from `args` and the rule names ({boxMax}, {rowsFrom}, ...) filled.
+std::string filled(std::string_view pattern, const std::vector<std::string>& args = {});
 
 /// A refusal of the command line's own, in both languages.
 Refusal refusal(Language language, Text text, const std::vector<std::string>& args = {});

@@ -43,14 +43,53 @@ struct PrintModeTraits {
 
 // clang-format off
 inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
-    {PrintMode::HighSpeed, 0x0A, "高速", "16", {25, 26, 2, 18, 7, 12, 68}, 2, 30, 56, "1B4A20",
-     "高速", 22, 21},
-    {PrintMode::HighDensity, 0x0B, "高密", "24", {34, 35, 2, 18, 7, 12, 92}, 2, 38, 30, "1B4A15",
-     "标准", 30, 28},
-    // Two more blanks without the marker than with it (not one, as in the other rows): the
-    // unmarked labels print one place further right. Kept as printed.
-    {PrintMode::SuperHighDensity, 0x0C, "超高密", "40", {56, 58, 2, 20, 8, 13, 132}, 3, 61, 40,
-     "1B4A15", "精细", 45, 43},
+    {
+        .mode = PrintMode::HighSpeed,
+        .modeByte = 0x0A,
+        .caption = "高速",
+        .initialValue = "16",
+        .sample = {.spacesMarked = 25, .spacesUnmarked = 26, .repeats = 2, .groups = 18,
+                   .firstBar = 7, .lastBar = 12, .gap = 68},
+        .sampleHalfWidth = 2,
+        .singleIndent = 30,
+        .allIndent = 56,
+        .bannerFeed = "1B4A20",
+        .pageWord = "高速",
+        .pageBefore = 22,
+        .pageAfter = 21,
+    },
+    {
+        .mode = PrintMode::HighDensity,
+        .modeByte = 0x0B,
+        .caption = "高密",
+        .initialValue = "24",
+        .sample = {.spacesMarked = 34, .spacesUnmarked = 35, .repeats = 2, .groups = 18,
+                   .firstBar = 7, .lastBar = 12, .gap = 92},
+        .sampleHalfWidth = 2,
+        .singleIndent = 38,
+        .allIndent = 30,
+        .bannerFeed = "1B4A15",
+        .pageWord = "标准",
+        .pageBefore = 30,
+        .pageAfter = 28,
+    },
+    {
+        // Two more blanks without the marker than with it (not one, as in the other rows):
+        // the unmarked labels print one place further right. Kept as printed.
+        .mode = PrintMode::SuperHighDensity,
+        .modeByte = 0x0C,
+        .caption = "超高密",
+        .initialValue = "40",
+        .sample = {.spacesMarked = 56, .spacesUnmarked = 58, .repeats = 2, .groups = 20,
+                   .firstBar = 8, .lastBar = 13, .gap = 132},
+        .sampleHalfWidth = 3,
+        .singleIndent = 61,
+        .allIndent = 40,
+        .bannerFeed = "1B4A15",
+        .pageWord = "精细",
+        .pageBefore = 45,
+        .pageAfter = 43,
+    },
 }};
 // clang-format on
 

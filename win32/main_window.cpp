@@ -327,7 +327,7 @@ void MainWindow::updateScrolling() {
     // Showing or hiding a bar resizes the client area, which comes back here.
     if (updatingScroll_ || controls_.empty()) return;
     updatingScroll_ = true;
-    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_);
+    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0);
     ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
     ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
     RECT page;

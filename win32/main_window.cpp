@@ -680,7 +680,11 @@ void MainWindow::onCommand(const NativeControl& control, int code) {
             break;
         case ControlKind::ComboEditable:
         case ControlKind::ComboList:
-            if (code == CBN_SELENDOK) {
+            if (code == CBN_KILLFOCUS) {
+                // The list selects its text when it takes the focus; left selected, it would
+                // look focused beside the control that has the focus.
+                SendMessageW(control.hwnd, CB_SETEDITSEL, 0, MAKELPARAM(-1, 0));
+            } else if (code == CBN_SELENDOK) {
                 schedulePick(control);
             } else if (code == CBN_SELCHANGE) {
                 // While the list is open the pick is not made yet: CBN_SELENDOK follows.

@@ -276,6 +276,23 @@ TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBott
     EXPECT_TRUE(form->busy.busy()) << "设置全部 ran";
 }
 
+// Run by ctest as qt.two_screens: 1920 x 1200, and 1366 x 768 to its right. Once the window
+// kept the first screen's work area until the operator resized it.
+TEST_F(QtWindowTest, MovedToASmallerScreenTheWindowTakesItsWorkArea) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        ASSERT_TRUE(qEnvironmentVariableIsEmpty("TREVALUNE_TWO_SCREENS")) << "one screen";
+        GTEST_SKIP() << "needs two screens";
+    }
+    resizeWindow(489, 769);  // the whole form, on the large screen
+    window().windowHandle()->setScreen(screens[1]);
+    window().move(screens[1]->geometry().topLeft());
+    QApplication::processEvents();
+    EXPECT_EQ(window().frameGeometry().height(), 768) << "the small screen's work area";
+    for (auto* bar : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+        EXPECT_EQ(bar->isVisible(), bar->orientation() == Qt::Vertical);
+}
+
 /// The window on a real X server under a real window manager (tests/qt/window-manager.sh runs
 /// it 20 times at each scale); the waits are for the window manager, with a time limit.
 class QtWindowManagerTest : public QtWindowTest {

@@ -56,15 +56,17 @@ Extent fullClientTwips() {
     return size;
 }
 
-ClientLayout clientLayout(Extent client, Extent workArea, int dpi) {
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem) {
     const Extent full = fullClientTwips();
     const Extent fullPixels{twipsToPixels(full.width, dpi), twipsToPixels(full.height, dpi)};
     ClientLayout layout;
     layout.maximum = workArea;
     layout.content = fullPixels;
     // Compared in pixels: twips read back from pixels are off by a rounding at most DPIs.
-    const auto scrolls = [](int clientSize, int workSize, int designSize, int fullSize) {
-        return workSize < fullSize && clientSize > designSize && clientSize < fullSize;
+    const auto scrolls = [sizedBySystem](int clientSize, int workSize, int designSize,
+                                         int fullSize) {
+        if (clientSize >= fullSize) return false;
+        return sizedBySystem || (workSize < fullSize && clientSize > designSize);
     };
     layout.scrollsHorizontally = scrolls(client.width, workArea.width,
                                          twipsToPixels(kClientWidthTwips, dpi), fullPixels.width);

@@ -29,14 +29,17 @@ Extent fullClientTwips();
 
 /// How the client area is laid out at its present size (pixels at `dpi`) on a screen whose
 /// work area leaves `workArea` pixels for the client area (the work area less the window's
-/// frame).
+/// frame). `sizedBySystem`: the window manager gave the window its size (maximised, full
+/// screen, tiled), not the operator.
 struct ClientLayout {
     /// The window's client area may not grow beyond the work area (pixels).
     Extent maximum;
-    /// Whether the client area scrolls in each direction: only on a screen too small for the
-    /// whole form, once the operator enlarged the window beyond the design size in that
-    /// direction and while it is still smaller than the form. At the design size nothing
-    /// scrolls, and what lies below stays hidden, as on a large screen.
+    /// Whether the client area scrolls in each direction: while it is smaller than the form in
+    /// that direction, on a screen too small for the whole form once the operator enlarged the
+    /// window beyond the design size in that direction, and always where the system sized the
+    /// window, since the operator cannot make a maximised window larger to reach the rest. At
+    /// the design size the operator's window scrolls nothing, and what lies below stays hidden,
+    /// as on a large screen.
     bool scrollsHorizontally = false;
     bool scrollsVertically = false;
     /// What scrolls: the whole form (pixels).
@@ -47,7 +50,7 @@ struct ClientLayout {
     Extent reachable;
 };
 
-ClientLayout clientLayout(Extent client, Extent workArea, int dpi);
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem);
 
 /// Where the keyboard focus goes once the reachable controls are `order` (focusOrder): it stays
 /// on `focused` while that is reachable, else the first reachable control that is `enabled`

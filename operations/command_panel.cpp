@@ -13,6 +13,7 @@ namespace {
 
 /// A character as a message names it: itself in quotes, or its code when it cannot be seen.
 std::string characterName(std::u16string_view character) {
+    if (character == u"\r\n") return characterName(u"\r") + " " + characterName(u"\n");
     const char32_t c = character.size() == 1 ? character[0] : 0x10000;
     if (c < 0x20 || c == 0x7F || c == 0xFFFD || (c >= 0x2000 && c <= 0x200F) || c == 0x3000) {
         char code[16];
@@ -120,7 +121,9 @@ HexInputCheck checkHexInput(std::u16string_view text) {
         }
         const bool pair = isHighSurrogate(check.kept[i]) && i + 1 < check.kept.size() &&
                           isLowSurrogate(check.kept[i + 1]);
-        check.removed.push_back(check.kept.substr(i, pair ? 2 : 1));
+        // Enter in a Windows box types CR LF: one key, one refused character, one message.
+        const bool lineBreak = check.kept.compare(i, 2, u"\r\n") == 0;
+        check.removed.push_back(check.kept.substr(i, pair || lineBreak ? 2 : 1));
         check.kept = withoutAll(check.kept, check.removed.back());
         // Everything before i is allowed and stays; removing a lone high surrogate may have
         // split a pair further on, which the scan meets later.

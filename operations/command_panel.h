@@ -25,7 +25,8 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket);
 /// The command box's input check, without the window. The box allows "0"-"9", "a"-"f",
 /// "A"-"F" and the blank; every other character goes, all its occurrences at once, with one
 /// message per distinct character in order of first occurrence. Works on the box's UTF-16
-/// text; a surrogate pair is one character, a lone surrogate a character of its own.
+/// text; a surrogate pair is one character, a lone surrogate a character of its own, and the
+/// line break CR LF (what Enter types into a Windows box) one character.
 struct HexInputCheck {
     std::u16string kept;                  ///< the text once every disallowed character has gone
     std::vector<std::u16string> removed;  ///< what each message removed, in order

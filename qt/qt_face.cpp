@@ -19,12 +19,14 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -151,10 +153,12 @@ protected:
     void nextCheckState() override {}
 };
 
-/// The top-level window; reports its resizes, wheel turns and Tab moves to the face.
+/// The top-level window; reports its resizes and changes of state or screen, wheel turns and
+/// Tab moves to the face.
 class FormWindow final : public QWidget {
 public:
     std::function<void()> resized;
+    std::function<void()> screenChanged;
     std::function<void(int notches)> wheeled;
     std::function<void()> focusMovedByKey;
 
@@ -162,6 +166,20 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (resized) resized();
+    }
+    /// Maximised or restored: the size may stay the same, but the rule depends on the state.
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::WindowStateChange && resized) resized();
+    }
+    void showEvent(QShowEvent* event) override {
+        QWidget::showEvent(event);
+        if (windowHandle() != nullptr && !screenWatched_) {
+            screenWatched_ = true;
+            QObject::connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+                if (screenChanged) screenChanged();
+            });
+        }
     }
     void wheelEvent(QWheelEvent* event) override {
         if (wheeled) wheeled(event->angleDelta().y() / 120);
@@ -173,6 +191,9 @@ protected:
         if (moved && focusMovedByKey) focusMovedByKey();
         return moved;
     }
+
+private:
+    bool screenWatched_ = false;
 };
 
 /// The locale's long time form without the time zone, which Qt adds and the clock label has no
@@ -215,9 +236,17 @@ QtFace::QtFace()
         QObject::connect(bar, &QScrollBar::valueChanged, window_.get(),
                          [this] { placeControls(); });
     }
+    watchScreen();
     updateLayout();
     auto& window = static_cast<FormWindow&>(*window_);
-    window.resized = [this] { updateLayout(); };
+    window.resized = [this] {
+        updateLayout();
+        settleLayout();
+    };
+    window.screenChanged = [this] {
+        watchScreen();
+        settleLayout();
+    };
     window.wheeled = [this](int notches) {
         if (vertical_->isVisible()) {
             vertical_->setValue(vertical_->value() - notches * 3 * vertical_->singleStep());
@@ -388,23 +417,63 @@ Extent QtFace::workAreaClient() const {
     return {work.width() - frame.width(), work.height() - frame.height()};
 }
 
+void QtFace::watchScreen() {
+    QScreen* screen = window_->screen();
+    if (screen == watchedScreen_) return;
+    QObject::disconnect(screenGeometry_);
+    QObject::disconnect(screenWorkArea_);
+    watchedScreen_ = screen;
+    if (screen == nullptr) return;
+    // A taskbar that moved, a new resolution or scale: the work area in Qt's pixels changes.
+    screenGeometry_ = QObject::connect(screen, &QScreen::geometryChanged, window_.get(),
+                                       [this] { settleLayout(); });
+    screenWorkArea_ = QObject::connect(screen, &QScreen::availableGeometryChanged, window_.get(),
+                                       [this] { settleLayout(); });
+}
+
+void QtFace::settleLayout() {
+    if (settlePending_) return;
+    settlePending_ = true;
+    // Queued: a window manager's resize, state, frame and screen arrive in separate events.
+    QTimer::singleShot(0, window_.get(), [this] {
+        settlePending_ = false;
+        watchScreen();
+        updateLayout();
+    });
+}
+
 void QtFace::updateLayout() {
-    if (updatingLayout_) return;  // a new maximum may resize the window, which comes back here
-    updatingLayout_ = true;
-    const QSize client = window_->size();
-    layout_ = clientLayout({client.width(), client.height()}, workAreaClient(), kQtLogicalDpi);
-    // Only a screen too small for the form limits the window; elsewhere it stays as it was.
-    const QSize maximum = layout_.maximum.width < layout_.content.width ||
-                                  layout_.maximum.height < layout_.content.height
-                              ? QSize(layout_.maximum.width, layout_.maximum.height)
-                              : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    if (window_->maximumSize() != maximum) window_->setMaximumSize(maximum);
-    if (client.width() > maximum.width() || client.height() > maximum.height()) {
-        // Without a window manager nobody else holds the window to its maximum.
-        updatingLayout_ = false;
-        window_->resize(client.boundedTo(maximum));
-        return;  // the resize comes back here at the bounded size
+    if (updatingLayout_) {
+        // A new maximum resized the window: laid out again once this one is done.
+        settleLayout();
+        return;
     }
+    updatingLayout_ = true;
+    const bool sizedBySystem =
+        (window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
+    const auto layoutNow = [&] {
+        const QSize size = window_->size();
+        return clientLayout({size.width(), size.height()}, workAreaClient(), kQtLogicalDpi,
+                            sizedBySystem);
+    };
+    layout_ = layoutNow();
+    // A maximised window is the window manager's to size, with a frame of its own: leave it be.
+    if (!sizedBySystem) {
+        // Only a screen too small for the form limits the window; elsewhere it stays as it was.
+        const QSize maximum = layout_.maximum.width < layout_.content.width ||
+                                      layout_.maximum.height < layout_.content.height
+                                  ? QSize(layout_.maximum.width, layout_.maximum.height)
+                                  : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (window_->maximumSize() != maximum) window_->setMaximumSize(maximum);
+        const QSize size = window_->size();
+        // Without a window manager nobody else holds the window to its maximum.
+        if (size.width() > maximum.width() || size.height() > maximum.height()) {
+            window_->resize(size.boundedTo(maximum));
+        }
+        // Laid out for the size the window has now; one that comes later comes back here.
+        layout_ = layoutNow();
+    }
+    const QSize client = window_->size();
     const int across = vertical_->sizeHint().width();
     const int down = horizontal_->sizeHint().height();
     const int pageWidth = client.width() - (layout_.scrollsVertically ? across : 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
 
 #include <array>
@@ -15,6 +16,7 @@
 class QAbstractButton;
 class QLocale;
 class QObject;
+class QScreen;
 class QScrollBar;
 class QWidget;
 
@@ -80,8 +82,13 @@ private:
     void updateFocusChain();
     /// The client area the screen's work area leaves.
     Extent workAreaClient() const;
-    /// Maximum size, scroll bars and focus chain for the window's present size.
+    /// Maximum size, scroll bars and focus chain for the window's present size and state.
     void updateLayout();
+    /// updateLayout once more, after the events already queued (once the window manager's
+    /// size, state and frame have all arrived).
+    void settleLayout();
+    /// Follows the work area of the screen the window is on now.
+    void watchScreen();
     /// The window's own controls at their places, scrolled as the bars say.
     void placeControls();
     void scrollIntoView(QWidget* w);
@@ -91,6 +98,10 @@ private:
     QScrollBar* vertical_;
     ClientLayout layout_;
     bool updatingLayout_ = false;
+    bool settlePending_ = false;
+    QScreen* watchedScreen_ = nullptr;
+    QMetaObject::Connection screenGeometry_;
+    QMetaObject::Connection screenWorkArea_;
     std::array<QObject*, kControlCount> controls_{};
     Form1* form_ = nullptr;
     QObject* keys_ = nullptr;  ///< the key filter of buttons and options, owned by the window

@@ -318,7 +318,7 @@ void MainWindow::updateScrolling() {
     // Showing or hiding a bar resizes the client area, which comes back here.
     if (updatingScroll_ || controls_.empty()) return;
     updatingScroll_ = true;
-    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_);
+    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0);
     ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
     ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
     RECT page;
@@ -671,7 +671,11 @@ void MainWindow::onCommand(const NativeControl& control, int code) {
             break;
         case ControlKind::ComboEditable:
         case ControlKind::ComboList:
-            if (code == CBN_SELENDOK) {
+            if (code == CBN_KILLFOCUS) {
+                // The list selects its text when it takes the focus; left selected, it would
+                // look focused beside the control that has the focus.
+                SendMessageW(control.hwnd, CB_SETEDITSEL, 0, MAKELPARAM(-1, 0));
+            } else if (code == CBN_SELENDOK) {
                 schedulePick(control);
             } else if (code == CBN_SELCHANGE) {
                 // While the list is open the pick is not made yet: CBN_SELENDOK follows.

@@ -21,6 +21,8 @@
 namespace trevalune::testing {
 namespace {
 
+using namespace std::string_literals;
+
 /// The real form over a recording spooler ("RZ7-virtual" preselected); ticks by the tests alone.
 class QtWindowTest : public ::testing::Test {
 protected:
@@ -272,6 +274,77 @@ TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBott
     EXPECT_TRUE(inView(Control::Command8));
     press(Qt::Key_Return);
     EXPECT_TRUE(form->busy.busy()) << "设置全部 ran";
+}
+
+// Run by ctest as qt.two_screens: 1920 x 1200, and 1366 x 768 to its right. Once the window
+// kept the first screen's work area until the operator resized it.
+TEST_F(QtWindowTest, MovedToASmallerScreenTheWindowTakesItsWorkArea) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) {
+        ASSERT_TRUE(qEnvironmentVariableIsEmpty("TREVALUNE_TWO_SCREENS")) << "one screen";
+        GTEST_SKIP() << "needs two screens";
+    }
+    resizeWindow(489, 769);  // the whole form, on the large screen
+    window().windowHandle()->setScreen(screens[1]);
+    window().move(screens[1]->geometry().topLeft());
+    QApplication::processEvents();
+    EXPECT_EQ(window().frameGeometry().height(), 768) << "the small screen's work area";
+    for (auto* bar : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+        EXPECT_EQ(bar->isVisible(), bar->orientation() == Qt::Vertical);
+}
+
+/// The window on a real X server under a real window manager (tests/qt/window-manager.sh runs
+/// it 20 times at each scale); the waits are for the window manager, with a time limit.
+class QtWindowManagerTest : public QtWindowTest {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("TREVALUNE_WINDOW_MANAGER"))
+            GTEST_SKIP() << "needs a window manager (tests/qt/window-manager.sh)";
+        form = std::make_unique<Form1>(*face, spooler, clock,
+                                       std::filesystem::path(folder.path().toStdU16String()));
+        face->attach(*form);
+        get<QTimer>(Control::Timer1)->stop();
+        window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
+    }
+    /// Runs a command line of X tools; %1 is the window, %2 and %3 a point of the client area.
+    void x(const QString& command, QPoint at = {}) {
+        const QPoint p = at * window().devicePixelRatio();
+        const QStringList words = command.arg(window().winId()).arg(p.x()).arg(p.y()).split(u' ');
+        ASSERT_EQ(QProcess::execute(words[0], words.mid(1)), 0) << utf8(command);
+    }
+};
+
+// Maximised by the window manager at once, as by the title bar's button: once the window undid
+// it and kept the design size's layout (no scroll bar, Tab among the top nine controls).
+TEST_F(QtWindowManagerTest, MaximisedItScrollsAndTabAndTheWheelReachTheSaveButton) {
+    x(QStringLiteral("wmctrl -i -r %1 -b add,maximized_vert,maximized_horz"));
+    // Whether the window manager limits it to the window's maximum is its own affair.
+    const QRect work = window().screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window().height() > work.height() / 2; }));
+    QApplication::processEvents();
+    EXPECT_TRUE(window().isMaximized()) << "the window itself undid it";
+    const std::string save = "\x1B\x3A\x00\x00\x52"s;
+    for (int i = 0; i < 60 && focused() != Control::Command4; ++i) press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), Control::Command4) << "保存 by Tab";
+    press(Qt::Key_Return);
+    EXPECT_EQ(spooler.payloads(), std::vector{save});
+    // By the wheel over the white right of the form: to the top, to the bottom, and a click.
+    QScrollBar* bar = nullptr;
+    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+        if (b->orientation() == Qt::Vertical) bar = b;
+    ASSERT_TRUE(bar != nullptr && bar->isVisible());
+    const QPoint empty(window().width() - bar->width() - 10, window().height() / 2);
+    x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 30 --delay 1 4"), empty);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 0; })) << bar->value();
+    x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 30 --delay 1 5"), empty);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+    QWidget* button = get(Control::Command4);
+    const QRect shown(button->mapTo(&window(), QPoint(0, 0)), button->size());
+    ASSERT_TRUE(window().rect().contains(shown)) << shown.top() << " " << shown.bottom();
+    x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click 1"), shown.center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spooler.payloads().size() == 2; }));
+    EXPECT_EQ(spooler.payloads(), std::vector(2, save));
 }
 
 }  // namespace

@@ -268,5 +268,90 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
     EXPECT_EQ(spooler.payloads(), (Names{"\x1D\x56\x53", "\n"})) << "换页, 换行";
 }
 
+// Maximised by the system (the caption's button) at 100, 150 and 200 %, twenty times each: the
+// client area scrolls, and Tab and the wheel both reach 保存 (Command4) at the bottom.
+TEST_F(Win32FaceTest, MaximisedAtEveryScaleTabAndTheWheelReachTheSaveButton) {
+    const std::string save("\x1B\x3A\x00\x00\x52", 5);
+    for (int dpi : {96, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        RECT suggested{0, 0, twipsToPixels(kClientWidthTwips, dpi),
+                       twipsToPixels(kClientHeightTwips, dpi)};
+        SendMessageW(window.main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        for (int run = 0; run < 20; ++run) {
+            ShowWindow(window.main(), SW_RESTORE);
+            window.pump();
+            ShowWindow(window.main(), SW_MAXIMIZE);
+            window.pump();
+            spooler.documents.clear();
+            for (int i = 0; i < 60 && GetFocus() != window.hwnd(Control::Command4); ++i)
+                window.key(VK_TAB);
+            ASSERT_EQ(GetFocus(), window.hwnd(Control::Command4)) << "保存 by Tab, run " << run;
+            window.key(VK_RETURN);
+            // Up to the top by the wheel, then down to the bottom, and a click on 保存.
+            for (int notches : {+40, -40})
+                SendMessageW(window.main(), WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), 0);
+            RECT client;
+            GetClientRect(window.main(), &client);
+            const RECT shown = rectInClient(Control::Command4);
+            ASSERT_TRUE(shown.top >= 0 && shown.bottom <= client.bottom) << shown.top;
+            SendMessageW(window.hwnd(Control::Command4), WM_LBUTTONDOWN, MK_LBUTTON,
+                         MAKELPARAM(5, 5));
+            SendMessageW(window.hwnd(Control::Command4), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            window.pump();
+            EXPECT_EQ(spooler.payloads(), (Names{save, save})) << "run " << run;
+        }
+    }
+}
+
+// Enter in the command box is refused with one message, and the key that closes it stays
+// there. Once Enter's CR LF cost two messages: Enter on OK opened the second one at once.
+TEST_F(Win32FaceTest, EnterInTheCommandBoxCostsOneMessageClosedByAKey) {
+    window.resizeClient(500, 720);
+    static std::vector<std::wstring> shown;
+    static WORD closingKey = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+        const HWND box = FindWindowW(L"#32770", L"Trevalune");
+        if (box == nullptr || !IsWindowVisible(box) || GetPropW(box, L"answered")) return;
+        SetPropW(box, L"answered", box);
+        shown.push_back(testing::windowText(GetDlgItem(box, 0xFFFF)));
+        INPUT keys[2] = {};
+        for (INPUT& k : keys) k.type = INPUT_KEYBOARD, k.ki.wVk = closingKey;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, keys, sizeof(INPUT));
+    });
+    for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key);
+        shown.clear();
+        closingKey = key;
+        SetWindowTextW(window.hwnd(Control::Text2), L"");
+        SetFocus(window.hwnd(Control::Text2));
+        window.type(Control::Text2, L"1\r");
+        for (int i = 0; i < 20; ++i, Sleep(10)) window.pump();  // what the key left, if any
+        EXPECT_EQ(shown, std::vector<std::wstring>{L"请输入的数据是16进制的范围"});
+        EXPECT_EQ(window.text(Control::Text2), L"1");
+    }
+    KillTimer(nullptr, timer);
+}
+
+// Only the focused value box shows its text selected: once both kept the selection Tab made.
+TEST_F(Win32FaceTest, AValueBoxShowsItsSelectionOnlyWhileItHasTheFocus) {
+    window.resizeClient(500, 720);
+    const auto selected = [&](Control name) {
+        DWORD start = 0, end = 0;
+        SendMessageW(window.hwnd(name), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        return end - start;
+    };
+    for (Control box : {Control::Combo2, Control::cmbsz}) {
+        SetFocus(window.hwnd(Control::Combo1));
+        for (int i = 0; i < 40 && GetParent(GetFocus()) != window.hwnd(box); ++i)
+            window.key(VK_TAB);
+        EXPECT_EQ(selected(box), 2u) << box << ": Tab selects its two digits";
+        window.key(VK_TAB);
+        EXPECT_EQ(selected(box), 0u) << box << " after Tab";
+    }
+}
+
 }  // namespace
 }  // namespace trevalune

@@ -92,6 +92,7 @@ TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheFor
         int dpi;
         bool horizontal, vertical;
         Extent reachable;
+        bool maximised = false;
     } cases[] = {
         {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}},  // design size: as ever
         {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}},
@@ -101,9 +102,14 @@ TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheFor
         {{600, 700}, {1920, 1040}, 96, false, false, {9000, 10500}},  // a large screen
         {{400, 700}, {400, 728}, 96, false, true, {6000, 11535}},     // narrower than designed
         {{460, 600}, {460, 600}, 96, true, true, {7335, 11535}},
+        // Maximised or tiled: whatever the system made smaller than the form scrolls.
+        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}, true},
+        {{340, 384}, {683, 374}, 96, true, true, {7335, 11535}, true},
+        {{683, 375}, {683, 374}, 96, false, true, {10245, 11535}, true},
+        {{1920, 1040}, {1920, 1040}, 96, false, false, {28800, 15600}, true},
     };
     for (const auto& c : cases) {
-        const ClientLayout layout = clientLayout(c.client, c.workArea, c.dpi);
+        const ClientLayout layout = clientLayout(c.client, c.workArea, c.dpi, c.maximised);
         SCOPED_TRACE(::testing::Message() << c.client.width << "x" << c.client.height << " on "
                                           << c.workArea.width << "x" << c.workArea.height);
         EXPECT_EQ(layout.maximum.height, c.workArea.height);

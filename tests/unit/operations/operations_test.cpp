@@ -21,7 +21,8 @@ TEST(HexInputTest, RemovesDisallowedCharactersInOrderOfFirstOccurrence) {
         {u"1b 4A 10", u"1b 4A 10", {}},
         {u"1GxG", u"1", {u"G", u"x"}},
         {u"fFgz09", u"fF09", {u"g", u"z"}},  // the letters just past f and at the end
-        {u"1B\r\n4A", u"1B4A", {u"\r", u"\n"}},
+        // A line break is one character, as Enter typed it: once CR and LF cost two messages.
+        {u"1B\r\n4A\r\n\n", u"1B4A", {u"\r\n", u"\n"}},
         // A character beyond the basic plane is one character: its pair goes whole.
         {u"1\U0001F600\U0001F600A", u"1A", {u"\U0001F600"}},
         // A lone high surrogate goes everywhere, even from a pair further on; the low half

@@ -115,12 +115,21 @@ const ControlSpec* findControlSpec(Control control) {
     return it == kControls.end() ? nullptr : &*it;
 }
 
-Twips absoluteGeometry(const ControlSpec& control) {
-    Twips g = control.geometry;
+const FormLayout& designLayout() {
+    static const FormLayout layout = [] {
+        FormLayout l;
+        for (const ControlSpec& c : kControls) l[c.id] = c.geometry;
+        return l;
+    }();
+    return layout;
+}
+
+Twips absoluteGeometry(const ControlSpec& control, const FormLayout& layout) {
+    Twips g = layout[control.id];
     for (const ControlSpec* c = findControlSpec(control.container); c != nullptr;
          c = findControlSpec(c->container)) {
-        g.left += c->geometry.left;
-        g.top += c->geometry.top;
+        g.left += layout[c->id].left;
+        g.top += layout[c->id].top;
     }
     return g;
 }
@@ -142,33 +151,59 @@ int pixelsToTwips(int pixels, int dpi) {
     return scaleRounded(pixels, 1440, dpi);
 }
 
-bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips) {
-    if (!inside(absoluteGeometry(control), {0, 0, clientWidthTwips, clientHeightTwips})) {
-        return false;
-    }
+bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips,
+                  const FormLayout& layout) {
+    const Twips own = absoluteGeometry(control, layout);
+    if (!inside(own, {0, 0, clientWidthTwips, clientHeightTwips})) return false;
     for (const ControlSpec* c = findControlSpec(control.container); c != nullptr;
          c = findControlSpec(c->container)) {
-        if (!inside(absoluteGeometry(control), absoluteGeometry(*c))) return false;
+        if (!inside(own, absoluteGeometry(*c, layout))) return false;
     }
     return true;
 }
 
-std::vector<Control> focusOrder(int clientWidthTwips, int clientHeightTwips) {
-    std::vector<const ControlSpec*> reachable;
+std::vector<Control> childrenInVisualOrder(Control container, const FormLayout& layout) {
+    std::vector<Control> byTop;
     for (const ControlSpec& c : kControls) {
-        if (takesFocus(c.kind) && fullyVisible(c, clientWidthTwips, clientHeightTwips)) {
-            reachable.push_back(&c);
+        if (c.container == container && c.kind != K::Timer) byTop.push_back(c.id);
+    }
+    std::stable_sort(byTop.begin(), byTop.end(), [&](Control a, Control b) {
+        return layout[a].top != layout[b].top ? layout[a].top < layout[b].top
+                                              : layout[a].left < layout[b].left;
+    });
+    std::vector<Control> order;
+    for (auto row = byTop.begin(); row != byTop.end();) {
+        const Twips& first = layout[*row];
+        const auto end = std::find_if(
+            row, byTop.end(), [&](Control c) { return layout[c].top >= first.top + first.height; });
+        std::vector<Control> cells(row, end);
+        std::stable_sort(cells.begin(), cells.end(),
+                         [&](Control a, Control b) { return layout[a].left < layout[b].left; });
+        order.insert(order.end(), cells.begin(), cells.end());
+        row = end;
+    }
+    return order;
+}
+
+namespace {
+void appendFocusOrder(Control container, int width, int height, const FormLayout& layout,
+                      std::vector<Control>& order) {
+    for (Control id : childrenInVisualOrder(container, layout)) {
+        const ControlSpec& c = *findControlSpec(id);
+        if (c.kind == K::Frame) {
+            appendFocusOrder(id, width, height, layout, order);
+        } else if (takesFocus(c.kind) && fullyVisible(c, width, height, layout)) {
+            order.push_back(id);
         }
     }
-    std::stable_sort(reachable.begin(), reachable.end(),
-                     [](const ControlSpec* a, const ControlSpec* b) {
-                         const Twips ga = absoluteGeometry(*a);
-                         const Twips gb = absoluteGeometry(*b);
-                         return ga.top != gb.top ? ga.top < gb.top : ga.left < gb.left;
-                     });
-    std::vector<Control> controls;
-    for (const ControlSpec* c : reachable) controls.push_back(c->id);
-    return controls;
+}
+}  // namespace
+
+std::vector<Control> focusOrder(int clientWidthTwips, int clientHeightTwips,
+                                const FormLayout& layout) {
+    std::vector<Control> order;
+    appendFocusOrder(C::Form1, clientWidthTwips, clientHeightTwips, layout, order);
+    return order;
 }
 
 }  // namespace trevalune

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -90,8 +91,22 @@ std::span<const ControlSpec> controlTable();
 /// The control's entry; nullptr for the window itself.
 const ControlSpec* findControlSpec(Control control);
 
+/// Every control's rectangle relative to its container, as laid out for the fonts a face
+/// really draws with (see form/caption_fit.h); indexed by Control.
+struct FormLayout {
+    std::array<Twips, kControlCount> geometry{};
+
+    const Twips& operator[](Control control) const {
+        return geometry[static_cast<std::size_t>(control)];
+    }
+    Twips& operator[](Control control) { return geometry[static_cast<std::size_t>(control)]; }
+};
+
+/// The table's own geometry.
+const FormLayout& designLayout();
+
 /// The control's rectangle relative to the window's client area.
-Twips absoluteGeometry(const ControlSpec& control);
+Twips absoluteGeometry(const ControlSpec& control, const FormLayout& layout = designLayout());
 
 /// Pixels at `dpi` dots per inch (96: twips / 15), rounded to the nearest pixel.
 int twipsToPixels(int twips, int dpi);
@@ -100,11 +115,21 @@ int pixelsToTwips(int pixels, int dpi);
 
 /// Whether the operator can see the whole control in a client area of this size, inside
 /// every frame that holds it.
-bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips);
+bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips,
+                  const FormLayout& layout = designLayout());
 
-/// The controls that may take keyboard focus in a client area of this size, in visual order
-/// (top to bottom, then left to right). A control the operator cannot see never takes the
+/// The controls of `container` (the window or a frame) in visual order: row by row from the
+/// top (a control whose top lies above the bottom of a row's topmost control belongs to that
+/// row), left to right within a row. The timer is in none.
+std::vector<Control> childrenInVisualOrder(Control container,
+                                           const FormLayout& layout = designLayout());
+
+/// The controls that may take keyboard focus in a client area of this size, in visual order:
+/// the window's controls by childrenInVisualOrder, a frame's contents where the frame comes.
+/// Every option button is here (the arrow keys reach it); Tab stops at one option of a frame
+/// only (tabStops in form/window_rules.h). A control the operator cannot see never takes the
 /// focus, so a stray key never presses a hidden button.
-std::vector<Control> focusOrder(int clientWidthTwips, int clientHeightTwips);
+std::vector<Control> focusOrder(int clientWidthTwips, int clientHeightTwips,
+                                const FormLayout& layout = designLayout());
 
 }  // namespace trevalune

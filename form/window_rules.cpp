@@ -44,20 +44,57 @@ std::optional<Control> controlClickedByKey(Control focused, FormKey key) {
     return group[static_cast<std::size_t>((at + (back ? n - 1 : 1)) % n)]->id;
 }
 
-Extent fullClientTwips() {
+Extent fullClientTwips(const FormLayout& layout) {
     Extent size;
     for (const ControlSpec& c : controlTable()) {
         // What can never be seen (the timer, a box outside its own frame) takes no room.
-        if (c.kind == ControlKind::Timer || !fullyVisible(c, 1 << 24, 1 << 24)) continue;
-        const Twips g = absoluteGeometry(c);
+        if (c.kind == ControlKind::Timer || !fullyVisible(c, 1 << 24, 1 << 24, layout)) continue;
+        const Twips g = absoluteGeometry(c, layout);
         size.width = std::max(size.width, g.left + g.width + kMarginTwips);
         size.height = std::max(size.height, g.top + g.height + kMarginTwips);
     }
     return size;
 }
 
-ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem) {
-    const Extent full = fullClientTwips();
+Extent designClientTwips(const FormLayout& layout) {
+    int grown = 0;
+    for (const ControlSpec& c : controlTable()) {
+        if (c.kind == ControlKind::Timer ||
+            !fullyVisible(c, kClientWidthTwips, kClientHeightTwips)) {
+            continue;
+        }
+        const Twips designed = absoluteGeometry(c);
+        const Twips laidOut = absoluteGeometry(c, layout);
+        grown = std::max(grown, laidOut.left + laidOut.width - (designed.left + designed.width));
+    }
+    return {kClientWidthTwips + grown, kClientHeightTwips};
+}
+
+std::vector<Control> tabStops(const std::vector<Control>& order,
+                              const std::function<bool(Control)>& checked) {
+    std::vector<Control> stops;
+    for (Control c : order) {
+        const ControlSpec* spec = findControlSpec(c);
+        if (spec == nullptr || spec->kind != ControlKind::Option) {
+            stops.push_back(c);
+            continue;
+        }
+        std::vector<Control> group;
+        for (Control other : order) {
+            const ControlSpec* o = findControlSpec(other);
+            if (o != nullptr && o->kind == ControlKind::Option && o->container == spec->container)
+                group.push_back(other);
+        }
+        const auto on = std::find_if(group.begin(), group.end(), checked);
+        if (c == (on != group.end() ? *on : group.front())) stops.push_back(c);
+    }
+    return stops;
+}
+
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem,
+                          const FormLayout& form) {
+    const Extent full = fullClientTwips(form);
+    const Extent design = designClientTwips(form);
     const Extent fullPixels{twipsToPixels(full.width, dpi), twipsToPixels(full.height, dpi)};
     ClientLayout layout;
     layout.maximum = workArea;
@@ -68,10 +105,10 @@ ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedByS
         if (clientSize >= fullSize) return false;
         return sizedBySystem || (workSize < fullSize && clientSize > designSize);
     };
-    layout.scrollsHorizontally = scrolls(client.width, workArea.width,
-                                         twipsToPixels(kClientWidthTwips, dpi), fullPixels.width);
+    layout.scrollsHorizontally =
+        scrolls(client.width, workArea.width, twipsToPixels(design.width, dpi), fullPixels.width);
     layout.scrollsVertically = scrolls(client.height, workArea.height,
-                                       twipsToPixels(kClientHeightTwips, dpi), fullPixels.height);
+                                       twipsToPixels(design.height, dpi), fullPixels.height);
     layout.reachable = {layout.scrollsHorizontally ? full.width : pixelsToTwips(client.width, dpi),
                         layout.scrollsVertically ? full.height : pixelsToTwips(client.height, dpi)};
     return layout;

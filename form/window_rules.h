@@ -25,7 +25,18 @@ struct Extent {
 };
 
 /// The client area that shows every control with the design's margin round it, in twips.
-Extent fullClientTwips();
+Extent fullClientTwips(const FormLayout& layout = designLayout());
+
+/// The client area the window opens with, in twips: the design size (kClientWidthTwips x
+/// kClientHeightTwips), wider by as much as the controls it shows reach further right once
+/// laid out for the face's fonts.
+Extent designClientTwips(const FormLayout& layout = designLayout());
+
+/// The controls Tab and Shift+Tab visit, in this order: those of `order` (focusOrder), but of
+/// each frame's option buttons only one, as on Windows: the checked one, or the first where
+/// none is checked. The arrow keys move among the others (controlClickedByKey).
+std::vector<Control> tabStops(const std::vector<Control>& order,
+                              const std::function<bool(Control)>& checked);
 
 /// How the client area is laid out at its present size (pixels at `dpi`) on a screen whose
 /// work area leaves `workArea` pixels for the client area (the work area less the window's
@@ -50,7 +61,9 @@ struct ClientLayout {
     Extent reachable;
 };
 
-ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem);
+/// `layout`: the form as the face laid it out (its full size and its design size).
+ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem,
+                          const FormLayout& layout = designLayout());
 
 /// Where the keyboard focus goes once the reachable controls are `order` (focusOrder): it stays
 /// on `focused` while that is reachable, else the first reachable control that is `enabled`

@@ -1,10 +1,14 @@
 // form/'s pure rules: one table of cases each, literal expectations.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "form/busy_state.h"
+#include "form/caption_fit.h"
 #include "form/control_table.h"
 #include "form/window_rules.h"
 #include "tests/support/control_print.h"
@@ -19,13 +23,43 @@ TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
                                           C::Command11, C::Command1, C::Command17};
     EXPECT_EQ(focusOrder(kClientWidthTwips, kClientHeightTwips), designSize);
     // Enlarged to the full extent every focusable control joins, but Text1: it lies below the
-    // lower edge of its frame.
+    // lower edge of its frame. Frame by frame, each row left to right: 发送指令区's box, then
+    // what stands right of it; 功能选择 and 参数 before the buttons below them; the bottom row
+    // left to right.
     std::vector<Control> full = designSize;
     full.insert(full.end(),
-                {C::Command2, C::Command13, C::Check1, C::Text2, C::Command9, C::Command6, C::Optgs,
+                {C::Command2, C::Command13, C::Text2, C::Check1, C::Command9, C::Command6, C::Optgs,
                  C::Optcgs, C::Optcgm, C::cmbsz, C::Command16, C::Command3, C::Command15,
-                 C::Command8, C::Command14, C::Command7, C::Command4});
+                 C::Command8, C::Command7, C::Command4, C::Command14});
     EXPECT_EQ(focusOrder(100000, 100000), full);
+}
+
+TEST(ControlTable, RowsOfAFrameTopToBottomEachLeftToRight) {
+    using C = Control;
+    EXPECT_EQ(childrenInVisualOrder(C::Frame5),
+              (std::vector<Control>{C::Text2, C::Check1, C::Command9, C::Command6}));
+    EXPECT_EQ(childrenInVisualOrder(C::Frame6),
+              (std::vector<Control>{C::Frame3, C::Frame2, C::Command16, C::Command3, C::Label8,
+                                    C::Command15}));
+}
+
+TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
+    using C = Control;
+    const std::vector<Control> order{C::Text2, C::Optgs, C::Optcgs, C::Optcgm, C::cmbsz};
+    const struct {
+        std::optional<Control> checked;
+        std::vector<Control> stops;
+    } cases[] = {
+        {C::Optgs, {C::Text2, C::Optgs, C::cmbsz}},
+        {C::Optcgm, {C::Text2, C::Optcgm, C::cmbsz}},
+        {std::nullopt, {C::Text2, C::Optgs, C::cmbsz}},  // none checked: the first
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(tabStops(order, [&](Control o) { return c.checked == o; }), c.stops);
+    }
+    // An option out of reach leaves the stop to the others of its frame.
+    EXPECT_EQ(tabStops({C::Optcgs, C::Optcgm}, [](Control o) { return o == C::Optgs; }),
+              (std::vector<Control>{C::Optcgs}));
 }
 
 TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
@@ -127,6 +161,103 @@ TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
                  {300, 500, 790, 10, 300}, {300, 500, 795, 10, 305}, {0, 20, 100, 30, 100}};
     for (const auto& c : cases) {
         EXPECT_EQ(scrollToShow(c.position, c.page, c.start, c.length), c.expected) << c.start;
+    }
+}
+
+/// The needs of the controls named, none for the others.
+std::array<int, kControlCount> needs(std::initializer_list<std::pair<Control, int>> named) {
+    std::array<int, kControlCount> n{};
+    for (const auto& [control, twips] : named) n[static_cast<std::size_t>(control)] = twips;
+    return n;
+}
+
+TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
+    const FormLayout none = fitCaptions(needs({}));
+    for (const ControlSpec& c : controlTable()) {
+        const Twips& g = none[c.id];
+        const Twips& d = c.geometry;
+        EXPECT_TRUE(g.left == d.left && g.top == d.top && g.width == d.width &&
+                    g.height == d.height)
+            << c.id;
+    }
+    EXPECT_EQ(fullClientTwips(none).width, 7335);
+    EXPECT_EQ(designClientTwips(none).width, kClientWidthTwips);
+    // A button whose caption needs less than designed keeps its width.
+    EXPECT_EQ(fitCaptions(needs({{Control::Command15, 600}}))[Control::Command15].width, 615);
+}
+
+TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFrame) {
+    using C = Control;
+    const struct {
+        const char* what;
+        std::array<int, kControlCount> needed;
+        std::vector<std::pair<Control, Twips>> expected;
+        int fullWidth, designWidth;
+    } cases[] = {
+        // 正在设置.... fits before Rest: the label's box ends 30 twips short of Rest.
+        {"label fits",
+         needs({{C::Label8, 1890}}),
+         {{C::Label8, {3720, 1560, 2010, 375}}, {C::Command15, {5760, 1440, 615, 495}}},
+         7335,
+         6810},
+        // A wider status text moves Rest on, within the frame's margin.
+        {"label wider",
+         needs({{C::Label8, 2100}}),
+         {{C::Label8, {3720, 1560, 2100, 375}},
+          {C::Command15, {5850, 1440, 615, 495}},
+          {C::Frame6, {600, 8400, 6615, 2175}}},
+         7335,
+         6810},
+        // Rest itself wider: beyond the margin Frame6 grows, and with it the client area.
+        {"button",
+         needs({{C::Command15, 800}}),
+         {{C::Command15, {5760, 1440, 800, 495}}, {C::Frame6, {600, 8400, 6680, 2175}}},
+         7400,
+         6810},
+        // 高速 wider than the room before "(": "(" 20 ")" and 高密 move right, into the free
+        // space; the rest of the row keeps its place.
+        {"option row",
+         needs({{C::Optgs, 1000},
+                {C::Label2, 60},
+                {C::Labgs, 240},
+                {C::Label3, 60},
+                {C::Optcgs, 900},
+                {C::Label6, 60}}),
+         {{C::Optgs, {120, 360, 1000, 495}},
+          {C::Label2, {1150, 495, 60, 255}},
+          {C::Labgs, {1240, 500, 240, 255}},
+          {C::Label3, {1510, 500, 60, 255}},
+          {C::Optcgs, {1600, 360, 900, 495}},  // as wide as it needs, 30 before its "("
+          {C::Label5, {2530, 500, 135, 255}},
+          {C::Label6, {4680, 495, 135, 255}},
+          {C::Frame3, {120, 360, 4935, 975}}},
+         7335,
+         6810},
+        {"frame caption",
+         needs({{C::Frame3, 5100}}),
+         {{C::Frame3, {120, 360, 5100, 975}},
+          {C::Frame2, {5250, 360, 1335, 975}},
+          {C::Frame6, {600, 8400, 6705, 2175}}},
+         7425,
+         6810},
+        // 测针 at the right end of the top row: the window opens wider by as much.
+        {"top row",
+         needs({{C::Command17, 800}}),
+         {{C::Command17, {6000, 1920, 800, 495}}},
+         7335,
+         6875},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FormLayout layout = fitCaptions(c.needed);
+        for (const auto& [control, t] : c.expected) {
+            const Twips& g = layout[control];
+            EXPECT_EQ((std::array{g.left, g.top, g.width, g.height}),
+                      (std::array{t.left, t.top, t.width, t.height}))
+                << control;
+        }
+        EXPECT_EQ(fullClientTwips(layout).width, c.fullWidth);
+        EXPECT_EQ(designClientTwips(layout).width, c.designWidth);
     }
 }
 

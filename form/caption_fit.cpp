@@ -1,6 +1,7 @@
 #include "form/caption_fit.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "alignment/set_items.h"
 #include "alignment/value_text.h"
@@ -36,14 +37,15 @@ int fitRow(Control container, const std::array<int, kControlCount>& neededTwips,
         return a->geometry.left != b->geometry.left ? a->geometry.left < b->geometry.left
                                                     : a->geometry.top < b->geometry.top;
     });
-    std::vector<int> occupiedRight(cells.size());
+    // How far right each control draws; none for a label, option or check box not measured.
+    std::vector<std::optional<int>> occupiedRight(cells.size());
     int reach = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const ControlSpec& c = *cells[i];
         Twips& g = layout[c.id];
         for (std::size_t j = 0; j < i; ++j) {
-            if (overlapVertically(layout[cells[j]->id], g)) {
-                g.left = std::max(g.left, occupiedRight[j] + kCaptionGapTwips);
+            if (occupiedRight[j] && overlapVertically(layout[cells[j]->id], g)) {
+                g.left = std::max(g.left, *occupiedRight[j] + kCaptionGapTwips);
             }
         }
         const int needed = neededTwips[static_cast<std::size_t>(c.id)];
@@ -60,10 +62,8 @@ int fitRow(Control container, const std::array<int, kControlCount>& neededTwips,
             }
             g.width = std::max(needed, std::min(g.width, room));
             occupiedRight[i] = g.left + g.width;
-        } else {
-            occupiedRight[i] = g.left;  // nothing known to be drawn: it pushes nothing
         }
-        reach = std::max(reach, occupiedRight[i]);
+        if (occupiedRight[i]) reach = std::max(reach, *occupiedRight[i]);
     }
     return reach;
 }

@@ -11,8 +11,8 @@
 namespace trevalune {
 
 /// The space kept between two controls side by side that a wider caption brought together, in
-/// twips: at least one pixel at any DPI after rounding.
-inline constexpr int kCaptionGapTwips = 30;
+/// twips: four pixels at 96 DPI, so that a caption plainly ends before the next control.
+inline constexpr int kCaptionGapTwips = 60;
 /// The room kept between a frame's right edge and the controls it holds where they grew (the
 /// design's margin).
 inline constexpr int kFrameMarginTwips = 120;

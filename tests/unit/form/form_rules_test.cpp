@@ -194,17 +194,17 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
         std::vector<std::pair<Control, Twips>> expected;
         int fullWidth, designWidth;
     } cases[] = {
-        // 正在设置.... fits before Rest: the label's box ends 30 twips short of Rest.
+        // 正在设置.... fits before Rest: the label's box ends 60 twips short of Rest.
         {"label fits",
          needs({{C::Label8, 1890}}),
-         {{C::Label8, {3720, 1560, 2010, 375}}, {C::Command15, {5760, 1440, 615, 495}}},
+         {{C::Label8, {3720, 1560, 1980, 375}}, {C::Command15, {5760, 1440, 615, 495}}},
          7335,
          6810},
         // A wider status text moves Rest on, within the frame's margin.
         {"label wider",
          needs({{C::Label8, 2100}}),
          {{C::Label8, {3720, 1560, 2100, 375}},
-          {C::Command15, {5850, 1440, 615, 495}},
+          {C::Command15, {5880, 1440, 615, 495}},
           {C::Frame6, {600, 8400, 6615, 2175}}},
          7335,
          6810},
@@ -224,11 +224,13 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
                 {C::Optcgs, 900},
                 {C::Label6, 60}}),
          {{C::Optgs, {120, 360, 1000, 495}},
-          {C::Label2, {1150, 495, 60, 255}},
-          {C::Labgs, {1240, 500, 240, 255}},
-          {C::Label3, {1510, 500, 60, 255}},
-          {C::Optcgs, {1600, 360, 900, 495}},  // as wide as it needs, 30 before its "("
-          {C::Label5, {2530, 500, 135, 255}},
+          {C::Label2, {1180, 495, 60, 255}},
+          {C::Labgs, {1300, 500, 240, 255}},
+          {C::Label3, {1600, 500, 60, 255}},
+          {C::Optcgs, {1720, 360, 900, 495}},  // as wide as it needs, 60 before its "("
+          {C::Label5, {2680, 500, 135, 255}},  // not measured: as designed, moved on
+          {C::Labcgs, {2680, 500, 255, 255}},
+          {C::Label4, {2880, 500, 135, 255}},
           {C::Label6, {4680, 495, 135, 255}},
           {C::Frame3, {120, 360, 4935, 975}}},
          7335,
@@ -236,9 +238,9 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
         {"frame caption",
          needs({{C::Frame3, 5100}}),
          {{C::Frame3, {120, 360, 5100, 975}},
-          {C::Frame2, {5250, 360, 1335, 975}},
-          {C::Frame6, {600, 8400, 6705, 2175}}},
-         7425,
+          {C::Frame2, {5280, 360, 1335, 975}},
+          {C::Frame6, {600, 8400, 6735, 2175}}},
+         7455,
          6810},
         // 测针 at the right end of the top row: the window opens wider by as much.
         {"top row",

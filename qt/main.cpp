@@ -170,10 +170,11 @@ int run(int argc, char** argv) {
     if (options.screenshot) {
         form.timerTick();  // the clock shows from the first tick on
         // Queued behind the first paint, so the picture is the window as it opened.
-        QTimer::singleShot(0, &window, [&window, &options] {
+        QTimer::singleShot(0, &window, [&window, &face, &options] {
             bool saved = window.grab().save(*options.screenshot);
             if (options.enlarged) {
-                const trevalune::Extent full = trevalune::fullClientTwips();
+                // The whole form as laid out for the fonts it shows.
+                const trevalune::Extent full = trevalune::fullClientTwips(face.layout());
                 // Twips to pixels at 96 DPI, rounded up so that the margin is whole.
                 window.resize((full.width + 14) / 15, (full.height + 14) / 15);
                 QApplication::processEvents();

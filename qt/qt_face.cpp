@@ -21,6 +21,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
@@ -35,6 +37,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "form/caption_fit.h"
 #include "form/control_table.h"
 #include "form/form1.h"
 #include "form/window_rules.h"
@@ -229,6 +232,7 @@ QtFace::QtFace()
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
     createControls();
+    fitCaptionsToFonts();
     for (QScrollBar* bar : {horizontal_, vertical_}) {
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setSingleStep(pixels(kScrollLineTwips));
@@ -408,6 +412,47 @@ void QtFace::createControls() {
     }
 }
 
+void QtFace::fitCaptionsToFonts() {
+    std::array<int, kControlCount> needed{};
+    const std::string clock = clockText(kWidestClockTime);
+    for (const ControlSpec& spec : controlTable()) {
+        const std::vector<std::string> texts = textsToFit(spec.id, clock);
+        if (texts.empty() && spec.kind != ControlKind::Frame) continue;
+        QWidget& w = widget(spec.id);
+        const QFontMetrics metrics(w.font());
+        int text = 0;
+        for (const std::string& t : texts) {
+            const QString q = qs(t);
+            text =
+                std::max({text, metrics.horizontalAdvance(q), metrics.boundingRect(q).right() + 1});
+        }
+        int pixelsNeeded = text;
+        if (spec.kind == ControlKind::Button) {
+            // The style's border round the label, and its margin on either side of the text.
+            QStyleOptionButton option;
+            option.initFrom(&w);
+            const QRect contents =
+                w.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &w);
+            pixelsNeeded += w.width() - contents.width() +
+                            w.style()->pixelMetric(QStyle::PM_ButtonMargin, &option, &w);
+        } else if (spec.kind == ControlKind::Option || spec.kind == ControlKind::CheckBox) {
+            pixelsNeeded = w.sizeHint().width();  // the mark, its spacing and the caption
+        } else if (spec.kind == ControlKind::Frame) {
+            pixelsNeeded = w.minimumSizeHint().width();  // the caption with its indent
+        }
+        needed[static_cast<std::size_t>(spec.id)] = pixelsNeeded * 1440 / kQtLogicalDpi;
+    }
+    fitted_ = fitCaptions(needed);
+    for (const ControlSpec& spec : controlTable()) {
+        if (spec.kind == ControlKind::Timer) continue;
+        const Twips& g = fitted_[spec.id];
+        widget(spec.id).setGeometry(pixels(g.left), pixels(g.top), pixels(g.width),
+                                    pixels(g.height));
+    }
+    const Extent opening = designClientTwips(fitted_);
+    window_->resize(pixels(opening.width), pixels(opening.height));
+}
+
 Extent QtFace::workAreaClient() const {
     const QScreen* screen = window_->screen();
     if (screen == nullptr) return {1 << 20, 1 << 20};
@@ -454,7 +499,7 @@ void QtFace::updateLayout() {
     const auto layoutNow = [&] {
         const QSize size = window_->size();
         return clientLayout({size.width(), size.height()}, workAreaClient(), kQtLogicalDpi,
-                            sizedBySystem);
+                            sizedBySystem, fitted_);
     };
     layout_ = layoutNow();
     // A maximised window is the window manager's to size, with a frame of its own: leave it be.
@@ -499,8 +544,8 @@ void QtFace::placeControls() {
     for (const ControlSpec& spec : controlTable()) {
         // A frame carries what it holds.
         if (spec.container != Control::Form1 || spec.kind == ControlKind::Timer) continue;
-        widget(spec.id).move(QPoint(pixels(spec.geometry.left), pixels(spec.geometry.top)) -
-                             scrolled);
+        const Twips& g = fitted_[spec.id];
+        widget(spec.id).move(QPoint(pixels(g.left), pixels(g.top)) - scrolled);
     }
 }
 
@@ -520,14 +565,21 @@ void QtFace::scrollIntoView(QWidget* w) {
 
 void QtFace::updateFocusChain() {
     const std::vector<Control> order =
-        focusOrder(layout_.reachable.width, layout_.reachable.height);
+        focusOrder(layout_.reachable.width, layout_.reachable.height, fitted_);
+    // Of each frame's option buttons Tab stops at the checked one only; a click or an arrow key
+    // still focuses the others.
+    const std::vector<Control> stops = tabStops(order, [this](Control c) {
+        const auto* b = qobject_cast<QAbstractButton*>(&widget(c));
+        return b != nullptr && b->isChecked();
+    });
     std::vector<QWidget*> chain;
     for (Control c : order) chain.push_back(&widget(c));
     for (const ControlSpec& spec : controlTable()) {
         if (spec.kind == ControlKind::Timer) continue;
         QWidget& w = widget(spec.id);
         const bool reachable = std::find(chain.begin(), chain.end(), &w) != chain.end();
-        w.setFocusPolicy(reachable ? Qt::StrongFocus : Qt::NoFocus);
+        const bool stop = std::find(stops.begin(), stops.end(), spec.id) != stops.end();
+        w.setFocusPolicy(stop ? Qt::StrongFocus : reachable ? Qt::ClickFocus : Qt::NoFocus);
     }
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 
@@ -580,8 +632,11 @@ void QtFace::setEnabled(Control name, bool enabled) {
 
 void QtFace::setChecked(Control name, bool checked) {
     auto* button = qobject_cast<QAbstractButton*>(&widget(name));
-    const QSignalBlocker quiet(button);
-    button->setChecked(checked);
+    {
+        const QSignalBlocker quiet(button);
+        button->setChecked(checked);
+    }
+    if (qobject_cast<QRadioButton*>(button) != nullptr) updateFocusChain();  // the Tab stop
 }
 
 void QtFace::setItems(Control name, const std::vector<std::string>& items) {

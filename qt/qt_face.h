@@ -50,6 +50,8 @@ public:
 
     /// The window: show, resize or grab it.
     QWidget& window() const;
+    /// Every control's place, laid out for the fonts this face draws with (fitCaptions).
+    const FormLayout& layout() const { return fitted_; }
     /// A control's native object: a widget, or the QTimer of Timer1. Throws
     /// std::invalid_argument for one without any (the window itself).
     QObject& control(Control control) const;
@@ -69,6 +71,9 @@ public:
 
 private:
     void createControls();
+    /// Measures every caption in its control's font, lays the form out by fitCaptions and
+    /// places every control there.
+    void fitCaptionsToFonts();
     /// A button's, option's or check box's clicks reach the form as clicks on `name`.
     void forwardClicks(QAbstractButton& button, Control control);
     /// The control's widget; throws std::invalid_argument where it has none.
@@ -97,6 +102,7 @@ private:
     QScrollBar* horizontal_;  ///< children of the window, shown only where it scrolls
     QScrollBar* vertical_;
     ClientLayout layout_;
+    FormLayout fitted_ = designLayout();
     bool updatingLayout_ = false;
     bool settlePending_ = false;
     QScreen* watchedScreen_ = nullptr;

@@ -12,6 +12,7 @@
 
 #include "form/control_table.h"
 #include "form/form1.h"
+#include "form/window_rules.h"
 #include "qt/qt_face.h"
 #include "tests/qt/qt_face_fixture.h"
 #include "tests/support/control_print.h"
@@ -110,7 +111,10 @@ protected:
 TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFont) {
     EXPECT_EQ(window().objectName(), QStringLiteral("Form1"));
     EXPECT_EQ(window().windowTitle(), QStringLiteral("Trevalune"));
-    EXPECT_EQ(window().size(), QSize(454, 169));
+    // The design size, wider only where a caption made its row wider (EveryCaptionIsWhole).
+    const Extent opening = designClientTwips(face->layout());
+    EXPECT_EQ(window().size(), QSize(twipsToPixels(opening.width, 96), 169));
+    EXPECT_LE(window().width(), 454 * 11 / 10);
     EXPECT_EQ(window().palette().color(QPalette::Window), QColor(255, 255, 255));
     // Where none is designed, the platform's dialog font at its own size, not a frame's.
     const QFont dialog = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
@@ -122,8 +126,12 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
         auto* w = get(spec.id);
         if (w == nullptr) continue;  // Timer1, started by the form (SetUp)
         EXPECT_EQ(utf8(w->parentWidget()->objectName()), controlName(spec.container));
-        const Twips& g = spec.geometry;
+        // Where the design's place for it, laid out for the fonts it shows (form/caption_fit.h).
+        const Twips& g = face->layout()[spec.id];
         EXPECT_EQ(w->geometry(), QRect(px(g.left), px(g.top), px(g.width), px(g.height)));
+        EXPECT_EQ(g.top, spec.geometry.top);
+        EXPECT_EQ(g.height, spec.geometry.height);
+        EXPECT_GE(g.left, spec.geometry.left);
         const bool designed = spec.fontPoints > 0;
         EXPECT_EQ(w->font().family(), designed ? song : dialog.family());
         EXPECT_DOUBLE_EQ(w->font().pointSizeF(), designed ? spec.fontPoints : dialog.pointSizeF());
@@ -202,11 +210,13 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
 TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     // Once Tab reached the hidden 设置全部 at the design size, where a stray Space pressed it.
     EXPECT_EQ(focused(), Control::Combo1);
-    for (const auto& [width, height] : {std::pair{454, 169}, {490, 770}}) {
+    for (const auto& [width, height] : {std::pair{window().width(), 169}, {600, 770}}) {
         resizeWindow(width, height);
         std::vector<std::optional<Control>> expected, visited;
-        for (Control name :
-             focusOrder(pixelsToTwips(width, kQtLogicalDpi), pixelsToTwips(height, kQtLogicalDpi)))
+        const std::vector<Control> order =
+            focusOrder(pixelsToTwips(width, kQtLogicalDpi), pixelsToTwips(height, kQtLogicalDpi),
+                       face->layout());
+        for (Control name : tabStops(order, [&](Control c) { return form->control(c).checked; }))
             if (get(name)->isEnabled()) expected.emplace_back(name);  // not Command9 yet
         expected.push_back(expected.front());
         for (std::size_t i = 1; i < expected.size(); ++i) visited.push_back(press(Qt::Key_Tab));
@@ -214,9 +224,123 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     }
     // Back at the design size, a focus that was left on a lower control comes back up.
     for (int i = 0; i < 40 && focused() != Control::Command8; ++i) press(Qt::Key_Tab);
-    resizeWindow(454, 169);
+    resizeWindow(twipsToPixels(designClientTwips(face->layout()).width, 96), 169);
     EXPECT_EQ(focused(), Control::Combo1);
     EXPECT_EQ(get(Control::Command8)->focusPolicy(), Qt::NoFocus);
+}
+
+/// Each text a control shows that must be whole: its caption, and what the form may put there.
+std::vector<QString> textsToShow(const ControlSpec& spec, Face& face) {
+    switch (spec.kind) {
+        case ControlKind::Button:
+        case ControlKind::Frame:
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+        case ControlKind::Label:
+            break;
+        default:
+            return {};  // lists and boxes scroll their text
+    }
+    std::vector<QString> texts;
+    if (!spec.caption.empty())
+        texts.push_back(QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())));
+    if (spec.id == Control::Label8)
+        texts.insert(texts.end(), {QStringLiteral("正在设置...."), QStringLiteral("完成...")});
+    if (spec.id == Control::Labgs || spec.id == Control::Labcgs || spec.id == Control::Labcgm)
+        texts.push_back(QStringLiteral("120"));
+    if (spec.id == Control::Labtime)
+        texts.push_back(QString::fromStdString(face.clockText({2026, 12, 28, 23, 58, 58})));
+    return texts;
+}
+
+// Run by ctest at 96, 120, 144 and 192 DPI (qt.captions.*: QT_SCALE_FACTOR 1 to 2), in the
+// fonts the face really draws with: 宋体 where it exists, its substitute where not.
+TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
+    if (const QByteArray dpi = qgetenv("TREVALUNE_DPI"); !dpi.isEmpty()) {
+        ASSERT_DOUBLE_EQ(window().devicePixelRatioF() * 96, dpi.toDouble()) << "QT_SCALE_FACTOR";
+    }
+    for (const ControlSpec& spec : controlTable()) {
+        QWidget* w = spec.kind == ControlKind::Timer ? nullptr : get(spec.id);
+        if (w == nullptr) continue;
+        SCOPED_TRACE(std::string(controlName(spec.id)) + " in " +
+                     utf8(QFontInfo(w->font()).family()));
+        const QFontMetrics metrics(w->font());
+        for (const QString& text : textsToShow(spec, *face)) {
+            const int width =
+                std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
+            switch (spec.kind) {
+                case ControlKind::Button: {
+                    QStyleOptionButton option;
+                    option.initFrom(w);
+                    option.text = text;
+                    const QRect inside =
+                        w->style()->subElementRect(QStyle::SE_PushButtonContents, &option, w);
+                    EXPECT_LE(width, inside.width()) << utf8(text);
+                    break;
+                }
+                case ControlKind::Option:
+                case ControlKind::CheckBox:
+                case ControlKind::Frame:  // the mark or the caption's indent, and the caption
+                    EXPECT_LE(w->sizeHint().expandedTo(w->minimumSizeHint()).width(), w->width())
+                        << utf8(text);
+                    break;
+                default:
+                    EXPECT_LE(width, w->width()) << utf8(text);
+                    break;
+            }
+        }
+    }
+    // Within the window and each frame: no two controls overlap or touch, and a frame holds
+    // what it holds (but Text1, which the design put below its frame's edge).
+    std::vector<Control> containers{Control::Form1};
+    for (const ControlSpec& c : controlTable())
+        if (c.kind == ControlKind::Frame) containers.push_back(c.id);
+    for (Control parent : containers) {
+        QWidget* frame = parent == Control::Form1 ? &window() : get(parent);
+        std::vector<const ControlSpec*> inside;
+        for (const ControlSpec& c : controlTable())
+            if (c.container == parent && c.kind != ControlKind::Timer &&
+                fullyVisible(c, 1 << 24, 1 << 24))
+                inside.push_back(&c);
+        for (const ControlSpec* a : inside) {
+            const QRect ra = get(a->id)->geometry();
+            if (parent != Control::Form1) {
+                EXPECT_TRUE(frame->rect().contains(ra)) << a->id << " within " << parent;
+            }
+            for (const ControlSpec* b : inside) {
+                if (a == b) continue;
+                EXPECT_FALSE(ra.adjusted(-1, -1, 1, 1).intersects(get(b->id)->geometry()))
+                    << a->id << " and " << b->id << " overlap or touch";
+            }
+        }
+    }
+}
+
+TEST_F(QtWindowTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGroup) {
+    using C = Control;
+    resizeWindow(600, 770);  // every control within reach
+    // Command9 is disabled at first; of the modes only the checked one is a Tab stop.
+    const std::vector<std::optional<Control>> forward = {
+        C::Combo2,   C::Command18, C::Command12, C::Command5,  C::Command10, C::Command11,
+        C::Command1, C::Command17, C::Command2,  C::Command13, C::Text2,     C::Check1,
+        C::Command6, C::Optgs,     C::cmbsz,     C::Command16, C::Command3,  C::Command15,
+        C::Command8, C::Command7,  C::Command4,  C::Command14, C::Combo1};
+    get(Control::Combo1)->setFocus(Qt::TabFocusReason);
+    std::vector<std::optional<Control>> visited;
+    for (std::size_t i = 0; i < forward.size(); ++i) visited.push_back(press(Qt::Key_Tab));
+    EXPECT_EQ(visited, forward);
+    visited.clear();
+    for (std::size_t i = 0; i < forward.size(); ++i) visited.push_back(press(Qt::Key_Backtab));
+    std::vector<std::optional<Control>> backward(forward.rbegin() + 1, forward.rend());
+    backward.push_back(C::Combo1);
+    EXPECT_EQ(visited, backward);
+    // Another mode chosen by the arrow keys: Tab stops there, in both directions.
+    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(press(Qt::Key_Left), C::Optcgm);
+    EXPECT_EQ(press(Qt::Key_Tab), C::cmbsz);
+    EXPECT_EQ(press(Qt::Key_Backtab), C::Optcgm);
+    EXPECT_EQ(press(Qt::Key_Backtab), C::Command6);
+    EXPECT_EQ(press(Qt::Key_Tab), C::Optcgm);
 }
 
 TEST_F(QtWindowTest, RefusedInputAndAnExceptionInAClickShowRealModalMessageBoxes) {
@@ -260,7 +384,7 @@ TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBott
     EXPECT_GT(bar->value(), 0) << "the wheel scrolls the client area";
     bar->setValue(0);
     // By Tab alone to the Windows button, which comes into view, and Enter presses it; then
-    // back to the second 设置全部, which Enter presses too.
+    // back along the bottom row to the second 设置全部, which Enter presses too.
     const auto inView = [&](Control name) {
         const QRect r(get(name)->mapTo(&window(), QPoint(0, 0)), get(name)->size());
         return r.top() >= 0 && r.bottom() < window().height();
@@ -270,6 +394,8 @@ TEST_F(QtWindowTest, OnALaptopScreenTheEnlargedWindowScrollsAndTabReachesTheBott
     EXPECT_TRUE(inView(Control::Command14));
     press(Qt::Key_Return);
     EXPECT_EQ(spooler.payloads(), std::vector<std::string>{"PRN"});
+    EXPECT_EQ(press(Qt::Key_Backtab), Control::Command4);
+    EXPECT_EQ(press(Qt::Key_Backtab), Control::Command7);
     ASSERT_EQ(press(Qt::Key_Backtab), Control::Command8);
     EXPECT_TRUE(inView(Control::Command8));
     press(Qt::Key_Return);

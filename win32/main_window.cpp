@@ -3,12 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "common/utf16.h"
+#include "form/caption_fit.h"
 #include "form/form1.h"
 
 namespace trevalune::win32 {
@@ -135,6 +137,23 @@ bool dispatchDialogMessage(HWND window, MSG& msg) {
     return true;
 }
 
+/// The room a control of this kind takes beside its caption, in pixels at 96 DPI: a button's
+/// edges and focus rectangle, an option's or check box's mark and its gap, a frame's caption
+/// indent and the gaps round the caption.
+int captionPadding(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Button:
+            return 12;
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+            return 20;
+        case ControlKind::Frame:
+            return 18;
+        default:
+            return 1;
+    }
+}
+
 int systemDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
@@ -194,6 +213,14 @@ void MainWindow::createControls() {
         createControl(table[i], kFirstControlId + static_cast<int>(i));
     }
     layOut();
+    // The design size, wider where a caption widened the part that shows.
+    if (const Extent opening = designClientTwips(fitted_); opening.width != kClientWidthTwips) {
+        RECT frame{0, 0, twipsToPixels(opening.width, dpi_), twipsToPixels(opening.height, dpi_)};
+        AdjustWindowRectEx(&frame, DWORD(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
+                           DWORD(GetWindowLongPtrW(window_, GWL_EXSTYLE)));
+        SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     updateScrolling();
 }
 
@@ -218,11 +245,36 @@ void MainWindow::createControl(const ControlSpec& spec, int id) {
     controls_.push_back(control);
 }
 
+void MainWindow::fitCaptionsToFonts() {
+    std::array<int, kControlCount> needed{};
+    const std::string clock = clockText(kWidestClockTime);
+    const HDC dc = GetDC(window_);
+    for (const NativeControl& c : controls_) {
+        const std::vector<std::string> texts = textsToFit(c.spec->id, clock);
+        if (c.hwnd == nullptr || texts.empty()) continue;
+        const HGDIOBJ previous = SelectObject(dc, font(c.spec->fontPoints));
+        int text = 0;
+        for (const std::string& t : texts) {
+            const std::wstring w = toWide(t);
+            SIZE size{};
+            GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+            text = std::max(text, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, previous);
+        const int pixels = text + MulDiv(captionPadding(c.spec->kind), dpi_, 96);
+        // Rounded up: the control's pixels, rounded from twips, must not come out short.
+        needed[static_cast<std::size_t>(c.spec->id)] = (pixels * 1440 + dpi_ - 1) / dpi_;
+    }
+    ReleaseDC(window_, dc);
+    fitted_ = fitCaptions(needed);
+}
+
 void MainWindow::layOut() {
+    fitCaptionsToFonts();
     for (const NativeControl& c : controls_) {
         if (c.hwnd == nullptr) continue;
         SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(c.spec->fontPoints)), FALSE);
-        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        const RECT r = pixelRect(placed(*c.spec));
         int height = r.bottom - r.top;
         // A combo box's height includes its drop-down list; the design gives the closed height.
         if (isCombo(c.spec->kind)) height += MulDiv(kDropDownPixels, dpi_, 96);
@@ -237,7 +289,7 @@ void MainWindow::layOut() {
 void MainWindow::placeControls() {
     for (const NativeControl& c : controls_) {
         if (c.hwnd == nullptr) continue;
-        const RECT r = pixelRect(absoluteGeometry(*c.spec));
+        const RECT r = pixelRect(placed(*c.spec));
         SetWindowPos(c.hwnd, nullptr, r.left - scroll_.x, r.top - scroll_.y, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -245,11 +297,11 @@ void MainWindow::placeControls() {
 
 void MainWindow::clipToContainers(const NativeControl& control) {
     if (control.hwnd == nullptr) return;
-    const RECT own = pixelRect(absoluteGeometry(*control.spec));
+    const RECT own = pixelRect(placed(*control.spec));
     RECT visible = own;
     for (const ControlSpec* c = findControlSpec(control.spec->container); c != nullptr;
          c = findControlSpec(c->container)) {
-        const RECT container = pixelRect(absoluteGeometry(*c));
+        const RECT container = pixelRect(placed(*c));
         if (!IntersectRect(&visible, &visible, &container)) {
             ShowWindow(control.hwnd, SW_HIDE);  // wholly outside: never seen, never focused
             return;
@@ -318,7 +370,8 @@ void MainWindow::updateScrolling() {
     // Showing or hiding a bar resizes the client area, which comes back here.
     if (updatingScroll_ || controls_.empty()) return;
     updatingScroll_ = true;
-    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0);
+    layout_ =
+        clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0, fitted_);
     ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
     ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
     RECT page;
@@ -396,7 +449,7 @@ void MainWindow::onScroll(int bar, int request) {
 void MainWindow::scrollFocusIntoView() {
     const NativeControl* focused = focusedControl();
     if (focused == nullptr) return;
-    const RECT r = pixelRect(absoluteGeometry(*focused->spec));
+    const RECT r = pixelRect(placed(*focused->spec));
     RECT page;
     GetClientRect(window_, &page);
     scrollTo({scrollToShow(scroll_.x, page.right, r.left, r.right - r.left),
@@ -432,8 +485,16 @@ bool MainWindow::pressKey(const NativeControl& focused, FormKey key) {
 }
 
 void MainWindow::updateFocusOrder(Extent reachable) {
-    order_ = focusOrder(reachable.width, reachable.height);
+    order_ = focusOrder(reachable.width, reachable.height, fitted_);
     const std::vector<Control>& order = order_;
+    // Of each frame's option buttons only the checked one is a Tab stop, as on Windows; the
+    // arrow keys reach the others.
+    const std::vector<Control> stops = tabStops(order, [this](Control c) {
+        const HWND hwnd = find(c).hwnd;
+        return hwnd != nullptr && SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    });
+    std::set<HWND> tabStopWindows;
+    for (Control name : stops) tabStopWindows.insert(find(name).hwnd);
     reachable_.clear();
     HWND after = HWND_TOP;
     for (Control name : order) {
@@ -447,7 +508,7 @@ void MainWindow::updateFocusOrder(Extent reachable) {
         if (c.hwnd == nullptr) continue;
         const LONG_PTR style = GetWindowLongPtrW(c.hwnd, GWL_STYLE);
         const LONG_PTR wanted =
-            reachable_.count(c.hwnd) ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
+            tabStopWindows.count(c.hwnd) ? (style | WS_TABSTOP) : (style & ~LONG_PTR(WS_TABSTOP));
         if (wanted != style) SetWindowLongPtrW(c.hwnd, GWL_STYLE, wanted);
     }
     // Frames lowest, a frame under the frames it holds, so none paints over its contents
@@ -751,7 +812,7 @@ void MainWindow::paintBackground(HDC dc) const {
         if (c.spec->kind != ControlKind::Frame || c.hwnd == nullptr || !IsWindowVisible(c.hwnd)) {
             continue;
         }
-        RECT r = pixelRect(absoluteGeometry(*c.spec));
+        RECT r = pixelRect(placed(*c.spec));
         OffsetRect(&r, -scroll_.x, -scroll_.y);
         FillRect(dc, &r, backgroundBrush(c, dc));
     }
@@ -785,6 +846,8 @@ void MainWindow::setChecked(Control name, bool checked) {
     if (const NativeControl* c = &find(name); c->hwnd != nullptr) {
         const Applying applying(applying_);
         SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        // The Tab stop of an option group follows the checked option.
+        if (c->spec->kind == ControlKind::Option) updateFocusOrder(layout_.reachable);
     }
 }
 

@@ -52,6 +52,8 @@ public:
     int controlId(Control control) const;
     /// The dots per inch the window was laid out for.
     int dpi() const { return dpi_; }
+    /// Every control's place, laid out for the fonts it shows at the present DPI (fitCaptions).
+    const FormLayout& layout() const { return fitted_; }
     /// How far the client area is scrolled, in pixels.
     POINT scrollPosition() const { return scroll_; }
 
@@ -99,6 +101,11 @@ private:
     void createControl(const ControlSpec& spec, int id);
     /// Sizes, fonts and clipping of every control at the present DPI.
     void layOut();
+    /// Measures every caption in its control's font at the present DPI and lays the form out
+    /// by fitCaptions.
+    void fitCaptionsToFonts();
+    /// The control's rectangle in the client area, as laid out (unscrolled, twips).
+    Twips placed(const ControlSpec& spec) const { return absoluteGeometry(spec, fitted_); }
     /// Every control at its place in the client area, scrolled by scroll_.
     void placeControls();
     /// A control lying (partly) outside a frame is clipped by it, as in the design.
@@ -141,6 +148,7 @@ private:
     int dpi_ = 96;
     POINT scroll_{0, 0};
     ClientLayout layout_;
+    FormLayout fitted_ = designLayout();
     bool updatingScroll_ = false;
     Form1* form_ = nullptr;
     std::vector<NativeControl> controls_;

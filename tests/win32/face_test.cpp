@@ -7,6 +7,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -15,6 +16,7 @@
 
 #include "common/utf16.h"
 #include "form/control_table.h"
+#include "form/window_rules.h"
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
@@ -41,9 +43,11 @@ protected:
         MapWindowPoints(nullptr, window.main(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     }
-    /// The control's rectangle against its place in the table at `dpi`.
+    /// The control's rectangle against its place in the table at `dpi`, as the face laid it
+    /// out for the fonts it shows there (form/caption_fit.h; the tops and heights as designed).
     void expectPlaced(Control name, int dpi) const {
-        const Twips t = absoluteGeometry(*findControlSpec(name));
+        const Twips t = absoluteGeometry(*findControlSpec(name), window.face.layout());
+        EXPECT_EQ(t.top, absoluteGeometry(*findControlSpec(name)).top) << name;
         const auto px = [dpi](int twips) { return LONG(twipsToPixels(twips, dpi)); };
         const RECT r = rectInClient(name);
         EXPECT_EQ((std::array{r.left, r.top, r.right, r.bottom}),
@@ -77,7 +81,10 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
     ASSERT_EQ(window.face.dpi(), 96) << "the expected pixels below are for 96 DPI";
     RECT client;
     GetClientRect(window.main(), &client);
-    EXPECT_EQ((std::array{client.right, client.bottom}), (std::array<LONG, 2>{454, 169}));
+    // The design size, wider only where a caption widened its row.
+    const Extent opening = designClientTwips(window.face.layout());
+    EXPECT_EQ((std::array{client.right, client.bottom}),
+              (std::array<LONG, 2>{twipsToPixels(opening.width, 96), 169}));
     EXPECT_EQ(testing::windowText(window.main()), L"Trevalune");
     EXPECT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_THICKFRAME) << "resizable";
 
@@ -144,7 +151,7 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
 
     // What Windows sends when the window reaches a 150 % monitor: the new DPI and the rect it
     // suggests, here the design's client area at 144 DPI.
-    RECT suggested{30, 40, 30 + 681, 40 + 254};
+    RECT suggested{30, 40, 30 + twipsToPixels(opening.width, 144), 40 + 254};
     AdjustWindowRectEx(&suggested, DWORD(GetWindowLongPtrW(window.main(), GWL_STYLE)), FALSE, 0);
     SendMessageW(window.main(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
@@ -155,6 +162,136 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
     for (Control name : {Control::Command18, Control::Combo1, Control::Command8, Control::Optcgm})
         expectPlaced(name, 144);
     EXPECT_EQ(fontOf(Control::Command8).lfHeight, -24) << "12 points at 144 DPI";
+}
+
+/// Each text a control shows that must be whole: its caption, and what the form may put there.
+std::vector<std::wstring> textsToShow(const ControlSpec& spec, Face& face) {
+    switch (spec.kind) {
+        case ControlKind::Button:
+        case ControlKind::Frame:
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+        case ControlKind::Label:
+            break;
+        default:
+            return {};  // lists and boxes scroll their text
+    }
+    std::vector<std::wstring> texts;
+    if (!spec.caption.empty()) texts.push_back(toWide(spec.caption));
+    if (spec.id == Control::Label8) texts.insert(texts.end(), {L"正在设置....", L"完成..."});
+    if (spec.id == Control::Labgs || spec.id == Control::Labcgs || spec.id == Control::Labcgm)
+        texts.push_back(L"120");
+    if (spec.id == Control::Labtime)
+        texts.push_back(toWide(face.clockText({2026, 12, 28, 23, 58, 58})));
+    return texts;
+}
+
+TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
+    const std::map<ControlKind, int> padding = {// at 96 DPI: edges, a mark and its gap
+                                                {ControlKind::Button, 6},
+                                                {ControlKind::Option, 16},
+                                                {ControlKind::CheckBox, 16},
+                                                {ControlKind::Frame, 12}};
+    for (int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(::testing::Message() << dpi << " DPI");
+        if (window.face.dpi() != dpi) {  // as when the window reaches a monitor of that scale
+            RECT client;
+            GetClientRect(window.main(), &client);
+            RECT suggested{0, 0, MulDiv(client.right, dpi, window.face.dpi()),
+                           MulDiv(client.bottom, dpi, window.face.dpi())};
+            AdjustWindowRectEx(&suggested, DWORD(GetWindowLongPtrW(window.main(), GWL_STYLE)),
+                               FALSE, 0);
+            SendMessageW(window.main(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            window.pump();
+        }
+        ASSERT_EQ(window.face.dpi(), dpi);
+        const HDC dc = GetDC(window.main());
+        for (const ControlSpec& spec : controlTable()) {
+            const std::vector<std::wstring> texts = textsToShow(spec, window.face);
+            if (texts.empty()) continue;
+            const HWND h = window.hwnd(spec.id);
+            const auto f = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
+            const HGDIOBJ previous = SelectObject(dc, f);
+            wchar_t face[LF_FACESIZE] = {};
+            GetTextFaceW(dc, LF_FACESIZE, face);
+            RECT r;
+            GetClientRect(h, &r);
+            const auto it = padding.find(spec.kind);
+            const int pad = MulDiv(it == padding.end() ? 0 : it->second, dpi, 96);
+            for (const std::wstring& text : texts) {
+                SIZE size{};
+                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+                EXPECT_LE(size.cx + pad, r.right)
+                    << spec.id << " cuts off \"" << fromWide(text) << "\" in " << fromWide(face);
+            }
+            SelectObject(dc, previous);
+        }
+        ReleaseDC(window.main(), dc);
+        // Within the window and each frame no two controls overlap or touch, and each frame
+        // holds what it holds (Text1, below its frame's edge, is never shown).
+        for (const ControlSpec& a : controlTable()) {
+            const HWND ha = window.hwnd(a.id);
+            if (ha == nullptr || !IsWindowVisible(ha)) continue;
+            RECT ra = rectInClient(a.id);
+            if (a.container != Control::Form1) {
+                const RECT frame = rectInClient(a.container);
+                EXPECT_TRUE(ra.left >= frame.left && ra.right <= frame.right &&
+                            ra.top >= frame.top && ra.bottom <= frame.bottom)
+                    << a.id << " within " << a.container;
+            }
+            InflateRect(&ra, 1, 1);
+            for (const ControlSpec& b : controlTable()) {
+                const HWND hb = window.hwnd(b.id);
+                if (&a == &b || b.container != a.container || hb == nullptr || !IsWindowVisible(hb))
+                    continue;
+                RECT rb = rectInClient(b.id), both;
+                EXPECT_FALSE(IntersectRect(&both, &ra, &rb))
+                    << a.id << " and " << b.id << " overlap or touch";
+            }
+        }
+    }
+}
+
+TEST_F(Win32FaceTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGroup) {
+    using C = Control;
+    window.resizeClient(560, 720);  // the client area scrolls: every control within reach
+    std::vector<Control> expected = {
+        C::Combo1,    C::Combo2,   C::Command18, C::Command12, C::Command5,  C::Command10,
+        C::Command11, C::Command1, C::Command17, C::Command2,  C::Command13, C::Text2,
+        C::Check1,    C::Command6, C::Optgs,     C::cmbsz,     C::Command16, C::Command3,
+        C::Command15, C::Command8, C::Command7,  C::Command4,  C::Command14};
+    const auto windows = [&](const std::vector<Control>& names) {
+        Windows w;
+        for (Control name : names) w.push_back(window.hwnd(name));
+        return w;
+    };
+    EXPECT_EQ(tabWalk(), windows(expected));
+    // The Tab key itself, as the message loop's dialog keys take it.
+    const auto focusedControl = [&]() -> std::optional<Control> {
+        const HWND focus = GetFocus();
+        for (const ControlSpec& c : controlTable())
+            if (c.kind != ControlKind::Timer &&
+                (window.hwnd(c.id) == focus || window.hwnd(c.id) == GetParent(focus)))
+                return c.id;
+        return std::nullopt;
+    };
+    SetFocus(window.hwnd(C::Combo1));
+    std::vector<std::optional<Control>> visited, forward(expected.begin() + 1, expected.end());
+    forward.push_back(C::Combo1);
+    for (std::size_t i = 0; i < forward.size(); ++i) {
+        window.key(VK_TAB);
+        visited.push_back(focusedControl());
+    }
+    EXPECT_EQ(visited, forward);
+    // Another mode, chosen by an arrow key: the Tab stop moves there.
+    SetFocus(window.hwnd(C::Optgs));
+    window.key(VK_LEFT);
+    ASSERT_EQ(focusedControl(), C::Optcgm);
+    window.key(VK_TAB);
+    EXPECT_EQ(focusedControl(), C::cmbsz);
+    expected[14] = C::Optcgm;
+    EXPECT_EQ(tabWalk(), windows(expected));
 }
 
 // The same clicks and typing through winspool are tests/windows', byte for byte.
@@ -217,16 +354,22 @@ TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
 }
 
 TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
-    const Windows atDesignSize = reachable(focusOrder(kClientWidthTwips, kClientHeightTwips));
+    const Extent opening = designClientTwips(window.face.layout());
+    const auto stops = [&](int width, int height) {
+        return reachable(tabStops(focusOrder(width, height, window.face.layout()),
+                                  [&](Control c) { return checked(c); }));
+    };
+    const Windows atDesignSize = stops(opening.width, opening.height);
     EXPECT_EQ(tabWalk(), atDesignSize);
 
     // As tall as this 768-pixel screen allows, shorter than the form: the client area
     // scrolls, and every control joins, the bottom row too.
     window.resizeClient(500, 720);
     ASSERT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_VSCROLL);
-    EXPECT_EQ(tabWalk(), reachable(focusOrder(100000, 100000)));
-    // Tab onto the Windows button, in the bottom row, scrolls it wholly into view.
-    SetFocus(window.hwnd(Control::Command8));
+    EXPECT_EQ(tabWalk(), stops(100000, 100000));
+    // Tab onto the Windows button, at the right end of the bottom row, scrolls it wholly into
+    // view.
+    SetFocus(window.hwnd(Control::Command4));
     window.key(VK_TAB);
     ASSERT_EQ(GetFocus(), window.hwnd(Control::Command14));
     RECT client;
@@ -255,7 +398,7 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
     EXPECT_NE(GetFocus(), window.hwnd(Control::Text2));
 
     SetFocus(window.hwnd(Control::Command2));  // 退出, below the design size
-    window.resizeClient(454, 169);
+    window.resizeClient(twipsToPixels(opening.width, 96), 169);
     EXPECT_EQ(tabWalk(), atDesignSize);
     EXPECT_EQ(GetFocus(), window.hwnd(Control::Combo1)) << "the focus left the hidden button";
     window.key(VK_SPACE);

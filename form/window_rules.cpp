@@ -15,16 +15,10 @@ constexpr int kMarginTwips = 120;
 /// The option buttons of the frame that holds `option`, in visual order.
 std::vector<const ControlSpec*> optionGroup(const ControlSpec& option) {
     std::vector<const ControlSpec*> group;
-    for (const ControlSpec& c : controlTable()) {
-        if (c.kind == ControlKind::Option && c.container == option.container) {
-            group.push_back(&c);
-        }
+    for (Control c : childrenInVisualOrder(option.container)) {
+        const ControlSpec* spec = findControlSpec(c);
+        if (spec->kind == ControlKind::Option) group.push_back(spec);
     }
-    std::stable_sort(group.begin(), group.end(), [](const ControlSpec* a, const ControlSpec* b) {
-        const Twips& ga = a->geometry;
-        const Twips& gb = b->geometry;
-        return ga.top != gb.top ? ga.top < gb.top : ga.left < gb.left;
-    });
     return group;
 }
 

@@ -961,11 +961,6 @@ HWND MainWindow::control(Control name) const {
     return find(name).hwnd;
 }
 
-int MainWindow::controlId(Control name) const {
-    const NativeControl& c = find(name);
-    return c.hwnd == nullptr ? 0 : c.id;
-}
-
 // --- Program ---
 
 std::filesystem::path programFolder() {

@@ -48,8 +48,7 @@ public:
     /// The control's native window; nullptr for the timer. Throws std::invalid_argument for a
     /// control without one (the window itself).
     HWND control(Control control) const;
-    /// The control id WM_COMMAND carries for a design name; 0 if none.
-    int controlId(Control control) const;
+
     /// The dots per inch the window was laid out for.
     int dpi() const { return dpi_; }
     /// Every control's place, laid out for the fonts it shows at the present DPI (fitCaptions).

@@ -18,6 +18,7 @@
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
+#include "tests/support/texts_to_show.h"
 
 namespace trevalune::testing {
 namespace {
@@ -229,30 +230,6 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtEitherSize) {
     EXPECT_EQ(get(Control::Command8)->focusPolicy(), Qt::NoFocus);
 }
 
-/// Each text a control shows that must be whole: its caption, and what the form may put there.
-std::vector<QString> textsToShow(const ControlSpec& spec, Face& face) {
-    switch (spec.kind) {
-        case ControlKind::Button:
-        case ControlKind::Frame:
-        case ControlKind::Option:
-        case ControlKind::CheckBox:
-        case ControlKind::Label:
-            break;
-        default:
-            return {};  // lists and boxes scroll their text
-    }
-    std::vector<QString> texts;
-    if (!spec.caption.empty())
-        texts.push_back(QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())));
-    if (spec.id == Control::Label8)
-        texts.insert(texts.end(), {QStringLiteral("正在设置...."), QStringLiteral("完成...")});
-    if (spec.id == Control::Labgs || spec.id == Control::Labcgs || spec.id == Control::Labcgm)
-        texts.push_back(QStringLiteral("120"));
-    if (spec.id == Control::Labtime)
-        texts.push_back(QString::fromStdString(face.clockText({2026, 12, 28, 23, 58, 58})));
-    return texts;
-}
-
 // Run by ctest at 96, 120, 144 and 192 DPI (qt.captions.*: QT_SCALE_FACTOR 1 to 2), in the
 // fonts the face really draws with: 宋体 where it exists, its substitute where not.
 TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
@@ -265,7 +242,8 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
         SCOPED_TRACE(std::string(controlName(spec.id)) + " in " +
                      utf8(QFontInfo(w->font()).family()));
         const QFontMetrics metrics(w->font());
-        for (const QString& text : textsToShow(spec, *face)) {
+        for (const std::string& utf8Text : textsToShow(spec, *face)) {
+            const QString text = QString::fromStdString(utf8Text);
             const int width =
                 std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1);
             switch (spec.kind) {

@@ -20,6 +20,7 @@
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
+#include "tests/support/texts_to_show.h"
 #include "tests/win32/window_fixture.h"
 
 namespace trevalune {
@@ -164,28 +165,6 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
     EXPECT_EQ(fontOf(Control::Command8).lfHeight, -24) << "12 points at 144 DPI";
 }
 
-/// Each text a control shows that must be whole: its caption, and what the form may put there.
-std::vector<std::wstring> textsToShow(const ControlSpec& spec, Face& face) {
-    switch (spec.kind) {
-        case ControlKind::Button:
-        case ControlKind::Frame:
-        case ControlKind::Option:
-        case ControlKind::CheckBox:
-        case ControlKind::Label:
-            break;
-        default:
-            return {};  // lists and boxes scroll their text
-    }
-    std::vector<std::wstring> texts;
-    if (!spec.caption.empty()) texts.push_back(toWide(spec.caption));
-    if (spec.id == Control::Label8) texts.insert(texts.end(), {L"正在设置....", L"完成..."});
-    if (spec.id == Control::Labgs || spec.id == Control::Labcgs || spec.id == Control::Labcgm)
-        texts.push_back(L"120");
-    if (spec.id == Control::Labtime)
-        texts.push_back(toWide(face.clockText({2026, 12, 28, 23, 58, 58})));
-    return texts;
-}
-
 TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
     const std::map<ControlKind, int> padding = {// at 96 DPI: edges, a mark and its gap
                                                 {ControlKind::Button, 6},
@@ -208,7 +187,7 @@ TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
         ASSERT_EQ(window.face.dpi(), dpi);
         const HDC dc = GetDC(window.main());
         for (const ControlSpec& spec : controlTable()) {
-            const std::vector<std::wstring> texts = textsToShow(spec, window.face);
+            const std::vector<std::string> texts = testing::textsToShow(spec, window.face);
             if (texts.empty()) continue;
             const HWND h = window.hwnd(spec.id);
             const auto f = reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0));
@@ -219,11 +198,12 @@ TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
             GetClientRect(h, &r);
             const auto it = padding.find(spec.kind);
             const int pad = MulDiv(it == padding.end() ? 0 : it->second, dpi, 96);
-            for (const std::wstring& text : texts) {
+            for (const std::string& utf8 : texts) {
+                const std::wstring text = toWide(utf8);
                 SIZE size{};
                 GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
                 EXPECT_LE(size.cx + pad, r.right)
-                    << spec.id << " cuts off \"" << fromWide(text) << "\" in " << fromWide(face);
+                    << spec.id << " cuts off \"" << utf8 << "\" in " << fromWide(face);
             }
             SelectObject(dc, previous);
         }

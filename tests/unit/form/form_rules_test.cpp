@@ -34,15 +34,6 @@ TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     EXPECT_EQ(focusOrder(100000, 100000), full);
 }
 
-TEST(ControlTable, RowsOfAFrameTopToBottomEachLeftToRight) {
-    using C = Control;
-    EXPECT_EQ(childrenInVisualOrder(C::Frame5),
-              (std::vector<Control>{C::Text2, C::Check1, C::Command9, C::Command6}));
-    EXPECT_EQ(childrenInVisualOrder(C::Frame6),
-              (std::vector<Control>{C::Frame3, C::Frame2, C::Command16, C::Command3, C::Label8,
-                                    C::Command15}));
-}
-
 TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
     using C = Control;
     const std::vector<Control> order{C::Text2, C::Optgs, C::Optcgs, C::Optcgm, C::cmbsz};

@@ -224,17 +224,11 @@ TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
                   buildSetAllWithTestPage({"16", "24", "40.x"}, "0", kHanziSample);
               }),
               "超高密的值“40.x”不是数字，没有发送任何内容。");
-    const std::pair<const char*, int> waits[] = {{"5000", 5000},
-                                                 {"0", 0},
-                                                 {"abc", 0},
-                                                 {"", 0},
-                                                 {"-5", 0},
-                                                 {"2.5", 2},
-                                                 {"3.5", 4},
-                                                 {"5000ms", 5000},
-                                                 {"60000", 60000},
-                                                 {"60001", 60000},
-                                                 {"99999999999999999999", 60000}};
+    // clang-format off
+    const std::pair<const char*, int> waits[] = {
+        {"5000", 5000}, {"0", 0}, {"abc", 0}, {"", 0}, {"-5", 0}, {"2.5", 2}, {"3.5", 4},
+        {"5000ms", 5000}, {"60000", 60000}, {"60001", 60000}, {"99999999999999999999", 60000}};
+    // clang-format on
     for (const auto& [text, ms] : waits) EXPECT_EQ(extraWaitMs(text), ms) << text;
 }
 

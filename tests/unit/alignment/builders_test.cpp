@@ -76,7 +76,7 @@ TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
         {buildHighSpeedSample(16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
         {buildHighSpeedSample(15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
         {buildHighSpeedSample(0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
-        {buildHighSpeedSample(16, "abc"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
+        {buildHighSpeedSample(16, "16.5"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
         {buildHighDensitySample(24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
         {buildHighDensitySample(255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
         {buildSuperHighDensitySample(40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
@@ -224,12 +224,12 @@ TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
                   buildSetAllWithTestPage({"16", "24", "40.x"}, "0", kHanziSample);
               }),
               "超高密的值“40.x”不是数字，没有发送任何内容。");
-    EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", "啊阿"), std::invalid_argument);
-
-    const char* waits[] = {"5000", "0", "abc", "", "-5", "2.5", "3.5", "5000ms", "60000", "60001"};
-    const int ms[] = {5000, 0, 0, 0, 0, 2, 4, 5000, 60000, 60000};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(extraWaitMs(waits[i]), ms[i]) << waits[i];
-    EXPECT_EQ(extraWaitMs("99999999999999999999"), 60000);
+    // clang-format off
+    const std::pair<const char*, int> waits[] = {
+        {"5000", 5000}, {"0", 0}, {"abc", 0}, {"", 0}, {"-5", 0}, {"2.5", 2}, {"3.5", 4},
+        {"5000ms", 5000}, {"60000", 60000}, {"60001", 60000}, {"99999999999999999999", 60000}};
+    // clang-format on
+    for (const auto& [text, ms] : waits) EXPECT_EQ(extraWaitMs(text), ms) << text;
 }
 
 // The sample's first 88 characters in the pieces the three row layouts cut them into.
@@ -285,10 +285,13 @@ TEST(SetAllWithTestPage, StartupValuesAndCandidatesWithinOneToForty) {
         int x, first, last;  // last < first: the title alone
     } cases[] = {{0, 1, 4},    {3, 1, 7},    {4, 1, 8},    {5, 1, 9}, {10, 6, 14},
                  {36, 32, 40}, {37, 33, 40}, {44, 40, 40}, {45, 1, 0}};
+    const std::string sample = A + B + C + D + E + F;  // the 88 characters a page needs
+    EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", sample.substr(0, sample.size() - 3)),
+                 std::invalid_argument);
     for (const auto& c : cases) {
         const ModeValues values{std::to_string(c.x), "24", "40"};
         EXPECT_TRUE(
-            buildSetAllWithTestPage(values, "0", kHanziSample).documents()[1] ==
+            buildSetAllWithTestPage(values, "0", sample).documents()[1] ==
             pageOf({{10, c.x, "高速", c.first, c.last, A, B + C}, highDensity, superHighDensity}))
             << c.x;
     }

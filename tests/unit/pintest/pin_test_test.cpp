@@ -121,26 +121,20 @@ TEST(PinTestPages, TitleAndRulerThenTheLinesOfEachPage) {
 }
 
 TEST(PinTestPages, RulerLabelsSitAtTheirSpacing) {
-    const struct {
-        std::string_view ruler;
-        bool descending;
-        std::vector<int> gaps;  // spaces before each label
-    } cases[] = {
-        {kAscendingRuler, false, {2, 5, 4, 5, 5, 5, 4, 5, 4, 4, 4, 3, 4, 4, 4, 3}},
-        {kDescendingRuler, true, {2, 3, 3, 4, 4, 4, 3, 5, 4, 4, 5, 5, 5, 5, 5, 4}},
-        {kHighDensityRuler, false, {3, 7, 6, 6, 7, 6, 7, 7, 6, 6, 6, 6, 6, 5, 5, 4}},
-        {kSuperHighDensityRuler,
-         false,
-         {5, 10, 10, 10, 10, 10, 11, 10, 10, 10, 10, 10, 9, 9, 9, 8}},
+    // The blanks before each label as hex digits; only the descending ruler counts down.
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {kAscendingRuler, "2545554544434443"},
+        {kDescendingRuler, "2334443544555554"},
+        {kHighDensityRuler, "3766767766666554"},
+        {kSuperHighDensityRuler, "5aaaaabaaaaa9998"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [ruler, gaps] : cases) {
         std::string expected;
         for (int i = 0; i < 16; ++i) {
-            expected +=
-                std::string(static_cast<std::size_t>(c.gaps[static_cast<std::size_t>(i)]), ' ') +
-                std::to_string(c.descending ? 16 - i : i + 1);
+            expected += std::string(std::stoul(std::string(1, gaps[i]), nullptr, 16), ' ') +
+                        std::to_string(ruler == kDescendingRuler ? 16 - i : i + 1);
         }
-        EXPECT_EQ(c.ruler, expected);
+        EXPECT_EQ(ruler, expected);
     }
 }
 

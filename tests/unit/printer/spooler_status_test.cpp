@@ -22,6 +22,7 @@ TEST(WinspoolStatus, PrinterBitsAreSaidInCupsWords) {
     } cases[] = {
         {"idle", 0, 0, Idle, {}, false},
         {"printing", 0x400, 0, Printing, {}, false},
+        {"processing", 0x4000, 0, Printing, {}, false},
         {"paused", 0x1, 0, Paused, {"paused"}, true},
         {"paused while printing", 0x401, 0, Paused, {"paused"}, true},
         {"error", 0x2, 0, Idle, {"other-error"}, true},
@@ -34,6 +35,9 @@ TEST(WinspoolStatus, PrinterBitsAreSaidInCupsWords) {
         {"offline and work offline: said once", 0x80, 0x400, Idle, {"offline-report"}, true},
         {"other attributes", 0, 0x40 | 0x4, Idle, {}, false},  // shared, default
         {"error and paper out", 0x12, 0, Idle, {"other-error", "media-empty-error"}, true},
+        {"not available, paper problem, manual feed, bin full, no toner", 0x41860, 0, Idle,
+         {"offline-report", "media-problem-error", "media-needed-report", "output-area-full-error",
+          "toner-empty-error"}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,6 +66,7 @@ TEST(WinspoolStatus, JobBits) {
         {"printed, on its way out", 0x84, Completed, {"deleting", "job-printed"}},
         {"complete (sent to the printer)", 0x1000, Completed, {"job-complete"}},
         {"deleting", 0x4, Canceled, {"deleting"}},
+        {"deleted", 0x100, Canceled, {"deleted"}},
         {"error", 0x2, Stopped, {"other-error"}},
         {"offline", 0x20, Stopped, {"offline-report"}},
         {"paper out while printing", 0x50, Stopped, {"media-empty-error", "job-printing"}},

@@ -96,17 +96,13 @@ struct Sender {
             err,
             [this](const std::string& name) -> std::optional<std::string> {
                 const auto it = environment.find(name);
-                if (it == environment.end()) return std::nullopt;
-                return it->second;
+                return it == environment.end() ? std::nullopt : std::optional(it->second);
             },
             terminal};
         system.platform = platform;
         system.interruption = &interruption;
-        Outcome r;
-        r.status = send::runSend(arguments, system);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
+        const int status = send::runSend(arguments, system);
+        return {status, out.str(), err.str()};
     }
     std::vector<std::string> sentTo(const std::string& printer) const {
         std::vector<std::string> got;
@@ -390,6 +386,7 @@ TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
          "; every job left the queue (the spooler keeps no record of how it ended)"},
         {{{1, {S::Pending, {}, {}}}}, "--wait=3", 1, {1000, 1000, 1000},
          "; after 3 s the jobs are not done: 1 pending, 2 completed; the printer is stopped: Paused"},
+        {{{3, {S::Printing, {}, {}}}}, "--wait=1", 1, {1000}, "; after 1 s the jobs are not done: 1 printing, 2 completed"},
         {{{2, {S::Held, {"job-hold-until-specified"}, {}}}}, "--wait", 1, {},
          "; job RZ7-a-2 is held (job-hold-until-specified)"},
         {{{3, {S::Aborted, {}, "Filter failed"}}}, "--wait=5", 1, {}, "; job RZ7-a-3 is aborted (Filter failed)"},
@@ -453,6 +450,7 @@ TEST(SendCommandTest, JsonSaysTheSameOnSuccessAndFailure) {
     EXPECT_EQ(r.status, 1);
     const auto json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["operation"], "save");
+    EXPECT_EQ(json["interrupted"], false);
     EXPECT_EQ(json["queues"][0]["documents"],
               nlohmann::json::parse(R"([{"number":1,"outcome":"taken","job":1,"reason":null}])"));
     EXPECT_EQ(json["queues"][1]["documents"][0]["outcome"], "not-taken");

@@ -15,7 +15,7 @@
 #include "operations/command_panel.h"
 #include "qt/qt_face.h"
 #include "tests/e2e/e2e_fixture.h"
-#include "tests/qt/qt_face_fixture.h"
+#include "tests/face-qt/qt_face_fixture.h"
 #include "tests/support/fake_clock.h"
 
 namespace trevalune::e2e {

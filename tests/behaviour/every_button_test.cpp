@@ -2,7 +2,7 @@
 // look at. Each button's own behaviour is tested beside it.
 #include <fstream>
 
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 #include "tests/support/every_button.h"
 
 namespace trevalune::testing {

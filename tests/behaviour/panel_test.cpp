@@ -8,7 +8,7 @@
 #include "pintest/pin_pages.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/printer_link.h"
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {
 namespace {

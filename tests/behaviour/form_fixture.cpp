@@ -1,4 +1,4 @@
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 
 #include <algorithm>
 

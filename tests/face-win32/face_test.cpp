@@ -21,7 +21,7 @@
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/texts_to_show.h"
-#include "tests/win32/window_fixture.h"
+#include "tests/face-win32/window_fixture.h"
 
 namespace trevalune {
 namespace {
@@ -274,7 +274,7 @@ TEST_F(Win32FaceTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGro
     EXPECT_EQ(tabWalk(), windows(expected));
 }
 
-// The same clicks and typing through winspool are tests/windows', byte for byte.
+// The same clicks and typing through winspool are tests/winspool's, byte for byte.
 TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     const HWND combo = window.hwnd(Control::Combo1);
     Names changes = spooler.defaultChanges;  // start-up's

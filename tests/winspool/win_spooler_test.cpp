@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "tests/support/fake_clock.h"
-#include "tests/win32/window_fixture.h"
+#include "tests/face-win32/window_fixture.h"
 
 namespace trevalune {
 namespace {

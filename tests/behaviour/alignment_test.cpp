@@ -5,7 +5,7 @@
 #include "alignment/set_all_test_page.h"
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {
 namespace {

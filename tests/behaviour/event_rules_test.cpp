@@ -5,7 +5,7 @@
 
 #include "alignment/set_items.h"
 #include "printer/printer_link.h"
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {
 namespace {

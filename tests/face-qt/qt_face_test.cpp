@@ -1,5 +1,5 @@
 // The Qt face through the operator's own keys and clicks. The form's own rules are tested once,
-// against a recording face (tests/form).
+// against a recording face (tests/behaviour).
 #include <QtTest>
 #include <QtWidgets>
 
@@ -14,7 +14,7 @@
 #include "form/form1.h"
 #include "form/window_rules.h"
 #include "qt/qt_face.h"
-#include "tests/qt/qt_face_fixture.h"
+#include "tests/face-qt/qt_face_fixture.h"
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
@@ -397,13 +397,13 @@ TEST_F(QtWindowTest, MovedToASmallerScreenTheWindowTakesItsWorkArea) {
         EXPECT_EQ(bar->isVisible(), bar->orientation() == Qt::Vertical);
 }
 
-/// The window on a real X server under a real window manager (tests/qt/window-manager.sh runs
+/// The window on a real X server under a real window manager (tests/face-qt/window-manager.sh runs
 /// it 20 times at each scale); the waits are for the window manager, with a time limit.
 class QtWindowManagerTest : public QtWindowTest {
 protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("TREVALUNE_WINDOW_MANAGER"))
-            GTEST_SKIP() << "needs a window manager (tests/qt/window-manager.sh)";
+            GTEST_SKIP() << "needs a window manager (tests/face-qt/window-manager.sh)";
         form = std::make_unique<Form1>(*face, spooler, clock,
                                        std::filesystem::path(folder.path().toStdU16String()));
         face->attach(*form);

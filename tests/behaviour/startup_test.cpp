@@ -1,7 +1,7 @@
 #include <tuple>
 
 #include "alignment/hanzi_sample.h"
-#include "tests/form/form_fixture.h"
+#include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {
 namespace {

@@ -414,7 +414,11 @@ protected:
     /// Runs a command line of X tools; %1 is the window, %2 and %3 a point of the client area.
     void x(const QString& command, QPoint at = {}) {
         const QPoint p = at * window().devicePixelRatio();
-        const QStringList words = command.arg(window().winId()).arg(p.x()).arg(p.y()).split(u' ');
+        QString line = command;
+        line.replace(QStringLiteral("%1"), QString::number(window().winId()))
+            .replace(QStringLiteral("%2"), QString::number(p.x()))
+            .replace(QStringLiteral("%3"), QString::number(p.y()));
+        const QStringList words = line.split(u' ');
         ASSERT_EQ(QProcess::execute(words[0], words.mid(1)), 0) << utf8(command);
     }
 };

@@ -17,6 +17,7 @@
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
+#include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
 #include "tests/support/fake_clock.h"
@@ -543,6 +544,76 @@ TEST(SendCommandTest, HexTextIsTakenAsTheCommandBoxTakesIt) {
             EXPECT_EQ(s.run(args).status, sent ? 0 : 2);
             EXPECT_EQ(s.spooler.payloads(), sent ? Names{*sent} : Names{});
         }
+    }
+}
+
+// Each word and its arguments fill the catalogue's input as the window's controls would hold it
+// (centre 31, values 16/24/40, extra wait 5000) with only what the command line gives changed.
+TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
+    const testing::TempFolder folder;
+    const auto file = folder.path() / "file.prn";
+    std::ofstream(file, std::ios::binary) << "\x1b@driver";
+    using O = Operation;
+    const struct {
+        Names arguments;
+        Operation operation;
+        std::function<void(OperationInput&)> window;  // what the operator changed there
+    } cases[] = {
+        {{"eject"}, O::PageEject, {}},
+        {{"line-feed"}, O::LineFeed, {}},
+        {{"micro-feed"}, O::MicroFeedForward, {}},
+        {{"micro-back"}, O::MicroFeedBack, {}},
+        {{"self-test"}, O::SelfTest, {}},
+        {{"save"}, O::Save, {}},
+        {{"factory-reset"}, O::FactoryReset, {}},
+        {{"alignment-test"}, O::AlignmentTest, {}},
+        {{"alignment-test", "4"}, O::AlignmentTest, [](auto& in) { in.centre = "4"; }},
+        {{"--extra-wait", "300", "set", "high-density", "20"}, O::SetSingleItem,
+         [](auto& in) {
+             in.extraWait = "300";
+             in.mode = PrintMode::HighDensity;
+             in.values.highDensity = "20";
+         }},
+        {{"set", "super-high-density", "117"}, O::SetSingleItem,
+         [](auto& in) {
+             in.mode = PrintMode::SuperHighDensity;
+             in.values.superHighDensity = "117";
+         }},
+        {{"--extra-wait=300", "set-all", "18", "22", "38"}, O::SetAllItems,
+         [](auto& in) {
+             in.extraWait = "300";
+             in.values = {"18", "22", "38"};
+         }},
+        {{"set-all", "3", "24", "44", "--test-page"}, O::SetAllWithTestPage,
+         [](auto& in) { in.values = {"3", "24", "44"}; }},
+        {{"pin-test"}, O::PinTest, [](auto& in) { in.now = {2027, 3, 14, 15, 9, 26}; }},
+        {{"pin-test-densities"}, O::PinTestDensities, {}},
+        {{"file", file.string()}, O::DriverFile, [&](auto& in) { in.driverFile = file; }},
+        {{"hex", "1b", "4A 10"}, O::ManualSend, [](auto& in) { in.commandText = "1b 4A 10"; }},
+        {{"hex", "--save", "1B 3A 45"}, O::ManualSend,
+         [](auto& in) {
+             in.commandText = "1B 3A 45";
+             in.saveBracket = true;
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        OperationInput window;
+        window.centre = "31";
+        window.values = {"16", "24", "40"};
+        window.extraWait = "5000";
+        if (c.window) c.window(window);
+        const Timeline expected = buildOperation(c.operation, window).timeline;
+        Sender s({"P"});
+        s.clock.current = window.now;
+        Names arguments = c.arguments;
+        arguments.insert(arguments.begin(), {"-d", "P"});
+        ASSERT_EQ(s.run(arguments).status, 0);
+        EXPECT_EQ(s.sentTo("P"), expected.documents());
+        std::vector<int> waits;
+        for (const Step& step : expected.steps())
+            if (const auto* w = std::get_if<WaitStep>(&step)) waits.push_back(w->milliseconds);
+        EXPECT_EQ(s.clock.waits, waits);
     }
 }
 

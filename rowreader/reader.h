@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "alignment/print_mode.h"
+#include "rowreader/image.h"
+
+namespace trevalune::rowreader {
+
+/// One sample row as read from the page.
+struct RowReading {
+    int value = 0;                ///< the value the row was printed with
+    bool valueFromLabel = false;  ///< read from the row's label; else from what was printed
+    bool marked = false;          ///< the label carries the "*"
+    /// How far the reverse passes' bars lie right of the forward passes' bars, in the mode's
+    /// columns (negative: left). Zero on the straight row.
+    double offsetColumns = 0;
+    /// The measurement's own noise, one standard deviation, in the mode's columns.
+    double noiseColumns = 0;
+};
+
+/// Why a mode's straight row is not given.
+enum class Doubt {
+    None,         ///< `straight` holds the straight row
+    NoneStraight, ///< every row's bars are clearly apart: the best value lies outside the rows
+    TooClose,     ///< two rows lie within the measurement's noise of straight
+    NoRows,       ///< no sample rows of this mode were found
+    TooCoarse,    ///< the picture's resolution cannot show this mode's column pitch
+};
+
+struct ModeReading {
+    PrintMode mode = PrintMode::HighSpeed;
+    std::vector<RowReading> rows;  ///< top to bottom, as printed
+    std::optional<int> straight;   ///< the straight row's value, only when sure
+    Doubt doubt = Doubt::NoRows;
+    /// How sure the reading is, 0 to 1: how clearly the straight row stands apart from the
+    /// next best, against the noise. 0 when nothing is given.
+    double confidence = 0;
+};
+
+/// What the tool knows it printed on the page, top to bottom: a block of rows per mode, with
+/// the rows' values. Where labels cannot be read, these give the values.
+struct PrintedBlock {
+    PrintMode mode = PrintMode::HighSpeed;
+    std::vector<int> values;
+};
+
+struct ReadOptions {
+    /// Read only this mode's blocks; every mode found when empty.
+    std::optional<PrintMode> mode;
+    /// The page as printed, when the caller printed it; empty when unknown.
+    std::vector<PrintedBlock> printed;
+};
+
+/// Every block of sample rows on the page, in the order found (top to bottom), one reading per
+/// block; a mode that was asked for (or printed) but not found has a reading with Doubt::NoRows.
+std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options = {});
+
+}  // namespace trevalune::rowreader

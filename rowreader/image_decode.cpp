@@ -117,9 +117,10 @@ double tiffDotsPerInch(std::span<const std::uint8_t> b) {
             unit = read(entry + 8, 2);
         }
     }
+    // Writers that keep the resolution as a float store 600 dpi as 599.9988.
     switch (unit) {
         case 2:
-            return resolution;
+            return wholeWhereClose(resolution, 0.01);
         case 3:
             return wholeWhereClose(resolution * 2.54, 0.01);
         default:

@@ -3,9 +3,12 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
 #include <stdexcept>
 
 namespace trevalune::preview {
@@ -31,6 +34,24 @@ char32_t codePointOf(const std::string& text) {
     char32_t cp = length == 1 ? b0 : b0 & (0x7F >> length);
     for (int i = 1; i < length; ++i) cp = (cp << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     return cp;
+}
+
+/// On the model's paper a line of kLineUnits is 8 inches, and a dot row is 1/90 inch: a
+/// high-speed character, two cells of 32 units across and the head's 16 dot rows down, is square.
+constexpr int kUnitsPerInch = kLineUnits / 8;
+constexpr int kDotRowsPerInch = 90;
+
+/// A pHYs chunk: pixels per metre across and down.
+std::array<std::uint8_t, 21> physChunk(double dpiAcross, double dpiDown) {
+    std::array<std::uint8_t, 21> c{0, 0, 0, 9, 'p', 'H', 'Y', 's'};
+    auto put = [&c](std::size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) c[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    };
+    put(8, static_cast<std::uint32_t>(std::lround(dpiAcross / 0.0254)));
+    put(12, static_cast<std::uint32_t>(std::lround(dpiDown / 0.0254)));
+    c[16] = 1;  // the unit is the metre
+    put(17, static_cast<std::uint32_t>(crc32(0, c.data() + 4, 13)));
+    return c;
 }
 
 void outlineBox(Bitmap& b) {
@@ -172,11 +193,23 @@ void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPain
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_GRAY;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, ink.data(), width, nullptr)) {
+    std::vector<std::uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
+    png_alloc_size_t size = png.size();
+    if (!png_image_write_to_memory(&image, png.data(), &size, 0, ink.data(), width, nullptr)) {
         const std::string why = image.message;
         png_image_free(&image);
         throw std::runtime_error("cannot write " + path.string() + ": " + why);
     }
+    // The simplified writer has no pHYs; it goes right after the header (signature 8 bytes,
+    // IHDR 25), so that a reader of the picture knows its scale.
+    const auto phys = physChunk(kUnitsPerInch, kDotRowsPerInch * ppr);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png.data()), 33);
+    out.write(reinterpret_cast<const char*>(phys.data()),
+              static_cast<std::streamsize>(phys.size()));
+    out.write(reinterpret_cast<const char*>(png.data() + 33),
+              static_cast<std::streamsize>(size - 33));
+    if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 
 Bitmap readGreyPng(const std::filesystem::path& path) {

@@ -22,11 +22,11 @@ struct RowReading {
 
 /// Why a mode's straight row is not given.
 enum class Doubt {
-    None,         ///< `straight` holds the straight row
-    NoneStraight, ///< every row's bars are clearly apart: the best value lies outside the rows
-    TooClose,     ///< two rows lie within the measurement's noise of straight
-    NoRows,       ///< no sample rows of this mode were found
-    TooCoarse,    ///< the picture's resolution cannot show this mode's column pitch
+    None,          ///< `straight` holds the straight row
+    NoneStraight,  ///< every row's bars are clearly apart: the best value lies outside the rows
+    TooClose,      ///< two rows lie within the measurement's noise of straight
+    NoRows,        ///< no sample rows of this mode were found
+    TooCoarse,     ///< the picture's resolution cannot show this mode's column pitch
 };
 
 struct ModeReading {

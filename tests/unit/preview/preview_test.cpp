@@ -146,6 +146,11 @@ TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
     EXPECT_EQ(png.width, kLineUnits + 2 * style.marginUnits);
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x], 0);
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x + 600], 255);
+    // 360 pixels per inch across and, at 4 pixels per 1/90-inch dot row, down: 14173 per metre.
+    std::ifstream file(folder / "page-000001.png", std::ios::binary);
+    const std::string bytes(std::istreambuf_iterator<char>(file), {});
+    EXPECT_EQ(bytes.substr(33, 21),
+              std::string("\0\0\0\x09pHYs\0\0\x37\x5D\0\0\x37\x5D\x01\x19\x80\x46\x5D", 21));
 
     std::ifstream in(folder / "listing.txt");
     const std::string listing(std::istreambuf_iterator<char>(in), {});

@@ -1,0 +1,366 @@
+// PNG through libpng, JPEG through libjpeg(-turbo), TIFF through libtiff, all from memory.
+//
+// libpng and libjpeg report errors by longjmp. A longjmp must not cross a frame that owns an
+// object with a destructor, so each setjmp lives in a small function below that owns
+// nothing: it works on a plain struct whose owner (with the destructor) sits in the caller,
+// and only C library frames lie between the setjmp and the longjmp.
+// jpeglib.h needs size_t and FILE declared before it.
+#include <cstddef>
+#include <cstdio>
+
+#include <jerror.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "rowreader/image_decode.h"
+
+namespace trevalune::rowreader::detail {
+
+namespace {
+
+// ---- PNG
+
+struct PngRead {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::span<const std::uint8_t> bytes;
+    std::size_t at = 0;
+    char message[200] = {};
+    png_uint_32 width = 0, height = 0;
+    int channels = 0;  // after the transformations: grey, grey + alpha, RGB, RGBA
+    bool interlaced = false;
+};
+
+/// Owns the read structures; the one place they are destroyed.
+struct PngOwner {
+    PngRead r;
+    ~PngOwner() { png_destroy_read_struct(&r.png, &r.info, nullptr); }
+};
+
+void pngFail(png_structp png, png_const_charp message) {
+    auto* r = static_cast<PngRead*>(png_get_error_ptr(png));
+    std::snprintf(r->message, sizeof r->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}  // a warning leaves the picture readable
+
+void pngReadBytes(png_structp png, png_bytep out, png_size_t length) {
+    auto* r = static_cast<PngRead*>(png_get_io_ptr(png));
+    if (length > r->bytes.size() - r->at) png_error(png, "the file ends early");
+    std::memcpy(out, r->bytes.data() + r->at, length);
+    r->at += length;
+}
+
+/// Reads the header and sets the transformations: 8 bits per channel, palette and
+/// transparency expanded to colour and alpha.
+bool pngReadHeader(PngRead* r) {
+    if (setjmp(png_jmpbuf(r->png))) return false;
+    png_set_read_fn(r->png, r, pngReadBytes);
+    png_read_info(r->png, r->info);
+    png_set_expand(r->png);
+    png_set_scale_16(r->png);
+    r->interlaced = png_set_interlace_handling(r->png) > 1;
+    png_read_update_info(r->png, r->info);
+    r->width = png_get_image_width(r->png, r->info);
+    r->height = png_get_image_height(r->png, r->info);
+    r->channels = png_get_channels(r->png, r->info);
+    return true;
+}
+
+void pngRowToGrey(const std::uint8_t* in, int channels, png_uint_32 width, std::uint8_t* out) {
+    for (png_uint_32 x = 0; x < width; ++x, in += channels) {
+        switch (channels) {
+            case 1:
+                out[x] = in[0];
+                break;
+            case 2:
+                out[x] = onWhite(in[0], in[1]);
+                break;
+            case 3:
+                out[x] = luminance(in[0], in[1], in[2]);
+                break;
+            default:
+                out[x] = onWhite(luminance(in[0], in[1], in[2]), in[3]);
+                break;
+        }
+    }
+}
+
+/// `rows` holds one row, or the whole picture when it is interlaced (its passes fill rows
+/// out of order).
+bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint8_t* out) {
+    if (setjmp(png_jmpbuf(r->png))) return false;
+    const int passes = r->interlaced ? 7 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < r->height; ++y) {
+            std::uint8_t* row = r->interlaced ? rows + y * rowBytes : rows;
+            png_read_row(r->png, row, nullptr);
+            if (!r->interlaced) pngRowToGrey(row, r->channels, r->width, out + y * r->width);
+        }
+    }
+    if (r->interlaced) {
+        for (png_uint_32 y = 0; y < r->height; ++y) {
+            pngRowToGrey(rows + y * rowBytes, r->channels, r->width, out + y * r->width);
+        }
+    }
+    return true;
+}
+
+GreyImage decodePng(std::span<const std::uint8_t> bytes) {
+    PngOwner owner;
+    PngRead& r = owner.r;
+    r.bytes = bytes;
+    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, pngFail, pngWarning);
+    if (r.png) r.info = png_create_info_struct(r.png);
+    if (!r.png || !r.info) throw ImageError("PNG: out of memory");
+    // Our own limit is the one that counts; libpng's default would refuse wide scans sooner.
+    png_set_user_limits(r.png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    if (!pngReadHeader(&r)) throwDamaged(ImageFormat::Png, r.message);
+    checkPictureSize(ImageFormat::Png, r.width, r.height);
+    const std::size_t rowBytes = png_get_rowbytes(r.png, r.info);
+    std::vector<std::uint8_t> rows(rowBytes * (r.interlaced ? r.height : 1));
+    GreyImage image{static_cast<int>(r.width), static_cast<int>(r.height),
+                    std::vector<std::uint8_t>(std::size_t{r.width} * r.height), 0};
+    if (!pngReadRows(&r, rows.data(), rowBytes, image.pixels.data())) {
+        throwDamaged(ImageFormat::Png, r.message);
+    }
+    return image;
+}
+
+// ---- JPEG
+
+struct JpegRead {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+struct JpegOwner {
+    JpegRead r{};
+    ~JpegOwner() { jpeg_destroy_decompress(&r.info); }  // safe before create: no memory yet
+};
+
+[[noreturn]] void jpegFail(j_common_ptr info) {
+    auto* r = static_cast<JpegRead*>(info->client_data);
+    info->err->format_message(info, r->message);
+    std::longjmp(r->jump, 1);
+}
+
+/// libjpeg only warns when the data ends early or is corrupt, and fills the rest with grey;
+/// a picture with invented pixels is damaged, not read.
+void jpegMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;
+    switch (info->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION:
+            jpegFail(info);
+        default:
+            return;
+    }
+}
+
+enum class JpegHeader { Read, Damaged, Cmyk };
+
+JpegHeader jpegReadHeader(JpegRead* r, std::span<const std::uint8_t> bytes) {
+    r->info.err = jpeg_std_error(&r->errors);
+    r->errors.error_exit = jpegFail;
+    r->errors.emit_message = jpegMessage;
+    if (setjmp(r->jump)) return JpegHeader::Damaged;
+    jpeg_create_decompress(&r->info);
+    r->info.client_data = r;
+    jpeg_mem_src(&r->info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&r->info, TRUE);
+    if (r->info.jpeg_color_space == JCS_CMYK || r->info.jpeg_color_space == JCS_YCCK) {
+        return JpegHeader::Cmyk;
+    }
+    r->info.out_color_space = JCS_GRAYSCALE;  // the Y of YCbCr, or RGB weighted as Y
+    jpeg_calc_output_dimensions(&r->info);
+    return JpegHeader::Read;
+}
+
+bool jpegReadRows(JpegRead* r, std::uint8_t* out) {
+    if (setjmp(r->jump)) return false;
+    jpeg_start_decompress(&r->info);
+    while (r->info.output_scanline < r->info.output_height) {
+        JSAMPROW row = out + std::size_t{r->info.output_scanline} * r->info.output_width;
+        jpeg_read_scanlines(&r->info, &row, 1);
+    }
+    jpeg_finish_decompress(&r->info);
+    return true;
+}
+
+GreyImage decodeJpeg(std::span<const std::uint8_t> bytes) {
+    JpegOwner owner;
+    JpegRead& r = owner.r;
+    switch (jpegReadHeader(&r, bytes)) {
+        case JpegHeader::Damaged:
+            throwDamaged(ImageFormat::Jpeg, r.message);
+        case JpegHeader::Cmyk:
+            throw ImageError(
+                "JPEG in CMYK colours, as printing presses use: scan in grey or colour");
+        case JpegHeader::Read:
+            break;
+    }
+    checkPictureSize(ImageFormat::Jpeg, r.info.output_width, r.info.output_height);
+    GreyImage image{
+        static_cast<int>(r.info.output_width), static_cast<int>(r.info.output_height),
+        std::vector<std::uint8_t>(std::size_t{r.info.output_width} * r.info.output_height), 0};
+    if (!jpegReadRows(&r, image.pixels.data())) throwDamaged(ImageFormat::Jpeg, r.message);
+    return image;
+}
+
+// ---- TIFF: libtiff returns errors instead of jumping, through handlers of this handle only.
+
+constexpr const char* kTiffName = "picture";
+
+struct TiffSource {
+    std::span<const std::uint8_t> bytes;
+    toff_t at = 0;
+    char message[300] = {};
+};
+
+tmsize_t tiffRead(thandle_t h, void* out, tmsize_t length) {
+    auto* s = static_cast<TiffSource*>(h);
+    if (length < 0 || s->at >= s->bytes.size()) return 0;
+    const auto n = std::min<toff_t>(static_cast<toff_t>(length), s->bytes.size() - s->at);
+    std::memcpy(out, s->bytes.data() + s->at, n);
+    s->at += n;
+    return static_cast<tmsize_t>(n);
+}
+
+tmsize_t tiffWrite(thandle_t, void*, tmsize_t) {
+    return -1;
+}
+
+toff_t tiffSeek(thandle_t h, toff_t offset, int whence) {
+    auto* s = static_cast<TiffSource*>(h);
+    const toff_t base = whence == SEEK_CUR ? s->at : whence == SEEK_END ? s->bytes.size() : 0;
+    s->at = base + offset;
+    return s->at;
+}
+
+int tiffClose(thandle_t) {
+    return 0;
+}
+toff_t tiffSize(thandle_t h) {
+    return static_cast<TiffSource*>(h)->bytes.size();
+}
+int tiffMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
+void tiffUnmap(thandle_t, void*, toff_t) {}
+
+int tiffError(TIFF*, void* user, const char*, const char* format, va_list args) {
+    auto* s = static_cast<TiffSource*>(user);
+    if (s->message[0] != '\0') return 1;  // the first error says what went wrong
+    std::vsnprintf(s->message, sizeof s->message, format, args);
+    // Most messages begin with the file's name, which a picture in memory does not have.
+    const std::size_t named = std::strlen(kTiffName);
+    if (std::strncmp(s->message, kTiffName, named) == 0 && s->message[named] == ':' &&
+        s->message[named + 1] == ' ') {
+        std::memmove(s->message, s->message + named + 2, std::strlen(s->message + named + 2) + 1);
+    }
+    return 1;  // handled: nothing on standard error
+}
+
+int tiffWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TiffOptionsFree {
+    void operator()(TIFFOpenOptions* o) const { TIFFOpenOptionsFree(o); }
+};
+struct TiffClose {
+    void operator()(TIFF* t) const { TIFFClose(t); }
+};
+
+/// TIFFRGBAImage reads every photometric interpretation (MinIsWhite and MinIsBlack, 1 to 16
+/// bits, palette, RGB, YCbCr, alpha) as 8-bit RGBA.
+struct RgbaReader {
+    TIFFRGBAImage image{};
+    bool begun = false;
+    ~RgbaReader() {
+        if (begun) TIFFRGBAImageEnd(&image);
+    }
+};
+
+GreyImage decodeTiff(std::span<const std::uint8_t> bytes) {
+    TiffSource source{bytes};
+    auto damaged = [&](const char* fallback) {
+        throwDamaged(ImageFormat::Tiff, source.message[0] ? source.message : fallback);
+    };
+    std::unique_ptr<TIFFOpenOptions, TiffOptionsFree> options(TIFFOpenOptionsAlloc());
+    if (!options) throw ImageError("TIFF: out of memory");
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), tiffError, &source);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), tiffWarning, &source);
+    std::unique_ptr<TIFF, TiffClose> tiff(
+        TIFFClientOpenExt(kTiffName, "rm", &source, tiffRead, tiffWrite, tiffSeek, tiffClose,
+                          tiffSize, tiffMap, tiffUnmap, options.get()));
+    if (!tiff) damaged("cannot be opened");
+    std::uint32_t width = 0, height = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    checkPictureSize(ImageFormat::Tiff, width, height);
+
+    char why[1024] = {};
+    RgbaReader reader;
+    if (!TIFFRGBAImageOK(tiff.get(), why)) damaged(why);
+    reader.begun = TIFFRGBAImageBegin(&reader.image, tiff.get(), 1, why) != 0;
+    if (!reader.begun) damaged(why);
+    reader.image.req_orientation = ORIENTATION_TOPLEFT;
+
+    GreyImage image{static_cast<int>(width), static_cast<int>(height),
+                    std::vector<std::uint8_t>(std::size_t{width} * height), 0};
+    // A band of rows at a time: the RGBA of a whole page would take four times its grey.
+    const std::uint32_t band = std::max<std::uint32_t>(1, (1u << 22) / width);
+    std::vector<std::uint32_t> rgba(std::size_t{width} * std::min(band, height));
+    // libtiff multiplies a colour's unassociated alpha in, but hands grey on as stored.
+    const bool straightAlpha = reader.image.alpha == EXTRASAMPLE_UNASSALPHA &&
+                               (reader.image.photometric == PHOTOMETRIC_MINISBLACK ||
+                                reader.image.photometric == PHOTOMETRIC_MINISWHITE);
+    for (std::uint32_t y = 0; y < height; y += band) {
+        const std::uint32_t rows = std::min(band, height - y);
+        reader.image.row_offset = static_cast<int>(y);
+        reader.image.col_offset = 0;
+        if (!TIFFRGBAImageGet(&reader.image, rgba.data(), width, rows))
+            damaged("unreadable pixels");
+        std::uint8_t* out = image.pixels.data() + std::size_t{y} * width;
+        for (std::size_t i = 0; i < std::size_t{width} * rows; ++i) {
+            const std::uint32_t p = rgba[i];
+            const int grey = luminance(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p));
+            const int alpha = static_cast<int>(TIFFGetA(p));
+            out[i] = straightAlpha ? onWhite(grey, alpha) : onWhitePremultiplied(grey, alpha);
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) {
+    switch (format) {
+        case ImageFormat::Png:
+            return decodePng(bytes);
+        case ImageFormat::Jpeg:
+            return decodeJpeg(bytes);
+        case ImageFormat::Tiff:
+            return decodeTiff(bytes);
+    }
+    throw ImageError("not a PNG, JPEG or TIFF picture");
+}
+
+}  // namespace trevalune::rowreader::detail

@@ -24,6 +24,8 @@ constexpr OptionSpec kOptions[] = {
     {"--test-page", "", &C::testPage, false, {}, {}},
     {"--save", "", &C::save, false, {}, {}},
     {"--from", "VALUE", &C::from, false, {}, {}},
+    {"--scan-command", "CMD", &C::scanCommand, false, {}, {}},
+    {"--mode", "MODE", &C::mode, false, {}, {}},
     {"-h,--help", "", &C::help, false, Text::HelpHelp, {}},
     {"-v,--version", "", &C::version, false, Text::HelpVersion, {}},
 };

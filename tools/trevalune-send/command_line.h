@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +19,11 @@ inline constexpr int kMaxWaitSeconds = 24 * 3600;
 inline constexpr int kMaxTimeoutSeconds = 3600;
 /// Without --timeout: connecting to the print server and each request.
 inline constexpr int kDefaultTimeoutSeconds = 5;
+/// align --scan-command stops after this many pages without the marked row straight, so that
+/// a reading that goes wrong cannot print on and on.
+inline constexpr int kMaxScanPages = 10;
+/// The most a scan command may write: far more than a 600-dpi page of any format.
+inline constexpr std::size_t kMaxScanMebibytes = 512;
 /// Without --extra-wait: what the window's Text1 shows at start-up.
 inline constexpr std::string_view kDefaultExtraWait = "5000";
 
@@ -37,6 +43,8 @@ struct CommandLine {
     bool testPage = false;
     bool save = false;
     std::optional<std::string> from;
+    std::optional<std::string> scanCommand;  ///< align --scan-command
+    std::optional<std::string> mode;         ///< read-rows --mode
     std::vector<std::string> hex;
     std::vector<std::string> text;
     std::vector<std::pair<std::string, std::string>> pieces;  ///< --hex/--text in order

@@ -9,13 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "common/guarded_main.h"
 #include "printer/clock.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/cups/terminal_login.h"
-#include "common/guarded_main.h"
 #include "tools/trevalune-send/interruption.h"
+#include "tools/trevalune-send/posix_scanner.h"
 #include "tools/trevalune-send/posix_signals.h"
 #include "tools/trevalune-send/send_command.h"
+#ifdef TREVALUNE_HAVE_ROWREADER  // TEMPORARY: see CMakeLists.txt
+#include "tools/trevalune-send/library_row_reader.h"
+#endif
 
 int main(int argc, char** argv) {
     return trevalune::guardedMain("trevalune-send", [&] {
@@ -51,6 +55,13 @@ int main(int argc, char** argv) {
             },
             onTerminal ? &terminal : nullptr};
         system.interruption = &interruption;
+        trevalune::send::PosixScanner scanner(&interruption,
+                                              trevalune::send::kMaxScanMebibytes << 20);
+        system.scanner = &scanner;
+#ifdef TREVALUNE_HAVE_ROWREADER
+        trevalune::send::LibraryRowReader reader;
+        system.rowReader = &reader;
+#endif
         return trevalune::send::runSend(arguments, system);
     });
 }

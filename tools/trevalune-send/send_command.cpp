@@ -5,12 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <iterator>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
+#include "alignment/value_check.h"
 #include "alignment/value_text.h"
 #include "operations/command_panel.h"
 #include "operations/printer_choice.h"
@@ -24,6 +26,7 @@
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/operation_table.h"
+#include "tools/trevalune-send/reading.h"
 
 namespace trevalune::send {
 
@@ -139,11 +142,12 @@ void warnAboutState(Spooler& spooler, QueueAccount& account, RunContext& run) {
     account.warned = std::move(state);
 }
 
-/// Follows every job taken until each has completed, or one failed, or the time is up.
-void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run) {
+/// Follows every job taken from document `first` on until each has completed, or one
+/// failed, or the time is up.
+void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::size_t first) {
     std::vector<DocumentRecord*> jobs;
-    for (DocumentRecord& d : account.documents) {
-        if (d.result.isTaken()) jobs.push_back(&d);
+    for (std::size_t i = first; i < account.documents.size(); ++i) {
+        if (account.documents[i].result.isTaken()) jobs.push_back(&account.documents[i]);
     }
     if (jobs.empty()) return;
     const Interruption* stop = run.system.interruption;
@@ -193,7 +197,8 @@ void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run) {
     }
 }
 
-/// Runs the work on one queue as the window runs it, then follows its jobs under --wait.
+/// Runs the work on one queue as the window runs it, then follows its jobs under --wait (only
+/// this work's: align runs several on one account).
 void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
     account.planned += work.timeline.documentCount();
     const std::size_t before = account.documents.size();
@@ -208,7 +213,7 @@ void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunCo
     } catch (const Interrupted&) {
         account.interrupted = true;
     }
-    if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run);
+    if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
 }
 
 /// Every queue in a thread of its own with a spooler of its own; each queue's documents in
@@ -241,9 +246,10 @@ void runOnQueues(const Work& work, std::vector<QueueAccount>& accounts,
 }
 
 /// The account on standard error, a line per queue, and with --json the whole run as one
-/// object; returns the exit status.
-int finish(const std::string& operation, const std::vector<QueueAccount>& accounts,
-           RunContext& run) {
+/// object (with `more`'s members); returns the exit status, 1 also when the run `failed`
+/// for a reason of its own.
+int finish(const std::string& operation, const std::vector<QueueAccount>& accounts, RunContext& run,
+           const nlohmann::json& more = nlohmann::json::object(), bool failed = false) {
     const Language l = run.reporter.language();
     nlohmann::json queues = nlohmann::json::array();
     bool ok = true;
@@ -253,11 +259,15 @@ int finish(const std::string& operation, const std::vector<QueueAccount>& accoun
         ok = ok && a.succeeded();
     }
     const Interruption* stop = run.system.interruption;
-    const int status = stop != nullptr && stop->requested() ? stop->status() : ok ? 0 : 1;
-    run.reporter.json({{"operation", operation},
-                       {"status", status},
-                       {"interrupted", status > 2},
-                       {"queues", std::move(queues)}});
+    const int status = stop != nullptr && stop->requested() ? stop->status()
+                       : ok && !failed                      ? 0
+                                                            : 1;
+    nlohmann::json all = {{"operation", operation},
+                          {"status", status},
+                          {"interrupted", status > 2},
+                          {"queues", std::move(queues)}};
+    all.update(more);
+    run.reporter.json(all);
     return status;
 }
 
@@ -350,16 +360,94 @@ bool printsRows(const std::string& text) {
     return isPlainNumber(text) && printsSampleRows(numericValue(text));
 }
 
-/// align: 设置单项 with the value, the operator's answer, again, until the marked row is the
-/// straight one; then 保存.
+/// One page of align: the value it was printed around, what the reader found on it when it
+/// was scanned, and the answer, from the reader or the technician.
+struct AlignPage {
+    std::string value;
+    std::optional<rowreader::ModeReading> reading;
+    std::string answer;
+    bool byReader = false;
+};
+
+nlohmann::json pagesJson(const std::vector<AlignPage>& pages, Language l) {
+    nlohmann::json all = nlohmann::json::array();
+    for (const AlignPage& p : pages) {
+        const bool answered = !p.answer.empty();
+        all.push_back(
+            {{"value", p.value},
+             {"reading", p.reading ? buildReadingJson(*p.reading, l) : nlohmann::json()},
+             {"answer", answered ? nlohmann::json(p.answer) : nlohmann::json()},
+             {"answered_by",
+              answered ? nlohmann::json(p.byReader ? "reader" : "technician") : nlohmann::json()}});
+    }
+    return all;
+}
+
+/// The scan command's standard error as the operator reads it in one message.
+std::string errorsOf(const ScanResult& scanned) {
+    std::string text = scanned.errors.substr(0, 2000);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text.empty() ? text : ": " + text;
+}
+
+/// Scans the page just printed around `value` and reads the mode's rows on it, telling the
+/// reader which rows were printed. Empty, with `why`, when there is no picture to read.
+std::optional<rowreader::ModeReading> scanPage(System& system, const std::string& command,
+                                               PrintMode mode, const std::string& value, Language l,
+                                               std::string& why) {
+    const ScanResult scanned = system.scanner->scan(command);
+    if (scanned.interrupted) return std::nullopt;
+    if (!scanned.failure.empty()) {
+        why = say(l, Text::ScanNotRun, {scanned.failure});
+    } else if (scanned.exitStatus != 0) {
+        why = say(l, Text::ScanFailed, {std::to_string(scanned.exitStatus), errorsOf(scanned)});
+    } else if (scanned.tooLarge) {
+        why = say(l, Text::ScanTooLarge);
+    } else if (scanned.output.empty()) {
+        why = say(l, Text::ScanEmpty);
+    }
+    if (!why.empty()) return std::nullopt;
+    rowreader::ReadOptions options;
+    options.mode = mode;
+    options.printed = {{mode, candidatesAround(numericValue(value), traits(mode).sampleHalfWidth)}};
+    std::vector<rowreader::ModeReading> readings;
+    try {
+        readings = system.rowReader->read(
+            {reinterpret_cast<const std::uint8_t*>(scanned.output.data()), scanned.output.size()},
+            options);
+    } catch (const rowreader::ImageError& e) {
+        why = say(l, Text::ScanNotPicture, {e.what()});
+        return std::nullopt;
+    }
+    for (const rowreader::ModeReading& r : readings) {
+        if (r.mode == mode) return r;
+    }
+    rowreader::ModeReading none;
+    none.mode = mode;
+    return none;
+}
+
+/// align: 设置单项 with the value, the answer (from the scanned page or the operator), again,
+/// until the marked row is the straight one; then 保存.
 int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
     System& system = run.system;
     const PrintMode mode = parseMode(l, c.words[1]);
     std::string value = c.from.value_or(startValue(mode));
+    const bool scanning = c.scanCommand.has_value();
     if (!printsRows(value)) throw UsageError(say(l, Text::AlignFromRange, {value}));
     if (c.dryRun) throw UsageError(say(l, Text::AlignNoDryRun));
     if (c.printers.size() > 1) throw UsageError(say(l, Text::AlignOnePrinter));
-    if (system.terminal == nullptr) throw UsageError(say(l, Text::AlignNeedsTerminal));
+    if (scanning && c.scanCommand->empty()) {
+        throw UsageError(say(l, Text::EmptyValue, {"--scan-command"}));
+    }
+    if (scanning && (system.rowReader == nullptr || system.scanner == nullptr)) {
+        throw UsageError(say(l, Text::NoReader));
+    }
+    if (!scanning && system.terminal == nullptr) {
+        throw UsageError(say(l, Text::AlignNeedsTerminal));
+    }
+    // A page is scanned once it has printed, as far as the spooler can tell.
+    if (scanning && !run.waitSeconds) run.waitSeconds = kDefaultWaitSeconds;
 
     const std::unique_ptr<Spooler> spooler = system.openSpooler(options);
     std::vector<QueueAccount> accounts(1);
@@ -372,39 +460,81 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     }
     QueueAccount& account = accounts[0];
     const std::string modeName(modeWord(mode));
-    const auto notSaved = [&] {
+    std::vector<AlignPage> pages;
+    const auto notSaved = [&](const std::string& why = {}) {
+        if (!why.empty()) run.reporter.line(why);
         run.reporter.line(say(l, Text::AlignStopped, {modeName, value}));
-        const int status = finish("align", accounts, run);
-        return status == 0 ? 1 : status;
+        return finish("align", accounts, run,
+                      {{"saved", false},
+                       {"error", why.empty() ? nlohmann::json() : nlohmann::json(why)},
+                       {"pages", pagesJson(pages, l)}},
+                      true);
     };
     const auto sent = [&](const Work& work) {
         runOnQueue(work, *spooler, account, run);
         return account.succeeded();
     };
     const Interruption* stop = system.interruption;
+    const auto stopped = [stop] { return stop != nullptr && stop->requested(); };
     for (;;) {
+        if (scanning && pages.size() == kMaxScanPages) {
+            return notSaved(say(l, Text::AlignTooManyPages));
+        }
         CommandInput in;
         in.arguments = {modeName, value};
         in.extraWait = c.extraWait;
         in.language = l;
         if (!sent(findOperation("set")->build(in))) return notSaved();
         system.err << say(l, Text::AlignPrinted, {account.queue, modeName, value}) << '\n';
-        std::optional<std::string> answer;
-        for (;;) {
-            answer = system.terminal->ask(say(l, Text::AlignAsk, {value}));
-            if (!answer || (stop != nullptr && stop->requested())) return notSaved();
-            const std::string trimmed = answer->empty() ? value : *answer;
-            if (printsRows(trimmed)) {
-                answer = trimmed;
-                break;
+        AlignPage& page = pages.emplace_back();
+        page.value = value;
+        std::string doubt;  // why the reader leaves the answer to the technician
+        if (scanning) {
+            std::string why;
+            page.reading = scanPage(system, *c.scanCommand, mode, value, l, why);
+            if (stopped()) return notSaved();
+            if (!page.reading) return notSaved(why);
+            const rowreader::ModeReading& r = *page.reading;
+            const std::optional<int> answer = buildAnswer(r, numericValue(value));
+            const std::string number = std::to_string(pages.size());
+            const std::string rows = buildRowList(r);
+            if (answer && printsRows(std::to_string(*answer))) {
+                page.answer = std::to_string(*answer);
+                page.byReader = true;
+                const bool straight = r.straight == answer;
+                char confidence[16];
+                std::snprintf(confidence, sizeof confidence, "%.2f", r.confidence);
+                run.reporter.line(say(l, straight ? Text::PageStraight : Text::PageNearest,
+                                      {number, modeName, value, rows, page.answer, confidence}));
+            } else {
+                doubt = answer ? say(l, Text::AlignAnswerRange, {std::to_string(*answer)})
+                               : doubtText(r.doubt, l);
+                if (doubt.empty()) doubt = doubtText(rowreader::Doubt::TooClose, l);
+                run.reporter.line(
+                    say(l, Text::PageCannotTell, {number, modeName, value, rows, doubt}));
+                if (system.terminal == nullptr) {
+                    return notSaved(say(l, Text::AlignNoTerminal, {doubt}));
+                }
             }
-            system.err << say(l, Text::AlignAnswerRange, {*answer}) << '\n';
         }
-        if (numericValue(*answer) == numericValue(value)) break;
-        value = *answer;
+        while (page.answer.empty()) {
+            const std::optional<std::string> typed =
+                system.terminal->ask(doubt.empty() ? say(l, Text::AlignAsk, {value})
+                                                   : say(l, Text::AlignAskDoubt, {doubt, value}));
+            if (!typed || stopped()) return notSaved();
+            const std::string trimmed = typed->empty() ? value : *typed;
+            if (printsRows(trimmed)) {
+                page.answer = trimmed;
+            } else {
+                system.err << say(l, Text::AlignAnswerRange, {*typed}) << '\n';
+            }
+        }
+        if (numericValue(page.answer) == numericValue(value)) break;
+        value = page.answer;
     }
     if (!sent(Work::of(buildSave()))) return notSaved();
-    const int status = finish("align", accounts, run);
+    const int status =
+        finish("align", accounts, run, {{"saved", true}, {"pages", pagesJson(pages, l)}});
     if (status == 0) system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
     return status;
 }
@@ -449,7 +579,9 @@ void checkOptionsFit(const CommandLine& c, const std::string& operation, Languag
         const char* belongsTo;
     } kOwn[] = {{c.testPage, "--test-page", "set-all"},
                 {c.save, "--save", "hex"},
-                {c.from.has_value(), "--from", "align"}};
+                {c.from.has_value(), "--from", "align"},
+                {c.scanCommand.has_value(), "--scan-command", "align"},
+                {c.mode.has_value(), "--mode", "read-rows"}};
     for (const auto& o : kOwn) {
         if (o.given && operation != o.belongsTo) {
             throw UsageError(say(l, Text::OptionNotHere, {o.option, operation}));
@@ -563,12 +695,14 @@ int run(const CommandLine& c, System& system, Language l) {
         operation = c.words[0];
         checkOptionsFit(c, operation, l);
         const std::vector<std::string> args(c.words.begin() + 1, c.words.end());
+        if (operation == "read-rows") return runReadRows(c, system, l);
         if (operation == "list" || operation == "align") {
             const std::size_t wanted = operation == "list" ? 0 : 1;
             if (args.size() != wanted) {
                 throw UsageError(
                     say(l, Text::WrongArgumentCount,
-                        {operation, operation == "list" ? "" : "MODE [--from VALUE]"}));
+                        {operation,
+                         operation == "list" ? "" : "MODE [--from VALUE] [--scan-command CMD]"}));
             }
             return operation == "list" ? listPrinters(c, context, options, l)
                                        : runAlign(c, context, options, l);
@@ -656,6 +790,8 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
         return refused(parseErrorText(wrong, l), true);
     } catch (const UsageError& wrong) {
         return refused(wrong.what(), true);
+    } catch (const PictureError& wrong) {
+        return refused(wrong.what(), false);
     } catch (const Refusal& refusal) {
         return refused(say(l, Text::Refused,
                            {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "rowreader/reader.h"
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/texts.h"
 
@@ -26,6 +29,34 @@ public:
     virtual ~Terminal() = default;
     /// Shows the prompt and reads one line; empty when the input has ended.
     virtual std::optional<std::string> ask(const std::string& prompt) = 0;
+};
+
+/// Decodes a picture and reads its sample rows: rowreader's decodeImage and readRows in the
+/// program, a fake in tests.
+class RowReader {
+public:
+    virtual ~RowReader() = default;
+    /// Throws rowreader::ImageError when the bytes are not a picture it can read.
+    virtual std::vector<rowreader::ModeReading> read(std::span<const std::uint8_t> bytes,
+                                                     const rowreader::ReadOptions& options) = 0;
+};
+
+/// What the operator's scan command did.
+struct ScanResult {
+    /// Empty when the command ran; else why it could not be started or was given up.
+    std::string failure;
+    int exitStatus = 0;        ///< the command's own; 128 + N when signal N ended it
+    std::string output;        ///< standard output: the picture
+    std::string errors;        ///< standard error, for the operator
+    bool interrupted = false;  ///< the run was asked to stop while it ran
+    bool tooLarge = false;     ///< it wrote more than any picture needs, and was ended
+};
+
+/// Runs the operator's scan command through the system's shell (/bin/sh -c, cmd.exe /c).
+class Scanner {
+public:
+    virtual ~Scanner() = default;
+    virtual ScanResult scan(const std::string& command) = 0;
 };
 
 /// How the spooler is reached: --server, --timeout and -U.
@@ -56,6 +87,9 @@ struct System {
     /// Set from outside (a signal, a console event) when the run must stop; null when
     /// nothing can interrupt it.
     Interruption* interruption = nullptr;
+    /// Null in a build without the row reader: read-rows and --scan-command say so.
+    RowReader* rowReader = nullptr;
+    Scanner* scanner = nullptr;
 };
 
 /// Runs trevalune-send with the arguments after the program name (see --help). The status

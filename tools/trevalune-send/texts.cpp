@@ -98,8 +98,9 @@ constexpr Pair kTexts[] = {
     {Text::DryRunDocument, "document {1}, {2} bytes: {3}", "文档 {1}，{2} 字节：{3}"},
     {Text::DryRunWait, "wait {1} ms", "等待 {1} 毫秒"},
     {Text::AlignNeedsTerminal,
-     "align asks which row is straight and needs a terminal on standard input",
-     "align 需要在终端上回答哪一行是直的，标准输入不是终端"},
+     "align asks which row is straight and needs a terminal on standard input, or "
+     "--scan-command",
+     "align 需要在终端上回答哪一行是直的（或给出 --scan-command），标准输入不是终端"},
     {Text::AlignOnePrinter, "align works on one printer at a time", "align 一次只能用于一台打印机"},
     {Text::AlignNoDryRun, "align cannot be a dry run", "align 不能试运行"},
     {Text::AlignFromRange,
@@ -115,12 +116,76 @@ constexpr Pair kTexts[] = {
     {Text::AlignStopped, "stopped: {1} is {2} in the printer, not saved",
      "已中止：打印机中 {1} 为 {2}，未保存"},
     {Text::DefaultMark, "* ", "* "},
+    {Text::NoReader,
+     "this trevalune-send was built without the row reader; it cannot read pictures",
+     "此 trevalune-send 构建时没有样张行识别，无法读取图片"},
+    {Text::CannotRead, "cannot read {1}: {2}", "无法读取 {1}：{2}"},
+    {Text::NotAPicture, "{1} is not a picture that can be read (PNG, JPEG or TIFF): {2}",
+     "{1} 不是可以读取的图片（PNG、JPEG 或 TIFF）：{2}"},
+    {Text::ReadStraight, "{1}: row {2} is straight (confidence {3})",
+     "{1}：{2} 行是直的（可信度 {3}）"},
+    {Text::ReadCannotTell, "{1}: cannot tell: {2}", "{1}：无法判断：{2}"},
+    {Text::ReadRow, "  {1} {2}  offset {3} ± {4} columns", "  {1} {2}  偏移 {3} ± {4} 列"},
+    {Text::ReadNothing, "no sample rows found on the picture", "图片上没有找到样张行"},
+    {Text::ReadAdvice,
+     "Where it cannot tell: scan again at a higher resolution (300 dpi or more), the page the "
+     "right way up and flat; check the ribbon; or read the row by eye.",
+     "无法判断时：以更高的分辨率（300 dpi 以上）重新扫描，页面放正放平；检查色带；或者用眼睛"
+     "判断哪一行是直的。"},
+    {Text::DoubtNoneStraight, "no row is straight; the best value lies beyond the rows printed",
+     "没有直的行；最佳值在所打印的行之外"},
+    {Text::DoubtTooClose, "two rows are within the measurement's noise of straight",
+     "有两行都在测量误差之内接近直线"},
+    {Text::DoubtNoRows, "no sample rows of this mode were found", "没有找到该模式的样张行"},
+    {Text::DoubtTooCoarse,
+     "the picture's resolution is too coarse for this mode's columns; scan at 300 dpi or more",
+     "图片的分辨率太低，分不清该模式的列；请以 300 dpi 以上扫描"},
+    {Text::ScanNotRun, "the scan command could not be run: {1}", "无法运行扫描命令：{1}"},
+    {Text::ScanFailed, "the scan command failed with exit status {1}{2}",
+     "扫描命令失败，退出状态 {1}{2}"},
+    {Text::ScanEmpty,
+     "the scan command wrote nothing on its standard output, where the picture must go",
+     "扫描命令没有在标准输出上写出任何内容（图片应写到标准输出）"},
+    {Text::ScanTooLarge, "the scan command wrote more than {scanMax} MiB; no page is that large",
+     "扫描命令写出了超过 {scanMax} MiB 的内容；没有这么大的页面"},
+    {Text::ScanNotPicture, "the scan command's output is not a picture that can be read: {1}",
+     "扫描命令的输出不是可以读取的图片：{1}"},
+    {Text::PageStraight, "page {1}, {2} {3}: rows read {4}; row {5} is straight (confidence {6})",
+     "第 {1} 页，{2} {3}：读到的行 {4}；{5} 行是直的（可信度 {6}）"},
+    {Text::PageNearest,
+     "page {1}, {2} {3}: rows read {4}; no row is straight, {5} is nearest: the next page "
+     "prints around it",
+     "第 {1} 页，{2} {3}：读到的行 {4}；没有直的行，{5} 最接近：下一页以它为中心打印"},
+    {Text::PageCannotTell, "page {1}, {2} {3}: rows read {4}; the reader cannot tell: {5}",
+     "第 {1} 页，{2} {3}：读到的行 {4}；无法判断：{5}"},
+    {Text::AlignAskDoubt, "The reader cannot tell ({1}). Which row is straight? [{2}] ",
+     "无法自动判断（{1}）。哪一行是直的？[{2}] "},
+    {Text::AlignNoTerminal,
+     "the reader cannot tell which row is straight ({1}) and there is no terminal to ask",
+     "无法自动判断哪一行是直的（{1}），也没有终端可以询问"},
+    {Text::AlignTooManyPages,
+     "{maxPages} pages printed and the marked row was not straight on any of them",
+     "已打印 {maxPages} 页，标 * 的行都不是直的"},
     {Text::HelpAlign,
      "guided: writes the value and prints its sample rows as 设置单项 does, asks on the terminal "
      "which row is straight (Enter keeps the one marked *), writes that value and prints again "
-     "until the marked row is the straight one; then saves. Needs a terminal.",
+     "until the marked row is the straight one; then saves. Needs a terminal. With "
+     "--scan-command, once each page has printed, CMD is run and the picture it writes on "
+     "standard output is read: the straight row is taken as the answer, with no row straight "
+     "the nearest end row, and only where the reader cannot tell is the terminal asked; at most "
+     "{maxPages} pages.",
      "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的行），"
-     "写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。"},
+     "写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。给出 --scan-command 时，每页打印"
+     "完后运行 CMD，读取它写到标准输出的图片：直的行就是答案，没有直的行时取最接近的端行，只有"
+     "无法判断时才在终端上询问；最多 {maxPages} 页。"},
+    {Text::HelpReadRows,
+     "reads a scanned page of sample rows (PNG, JPEG or TIFF; - for standard input): per mode "
+     "every row with its offset in columns and noise, the straight row and how sure the reader "
+     "is, or why it cannot tell. Exit status 0 when every mode read has a straight row, 1 when "
+     "one cannot be told, 2 when the file is not a picture",
+     "读取扫描的样张行页面（PNG、JPEG 或 TIFF；- 表示标准输入）：每个模式列出每一行的偏移（列）"
+     "和误差、直的行及可信度，或无法判断的原因。退出状态：每个模式都找到直的行为 0，有无法判断的"
+     "为 1，文件不是图片为 2"},
     {Text::HelpList,
      "the printers with their state (idle, printing, stopped or paused, the spooler's reasons, "
      "jobs waiting); the one used without -d is marked *",
@@ -187,6 +252,8 @@ std::string ruleValue(std::string_view name) {
         {"extraWait", std::string(kDefaultExtraWait)},
         {"centre", std::string(kDefaultCentre)},
         {"wait", std::to_string(kDefaultWaitSeconds)},
+        {"maxPages", std::to_string(kMaxScanPages)},
+        {"scanMax", std::to_string(kMaxScanMebibytes)},
     };
     for (const auto& [rule, value] : rules) {
         if (rule == name) return value;
@@ -341,7 +408,8 @@ std::string helpText(Language language, Platform platform) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
              filled(zh ? op.chinese : op.english));
     }
-    line("align MODE [--from VALUE]", say(language, Text::HelpAlign));
+    line("align MODE [--from VALUE] [--scan-command CMD]", say(language, Text::HelpAlign));
+    line("read-rows IMAGE [--mode MODE]", say(language, Text::HelpReadRows));
     line("list", say(language, Text::HelpList));
     h += zh ? "\n选项：\n" : "\nOptions:\n";
     // From the options' own declarations: one line per help text, in the table's order.

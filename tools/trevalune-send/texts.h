@@ -82,9 +82,33 @@ enum class Text {
     AlignSaved,        ///< {1}: mode, {2}: value
     AlignStopped,      ///< {1}: mode, {2}: value
     DefaultMark,       ///< after the default printer in `list`
+    NoReader,          ///< a build without the row reader
+    CannotRead,        ///< {1}: the file, {2}: why
+    NotAPicture,       ///< {1}: the file, {2}: the decoder's reason
+    ReadStraight,      ///< {1}: mode, {2}: the straight row, {3}: confidence
+    ReadCannotTell,    ///< {1}: mode, {2}: the doubt
+    ReadRow,           ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
+    ReadNothing,       ///< no sample rows anywhere
+    ReadAdvice,        ///< after a mode that cannot be told
+    DoubtNoneStraight,
+    DoubtTooClose,
+    DoubtNoRows,
+    DoubtTooCoarse,
+    ScanNotRun,  ///< {1}: why
+    ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
+    ScanEmpty,
+    ScanTooLarge,
+    ScanNotPicture,  ///< {1}: the decoder's reason
+    PageStraight,  ///< {1}: page, {2}: mode, {3}: value, {4}: rows read, {5}: straight, {6}: conf.
+    PageNearest,   ///< the same, {5}: the row printed around next
+    PageCannotTell,   ///< the same, {5}: the doubt
+    AlignAskDoubt,    ///< {1}: the doubt, {2}: the marked value
+    AlignNoTerminal,  ///< {1}: the doubt
+    AlignTooManyPages,
     // --help: the two operations outside the operation table, then the options.
     HelpAlign,
     HelpList,
+    HelpReadRows,
     HelpPrinter,
     HelpPrinterWindows,
     HelpServer,

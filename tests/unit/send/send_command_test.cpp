@@ -24,6 +24,7 @@
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
 #include "tools/trevalune-send/interruption.h"
+#include "tools/trevalune-send/posix_scanner.h"
 
 namespace trevalune {
 namespace {
@@ -102,6 +103,8 @@ struct Sender {
             terminal};
         system.platform = platform;
         system.interruption = &interruption;
+        system.rowReader = rowReader;
+        system.scanner = &scanner;
         const int status = send::runSend(arguments, system);
         return {status, out.str(), err.str()};
     }
@@ -121,6 +124,39 @@ struct Sender {
     send::Platform platform = send::Platform::Cups;
     send::Interruption interruption;
     std::vector<send::SpoolerOptions> opened;
+    send::RowReader* rowReader = nullptr;
+    send::PosixScanner scanner{&interruption, 1 << 20};
+};
+
+using rowreader::Doubt;
+using rowreader::ModeReading;
+
+/// A reading of high speed: rows (value, offset), the straight row, the doubt.
+ModeReading reading(std::vector<std::pair<int, double>> rows, std::optional<int> straight,
+                    Doubt doubt, double confidence = 0, PrintMode mode = PrintMode::HighSpeed) {
+    ModeReading r{mode, {}, straight, doubt, confidence};
+    for (const auto& [value, offset] : rows)
+        r.rows.push_back({value, true, value == 16, offset, 0.1});
+    return r;
+}
+
+/// Hands out one page's readings per picture, or throws for "not a picture"; keeps what it
+/// was asked.
+class FakeRowReader final : public send::RowReader {
+public:
+    std::vector<ModeReading> read(std::span<const std::uint8_t> bytes,
+                                  const rowreader::ReadOptions& options) override {
+        pictures.emplace_back(bytes.begin(), bytes.end());
+        asked.push_back(options);
+        if (pages.empty() || pictures.back() == "junk") throw rowreader::ImageError("not a PNG");
+        std::vector<ModeReading> page = pages.front();
+        if (pages.size() > 1 || !repeatLast) pages.pop_front();
+        return page;
+    }
+    std::deque<std::vector<ModeReading>> pages;
+    bool repeatLast = false;
+    Names pictures;
+    std::vector<rowreader::ReadOptions> asked;
 };
 
 TEST(SendCommandTest, ChoosesThePrinterAsLpDoesThenAsTheWindowPreselects) {
@@ -614,6 +650,179 @@ TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
         for (const Step& step : expected.steps())
             if (const auto* w = std::get_if<WaitStep>(&step)) waits.push_back(w->milliseconds);
         EXPECT_EQ(s.clock.waits, waits);
+    }
+}
+
+TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
+    const ModeReading straight =
+        reading({{15, 1.04}, {16, 0.02}, {17, -0.96}}, 16, Doubt::None, 0.917);
+    const ModeReading close =
+        reading({{23, 0.3}, {24, -0.2}}, {}, Doubt::TooClose, 0, PrintMode::HighDensity);
+    const std::string advice =
+        "Where it cannot tell: scan again at a higher resolution (300 dpi or more), the page the "
+        "right way up and flat; check the ribbon; or read the row by eye.\n";
+    // clang-format off
+    const struct {
+        Names arguments;
+        std::vector<ModeReading> readings;
+        int status;
+        std::string out;
+        std::string err = "";
+    } cases[] = {
+        {{"read-rows", "-"}, {straight}, 0,
+         "high-speed: row 16 is straight (confidence 0.92)\n"
+         "     15   offset +1.0 ± 0.10 columns\n"
+         "  >  16*  offset 0.0 ± 0.10 columns\n"
+         "     17   offset -1.0 ± 0.10 columns\n"},
+        {{"read-rows", "-"}, {straight, close}, 1,
+         "high-speed: row 16 is straight (confidence 0.92)\n     15   offset +1.0 ± 0.10 "
+         "columns\n  >  16*  offset 0.0 ± 0.10 columns\n     17   offset -1.0 ± 0.10 columns\n"
+         "high-density: cannot tell: two rows are within the measurement's noise of straight\n"
+         "     23   offset +0.3 ± 0.10 columns\n     24   offset -0.2 ± 0.10 columns\n" +
+             advice},
+        {{"read-rows", "--mode", "high-density", "-"}, {}, 1,
+         "no sample rows found on the picture\n" + advice},
+        {{"read-rows", "junk"}, {}, 2, "",
+         "cannot read junk: No such file or directory\n"},
+        {{"read-rows", "-", "--mode", "fast"}, {}, 2, "",
+         "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        FakeRowReader reader;
+        reader.pages = {c.readings};
+        Sender s({"P"});
+        s.rowReader = &reader;
+        const Outcome r = s.run(c.arguments, "picture");
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err.empty() ? "" : "trevalune-send: " + c.err);
+        EXPECT_TRUE(s.spooler.documents.empty());
+        if (c.status == 2) continue;
+        EXPECT_EQ(reader.pictures, Names{"picture"});
+        EXPECT_EQ(reader.asked[0].mode.has_value(), c.arguments.size() == 4);
+    }
+    FakeRowReader reader;
+    reader.pages = {};  // anything is "not a PNG"
+    Sender s({"P"});
+    s.rowReader = &reader;
+    Outcome r = s.run({"read-rows", "-"}, "junk");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "trevalune-send: - is not a picture that can be read (PNG, JPEG or TIFF): "
+              "not a PNG\n");
+    reader.pages = {{straight, close}};
+    r = s.run({"--json", "read-rows", "-"}, "picture");
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1, "modes": [
+        {"mode": "high-speed", "straight": 16, "doubt": null, "reason": null, "confidence": 0.92,
+         "rows": [{"value": 15, "marked": false, "value_from_label": true, "offset_columns": 1.0,
+                   "noise_columns": 0.1},
+                  {"value": 16, "marked": true, "value_from_label": true, "offset_columns": 0.0,
+                   "noise_columns": 0.1},
+                  {"value": 17, "marked": false, "value_from_label": true, "offset_columns": -1.0,
+                   "noise_columns": 0.1}]},
+        {"mode": "high-density", "straight": null, "doubt": "too-close",
+         "reason": "two rows are within the measurement's noise of straight", "confidence": 0.0,
+         "rows": [{"value": 23, "marked": false, "value_from_label": true, "offset_columns": 0.3,
+                   "noise_columns": 0.1},
+                  {"value": 24, "marked": false, "value_from_label": true, "offset_columns": -0.2,
+                   "noise_columns": 0.1}]}]})"));
+    s.rowReader = nullptr;
+    EXPECT_EQ(s.run({"read-rows", "-"}, "picture").status, 2);
+}
+
+TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCannotTell) {
+    const ModeReading beyond =
+        reading({{14, 4}, {15, 3}, {16, 2}, {17, 1.5}, {18, 0.6}}, {}, Doubt::NoneStraight);
+    const ModeReading centreNearest =
+        reading({{14, 2}, {15, 1}, {16, 0.5}, {17, 1}, {18, 2}}, {}, Doubt::NoneStraight);
+    const ModeReading at19 =
+        reading({{17, 1.9}, {18, 1}, {19, 0}, {20, -1}, {21, -2}}, 19, Doubt::None, 0.8);
+    const ModeReading close = reading({{14, 1}, {15, 0.1}, {16, 0}, {17, -1}}, {}, Doubt::TooClose);
+    const std::string picture = "printf picture";
+    // clang-format off
+    const struct {
+        std::string command;
+        std::vector<ModeReading> pages;
+        bool terminal = false;
+        bool pending = false;  ///< the page's jobs never complete
+        int status = 0;
+        std::vector<double> centres;  ///< pages read, by their centre
+        std::string said;             ///< in the account
+        Names prompts = {};
+        std::string answeredBy = "reader";
+    } cases[] = {
+        {picture, {beyond, at19, at19}, false, false, 0, {16, 18, 19},
+         "page 1, high-speed 16: rows read 14 +4.0, 15 +3.0, 16 +2.0, 17 +1.5, 18 +0.6; no row "
+         "is straight, 18 is nearest: the next page prints around it\n"},
+        {picture, {close}, true, false, 0, {16},
+         "page 1, high-speed 16: rows read 14 +1.0, 15 +0.1, 16 0.0, 17 -1.0; the reader cannot "
+         "tell: two rows are within the measurement's noise of straight\n",
+         {"The reader cannot tell (two rows are within the measurement's noise of straight). "
+          "Which row is straight? [16] "},
+         "technician"},
+        {picture, {centreNearest}, false, false, 1, {16},
+         "the reader cannot tell which row is straight (no row is straight; the best value lies "
+         "beyond the rows printed) and there is no terminal to ask\n"},
+        {"echo 'scanimage: no SANE devices found' >&2; exit 3", {at19}, false, false, 1, {},
+         "the scan command failed with exit status 3: scanimage: no SANE devices found\n"},
+        {"true", {at19}, false, false, 1, {},
+         "the scan command wrote nothing on its standard output, where the picture must go\n"},
+        {"printf junk", {at19}, false, false, 1, {16},
+         "the scan command's output is not a picture that can be read: not a PNG\n"},
+        {picture, {at19}, false, true, 1, {}, "after 60 s the jobs are not done"},
+        {picture, {beyond}, false, false, 1, {16, 18, 20, 22, 24, 26, 28, 30, 32, 34},
+         "10 pages printed and the marked row was not straight on any of them\n"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        FakeRowReader reader;
+        for (const ModeReading& page : c.pages) reader.pages.push_back({page});
+        reader.repeatLast = true;
+        // The reader's rows follow the page: each page's rows are the last case's, shifted.
+        if (c.centres.size() == 10) {
+            reader.pages.clear();
+            for (int centre = 16; centre <= 34; centre += 2) {
+                ModeReading r = beyond;
+                for (auto& row : r.rows) row.value += centre - 16;
+                reader.pages.push_back({r});
+            }
+        }
+        ScriptedTerminal terminal;
+        terminal.answers = {""};
+        Sender s({"RZ7-a"});
+        s.rowReader = &reader;
+        s.terminal = c.terminal ? &terminal : nullptr;
+        if (c.pending) s.spooler.jobs[44] = {JobState::State::Pending, {}, {}};
+        const Outcome r = s.run({"-d", "RZ7-a", "--json", "--extra-wait", "0", "align",
+                                 "high-speed", "--scan-command", c.command});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_THAT(r.err, HasSubstr(c.said));
+        EXPECT_EQ(terminal.prompts, c.prompts);
+        std::vector<double> centres;
+        for (const auto& asked : reader.asked) {
+            ASSERT_EQ(asked.printed.size(), 1u);
+            const std::vector<int>& v = asked.printed[0].values;
+            EXPECT_EQ(v.size(), 5u);
+            centres.push_back(v[2]);
+            EXPECT_EQ(asked.mode, PrintMode::HighSpeed);
+        }
+        EXPECT_EQ(centres, c.centres);
+        const bool saved = s.spooler.payloads().back() == buildSaveCommand();
+        EXPECT_EQ(saved, c.status == 0);
+        const std::size_t pages =
+            c.status == 0 ? c.centres.size() : std::max<std::size_t>(1, c.centres.size());
+        EXPECT_EQ(s.spooler.documents.size(), pages * 44 + (saved ? 1 : 0));
+        const auto json = nlohmann::json::parse(r.out);
+        EXPECT_EQ(json["status"], c.status);
+        if (c.status == 0) {
+            EXPECT_THAT(r.err, Not(HasSubstr("stopped")));
+            EXPECT_EQ(json["pages"].back()["answered_by"], c.answeredBy);
+        } else {
+            EXPECT_THAT(r.err, HasSubstr("not saved"));
+        }
     }
 }
 

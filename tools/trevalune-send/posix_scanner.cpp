@@ -1,0 +1,116 @@
+#include "tools/trevalune-send/posix_scanner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "tools/trevalune-send/interruption.h"
+
+extern char** environ;
+
+namespace trevalune::send {
+
+namespace {
+
+/// Both ends of a pipe, closed however the scan ends.
+struct Pipe {
+    int fd[2] = {-1, -1};
+    Pipe() {
+        if (::pipe2(fd, O_CLOEXEC) != 0) fd[0] = fd[1] = -1;
+    }
+    ~Pipe() {
+        closeEnd(0);
+        closeEnd(1);
+    }
+    void closeEnd(int i) {
+        if (fd[i] >= 0) ::close(fd[i]);
+        fd[i] = -1;
+    }
+    bool ok() const { return fd[0] >= 0; }
+};
+
+/// The spawn's attributes: the child gets an empty signal mask, since our threads block the
+/// signals that the signal thread takes, and a blocked mask survives exec.
+struct SpawnAttributes {
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    SpawnAttributes(int out, int err) {
+        posix_spawnattr_init(&attributes);
+        sigset_t none;
+        sigemptyset(&none);
+        posix_spawnattr_setsigmask(&attributes, &none);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+    }
+    ~SpawnAttributes() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+    }
+};
+
+}  // namespace
+
+ScanResult PosixScanner::scan(const std::string& command) {
+    ScanResult result;
+    Pipe out, err;
+    if (!out.ok() || !err.ok()) {
+        result.failure = std::strerror(errno);
+        return result;
+    }
+    pid_t pid = 0;
+    {
+        const SpawnAttributes spawn(out.fd[1], err.fd[1]);
+        const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+        const int failed = ::posix_spawn(&pid, "/bin/sh", &spawn.actions, &spawn.attributes,
+                                         const_cast<char**>(argv), environ);
+        if (failed != 0) {
+            result.failure = std::strerror(failed);
+            return result;
+        }
+    }
+    out.closeEnd(1);
+    err.closeEnd(1);
+    std::string* into[2] = {&result.output, &result.errors};
+    Pipe* pipes[2] = {&out, &err};
+    char buffer[64 * 1024];
+    bool stopped = false;
+    while (out.fd[0] >= 0 || err.fd[0] >= 0) {
+        pollfd fds[2] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}};
+        // Polled with a limit so that a request to stop is seen while the command runs.
+        const int ready = ::poll(fds, 2, 100);
+        if (!stopped && interruption_ != nullptr && interruption_->requested()) {
+            result.interrupted = stopped = true;
+            ::kill(pid, SIGTERM);
+        }
+        if (ready < 0 && errno != EINTR) break;
+        for (int i = 0; i < 2 && ready > 0; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                if (!result.tooLarge) into[i]->append(buffer, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                pipes[i]->closeEnd(0);
+            }
+        }
+        if (!stopped && result.output.size() > maxBytes_) {
+            result.tooLarge = stopped = true;
+            result.output.clear();
+            ::kill(pid, SIGTERM);
+        }
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+}  // namespace trevalune::send

@@ -1,0 +1,183 @@
+#include "tools/trevalune-send/reading.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "tools/trevalune-send/command_line.h"
+#include "tools/trevalune-send/operation_table.h"
+#include "tools/trevalune-send/send_command.h"
+
+namespace trevalune::send {
+
+namespace {
+
+using rowreader::Doubt;
+
+/// Each doubt's word for scripts and its text for the operator.
+struct DoubtTraits {
+    Doubt doubt;
+    std::string_view word;
+    Text text;
+};
+constexpr DoubtTraits kDoubts[] = {
+    {Doubt::NoneStraight, "none-straight", Text::DoubtNoneStraight},
+    {Doubt::TooClose, "too-close", Text::DoubtTooClose},
+    {Doubt::NoRows, "no-rows", Text::DoubtNoRows},
+    {Doubt::TooCoarse, "too-coarse", Text::DoubtTooCoarse},
+};
+
+const DoubtTraits* traitsOf(Doubt doubt) {
+    for (const DoubtTraits& t : kDoubts) {
+        if (t.doubt == doubt) return &t;
+    }
+    return nullptr;
+}
+
+/// A number with `decimals` places; never "-0.0", which would read as a direction.
+double rounded(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    const double r = std::round(value * scale) / scale;
+    return r == 0 ? 0.0 : r;
+}
+
+/// With `sign`, "+" on a positive number, so that the direction shows; zero has none.
+std::string fixed(double value, int decimals, bool sign) {
+    char text[32];
+    const double r = rounded(value, decimals);
+    std::snprintf(text, sizeof text, sign && r != 0 ? "%+.*f" : "%.*f", decimals, r);
+    return text;
+}
+
+/// A mode with a straight row is read; every other reading cannot be told.
+bool told(const rowreader::ModeReading& r) {
+    return r.doubt == Doubt::None && r.straight.has_value();
+}
+
+/// The picture's bytes: a file, or standard input for "-".
+std::optional<std::string> readPicture(const std::string& path, System& system, std::string& why) {
+    if (path == "-") {
+        return std::string(std::istreambuf_iterator<char>(system.in), {});
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) {
+        why = std::strerror(errno);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string doubtText(Doubt doubt, Language l) {
+    const DoubtTraits* t = traitsOf(doubt);
+    return t != nullptr ? say(l, t->text) : std::string();
+}
+
+std::string buildRowList(const rowreader::ModeReading& reading) {
+    std::string list;
+    for (const rowreader::RowReading& row : reading.rows) {
+        list += (list.empty() ? "" : ", ") + std::to_string(row.value) + " " +
+                fixed(row.offsetColumns, 1, true);
+    }
+    return list.empty() ? "-" : list;
+}
+
+std::string buildReadingText(const rowreader::ModeReading& r, Language l) {
+    const std::string mode(modeWord(r.mode));
+    std::string text = told(r)
+                           ? say(l, Text::ReadStraight,
+                                 {mode, std::to_string(*r.straight), fixed(r.confidence, 2, false)})
+                           : say(l, Text::ReadCannotTell, {mode, doubtText(r.doubt, l)});
+    text += '\n';
+    for (const rowreader::RowReading& row : r.rows) {
+        std::string value = std::to_string(row.value) + (row.marked ? "*" : " ");
+        value.insert(0, value.size() < 4 ? 4 - value.size() : 0, ' ');
+        const bool straight = told(r) && row.value == *r.straight;
+        text += say(l, Text::ReadRow,
+                    {straight ? ">" : " ", value, fixed(row.offsetColumns, 1, true),
+                     fixed(row.noiseColumns, 2, false)}) +
+                '\n';
+    }
+    return text;
+}
+
+nlohmann::json buildReadingJson(const rowreader::ModeReading& r, Language l) {
+    nlohmann::json rows = nlohmann::json::array();
+    for (const rowreader::RowReading& row : r.rows) {
+        rows.push_back({{"value", row.value},
+                        {"marked", row.marked},
+                        {"value_from_label", row.valueFromLabel},
+                        {"offset_columns", rounded(row.offsetColumns, 1)},
+                        {"noise_columns", rounded(row.noiseColumns, 2)}});
+    }
+    const DoubtTraits* doubt = told(r) ? nullptr : traitsOf(r.doubt);
+    return {{"mode", modeWord(r.mode)},
+            {"straight", told(r) ? nlohmann::json(*r.straight) : nlohmann::json()},
+            {"doubt", doubt ? nlohmann::json(doubt->word) : nlohmann::json()},
+            {"reason", doubt ? nlohmann::json(say(l, doubt->text)) : nlohmann::json()},
+            {"confidence", rounded(r.confidence, 2)},
+            {"rows", std::move(rows)}};
+}
+
+std::optional<int> buildAnswer(const rowreader::ModeReading& r, double centre) {
+    if (told(r)) return r.straight;
+    if (r.doubt != Doubt::NoneStraight || r.rows.empty()) return std::nullopt;
+    const rowreader::RowReading* nearest = &r.rows.front();
+    for (const rowreader::RowReading& row : r.rows) {
+        if (std::abs(row.offsetColumns) < std::abs(nearest->offsetColumns)) nearest = &row;
+    }
+    // Taking the centre again would end the alignment on a row the reader called crooked.
+    if (nearest->value == centre) return std::nullopt;
+    return nearest->value;
+}
+
+int runReadRows(const CommandLine& c, System& system, Language l) {
+    if (c.words.size() != 2) {
+        throw UsageError(say(l, Text::WrongArgumentCount, {"read-rows", "IMAGE [--mode MODE]"}));
+    }
+    rowreader::ReadOptions options;
+    if (c.mode) options.mode = parseMode(l, *c.mode);
+    if (system.rowReader == nullptr) throw UsageError(say(l, Text::NoReader));
+    const std::string& path = c.words[1];
+    std::string why;
+    const std::optional<std::string> bytes = readPicture(path, system, why);
+    if (!bytes) throw PictureError(say(l, Text::CannotRead, {path, why}));
+    std::vector<rowreader::ModeReading> readings;
+    try {
+        readings = system.rowReader->read(
+            {reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()}, options);
+    } catch (const rowreader::ImageError& e) {
+        throw PictureError(say(l, Text::NotAPicture, {path, e.what()}));
+    }
+    bool all = !readings.empty();
+    nlohmann::json modes = nlohmann::json::array();
+    std::string text;
+    for (const rowreader::ModeReading& r : readings) {
+        all = all && told(r);
+        modes.push_back(buildReadingJson(r, l));
+        text += buildReadingText(r, l);
+    }
+    const int status = all ? 0 : 1;
+    if (c.json) {
+        system.out << nlohmann::json{{"status", status}, {"modes", std::move(modes)}}.dump(2)
+                   << '\n';
+    } else {
+        if (readings.empty()) text = say(l, Text::ReadNothing) + '\n';
+        system.out << text;
+        if (!all) system.out << say(l, Text::ReadAdvice) << '\n';
+    }
+    return status;
+}
+
+}  // namespace trevalune::send

@@ -1,5 +1,7 @@
 // The event rules every face relies on, the busy state and the value box, pinned once for
 // all faces.
+#include <gmock/gmock.h>
+
 #include <map>
 #include <stdexcept>
 
@@ -135,6 +137,11 @@ TEST_F(EventRules, ADocumentNotTakenOrOfUnknownFateEndsItsOperationWithOneMessag
                      "msg The printer \"RZ7-virtual\" did not take document 2 of 17: went wrong\n"
                      "The remaining 15 documents were not sent.",
                      "printer \"RZ7-virtual\", document 2: not taken: went wrong"}));
+    replace(Control::Text2, "0A");
+    click(Control::Check1);
+    EXPECT_THAT(failing(Control::Command6, spooler.refusing),
+                ::testing::Contains("msg The printer \"RZ7-virtual\" did not take document 2 of 3: went wrong\n"
+                                    "The remaining document was not sent."));
 }
 
 TEST_F(EventRules, SetAllOnAQueueThatTakesNothingEndsTheBusyStateAsRestDoes) {

@@ -124,6 +124,7 @@ TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheFor
         {{481, 700}, {1366, 728}, 96, false, true, {7215, 11535}},    // a laptop, enlarged
         {{454, 700}, {1366, 728}, 96, false, true, {6810, 11535}},    // taller, not wider
         {{489, 769}, {1920, 1040}, 96, false, false, {7335, 11535}},  // all of it shows
+        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}},   // so on any screen
         {{600, 700}, {1920, 1040}, 96, false, false, {9000, 10500}},  // a large screen
         {{400, 700}, {400, 728}, 96, false, true, {6000, 11535}},     // narrower than designed
         {{460, 600}, {460, 600}, 96, true, true, {7335, 11535}},

@@ -49,11 +49,11 @@ TEST(ManualSend, BlanksGoOddDigitCountsAndOtherCharactersAreRefused) {
     for (const char* text : {"1", "1B 4A 1", " "})
         EXPECT_THROW(buildManualSend(text, false), Refusal) << text;
     try {
-        buildHexDocument("1B\rx");
+        buildHexDocument("1B\rx\x7F");
         ADD_FAILURE() << "not refused";
     } catch (const Refusal& e) {
         EXPECT_STREQ(e.what(),
-                     "U+000D, \"x\" are not allowed in hex text: the command box takes "
+                     "U+000D, \"x\", U+007F are not allowed in hex text: the command box takes "
                      "only 0-9, A-F, a-f and blanks.");
     }
 }

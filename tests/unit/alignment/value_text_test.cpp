@@ -47,6 +47,7 @@ TEST(ValueCheck, CandidatesAroundAFractionalCentreAreAlwaysAllThere) {
     // A centre a hair below a half: no sum may round itself onto the half (33 went missing).
     EXPECT_EQ(candidatesAround(numericValue(" 30.499999999999999 "), 3),
               (std::vector<int>{27, 28, 29, 30, 31, 32, 33}));
+    EXPECT_THROW(candidatesAround(40000, 3), Refusal);  // beyond the 16-bit candidates
 }
 
 }  // namespace

@@ -274,7 +274,7 @@ TEST_F(Win32FaceTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGro
     EXPECT_EQ(tabWalk(), windows(expected));
 }
 
-// The same clicks and typing through winspool are tests/winspool's, byte for byte.
+// Clicks and typing through winspool, byte for byte, are tests/winspool's.
 TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
     const HWND combo = window.hwnd(Control::Combo1);
     Names changes = spooler.defaultChanges;  // start-up's

@@ -53,19 +53,6 @@ TEST(ConfigBlock, BothFormsGiveTheSame31Bytes) {
     EXPECT_EQ(hexTextToBytes(unspaced), expected);
 }
 
-TEST(SampleRow, SetValueCommandAndRefusals) {
-    EXPECT_EQ(buildSetValueCommand(16, PrintMode::HighSpeed).documents()[0],
-              bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x10, 0xFF, 0x0A, 0x0A,
-                       0x0A}));
-    EXPECT_EQ(buildSetValueCommand(40, PrintMode::SuperHighDensity).documents()[0],
-              standard(0x0C, 0x28));
-    EXPECT_EQ(refusal([] { buildSetValueCommand(256, PrintMode::HighDensity); }),
-              "高密的值 256 超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_EQ(refusal([] { buildSuperHighDensitySample(256, "40"); }),
-              "超高密的样张值 256 超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_NE(refusal([] { buildTestSample(-1, "31"); }), "(built)");
-}
-
 TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
     const struct {
         Timeline row;

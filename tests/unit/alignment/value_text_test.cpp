@@ -47,7 +47,9 @@ TEST(ValueCheck, CandidatesAroundAFractionalCentreAreAlwaysAllThere) {
     // A centre a hair below a half: no sum may round itself onto the half (33 went missing).
     EXPECT_EQ(candidatesAround(numericValue(" 30.499999999999999 "), 3),
               (std::vector<int>{27, 28, 29, 30, 31, 32, 33}));
-    EXPECT_THROW(candidatesAround(40000, 3), Refusal);  // beyond the 16-bit candidates
+    // Candidates are 16-bit numbers: a centre beyond them is refused.
+    EXPECT_EQ(candidatesAround(30000, 1), (std::vector<int>{29999, 30000, 30001}));
+    EXPECT_THROW(candidatesAround(40000, 3), Refusal);
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ static int run(int argc, char** argv) {
     using namespace trevalune::rowreader;
     CLI::App app{"Times the sample-row reader on a 300-dpi page of all three modes"};
     int rounds = 5;
-    app.add_option("--rounds", rounds, "readings to take the median of")->check(CLI::PositiveNumber);
+    app.add_option("--rounds", rounds, "readings to take the median of")
+        ->check(CLI::PositiveNumber);
     CLI11_PARSE(app, argc, argv);
 
     PageSpec spec;
@@ -32,8 +33,8 @@ static int run(int argc, char** argv) {
         const auto readings = readRows(page.image, {{}, page.printed});
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        found = static_cast<std::size_t>(std::count_if(readings.begin(), readings.end(),
-                                                       [](auto& r) { return r.straight.has_value(); }));
+        found = static_cast<std::size_t>(std::count_if(
+            readings.begin(), readings.end(), [](auto& r) { return r.straight.has_value(); }));
     }
     std::sort(seconds.begin(), seconds.end());
     std::printf("%d x %d pixels, %zu of 3 straight rows found: %.3f s a reading (median of %d)\n",

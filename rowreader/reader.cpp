@@ -61,7 +61,8 @@ Ink inkOf(const GreyImage& image) {
             float best = 0;
             for (int dy = -1; dy <= 1; ++dy) {
                 for (int dx = -1; dx <= 1; ++dx) {
-                    const int x = std::clamp(bx + dx, 0, bw - 1), y = std::clamp(by + dy, 0, bh - 1);
+                    const int x = std::clamp(bx + dx, 0, bw - 1),
+                              y = std::clamp(by + dy, 0, bh - 1);
                     best = std::max(best, paper[static_cast<std::size_t>(y) * bw + x]);
                 }
             }
@@ -98,7 +99,8 @@ Ink shrink(const Ink& ink, int f) {
         }
     }
     out.v.resize(sum.size());
-    for (std::size_t i = 0; i < sum.size(); ++i) out.v[i] = static_cast<std::uint8_t>(sum[i] / (f * f));
+    for (std::size_t i = 0; i < sum.size(); ++i)
+        out.v[i] = static_cast<std::uint8_t>(sum[i] / (f * f));
     return out;
 }
 
@@ -262,13 +264,15 @@ std::vector<Candidate> candidatesOf(const Upright& up) {
             c.groups.push_back(centres[k]);
         }
         c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
-        const double widest = *std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
-                                                widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
+        const double widest =
+            *std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
+                              widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
         if (widest > 0.4 * c.pitch || c.pitch < 6) continue;
         // A label stands beside the first group: it tells which way up the page lies.
         auto inkIn = [&](double a, double b) {
             double sum = 0;
-            for (int i = std::max(0, static_cast<int>(a)); i < std::min(up.width, static_cast<int>(b)); ++i) {
+            for (int i = std::max(0, static_cast<int>(a));
+                 i < std::min(up.width, static_cast<int>(b)); ++i) {
                 for (int j = from; j < to; ++j) sum += up.at(i, j);
             }
             return sum;
@@ -299,9 +303,11 @@ double settleCentroid(const std::vector<double>& p, double start, double half) {
     for (int iteration = 0; iteration < 30; ++iteration) {
         double sw = 0, sx = 0;
         const int a = std::max(0, static_cast<int>(std::floor(c - half)));
-        const int b = std::min(static_cast<int>(p.size()) - 1, static_cast<int>(std::ceil(c + half)));
+        const int b =
+            std::min(static_cast<int>(p.size()) - 1, static_cast<int>(std::ceil(c + half)));
         for (int i = a; i <= b; ++i) {
-            const double inside = std::clamp(std::min(i + 0.5 - (c - half), c + half - (i - 0.5)), 0.0, 1.0);
+            const double inside =
+                std::clamp(std::min(i + 0.5 - (c - half), c + half - (i - 0.5)), 0.0, 1.0);
             const double w = std::max(0.0, p[static_cast<std::size_t>(i)] - paper) * inside;
             sw += w;
             sx += w * i;
@@ -322,9 +328,9 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
     m.firstGroup = (cand.groups.front() + 0.5) * k - 0.5;
     // Columns per pixel is not known before the mode: take the narrowest pattern's group as
     // the least, the widest's as the most a group covers.
-    const double groupHalf = 0.5 * m.pitch * (pattern ? static_cast<double>(kGroupColumns + 1) /
-                                                            pattern->groupPitchColumns
-                                                      : 0.1);
+    const double groupHalf =
+        0.5 * m.pitch *
+        (pattern ? static_cast<double>(kGroupColumns + 1) / pattern->groupPitchColumns : 0.1);
     const double window = 0.5 * m.pitch;
     auto at = [&](double u, double v) {
         const double uu = u + f.u0 * k, vv = v + f.v0 * k;
@@ -352,14 +358,17 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         return i + (level - lo) / std::max(1e-9, hi - lo) * (j - i);
     };
     const double top = top0 - 2 * k + (a > 0 ? crossing(a - 1, a) : a);
-    const double bottom = top0 - 2 * k + (b + 1 < static_cast<int>(down.size()) ? crossing(b + 1, b) : b);
+    const double bottom =
+        top0 - 2 * k + (b + 1 < static_cast<int>(down.size()) ? crossing(b + 1, b) : b);
     m.top = top;
     m.height = bottom - top;
     // The softness of the lower edge: from a tenth to nine tenths of the row's level.
     {
         const double full = 2 * level;
         int i = b;
-        while (i < static_cast<int>(down.size()) - 1 && down[static_cast<std::size_t>(i)] > 0.1 * full) ++i;
+        while (i < static_cast<int>(down.size()) - 1 &&
+               down[static_cast<std::size_t>(i)] > 0.1 * full)
+            ++i;
         int j = b;
         while (j > a && down[static_cast<std::size_t>(j)] < 0.9 * full) --j;
         m.blur = std::max(0, i - j) / 2.56;
@@ -378,7 +387,8 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         for (int pass = 0; pass < 4; ++pass) {
             std::vector<double> profile(static_cast<std::size_t>(n));
             for (double v = m.top + band * (pass + 0.2); v < m.top + band * (pass + 0.8); v += 1) {
-                for (int i = 0; i < n; ++i) profile[static_cast<std::size_t>(i)] += at(u - window + i, v);
+                for (int i = 0; i < n; ++i)
+                    profile[static_cast<std::size_t>(i)] += at(u - window + i, v);
             }
             // Start at the densest stretch a group wide, then let the centroid settle there.
             const int w = std::max(1, static_cast<int>(2 * groupHalf));
@@ -428,9 +438,10 @@ std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& row
             const Candidate& last = rows[blocks.back().back()];
             const Candidate& next = rows[i];
             const double height = last.bottom - last.top;
-            const bool together = next.top - last.top < 1.9 * height &&
-                                  std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
-                                  std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
+            const bool together =
+                next.top - last.top < 1.9 * height &&
+                std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
+                std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
             if (together) {
                 blocks.back().push_back(i);
                 continue;
@@ -499,7 +510,8 @@ ModeReading judge(const Block& block, const std::vector<int>* values) {
             row.offsetColumns = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
                                 static_cast<double>(m.offsets.size()) / pixelsPerColumn;
             // Never surer than a twentieth of a column: the picture's own faults share no scatter.
-            row.noiseColumns = std::max(0.05, groupNoise / std::sqrt(static_cast<double>(m.offsets.size())));
+            row.noiseColumns =
+                std::max(0.05, groupNoise / std::sqrt(static_cast<double>(m.offsets.size())));
         }
         reading.rows.push_back(row);
     }

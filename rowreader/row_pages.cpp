@@ -54,7 +54,9 @@ void gaussian(Picture& p, double sigma) {
     const int r = static_cast<int>(std::ceil(3 * sigma));
     std::vector<float> k(static_cast<std::size_t>(2 * r + 1));
     float sum = 0;
-    for (int i = -r; i <= r; ++i) sum += k[static_cast<std::size_t>(i + r)] = static_cast<float>(std::exp(-i * i / (2 * sigma * sigma)));
+    for (int i = -r; i <= r; ++i)
+        sum += k[static_cast<std::size_t>(i + r)] =
+            static_cast<float>(std::exp(-i * i / (2 * sigma * sigma)));
     for (auto& w : k) w /= sum;
     std::vector<float> tmp(p.v.size());
     for (int y = 0; y < p.height; ++y) {
@@ -68,7 +70,8 @@ void gaussian(Picture& p, double sigma) {
         for (int x = 0; x < p.width; ++x) {
             float s = 0;
             for (int i = std::max(-r, -y); i <= std::min(r, p.height - 1 - y); ++i) {
-                s += k[static_cast<std::size_t>(i + r)] * tmp[static_cast<std::size_t>(y + i) * p.width + x];
+                s += k[static_cast<std::size_t>(i + r)] *
+                     tmp[static_cast<std::size_t>(y + i) * p.width + x];
             }
             p.v[static_cast<std::size_t>(y) * p.width + x] = s;
         }
@@ -92,7 +95,8 @@ std::vector<std::uint8_t> throughJpeg(const std::vector<std::uint8_t>& grey, int
     jpeg_set_quality(&c, quality, TRUE);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
-        auto* row = const_cast<JSAMPLE*>(grey.data() + static_cast<std::size_t>(c.next_scanline) * width);
+        auto* row =
+            const_cast<JSAMPLE*>(grey.data() + static_cast<std::size_t>(c.next_scanline) * width);
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -130,14 +134,19 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
     const auto text = [&](PrintMode m) { return std::to_string(spec.centres[modeIndex(m)]); };
     switch (spec.kind) {
         case PageKind::SetSingle:
-            timeline = buildSetSingleItem(
-                spec.mode, {text(PrintMode::HighSpeed), text(PrintMode::HighDensity), text(PrintMode::SuperHighDensity)}, "0");
-            page.printed.push_back({spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
+            timeline = buildSetSingleItem(spec.mode,
+                                          {text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
+                                           text(PrintMode::SuperHighDensity)},
+                                          "0");
+            page.printed.push_back(
+                {spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
             break;
         case PageKind::SetAll:
-            timeline = buildSetAllItems(
-                {text(PrintMode::HighSpeed), text(PrintMode::HighDensity), text(PrintMode::SuperHighDensity)}, "0");
-            for (PrintMode m : kAllModes) page.printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
+            timeline = buildSetAllItems({text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
+                                         text(PrintMode::SuperHighDensity)},
+                                        "0");
+            for (PrintMode m : kAllModes)
+                page.printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
             break;
         case PageKind::TestPrint: {
             timeline = buildAlignmentTest(text(PrintMode::HighSpeed));
@@ -154,12 +163,14 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
     });
     for (const preview::Event& e : preview::decodeAll(bytesOf(timeline))) renderer.apply(e);
     renderer.finish();
-    if (!first || first->passes().empty()) throw std::runtime_error("the page prints no sample rows");
+    if (!first || first->passes().empty())
+        throw std::runtime_error("the page prints no sample rows");
     const preview::Bitmap drawn = preview::drawPage(*first, fonts_->glyphs);
 
     // Ink as the ribbon left it, bled into the paper.
     Picture ink{drawn.width, drawn.height, std::vector<float>(drawn.pixels.size())};
-    for (std::size_t i = 0; i < drawn.pixels.size(); ++i) ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
+    for (std::size_t i = 0; i < drawn.pixels.size(); ++i)
+        ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
     gaussian(ink, spoiling.inkSpread);
 
     // The scanner's grid: turned, at its own resolution, each pixel the mean of its area.
@@ -190,7 +201,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
                     sum += sample(px - 0.5, py - 0.5);
                 }
             }
-            out.v[static_cast<std::size_t>(y) * width + x] = sum / static_cast<float>(steps * steps);
+            out.v[static_cast<std::size_t>(y) * width + x] =
+                sum / static_cast<float>(steps * steps);
         }
     }
     gaussian(out, spoiling.lensBlur);
@@ -210,7 +222,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
             const double paper = 240 * light;
             const double v = paper * (1 - 0.9 * out.v[static_cast<std::size_t>(y) * width + x]) +
                              spoiling.noise * normal();
-            page.image.pixels[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+            page.image.pixels[static_cast<std::size_t>(y) * width + x] =
+                static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
         }
     }
     if (spoiling.jpegQuality > 0) {
@@ -220,7 +233,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
 }
 
 Outcome judgeReading(const ModeReading& reading, int best, int centre) {
-    if (reading.rows.empty()) return reading.doubt == Doubt::NoRows ? Outcome::CannotTell : Outcome::Wrong;
+    if (reading.rows.empty())
+        return reading.doubt == Doubt::NoRows ? Outcome::CannotTell : Outcome::Wrong;
     if (reading.valuesRelative) best -= centre;
     const bool inside = best >= reading.rows.front().value && best <= reading.rows.back().value;
     switch (reading.doubt) {

@@ -18,7 +18,7 @@ enum class PageKind {
 
 struct PageSpec {
     PageKind kind = PageKind::SetSingle;
-    PrintMode mode = PrintMode::HighSpeed;  ///< SetSingle's mode
+    PrintMode mode = PrintMode::HighSpeed;   ///< SetSingle's mode
     std::array<int, 3> centres{20, 24, 40};  ///< the values printed (high speed first)
     std::array<int, 3> best{20, 24, 40};     ///< the printer's best values
 };
@@ -26,14 +26,14 @@ struct PageSpec {
 /// How a scanner or a camera spoils the page.
 struct Spoiling {
     double dpi = 300;
-    bool dpiInFile = true;      ///< a scan says its resolution; a photo does not
+    bool dpiInFile = true;  ///< a scan says its resolution; a photo does not
     double angleDegrees = 0;
-    double inkSpread = 0;       ///< ribbon ink bleeding into the paper, in 1/360 inch
-    double lensBlur = 0.5;      ///< the optics, one standard deviation in output pixels
-    double noise = 0;           ///< grey levels, one standard deviation
-    int jpegQuality = 0;        ///< 0: no JPEG
-    double unevenLight = 0;     ///< 0..1: how much darker the far corner is
-    double ribbon = 1;          ///< 0..1: how black a dot prints
+    double inkSpread = 0;    ///< ribbon ink bleeding into the paper, in 1/360 inch
+    double lensBlur = 0.5;   ///< the optics, one standard deviation in output pixels
+    double noise = 0;        ///< grey levels, one standard deviation
+    int jpegQuality = 0;     ///< 0: no JPEG
+    double unevenLight = 0;  ///< 0..1: how much darker the far corner is
+    double ribbon = 1;       ///< 0..1: how black a dot prints
     unsigned seed = 1;
 };
 

@@ -86,7 +86,8 @@ static int run(int argc, char** argv) {
     bool verbose = false;
     app.add_flag("--verbose", verbose, "a line per page: what was read and how long it took");
     app.add_option("--beyond", beyond, "best values this far outside the printed rows too");
-    app.add_flag("--without-printed", withoutPrinted, "read without telling the reader what was printed");
+    app.add_flag("--without-printed", withoutPrinted,
+                 "read without telling the reader what was printed");
     app.add_option("--save", save, "write every page as a PGM into this folder");
     CLI11_PARSE(app, argc, argv);
 
@@ -109,15 +110,17 @@ static int run(int argc, char** argv) {
         }
         const std::vector<ModeReading> readings = readRows(page.image, options);
         if (verbose) {
-            std::printf("%s kind %d: drawn %.2f s, read %.2f s;", how, static_cast<int>(spec.kind),
-                        std::chrono::duration<double>(t1 - t0).count(),
-                        std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count());
+            std::printf(
+                "%s kind %d: drawn %.2f s, read %.2f s;", how, static_cast<int>(spec.kind),
+                std::chrono::duration<double>(t1 - t0).count(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count());
             for (const ModeReading& r : readings) {
                 std::printf(" [mode %d best %d straight %s doubt %d conf %.2f:", modeNumber(r.mode),
                             spec.best[modeIndex(r.mode)],
                             r.straight ? std::to_string(*r.straight).c_str() : "-",
                             static_cast<int>(r.doubt), r.confidence);
-                for (const RowReading& row : r.rows) std::printf(" %d:%.2f±%.2f", row.value, row.offsetColumns, row.noiseColumns);
+                for (const RowReading& row : r.rows)
+                    std::printf(" %d:%.2f±%.2f", row.value, row.offsetColumns, row.noiseColumns);
                 std::printf("]");
             }
             std::printf("\n");
@@ -130,15 +133,17 @@ static int run(int argc, char** argv) {
                 if (r.mode == printed.mode) reading = &r;
             }
             const int centre = printed.values[printed.values.size() / 2];
-            const Outcome o = reading ? judgeReading(*reading, spec.best[i], centre) : Outcome::CannotTell;
+            const Outcome o =
+                reading ? judgeReading(*reading, spec.best[i], centre) : Outcome::CannotTell;
             if (o == Outcome::Right) ++tally[i].right;
             if (o == Outcome::CannotTell) ++tally[i].cannot;
             if (o == Outcome::Wrong) {
                 ++tally[i].wrong;
-                std::printf("WRONG: %s, page kind %d, mode %d, best %d, read %s (doubt %d)\n", how,
-                            static_cast<int>(spec.kind), modeNumber(printed.mode), spec.best[i],
-                            reading && reading->straight ? std::to_string(*reading->straight).c_str() : "-",
-                            reading ? static_cast<int>(reading->doubt) : -1);
+                std::printf(
+                    "WRONG: %s, page kind %d, mode %d, best %d, read %s (doubt %d)\n", how,
+                    static_cast<int>(spec.kind), modeNumber(printed.mode), spec.best[i],
+                    reading && reading->straight ? std::to_string(*reading->straight).c_str() : "-",
+                    reading ? static_cast<int>(reading->doubt) : -1);
             }
         }
     };
@@ -174,7 +179,8 @@ static int run(int argc, char** argv) {
         const Tally& t = tally[modeIndex(mode)];
         std::printf("%-20d %8d %12d %6d\n", modeNumber(mode), t.right, t.cannot, t.wrong);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("(%.0f s)\n", seconds);
     return 0;
 }

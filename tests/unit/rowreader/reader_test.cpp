@@ -25,11 +25,11 @@ TEST(StraightRow, JudgesTheCrossingOfTheOffsets) {
         {{-2.6, -1.3, 0, 0.65, 1.95}, Doubt::None, 22},  // uneven steps
         {{-4, -3, -2, -1, 0}, Doubt::None, 24},          // the end row
         {{1, 2, 3, 4, 5}, Doubt::NoneStraight, {}},
-        {{-1.5, -0.5, 0.5, 1.5, 2.5}, Doubt::TooClose, {}},  // the best lies between two rows
-        {{-0.6, -0.5, 0.45, 1.5, 2.5}, Doubt::TooClose, {}}, // too close to half-way
-        {{-2, 1, 0, 1, 2}, Doubt::TooClose, {}},             // a row out of step
-        {{0.1, 0.05, 0, 0.05, 0.1}, Doubt::TooClose, {}},    // no step at all
-        {{0.5, 1.5, 2.5, 3.5, 4.5}, Doubt::TooClose, {}},    // just beyond the end: not sure
+        {{-1.5, -0.5, 0.5, 1.5, 2.5}, Doubt::TooClose, {}},   // the best lies between two rows
+        {{-0.6, -0.5, 0.45, 1.5, 2.5}, Doubt::TooClose, {}},  // too close to half-way
+        {{-2, 1, 0, 1, 2}, Doubt::TooClose, {}},              // a row out of step
+        {{0.1, 0.05, 0, 0.05, 0.1}, Doubt::TooClose, {}},     // no step at all
+        {{0.5, 1.5, 2.5, 3.5, 4.5}, Doubt::TooClose, {}},     // just beyond the end: not sure
     };
     for (const Case& c : cases) {
         const StraightRow verdict = buildStraightRow(rowsOf(20, c.offsets));

@@ -10,9 +10,6 @@ namespace trevalune {
 
 namespace {
 
-/// The test print's row; the modes' own rows are in kPrintModes.
-constexpr SampleGeometry kTestRow = {14, 15, 1, 20, 3, 8, 132};
-
 constexpr std::string_view kBarHead = "FF00FF00FF00FF00FF00FF00";
 constexpr std::string_view kEmptyHead = "000000000000000000000000";
 
@@ -59,7 +56,7 @@ Timeline buildSampleRow(PrintMode mode, int v, std::string_view referenceText) {
 }
 
 Timeline buildTestSample(int v, std::string_view combo2Text) {
-    return sampleRow(PrintMode::HighSpeed, kTestRow, v, combo2Text);
+    return sampleRow(PrintMode::HighSpeed, kTestSampleGeometry, v, combo2Text);
 }
 
 }  // namespace trevalune

@@ -22,6 +22,10 @@ Timeline buildSetValueCommand(int value, PrintMode mode);
 /// mode's value label otherwise). Throws Refusal when v is outside 0..255.
 Timeline buildSampleRow(PrintMode mode, int v, std::string_view referenceText);
 
+/// The test print's row (high speed); the modes' own rows are in kPrintModes. One repeat:
+/// its bars fall in the first half of the data, the even pins.
+inline constexpr SampleGeometry kTestSampleGeometry = {14, 15, 1, 20, 3, 8, 132};
+
 /// The test print's own sample row: high speed, with a shorter label and a wider pattern.
 Timeline buildTestSample(int v, std::string_view combo2Text);
 

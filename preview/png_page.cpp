@@ -10,6 +10,7 @@
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace trevalune::preview {
 
@@ -150,8 +151,7 @@ Bitmap GlyphPainter::render(const std::string& text, int width, int height, int 
     return out;
 }
 
-void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPainter& glyphs,
-                  const PngStyle& style) {
+Bitmap drawPage(const Page& page, GlyphPainter& glyphs, const PngStyle& style) {
     const int ppr = std::max(1, style.pixelsPerRow);
     const int width = kLineUnits + 2 * style.marginUnits;
     const int rows = std::max(page.rows(), kHeadPins) + 2 * style.marginRows;
@@ -186,7 +186,15 @@ void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPain
             }
         }
     }
-    for (auto& v : ink) v = static_cast<std::uint8_t>(255 - v);  // ink on white paper
+    return Bitmap{width, height, std::move(ink)};
+}
+
+void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPainter& glyphs,
+                  const PngStyle& style) {
+    Bitmap picture = drawPage(page, glyphs, style);
+    for (auto& v : picture.pixels) v = static_cast<std::uint8_t>(255 - v);  // ink on white paper
+    const int width = picture.width;
+    const int height = picture.height;
 
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -195,7 +203,8 @@ void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPain
     image.format = PNG_FORMAT_GRAY;
     std::vector<std::uint8_t> png(PNG_IMAGE_PNG_SIZE_MAX(image));
     png_alloc_size_t size = png.size();
-    if (!png_image_write_to_memory(&image, png.data(), &size, 0, ink.data(), width, nullptr)) {
+    if (!png_image_write_to_memory(&image, png.data(), &size, 0, picture.pixels.data(), width,
+                                   nullptr)) {
         const std::string why = image.message;
         png_image_free(&image);
         throw std::runtime_error("cannot write " + path.string() + ": " + why);

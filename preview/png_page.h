@@ -52,6 +52,9 @@ struct PngStyle {
     int marginRows = 12;
 };
 
+/// The page as an ink coverage bitmap (0 = paper, 255 = ink), as writePagePng draws it.
+Bitmap drawPage(const Page& page, GlyphPainter& glyphs, const PngStyle& style = {});
+
 /// Writes the page as an 8-bit grey PNG. Throws std::runtime_error when it cannot.
 void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPainter& glyphs,
                   const PngStyle& style = {});

@@ -35,8 +35,14 @@ struct ModeReading {
     std::optional<int> straight;   ///< the straight row's value, only when sure
     Doubt doubt = Doubt::NoRows;
     /// How sure the reading is, 0 to 1: how clearly the straight row stands apart from the
-    /// next best, against the noise. 0 when nothing is given.
+    /// next best, against the noise. 0 when nothing is given; 0.5 where the reader only just
+    /// decides (the zero crossing of the offsets lies four noise inside the row's half value).
     double confidence = 0;
+    /// Labels are not read yet: without ReadOptions::printed the rows cannot carry their
+    /// printed values. They are then counted from the block's middle row (the "*" row the
+    /// tool prints for the centre value) as 0, the rows above negative, and `straight` is one
+    /// of these places.
+    bool valuesRelative = false;
 };
 
 /// What the tool knows it printed on the page, top to bottom: a block of rows per mode, with
@@ -54,7 +60,10 @@ struct ReadOptions {
 };
 
 /// Every block of sample rows on the page, in the order found (top to bottom), one reading per
-/// block; a mode that was asked for (or printed) but not found has a reading with Doubt::NoRows.
+/// block; a mode that was asked for (or printed) but not found has a reading with Doubt::NoRows,
+/// and so has a printed block whose rows were not all found (which row is which is not known).
+/// The mode of a block is the printed block's, in order, when `printed` is given; else the
+/// one asked for when the page holds one block; else what the bars' geometry says.
 std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options = {});
 
 }  // namespace trevalune::rowreader

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+
+#include "alignment/print_mode.h"
+#include "alignment/sample_row.h"
+
+namespace trevalune::rowreader {
+
+/// A kind of sample row the reader knows: the three modes' own rows and the test print's.
+/// Everything is in the mode's columns, taken from the bytes the tool prints.
+struct RowPattern {
+    PrintMode mode;
+    bool testPrint;
+    int lineColumns;        ///< columns of the whole printed line
+    int groupPitchColumns;  ///< from one bar group to the next
+};
+
+constexpr RowPattern patternOf(PrintMode mode, const SampleGeometry& g, bool testPrint) {
+    const int pitch = 12 + g.gap;  // six one-column bars with a gap after each, then the gap
+    return {mode, testPrint, g.repeats * g.groups * pitch / 2, pitch};
+}
+
+inline constexpr std::array<RowPattern, 4> kRowPatterns = {{
+    patternOf(PrintMode::HighSpeed, traits(PrintMode::HighSpeed).sample, false),
+    patternOf(PrintMode::HighDensity, traits(PrintMode::HighDensity).sample, false),
+    patternOf(PrintMode::SuperHighDensity, traits(PrintMode::SuperHighDensity).sample, false),
+    patternOf(PrintMode::HighSpeed, kTestSampleGeometry, true),
+}};
+
+/// A bar group spans eleven columns: six one-column bars, one empty column between them.
+inline constexpr int kGroupColumns = 11;
+
+/// Every mode prints its line across the same width: 1440 high-speed columns at 180 a inch.
+inline constexpr double kLineInches = 8.0;
+
+}  // namespace trevalune::rowreader

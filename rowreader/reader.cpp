@@ -1,0 +1,631 @@
+#include "rowreader/reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <numeric>
+
+#include "rowreader/page_geometry.h"
+#include "rowreader/straight_row.h"
+
+namespace trevalune::rowreader {
+
+namespace {
+
+/// Ink as a fraction of full black, 0..255, after the paper's own brightness is taken out.
+struct Ink {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> v;
+
+    float at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+        return v[static_cast<std::size_t>(y) * width + x];
+    }
+    float sample(double x, double y) const {
+        const double fx = std::floor(x), fy = std::floor(y);
+        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
+        const float top = at(x0, y0) * (1 - ax) + at(x0 + 1, y0) * ax;
+        const float bottom = at(x0, y0 + 1) * (1 - ax) + at(x0 + 1, y0 + 1) * ax;
+        return top * (1 - ay) + bottom * ay;
+    }
+};
+
+/// Uneven light and a grey paper: the paper's brightness is the bright end of each block
+/// (most of a page is paper), and ink is measured against it, so a shadow is not ink.
+Ink inkOf(const GreyImage& image) {
+    const int w = image.width, h = image.height;
+    const int block = std::max(16, std::max(w, h) / 60);
+    const int bw = (w + block - 1) / block, bh = (h + block - 1) / block;
+    std::vector<float> paper(static_cast<std::size_t>(bw) * bh);
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            std::array<int, 256> histogram{};
+            int count = 0;
+            for (int y = by * block; y < std::min(h, (by + 1) * block); ++y) {
+                for (int x = bx * block; x < std::min(w, (bx + 1) * block); ++x) {
+                    ++histogram[image.at(x, y)];
+                    ++count;
+                }
+            }
+            int seen = 0, level = 255;
+            while (level > 0 && (seen += histogram[level]) < count / 10) --level;
+            paper[static_cast<std::size_t>(by) * bw + bx] = static_cast<float>(level);
+        }
+    }
+    // A block that is mostly ink takes its brightest neighbour's paper.
+    std::vector<float> lit(paper.size());
+    for (int by = 0; by < bh; ++by) {
+        for (int bx = 0; bx < bw; ++bx) {
+            float best = 0;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int x = std::clamp(bx + dx, 0, bw - 1),
+                              y = std::clamp(by + dy, 0, bh - 1);
+                    best = std::max(best, paper[static_cast<std::size_t>(y) * bw + x]);
+                }
+            }
+            lit[static_cast<std::size_t>(by) * bw + bx] = std::max(best, 24.0f);
+        }
+    }
+    Ink ink{w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h)};
+    for (int y = 0; y < h; ++y) {
+        const double gy = std::clamp((y + 0.5) / block - 0.5, 0.0, bh - 1.0);
+        const int y0 = std::min(static_cast<int>(gy), bh - 1), y1 = std::min(y0 + 1, bh - 1);
+        const auto fy = static_cast<float>(gy - y0);
+        for (int x = 0; x < w; ++x) {
+            const double gx = std::clamp((x + 0.5) / block - 0.5, 0.0, bw - 1.0);
+            const int x0 = std::min(static_cast<int>(gx), bw - 1), x1 = std::min(x0 + 1, bw - 1);
+            const auto fx = static_cast<float>(gx - x0);
+            auto p = [&](int px, int py) { return lit[static_cast<std::size_t>(py) * bw + px]; };
+            const float bg = (p(x0, y0) * (1 - fx) + p(x1, y0) * fx) * (1 - fy) +
+                             (p(x0, y1) * (1 - fx) + p(x1, y1) * fx) * fy;
+            const float value = 255.0f * (bg - image.at(x, y)) / bg;
+            ink.v[static_cast<std::size_t>(y) * w + x] =
+                static_cast<std::uint8_t>(std::clamp(value, 0.0f, 255.0f));
+        }
+    }
+    return ink;
+}
+
+Ink shrink(const Ink& ink, int f) {
+    Ink out{(ink.width + f - 1) / f, (ink.height + f - 1) / f, {}};
+    std::vector<int> sum(static_cast<std::size_t>(out.width) * out.height);
+    for (int y = 0; y < ink.height; ++y) {
+        for (int x = 0; x < ink.width; ++x) {
+            sum[static_cast<std::size_t>(y / f) * out.width + x / f] +=
+                ink.v[static_cast<std::size_t>(y) * ink.width + x];
+        }
+    }
+    out.v.resize(sum.size());
+    for (std::size_t i = 0; i < sum.size(); ++i)
+        out.v[i] = static_cast<std::uint8_t>(sum[i] / (f * f));
+    return out;
+}
+
+/// The printed lines run along the angle that makes the page's ink profile across them the
+/// sharpest: rows of bars and text then fall into few bins instead of smearing.
+double skewOf(const Ink& work) {
+    struct Dot {
+        float x, y, w;
+    };
+    std::vector<Dot> dots;
+    for (int y = 0; y < work.height; ++y) {
+        for (int x = 0; x < work.width; ++x) {
+            const float v = work.at(x, y);
+            if (v > 40) dots.push_back({static_cast<float>(x), static_cast<float>(y), v});
+        }
+    }
+    if (dots.empty()) return 0;
+    const int span = work.width + work.height + 2;
+    std::vector<double> bins(static_cast<std::size_t>(2 * span));
+    auto score = [&](double angle) {
+        std::fill(bins.begin(), bins.end(), 0.0);
+        const double s = std::sin(angle), c = std::cos(angle);
+        for (const Dot& d : dots) {
+            const double v = -d.x * s + d.y * c + span;
+            bins[static_cast<std::size_t>(v)] += d.w;
+        }
+        double sum = 0;
+        for (double b : bins) sum += b * b;
+        return sum;
+    };
+    const double degree = std::numbers::pi / 180;
+    double best = 0, bestScore = -1;
+    for (double a = -6; a <= 6.001; a += 0.25) {
+        if (const double sc = score(a * degree); sc > bestScore) bestScore = sc, best = a;
+    }
+    const double coarse = best;
+    for (double a = coarse - 0.3; a <= coarse + 0.301; a += 0.02) {
+        if (const double sc = score(a * degree); sc > bestScore) bestScore = sc, best = a;
+    }
+    return best * degree;
+}
+
+/// The page turned so that printed lines run along u: (u, v) in full-resolution pixels.
+struct Frame {
+    double angle = 0;
+    double c = 1, s = 0;
+    double u0 = 0, v0 = 0;  ///< frame coordinates of the frame image's (0, 0)
+
+    double x(double u, double v) const { return u * c - v * s; }
+    double y(double u, double v) const { return u * s + v * c; }
+};
+
+Frame frameFor(double angle, int width, int height) {
+    Frame f{angle, std::cos(angle), std::sin(angle)};
+    double umin = 1e18, vmin = 1e18;
+    for (const auto& [x, y] : {std::pair{0, 0}, {width, 0}, {0, height}, {width, height}}) {
+        umin = std::min(umin, x * f.c + y * f.s);
+        vmin = std::min(vmin, -x * f.s + y * f.c);
+    }
+    f.u0 = umin;
+    f.v0 = vmin;
+    return f;
+}
+
+/// The working picture turned upright, in working pixels.
+struct Upright {
+    int width = 0, height = 0;
+    std::vector<float> v;
+    float at(int x, int y) const { return v[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Upright uprightOf(const Ink& work, const Frame& f) {
+    Upright out;
+    out.width = static_cast<int>(work.width * std::abs(f.c) + work.height * std::abs(f.s)) + 2;
+    out.height = static_cast<int>(work.width * std::abs(f.s) + work.height * std::abs(f.c)) + 2;
+    out.v.resize(static_cast<std::size_t>(out.width) * out.height);
+    for (int j = 0; j < out.height; ++j) {
+        for (int i = 0; i < out.width; ++i) {
+            const double u = i + f.u0, v = j + f.v0;
+            out.v[static_cast<std::size_t>(j) * out.width + i] = work.sample(f.x(u, v), f.y(u, v));
+        }
+    }
+    return out;
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) return 0;
+    const auto k = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1));
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
+    return values[k];
+}
+
+/// Stretches of a profile above `level`, as [from, to) index pairs, gaps up to `join` closed.
+std::vector<std::pair<int, int>> runsAbove(const std::vector<double>& p, double level, int join) {
+    std::vector<std::pair<int, int>> runs;
+    for (int i = 0; i < static_cast<int>(p.size()); ++i) {
+        if (p[static_cast<std::size_t>(i)] <= level) continue;
+        if (!runs.empty() && i - runs.back().second <= join) {
+            runs.back().second = i + 1;
+        } else {
+            runs.push_back({i, i + 1});
+        }
+    }
+    return runs;
+}
+
+/// A row of bars as first seen on the working picture.
+struct Candidate {
+    double top = 0, bottom = 0;  ///< working pixels, upright
+    std::vector<double> groups;  ///< bar group centres, working pixels, left to right
+    double pitch = 0;
+    double labelLeft = 0, labelRight = 0;  ///< ink just beyond the first and last group
+};
+
+/// Rows of bars: tall stretches of ink whose middle holds evenly spaced narrow groups, all
+/// of the row's height (a line of text has neither).
+std::vector<Candidate> candidatesOf(const Upright& up) {
+    std::vector<double> across(static_cast<std::size_t>(up.height));
+    for (int j = 0; j < up.height; ++j) {
+        double sum = 0;
+        for (int i = 0; i < up.width; ++i) sum += up.at(i, j);
+        across[static_cast<std::size_t>(j)] = sum;
+    }
+    const double base = percentile(across, 0.2), peak = percentile(across, 0.995);
+    std::vector<Candidate> found;
+    if (peak <= base) return found;
+    for (const auto& [from, to] : runsAbove(across, base + 0.12 * (peak - base), 2)) {
+        const int h = to - from;
+        if (h < 8) continue;
+        std::vector<double> along(static_cast<std::size_t>(up.width));
+        for (int j = from + h / 4; j < to - h / 4; ++j) {
+            for (int i = 0; i < up.width; ++i) along[static_cast<std::size_t>(i)] += up.at(i, j);
+        }
+        const double aBase = percentile(along, 0.5), aPeak = percentile(along, 1.0);
+        if (aPeak <= aBase) continue;
+        std::vector<double> centres, widths;
+        for (const auto& [a, b] : runsAbove(along, aBase + 0.3 * (aPeak - aBase), 1)) {
+            double sw = 0, sx = 0;
+            for (int i = a; i < b; ++i) {
+                const double w = along[static_cast<std::size_t>(i)] - aBase;
+                sw += w;
+                sx += w * i;
+            }
+            centres.push_back(sx / sw);
+            widths.push_back(b - a);
+        }
+        // The longest chain of evenly spaced groups.
+        std::size_t bestFirst = 0, bestCount = 0;
+        for (std::size_t k = 0; k + 1 < centres.size(); ++k) {
+            const double pitch = centres[k + 1] - centres[k];
+            std::size_t count = 2;
+            while (k + count < centres.size() &&
+                   std::abs(centres[k + count] - centres[k + count - 1] - pitch) < 0.1 * pitch) {
+                ++count;
+            }
+            if (count > bestCount) bestCount = count, bestFirst = k;
+        }
+        if (bestCount < 4) continue;
+        Candidate c{static_cast<double>(from), static_cast<double>(to), {}, 0, 0, 0};
+        for (std::size_t k = bestFirst; k < bestFirst + bestCount; ++k) {
+            c.groups.push_back(centres[k]);
+        }
+        c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
+        const double widest =
+            *std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
+                              widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
+        if (widest > 0.4 * c.pitch || c.pitch < 6) continue;
+        // A label stands beside the first group: it tells which way up the page lies.
+        auto inkIn = [&](double a, double b) {
+            double sum = 0;
+            for (int i = std::max(0, static_cast<int>(a));
+                 i < std::min(up.width, static_cast<int>(b)); ++i) {
+                for (int j = from; j < to; ++j) sum += up.at(i, j);
+            }
+            return sum;
+        };
+        c.labelLeft = inkIn(c.groups.front() - 0.8 * c.pitch, c.groups.front() - 0.25 * c.pitch);
+        c.labelRight = inkIn(c.groups.back() + 0.25 * c.pitch, c.groups.back() + 0.8 * c.pitch);
+        found.push_back(std::move(c));
+    }
+    return found;
+}
+
+/// One row measured at full resolution.
+struct Measured {
+    double top = 0, height = 0;  ///< full pixels, upright
+    double pitch = 0;            ///< full pixels between bar groups
+    double firstGroup = 0;
+    std::vector<double> offsets;  ///< per group, full pixels: reverse passes right of forward
+    double spread = 0;            ///< a group's horizontal spread, full pixels (its width)
+    double blur = 0;              ///< how soft the row's lower edge is, full pixels
+};
+
+/// Where the ink of a profile gathers: the centroid in a window of half-width `half` that
+/// follows it until it settles. Paper (the low quarter of the profile) weighs nothing, and
+/// the window's edge pixels count by the part inside, so the result moves smoothly.
+double settleCentroid(const std::vector<double>& p, double start, double half) {
+    const double paper = percentile(p, 0.25);
+    double c = start;
+    for (int iteration = 0; iteration < 30; ++iteration) {
+        double sw = 0, sx = 0;
+        const int a = std::max(0, static_cast<int>(std::floor(c - half)));
+        const int b =
+            std::min(static_cast<int>(p.size()) - 1, static_cast<int>(std::ceil(c + half)));
+        for (int i = a; i <= b; ++i) {
+            const double inside =
+                std::clamp(std::min(i + 0.5 - (c - half), c + half - (i - 0.5)), 0.0, 1.0);
+            const double w = std::max(0.0, p[static_cast<std::size_t>(i)] - paper) * inside;
+            sw += w;
+            sx += w * i;
+        }
+        if (sw <= 0) return c;
+        const double next = sx / sw;
+        if (std::abs(next - c) < 1e-4) return next;
+        c = next;
+    }
+    return c;
+}
+
+Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scale,
+                 const RowPattern* pattern) {
+    Measured m;
+    const double k = scale;
+    m.pitch = cand.pitch * k;
+    m.firstGroup = (cand.groups.front() + 0.5) * k - 0.5;
+    // Columns per pixel is not known before the mode: take the narrowest pattern's group as
+    // the least, the widest's as the most a group covers.
+    const double groupHalf =
+        0.5 * m.pitch *
+        (pattern ? static_cast<double>(kGroupColumns + 1) / pattern->groupPitchColumns : 0.1);
+    const double window = 0.5 * m.pitch;
+    auto at = [&](double u, double v) {
+        const double uu = u + f.u0 * k, vv = v + f.v0 * k;
+        return ink.sample(f.x(uu, vv) + (k - 1) / 2, f.y(uu, vv) + (k - 1) / 2);
+    };
+
+    // The row's exact top and bottom: the half-height of its ink across the groups.
+    const double top0 = (cand.top - 1) * k, bottom0 = (cand.bottom + 1) * k;
+    std::vector<double> down;
+    for (double v = top0 - 2 * k; v < bottom0 + 2 * k; v += 1) {
+        double sum = 0;
+        for (double g : cand.groups) {
+            const double u = (g + 0.5) * k - 0.5;
+            for (double du = -groupHalf; du <= groupHalf; du += 1) sum += at(u + du, v);
+        }
+        down.push_back(sum);
+    }
+    const double level = 0.5 * percentile(down, 0.75);
+    int a = 0, b = static_cast<int>(down.size()) - 1;
+    while (a < b && down[static_cast<std::size_t>(a)] < level) ++a;
+    while (b > a && down[static_cast<std::size_t>(b)] < level) --b;
+    if (b - a < 8) return m;
+    auto crossing = [&](int i, int j) {  // between samples i (below) and j (above the level)
+        const double lo = down[static_cast<std::size_t>(i)], hi = down[static_cast<std::size_t>(j)];
+        return i + (level - lo) / std::max(1e-9, hi - lo) * (j - i);
+    };
+    const double top = top0 - 2 * k + (a > 0 ? crossing(a - 1, a) : a);
+    const double bottom =
+        top0 - 2 * k + (b + 1 < static_cast<int>(down.size()) ? crossing(b + 1, b) : b);
+    m.top = top;
+    m.height = bottom - top;
+    // The softness of the lower edge: from a tenth to nine tenths of the row's level.
+    {
+        const double full = 2 * level;
+        int i = b;
+        while (i < static_cast<int>(down.size()) - 1 &&
+               down[static_cast<std::size_t>(i)] > 0.1 * full)
+            ++i;
+        int j = b;
+        while (j > a && down[static_cast<std::size_t>(j)] < 0.9 * full) --j;
+        m.blur = std::max(0, i - j) / 2.56;
+    }
+
+    // Four passes, a quarter of the row each; the middle of each is read, away from where
+    // passes meet.
+    const double band = m.height / 4;
+    double spreadSum = 0;
+    int spreadCount = 0;
+    for (double g : cand.groups) {
+        const double u = (g + 0.5) * k - 0.5;
+        const int n = static_cast<int>(2 * window) + 1;
+        std::array<double, 4> centre{};
+        bool ok = true;
+        for (int pass = 0; pass < 4; ++pass) {
+            std::vector<double> profile(static_cast<std::size_t>(n));
+            for (double v = m.top + band * (pass + 0.2); v < m.top + band * (pass + 0.8); v += 1) {
+                for (int i = 0; i < n; ++i)
+                    profile[static_cast<std::size_t>(i)] += at(u - window + i, v);
+            }
+            // Start at the densest stretch a group wide, then let the centroid settle there.
+            const int w = std::max(1, static_cast<int>(2 * groupHalf));
+            double run = 0, bestRun = -1;
+            int bestAt = n / 2;
+            // Within a quarter pitch: a label may stand close beside the first group.
+            const int reach = static_cast<int>(0.25 * m.pitch);
+            for (int i = 0; i < n; ++i) {
+                run += profile[static_cast<std::size_t>(i)];
+                if (i >= w) run -= profile[static_cast<std::size_t>(i - w)];
+                const int place = i - w / 2;
+                if (i >= w - 1 && std::abs(place - n / 2) <= reach && run > bestRun) {
+                    bestRun = run, bestAt = place;
+                }
+            }
+            if (bestRun <= 0) ok = false;
+            const double half = groupHalf + std::max(2.0, 0.05 * m.pitch);
+            centre[static_cast<std::size_t>(pass)] = settleCentroid(profile, bestAt, half);
+            if (pass == 0) {
+                const double paper = percentile(profile, 0.25);
+                double sw = 0, sxx = 0;
+                for (int i = 0; i < n; ++i) {
+                    const double d = i - centre[0];
+                    if (std::abs(d) > half) continue;
+                    const double wgt = std::max(0.0, profile[static_cast<std::size_t>(i)] - paper);
+                    sw += wgt;
+                    sxx += wgt * d * d;
+                }
+                if (sw > 0) spreadSum += std::sqrt(sxx / sw), ++spreadCount;
+            }
+        }
+        if (!ok) continue;
+        // Passes 1 and 3 forward, 2 and 4 reverse. Any steady lean of the bars down the row
+        // (a turned page, a skewed photo) cancels: these weights remove a straight line.
+        m.offsets.push_back((-centre[0] + 3 * centre[1] - 3 * centre[2] + centre[3]) / 4);
+    }
+    m.spread = spreadCount ? spreadSum / spreadCount : 0;
+    return m;
+}
+
+/// Rows that belong together: the same group pitch and place, each below the last by about
+/// one and a half rows' height (a banner or a wider gap starts a new block).
+std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& rows) {
+    std::vector<std::vector<std::size_t>> blocks;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!blocks.empty()) {
+            const Candidate& last = rows[blocks.back().back()];
+            const Candidate& next = rows[i];
+            const double height = last.bottom - last.top;
+            const bool together =
+                next.top - last.top < 1.9 * height &&
+                std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
+                std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
+            if (together) {
+                blocks.back().push_back(i);
+                continue;
+            }
+        }
+        blocks.push_back({i});
+    }
+    return blocks;
+}
+
+/// Which of the known patterns a block's rows are, from their own geometry: the test print's
+/// groups lie twice as far apart for the rows' height; super-high density's a tenth closer
+/// than the other two (by the resolution when the picture gives it); high speed's groups are
+/// wider than high density's, once the blur is taken out.
+const RowPattern& classify(double pitch, double height, double spread, double blur, double dpi) {
+    if (pitch / height > 0.85) return kRowPatterns[3];
+    const double pitchInches = kLineInches * 80 / 1440;  // high speed and high density
+    const bool closer = dpi > 0 ? pitch / dpi < 0.95 * pitchInches : pitch / height < 0.594;
+    if (closer) return kRowPatterns[2];
+    const double width = std::sqrt(std::max(0.0, spread * spread - blur * blur)) / pitch;
+    // Six bars over eleven columns spread by 3.43 columns: 0.043 of high speed's pitch,
+    // 0.033 of high density's.
+    return width > 0.038 ? kRowPatterns[0] : kRowPatterns[1];
+}
+
+/// The block's pattern when the caller says what was printed or which mode it wants.
+const RowPattern* patternFor(PrintMode mode, bool testPrint) {
+    for (const RowPattern& p : kRowPatterns) {
+        if (p.mode == mode && p.testPrint == testPrint) return &p;
+    }
+    return nullptr;
+}
+
+struct Block {
+    const RowPattern* pattern = nullptr;
+    std::vector<std::size_t> members;  ///< candidates, top to bottom
+    std::vector<Measured> rows;
+};
+
+ModeReading judge(const Block& block, const std::vector<int>* values) {
+    ModeReading reading;
+    reading.mode = block.pattern->mode;
+    double pitch = 0;
+    for (const Measured& m : block.rows) pitch += m.pitch / static_cast<double>(block.rows.size());
+    const double pixelsPerColumn = pitch / block.pattern->groupPitchColumns;
+
+    // One noise for the block: the groups' scatter about their row's mean, pooled.
+    double squares = 0;
+    int freedom = 0;
+    for (const Measured& m : block.rows) {
+        if (m.offsets.size() < 2) continue;
+        const double mean = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
+                            static_cast<double>(m.offsets.size());
+        for (double d : m.offsets) squares += (d - mean) * (d - mean);
+        freedom += static_cast<int>(m.offsets.size()) - 1;
+    }
+    const double groupNoise = freedom > 0 ? std::sqrt(squares / freedom) / pixelsPerColumn : 1.0;
+    const int middle = static_cast<int>(block.rows.size()) / 2;
+    for (std::size_t i = 0; i < block.rows.size(); ++i) {
+        const Measured& m = block.rows[i];
+        RowReading row;
+        row.value = values ? (*values)[i] : static_cast<int>(i) - middle;
+        if (m.offsets.size() < 3) {
+            row.noiseColumns = 1e3;
+        } else {
+            row.offsetColumns = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
+                                static_cast<double>(m.offsets.size()) / pixelsPerColumn;
+            // Never surer than a twentieth of a column: the picture's own faults share no scatter.
+            row.noiseColumns =
+                std::max(0.05, groupNoise / std::sqrt(static_cast<double>(m.offsets.size())));
+        }
+        reading.rows.push_back(row);
+    }
+    reading.valuesRelative = values == nullptr;
+    // A column narrower than half a pixel cannot be measured to a fraction of a column.
+    if (pixelsPerColumn < 0.5) {
+        reading.doubt = Doubt::TooCoarse;
+        return reading;
+    }
+    const StraightRow verdict = buildStraightRow(reading.rows);
+    reading.straight = verdict.straight;
+    reading.doubt = verdict.doubt;
+    reading.confidence = verdict.confidence;
+    return reading;
+}
+
+}  // namespace
+
+std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options) {
+    std::vector<ModeReading> out;
+    auto missing = [&](PrintMode mode) {
+        for (const ModeReading& r : out) {
+            if (r.mode == mode) return;
+        }
+        ModeReading none;
+        none.mode = mode;
+        out.push_back(none);
+    };
+    auto finish = [&] {
+        if (options.mode) missing(*options.mode);
+        for (const PrintedBlock& p : options.printed) {
+            if (!options.mode || p.mode == *options.mode) missing(p.mode);
+        }
+        return out;
+    };
+    if (image.width < 16 || image.height < 16 ||
+        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
+        return finish();
+    }
+
+    const Ink ink = inkOf(image);
+    const int scale = std::max(1, (std::max(image.width, image.height) + 1199) / 1200);
+    const Ink work = shrink(ink, scale);
+    double angle = skewOf(work);
+    Frame frame = frameFor(angle, work.width, work.height);
+    Upright up = uprightOf(work, frame);
+    std::vector<Candidate> found = candidatesOf(up);
+    // Labels stand left of the bars: most of them on the right means the page lies upside
+    // down; read it turned round.
+    int right = 0;
+    for (const Candidate& c : found) right += c.labelRight > 2 * c.labelLeft ? 1 : -1;
+    if (right > 0) {
+        angle += std::numbers::pi;
+        frame = frameFor(angle, work.width, work.height);
+        up = uprightOf(work, frame);
+        found = candidatesOf(up);
+    }
+
+    std::vector<Block> blocks;
+    for (const auto& members : blocksOf(found)) {
+        Block block;
+        double spread = 0, blur = 0, height = 0, pitch = 0;
+        std::vector<Measured> rows;
+        for (std::size_t i : members) {
+            rows.push_back(measure(ink, frame, found[i], scale, nullptr));
+            const double n = static_cast<double>(members.size());
+            spread += rows.back().spread / n;
+            blur += rows.back().blur / n;
+            height += rows.back().height / n;
+            pitch += rows.back().pitch / n;
+        }
+        if (height <= 0) continue;
+        block.pattern = &classify(pitch, height, spread, blur, image.dotsPerInch);
+        block.members = members;
+        blocks.push_back(std::move(block));
+    }
+
+    // What was printed outranks the geometry's guess of the mode: blocks are matched in
+    // order, the test print's wide rows only to high speed.
+    std::vector<const std::vector<int>*> values(blocks.size(), nullptr);
+    if (!options.printed.empty()) {
+        std::size_t next = 0;
+        for (std::size_t b = 0; b < blocks.size() && next < options.printed.size(); ++b) {
+            const PrintedBlock& p = options.printed[next];
+            const RowPattern* pattern = patternFor(p.mode, blocks[b].pattern->testPrint);
+            if (!pattern) continue;
+            blocks[b].pattern = pattern;
+            values[b] = &p.values;
+            ++next;
+        }
+    } else if (options.mode && blocks.size() == 1) {
+        if (const RowPattern* p = patternFor(*options.mode, blocks[0].pattern->testPrint)) {
+            blocks[0].pattern = p;
+        }
+    }
+
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        const Block& block = blocks[b];
+        if (options.mode && block.pattern->mode != *options.mode) continue;
+        if (!options.printed.empty() && !values[b]) continue;
+        if (values[b] && values[b]->size() != block.members.size()) {
+            ModeReading lost;  // rows missing or extra: which is which cannot be told
+            lost.mode = block.pattern->mode;
+            out.push_back(lost);
+            continue;
+        }
+        // Measured again with the pattern known, so each group is read at its own width.
+        Block exact{block.pattern, block.members, {}};
+        for (std::size_t i : block.members) {
+            exact.rows.push_back(measure(ink, frame, found[i], scale, block.pattern));
+        }
+        out.push_back(judge(exact, values[b]));
+    }
+    return finish();
+}
+
+}  // namespace trevalune::rowreader

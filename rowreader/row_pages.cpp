@@ -1,0 +1,250 @@
+#include "rowreader/row_pages.h"
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "alignment/set_items.h"
+#include "alignment/test_print.h"
+#include "preview/decoder.h"
+#include "preview/png_page.h"
+#include "preview/renderer.h"
+
+namespace trevalune::rowreader {
+
+namespace {
+
+/// The preview draws one pixel per 1/360 inch across; its dot rows are four pixels, which
+/// makes its pixels square.
+constexpr double kPreviewDpi = 360;
+
+std::string bytesOf(const Timeline& timeline) {
+    std::string out;
+    for (const auto& document : timeline.documents()) out += document;
+    return out;
+}
+
+std::vector<int> around(int centre, PrintMode mode) {
+    std::vector<int> values;
+    const int half = traits(mode).sampleHalfWidth;
+    for (int v = centre - half; v <= centre + half; ++v) values.push_back(v);
+    return values;
+}
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<float> v;
+    float at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+        return v[static_cast<std::size_t>(y) * width + x];
+    }
+};
+
+void gaussian(Picture& p, double sigma) {
+    if (sigma < 0.2) return;
+    const int r = static_cast<int>(std::ceil(3 * sigma));
+    std::vector<float> k(static_cast<std::size_t>(2 * r + 1));
+    float sum = 0;
+    for (int i = -r; i <= r; ++i)
+        sum += k[static_cast<std::size_t>(i + r)] =
+            static_cast<float>(std::exp(-i * i / (2 * sigma * sigma)));
+    for (auto& w : k) w /= sum;
+    std::vector<float> tmp(p.v.size());
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            float s = 0;
+            for (int i = -r; i <= r; ++i) s += k[static_cast<std::size_t>(i + r)] * p.at(x + i, y);
+            tmp[static_cast<std::size_t>(y) * p.width + x] = s;
+        }
+    }
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            float s = 0;
+            for (int i = std::max(-r, -y); i <= std::min(r, p.height - 1 - y); ++i) {
+                s += k[static_cast<std::size_t>(i + r)] *
+                     tmp[static_cast<std::size_t>(y + i) * p.width + x];
+            }
+            p.v[static_cast<std::size_t>(y) * p.width + x] = s;
+        }
+    }
+}
+
+std::vector<std::uint8_t> throughJpeg(const std::vector<std::uint8_t>& grey, int width, int height,
+                                      int quality) {
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = static_cast<JDIMENSION>(width);
+    c.image_height = static_cast<JDIMENSION>(height);
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        auto* row =
+            const_cast<JSAMPLE*>(grey.data() + static_cast<std::size_t>(c.next_scanline) * width);
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+
+    jpeg_decompress_struct d{};
+    d.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&d);
+    jpeg_mem_src(&d, buffer, size);
+    jpeg_read_header(&d, TRUE);
+    jpeg_start_decompress(&d);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height);
+    while (d.output_scanline < d.output_height) {
+        JSAMPLE* row = out.data() + static_cast<std::size_t>(d.output_scanline) * width;
+        jpeg_read_scanlines(&d, &row, 1);
+    }
+    jpeg_finish_decompress(&d);
+    jpeg_destroy_decompress(&d);
+    std::free(buffer);
+    return out;
+}
+
+}  // namespace
+
+struct RowPageMaker::Fonts {
+    preview::GlyphPainter glyphs;
+};
+
+RowPageMaker::RowPageMaker() : fonts_(std::make_unique<Fonts>()) {}
+RowPageMaker::~RowPageMaker() = default;
+
+RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
+    RowPage page;
+    Timeline timeline;
+    const auto text = [&](PrintMode m) { return std::to_string(spec.centres[modeIndex(m)]); };
+    switch (spec.kind) {
+        case PageKind::SetSingle:
+            timeline = buildSetSingleItem(spec.mode,
+                                          {text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
+                                           text(PrintMode::SuperHighDensity)},
+                                          "0");
+            page.printed.push_back(
+                {spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
+            break;
+        case PageKind::SetAll:
+            timeline = buildSetAllItems({text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
+                                         text(PrintMode::SuperHighDensity)},
+                                        "0");
+            for (PrintMode m : kAllModes)
+                page.printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
+            break;
+        case PageKind::TestPrint: {
+            timeline = buildAlignmentTest(text(PrintMode::HighSpeed));
+            std::vector<int> values;
+            for (int v = spec.centres[0] - 3; v <= spec.centres[0] + 3; ++v) values.push_back(v);
+            page.printed.push_back({PrintMode::HighSpeed, values});
+            break;
+        }
+    }
+
+    std::optional<preview::Page> first;
+    preview::Renderer renderer({spec.best, 6000}, [&](const preview::Page& p) {
+        if (!first) first = p;
+    });
+    for (const preview::Event& e : preview::decodeAll(bytesOf(timeline))) renderer.apply(e);
+    renderer.finish();
+    if (!first || first->passes().empty())
+        throw std::runtime_error("the page prints no sample rows");
+    const preview::Bitmap drawn = preview::drawPage(*first, fonts_->glyphs);
+
+    // Ink as the ribbon left it, bled into the paper.
+    Picture ink{drawn.width, drawn.height, std::vector<float>(drawn.pixels.size())};
+    for (std::size_t i = 0; i < drawn.pixels.size(); ++i)
+        ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
+    gaussian(ink, spoiling.inkSpread);
+
+    // The scanner's grid: turned, at its own resolution, each pixel the mean of its area.
+    const double scale = kPreviewDpi / spoiling.dpi;  // preview pixels per output pixel
+    const double angle = spoiling.angleDegrees * std::numbers::pi / 180;
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double w = drawn.width / scale, h = drawn.height / scale;
+    const int width = static_cast<int>(w * std::abs(c) + h * std::abs(s)) + 20;
+    const int height = static_cast<int>(w * std::abs(s) + h * std::abs(c)) + 20;
+    const int steps = std::max(1, static_cast<int>(std::ceil(scale)));
+    Picture out{width, height, std::vector<float>(static_cast<std::size_t>(width) * height)};
+    auto sample = [&](double x, double y) {
+        const double fx = std::floor(x), fy = std::floor(y);
+        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
+        return (ink.at(x0, y0) * (1 - ax) + ink.at(x0 + 1, y0) * ax) * (1 - ay) +
+               (ink.at(x0, y0 + 1) * (1 - ax) + ink.at(x0 + 1, y0 + 1) * ax) * ay;
+    };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            float sum = 0;
+            for (int j = 0; j < steps; ++j) {
+                for (int i = 0; i < steps; ++i) {
+                    const double ox = x + (i + 0.5) / steps - width / 2.0;
+                    const double oy = y + (j + 0.5) / steps - height / 2.0;
+                    const double px = (ox * c + oy * s) * scale + drawn.width / 2.0;
+                    const double py = (-ox * s + oy * c) * scale + drawn.height / 2.0;
+                    sum += sample(px - 0.5, py - 0.5);
+                }
+            }
+            out.v[static_cast<std::size_t>(y) * width + x] =
+                sum / static_cast<float>(steps * steps);
+        }
+    }
+    gaussian(out, spoiling.lensBlur);
+
+    std::mt19937 random(spoiling.seed);
+    auto normal = [&] {  // Box-Muller, so every platform draws the same noise
+        const double u1 = (random() + 1.0) / 4294967297.0, u2 = random() / 4294967296.0;
+        return std::sqrt(-2 * std::log(u1)) * std::cos(2 * std::numbers::pi * u2);
+    };
+    page.image.width = width;
+    page.image.height = height;
+    page.image.dotsPerInch = spoiling.dpiInFile ? spoiling.dpi : 0;
+    page.image.pixels.resize(out.v.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double light = 1 - spoiling.unevenLight * (0.6 * x / width + 0.4 * y / height);
+            const double paper = 240 * light;
+            const double v = paper * (1 - 0.9 * out.v[static_cast<std::size_t>(y) * width + x]) +
+                             spoiling.noise * normal();
+            page.image.pixels[static_cast<std::size_t>(y) * width + x] =
+                static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+        }
+    }
+    if (spoiling.jpegQuality > 0) {
+        page.image.pixels = throughJpeg(page.image.pixels, width, height, spoiling.jpegQuality);
+    }
+    return page;
+}
+
+Outcome judgeReading(const ModeReading& reading, int best, int centre) {
+    if (reading.rows.empty())
+        return reading.doubt == Doubt::NoRows ? Outcome::CannotTell : Outcome::Wrong;
+    if (reading.valuesRelative) best -= centre;
+    const bool inside = best >= reading.rows.front().value && best <= reading.rows.back().value;
+    switch (reading.doubt) {
+        case Doubt::None:
+            return reading.straight == best ? Outcome::Right : Outcome::Wrong;
+        case Doubt::NoneStraight:
+            return inside ? Outcome::Wrong : Outcome::Right;
+        default:
+            return Outcome::CannotTell;
+    }
+}
+
+}  // namespace trevalune::rowreader

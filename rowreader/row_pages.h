@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "alignment/print_mode.h"
+#include "rowreader/reader.h"
+
+namespace trevalune::rowreader {
+
+/// The pages that print sample rows.
+enum class PageKind {
+    SetSingle,  ///< one mode's title and rows
+    SetAll,     ///< the three modes' banners and rows on one page
+    TestPrint,  ///< the high-speed alignment test: title and seven rows of the test pattern
+};
+
+struct PageSpec {
+    PageKind kind = PageKind::SetSingle;
+    PrintMode mode = PrintMode::HighSpeed;   ///< SetSingle's mode
+    std::array<int, 3> centres{20, 24, 40};  ///< the values printed (high speed first)
+    std::array<int, 3> best{20, 24, 40};     ///< the printer's best values
+};
+
+/// How a scanner or a camera spoils the page.
+struct Spoiling {
+    double dpi = 300;
+    bool dpiInFile = true;  ///< a scan says its resolution; a photo does not
+    double angleDegrees = 0;
+    double inkSpread = 0;    ///< ribbon ink bleeding into the paper, in 1/360 inch
+    double lensBlur = 0.5;   ///< the optics, one standard deviation in output pixels
+    double noise = 0;        ///< grey levels, one standard deviation
+    int jpegQuality = 0;     ///< 0: no JPEG
+    double unevenLight = 0;  ///< 0..1: how much darker the far corner is
+    double ribbon = 1;       ///< 0..1: how black a dot prints
+    unsigned seed = 1;
+};
+
+struct RowPage {
+    GreyImage image;
+    std::vector<PrintedBlock> printed;
+};
+
+/// Draws pages through the print preview (decoder, renderer, page raster) and spoils them.
+class RowPageMaker final {
+public:
+    RowPageMaker();
+    ~RowPageMaker();
+    RowPageMaker(const RowPageMaker&) = delete;
+    RowPageMaker& operator=(const RowPageMaker&) = delete;
+
+    /// Throws std::runtime_error when the page prints no rows (a centre outside 5..116).
+    RowPage build(const PageSpec& spec, const Spoiling& spoiling);
+
+private:
+    struct Fonts;
+    std::unique_ptr<Fonts> fonts_;
+};
+
+/// A reading against the truth: the straight row, or NoneStraight when the best lies outside.
+/// `centre` is the printed middle row, which relative values count from.
+enum class Outcome { Right, CannotTell, Wrong };
+Outcome judgeReading(const ModeReading& reading, int best, int centre);
+
+}  // namespace trevalune::rowreader

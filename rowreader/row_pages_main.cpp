@@ -1,0 +1,190 @@
+// row-pages: draws the reader's test set through the print preview, spoils every page as a
+// scanner or a camera would, reads it back and counts per mode: straight row found (or "none
+// straight" where the best lies outside the rows), cannot tell, wrong row.
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "CLI/CLI.hpp"
+#include "common/guarded_main.h"
+#include "rowreader/row_pages.h"
+
+namespace {
+
+using namespace trevalune;
+using namespace trevalune::rowreader;
+
+/// The ways a page reaches the reader; every page is read in each of them.
+std::vector<std::pair<const char*, Spoiling>> spoilings() {
+    std::vector<std::pair<const char*, Spoiling>> all;
+    Spoiling s;
+    all.push_back({"scan 300 dpi", s});
+    s = {};
+    s.dpi = 150;
+    s.noise = 3;
+    all.push_back({"scan 150 dpi", s});
+    s = {};
+    s.dpi = 200;
+    s.inkSpread = 1.5;
+    s.lensBlur = 0.8;
+    s.jpegQuality = 75;
+    all.push_back({"scan 200 dpi, ink spread, JPEG 75", s});
+    s = {};
+    s.dpi = 600;
+    s.angleDegrees = -1.2;
+    s.lensBlur = 1.2;
+    s.noise = 4;
+    all.push_back({"scan 600 dpi, turned -1.2", s});
+    s = {};
+    s.dpi = 300;
+    s.angleDegrees = 5;
+    s.jpegQuality = 50;
+    s.noise = 3;
+    all.push_back({"scan 300 dpi, turned 5, JPEG 50", s});
+    s = {};
+    s.dpi = 300;
+    s.angleDegrees = -4.5;
+    s.ribbon = 0.45;
+    s.inkSpread = 1;
+    all.push_back({"faded ribbon, turned -4.5", s});
+    s = {};
+    s.dpi = 250;
+    s.dpiInFile = false;
+    s.angleDegrees = 2.7;
+    s.unevenLight = 0.45;
+    s.lensBlur = 1;
+    s.noise = 6;
+    s.jpegQuality = 85;
+    all.push_back({"photo, uneven light, JPEG 85", s});
+    s = {};
+    s.dpi = 400;
+    s.dpiInFile = false;
+    s.angleDegrees = -3.3;
+    s.lensBlur = 1.5;
+    s.noise = 8;
+    s.jpegQuality = 95;
+    s.unevenLight = 0.3;
+    all.push_back({"photo, blur, noise, JPEG 95", s});
+    return all;
+}
+
+struct Tally {
+    int right = 0, cannot = 0, wrong = 0;
+};
+
+}  // namespace
+
+static int run(int argc, char** argv) {
+    CLI::App app{"Reads the reader's test set and counts right, cannot tell and wrong per mode"};
+    int beyond = 2;
+    bool withoutPrinted = false;
+    std::string save;
+    bool verbose = false;
+    app.add_flag("--verbose", verbose, "a line per page: what was read and how long it took");
+    app.add_option("--beyond", beyond, "best values this far outside the printed rows too");
+    app.add_flag("--without-printed", withoutPrinted,
+                 "read without telling the reader what was printed");
+    app.add_option("--save", save, "write every page as a PGM into this folder");
+    CLI11_PARSE(app, argc, argv);
+
+    RowPageMaker maker;
+    std::array<Tally, 3> tally{};
+    const auto started = std::chrono::steady_clock::now();
+    int pages = 0;
+    auto read = [&](const PageSpec& spec, const Spoiling& spoiling, const char* how) {
+        const auto t0 = std::chrono::steady_clock::now();
+        const RowPage page = maker.build(spec, spoiling);
+        const auto t1 = std::chrono::steady_clock::now();
+        ReadOptions options;
+        if (!withoutPrinted) options.printed = page.printed;
+        if (!save.empty()) {
+            std::filesystem::create_directories(save);
+            std::ofstream out(save + "/page-" + std::to_string(++pages) + ".pgm", std::ios::binary);
+            out << "P5\n" << page.image.width << " " << page.image.height << "\n255\n";
+            out.write(reinterpret_cast<const char*>(page.image.pixels.data()),
+                      static_cast<std::streamsize>(page.image.pixels.size()));
+        }
+        const std::vector<ModeReading> readings = readRows(page.image, options);
+        if (verbose) {
+            std::printf(
+                "%s kind %d: drawn %.2f s, read %.2f s;", how, static_cast<int>(spec.kind),
+                std::chrono::duration<double>(t1 - t0).count(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count());
+            for (const ModeReading& r : readings) {
+                std::printf(" [mode %d best %d straight %s doubt %d conf %.2f:", modeNumber(r.mode),
+                            spec.best[modeIndex(r.mode)],
+                            r.straight ? std::to_string(*r.straight).c_str() : "-",
+                            static_cast<int>(r.doubt), r.confidence);
+                for (const RowReading& row : r.rows)
+                    std::printf(" %d:%.2f±%.2f", row.value, row.offsetColumns, row.noiseColumns);
+                std::printf("]");
+            }
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+        for (const PrintedBlock& printed : page.printed) {
+            const auto i = modeIndex(printed.mode);
+            const ModeReading* reading = nullptr;
+            for (const ModeReading& r : readings) {
+                if (r.mode == printed.mode) reading = &r;
+            }
+            const int centre = printed.values[printed.values.size() / 2];
+            const Outcome o =
+                reading ? judgeReading(*reading, spec.best[i], centre) : Outcome::CannotTell;
+            if (o == Outcome::Right) ++tally[i].right;
+            if (o == Outcome::CannotTell) ++tally[i].cannot;
+            if (o == Outcome::Wrong) {
+                ++tally[i].wrong;
+                std::printf(
+                    "WRONG: %s, page kind %d, mode %d, best %d, read %s (doubt %d)\n", how,
+                    static_cast<int>(spec.kind), modeNumber(printed.mode), spec.best[i],
+                    reading && reading->straight ? std::to_string(*reading->straight).c_str() : "-",
+                    reading ? static_cast<int>(reading->doubt) : -1);
+            }
+        }
+    };
+
+    for (const auto& [how, spoiling] : spoilings()) {
+        for (PrintMode mode : kAllModes) {
+            PageSpec spec;
+            spec.mode = mode;
+            const int half = traits(mode).sampleHalfWidth;
+            for (int d = -half - beyond; d <= half + beyond; ++d) {
+                spec.best = spec.centres;
+                spec.best[modeIndex(mode)] += d;
+                read(spec, spoiling, how);
+            }
+        }
+        PageSpec all;
+        all.kind = PageKind::SetAll;
+        for (int d = -4; d <= 4; d += 2) {
+            all.best = {all.centres[0] + d, all.centres[1] - d / 2, all.centres[2] + d};
+            read(all, spoiling, how);
+        }
+        PageSpec test;
+        test.kind = PageKind::TestPrint;
+        test.centres[0] = 31;
+        for (int d = -5; d <= 5; ++d) {
+            test.best[0] = 31 + d;
+            read(test, spoiling, how);
+        }
+        std::fflush(stdout);
+    }
+    std::printf("%-20s %8s %12s %6s\n", "mode", "found", "cannot tell", "wrong");
+    for (PrintMode mode : kAllModes) {
+        const Tally& t = tally[modeIndex(mode)];
+        std::printf("%-20d %8d %12d %6d\n", modeNumber(mode), t.right, t.cannot, t.wrong);
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("(%.0f s)\n", seconds);
+    return 0;
+}
+
+int main(int argc, char** argv) {
+    return trevalune::guardedMain("row-pages", [&] { return run(argc, argv); });
+}

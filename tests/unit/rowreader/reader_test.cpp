@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "rowreader/reader.h"
+#include "rowreader/row_pages.h"
+#include "rowreader/straight_row.h"
+
+namespace trevalune::rowreader {
+namespace {
+
+std::vector<RowReading> rowsOf(int first, std::vector<double> offsets, double noise = 0.05) {
+    std::vector<RowReading> rows;
+    for (double d : offsets) rows.push_back({first++, false, false, d, noise});
+    return rows;
+}
+
+TEST(StraightRow, JudgesTheCrossingOfTheOffsets) {
+    struct Case {
+        std::vector<double> offsets;
+        Doubt doubt;
+        std::optional<int> straight;
+    };
+    const Case cases[] = {
+        {{-2, -1, 0, 1, 2}, Doubt::None, 22},
+        {{2, 1, 0, -1, -2}, Doubt::None, 22},            // passes the other way round
+        {{-2.6, -1.3, 0, 0.65, 1.95}, Doubt::None, 22},  // uneven steps
+        {{-4, -3, -2, -1, 0}, Doubt::None, 24},          // the end row
+        {{1, 2, 3, 4, 5}, Doubt::NoneStraight, {}},
+        {{-1.5, -0.5, 0.5, 1.5, 2.5}, Doubt::TooClose, {}},   // the best lies between two rows
+        {{-0.6, -0.5, 0.45, 1.5, 2.5}, Doubt::TooClose, {}},  // too close to half-way
+        {{-2, 1, 0, 1, 2}, Doubt::TooClose, {}},              // a row out of step
+        {{0.1, 0.05, 0, 0.05, 0.1}, Doubt::TooClose, {}},     // no step at all
+        {{0.5, 1.5, 2.5, 3.5, 4.5}, Doubt::TooClose, {}},     // just beyond the end: not sure
+    };
+    for (const Case& c : cases) {
+        const StraightRow verdict = buildStraightRow(rowsOf(20, c.offsets));
+        EXPECT_EQ(verdict.doubt, c.doubt) << ::testing::PrintToString(c.offsets);
+        EXPECT_EQ(verdict.straight, c.straight) << ::testing::PrintToString(c.offsets);
+        EXPECT_EQ(verdict.confidence > 0.5, c.straight.has_value());
+    }
+    // Noise as large as a step makes the clearest rows doubtful.
+    EXPECT_EQ(buildStraightRow(rowsOf(20, {-2, -1, 0, 1, 2}, 0.3)).doubt, Doubt::TooClose);
+}
+
+TEST(ReadRows, BlankPageHasNoRows) {
+    GreyImage blank{400, 300, std::vector<std::uint8_t>(400 * 300, 235), 300};
+    const auto readings = readRows(blank, {PrintMode::HighDensity, {}});
+    ASSERT_EQ(readings.size(), 1u);
+    EXPECT_EQ(readings[0].doubt, Doubt::NoRows);
+    EXPECT_EQ(readings[0].mode, PrintMode::HighDensity);
+    EXPECT_TRUE(readRows(GreyImage{}).empty());
+}
+
+// Pages drawn by the preview and spoilt as a scanner would: the reader finds the straight
+// row, says when none is straight, says it cannot tell on a picture too coarse, and is never
+// wrong. row-pages reads the whole set.
+TEST(ReadRows, PagesOfTheTestSet) {
+    struct Case {
+        PageKind kind;
+        PrintMode mode;
+        int bestShift;  ///< the printer's best value, from the printed centre
+        Spoiling spoiling;
+        Doubt doubt;
+    };
+    Spoiling turned;
+    turned.angleDegrees = 5;
+    turned.jpegQuality = 50;
+    turned.noise = 3;
+    Spoiling spread;
+    spread.dpi = 200;
+    spread.inkSpread = 1.5;
+    spread.jpegQuality = 75;
+    spread.angleDegrees = -2;
+    Spoiling faded;
+    faded.ribbon = 0.45;
+    faded.unevenLight = 0.4;
+    Spoiling coarse;
+    coarse.dpi = 150;
+    const Case cases[] = {
+        {PageKind::SetSingle, PrintMode::HighSpeed, 1, turned, Doubt::None},
+        {PageKind::SetSingle, PrintMode::HighDensity, -2, spread, Doubt::None},
+        {PageKind::SetSingle, PrintMode::SuperHighDensity, 3, faded, Doubt::None},
+        {PageKind::SetSingle, PrintMode::HighSpeed, 4, faded, Doubt::NoneStraight},
+        {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
+        {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
+    };
+    RowPageMaker maker;
+    for (const Case& c : cases) {
+        PageSpec spec{c.kind, c.mode, {20, 24, 40}, {20, 24, 40}};
+        for (int& best : spec.best) best += c.bestShift;
+        const RowPage page = maker.build(spec, c.spoiling);
+        const auto readings = readRows(page.image, {{}, page.printed});
+        ASSERT_EQ(readings.size(), page.printed.size());
+        for (std::size_t i = 0; i < readings.size(); ++i) {
+            const ModeReading& r = readings[i];
+            SCOPED_TRACE(std::to_string(modeNumber(r.mode)) + " best " +
+                         std::to_string(spec.best[modeIndex(r.mode)]));
+            EXPECT_EQ(r.mode, page.printed[i].mode);
+            EXPECT_EQ(r.doubt, c.doubt);
+            EXPECT_NE(judgeReading(r, spec.best[modeIndex(r.mode)], 0), Outcome::Wrong);
+            if (c.doubt == Doubt::None) {
+                EXPECT_EQ(r.straight, spec.best[modeIndex(r.mode)]);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace trevalune::rowreader

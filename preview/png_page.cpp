@@ -211,7 +211,7 @@ void writePagePng(const Page& page, const std::filesystem::path& path, GlyphPain
     }
     // The simplified writer has no pHYs; it goes right after the header (signature 8 bytes,
     // IHDR 25), so that a reader of the picture knows its scale.
-    const auto phys = physChunk(kUnitsPerInch, kDotRowsPerInch * ppr);
+    const auto phys = physChunk(kUnitsPerInch, kDotRowsPerInch * std::max(1, style.pixelsPerRow));
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(png.data()), 33);
     out.write(reinterpret_cast<const char*>(phys.data()),

@@ -590,17 +590,27 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
     }
 
     // What was printed outranks the geometry's guess of the mode: blocks are matched in
-    // order, the test print's wide rows only to high speed.
+    // order, the test print's wide rows only to high speed. A printed block takes the next
+    // block with as many rows where there is one, so a stray block (a banner read as bars)
+    // before it does not take its place.
     std::vector<const std::vector<int>*> values(blocks.size(), nullptr);
     if (!options.printed.empty()) {
-        std::size_t next = 0;
-        for (std::size_t b = 0; b < blocks.size() && next < options.printed.size(); ++b) {
-            const PrintedBlock& p = options.printed[next];
-            const RowPattern* pattern = patternFor(p.mode, blocks[b].pattern->testPrint);
-            if (!pattern) continue;
-            blocks[b].pattern = pattern;
-            values[b] = &p.values;
-            ++next;
+        std::size_t b = 0;
+        for (const PrintedBlock& p : options.printed) {
+            const auto fits = [&](std::size_t i, bool sameCount) {
+                return patternFor(p.mode, blocks[i].pattern->testPrint) != nullptr &&
+                       (!sameCount || blocks[i].members.size() == p.values.size());
+            };
+            std::size_t at = b;
+            while (at < blocks.size() && !fits(at, true)) ++at;
+            if (at == blocks.size()) {
+                at = b;
+                while (at < blocks.size() && !fits(at, false)) ++at;
+            }
+            if (at == blocks.size()) break;
+            blocks[at].pattern = patternFor(p.mode, blocks[at].pattern->testPrint);
+            values[at] = &p.values;
+            b = at + 1;
         }
     } else if (options.mode && blocks.size() == 1) {
         if (const RowPattern* p = patternFor(*options.mode, blocks[0].pattern->testPrint)) {

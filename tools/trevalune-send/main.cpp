@@ -17,9 +17,7 @@
 #include "tools/trevalune-send/posix_scanner.h"
 #include "tools/trevalune-send/posix_signals.h"
 #include "tools/trevalune-send/send_command.h"
-#ifdef TREVALUNE_HAVE_ROWREADER  // TEMPORARY: see CMakeLists.txt
 #include "tools/trevalune-send/library_row_reader.h"
-#endif
 
 int main(int argc, char** argv) {
     return trevalune::guardedMain("trevalune-send", [&] {
@@ -58,10 +56,8 @@ int main(int argc, char** argv) {
         trevalune::send::PosixScanner scanner(&interruption,
                                               trevalune::send::kMaxScanMebibytes << 20);
         system.scanner = &scanner;
-#ifdef TREVALUNE_HAVE_ROWREADER
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;
-#endif
         return trevalune::send::runSend(arguments, system);
     });
 }

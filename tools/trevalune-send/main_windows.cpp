@@ -22,9 +22,7 @@
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/send_command.h"
 #include "tools/trevalune-send/windows_scanner.h"
-#ifdef TREVALUNE_HAVE_ROWREADER  // TEMPORARY: see CMakeLists.txt
 #include "tools/trevalune-send/library_row_reader.h"
-#endif
 
 namespace {
 
@@ -206,10 +204,8 @@ int wmain(int argc, wchar_t** argv) {
         trevalune::send::WindowsScanner scanner(&interruption,
                                                 trevalune::send::kMaxScanMebibytes << 20);
         system.scanner = &scanner;
-#ifdef TREVALUNE_HAVE_ROWREADER
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;
-#endif
         return trevalune::send::runSend(arguments, system);
     });
 }

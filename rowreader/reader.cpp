@@ -237,7 +237,10 @@ std::vector<Candidate> candidatesOf(const Upright& up) {
         const double aBase = percentile(along, 0.5), aPeak = percentile(along, 1.0);
         if (aPeak <= aBase) continue;
         std::vector<double> centres, widths;
-        for (const auto& [a, b] : runsAbove(along, aBase + 0.3 * (aPeak - aBase), 1)) {
+        // A group whose passes lie apart shows shoulders of half its ink either side: gaps
+        // far narrower than the space between groups belong to the group.
+        const int join = std::max(1, h / 16);
+        for (const auto& [a, b] : runsAbove(along, aBase + 0.3 * (aPeak - aBase), join)) {
             double sw = 0, sx = 0;
             for (int i = a; i < b; ++i) {
                 const double w = along[static_cast<std::size_t>(i)] - aBase;

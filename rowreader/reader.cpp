@@ -5,6 +5,7 @@
 #include <numbers>
 #include <numeric>
 
+#include "rowreader/labels.h"
 #include "rowreader/page_geometry.h"
 #include "rowreader/straight_row.h"
 
@@ -287,6 +288,18 @@ std::vector<Candidate> candidatesOf(const Upright& up) {
     return found;
 }
 
+/// The full-resolution ink seen upright: (u, v) in full pixels along and across the lines.
+struct FullView {
+    const Ink& ink;
+    const Frame& f;
+    double k;  ///< full pixels per working pixel
+
+    float at(double u, double v) const {
+        const double uu = u + f.u0 * k, vv = v + f.v0 * k;
+        return ink.sample(f.x(uu, vv) + (k - 1) / 2, f.y(uu, vv) + (k - 1) / 2);
+    }
+};
+
 /// One row measured at full resolution.
 struct Measured {
     double top = 0, height = 0;  ///< full pixels, upright
@@ -335,10 +348,8 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         0.5 * m.pitch *
         (pattern ? static_cast<double>(kGroupColumns + 1) / pattern->groupPitchColumns : 0.1);
     const double window = 0.5 * m.pitch;
-    auto at = [&](double u, double v) {
-        const double uu = u + f.u0 * k, vv = v + f.v0 * k;
-        return ink.sample(f.x(uu, vv) + (k - 1) / 2, f.y(uu, vv) + (k - 1) / 2);
-    };
+    const FullView view{ink, f, k};
+    auto at = [&](double u, double v) { return view.at(u, v); };
 
     // The row's exact top and bottom: the half-height of its ink across the groups.
     const double top0 = (cand.top - 1) * k, bottom0 = (cand.bottom + 1) * k;
@@ -458,9 +469,17 @@ std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& row
 /// Which of the known patterns a block's rows are, from their own geometry: the test print's
 /// groups lie twice as far apart for the rows' height; super-high density's a tenth closer
 /// than the other two (by the resolution when the picture gives it); high speed's groups are
-/// wider than high density's, once the blur is taken out.
-const RowPattern& classify(double pitch, double height, double spread, double blur, double dpi) {
+/// wider than high density's, once the blur is taken out. Where the labels show two
+/// characters, their pitch (against the group pitch) decides.
+const RowPattern& classify(double pitch, double height, double spread, double blur, double dpi,
+                           double labelPitch) {
     if (pitch / height > 0.85) return kRowPatterns[3];
+    // The labels' characters, 90, 120 and 180 to a line, tell the mode best: their pitch is
+    // 0.2, 0.15 and 0.11 of the group pitch.
+    if (labelPitch > 0) {
+        if (labelPitch > 0.176) return kRowPatterns[0];
+        return labelPitch > 0.134 ? kRowPatterns[1] : kRowPatterns[2];
+    }
     const double pitchInches = kLineInches * 80 / 1440;  // high speed and high density
     const bool closer = dpi > 0 ? pitch / dpi < 0.95 * pitchInches : pitch / height < 0.594;
     if (closer) return kRowPatterns[2];
@@ -478,13 +497,155 @@ const RowPattern* patternFor(PrintMode mode, bool testPrint) {
     return nullptr;
 }
 
+/// A row's label as cut from the page: the ink left of the first bar group, along the row's
+/// first pass, upright at full resolution, and its glyphs, cut apart at the columns without
+/// ink.
+struct Label {
+    int width = 0, height = 0;
+    std::vector<float> v;
+    double top = 0, bottom = 0;               ///< the glyphs' line, in the cut's pixels
+    std::vector<std::pair<int, int>> glyphs;  ///< [left, right) columns, left to right
+
+    float at(double x, double y) const {
+        const double fx = std::floor(x), fy = std::floor(y);
+        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        auto px = [&](int i, int j) {
+            return i < 0 || j < 0 || i >= width || j >= height
+                       ? 0.0f
+                       : v[static_cast<std::size_t>(j) * width + i];
+        };
+        const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
+        return (px(x0, y0) * (1 - ax) + px(x0 + 1, y0) * ax) * (1 - ay) +
+               (px(x0, y0 + 1) * (1 - ax) + px(x0 + 1, y0 + 1) * ax) * ay;
+    }
+    double centre(std::size_t i) const { return (glyphs[i].first + glyphs[i].second) / 2.0; }
+};
+
+Label labelOf(const FullView& view, const Measured& m) {
+    Label label;
+    // The label ends a fifth of the row's height before the first group's middle (clear of
+    // it even where its passes lie ten columns apart), and prints on the row's first pass, a
+    // little taller than it.
+    const double u0 = m.firstGroup - 1.8 * m.height, u1 = m.firstGroup - 0.2 * m.height;
+    const double v0 = m.top - 0.15 * m.height, v1 = m.top + 0.45 * m.height;
+    label.width = static_cast<int>(u1 - u0);
+    label.height = static_cast<int>(v1 - v0);
+    if (m.height <= 0 || label.width < 8 || label.height < 8) return label;
+    label.v.resize(static_cast<std::size_t>(label.width) * label.height);
+    for (int j = 0; j < label.height; ++j) {
+        for (int i = 0; i < label.width; ++i) {
+            label.v[static_cast<std::size_t>(j) * label.width + i] = view.at(u0 + i, v0 + j);
+        }
+    }
+    const double peak = percentile(std::vector<double>(label.v.begin(), label.v.end()), 0.995);
+    if (peak < 48) return label;
+    const auto level = static_cast<float>(0.4 * peak);
+    // The line: the stretch of pixel rows holding the most ink.
+    std::vector<double> across(static_cast<std::size_t>(label.height));
+    for (int j = 0; j < label.height; ++j) {
+        for (int i = 0; i < label.width; ++i)
+            across[static_cast<std::size_t>(j)] +=
+                label.v[static_cast<std::size_t>(j) * label.width + i] > level;
+    }
+    double most = 0;
+    for (const auto& [a, b] : runsAbove(across, 0, std::max(1, label.height / 20))) {
+        const double mass = std::accumulate(across.begin() + a, across.begin() + b, 0.0);
+        if (mass > most) most = mass, label.top = a, label.bottom = b;
+    }
+    const double lineHeight = label.bottom - label.top;
+    if (lineHeight < 4) return label;
+    std::vector<double> along(static_cast<std::size_t>(label.width));
+    for (int j = static_cast<int>(label.top); j < static_cast<int>(label.bottom); ++j) {
+        for (int i = 0; i < label.width; ++i)
+            along[static_cast<std::size_t>(i)] +=
+                label.v[static_cast<std::size_t>(j) * label.width + i] > level;
+    }
+    std::vector<std::pair<int, int>> glyphs;
+    double heaviest = 0;
+    for (const auto& run : runsAbove(along, 0, 0)) {
+        heaviest = std::max(
+            heaviest, std::accumulate(along.begin() + run.first, along.begin() + run.second, 0.0));
+    }
+    for (const auto& run : runsAbove(along, 0, 0)) {
+        if (std::accumulate(along.begin() + run.first, along.begin() + run.second, 0.0) >
+            0.04 * heaviest)
+            glyphs.push_back(run);
+    }
+    // The label is the glyphs nearest the bars, with no wider gap between them than a line.
+    std::size_t first = glyphs.size();
+    while (first > 0 && (first == glyphs.size() ||
+                         glyphs[first].first - glyphs[first - 1].second < lineHeight)) {
+        --first;
+    }
+    label.glyphs.assign(glyphs.begin() + static_cast<std::ptrdiff_t>(first), glyphs.end());
+    return label;
+}
+
+/// A label's distance between its last two glyphs (two digits), in full pixels; 0 when it
+/// shows fewer.
+double labelPitchOf(const Label& label) {
+    const std::size_t n = label.glyphs.size();
+    return n >= 2 ? label.centre(n - 1) - label.centre(n - 2) : 0.0;
+}
+
+/// The labels' character pitch, the middle of the rows' own; 0 when no label shows two glyphs.
+double labelPitchOf(const std::vector<Label>& labels) {
+    std::vector<double> pitches;
+    for (const Label& label : labels) {
+        if (const double p = labelPitchOf(label); p > 0) pitches.push_back(p);
+    }
+    return percentile(pitches, 0.5);
+}
+
+/// Each glyph of a label in its character cell, `pitch` wide and the line high.
+std::vector<GlyphShape> shapesOf(const Label& label, double pitch) {
+    std::vector<GlyphShape> shapes;
+    const double lineHeight = label.bottom - label.top;
+    for (std::size_t g = 0; g < label.glyphs.size(); ++g) {
+        // A glyph far wider than a cell is two run together, or not a label.
+        if (label.glyphs[g].second - label.glyphs[g].first > 1.3 * pitch) return {};
+        GlyphShape shape{};
+        const double left = label.centre(g) - pitch / 2;
+        for (int b = 0; b < kShapeHeight; ++b) {
+            for (int a = 0; a < kShapeWidth; ++a) {
+                float sum = 0;
+                for (int sy = 0; sy < 3; ++sy) {
+                    for (int sx = 0; sx < 3; ++sx) {
+                        sum += label.at(
+                            left + (a + (sx + 0.5) / 3) * pitch / kShapeWidth - 0.5,
+                            label.top + (b + (sy + 0.5) / 3) * lineHeight / kShapeHeight - 0.5);
+                    }
+                }
+                shape[static_cast<std::size_t>(b) * kShapeWidth + a] = sum;
+            }
+        }
+        normaliseShape(shape);
+        shapes.push_back(shape);
+    }
+    return shapes;
+}
+
 struct Block {
     const RowPattern* pattern = nullptr;
     std::vector<std::size_t> members;  ///< candidates, top to bottom
     std::vector<Measured> rows;
+    std::vector<Label> labels;
+    double labelPitch = 0;  ///< the labels' character pitch, full pixels; 0 when unknown
 };
 
-ModeReading judge(const Block& block, const std::vector<int>* values) {
+/// The glyphs of each row's label in their cells (the block's labels share one pitch).
+std::vector<std::vector<GlyphShape>> labelShapesOf(const Block& block) {
+    std::vector<std::vector<GlyphShape>> rows;
+    for (const Label& label : block.labels) {
+        const double lineHeight = label.bottom - label.top;
+        // One-digit labels only: their cell from the line's height, as a high-speed digit.
+        const double pitch = block.labelPitch > 0 ? block.labelPitch : 0.6 * lineHeight;
+        rows.push_back(pitch > 0 ? shapesOf(label, pitch) : std::vector<GlyphShape>{});
+    }
+    return rows;
+}
+
+ModeReading judge(const Block& block, const std::vector<int>* printed) {
     ModeReading reading;
     reading.mode = block.pattern->mode;
     double pitch = 0;
@@ -502,11 +663,20 @@ ModeReading judge(const Block& block, const std::vector<int>* values) {
         freedom += static_cast<int>(m.offsets.size()) - 1;
     }
     const double groupNoise = freedom > 0 ? std::sqrt(squares / freedom) / pixelsPerColumn : 1.0;
+    // The labels give the values where they can be read; else what was printed; else the
+    // places counted from the middle row.
+    const std::optional<LabelValues> labels = buildLabelValues(labelShapesOf(block));
     const int middle = static_cast<int>(block.rows.size()) / 2;
     for (std::size_t i = 0; i < block.rows.size(); ++i) {
         const Measured& m = block.rows[i];
         RowReading row;
-        row.value = values ? (*values)[i] : static_cast<int>(i) - middle;
+        if (labels) {
+            row.value = labels->values[i];
+            row.valueFromLabel = true;
+            row.marked = labels->marked[i];
+        } else {
+            row.value = printed ? (*printed)[i] : static_cast<int>(i) - middle;
+        }
         if (m.offsets.size() < 3) {
             row.noiseColumns = 1e3;
         } else {
@@ -518,7 +688,12 @@ ModeReading judge(const Block& block, const std::vector<int>* values) {
         }
         reading.rows.push_back(row);
     }
-    reading.valuesRelative = values == nullptr;
+    reading.valuesRelative = !labels && printed == nullptr;
+    // Rows labelled otherwise than the page just printed: an old page, or another block.
+    if (labels && printed && labels->values != *printed) {
+        reading.doubt = Doubt::OtherPage;
+        return reading;
+    }
     // A column narrower than half a pixel cannot be measured to a fraction of a column.
     if (pixelsPerColumn < 0.5) {
         reading.doubt = Doubt::TooCoarse;
@@ -529,6 +704,63 @@ ModeReading judge(const Block& block, const std::vector<int>* values) {
     reading.doubt = verdict.doubt;
     reading.confidence = verdict.confidence;
     return reading;
+}
+
+/// The page found: its ink, its turn, its rows and their blocks, each block's pattern as its
+/// geometry and labels say.
+struct Page {
+    Ink ink;
+    int scale = 1;
+    Frame frame;
+    std::vector<Candidate> found;
+    std::vector<Block> blocks;
+};
+
+Page pageOf(const GreyImage& image) {
+    Page page;
+    page.ink = inkOf(image);
+    const Ink& ink = page.ink;
+    const int scale = page.scale = std::max(1, (std::max(image.width, image.height) + 1199) / 1200);
+    const Ink work = shrink(ink, scale);
+    double angle = skewOf(work);
+    Frame& frame = page.frame;
+    frame = frameFor(angle, work.width, work.height);
+    Upright up = uprightOf(work, frame);
+    std::vector<Candidate>& found = page.found;
+    found = candidatesOf(up);
+    // Labels stand left of the bars: most of them on the right means the page lies upside
+    // down; read it turned round.
+    int right = 0;
+    for (const Candidate& c : found) right += c.labelRight > 2 * c.labelLeft ? 1 : -1;
+    if (right > 0) {
+        angle += std::numbers::pi;
+        frame = frameFor(angle, work.width, work.height);
+        up = uprightOf(work, frame);
+        found = candidatesOf(up);
+    }
+
+    const FullView view{ink, frame, static_cast<double>(scale)};
+    for (const auto& members : blocksOf(found)) {
+        Block block;
+        double spread = 0, blur = 0, height = 0, pitch = 0;
+        std::vector<Measured> rows;
+        for (std::size_t i : members) {
+            rows.push_back(measure(ink, frame, found[i], scale, nullptr));
+            block.labels.push_back(labelOf(view, rows.back()));
+            const double n = static_cast<double>(members.size());
+            spread += rows.back().spread / n;
+            blur += rows.back().blur / n;
+            height += rows.back().height / n;
+            pitch += rows.back().pitch / n;
+        }
+        if (height <= 0) continue;
+        block.labelPitch = labelPitchOf(block.labels);
+        block.pattern =
+            &classify(pitch, height, spread, blur, image.dotsPerInch, block.labelPitch / pitch);
+        block.members = members;
+        page.blocks.push_back(std::move(block));
+    }
+    return page;
 }
 
 }  // namespace
@@ -555,42 +787,9 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
         return finish();
     }
 
-    const Ink ink = inkOf(image);
-    const int scale = std::max(1, (std::max(image.width, image.height) + 1199) / 1200);
-    const Ink work = shrink(ink, scale);
-    double angle = skewOf(work);
-    Frame frame = frameFor(angle, work.width, work.height);
-    Upright up = uprightOf(work, frame);
-    std::vector<Candidate> found = candidatesOf(up);
-    // Labels stand left of the bars: most of them on the right means the page lies upside
-    // down; read it turned round.
-    int right = 0;
-    for (const Candidate& c : found) right += c.labelRight > 2 * c.labelLeft ? 1 : -1;
-    if (right > 0) {
-        angle += std::numbers::pi;
-        frame = frameFor(angle, work.width, work.height);
-        up = uprightOf(work, frame);
-        found = candidatesOf(up);
-    }
-
-    std::vector<Block> blocks;
-    for (const auto& members : blocksOf(found)) {
-        Block block;
-        double spread = 0, blur = 0, height = 0, pitch = 0;
-        std::vector<Measured> rows;
-        for (std::size_t i : members) {
-            rows.push_back(measure(ink, frame, found[i], scale, nullptr));
-            const double n = static_cast<double>(members.size());
-            spread += rows.back().spread / n;
-            blur += rows.back().blur / n;
-            height += rows.back().height / n;
-            pitch += rows.back().pitch / n;
-        }
-        if (height <= 0) continue;
-        block.pattern = &classify(pitch, height, spread, blur, image.dotsPerInch);
-        block.members = members;
-        blocks.push_back(std::move(block));
-    }
+    Page page = pageOf(image);
+    std::vector<Block>& blocks = page.blocks;
+    const FullView view{page.ink, page.frame, static_cast<double>(page.scale)};
 
     // What was printed outranks the geometry's guess of the mode: blocks are matched in
     // order, the test print's wide rows only to high speed. A printed block takes the next
@@ -632,13 +831,26 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
             continue;
         }
         // Measured again with the pattern known, so each group is read at its own width.
-        Block exact{block.pattern, block.members, {}};
+        Block exact{block.pattern, block.members, {}, {}, 0};
         for (std::size_t i : block.members) {
-            exact.rows.push_back(measure(ink, frame, found[i], scale, block.pattern));
+            exact.rows.push_back(
+                measure(page.ink, page.frame, page.found[i], page.scale, block.pattern));
+            exact.labels.push_back(labelOf(view, exact.rows.back()));
         }
+        exact.labelPitch = labelPitchOf(exact.labels);
         out.push_back(judge(exact, values[b]));
     }
     return finish();
+}
+
+std::vector<std::vector<std::vector<GlyphShape>>> readLabelShapes(const GreyImage& image) {
+    std::vector<std::vector<std::vector<GlyphShape>>> out;
+    if (image.width < 16 || image.height < 16 ||
+        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
+        return out;
+    }
+    for (const Block& block : pageOf(image).blocks) out.push_back(labelShapesOf(block));
+    return out;
 }
 
 }  // namespace trevalune::rowreader

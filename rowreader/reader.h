@@ -5,13 +5,14 @@
 
 #include "alignment/print_mode.h"
 #include "rowreader/image.h"
+#include "rowreader/labels.h"
 
 namespace trevalune::rowreader {
 
 /// One sample row as read from the page.
 struct RowReading {
     int value = 0;                ///< the value the row was printed with
-    bool valueFromLabel = false;  ///< read from the row's label; else from what was printed
+    bool valueFromLabel = false;  ///< read from the labels; else from what was printed
     bool marked = false;          ///< the label carries the "*"
     /// How far the reverse passes' bars lie right of the forward passes' bars, in the mode's
     /// columns (negative: left). Zero on the straight row.
@@ -27,6 +28,7 @@ enum class Doubt {
     TooClose,      ///< two rows lie within the measurement's noise of straight
     NoRows,        ///< no sample rows of this mode were found
     TooCoarse,     ///< the picture's resolution cannot show this mode's column pitch
+    OtherPage,     ///< the labels read are not the values printed: not the page just printed
 };
 
 struct ModeReading {
@@ -38,10 +40,9 @@ struct ModeReading {
     /// next best, against the noise. 0 when nothing is given; 0.5 where the reader only just
     /// decides (the zero crossing of the offsets lies four noise inside the row's half value).
     double confidence = 0;
-    /// Labels are not read yet: without ReadOptions::printed the rows cannot carry their
-    /// printed values. They are then counted from the block's middle row (the "*" row the
-    /// tool prints for the centre value) as 0, the rows above negative, and `straight` is one
-    /// of these places.
+    /// Neither the labels could be read nor was the page printed given: the rows are then
+    /// counted from the block's middle row (the "*" row the tool prints for the centre value)
+    /// as 0, the rows above negative, and `straight` is one of these places.
     bool valuesRelative = false;
 };
 
@@ -63,7 +64,13 @@ struct ReadOptions {
 /// block; a mode that was asked for (or printed) but not found has a reading with Doubt::NoRows,
 /// and so has a printed block whose rows were not all found (which row is which is not known).
 /// The mode of a block is the printed block's, in order, when `printed` is given; else the
-/// one asked for when the page holds one block; else what the bars' geometry says.
+/// one asked for when the page holds one block; else what its labels' character pitch says,
+/// or else the bars' geometry. The values are the labels' where they read as one run of
+/// values; a printed block they contradict reads as Doubt::OtherPage.
 std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options = {});
+
+/// The glyphs of every row label found, per block and row, top to bottom, cut and scaled as
+/// the reader compares them with its known shapes (`row-pages --shapes` measures those).
+std::vector<std::vector<std::vector<GlyphShape>>> readLabelShapes(const GreyImage& image);
 
 }  // namespace trevalune::rowreader

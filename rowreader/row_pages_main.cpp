@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -72,8 +73,70 @@ std::vector<std::pair<const char*, Spoiling>> spoilings() {
     return all;
 }
 
+/// The label glyphs of clean 600-dpi pages of every mode, averaged per character, written as
+/// the reader's known shapes.
+int writeShapes(RowPageMaker& maker, const std::string& path) {
+    std::array<GlyphShape, kLabelCharacters.size()> sums{};
+    std::array<int, kLabelCharacters.size()> counts{};
+    Spoiling clean;
+    clean.dpi = 600;
+    for (PrintMode mode : kAllModes) {
+        for (int centre : {12, 17, 36, 57, 78, 93}) {
+            PageSpec spec;
+            spec.mode = mode;
+            spec.centres[modeIndex(mode)] = centre;
+            spec.best = spec.centres;
+            const RowPage page = maker.build(spec, clean);
+            const auto blocks = readLabelShapes(page.image);
+            if (blocks.size() != page.printed.size()) continue;
+            for (std::size_t b = 0; b < blocks.size(); ++b) {
+                const std::vector<int>& values = page.printed[b].values;
+                if (blocks[b].size() != values.size()) continue;
+                for (std::size_t r = 0; r < values.size(); ++r) {
+                    const std::string text =
+                        (values[r] == centre ? "*" : "") + std::to_string(values[r]);
+                    if (blocks[b][r].size() != text.size()) continue;
+                    for (std::size_t g = 0; g < text.size(); ++g) {
+                        const std::size_t c = kLabelCharacters.find(text[g]);
+                        for (std::size_t i = 0; i < sums[c].size(); ++i)
+                            sums[c][i] += blocks[b][r][g][i];
+                        ++counts[c];
+                    }
+                }
+            }
+        }
+    }
+    std::ofstream out(path);
+    out << "// Written by row-pages --shapes: the label glyphs as the reader cuts them from the\n"
+           "// preview's clean pages, averaged over the three modes' condensed fonts.\n"
+           "#include \"rowreader/labels.h\"\n\nnamespace trevalune::rowreader {\n\n"
+           "// clang-format off\n"
+           "const std::array<GlyphShape, kLabelCharacters.size()> kLabelShapes = {{\n";
+    for (std::size_t c = 0; c < sums.size(); ++c) {
+        if (counts[c] == 0)
+            throw std::runtime_error(std::string("no glyph seen for ") + kLabelCharacters[c]);
+        normaliseShape(sums[c]);
+        out << "    {{ // '" << kLabelCharacters[c] << "', " << counts[c] << " glyphs\n";
+        for (int y = 0; y < kShapeHeight; ++y) {
+            out << "       ";
+            for (int x = 0; x < kShapeWidth; ++x) {
+                char cell[16];
+                std::snprintf(cell, sizeof cell, " %6.3ff,",
+                              sums[c][static_cast<std::size_t>(y * kShapeWidth + x)]);
+                out << cell;
+            }
+            out << "\n";
+        }
+        out << "    }},\n";
+    }
+    out << "}};\n// clang-format on\n\n}  // namespace trevalune::rowreader\n";
+    std::printf("shapes written to %s\n", path.c_str());
+    return 0;
+}
+
 struct Tally {
     int right = 0, cannot = 0, wrong = 0;
+    int labelled = 0, mislabelled = 0;  ///< blocks whose labels were read, and read wrong
 };
 
 }  // namespace
@@ -89,9 +152,14 @@ static int run(int argc, char** argv) {
     app.add_flag("--without-printed", withoutPrinted,
                  "read without telling the reader what was printed");
     app.add_option("--save", save, "write every page as a PGM into this folder");
+    std::string shapes;
+    app.add_option("--shapes", shapes,
+                   "measure the label glyphs on clean pages and write them as the reader's known "
+                   "shapes (rowreader/label_shapes.cpp)");
     CLI11_PARSE(app, argc, argv);
 
     RowPageMaker maker;
+    if (!shapes.empty()) return writeShapes(maker, shapes);
     std::array<Tally, 3> tally{};
     const auto started = std::chrono::steady_clock::now();
     int pages = 0;
@@ -131,6 +199,12 @@ static int run(int argc, char** argv) {
             const ModeReading* reading = nullptr;
             for (const ModeReading& r : readings) {
                 if (r.mode == printed.mode) reading = &r;
+            }
+            if (reading && !reading->rows.empty() && reading->rows.front().valueFromLabel) {
+                ++tally[i].labelled;
+                std::vector<int> values;
+                for (const RowReading& row : reading->rows) values.push_back(row.value);
+                if (values != printed.values) ++tally[i].mislabelled;
             }
             const int centre = printed.values[printed.values.size() / 2];
             const Outcome o =
@@ -174,10 +248,12 @@ static int run(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
-    std::printf("%-20s %8s %12s %6s\n", "mode", "found", "cannot tell", "wrong");
+    std::printf("%-6s %8s %12s %6s %10s %12s\n", "mode", "found", "cannot tell", "wrong",
+                "labelled", "mislabelled");
     for (PrintMode mode : kAllModes) {
         const Tally& t = tally[modeIndex(mode)];
-        std::printf("%-20d %8d %12d %6d\n", modeNumber(mode), t.right, t.cannot, t.wrong);
+        std::printf("%-6d %8d %12d %6d %10d %12d\n", modeNumber(mode), t.right, t.cannot, t.wrong,
+                    t.labelled, t.mislabelled);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -30,6 +30,7 @@ constexpr DoubtTraits kDoubts[] = {
     {Doubt::TooClose, "too-close", Text::DoubtTooClose},
     {Doubt::NoRows, "no-rows", Text::DoubtNoRows},
     {Doubt::TooCoarse, "too-coarse", Text::DoubtTooCoarse},
+    {Doubt::OtherPage, "other-page", Text::DoubtOtherPage},
 };
 
 const DoubtTraits* traitsOf(Doubt doubt) {

@@ -94,6 +94,7 @@ enum class Text {
     DoubtTooClose,
     DoubtNoRows,
     DoubtTooCoarse,
+    DoubtOtherPage,
     ScanNotRun,  ///< {1}: why
     ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,

@@ -41,6 +41,33 @@ TEST(StraightRow, JudgesTheCrossingOfTheOffsets) {
     EXPECT_EQ(buildStraightRow(rowsOf(20, {-2, -1, 0, 1, 2}, 0.3)).doubt, Doubt::TooClose);
 }
 
+std::vector<GlyphShape> glyphsOf(const std::string& label) {
+    std::vector<GlyphShape> glyphs;
+    for (char c : label) glyphs.push_back(kLabelShapes[kLabelCharacters.find(c)]);
+    return glyphs;
+}
+
+// A block's labels are read as one run of values; a row that clearly reads otherwise, or too
+// few rows read, give nothing rather than a wrong value.
+TEST(LabelValues, ConsecutiveValuesOrNothing) {
+    std::vector<std::vector<GlyphShape>> rows;
+    for (const char* label : {"98", "99", "*100", "101", "102"}) rows.push_back(glyphsOf(label));
+    const auto read = buildLabelValues(rows);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->values, (std::vector<int>{98, 99, 100, 101, 102}));
+    EXPECT_EQ(read->marked, (std::vector<bool>{false, false, true, false, false}));
+
+    auto blank = rows;
+    blank[0].clear();
+    blank[4].clear();
+    EXPECT_EQ(buildLabelValues(blank)->values, read->values);  // three of five suffice
+    blank[1].clear();
+    EXPECT_FALSE(buildLabelValues(blank));
+    auto other = rows;
+    other[3] = glyphsOf("107");
+    EXPECT_FALSE(buildLabelValues(other));
+}
+
 TEST(ReadRows, BlankPageHasNoRows) {
     GreyImage blank{400, 300, std::vector<std::uint8_t>(400 * 300, 235), 300};
     const auto readings = readRows(blank, {PrintMode::HighDensity, {}});
@@ -88,7 +115,8 @@ TEST(ReadRows, PagesOfTheTestSet) {
         PageSpec spec{c.kind, c.mode, {20, 24, 40}, {20, 24, 40}};
         for (int& best : spec.best) best += c.bestShift;
         const RowPage page = maker.build(spec, c.spoiling);
-        const auto readings = readRows(page.image, {{}, page.printed});
+        // Not told what was printed: the labels give the values, and with the bars the mode.
+        const auto readings = readRows(page.image);
         ASSERT_EQ(readings.size(), page.printed.size());
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const ModeReading& r = readings[i];
@@ -100,6 +128,12 @@ TEST(ReadRows, PagesOfTheTestSet) {
             if (c.doubt == Doubt::None) {
                 EXPECT_EQ(r.straight, spec.best[modeIndex(r.mode)]);
             }
+        }
+        // Labels that are not the rows just printed: an old page on the scanner.
+        std::vector<PrintedBlock> other = page.printed;
+        for (int& v : other.back().values) ++v;
+        if (c.doubt == Doubt::None) {
+            EXPECT_EQ(readRows(page.image, {{}, other}).back().doubt, Doubt::OtherPage);
         }
     }
 }

@@ -409,7 +409,9 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
             double run = 0, bestRun = -1;
             int bestAt = n / 2;
             // Within a quarter pitch: a label may stand close beside the first group.
-            const int reach = static_cast<int>(0.25 * m.pitch);
+            // The test print's label stands closer to its first group than a quarter of its
+            // wide pitch: the row's height bounds the reach too.
+            const int reach = static_cast<int>(0.25 * std::min(m.pitch, m.height));
             for (int i = 0; i < n; ++i) {
                 run += profile[static_cast<std::size_t>(i)];
                 if (i >= w) run -= profile[static_cast<std::size_t>(i - w)];
@@ -419,7 +421,7 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
                 }
             }
             if (bestRun <= 0) ok = false;
-            const double half = groupHalf + std::max(2.0, 0.05 * m.pitch);
+            const double half = groupHalf + std::max(2.0, 0.05 * std::min(m.pitch, 0.6 * m.height));
             centre[static_cast<std::size_t>(pass)] = settleCentroid(profile, bestAt, half);
             if (pass == 0) {
                 const double paper = percentile(profile, 0.25);
@@ -434,7 +436,12 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
                 if (sw > 0) spreadSum += std::sqrt(sxx / sw), ++spreadCount;
             }
         }
-        if (!ok) continue;
+        // Passes 1 and 3 print alike, and so do 2 and 4: where they part by more than any
+        // lean explains, something else lies in the window (a label close beside the first
+        // group, on the first pass), and the group is not read.
+        const double columnPixels = m.pitch / (pattern ? pattern->groupPitchColumns : 80);
+        const double unlike = (centre[0] - centre[2]) - (centre[1] - centre[3]);
+        if (!ok || std::abs(unlike) > 2 * columnPixels) continue;
         // Passes 1 and 3 forward, 2 and 4 reverse. Any steady lean of the bars down the row
         // (a turned page, a skewed photo) cancels: these weights remove a straight line.
         m.offsets.push_back((-centre[0] + 3 * centre[1] - 3 * centre[2] + centre[3]) / 4);
@@ -523,10 +530,9 @@ struct Label {
 
 Label labelOf(const FullView& view, const Measured& m) {
     Label label;
-    // The label ends a fifth of the row's height before the first group's middle (clear of
-    // it even where its passes lie ten columns apart), and prints on the row's first pass, a
-    // little taller than it.
-    const double u0 = m.firstGroup - 1.8 * m.height, u1 = m.firstGroup - 0.2 * m.height;
+    // The label stands left of the first group (the cut reaches the group's middle; its ink
+    // is told apart below), and prints on the row's first pass, a little taller than it.
+    const double u0 = m.firstGroup - 1.8 * m.height, u1 = m.firstGroup;
     const double v0 = m.top - 0.15 * m.height, v1 = m.top + 0.45 * m.height;
     label.width = static_cast<int>(u1 - u0);
     label.height = static_cast<int>(v1 - v0);
@@ -540,12 +546,28 @@ Label labelOf(const FullView& view, const Measured& m) {
     const double peak = percentile(std::vector<double>(label.v.begin(), label.v.end()), 0.995);
     if (peak < 48) return label;
     const auto level = static_cast<float>(0.4 * peak);
+    auto inked = [&](int i, int j) {
+        return label.v[static_cast<std::size_t>(j) * label.width + i] > level;
+    };
+    // The first group's ink reaches into the cut, and so may its passes where they lie far
+    // apart: it runs on past the cut's right or lower edge, a label's never does. Those
+    // columns are left out.
+    std::vector<double> any(static_cast<std::size_t>(label.width));
+    for (int i = 0; i < label.width; ++i) {
+        for (int j = 0; j < label.height; ++j) any[static_cast<std::size_t>(i)] += inked(i, j);
+    }
+    std::vector<bool> bar(static_cast<std::size_t>(label.width));
+    // A group's bars are a column apart; a label's glyphs further.
+    for (const auto& [a, b] : runsAbove(any, 0, std::max(1, label.height / 50))) {
+        bool edge = b == label.width;
+        for (int i = a; i < b && !edge; ++i) edge = inked(i, label.height - 1);
+        for (int i = a; i < b; ++i) bar[static_cast<std::size_t>(i)] = edge;
+    }
     // The line: the stretch of pixel rows holding the most ink.
     std::vector<double> across(static_cast<std::size_t>(label.height));
     for (int j = 0; j < label.height; ++j) {
         for (int i = 0; i < label.width; ++i)
-            across[static_cast<std::size_t>(j)] +=
-                label.v[static_cast<std::size_t>(j) * label.width + i] > level;
+            across[static_cast<std::size_t>(j)] += !bar[static_cast<std::size_t>(i)] && inked(i, j);
     }
     double most = 0;
     for (const auto& [a, b] : runsAbove(across, 0, std::max(1, label.height / 20))) {
@@ -557,8 +579,7 @@ Label labelOf(const FullView& view, const Measured& m) {
     std::vector<double> along(static_cast<std::size_t>(label.width));
     for (int j = static_cast<int>(label.top); j < static_cast<int>(label.bottom); ++j) {
         for (int i = 0; i < label.width; ++i)
-            along[static_cast<std::size_t>(i)] +=
-                label.v[static_cast<std::size_t>(j) * label.width + i] > level;
+            along[static_cast<std::size_t>(i)] += !bar[static_cast<std::size_t>(i)] && inked(i, j);
     }
     std::vector<std::pair<int, int>> glyphs;
     double heaviest = 0;

@@ -109,6 +109,7 @@ TEST(ReadRows, PagesOfTheTestSet) {
         {PageKind::SetSingle, PrintMode::HighSpeed, 4, faded, Doubt::NoneStraight},
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
         {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
+        {PageKind::TestPrint, PrintMode::HighSpeed, -2, {}, Doubt::None},  // labels by the bars
     };
     RowPageMaker maker;
     for (const Case& c : cases) {

@@ -17,7 +17,8 @@ Timeline buildAlignmentTest(std::string_view combo2Text) {
     t.text(buildSetValueBytes(PrintMode::HighSpeed, centreByte, Trailer::Long));
     t.text(toGbk(std::string(30, ' ') + "Trevalune-----高速Korvel\n"));
     if (printsSampleRows(centre)) {
-        for (int v : candidatesAround(centre, 3)) t.append(buildTestSample(v, combo2Text));
+        for (int v : candidatesAround(centre, kTestSampleHalfWidth))
+            t.append(buildTestSample(v, combo2Text));
         t.append(buildSetValueCommand(centreByte, PrintMode::HighSpeed));
     }
     t.hex(kPageEjectHex);

@@ -8,6 +8,8 @@ namespace trevalune {
 
 /// The centre the window shows at start-up, and the command line takes when none is given.
 inline constexpr std::string_view kDefaultCentre = "31";
+/// The test page prints the rows from its centre - this to its centre + this.
+inline constexpr int kTestSampleHalfWidth = 3;
 
 /// The alignment test print: the high-speed alignment test page for the centre
 /// value in Combo2's text `combo2Text`. Documents:

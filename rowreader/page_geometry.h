@@ -4,6 +4,7 @@
 
 #include "alignment/print_mode.h"
 #include "alignment/sample_row.h"
+#include "alignment/test_print.h"
 
 namespace trevalune::rowreader {
 
@@ -14,18 +15,23 @@ struct RowPattern {
     bool testPrint;
     int lineColumns;        ///< columns of the whole printed line
     int groupPitchColumns;  ///< from one bar group to the next
+    int rows;               ///< rows in a block
 };
 
-constexpr RowPattern patternOf(PrintMode mode, const SampleGeometry& g, bool testPrint) {
+constexpr RowPattern patternOf(PrintMode mode, const SampleGeometry& g, bool testPrint,
+                               int halfWidth) {
     const int pitch = 12 + g.gap;  // six one-column bars with a gap after each, then the gap
-    return {mode, testPrint, g.repeats * g.groups * pitch / 2, pitch};
+    return {mode, testPrint, g.repeats * g.groups * pitch / 2, pitch, 2 * halfWidth + 1};
 }
 
 inline constexpr std::array<RowPattern, 4> kRowPatterns = {{
-    patternOf(PrintMode::HighSpeed, traits(PrintMode::HighSpeed).sample, false),
-    patternOf(PrintMode::HighDensity, traits(PrintMode::HighDensity).sample, false),
-    patternOf(PrintMode::SuperHighDensity, traits(PrintMode::SuperHighDensity).sample, false),
-    patternOf(PrintMode::HighSpeed, kTestSampleGeometry, true),
+    patternOf(PrintMode::HighSpeed, traits(PrintMode::HighSpeed).sample, false,
+              traits(PrintMode::HighSpeed).sampleHalfWidth),
+    patternOf(PrintMode::HighDensity, traits(PrintMode::HighDensity).sample, false,
+              traits(PrintMode::HighDensity).sampleHalfWidth),
+    patternOf(PrintMode::SuperHighDensity, traits(PrintMode::SuperHighDensity).sample, false,
+              traits(PrintMode::SuperHighDensity).sampleHalfWidth),
+    patternOf(PrintMode::HighSpeed, kTestSampleGeometry, true, kTestSampleHalfWidth),
 }};
 
 /// A bar group spans eleven columns: six one-column bars, one empty column between them.

@@ -721,6 +721,13 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
         return reading;
     }
     const StraightRow verdict = buildStraightRow(reading.rows);
+    // With rows of the block not found: counted from the middle, no row's value is known;
+    // and a missing row may be the straight one.
+    const bool partial = block.rows.size() != static_cast<std::size_t>(block.pattern->rows);
+    if (partial && !printed && (!labels || verdict.doubt == Doubt::NoneStraight)) {
+        reading.doubt = Doubt::RowsMissing;
+        return reading;
+    }
     reading.straight = verdict.straight;
     reading.doubt = verdict.doubt;
     reading.confidence = verdict.confidence;

@@ -29,6 +29,7 @@ enum class Doubt {
     NoRows,        ///< no sample rows of this mode were found
     TooCoarse,     ///< the picture's resolution cannot show this mode's column pitch
     OtherPage,     ///< the labels read are not the values printed: not the page just printed
+    RowsMissing,   ///< rows of the block were not found, and which is which is not known
 };
 
 struct ModeReading {

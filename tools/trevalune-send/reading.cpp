@@ -31,6 +31,7 @@ constexpr DoubtTraits kDoubts[] = {
     {Doubt::NoRows, "no-rows", Text::DoubtNoRows},
     {Doubt::TooCoarse, "too-coarse", Text::DoubtTooCoarse},
     {Doubt::OtherPage, "other-page", Text::DoubtOtherPage},
+    {Doubt::RowsMissing, "rows-missing", Text::DoubtRowsMissing},
 };
 
 const DoubtTraits* traitsOf(Doubt doubt) {

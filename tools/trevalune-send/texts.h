@@ -95,6 +95,7 @@ enum class Text {
     DoubtNoRows,
     DoubtTooCoarse,
     DoubtOtherPage,
+    DoubtRowsMissing,
     ScanNotRun,  ///< {1}: why
     ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,

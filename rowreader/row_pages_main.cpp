@@ -153,6 +153,8 @@ static int run(int argc, char** argv) {
     app.add_flag("--without-printed", withoutPrinted,
                  "read without telling the reader what was printed");
     app.add_option("--save", save, "write every page as a PGM into this folder");
+    int only = -1;
+    app.add_option("--spoiling", only, "read only the pages spoilt this way (0 to 7)");
     std::string shapes;
     app.add_option("--shapes", shapes,
                    "measure the label glyphs on clean pages and write them as the reader's known "
@@ -230,7 +232,10 @@ static int run(int argc, char** argv) {
         }
     };
 
-    for (const auto& [how, spoiling] : spoilings()) {
+    const auto ways = spoilings();
+    for (std::size_t s = 0; s < ways.size(); ++s) {
+        const auto& [how, spoiling] = ways[s];
+        if (only >= 0 && static_cast<std::size_t>(only) != s) continue;
         for (PrintMode mode : kAllModes) {
             PageSpec spec;
             spec.mode = mode;

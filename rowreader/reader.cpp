@@ -549,25 +549,42 @@ Label labelOf(const FullView& view, const Measured& m) {
         }
     }
     const double peak = percentile(std::vector<double>(label.v.begin(), label.v.end()), 0.995);
-    if (peak < 48) return label;
-    const auto level = static_cast<float>(0.4 * peak);
+    if (peak < 24) return label;  // a tenth of black: a ribbon nearly spent still shows more
+    auto level = static_cast<float>(0.4 * peak);
     auto inked = [&](int i, int j) {
         return label.v[static_cast<std::size_t>(j) * label.width + i] > level;
     };
     // The first group's ink reaches into the cut, and so may its passes where they lie far
     // apart: it runs on past the cut's right or lower edge, a label's never does. Those
     // columns are left out.
-    std::vector<double> any(static_cast<std::size_t>(label.width));
-    for (int i = 0; i < label.width; ++i) {
-        for (int j = 0; j < label.height; ++j) any[static_cast<std::size_t>(i)] += inked(i, j);
-    }
     std::vector<bool> bar(static_cast<std::size_t>(label.width));
-    // A group's bars are a column apart; a label's glyphs further.
-    for (const auto& [a, b] : runsAbove(any, 0, std::max(1, label.height / 50))) {
-        bool edge = b == label.width;
-        for (int i = a; i < b && !edge; ++i) edge = inked(i, label.height - 1);
-        for (int i = a; i < b; ++i) bar[static_cast<std::size_t>(i)] = edge;
+    auto findBars = [&] {
+        std::vector<double> any(static_cast<std::size_t>(label.width));
+        for (int i = 0; i < label.width; ++i) {
+            for (int j = 0; j < label.height; ++j) any[static_cast<std::size_t>(i)] += inked(i, j);
+        }
+        // A group's bars are a column apart; a label's glyphs further.
+        for (const auto& [a, b] : runsAbove(any, 0, std::max(1, label.height / 50))) {
+            bool edge = b == label.width;
+            for (int i = a; i < b && !edge; ++i) edge = inked(i, label.height - 1);
+            for (int i = a; i < b; ++i) bar[static_cast<std::size_t>(i)] = edge;
+        }
+    };
+    findBars();
+    // Blur greys a glyph's thin strokes more than a group's close bars: the label's own ink
+    // sets the level it is cut at.
+    std::vector<double> own;
+    for (int j = 0; j < label.height; ++j) {
+        for (int i = 0; i < label.width; ++i) {
+            if (!bar[static_cast<std::size_t>(i)])
+                own.push_back(label.v[static_cast<std::size_t>(j) * label.width + i]);
+        }
     }
+    const double ownPeak = percentile(own, 0.995);
+    if (ownPeak < 0.25 * peak || ownPeak < 20) return label;
+    level = static_cast<float>(0.45 * ownPeak);
+    std::fill(bar.begin(), bar.end(), false);
+    findBars();
     // The line: the stretch of pixel rows holding the most ink.
     std::vector<double> across(static_cast<std::size_t>(label.height));
     for (int j = 0; j < label.height; ++j) {
@@ -792,6 +809,21 @@ Page pageOf(const GreyImage& image) {
             &classify(pitch, height, spread, blur, image.dotsPerInch, block.labelPitch / pitch);
         block.members = members;
         page.blocks.push_back(std::move(block));
+    }
+    // A page prints each mode's rows once. A block told high speed or high density by its
+    // bars alone (no label read) that meets a block of that mode told by its labels is the
+    // other of the two.
+    for (Block& guessed : page.blocks) {
+        if (guessed.labelPitch > 0 || guessed.pattern->testPrint ||
+            guessed.pattern->mode == PrintMode::SuperHighDensity) {
+            continue;
+        }
+        for (const Block& told : page.blocks) {
+            if (told.labelPitch > 0 && told.pattern == guessed.pattern) {
+                guessed.pattern = &kRowPatterns[guessed.pattern == &kRowPatterns[0] ? 1 : 0];
+                break;
+            }
+        }
     }
     return page;
 }

@@ -71,6 +71,33 @@ std::vector<std::pair<const char*, Spoiling>> spoilings() {
     s.jpegQuality = 95;
     s.unevenLight = 0.3;
     all.push_back({"photo, blur, noise, JPEG 95", s});
+    // Harsher than a careful technician's scan: what the reader must still never misread.
+    s = {};
+    s.dpi = 150;
+    s.angleDegrees = 5;
+    s.jpegQuality = 50;
+    s.noise = 6;
+    all.push_back({"scan 150 dpi, turned 5, JPEG 50, noise", s});
+    s = {};
+    s.ribbon = 0.3;
+    s.unevenLight = 0.6;
+    s.lensBlur = 1.5;
+    all.push_back({"ribbon nearly spent, dark corner, blur", s});
+    s = {};
+    s.dpi = 200;
+    s.dpiInFile = false;
+    s.angleDegrees = -5;
+    s.lensBlur = 1.2;
+    s.noise = 8;
+    s.jpegQuality = 60;
+    s.unevenLight = 0.5;
+    all.push_back({"photo 200 dpi, turned -5, JPEG 60", s});
+    s = {};
+    s.dpi = 600;
+    s.inkSpread = 2.5;
+    s.lensBlur = 2;
+    s.jpegQuality = 70;
+    all.push_back({"scan 600 dpi, ink spread, blur", s});
     return all;
 }
 

@@ -54,13 +54,13 @@ TEST(DecodeImage, GivesTheGreyAndResolutionOfEverySample) {
     };
     const Case cases[] = {
         {"grey-300dpi.png", Kind::Grey, 300},    // pHYs 11811 per metre
-        {"colour-aspect.png", Kind::Colour, 0},  // pHYs 1:1, no unit
+        {"colour-nounit.png", Kind::Colour, 0},  // pHYs 1:1, no unit
         {"palette.png", Kind::Colour, 0},
         {"grey16.png", Kind::Grey, 0},
         {"alpha.png", Kind::Alpha, 0},
         {"grey-200dpi.jpg", Kind::Grey, 200},
         {"colour-118dpcm.jpg", Kind::Colour, 300},
-        {"grey-aspect.jpg", Kind::Grey, 0},  // JFIF 1:1, no unit
+        {"grey-nounit.jpg", Kind::Grey, 0},  // JFIF 1:1, no unit
         {"grey-600dpi.tif", Kind::Grey, 600},
         {"colour-236dpcm.tif", Kind::Colour, 600},  // 236.22 per centimetre
         {"grey16.tif", Kind::Grey, 0},
@@ -104,7 +104,7 @@ TEST(DecodeImage, RefusesWhatItCannotReadWithAClearMessage) {
         // Only the image data's checksum is wrong (Wine's decoder does not check it).
         {changedAt(sample("grey-300dpi.png"), 14), "damaged PNG: "},
 #endif
-        {withoutLast(sample("colour-aspect.png"), 30), "damaged PNG: "},
+        {withoutLast(sample("colour-nounit.png"), 30), "damaged PNG: "},
         {changedAt(sample("grey-300dpi.png"), 20), "damaged PNG: "},       // in the image data
         {withoutLast(sample("colour-118dpcm.jpg"), 8), "damaged JPEG: "},  // in the scan
         {withoutLast(sample("grey-200dpi.jpg"), 200), "damaged JPEG: "},

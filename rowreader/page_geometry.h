@@ -24,13 +24,15 @@ constexpr RowPattern patternOf(PrintMode mode, const SampleGeometry& g, bool tes
     return {mode, testPrint, g.repeats * g.groups * pitch / 2, pitch, 2 * halfWidth + 1};
 }
 
+/// A mode's own rows.
+constexpr RowPattern patternOf(PrintMode mode) {
+    return patternOf(mode, traits(mode).sample, false, traits(mode).sampleHalfWidth);
+}
+
 inline constexpr std::array<RowPattern, 4> kRowPatterns = {{
-    patternOf(PrintMode::HighSpeed, traits(PrintMode::HighSpeed).sample, false,
-              traits(PrintMode::HighSpeed).sampleHalfWidth),
-    patternOf(PrintMode::HighDensity, traits(PrintMode::HighDensity).sample, false,
-              traits(PrintMode::HighDensity).sampleHalfWidth),
-    patternOf(PrintMode::SuperHighDensity, traits(PrintMode::SuperHighDensity).sample, false,
-              traits(PrintMode::SuperHighDensity).sampleHalfWidth),
+    patternOf(PrintMode::HighSpeed),
+    patternOf(PrintMode::HighDensity),
+    patternOf(PrintMode::SuperHighDensity),
     patternOf(PrintMode::HighSpeed, kTestSampleGeometry, true, kTestSampleHalfWidth),
 }};
 

@@ -13,6 +13,18 @@ namespace trevalune::rowreader {
 
 namespace {
 
+/// A picture's value between pixels, from the four around it; `px(i, j)` gives a pixel (0
+/// outside the picture).
+template <class Pixel>
+float bilinear(double x, double y, Pixel px) {
+    const double fx = std::floor(x), fy = std::floor(y);
+    const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+    const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
+    const float top = px(x0, y0) * (1 - ax) + px(x0 + 1, y0) * ax;
+    const float bottom = px(x0, y0 + 1) * (1 - ax) + px(x0 + 1, y0 + 1) * ax;
+    return top * (1 - ay) + bottom * ay;
+}
+
 /// Ink as a fraction of full black, 0..255, after the paper's own brightness is taken out.
 struct Ink {
     int width = 0;
@@ -24,12 +36,7 @@ struct Ink {
         return v[static_cast<std::size_t>(y) * width + x];
     }
     float sample(double x, double y) const {
-        const double fx = std::floor(x), fy = std::floor(y);
-        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
-        const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
-        const float top = at(x0, y0) * (1 - ax) + at(x0 + 1, y0) * ax;
-        const float bottom = at(x0, y0 + 1) * (1 - ax) + at(x0 + 1, y0 + 1) * ax;
-        return top * (1 - ay) + bottom * ay;
+        return bilinear(x, y, [this](int i, int j) { return at(i, j); });
     }
 };
 
@@ -519,16 +526,11 @@ struct Label {
     std::vector<std::pair<int, int>> glyphs;  ///< [left, right) columns, left to right
 
     float at(double x, double y) const {
-        const double fx = std::floor(x), fy = std::floor(y);
-        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
-        auto px = [&](int i, int j) {
+        return bilinear(x, y, [this](int i, int j) {
             return i < 0 || j < 0 || i >= width || j >= height
                        ? 0.0f
                        : v[static_cast<std::size_t>(j) * width + i];
-        };
-        const auto ax = static_cast<float>(x - fx), ay = static_cast<float>(y - fy);
-        return (px(x0, y0) * (1 - ax) + px(x0 + 1, y0) * ax) * (1 - ay) +
-               (px(x0, y0 + 1) * (1 - ax) + px(x0 + 1, y0 + 1) * ax) * ay;
+        });
     }
     double centre(std::size_t i) const { return (glyphs[i].first + glyphs[i].second) / 2.0; }
 };
@@ -756,6 +758,12 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
     return reading;
 }
 
+/// Large enough to hold a row, and as many pixels as it says.
+bool readable(const GreyImage& image) {
+    return image.width >= 16 && image.height >= 16 &&
+           image.pixels.size() == static_cast<std::size_t>(image.width) * image.height;
+}
+
 /// The page found: its ink, its turn, its rows and their blocks, each block's pattern as its
 /// geometry and labels say.
 struct Page {
@@ -847,14 +855,12 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
         }
         return out;
     };
-    if (image.width < 16 || image.height < 16 ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
+    if (!readable(image)) {
         return finish();
     }
 
     Page page = pageOf(image);
     std::vector<Block>& blocks = page.blocks;
-    const FullView view{page.ink, page.frame, static_cast<double>(page.scale)};
 
     // What was printed outranks the geometry's guess of the mode: blocks are matched in
     // order, the test print's wide rows only to high speed. A printed block takes the next
@@ -896,13 +902,12 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
             continue;
         }
         // Measured again with the pattern known, so each group is read at its own width.
-        Block exact{block.pattern, block.members, {}, {}, 0};
+        // The labels were cut when the page was found.
+        Block exact{block.pattern, block.members, {}, block.labels, block.labelPitch};
         for (std::size_t i : block.members) {
             exact.rows.push_back(
                 measure(page.ink, page.frame, page.found[i], page.scale, block.pattern));
-            exact.labels.push_back(labelOf(view, exact.rows.back()));
         }
-        exact.labelPitch = labelPitchOf(exact.labels);
         out.push_back(judge(exact, values[b]));
     }
     return finish();
@@ -910,8 +915,7 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
 
 std::vector<std::vector<std::vector<GlyphShape>>> readLabelShapes(const GreyImage& image) {
     std::vector<std::vector<std::vector<GlyphShape>>> out;
-    if (image.width < 16 || image.height < 16 ||
-        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height) {
+    if (!readable(image)) {
         return out;
     }
     for (const Block& block : pageOf(image).blocks) out.push_back(labelShapesOf(block));

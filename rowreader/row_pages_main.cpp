@@ -22,83 +22,49 @@ using namespace trevalune::rowreader;
 
 /// The ways a page reaches the reader; every page is read in each of them.
 std::vector<std::pair<const char*, Spoiling>> spoilings() {
-    std::vector<std::pair<const char*, Spoiling>> all;
-    Spoiling s;
-    all.push_back({"scan 300 dpi", s});
-    s = {};
-    s.dpi = 150;
-    s.noise = 3;
-    all.push_back({"scan 150 dpi", s});
-    s = {};
-    s.dpi = 200;
-    s.inkSpread = 1.5;
-    s.lensBlur = 0.8;
-    s.jpegQuality = 75;
-    all.push_back({"scan 200 dpi, ink spread, JPEG 75", s});
-    s = {};
-    s.dpi = 600;
-    s.angleDegrees = -1.2;
-    s.lensBlur = 1.2;
-    s.noise = 4;
-    all.push_back({"scan 600 dpi, turned -1.2", s});
-    s = {};
-    s.dpi = 300;
-    s.angleDegrees = 5;
-    s.jpegQuality = 50;
-    s.noise = 3;
-    all.push_back({"scan 300 dpi, turned 5, JPEG 50", s});
-    s = {};
-    s.dpi = 300;
-    s.angleDegrees = -4.5;
-    s.ribbon = 0.45;
-    s.inkSpread = 1;
-    all.push_back({"faded ribbon, turned -4.5", s});
-    s = {};
-    s.dpi = 250;
-    s.dpiInFile = false;
-    s.angleDegrees = 2.7;
-    s.unevenLight = 0.45;
-    s.lensBlur = 1;
-    s.noise = 6;
-    s.jpegQuality = 85;
-    all.push_back({"photo, uneven light, JPEG 85", s});
-    s = {};
-    s.dpi = 400;
-    s.dpiInFile = false;
-    s.angleDegrees = -3.3;
-    s.lensBlur = 1.5;
-    s.noise = 8;
-    s.jpegQuality = 95;
-    s.unevenLight = 0.3;
-    all.push_back({"photo, blur, noise, JPEG 95", s});
-    // Harsher than a careful technician's scan: what the reader must still never misread.
-    s = {};
-    s.dpi = 150;
-    s.angleDegrees = 5;
-    s.jpegQuality = 50;
-    s.noise = 6;
-    all.push_back({"scan 150 dpi, turned 5, JPEG 50, noise", s});
-    s = {};
-    s.ribbon = 0.3;
-    s.unevenLight = 0.6;
-    s.lensBlur = 1.5;
-    all.push_back({"ribbon nearly spent, dark corner, blur", s});
-    s = {};
-    s.dpi = 200;
-    s.dpiInFile = false;
-    s.angleDegrees = -5;
-    s.lensBlur = 1.2;
-    s.noise = 8;
-    s.jpegQuality = 60;
-    s.unevenLight = 0.5;
-    all.push_back({"photo 200 dpi, turned -5, JPEG 60", s});
-    s = {};
-    s.dpi = 600;
-    s.inkSpread = 2.5;
-    s.lensBlur = 2;
-    s.jpegQuality = 70;
-    all.push_back({"scan 600 dpi, ink spread, blur", s});
-    return all;
+    return {
+        {"scan 300 dpi", {}},
+        {"scan 150 dpi", {.dpi = 150, .noise = 3}},
+        {"scan 200 dpi, ink spread, JPEG 75",
+         {.dpi = 200, .inkSpread = 1.5, .lensBlur = 0.8, .jpegQuality = 75}},
+        {"scan 600 dpi, turned -1.2",
+         {.dpi = 600, .angleDegrees = -1.2, .lensBlur = 1.2, .noise = 4}},
+        {"scan 300 dpi, turned 5, JPEG 50",
+         {.dpi = 300, .angleDegrees = 5, .noise = 3, .jpegQuality = 50}},
+        {"faded ribbon, turned -4.5",
+         {.dpi = 300, .angleDegrees = -4.5, .inkSpread = 1, .ribbon = 0.45}},
+        {"photo, uneven light, JPEG 85",
+         {.dpi = 250,
+          .dpiInFile = false,
+          .angleDegrees = 2.7,
+          .lensBlur = 1,
+          .noise = 6,
+          .jpegQuality = 85,
+          .unevenLight = 0.45}},
+        {"photo, blur, noise, JPEG 95",
+         {.dpi = 400,
+          .dpiInFile = false,
+          .angleDegrees = -3.3,
+          .lensBlur = 1.5,
+          .noise = 8,
+          .jpegQuality = 95,
+          .unevenLight = 0.3}},
+        // Harsher than a careful technician's scan: what the reader must still never misread.
+        {"scan 150 dpi, turned 5, JPEG 50, noise",
+         {.dpi = 150, .angleDegrees = 5, .noise = 6, .jpegQuality = 50}},
+        {"ribbon nearly spent, dark corner, blur",
+         {.lensBlur = 1.5, .unevenLight = 0.6, .ribbon = 0.3}},
+        {"photo 200 dpi, turned -5, JPEG 60",
+         {.dpi = 200,
+          .dpiInFile = false,
+          .angleDegrees = -5,
+          .lensBlur = 1.2,
+          .noise = 8,
+          .jpegQuality = 60,
+          .unevenLight = 0.5}},
+        {"scan 600 dpi, ink spread, blur",
+         {.dpi = 600, .inkSpread = 2.5, .lensBlur = 2, .jpegQuality = 70}},
+    };
 }
 
 /// The label glyphs of clean 600-dpi pages of every mode, averaged per character, written as
@@ -180,8 +146,10 @@ static int run(int argc, char** argv) {
     app.add_flag("--without-printed", withoutPrinted,
                  "read without telling the reader what was printed");
     app.add_option("--save", save, "write every page as a PGM into this folder");
+    const auto ways = spoilings();
     int only = -1;
-    app.add_option("--spoiling", only, "read only the pages spoilt this way (0 to 7)");
+    app.add_option("--spoiling", only, "read only the pages spoilt the Nth way (from 0)")
+        ->check(CLI::Range(0, static_cast<int>(ways.size()) - 1));
     std::string shapes;
     app.add_option("--shapes", shapes,
                    "measure the label glyphs on clean pages and write them as the reader's known "
@@ -259,7 +227,6 @@ static int run(int argc, char** argv) {
         }
     };
 
-    const auto ways = spoilings();
     for (std::size_t s = 0; s < ways.size(); ++s) {
         const auto& [how, spoiling] = ways[s];
         if (only >= 0 && static_cast<std::size_t>(only) != s) continue;

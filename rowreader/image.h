@@ -15,6 +15,9 @@ struct GreyImage {
     /// Horizontal resolution written in the file (PNG pHYs, JPEG JFIF, TIFF); 0 when the file
     /// does not say, as with most photos.
     double dotsPerInch = 0;
+    /// Vertical resolution written in the file; 0 when it does not say. Scanners may use
+    /// unequal axes (300 x 600 dpi).
+    double verticalDotsPerInch = 0;
 
     std::uint8_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };

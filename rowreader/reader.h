@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -8,6 +9,20 @@
 #include "rowreader/labels.h"
 
 namespace trevalune::rowreader {
+
+/// A point of the picture as decoded (its orientation applied), in pixels.
+struct PicturePoint {
+    double x = 0;
+    double y = 0;
+};
+
+/// Why a row found on the page is left out of the verdict.
+enum class RowFault {
+    None,       ///< measured and used
+    CutOff,     ///< the picture's edge cuts through the row
+    Hidden,     ///< part of its passes is hidden (a crease, a dark band, a torn corner)
+    OutOfStep,  ///< its offset lies off the block's steady line
+};
 
 /// One sample row as read from the page.
 struct RowReading {
@@ -19,6 +34,9 @@ struct RowReading {
     double offsetColumns = 0;
     /// The measurement's own noise, one standard deviation, in the mode's columns.
     double noiseColumns = 0;
+    RowFault fault = RowFault::None;
+    /// Where the row lies in the picture: top left, top right, bottom right, bottom left.
+    std::array<PicturePoint, 4> outline{};
 };
 
 /// Why a mode's straight row is not given.

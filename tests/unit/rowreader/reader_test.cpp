@@ -69,7 +69,7 @@ TEST(LabelValues, ConsecutiveValuesOrNothing) {
 }
 
 TEST(ReadRows, BlankPageHasNoRows) {
-    GreyImage blank{400, 300, std::vector<std::uint8_t>(400 * 300, 235), 300};
+    GreyImage blank{400, 300, std::vector<std::uint8_t>(400 * 300, 235), 300, 300};
     const auto readings = readRows(blank, {PrintMode::HighDensity, {}});
     ASSERT_EQ(readings.size(), 1u);
     EXPECT_EQ(readings[0].doubt, Doubt::NoRows);

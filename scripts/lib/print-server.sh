@@ -47,7 +47,7 @@ state_value() {
 is_ours() {
     local pid=$1 text=$2
     [ -n "$pid" ] && [ -r "/proc/$pid/cmdline" ] || return 1
-    tr '\0' ' ' <"/proc/$pid/cmdline" | grep -qF -- "$text"
+    grep -qF -- "$text" <<<"$(tr '\0' ' ' <"/proc/$pid/cmdline")"
 }
 
 stop_pid() {

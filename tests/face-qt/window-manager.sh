@@ -15,22 +15,43 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-# Xvfb picks a free display and writes its number.
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number and a newline once it accepts clients;
+# under load the number may be seen before the newline, so wait for the whole line.
+Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$tmp/display" ] && break
+for _ in $(seq 300); do
+    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
     sleep 0.1
 done
-[ -s "$tmp/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n 1 "$tmp/display")
-HOME=$tmp openbox >"$tmp/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 100); do
-    wmctrl -m >/dev/null 2>&1 && break
+grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null ||
+    { echo "Xvfb did not start within 30 s" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$(cat "$tmp/display")
+# The server must answer before openbox asks it; a loaded machine may need a while.
+for _ in $(seq 300); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
 done
-wmctrl -m >/dev/null 2>&1 || { echo "openbox did not start" >&2; cat "$tmp/openbox.log" >&2; exit 1; }
+xdotool getdisplaygeometry >/dev/null 2>&1 ||
+    { echo "the X server on $DISPLAY does not answer" >&2; cat "$tmp/xvfb.log" >&2; exit 1; }
+# openbox is started a second time if it gives up at once (a busy machine); each try has 30 s
+# to take over the screen.
+start_openbox() {
+    HOME=$tmp openbox >"$tmp/openbox.log" 2>&1 &
+    wm_pid=$!
+    for _ in $(seq 300); do
+        wmctrl -m >/dev/null 2>&1 && return 0
+        kill -0 "$wm_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    return 1
+}
+if ! start_openbox; then
+    echo "openbox did not start on $DISPLAY; trying once more:" >&2
+    cat "$tmp/openbox.log" >&2
+    kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    start_openbox || { echo "openbox did not start on $DISPLAY" >&2; cat "$tmp/openbox.log" >&2; exit 1; }
+fi
 # libdbus keeps a buffer to the end of the process once Qt's xcb platform has asked the session
 # bus: a leak of the system library's, not of the program's, for the sanitizer build.
 printf 'leak:libdbus-1.so\n' >"$tmp/lsan.supp"

@@ -107,7 +107,7 @@ manuals() {
         page=$(MANPATH=$root/usr/share/man man -w "$program") || fail "man finds no $program"
         [ "$page" = "$root/usr/share/man/man1/$program.1.gz" ] || fail "man found $page"
         text=$(MANPATH=$root/usr/share/man MANWIDTH=100 man -P cat "$program" 2>/dev/null)
-        echo "$text" | head -n 12
+        sed -n 1,12p <<<"$text"
         grep -qE "^ +$program - " <<<"$text" || fail "the page's NAME is not $program"
         for option in $(grep -oE '(^|[ ,])--[a-z-]+' <<<"$help" | tr -d ' ,' | sort -u); do
             grep -qF -- "$option" <<<"$text" || fail "man $program does not mention $option"

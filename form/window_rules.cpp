@@ -86,7 +86,7 @@ std::vector<Control> tabStops(const std::vector<Control>& order,
 }
 
 ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem,
-                          const FormLayout& form) {
+                          Extent bars, const FormLayout& form) {
     const Extent full = fullClientTwips(form);
     const Extent design = designClientTwips(form);
     const Extent fullPixels{twipsToPixels(full.width, dpi), twipsToPixels(full.height, dpi)};
@@ -94,17 +94,23 @@ ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedByS
     layout.maximum = workArea;
     layout.content = fullPixels;
     // Compared in pixels: twips read back from pixels are off by a rounding at most DPIs.
-    const auto scrolls = [sizedBySystem](int clientSize, int workSize, int designSize,
-                                         int fullSize) {
-        if (clientSize >= fullSize) return false;
-        return sizedBySystem || (workSize < fullSize && clientSize > designSize);
-    };
-    layout.scrollsHorizontally =
-        scrolls(client.width, workArea.width, twipsToPixels(design.width, dpi), fullPixels.width);
-    layout.scrollsVertically = scrolls(client.height, workArea.height,
-                                       twipsToPixels(design.height, dpi), fullPixels.height);
-    layout.reachable = {layout.scrollsHorizontally ? full.width : pixelsToTwips(client.width, dpi),
-                        layout.scrollsVertically ? full.height : pixelsToTwips(client.height, dpi)};
+    const bool enlarged = sizedBySystem || client.width > twipsToPixels(design.width, dpi) ||
+                          client.height > twipsToPixels(design.height, dpi);
+    if (enlarged) {
+        bool& across = layout.scrollsHorizontally;
+        bool& down = layout.scrollsVertically;
+        across = client.width < fullPixels.width;
+        down = client.height < fullPixels.height;
+        // One bar narrows the page the other direction shows, which may then need its own.
+        for (int pass = 0; pass < 2; ++pass) {
+            across = across || (down && client.width - bars.width < fullPixels.width);
+            down = down || (across && client.height - bars.height < fullPixels.height);
+        }
+    }
+    const Extent page{client.width - (layout.scrollsVertically ? bars.width : 0),
+                      client.height - (layout.scrollsHorizontally ? bars.height : 0)};
+    layout.reachable = {layout.scrollsHorizontally ? full.width : pixelsToTwips(page.width, dpi),
+                        layout.scrollsVertically ? full.height : pixelsToTwips(page.height, dpi)};
     return layout;
 }
 

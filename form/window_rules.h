@@ -45,25 +45,28 @@ std::vector<Control> tabStops(const std::vector<Control>& order,
 struct ClientLayout {
     /// The window's client area may not grow beyond the work area (pixels).
     Extent maximum;
-    /// Whether the client area scrolls in each direction: while it is smaller than the form in
-    /// that direction, on a screen too small for the whole form once the operator enlarged the
-    /// window beyond the design size in that direction, and always where the system sized the
-    /// window, since the operator cannot make a maximised window larger to reach the rest. At
-    /// the design size the operator's window scrolls nothing, and what lies below stays hidden,
-    /// as on a large screen.
+    /// Whether the client area scrolls in each direction: wherever what is left of it beside
+    /// the other direction's bar is smaller than the form (as the face laid it out for its
+    /// fonts) once the operator enlarged the window beyond the design size in either
+    /// direction, or the system sized it (the operator cannot make a maximised window larger
+    /// to reach the rest). So every control can be reached at every size but the design size
+    /// and smaller, where the operator's window scrolls nothing and what lies below stays
+    /// hidden, as the window was designed.
     bool scrollsHorizontally = false;
     bool scrollsVertically = false;
     /// What scrolls: the whole form (pixels).
     Extent content;
     /// The area whose controls the operator can reach, by mouse and by Tab (twips, for
-    /// focusOrder): the whole form in a direction that scrolls, the visible client area in the
-    /// other.
+    /// focusOrder): the whole form in a direction that scrolls, the client area beside the
+    /// other direction's bar in the other.
     Extent reachable;
 };
 
-/// `layout`: the form as the face laid it out (its full size and its design size).
+/// `client`: the client area without scroll bars; `bars`: a vertical bar's width and a
+/// horizontal bar's height (pixels). `layout`: the form as the face laid it out (its full size
+/// and its design size).
 ClientLayout clientLayout(Extent client, Extent workArea, int dpi, bool sizedBySystem,
-                          const FormLayout& layout = designLayout());
+                          Extent bars, const FormLayout& layout = designLayout());
 
 /// Where the keyboard focus goes once the reachable controls are `order` (focusOrder): it stays
 /// on `focused` while that is reachable, else the first reachable control that is `enabled`

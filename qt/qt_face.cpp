@@ -499,7 +499,9 @@ void QtFace::updateLayout() {
     const auto layoutNow = [&] {
         const QSize size = window_->size();
         return clientLayout({size.width(), size.height()}, workAreaClient(), kQtLogicalDpi,
-                            sizedBySystem, fitted_);
+                            sizedBySystem,
+                            {vertical_->sizeHint().width(), horizontal_->sizeHint().height()},
+                            fitted_);
     };
     layout_ = layoutNow();
     // A maximised window is the window manager's to size, with a frame of its own: leave it be.

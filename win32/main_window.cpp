@@ -370,8 +370,9 @@ void MainWindow::updateScrolling() {
     // Showing or hiding a bar resizes the client area, which comes back here.
     if (updatingScroll_ || controls_.empty()) return;
     updatingScroll_ = true;
-    layout_ =
-        clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0, fitted_);
+    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0,
+                           {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)},
+                           fitted_);
     ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
     ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
     RECT page;

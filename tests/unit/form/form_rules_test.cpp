@@ -1,6 +1,7 @@
 // form/'s pure rules: one table of cases each, literal expectations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <optional>
@@ -15,6 +16,13 @@
 
 namespace trevalune {
 namespace {
+
+/// The needs of the controls named, none for the others.
+std::array<int, kControlCount> needs(std::initializer_list<std::pair<Control, int>> named) {
+    std::array<int, kControlCount> n{};
+    for (const auto& [control, twips] : named) n[static_cast<std::size_t>(control)] = twips;
+    return n;
+}
 
 TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     using C = Control;
@@ -108,7 +116,7 @@ TEST(WindowRules, TheFocusStaysWhereItCanElseGoesToTheFirstEnabledControl) {
     EXPECT_EQ(focusAfterLayout(Control::Command8, {}, enabled), std::nullopt);
 }
 
-TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheForm) {
+TEST(WindowRules, TheClientAreaScrollsWhereverTheEnlargedWindowIsSmallerThanTheForm) {
     // The bottom row ends at 11415 twips, Frame6 at 7215; 120 twips of margin round them.
     EXPECT_EQ(fullClientTwips().width, 7335);
     EXPECT_EQ(fullClientTwips().height, 11535);
@@ -121,21 +129,26 @@ TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheFor
     } cases[] = {
         {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}},  // design size: as ever
         {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}},
-        {{481, 700}, {1366, 728}, 96, false, true, {7215, 11535}},    // a laptop, enlarged
-        {{454, 700}, {1366, 728}, 96, false, true, {6810, 11535}},    // taller, not wider
-        {{489, 769}, {1920, 1040}, 96, false, false, {7335, 11535}},  // all of it shows
-        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}},   // so on any screen
-        {{600, 700}, {1920, 1040}, 96, false, false, {9000, 10500}},  // a large screen
-        {{400, 700}, {400, 728}, 96, false, true, {6000, 11535}},     // narrower than designed
-        {{460, 600}, {460, 600}, 96, true, true, {7335, 11535}},
+        {{300, 100}, {1366, 728}, 96, false, false, {4500, 1500}},   // smaller still
+        {{455, 169}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel wider
+        {{454, 170}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel taller
+        {{481, 700}, {1366, 728}, 96, true, true, {7335, 11535}},    // a laptop, enlarged
+        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}},  // all of it shows
+        {{600, 700}, {1920, 1040}, 96, false, true, {8745, 11535}},  // beside the bar: 583
+        {{505, 700}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 488 beside the bar
+        {{506, 700}, {1920, 1040}, 96, false, true, {7335, 11535}},  // 489 beside it
+        {{600, 760}, {1920, 1040}, 96, false, true, {8745, 11535}},
+        {{480, 780}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 763 above the bar
+        {{480, 786}, {1920, 1040}, 96, true, false, {7335, 11535}},  // 769 above it
+        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}},     // narrower than designed
         // Maximised or tiled: whatever the system made smaller than the form scrolls.
-        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}, true},
         {{340, 384}, {683, 374}, 96, true, true, {7335, 11535}, true},
-        {{683, 375}, {683, 374}, 96, false, true, {10245, 11535}, true},
+        {{683, 375}, {683, 374}, 96, false, true, {9990, 11535}, true},
         {{1920, 1040}, {1920, 1040}, 96, false, false, {28800, 15600}, true},
     };
     for (const auto& c : cases) {
-        const ClientLayout layout = clientLayout(c.client, c.workArea, c.dpi, c.maximised);
+        const ClientLayout layout =
+            clientLayout(c.client, c.workArea, c.dpi, c.maximised, {17, 17});
         SCOPED_TRACE(::testing::Message() << c.client.width << "x" << c.client.height << " on "
                                           << c.workArea.width << "x" << c.workArea.height);
         EXPECT_EQ(layout.maximum.height, c.workArea.height);
@@ -143,6 +156,30 @@ TEST(WindowRules, TheClientAreaScrollsOnlyWhenEnlargedOnAScreenTooSmallForTheFor
         EXPECT_EQ(layout.scrollsVertically, c.vertical);
         EXPECT_EQ(layout.reachable.width, c.reachable.width);
         EXPECT_EQ(layout.reachable.height, c.reachable.height);
+    }
+}
+
+TEST(WindowRules, AnyWidthShortOfTheFittedFormScrollsAcrossAndTabReachesTheValueBox) {
+    // A wider caption of 功能选择 moves the frame of 参数 right: the form is 7455 twips wide.
+    const FormLayout fitted = fitCaptions(needs({{Control::Frame3, 5100}}));
+    for (const int dpi : {96, 120, 144, 192}) {
+        const int design = twipsToPixels(designClientTwips(fitted).width, dpi);
+        const int full = twipsToPixels(fullClientTwips(fitted).width, dpi);
+        const int tall = twipsToPixels(fullClientTwips(fitted).height, dpi);
+        const Extent bars{dpi / 6, dpi / 6};
+        const auto layoutAt = [&](int width, int height) {
+            return clientLayout({width, height}, {4000, 4000}, dpi, false, bars, fitted);
+        };
+        for (int width = design + 1; width < full + bars.width; ++width) {
+            const ClientLayout l = layoutAt(width, tall - 1);
+            ASSERT_TRUE(l.scrollsHorizontally) << width << " at " << dpi;
+            const std::vector<Control> order =
+                focusOrder(l.reachable.width, l.reachable.height, fitted);
+            ASSERT_NE(std::find(order.begin(), order.end(), Control::cmbsz), order.end())
+                << width << " at " << dpi;
+        }
+        EXPECT_FALSE(layoutAt(full + bars.width, tall - 1).scrollsHorizontally) << dpi;
+        EXPECT_FALSE(layoutAt(full, tall).scrollsHorizontally) << dpi;
     }
 }
 
@@ -156,12 +193,6 @@ TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
     }
 }
 
-/// The needs of the controls named, none for the others.
-std::array<int, kControlCount> needs(std::initializer_list<std::pair<Control, int>> named) {
-    std::array<int, kControlCount> n{};
-    for (const auto& [control, twips] : named) n[static_cast<std::size_t>(control)] = twips;
-    return n;
-}
 
 TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
     const FormLayout none = fitCaptions(needs({}));

@@ -49,9 +49,9 @@ std::string_view stateName(PrinterState::State state) {
 }
 
 std::string_view stateName(JobState::State state) {
-    constexpr std::array<std::string_view, 8> kNames = {
-        "pending", "held", "printing", "stopped", "completed", "canceled", "aborted",
-        "left the queue"};
+    constexpr std::array<std::string_view, 9> kNames = {"pending", "held",           "printing",
+                                                        "stopped", "completed",      "canceled",
+                                                        "aborted", "left the queue", "not known"};
     return kNames[static_cast<std::size_t>(state)];
 }
 

@@ -74,12 +74,24 @@ struct PrinterState {
 
 /// What the spooler says of one job.
 struct JobState {
-    enum class State { Pending, Held, Printing, Stopped, Completed, Canceled, Aborted, Gone };
+    enum class State {
+        Pending,
+        Held,
+        Printing,
+        Stopped,
+        Completed,
+        Canceled,
+        Aborted,
+        Gone,
+        Unknown
+    };
     /// Gone: the queue has no record of the job any more. Windows keeps none once a job has
-    /// left its queue, so there it is "left the queue", never "printed".
-    State state = State::Gone;
+    /// left its queue, so there it is "left the queue", never "printed". Unknown: the state
+    /// could not be read (no answer, the queue or the job not found on a server that keeps
+    /// its jobs' history); `message` says why. Nothing about the job may be claimed then.
+    State state = State::Unknown;
     std::vector<std::string> reasons;
-    std::string message;
+    std::string message;  ///< the spooler's words; for Unknown, why it is not known
 
     /// The job will not change by itself any more (held and stopped wait for someone).
     bool finished() const {

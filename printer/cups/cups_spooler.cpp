@@ -456,6 +456,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
     Connection* c = connection();
     if (c == nullptr) {
         ippDelete(request);
+        lastFailure_ = "no print server answers at " + serverName();
         return nullptr;
     }
     Ipp response;
@@ -465,6 +466,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
         response.reset(cupsDoRequest(c->http.get(), request, resource.c_str()));
     }
     if (noAnswer(c->http.get(), response.get())) {
+        lastFailure_ = lastReason(c->http.get(), true);
         connection_.reset();
         return nullptr;
     }
@@ -482,7 +484,10 @@ CupsSpooler::Ipp CupsSpooler::askAttributes(int operation, const std::string& pr
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(wanted.size()), nullptr, wanted.data());
     Ipp response = ask(request, "/");
-    if (response && ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) response.reset();
+    if (response && ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) {
+        lastFailure_ = cupsLastErrorString();  // the server's words: "Job #4 does not exist."
+        response.reset();
+    }
     return response;
 }
 
@@ -516,20 +521,32 @@ PrinterState CupsSpooler::printerState(const std::string& printer) {
 }
 
 JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
+    // CUPS keeps its jobs' history, so a job it cannot tell about is not known, never "gone":
+    // the server stopped answering, or the queue was deleted with it.
     JobState job;
+    job.state = JobState::State::Unknown;
     const std::string uri = printerUri(printer);
-    if (uri.empty()) return job;
+    if (uri.empty()) {
+        job.message = "the printer name cannot be put in a request";
+        return job;
+    }
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
                                           "job-printer-state-message"};
     const Ipp response = askAttributes(IPP_OP_GET_JOB_ATTRIBUTES, uri, jobId, kWanted);
-    if (!response) return job;
+    if (!response) {
+        job.message = lastFailure_;
+        return job;
+    }
     // The IPP job states 3 (pending) to 9 (completed), in order.
     constexpr JobState::State kStates[] = {JobState::State::Pending,  JobState::State::Held,
                                            JobState::State::Printing, JobState::State::Stopped,
                                            JobState::State::Canceled, JobState::State::Aborted,
                                            JobState::State::Completed};
     const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
-    if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) return job;
+    if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) {
+        job.message = "the print server gave no job state";
+        return job;
+    }
     job.state = kStates[ippState - IPP_JSTATE_PENDING];
     job.reasons = keywords(response.get(), "job-state-reasons");
     job.message = textOf(response.get(), "job-printer-state-message");

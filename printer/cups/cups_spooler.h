@@ -52,7 +52,8 @@ public:
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// Get-Printer-Attributes on the kept connection.
     PrinterState printerState(const std::string& printer) override;
-    /// Get-Job-Attributes on the kept connection; a job the server no longer knows is Gone.
+    /// Get-Job-Attributes on the kept connection. A job whose state cannot be read is Unknown,
+    /// with the reason: CUPS keeps its jobs' history, so "no such job" is no proof of an end.
     JobState jobState(const std::string& printer, int jobId) override;
     /// Writes the user's lpoptions (as `lpoptions -d` does); as root that is the server root's.
     void setDefaultPrinter(const std::string& printer) override;
@@ -106,6 +107,7 @@ private:
     std::string password_;  ///< kept while libcups uses it
     std::unique_ptr<Deadline> deadline_;
     std::unique_ptr<Connection> connection_;
+    std::string lastFailure_;  ///< why the last request of ask or askAttributes got no answer
 };
 
 }  // namespace trevalune

@@ -20,7 +20,8 @@
 #include "tools/trevalune-send/library_row_reader.h"
 
 int main(int argc, char** argv) {
-    return trevalune::guardedMain("trevalune-send", [&] {
+    // A failure is status 1, as --help says: trevalune-send has no status of its own for it.
+    return trevalune::guardedMain<1>("trevalune-send", [&] {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
         trevalune::send::Interruption interruption;
         trevalune::send::takeSignals(interruption);

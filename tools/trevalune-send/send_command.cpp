@@ -9,8 +9,11 @@
 #include <exception>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <sstream>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "alignment/value_check.h"
 #include "alignment/value_text.h"
@@ -164,6 +167,9 @@ void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::s
             next < jobs.size() ? jobs[next]->finalState->state : JobState::State::Completed;
         if (next == jobs.size()) {
             account.waitEnd = WaitEnd::Completed;
+        } else if (s == JobState::State::Unknown) {
+            // Never read as an end: a server that stops answering has not printed anything.
+            account.waitEnd = WaitEnd::NotKnown;
         } else if (s != JobState::State::Pending && s != JobState::State::Printing) {
             account.waitEnd = WaitEnd::JobFailed;
         } else if (stop != nullptr && stop->requested()) {
@@ -186,63 +192,101 @@ void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::s
     if (account.waitEnd != WaitEnd::Completed) {
         account.stateAtWaitEnd = spooler.printerState(account.queue);
     }
-    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first.
+    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first;
+    // a job that left a queue without a record has an end nobody confirmed.
     if (account.waitEnd == WaitEnd::Completed) {
         for (const DocumentRecord* d : jobs) {
-            if (d->finalState->state == JobState::State::Canceled ||
-                d->finalState->state == JobState::State::Aborted) {
+            const JobState::State end = d->finalState->state;
+            if (end == JobState::State::Canceled || end == JobState::State::Aborted) {
                 account.waitEnd = WaitEnd::JobFailed;
+                break;
             }
+            if (end == JobState::State::Gone) account.waitEnd = WaitEnd::LeftQueue;
         }
     }
 }
 
-/// Runs the work on one queue as the window runs it, then follows its jobs under --wait (only
-/// this work's: align runs several on one account).
-void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
-    account.planned += work.timeline.documentCount();
-    const std::size_t before = account.documents.size();
+/// The program's own failure, as the operator reads it: memory, a system resource, a bug.
+std::string faultText(const std::exception_ptr& fault, Language l) {
+    try {
+        std::rethrow_exception(fault);
+    } catch (const std::bad_alloc&) {
+        return say(l, Text::OutOfMemory);
+    } catch (const std::system_error& e) {
+        return e.code().message();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return say(l, Text::NoReasonGiven);
+    }
+}
+
+/// Sends the work's documents to one queue as the window sends them, until one is not taken
+/// or the run is asked to stop.
+void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
     AccountingSpooler accounting(spooler, account, run.reporter, run.system.interruption);
     Quiet quiet(account);
     const std::string queue = account.queue;
     PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
     try {
-        if (before == 0) warnAboutState(spooler, account, run);
+        if (account.documents.empty()) warnAboutState(spooler, account, run);
         runWork(work, link, run.system.clock, quiet);
     } catch (const QueueStopped&) {
     } catch (const Interrupted&) {
         account.interrupted = true;
     }
-    if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
+}
+
+/// Runs the work on one queue, then follows its jobs under --wait (only this work's: align
+/// runs several on one account). A failure of the program itself ends the queue's run and goes
+/// into its account: the other queues and the account go on.
+void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
+    account.planned += work.timeline.documentCount();
+    const std::size_t before = account.documents.size();
+    try {
+        sendWork(work, spooler, account, run);
+        if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
+    } catch (...) {
+        account.fault = faultText(std::current_exception(), run.reporter.language());
+    }
+}
+
+/// Opens the queue's own spooler and runs the work on it; a spooler that cannot be made is the
+/// queue's fault, as anything else that fails in the program.
+void openAndRun(const Work& work, QueueAccount& account, const SpoolerOptions& options,
+                RunContext& run) {
+    std::unique_ptr<Spooler> spooler;
+    try {
+        spooler = run.system.openSpooler(options);
+    } catch (...) {
+        account.planned += work.timeline.documentCount();
+        account.fault = faultText(std::current_exception(), run.reporter.language());
+        return;
+    }
+    runOnQueue(work, *spooler, account, run);
 }
 
 /// Every queue in a thread of its own with a spooler of its own; each queue's documents in
-/// order. A single queue runs here, on `first` when the caller has one open already.
+/// order. A single queue runs here, on `first` when the caller has one open already, and so
+/// does a queue for which no thread could be started, once the others are done.
 void runOnQueues(const Work& work, std::vector<QueueAccount>& accounts,
                  const SpoolerOptions& options, RunContext& run, Spooler* first) {
     if (accounts.size() == 1) {
-        std::unique_ptr<Spooler> own;
-        if (first == nullptr) own = run.system.openSpooler(options);
-        runOnQueue(work, first ? *first : *own, accounts[0], run);
-        return;
+        if (first != nullptr) return runOnQueue(work, *first, accounts[0], run);
+        return openAndRun(work, accounts[0], options, run);
     }
-    std::vector<std::exception_ptr> faults(accounts.size());
+    std::vector<std::size_t> unstarted;
     {
         std::vector<std::jthread> threads;
         for (std::size_t i = 0; i < accounts.size(); ++i) {
-            threads.emplace_back([&, i] {
-                try {
-                    const std::unique_ptr<Spooler> spooler = run.system.openSpooler(options);
-                    runOnQueue(work, *spooler, accounts[i], run);
-                } catch (...) {
-                    faults[i] = std::current_exception();
-                }
-            });
+            try {
+                threads.emplace_back([&, i] { openAndRun(work, accounts[i], options, run); });
+            } catch (...) {
+                unstarted.push_back(i);
+            }
         }
     }
-    for (const std::exception_ptr& fault : faults) {
-        if (fault) std::rethrow_exception(fault);
-    }
+    for (const std::size_t i : unstarted) openAndRun(work, accounts[i], options, run);
 }
 
 /// The account on standard error, a line per queue, and with --json the whole run as one
@@ -253,21 +297,15 @@ int finish(const std::string& operation, const std::vector<QueueAccount>& accoun
     const Language l = run.reporter.language();
     nlohmann::json queues = nlohmann::json::array();
     bool ok = true;
+    const Interruption* stop = run.system.interruption;
+    const bool interrupted = stop != nullptr && stop->requested();
     for (const QueueAccount& a : accounts) {
         run.reporter.line(accountLine(a, l));
-        queues.push_back(toJson(a));
+        queues.push_back(toJson(a, interrupted));
         ok = ok && a.succeeded();
     }
-    const Interruption* stop = run.system.interruption;
-    const int status = stop != nullptr && stop->requested() ? stop->status()
-                       : ok && !failed                      ? 0
-                                                            : 1;
-    nlohmann::json all = {{"operation", operation},
-                          {"status", status},
-                          {"interrupted", status > 2},
-                          {"queues", std::move(queues)}};
-    all.update(more);
-    run.reporter.json(all);
+    const int status = interrupted ? stop->status() : ok && !failed ? 0 : 1;
+    run.reporter.json(buildRunJson(status, operation, {}, std::move(queues), more));
     return status;
 }
 
@@ -300,7 +338,7 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const System& system,
 
 /// The printer a run without -d goes to; when there is none, says why and returns nothing.
 std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& system,
-                                              Reporter& reporter) {
+                                              Reporter& reporter, const std::string& operation) {
     const Language l = reporter.language();
     std::vector<std::string> listed;
     std::string unreachable;
@@ -314,7 +352,7 @@ std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& sy
     }
     if (why.empty()) return chosen;
     reporter.line(why);
-    reporter.json({{"status", 1}, {"error", why}, {"queues", nlohmann::json::array()}});
+    reporter.json(buildRunJson(1, operation, why, nlohmann::json::array(), {}));
     return std::nullopt;
 }
 
@@ -427,6 +465,35 @@ std::optional<rowreader::ModeReading> scanPage(System& system, const std::string
     return none;
 }
 
+/// The last value align sent: where its documents begin in the account.
+struct AlignSetting {
+    std::size_t firstDocument = 0;
+    std::size_t plannedBefore = 0;
+    std::string value;
+};
+
+/// What the printer holds of the mode when align stops: the value only when every document
+/// of its setting was taken and, where its jobs were followed, completed; else not known.
+std::string buildHeldText(const QueueAccount& a, const AlignSetting& setting,
+                          const std::string& mode, Language l) {
+    std::size_t taken = 0;
+    bool completed = true;
+    for (std::size_t i = setting.firstDocument; i < a.documents.size(); ++i) {
+        const DocumentRecord& d = a.documents[i];
+        taken += d.result.isTaken() ? 1 : 0;
+        completed =
+            completed && (!d.finalState || d.finalState->state == JobState::State::Completed);
+    }
+    const std::size_t planned = a.planned - setting.plannedBefore;
+    if (planned > 0 && taken == planned && completed) {
+        return say(l, Text::AlignStopped, {mode, setting.value});
+    }
+    std::string detail =
+        say(l, Text::AlignTakenOf, {std::to_string(taken), std::to_string(planned)});
+    if (planned > 0 && taken == planned) detail += say(l, Text::AlignNotCompleted);
+    return say(l, Text::AlignStoppedNotKnown, {mode, detail});
+}
+
 /// align: 设置单项 with the value, the answer (from the scanned page or the operator), again,
 /// until the marked row is the straight one; then 保存.
 int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
@@ -454,16 +521,17 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!c.printers.empty()) {
         accounts[0].queue = c.printers[0];
     } else {
-        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter);
+        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter, "align");
         if (!chosen) return 1;
         accounts[0].queue = *chosen;
     }
     QueueAccount& account = accounts[0];
     const std::string modeName(modeWord(mode));
     std::vector<AlignPage> pages;
+    AlignSetting setting;
     const auto notSaved = [&](const std::string& why = {}) {
         if (!why.empty()) run.reporter.line(why);
-        run.reporter.line(say(l, Text::AlignStopped, {modeName, value}));
+        run.reporter.line(buildHeldText(account, setting, modeName, l));
         return finish("align", accounts, run,
                       {{"saved", false},
                        {"error", why.empty() ? nlohmann::json() : nlohmann::json(why)},
@@ -484,6 +552,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         in.arguments = {modeName, value};
         in.extraWait = c.extraWait;
         in.language = l;
+        setting = {account.documents.size(), account.planned, value};
         if (!sent(findOperation("set")->build(in))) return notSaved();
         system.err << say(l, Text::AlignPrinted, {account.queue, modeName, value}) << '\n';
         AlignPage& page = pages.emplace_back();
@@ -546,7 +615,8 @@ int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& op
     if (!list.unreachableServer.empty()) {
         const std::string why = say(l, Text::NoPrintServer, {list.unreachableServer});
         run.reporter.line(why);
-        run.reporter.json({{"status", 1}, {"error", why}, {"printers", nlohmann::json::array()}});
+        run.reporter.json(buildRunJson(1, "list", why, nlohmann::json::array(),
+                                       {{"printers", nlohmann::json::array()}}));
         return 1;
     }
     std::vector<std::string> listed;
@@ -567,7 +637,8 @@ int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& op
                                : say(l, Text::ListNoState))
                        << '\n';
     }
-    run.reporter.json({{"status", 0}, {"printers", std::move(printers)}});
+    run.reporter.json(
+        buildRunJson(0, "list", {}, nlohmann::json::array(), {{"printers", std::move(printers)}}));
     return 0;
 }
 
@@ -665,7 +736,7 @@ Bytes readAll(std::istream& in) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int run(const CommandLine& c, System& system, Language l) {
+int run(const CommandLine& c, System& system, Language l, std::string& operation) {
     if (c.help) {
         system.out << helpText(l, system.platform);
         return 0;
@@ -684,7 +755,6 @@ int run(const CommandLine& c, System& system, Language l) {
     if (!c.timeout.empty()) options.timeoutMs = std::stoi(c.timeout) * 1000;
 
     Work work;
-    std::string operation;
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
@@ -708,7 +778,10 @@ int run(const CommandLine& c, System& system, Language l) {
                                        : runAlign(c, context, options, l);
         }
         const OperationTraits* op = findOperation(operation);
-        if (op == nullptr) throw UsageError(say(l, Text::UnknownOperation, {operation}));
+        if (op == nullptr) {
+            const std::string word = std::exchange(operation, {});  // no operation in the JSON
+            throw UsageError(say(l, Text::UnknownOperation, {word}));
+        }
         if (args.size() < op->minArguments || args.size() > op->maxArguments) {
             throw UsageError(
                 say(l, Text::WrongArgumentCount, {operation, std::string(op->synopsis)}));
@@ -735,18 +808,13 @@ int run(const CommandLine& c, System& system, Language l) {
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
         first = system.openSpooler(options);
-        const auto chosen = choosePrinterOrSay(*first, system, reporter);
+        const auto chosen = choosePrinterOrSay(*first, system, reporter, operation);
         if (!chosen) return 1;
         queues = {*chosen};
     }
     std::vector<QueueAccount> accounts(queues.size());
     for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
-    try {
-        runOnQueues(work, accounts, options, context, first.get());
-    } catch (...) {
-        finish(operation, accounts, context);  // what was sent before the fault, then the fault
-        throw;
-    }
+    runOnQueues(work, accounts, options, context, first.get());
     return finish(operation, accounts, context);
 }
 
@@ -776,27 +844,45 @@ std::string parseErrorText(const CLI::ParseError& wrong, Language l) {
 
 int runSend(const std::vector<std::string>& arguments, System& system) {
     const Language l = languageOf(system.environment);
-    // Known before the command line is read, so that even a wrong one answers in JSON.
-    const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
-    const auto refused = [&](const std::string& what, bool hint) {
+    // Known before the command line is read, so that even a wrong one answers in JSON; what
+    // follows "--" is an operand, never an option.
+    const auto operands = std::find(arguments.begin(), arguments.end(), "--");
+    const bool json = std::find(arguments.begin(), operands, "--json") != operands;
+    std::string operation;
+    const auto failed = [&](int status, const std::string& what, bool hint) {
         system.err << kName << ": " << what << '\n';
         if (hint) system.err << say(l, Text::TryHelp) << '\n';
-        if (json) system.out << nlohmann::json{{"status", 2}, {"error", what}}.dump(2) << '\n';
-        return 2;
+        if (json) {
+            system.out << buildRunJson(status, operation, what, nlohmann::json::array(), {}).dump(2)
+                       << '\n';
+        }
+        return status;
     };
+    int status = 0;
     try {
-        return run(parseCommandLine(arguments), system, l);
+        status = run(parseCommandLine(arguments), system, l, operation);
     } catch (const CLI::ParseError& wrong) {
-        return refused(parseErrorText(wrong, l), true);
+        status = failed(2, parseErrorText(wrong, l), true);
     } catch (const UsageError& wrong) {
-        return refused(wrong.what(), true);
+        status = failed(2, wrong.what(), true);
     } catch (const PictureError& wrong) {
-        return refused(wrong.what(), false);
+        status = failed(2, wrong.what(), false);
     } catch (const Refusal& refusal) {
-        return refused(say(l, Text::Refused,
-                           {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),
-                       false);
+        status = failed(2,
+                        say(l, Text::Refused,
+                            {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),
+                        false);
+    } catch (...) {
+        // The program's own failure before any queue's run began: nothing was sent.
+        status = failed(1, say(l, Text::FaultNothingSent, {faultText(std::current_exception(), l)}),
+                        false);
     }
+    // A script reads the JSON or the job ids: output that never arrived is no success.
+    if (!system.out.flush()) {
+        system.err << kName << ": " << say(l, Text::OutputLost) << '\n';
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace trevalune::send

@@ -59,9 +59,15 @@ enum class Text {
     AccountRestNotSent,
     AccountRefusedPage,  ///< {1}: the message
     AccountInterrupted,
-    JobCount,  ///< {1}: how many, {2}: state
+    AccountFault,  ///< {1}: the program's own failure on the queue
+    OutOfMemory,
+    FaultNothingSent,  ///< {1}: the program's own failure before anything was sent
+    OutputLost,        ///< standard output could not be written
+    JobCount,          ///< {1}: how many, {2}: state
     WaitCompleted,
     WaitLeft,
+    WaitNotKnown,  ///< {1}: the jobs, {2}: why their state cannot be read
+    NoReasonGiven,
     WaitJobFailed,     ///< {1}: job id, {2}: state, {3}: " (reasons)" or nothing
     WaitTimeUp,        ///< {1}: seconds, {2}: the jobs' states counted
     WaitInterrupted,   ///< {1}: the jobs' states counted
@@ -75,21 +81,24 @@ enum class Text {
     AlignNeedsTerminal,
     AlignOnePrinter,
     AlignNoDryRun,
-    AlignFromRange,    ///< {1}: the value
-    AlignPrinted,      ///< {1}: printer, {2}: mode, {3}: value
-    AlignAsk,          ///< {1}: the marked value
-    AlignAnswerRange,  ///< {1}: what was typed
-    AlignSaved,        ///< {1}: mode, {2}: value
-    AlignStopped,      ///< {1}: mode, {2}: value
-    DefaultMark,       ///< after the default printer in `list`
-    NoReader,          ///< a build without the row reader
-    CannotRead,        ///< {1}: the file, {2}: why
-    NotAPicture,       ///< {1}: the file, {2}: the decoder's reason
-    ReadStraight,      ///< {1}: mode, {2}: the straight row, {3}: confidence
-    ReadCannotTell,    ///< {1}: mode, {2}: the doubt
-    ReadRow,           ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
-    ReadNothing,       ///< no sample rows anywhere
-    ReadAdvice,        ///< after a mode that cannot be told
+    AlignFromRange,        ///< {1}: the value
+    AlignPrinted,          ///< {1}: printer, {2}: mode, {3}: value
+    AlignAsk,              ///< {1}: the marked value
+    AlignAnswerRange,      ///< {1}: what was typed
+    AlignSaved,            ///< {1}: mode, {2}: value
+    AlignStopped,          ///< {1}: mode, {2}: value
+    AlignStoppedNotKnown,  ///< {1}: mode, {2}: what was taken of the last value's documents
+    AlignTakenOf,          ///< {1}: taken, {2}: planned
+    AlignNotCompleted,     ///< after AlignTakenOf: their jobs did not complete
+    DefaultMark,           ///< after the default printer in `list`
+    NoReader,              ///< a build without the row reader
+    CannotRead,            ///< {1}: the file, {2}: why
+    NotAPicture,           ///< {1}: the file, {2}: the decoder's reason
+    ReadStraight,          ///< {1}: mode, {2}: the straight row, {3}: confidence
+    ReadCannotTell,        ///< {1}: mode, {2}: the doubt
+    ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
+    ReadNothing,           ///< no sample rows anywhere
+    ReadAdvice,            ///< after a mode that cannot be told
     DoubtNoneStraight,
     DoubtTooClose,
     DoubtNoRows,

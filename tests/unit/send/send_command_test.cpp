@@ -21,6 +21,7 @@
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
 #include "tools/trevalune-send/interruption.h"
@@ -86,10 +87,12 @@ struct Sender {
     Outcome run(const Names& arguments, const std::string& input = {}) {
         std::istringstream in(input);
         std::ostringstream out, err;
+        if (outputFails) out.setstate(std::ios::badbit);
         send::System system{
             [this](const send::SpoolerOptions& options) -> std::unique_ptr<Spooler> {
                 const std::lock_guard lock(mutex);  // each queue's thread opens its own
                 opened.push_back(options);
+                if (opened.size() == failingOpen) throw std::bad_alloc();
                 return std::make_unique<LockedSpooler>(spooler, mutex);
             },
             clock,
@@ -106,6 +109,14 @@ struct Sender {
         system.rowReader = rowReader;
         system.scanner = &scanner;
         const int status = send::runSend(arguments, system);
+        // Every JSON any test makes is held to the schema a script relies on.
+        const auto operands = std::find(arguments.begin(), arguments.end(), "--");
+        if (!outputFails && std::find(arguments.begin(), operands, "--json") != operands) {
+            EXPECT_THAT(
+                testing::schemaErrors(testing::sendSchema(), nlohmann::json::parse(out.str())),
+                ::testing::IsEmpty())
+                << out.str();
+        }
         return {status, out.str(), err.str()};
     }
     std::vector<std::string> sentTo(const std::string& printer) const {
@@ -124,6 +135,8 @@ struct Sender {
     send::Platform platform = send::Platform::Cups;
     send::Interruption interruption;
     std::vector<send::SpoolerOptions> opened;
+    std::size_t failingOpen = 0;  ///< this opening (from 1) runs out of memory
+    bool outputFails = false;
     send::RowReader* rowReader = nullptr;
     send::PosixScanner scanner{&interruption, 1 << 20};
 };
@@ -418,8 +431,12 @@ TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
         std::string end;  ///< the end of the account line
     } cases[] = {
         {{}, "--wait", 0, {}, "; every job completed"},
-        {{{1, {S::Gone, {}, {}}}, {2, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}}, "--wait", 0, {},
-         "; every job left the queue (the spooler keeps no record of how it ended)"},
+        {{{1, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}}, "--wait", 0, {},
+         "; every job left the queue; the spooler keeps no record of how a job ended, so that it "
+         "printed is not confirmed"},
+        // A server that stops answering, or a deleted queue, has not printed anything.
+        {{{2, {S::Unknown, {}, "no answer within 5 s from h:631"}}, {3, {S::Unknown, {}, {}}}}, "--wait=9", 1, {},
+         "; whether job RZ7-a-2, RZ7-a-3 completed is not known, its state cannot be read: no answer within 5 s from h:631"},
         {{{1, {S::Pending, {}, {}}}}, "--wait=3", 1, {1000, 1000, 1000},
          "; after 3 s the jobs are not done: 1 pending, 2 completed; the printer is stopped: Paused"},
         {{{3, {S::Printing, {}, {}}}}, "--wait=1", 1, {1000}, "; after 1 s the jobs are not done: 1 printing, 2 completed"},
@@ -487,16 +504,71 @@ TEST(SendCommandTest, JsonSaysTheSameOnSuccessAndFailure) {
     const auto json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["operation"], "save");
     EXPECT_EQ(json["interrupted"], false);
-    EXPECT_EQ(json["queues"][0]["documents"],
-              nlohmann::json::parse(R"([{"number":1,"outcome":"taken","job":1,"reason":null}])"));
+    EXPECT_EQ(json["queues"][0]["documents"], nlohmann::json::parse(R"([{"number":1,
+        "outcome":"taken","job":1,"reason":null,"job_state":null,"job_state_reasons":null,
+        "job_state_message":null}])"));
     EXPECT_EQ(json["queues"][1]["documents"][0]["outcome"], "not-taken");
     EXPECT_EQ(json["queues"][1]["documents"][0]["reason"],
               "Destination \"B\" is not accepting jobs.");
     EXPECT_EQ(json["queues"][1]["succeeded"], false);
-    EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out)["status"], 2);
+    EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out),
+              nlohmann::json::parse(R"({"status": 2, "operation": null, "interrupted": false,
+                  "error": "unknown operation \"bogus\"", "queues": []})"));
+    // "--" ends the options: a later --json is an operand.
+    EXPECT_EQ(s.run({"-d", "A", "text", "--", "--json"}).out, "A-2\n");
     const auto listed = nlohmann::json::parse(s.run({"--json", "list"}).out);
     EXPECT_EQ(listed["printers"][1]["name"], "B");
     EXPECT_EQ(listed["printers"][1]["state"]["state"], "idle");
+}
+
+TEST(SendCommandTest, TheProgramsOwnFailuresAreAccountedAndNeverSuccess) {
+    // clang-format off
+    const struct {
+        Names arguments;
+        std::size_t failingOpen;
+        bool outputFails;
+        std::string err;  ///< the whole error stream, but for the queue that succeeded
+        std::size_t sent;
+    } cases[] = {
+        // One queue's thread runs out of memory: the other queue goes on, the account says which.
+        {{"-d", "A", "-d", "B", "--json", "eject"}, 2, false,
+         "{Q}: 0 of 1 documents taken; this program failed here, so nothing more was sent: out "
+         "of memory\n", 1},
+        // Before any queue: nothing was sent, and the JSON says it.
+        {{"--json", "eject"}, 1, false, "trevalune-send: out of memory; nothing was sent\n", 0},
+        // The JSON (or the job ids) cannot be written: no success.
+        {{"-d", "A", "--json", "eject"}, 0, true, "trevalune-send: A: 1 of 1 documents taken\n"
+         "trevalune-send: standard output cannot be written; what it should hold is lost\n", 1},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        Sender s({"A", "B"});
+        s.failingOpen = c.failingOpen;
+        s.outputFails = c.outputFails;
+        const Outcome r = s.run(c.arguments);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(s.spooler.documents.size(), c.sent);
+        if (c.outputFails) {
+            EXPECT_EQ(r.err, c.err);
+            continue;
+        }
+        const auto json = nlohmann::json::parse(r.out);
+        EXPECT_EQ(json["status"], 1);
+        if (c.sent == 0) {
+            EXPECT_EQ(r.err, c.err);
+            EXPECT_EQ(json["error"], "out of memory; nothing was sent");
+            continue;
+        }
+        // The queue that failed is the one the other did not print to.
+        const std::string failed = s.spooler.documents[0].printer == "A" ? "B" : "A";
+        const std::string line = std::regex_replace(c.err, std::regex("\\{Q\\}"), failed);
+        EXPECT_THAT(r.err, HasSubstr("trevalune-send: " + line));
+        const auto& q = json["queues"][failed == "A" ? 0 : 1];
+        EXPECT_EQ(q["error"], "out of memory");
+        EXPECT_EQ(q["planned"], 1);
+        EXPECT_EQ(q["succeeded"], false);
+    }
 }
 
 TEST(SendCommandTest, DryRunShowsDocumentsAndWaitsAndAsksNoServer) {
@@ -559,7 +631,11 @@ TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {
         const Outcome o = s2.run({"align", "high-speed"});
         EXPECT_EQ(o.status, stop == 0 ? 1 : stop);
         EXPECT_EQ(s2.spooler.documents.size(), stop == 0 ? 44u : 1u);
-        EXPECT_THAT(o.err, HasSubstr("stopped: high-speed is 16 in the printer, not saved"));
+        // What the printer holds comes from what was taken, never from what was meant.
+        EXPECT_THAT(o.err,
+                    HasSubstr(stop == 0 ? "stopped: high-speed is 16 in the printer, not saved"
+                                        : "stopped: high-speed in the printer: not known (1 "
+                                          "of 44 documents taken), not saved"));
     }
     EXPECT_EQ(s.run({"align", "high-speed", "--from", "4"}).status, 2);
 }
@@ -713,7 +789,8 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
               "not a PNG\n");
     reader.pages = {{straight, close}};
     r = s.run({"--json", "read-rows", "-"}, "picture");
-    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1, "modes": [
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1,
+        "operation": "read-rows", "interrupted": false, "error": null, "queues": [], "modes": [
         {"mode": "high-speed", "straight": 16, "doubt": null, "reason": null, "confidence": 0.92,
          "rows": [{"value": 15, "marked": false, "value_from_label": true, "offset_columns": 1.0,
                    "noise_columns": 0.1},
@@ -820,7 +897,12 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
             EXPECT_THAT(r.err, Not(HasSubstr("stopped")));
             EXPECT_EQ(json["pages"].back()["answered_by"], c.answeredBy);
         } else {
-            EXPECT_THAT(r.err, HasSubstr("not saved"));
+            const int held = c.centres.empty() ? 16 : static_cast<int>(c.centres.back());
+            EXPECT_THAT(r.err,
+                        HasSubstr(c.pending ? "high-speed in the printer: not known (44 of 44 "
+                                              "documents taken, their jobs not completed)"
+                                            : "high-speed is " + std::to_string(held) +
+                                                  " in the printer, not saved"));
         }
     }
 }

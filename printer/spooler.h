@@ -104,6 +104,19 @@ struct JobState {
 std::string_view stateName(PrinterState::State state);
 std::string_view stateName(JobState::State state);
 
+/// A document whose bytes come as they are read (standard input, a FIFO), block by block, in
+/// one pass: it is never held whole.
+class DocumentStream {
+public:
+    virtual ~DocumentStream() = default;
+    /// The next block, valid until the next call; empty at the end, or when the document
+    /// ended short (then `failure` says why).
+    virtual std::string_view next() = 0;
+    /// Why the document ended before its end (the run was interrupted, a read failed); empty
+    /// when it was read whole.
+    virtual std::string failure() const = 0;
+};
+
 /// The system print spooler, as far as this tool needs it. Printer names are UTF-8.
 /// Implementations: CUPS, winspool, and a recording one for tests.
 class Spooler {
@@ -120,6 +133,12 @@ public:
     /// never came is Unknown.
     virtual SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                        std::string_view data) = 0;
+
+    /// The same for a document that comes as it is read. One that ends short is never taken:
+    /// its job is taken back, or never made. This one gathers the document and sends it whole,
+    /// for spoolers that need its length first; CUPS streams it.
+    virtual SendResult sendRawStream(const std::string& printer, const std::string& documentName,
+                                     DocumentStream& stream);
 
     /// The jobs still waiting for the printer. A printer that cannot be opened reads as empty.
     virtual JobQuery queryActiveJobs(const std::string& printer) = 0;

@@ -59,6 +59,14 @@ int main(int argc, char** argv) {
         system.scanner = &scanner;
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;
+        // `file -` and FIFOs: read as they come, and a stop request ends a read at once.
+        const std::string stopped = trevalune::send::say(
+            trevalune::send::languageOf(system.environment),
+            trevalune::send::Text::InputInterrupted);
+        system.openInput = [&](const std::string& path) {
+            return std::unique_ptr<trevalune::send::InputReader>(
+                new trevalune::send::PosixInput(path, interruption, stopped));
+        };
         return trevalune::send::runSend(arguments, system);
     });
 }

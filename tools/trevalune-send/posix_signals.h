@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/send_command.h"
 
 namespace trevalune::send {
@@ -24,6 +25,24 @@ public:
 
 private:
     const Interruption& interruption_;
+};
+
+/// Standard input ("-") or a FIFO, read as it comes; a read waits in poll, so a stop request
+/// ends it at once (InputError with `interrupted`), also on a FIFO that no one writes to.
+class PosixInput final : public InputReader {
+public:
+    /// Throws InputError when the file cannot be opened.
+    PosixInput(const std::string& path, const Interruption& interruption, std::string interrupted);
+    ~PosixInput() override;
+    PosixInput(const PosixInput&) = delete;
+    PosixInput& operator=(const PosixInput&) = delete;
+    std::size_t read(char* buffer, std::size_t size) override;
+
+private:
+    int fd_;
+    bool owned_;
+    const Interruption& interruption_;
+    std::string interrupted_;
 };
 
 }  // namespace trevalune::send

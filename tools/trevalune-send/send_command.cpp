@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -27,6 +28,7 @@
 #include "printer/timeline.h"
 #include "tools/trevalune-send/account.h"
 #include "tools/trevalune-send/command_line.h"
+#include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/operation_table.h"
 #include "tools/trevalune-send/reading.h"
@@ -96,16 +98,26 @@ public:
 
     SendResult sendRawDocument(const std::string& printer, const std::string& name,
                                std::string_view data) override {
+        return record([&] { return inner_.sendRawDocument(printer, name, data); });
+    }
+    SendResult sendRawStream(const std::string& printer, const std::string& name,
+                             DocumentStream& stream) override {
+        return record([&] { return inner_.sendRawStream(printer, name, stream); });
+    }
+
+private:
+    template <class Send>
+    SendResult record(Send send) {
         if (interruption_ != nullptr && interruption_->requested()) throw Interrupted{};
         const int number = static_cast<int>(account_.documents.size()) + 1;
-        SendResult result = inner_.sendRawDocument(printer, name, data);
+        SendResult result = send();
+        const std::string& printer = account_.queue;
         account_.documents.push_back({number, result, std::nullopt});
         if (!result.isTaken()) throw QueueStopped{};
         reporter_.taken(printer, result.jobId);
         return result;
     }
 
-private:
     Spooler& inner_;
     QueueAccount& account_;
     Reporter& reporter_;
@@ -133,6 +145,8 @@ struct RunContext {
     System& system;
     Reporter& reporter;
     std::optional<int> waitSeconds;
+    /// `file -` and FIFOs: the one document every queue takes as it is read.
+    InputFanout* input = nullptr;
 };
 
 /// Says once, before the first document, that the queue's documents will wait.
@@ -230,7 +244,11 @@ void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunCont
     PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
     try {
         if (account.documents.empty()) warnAboutState(spooler, account, run);
-        runWork(work, link, run.system.clock, quiet);
+        if (run.input != nullptr) {
+            accounting.sendRawStream(queue, std::string(kDocumentName), run.input->stream(queue));
+        } else {
+            runWork(work, link, run.system.clock, quiet);
+        }
     } catch (const QueueStopped&) {
     } catch (const Interrupted&) {
         account.interrupted = true;
@@ -241,14 +259,16 @@ void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunCont
 /// runs several on one account). A failure of the program itself ends the queue's run and goes
 /// into its account: the other queues and the account go on.
 void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
-    account.planned += work.timeline.documentCount();
+    account.planned += run.input != nullptr ? 1 : work.timeline.documentCount();
     const std::size_t before = account.documents.size();
     try {
         sendWork(work, spooler, account, run);
+        if (run.input != nullptr) run.input->done(account.queue);  // the others go on
         if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
     } catch (...) {
         account.fault = faultText(std::current_exception(), run.reporter.language());
     }
+    if (run.input != nullptr) run.input->done(account.queue);
 }
 
 /// Opens the queue's own spooler and runs the work on it; a spooler that cannot be made is the
@@ -259,8 +279,9 @@ void openAndRun(const Work& work, QueueAccount& account, const SpoolerOptions& o
     try {
         spooler = run.system.openSpooler(options);
     } catch (...) {
-        account.planned += work.timeline.documentCount();
+        account.planned += run.input != nullptr ? 1 : work.timeline.documentCount();
         account.fault = faultText(std::current_exception(), run.reporter.language());
+        if (run.input != nullptr) run.input->done(account.queue);
         return;
     }
     runOnQueue(work, *spooler, account, run);
@@ -732,6 +753,26 @@ void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     }
 }
 
+/// `file -` and files that are not regular (a FIFO, /dev/stdin) are read as they come, in
+/// blocks, and sent as they are read; a regular file is read whole, as the window reads it.
+bool isStreamed(const std::string& path, const System& system) {
+    if (path == "-") return true;
+    std::error_code e;
+    const std::filesystem::file_status st =
+        std::filesystem::status(std::filesystem::u8path(path), e);
+    return system.openInput && !e && std::filesystem::exists(st) &&
+           !std::filesystem::is_regular_file(st) && !std::filesystem::is_directory(st);
+}
+
+std::unique_ptr<InputReader> openReader(System& system, const std::string& path, Language l) {
+    if (!system.openInput) return std::make_unique<IstreamReader>(system.in);
+    try {
+        return system.openInput(path);
+    } catch (const InputError& e) {
+        throw PictureError(say(l, Text::CannotRead, {path, e.why}));
+    }
+}
+
 Bytes readAll(std::istream& in) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -755,6 +796,7 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
     if (!c.timeout.empty()) options.timeoutMs = std::stoi(c.timeout) * 1000;
 
     Work work;
+    std::string streamed;  // `file -` or a FIFO: read as it is sent
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
@@ -794,7 +836,11 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
         in.language = l;
         in.readStandardInput = [&system] { return readAll(system.in); };
         in.now = system.clock.now();  // the pin test header's moment, read once
-        work = op->build(in);
+        if (operation == "file" && !c.dryRun && isStreamed(args[0], system)) {
+            streamed = args[0];
+        } else {
+            work = op->build(in);
+        }
     }
 
     std::vector<std::string> queues = c.printers;
@@ -814,6 +860,17 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
     }
     std::vector<QueueAccount> accounts(queues.size());
     for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
+    std::unique_ptr<InputReader> reader;
+    std::unique_ptr<InputFanout> fanout;
+    if (!streamed.empty()) {
+        reader = openReader(system, streamed, l);
+        fanout = std::make_unique<InputFanout>(*reader, queues);
+        // Nothing goes out for an empty input; an interrupted or failed read is each queue's.
+        if (!fanout->hasData() && fanout->stream(queues[0]).failure().empty()) {
+            throw refusal(l, Text::StdinEmpty);
+        }
+        context.input = fanout.get();
+    }
     runOnQueues(work, accounts, options, context, first.get());
     return finish(operation, accounts, context);
 }

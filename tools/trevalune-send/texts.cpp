@@ -56,6 +56,8 @@ constexpr Pair kTexts[] = {
     {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
     {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
      "标准输入超过 2 GiB，未发送。"},
+    {Text::InputInterrupted, "interrupted while the input was read; the part read was not sent",
+     "读取输入时被中断；已读取的部分未发送"},
     {Text::NoPrinter,
      "no printer chosen: give -d NAME, set LPDEST, or choose a default printer (printers: {1}); "
      "nothing was sent",

@@ -44,6 +44,7 @@ enum class Text {
     StdinEmpty,
     TextEmpty,
     StdinTooLarge,
+    InputInterrupted,
     NoPrinter,      ///< {1}: the printers listed
     NoPrinters,     ///< "none", in the list of NoPrinter
     NoPrintServer,  ///< {1}: the server

@@ -24,6 +24,7 @@
 #include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
+#include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/posix_scanner.h"
 
@@ -108,6 +109,7 @@ struct Sender {
         system.interruption = &interruption;
         system.rowReader = rowReader;
         system.scanner = &scanner;
+        system.openInput = openInput;
         const int status = send::runSend(arguments, system);
         // Every JSON any test makes is held to the schema a script relies on.
         const auto operands = std::find(arguments.begin(), arguments.end(), "--");
@@ -136,6 +138,7 @@ struct Sender {
     send::Interruption interruption;
     std::vector<send::SpoolerOptions> opened;
     std::size_t failingOpen = 0;  ///< this opening (from 1) runs out of memory
+    std::function<std::unique_ptr<send::InputReader>(const std::string&)> openInput;
     bool outputFails = false;
     send::RowReader* rowReader = nullptr;
     send::PosixScanner scanner{&interruption, 1 << 20};
@@ -605,6 +608,56 @@ TEST(SendCommandTest, FilesAndQueuesGetTheirDocumentsWholeAndInOrder) {
     for (const std::string queue : {"A", "B", "C"}) EXPECT_EQ(q.sentTo(queue), q.sentTo("A"));
     ASSERT_EQ(q.sentTo("A").size(), 44u);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 132);
+}
+
+/// Standard input in pieces of `piece` bytes; at read `stopAt` the run is asked to stop.
+class PieceReader final : public send::InputReader {
+public:
+    PieceReader(std::string data, send::Interruption& stop, int stopAt, int& count)
+        : reads(count), data_(std::move(data)), stop_(stop), stopAt_(stopAt) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (++reads == stopAt_) {
+            stop_.request(130);
+            throw send::InputError{"interrupted while the input was read"};
+        }
+        const std::size_t n = std::min({size, data_.size() - at_, std::size_t{100000}});
+        std::copy_n(data_.data() + at_, n, buffer);
+        at_ += n;
+        return n;
+    }
+    int& reads;
+
+private:
+    std::string data_;
+    std::size_t at_ = 0;
+    send::Interruption& stop_;
+    int stopAt_;
+};
+
+TEST(SendCommandTest, StandardInputIsReadOnceAndEveryQueueTakesItWhole) {
+    // More than the queues may run ahead of one another: blocks are dropped and read again.
+    std::string data(send::InputFanout::kBlockBytes * (send::InputFanout::kWindowBlocks + 5), '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4099);
+    for (const int stopAt : {0, 30}) {
+        SCOPED_TRACE(stopAt);
+        Sender s({"A", "B", "C"});
+        int reads = 0;
+        s.openInput = [&](const std::string& path) {
+            EXPECT_EQ(path, "-");
+            return std::make_unique<PieceReader>(data, s.interruption, stopAt, reads);
+        };
+        s.failingOpen = 2;  // a queue that never reads must not hold the others back
+        const Outcome r = s.run({"-d", "A", "-d", "B", "-d", "C", "file", "-"});
+        EXPECT_EQ(r.status, stopAt == 0 ? 1 : 130);
+        // Read once for all queues: 21 blocks of three pieces each, then the end.
+        EXPECT_EQ(reads, stopAt == 0 ? 21 * 3 + 1 : 30);
+        EXPECT_EQ(s.spooler.documents.size(), stopAt == 0 ? 2u : 0u);
+        for (const auto& d : s.spooler.documents) EXPECT_TRUE(d.data == data);
+        if (stopAt != 0) {
+            EXPECT_THAT(r.err, HasSubstr("0 of 1 documents taken; document 1 was not taken: "
+                                         "interrupted while the input was read\n"));
+        }
+    }
 }
 
 TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {

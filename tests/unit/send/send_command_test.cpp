@@ -8,12 +8,15 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <deque>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
@@ -658,6 +661,30 @@ TEST(SendCommandTest, StandardInputIsReadOnceAndEveryQueueTakesItWhole) {
                                          "interrupted while the input was read\n"));
         }
     }
+}
+
+TEST(SendCommandTest, AScanCommandRunsInAGroupOfItsOwnAndAStopEndsAllOfIt) {
+    send::Interruption stop;
+    send::PosixScanner scanner(&stop, 1 << 20);
+    // Signals at their defaults (SIGPIPE is bit 12), its own process group, no terminal input.
+    const send::ScanResult seen =
+        scanner.scan("sed -n 's/^SigIgn:\\t//p' /proc/$$/status; ps -o pgid= -p $$; echo $$; cat");
+    std::istringstream lines(seen.output);
+    std::string ignored, group, pid;
+    lines >> ignored >> group >> pid;
+    EXPECT_EQ(std::stoull(ignored, nullptr, 16) & (1u << (SIGPIPE - 1)), 0u) << ignored;
+    EXPECT_EQ(group, pid);
+    // A child that keeps the pipe and one that ignores SIGTERM: the whole group ends at once.
+    std::chrono::steady_clock::time_point asked;
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        asked = std::chrono::steady_clock::now();
+        stop.request(143);
+    });
+    const send::ScanResult stopped = scanner.scan("sleep 30 & trap '' TERM; sleep 30");
+    later.join();
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
 }
 
 TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {

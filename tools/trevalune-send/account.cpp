@@ -157,6 +157,12 @@ std::string accountLine(const QueueAccount& a, Language l) {
     if (a.stateAtWaitEnd && a.stateAtWaitEnd->needsAttention()) {
         line += say(l, Text::WaitPrinterState, {stateText(*a.stateAtWaitEnd, l)});
     }
+    // A reason that ends its sentence ("... is not accepting jobs.") goes on after a ';'.
+    for (const std::string_view semicolon : {";", "；"}) {
+        for (std::size_t at; (at = line.find("." + std::string(semicolon))) != line.npos;) {
+            line.erase(at, 1);
+        }
+    }
     return line;
 }
 

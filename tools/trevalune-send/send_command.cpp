@@ -575,7 +575,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         in.language = l;
         setting = {account.documents.size(), account.planned, value};
         if (!sent(findOperation("set")->build(in))) return notSaved();
-        system.err << say(l, Text::AlignPrinted, {account.queue, modeName, value}) << '\n';
+        run.reporter.line(say(l, Text::AlignPrinted, {account.queue, modeName, value}));
         AlignPage& page = pages.emplace_back();
         page.value = value;
         std::string doubt;  // why the reader leaves the answer to the technician
@@ -616,7 +616,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
             if (printsRows(trimmed)) {
                 page.answer = trimmed;
             } else {
-                system.err << say(l, Text::AlignAnswerRange, {*typed}) << '\n';
+                run.reporter.line(say(l, Text::AlignAnswerRange, {*typed}));
             }
         }
         if (numericValue(page.answer) == numericValue(value)) break;
@@ -625,7 +625,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!sent(Work::of(buildSave()))) return notSaved();
     const int status =
         finish("align", accounts, run, {{"saved", true}, {"pages", pagesJson(pages, l)}});
-    if (status == 0) system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
+    if (status == 0) run.reporter.line(say(l, Text::AlignSaved, {modeName, value}));
     return status;
 }
 
@@ -725,6 +725,22 @@ std::string folded(std::string name) {
     return name;
 }
 
+/// A name no queue can have: CUPS takes none with a space, '/', '#' or a control character
+/// (its server would answer "Forbidden" for "../A"), Windows none with a control character;
+/// and one with a line break would split its account line.
+void checkQueueName(const std::string& name, Platform platform, Language l) {
+    const bool cups = platform == Platform::Cups;
+    std::string shown = name;
+    bool bad = false;
+    for (char& ch : shown) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const bool control = byte < 0x20 || byte == 0x7F;
+        bad = bad || control || (cups && (ch == ' ' || ch == '/' || ch == '#'));
+        if (control) ch = '?';
+    }
+    if (bad) throw UsageError(say(l, cups ? Text::BadQueueName : Text::BadPrinterName, {shown}));
+}
+
 /// Everything about the command line that can be wrong before anything is built.
 void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     wholeNumber("--extra-wait", c.extraWait, 0, kMaxExtraWaitMs, l);
@@ -744,6 +760,7 @@ void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     std::vector<std::string> seen;
     for (const std::string& p : c.printers) {
         if (p.empty()) throw UsageError(say(l, Text::EmptyValue, {"-d"}));
+        checkQueueName(p, system.platform, l);
         for (std::size_t i = 0; i < seen.size(); ++i) {
             if (folded(seen[i]) == folded(p)) {
                 throw UsageError(say(l, Text::QueueTwice, {c.printers[i], p}));
@@ -925,10 +942,11 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
     } catch (const PictureError& wrong) {
         status = failed(2, wrong.what(), false);
     } catch (const Refusal& refusal) {
-        status = failed(2,
-                        say(l, Text::Refused,
-                            {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),
-                        false);
+        // The window's own messages say already that nothing was sent: once is enough.
+        const std::string said = l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish();
+        const bool saysSo =
+            said.find("nothing was sent") != said.npos || said.find("未发送") != said.npos;
+        status = failed(2, say(l, saysSo ? Text::RefusedSaid : Text::Refused, {said}), false);
     } catch (...) {
         // The program's own failure before any queue's run began: nothing was sent.
         status = failed(1, say(l, Text::FaultNothingSent, {faultText(std::current_exception(), l)}),

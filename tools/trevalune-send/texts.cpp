@@ -52,6 +52,12 @@ constexpr Pair kTexts[] = {
     {Text::HexTextMixed, "--hex and --text do not go with an operation",
      "--hex 和 --text 不能与操作一起使用"},
     {Text::Refused, "refused, nothing was sent: {1}", "已拒绝，未发送任何内容：{1}"},
+    {Text::RefusedSaid, "refused: {1}", "已拒绝：{1}"},
+    {Text::BadQueueName,
+     "-d \"{1}\": a queue name has no spaces, '/', '#' or control characters; nothing was sent",
+     "-d “{1}”：队列名称不能含空格、“/”、“#”或控制字符；未发送任何内容"},
+    {Text::BadPrinterName, "-d \"{1}\": a printer name has no control characters; nothing was sent",
+     "-d “{1}”：打印机名称不能含控制字符；未发送任何内容"},
     {Text::StdinEmpty, "standard input is empty: nothing to send.", "标准输入是空的，未发送。"},
     {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
     {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
@@ -231,8 +237,10 @@ constexpr Pair kTexts[] = {
      "CUPS 打印服务器（同 CUPS_SERVER）"},
     {Text::HelpUser,
      "the user name for the print server, as CUPS_USER; a server that asks for a login is "
-     "answered once per run, at the terminal",
-     "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码"},
+     "answered once per run, at the terminal only: without one (a script, a pipe on standard "
+     "input) nobody is asked and the server's refusal is reported",
+     "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码；"
+     "没有终端时（脚本、标准输入为管道）不询问，并报告服务器的拒绝"},
     {Text::HelpTimeout,
      "the limit on connecting to the print server and on each request (default {timeout} s); "
      "running out of it before a document went out is reported as not opened, after it was "

@@ -41,6 +41,9 @@ enum class Text {
     OptionNotHere,       ///< {1}: option, {2}: operation
     HexTextMixed,        ///< --hex/--text with an operation
     Refused,             ///< {1}: the window's message
+    RefusedSaid,         ///< the same, for a message that says already that nothing was sent
+    BadQueueName,        ///< {1}: the name, control characters shown as '?'
+    BadPrinterName,      ///< the same on Windows
     StdinEmpty,
     TextEmpty,
     StdinTooLarge,

@@ -279,16 +279,19 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"-d", "", "eject"}, 2, "-d needs a value that is not empty" + kUsage},
         {{"--timeout", "0", "eject"}, 2,
          "--timeout needs a whole number from 1 to 3600, not \"0\"" + kUsage},
-        {{"alignment-test", "abc"}, 2,
-         "refused, nothing was sent: \"abc\" is not a number; nothing was sent.\n"},
+        {{"alignment-test", "abc"}, 2, "refused: \"abc\" is not a number; nothing was sent.\n"},
         {{"set", "high-speed", "121"}, 2,
          "the value \"121\" is above 120, which the window's value box never holds (it makes 119 "
          "of it); nothing was sent" + kUsage},
         {{"set", "fast", "16"}, 2,
          "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
         {{"file", "/no/such/file.prn"}, 2,
-         "refused, nothing was sent: the file /no/such/file.prn does not exist; nothing was "
-         "sent.\n"},
+         "refused: the file /no/such/file.prn does not exist; nothing was sent.\n"},
+        // Names no queue can have, one of them splitting its line; none is sent to.
+        {{"-d", "../A", "eject"}, 2, "-d \"../A\": a queue name has no spaces, '/', '#' or "
+         "control characters; nothing was sent" + kUsage},
+        {{"-d", "A\nB", "eject"}, 2, "-d \"A?B\": a queue name has no spaces, '/', '#' or "
+         "control characters; nothing was sent" + kUsage},
         {{"file", "-"}, 2,
          "refused, nothing was sent: standard input is empty: nothing to send.\n"},
         {{"bogus"}, 2, "unknown operation \"bogus\"" + kUsage},
@@ -300,6 +303,7 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"--from", "3", "--from", "4"}, 2, "--from is given more than once" + kUsage},
         {{"--test-page", "eject"}, 2, "--test-page does not go with eject" + kUsage},
         {{"--", "-d", "eject"}, 2, "unknown operation \"-d\"" + kUsage},
+        {{"--", "--wait", "eject"}, 2, "unknown operation \"--wait\"" + kUsage},
         {{"eject"}, 0, "RZ7-a: 1 of 1 documents taken\n", 1},
         {{"--hex", "0A", "--text", "打印", "--hex", "1d 56 53"}, 0, "RZ7-a: 3 of 3 documents "
          "taken\n", 3},
@@ -517,6 +521,11 @@ TEST(SendCommandTest, JsonSaysTheSameOnSuccessAndFailure) {
     EXPECT_EQ(json["queues"][1]["documents"][0]["reason"],
               "Destination \"B\" is not accepting jobs.");
     EXPECT_EQ(json["queues"][1]["succeeded"], false);
+    // The spooler's sentence goes on after a ';' without its full stop.
+    Sender late({"B"});
+    late.spooler.onDocument = [&](const auto&) { late.spooler.refusing["B"] = "Not accepting."; };
+    EXPECT_THAT(late.run({"-d", "B", "--wait", "factory-reset"}).err,
+                HasSubstr("was sent: Not accepting; every job completed\n"));
     EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out),
               nlohmann::json::parse(R"({"status": 2, "operation": null, "interrupted": false,
                   "error": "unknown operation \"bogus\"", "queues": []})"));

@@ -28,7 +28,10 @@ void takeSignals(Interruption& interruption) {
         for (;;) {
             int signal = 0;
             if (sigwait(&set, &signal) != 0) continue;
-            if (interruption.requested()) std::_Exit(128 + signal);
+            if (interruption.requested()) {
+                interruption.sayLastWords(128 + signal);  // the account as far as it is known
+                std::_Exit(128 + signal);
+            }
             interruption.request(128 + signal);
         }
     }).detach();

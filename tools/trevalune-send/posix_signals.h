@@ -13,7 +13,8 @@ class Interruption;
 /// Takes SIGINT, SIGTERM and SIGHUP away from every thread and hands them to one thread of
 /// its own, which asks the run to stop (exit status 128 + the signal). Call it before any
 /// other thread starts, so that all of them inherit the blocked set. A second signal ends
-/// the process at once, for an operator who will not wait for the document under way.
+/// the process at once, after the run's last words (the account as far as it is known), for
+/// an operator who will not wait for the document under way.
 void takeSignals(Interruption& interruption);
 
 /// The operator's terminal on standard input and error; an answer it is waiting for is given

@@ -9,6 +9,7 @@
 #include <exception>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <mutex>
 #include <new>
 #include <sstream>
@@ -53,7 +54,28 @@ struct Interrupted {};
 class Reporter final {
 public:
     Reporter(System& system, Language language, const CommandLine& c)
-        : system_(system), language_(language), jobIds_(!c.quiet && !c.json), json_(c.json) {}
+        : system_(system), language_(language), jobIds_(!c.quiet && !c.json), json_(c.json) {
+        if (system_.interruption == nullptr) return;
+        system_.interruption->setLastWords([this](int status) { sayLastWords(status); });
+    }
+    ~Reporter() {
+        if (system_.interruption != nullptr) system_.interruption->setLastWords({});
+    }
+    Reporter(const Reporter&) = delete;
+    Reporter& operator=(const Reporter&) = delete;
+
+    /// Keeps the queue's account as it stands, for a second signal that leaves no time to
+    /// finish: called from the queue's own thread after each document.
+    void keep(const QueueAccount& a) {
+        std::string line = accountLine(a, language_);
+        nlohmann::json json = toJson(a, true);
+        const std::lock_guard lock(mutex_);
+        kept_[a.queue] = {std::move(line), std::move(json)};
+    }
+    void setOperation(const std::string& operation) {
+        const std::lock_guard lock(mutex_);
+        operation_ = operation;
+    }
 
     void taken(const std::string& queue, int job) {
         if (!jobIds_) return;
@@ -73,11 +95,30 @@ public:
     Language language() const { return language_; }
 
 private:
+    /// The account as far as it was kept: a second signal ends the process right after.
+    void sayLastWords(int status) {
+        const std::lock_guard lock(mutex_);
+        nlohmann::json queues = nlohmann::json::array();
+        for (const auto& [queue, kept] : kept_) {
+            system_.err << kName << ": " << kept.first << '\n';
+            queues.push_back(kept.second);
+        }
+        const std::string why = say(language_, Text::SecondSignal);
+        system_.err << kName << ": " << why << '\n' << std::flush;
+        if (json_) {
+            system_.out << buildRunJson(status, operation_, why, std::move(queues), {}).dump(2)
+                        << '\n'
+                        << std::flush;
+        }
+    }
+
     std::mutex mutex_;
     System& system_;
     Language language_;
     bool jobIds_;
     bool json_;
+    std::string operation_;
+    std::map<std::string, std::pair<std::string, nlohmann::json>> kept_;
 };
 
 /// Sees every document the link sends to one queue: stops before it when the run is asked
@@ -113,6 +154,7 @@ private:
         SendResult result = send();
         const std::string& printer = account_.queue;
         account_.documents.push_back({number, result, std::nullopt});
+        reporter_.keep(account_);
         if (!result.isTaken()) throw QueueStopped{};
         reporter_.taken(printer, result.jobId);
         return result;
@@ -547,6 +589,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         accounts[0].queue = *chosen;
     }
     QueueAccount& account = accounts[0];
+    run.reporter.setOperation("align");
     const std::string modeName(modeWord(mode));
     std::vector<AlignPage> pages;
     AlignSetting setting;
@@ -876,7 +919,11 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
         queues = {*chosen};
     }
     std::vector<QueueAccount> accounts(queues.size());
-    for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
+    reporter.setOperation(operation);
+    for (std::size_t i = 0; i < queues.size(); ++i) {
+        accounts[i].queue = queues[i];
+        reporter.keep(accounts[i]);
+    }
     std::unique_ptr<InputReader> reader;
     std::unique_ptr<InputFanout> fanout;
     if (!streamed.empty()) {

@@ -97,6 +97,10 @@ constexpr Pair kTexts[] = {
     {Text::FaultNothingSent, "{1}; nothing was sent", "{1}；未发送任何内容"},
     {Text::OutputLost, "standard output cannot be written; what it should hold is lost",
      "无法写入标准输出，其内容已丢失"},
+    {Text::SecondSignal,
+     "a second signal ended the run at once: the account above is as far as it was known, a "
+     "document under way may have been taken",
+     "第二个信号立即结束了运行：以上结果截至当时，正在发送的文档可能已被接受"},
     {Text::JobCount, "{1} {2}", "{1} 个{2}"},
     {Text::WaitCompleted, "; every job completed", "；所有作业已完成"},
     {Text::WaitLeft,

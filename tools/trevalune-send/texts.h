@@ -67,7 +67,8 @@ enum class Text {
     OutOfMemory,
     FaultNothingSent,  ///< {1}: the program's own failure before anything was sent
     OutputLost,        ///< standard output could not be written
-    JobCount,          ///< {1}: how many, {2}: state
+    SecondSignal,
+    JobCount,  ///< {1}: how many, {2}: state
     WaitCompleted,
     WaitLeft,
     WaitNotKnown,  ///< {1}: the jobs, {2}: why their state cannot be read

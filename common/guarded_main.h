@@ -10,8 +10,9 @@ namespace trevalune {
 inline constexpr int kInternalErrorStatus = 70;
 
 /// Runs a program's main body. An exception that leaves it ends the program with one line on
-/// standard error and kInternalErrorStatus, not with std::terminate's abort and core dump.
-template <class Body>
+/// standard error and `Failure` (kInternalErrorStatus, or a status the program documents), not
+/// with std::terminate's abort and core dump.
+template <int Failure = kInternalErrorStatus, class Body>
 int guardedMain(std::string_view program, Body&& body) noexcept {
     const char* what = "unknown exception";
     try {
@@ -24,7 +25,7 @@ int guardedMain(std::string_view program, Body&& body) noexcept {
         std::fprintf(stderr, "%.*s: unexpected error: %s\n", static_cast<int>(program.size()),
                      program.data(), what);
     }
-    return kInternalErrorStatus;
+    return Failure;
 }
 
 }  // namespace trevalune

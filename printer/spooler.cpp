@@ -43,15 +43,23 @@ std::string PrinterState::attentionText() const {
     return text;
 }
 
+SendResult Spooler::sendRawStream(const std::string& printer, const std::string& documentName,
+                                  DocumentStream& stream) {
+    std::string whole;
+    for (std::string_view part; !(part = stream.next()).empty();) whole += part;
+    if (const std::string why = stream.failure(); !why.empty()) return SendResult::notTaken(why);
+    return sendRawDocument(printer, documentName, whole);
+}
+
 std::string_view stateName(PrinterState::State state) {
     constexpr std::array<std::string_view, 4> kNames = {"idle", "printing", "stopped", "paused"};
     return kNames[static_cast<std::size_t>(state)];
 }
 
 std::string_view stateName(JobState::State state) {
-    constexpr std::array<std::string_view, 8> kNames = {
-        "pending", "held", "printing", "stopped", "completed", "canceled", "aborted",
-        "left the queue"};
+    constexpr std::array<std::string_view, 9> kNames = {"pending", "held",           "printing",
+                                                        "stopped", "completed",      "canceled",
+                                                        "aborted", "left the queue", "not known"};
     return kNames[static_cast<std::size_t>(state)];
 }
 

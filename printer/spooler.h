@@ -74,12 +74,24 @@ struct PrinterState {
 
 /// What the spooler says of one job.
 struct JobState {
-    enum class State { Pending, Held, Printing, Stopped, Completed, Canceled, Aborted, Gone };
+    enum class State {
+        Pending,
+        Held,
+        Printing,
+        Stopped,
+        Completed,
+        Canceled,
+        Aborted,
+        Gone,
+        Unknown
+    };
     /// Gone: the queue has no record of the job any more. Windows keeps none once a job has
-    /// left its queue, so there it is "left the queue", never "printed".
-    State state = State::Gone;
+    /// left its queue, so there it is "left the queue", never "printed". Unknown: the state
+    /// could not be read (no answer, the queue or the job not found on a server that keeps
+    /// its jobs' history); `message` says why. Nothing about the job may be claimed then.
+    State state = State::Unknown;
     std::vector<std::string> reasons;
-    std::string message;
+    std::string message;  ///< the spooler's words; for Unknown, why it is not known
 
     /// The job will not change by itself any more (held and stopped wait for someone).
     bool finished() const {
@@ -91,6 +103,19 @@ struct JobState {
 /// The word for a state, as lpstat would say it ("idle", "stopped", "completed", ...).
 std::string_view stateName(PrinterState::State state);
 std::string_view stateName(JobState::State state);
+
+/// A document whose bytes come as they are read (standard input, a FIFO), block by block, in
+/// one pass: it is never held whole.
+class DocumentStream {
+public:
+    virtual ~DocumentStream() = default;
+    /// The next block, valid until the next call; empty at the end, or when the document
+    /// ended short (then `failure` says why).
+    virtual std::string_view next() = 0;
+    /// Why the document ended before its end (the run was interrupted, a read failed); empty
+    /// when it was read whole.
+    virtual std::string failure() const = 0;
+};
 
 /// The system print spooler, as far as this tool needs it. Printer names are UTF-8.
 /// Implementations: CUPS, winspool, and a recording one for tests.
@@ -108,6 +133,12 @@ public:
     /// never came is Unknown.
     virtual SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                        std::string_view data) = 0;
+
+    /// The same for a document that comes as it is read. One that ends short is never taken:
+    /// its job is taken back, or never made. This one gathers the document and sends it whole,
+    /// for spoolers that need its length first; CUPS streams it.
+    virtual SendResult sendRawStream(const std::string& printer, const std::string& documentName,
+                                     DocumentStream& stream);
 
     /// The jobs still waiting for the printer. A printer that cannot be opened reads as empty.
     virtual JobQuery queryActiveJobs(const std::string& printer) = 0;

@@ -310,12 +310,13 @@ PrinterList CupsSpooler::listPrinters() {
 }
 
 CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::string& resource,
-                                    std::string_view data, Ipp& answer) {
+                                    const Body& body, Ipp& answer) {
     Request bounded(*deadline_, http);
     httpClearFields(http);
     httpSetExpect(http, HTTP_STATUS_CONTINUE);
     httpSetField(http, HTTP_FIELD_CONTENT_TYPE, "application/ipp");
-    httpSetLength(http, ippLength(request) + data.size());
+    // A length of 0 makes libcups send the body in chunks: a stream's length is not known.
+    httpSetLength(http, body.length == 0 ? 0 : ippLength(request) + body.length);
     // The login given earlier on this connection, if any.
     httpSetField(http, HTTP_FIELD_AUTHORIZATION, httpGetAuthString(http));
     if (httpPost(http, resource.c_str()) != 0) return Sent::Nothing;
@@ -338,16 +339,21 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
         }
         return Sent::Nothing;
     }
-    for (std::string_view rest = data; !rest.empty();) {
-        const std::string_view part = rest.substr(0, kWritePart);
+    // One part ahead, so that the last part is known as the last when it goes out. A stream's
+    // wait for its next part is not the server's: the limit starts again after it.
+    std::string_view part = body.next();
+    while (!part.empty()) {
         bounded.renew();
         const http_status_t written = cupsWriteRequestData(http, part.data(), part.size());
+        bounded.renew();
+        const std::string_view following = written == HTTP_STATUS_CONTINUE ? body.next() : "";
         if (written == HTTP_STATUS_OK) {
             // The server answered already: at once after the last part (a quick server), or
             // early to refuse the rest. Either way the answer says what became of it, as
             // libcups' own requests read it.
+            const std::string_view after = body.next();
             answer.reset(cupsGetResponse(http, resource.c_str()));
-            return rest.size() == part.size() ? Sent::Whole : Sent::Part;
+            return after.empty() ? Sent::Whole : Sent::Part;
         }
         if (written != HTTP_STATUS_CONTINUE) {
             // A server that refuses the data part-way answers and closes; a write that ran
@@ -359,8 +365,10 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
             }
             return Sent::Part;
         }
-        rest.remove_prefix(part.size());
+        part = following;
     }
+    // Without its last chunk the server discards the request: no job of a document cut short.
+    if (body.cut()) return Sent::Part;
     bounded.renew();
     // A login asked for after the document is answered here (the request is then made again).
     answer.reset(cupsGetResponse(http, resource.c_str()));
@@ -369,6 +377,33 @@ CupsSpooler::Sent CupsSpooler::post(http_t* http, ipp_t* request, const std::str
 
 SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::string& documentName,
                                         std::string_view data) {
+    const auto body = [data] {
+        return Body{[rest = data]() mutable {
+                        const std::string_view part = rest.substr(0, kWritePart);
+                        rest.remove_prefix(part.size());
+                        return part;
+                    },
+                    data.size()};
+    };
+    return printJob(printer, documentName, body, true);
+}
+
+SendResult CupsSpooler::sendRawStream(const std::string& printer, const std::string& documentName,
+                                      DocumentStream& stream) {
+    const auto body = [&stream] {
+        return Body{[&stream] { return stream.next(); }, 0,
+                    [&stream] { return !stream.failure().empty(); }};
+    };
+    SendResult result = printJob(printer, documentName, body, false);
+    if (const std::string why = stream.failure(); !why.empty()) {
+        connection_.reset();  // the request stays unfinished: the server makes no job of it
+        return SendResult::notTaken(why);
+    }
+    return result;
+}
+
+SendResult CupsSpooler::printJob(const std::string& printer, const std::string& documentName,
+                                 const std::function<Body()>& body, bool again) {
     Connection* c = connection();
     if (c == nullptr) return SendResult::notOpened("no print server answers at " + serverName());
     http_t* http = c->http.get();
@@ -396,10 +431,11 @@ SendResult CupsSpooler::sendRawDocument(const std::string& printer, const std::s
     Ipp answer;
     Sent sent = Sent::Nothing;
     // A server that asks for a login is asked again, once, with the answer just given.
+    // A stream cannot be read twice: it is asked again only when none of it went out.
     for (int round = 0; round < 2; ++round) {
-        sent = post(http, job.get(), resource, data, answer);
+        sent = post(http, job.get(), resource, body(), answer);
         if (answer || lastLogin_ != Login::Given ||
-            httpGetStatus(http) != HTTP_STATUS_UNAUTHORIZED) {
+            httpGetStatus(http) != HTTP_STATUS_UNAUTHORIZED || (!again && sent != Sent::Nothing)) {
             break;
         }
     }
@@ -456,6 +492,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
     Connection* c = connection();
     if (c == nullptr) {
         ippDelete(request);
+        lastFailure_ = "no print server answers at " + serverName();
         return nullptr;
     }
     Ipp response;
@@ -465,6 +502,7 @@ CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
         response.reset(cupsDoRequest(c->http.get(), request, resource.c_str()));
     }
     if (noAnswer(c->http.get(), response.get())) {
+        lastFailure_ = lastReason(c->http.get(), true);
         connection_.reset();
         return nullptr;
     }
@@ -482,7 +520,10 @@ CupsSpooler::Ipp CupsSpooler::askAttributes(int operation, const std::string& pr
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(wanted.size()), nullptr, wanted.data());
     Ipp response = ask(request, "/");
-    if (response && ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) response.reset();
+    if (response && ippGetStatusCode(response.get()) > IPP_STATUS_OK_CONFLICTING) {
+        lastFailure_ = cupsLastErrorString();  // the server's words: "Job #4 does not exist."
+        response.reset();
+    }
     return response;
 }
 
@@ -516,20 +557,32 @@ PrinterState CupsSpooler::printerState(const std::string& printer) {
 }
 
 JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
+    // CUPS keeps its jobs' history, so a job it cannot tell about is not known, never "gone":
+    // the server stopped answering, or the queue was deleted with it.
     JobState job;
+    job.state = JobState::State::Unknown;
     const std::string uri = printerUri(printer);
-    if (uri.empty()) return job;
+    if (uri.empty()) {
+        job.message = "the printer name cannot be put in a request";
+        return job;
+    }
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
                                           "job-printer-state-message"};
     const Ipp response = askAttributes(IPP_OP_GET_JOB_ATTRIBUTES, uri, jobId, kWanted);
-    if (!response) return job;
+    if (!response) {
+        job.message = lastFailure_;
+        return job;
+    }
     // The IPP job states 3 (pending) to 9 (completed), in order.
     constexpr JobState::State kStates[] = {JobState::State::Pending,  JobState::State::Held,
                                            JobState::State::Printing, JobState::State::Stopped,
                                            JobState::State::Canceled, JobState::State::Aborted,
                                            JobState::State::Completed};
     const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
-    if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) return job;
+    if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) {
+        job.message = "the print server gave no job state";
+        return job;
+    }
     job.state = kStates[ippState - IPP_JSTATE_PENDING];
     job.reasons = keywords(response.get(), "job-state-reasons");
     job.message = textOf(response.get(), "job-printer-state-message");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -49,10 +50,15 @@ public:
     /// the answer, so an Unknown one carries none.
     SendResult sendRawDocument(const std::string& printer, const std::string& documentName,
                                std::string_view data) override;
+    /// The same request, its document sent in chunks as the stream gives them: the server
+    /// makes the job only once the last chunk is in, so a stream that ends short leaves none.
+    SendResult sendRawStream(const std::string& printer, const std::string& documentName,
+                             DocumentStream& stream) override;
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// Get-Printer-Attributes on the kept connection.
     PrinterState printerState(const std::string& printer) override;
-    /// Get-Job-Attributes on the kept connection; a job the server no longer knows is Gone.
+    /// Get-Job-Attributes on the kept connection. A job whose state cannot be read is Unknown,
+    /// with the reason: CUPS keeps its jobs' history, so "no such job" is no proof of an end.
     JobState jobState(const std::string& printer, int jobId) override;
     /// Writes the user's lpoptions (as `lpoptions -d` does); as root that is the server root's.
     void setDefaultPrinter(const std::string& printer) override;
@@ -85,10 +91,22 @@ private:
 
     /// How much of a document's request went out.
     enum class Sent { Nothing, Part, Whole };
+    /// A document's body, part by part (empty at its end); `length` 0 when not known ahead,
+    /// and then the body goes in chunks.
+    struct Body {
+        std::function<std::string_view()> next;
+        std::size_t length = 0;
+        /// True when the body ended before its end: the request is then never finished.
+        std::function<bool()> cut = [] { return false; };
+    };
     /// One request with a document as its body, bounded by the deadline; `answer` is the
     /// server's when it came.
-    Sent post(http_t* http, ipp_t* request, const std::string& resource, std::string_view data,
+    Sent post(http_t* http, ipp_t* request, const std::string& resource, const Body& body,
               Ipp& answer);
+    /// Print-Job with the body, asked again once with a login given meanwhile when `again`
+    /// can make the body anew.
+    SendResult printJob(const std::string& printer, const std::string& documentName,
+                        const std::function<Body()>& body, bool again);
 
     /// Why the last request failed, in the server's words or the transport's; `whole` when
     /// the request was written in full and only its answer is missing.
@@ -106,6 +124,7 @@ private:
     std::string password_;  ///< kept while libcups uses it
     std::unique_ptr<Deadline> deadline_;
     std::unique_ptr<Connection> connection_;
+    std::string lastFailure_;  ///< why the last request of ask or askAttributes got no answer
 };
 
 }  // namespace trevalune

@@ -211,15 +211,20 @@ PrinterState WinSpooler::printerState(const std::string& printer) {
 JobState WinSpooler::jobState(const std::string& printer, int jobId) {
     // A job the queue no longer has, or a queue that cannot be asked: Windows keeps no
     // record of a job that has left its queue, so it is Gone, never "printed".
+    // A queue that cannot be asked says nothing about the job: its state is not known.
+    JobState unknown;
     std::optional<std::string> name = systemName(printer);
-    if (!name || jobId <= 0) return {};
+    if (!name || jobId <= 0) return unknown;
     Printer handle = openPrinter(*name);
-    if (!handle) return {};
+    if (!handle) {
+        unknown.message = lastErrorText("OpenPrinter");
+        return unknown;
+    }
     const std::vector<unsigned char> record = queryRecord([&](unsigned char* buffer, DWORD size,
                                                               DWORD* needed) {
         return GetJobW(handle.get(), static_cast<DWORD>(jobId), 1, buffer, size, needed) != FALSE;
     });
-    if (record.empty()) return {};
+    if (record.empty()) return {JobState::State::Gone, {}, {}};
     return jobStateFromWinspool(reinterpret_cast<const JOB_INFO_1W*>(record.data())->Status);
 }
 

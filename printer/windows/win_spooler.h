@@ -23,7 +23,8 @@ public:
     JobQuery queryActiveJobs(const std::string& printer) override;
     /// GetPrinterW level 2: Status, Attributes and cJobs.
     PrinterState printerState(const std::string& printer) override;
-    /// GetJobW level 1; a job that has left the queue is Gone (Windows keeps no record).
+    /// GetJobW level 1; a job that has left the queue is Gone (Windows keeps no record), one
+    /// of a queue that cannot be opened Unknown.
     JobState jobState(const std::string& printer, int jobId) override;
     /// SetDefaultPrinterA: stores the name with its driver and port, as Windows reads it.
     void setDefaultPrinter(const std::string& printer) override;

@@ -89,6 +89,13 @@ TEST_F(SenderE2eTest, AStoppedQueueIsWarnedAboutAndWaitSaysWhereItsJobsStand) {
     EXPECT_THAT(said, HasSubstr("|trevalune-send: RZ7-virtual: 1 of 1 documents taken; every job "
                                 "completed\n"));
     expectDelivered({bytesOf({0x1D, 0x56, 0x53}), "\n"});
+    // A queue deleted while its job waits: the server keeps its jobs' history, so the job's
+    // end is not known, never "completed" or "left the queue".
+    runCommand("lpadmin -p E2E-GONE -E -v file:/dev/null && cupsdisable E2E-GONE");
+    said =
+        sendProgram("(sleep 2; lpadmin -x E2E-GONE) & ", "-d E2E-GONE --wait=20 line-feed", status);
+    EXPECT_EQ(status, 1) << said;
+    EXPECT_THAT(said, HasSubstr("completed is not known, its state cannot be read: "));
 }
 
 /// Three queues of the virtual printer, removed again however the test ends.

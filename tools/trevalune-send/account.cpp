@@ -12,8 +12,9 @@ namespace {
 /// The Chinese of the spooler's state words; the English are `stateName`'s.
 constexpr std::array<std::string_view, 4> kPrinterStatesChinese = {"空闲", "正在打印", "已停止",
                                                                    "已暂停"};
-constexpr std::array<std::string_view, 8> kJobStatesChinese = {
-    "等待中", "被保留", "正在打印", "已停止", "已完成", "已取消", "已中止", "已离开队列"};
+constexpr std::array<std::string_view, 9> kJobStatesChinese = {"等待中", "被保留",     "正在打印",
+                                                               "已停止", "已完成",     "已取消",
+                                                               "已中止", "已离开队列", "状态不明"};
 
 std::string said(Language l, JobState::State state) {
     return l == Language::Chinese ? std::string(kJobStatesChinese[static_cast<std::size_t>(state)])
@@ -42,7 +43,8 @@ std::string failedJob(const QueueAccount& a, Language l) {
         if (!d.finalState) continue;
         const JobState::State s = d.finalState->state;
         if (s == JobState::State::Completed || s == JobState::State::Gone ||
-            s == JobState::State::Pending || s == JobState::State::Printing) {
+            s == JobState::State::Pending || s == JobState::State::Printing ||
+            s == JobState::State::Unknown) {
             continue;
         }
         std::string why;
@@ -56,11 +58,16 @@ std::string failedJob(const QueueAccount& a, Language l) {
     return {};
 }
 
-bool everyJobLeft(const QueueAccount& a) {
+/// Every job whose state could not be read, and the first reason why.
+std::string jobsNotKnown(const QueueAccount& a, Language l) {
+    std::string jobs;
+    std::string why;
     for (const DocumentRecord& d : a.documents) {
-        if (d.finalState && d.finalState->state != JobState::State::Gone) return false;
+        if (!d.finalState || d.finalState->state != JobState::State::Unknown) continue;
+        jobs += (jobs.empty() ? "" : ", ") + a.queue + "-" + std::to_string(d.result.jobId);
+        if (why.empty()) why = d.finalState->message;
     }
-    return true;
+    return say(l, Text::WaitNotKnown, {jobs, why.empty() ? say(l, Text::NoReasonGiven) : why});
 }
 
 }  // namespace
@@ -77,8 +84,9 @@ const DocumentRecord* QueueAccount::failure() const {
 }
 
 bool QueueAccount::succeeded() const {
-    return taken() == planned && refusedPage.empty() && !interrupted &&
-           (waitEnd == WaitEnd::NotAsked || waitEnd == WaitEnd::Completed);
+    return taken() == planned && refusedPage.empty() && !interrupted && fault.empty() &&
+           (waitEnd == WaitEnd::NotAsked || waitEnd == WaitEnd::Completed ||
+            waitEnd == WaitEnd::LeftQueue);
 }
 
 std::string_view outcomeName(SendResult::Outcome outcome) {
@@ -122,12 +130,19 @@ std::string accountLine(const QueueAccount& a, Language l) {
                  f->result.reason.empty() ? say(l, Text::UnknownPrinterReason) : f->result.reason});
     }
     if (!a.refusedPage.empty()) line += say(l, Text::AccountRefusedPage, {a.refusedPage});
+    if (!a.fault.empty()) line += say(l, Text::AccountFault, {a.fault});
     if (a.interrupted) line += say(l, Text::AccountInterrupted);
     switch (a.waitEnd) {
         case WaitEnd::NotAsked:
             break;
         case WaitEnd::Completed:
-            line += say(l, everyJobLeft(a) ? Text::WaitLeft : Text::WaitCompleted);
+            line += say(l, Text::WaitCompleted);
+            break;
+        case WaitEnd::LeftQueue:
+            line += say(l, Text::WaitLeft);
+            break;
+        case WaitEnd::NotKnown:
+            line += jobsNotKnown(a, l);
             break;
         case WaitEnd::JobFailed:
             line += failedJob(a, l);
@@ -142,6 +157,12 @@ std::string accountLine(const QueueAccount& a, Language l) {
     if (a.stateAtWaitEnd && a.stateAtWaitEnd->needsAttention()) {
         line += say(l, Text::WaitPrinterState, {stateText(*a.stateAtWaitEnd, l)});
     }
+    // A reason that ends its sentence ("... is not accepting jobs.") goes on after a ';'.
+    for (const std::string_view semicolon : {";", "；"}) {
+        for (std::size_t at; (at = line.find("." + std::string(semicolon))) != line.npos;) {
+            line.erase(at, 1);
+        }
+    }
     return line;
 }
 
@@ -153,38 +174,53 @@ nlohmann::json toJson(const PrinterState& s) {
             {"jobs_waiting", s.jobsWaiting}};
 }
 
-nlohmann::json toJson(const QueueAccount& a) {
+nlohmann::json toJson(const QueueAccount& a, bool runInterrupted) {
     nlohmann::json documents = nlohmann::json::array();
+    const auto orNull = [](const std::string& text) {
+        return text.empty() ? nlohmann::json() : nlohmann::json(text);
+    };
     for (const DocumentRecord& d : a.documents) {
-        nlohmann::json doc = {{"number", d.number}, {"outcome", outcomeName(d.result.outcome)}};
-        doc["job"] = d.result.jobId != 0 ? nlohmann::json(d.result.jobId) : nlohmann::json();
-        doc["reason"] =
-            d.result.reason.empty() ? nlohmann::json() : nlohmann::json(d.result.reason);
-        if (d.finalState) {
-            doc["job_state"] = stateName(d.finalState->state);
-            doc["job_state_reasons"] = d.finalState->reasons;
-            if (!d.finalState->message.empty()) doc["job_state_message"] = d.finalState->message;
-        }
-        documents.push_back(std::move(doc));
+        const JobState* s = d.finalState ? &*d.finalState : nullptr;
+        documents.push_back(
+            {{"number", d.number},
+             {"outcome", outcomeName(d.result.outcome)},
+             {"job", d.result.jobId != 0 ? nlohmann::json(d.result.jobId) : nlohmann::json()},
+             {"reason", orNull(d.result.reason)},
+             {"job_state", s ? nlohmann::json(stateName(s->state)) : nlohmann::json()},
+             {"job_state_reasons", s ? nlohmann::json(s->reasons) : nlohmann::json()},
+             {"job_state_message", s ? orNull(s->message) : nlohmann::json()}});
     }
-    constexpr std::array<std::string_view, 5> kWaitEnds = {"", "completed", "job-failed", "time-up",
-                                                           "interrupted"};
+    constexpr std::array<std::string_view, 7> kWaitEnds = {
+        "", "completed", "left-queue", "job-failed", "time-up", "interrupted", "not-known"};
     nlohmann::json wait;
     if (a.waitEnd != WaitEnd::NotAsked) {
         wait = {{"result", kWaitEnds[static_cast<std::size_t>(a.waitEnd)]},
-                {"seconds", a.waitedSeconds}};
-        wait["printer"] = a.stateAtWaitEnd ? toJson(*a.stateAtWaitEnd) : nlohmann::json();
+                {"seconds", a.waitedSeconds},
+                {"printer", a.stateAtWaitEnd ? toJson(*a.stateAtWaitEnd) : nlohmann::json()}};
     }
-    return {
-        {"queue", a.queue},
-        {"planned", a.planned},
-        {"taken", a.taken()},
-        {"succeeded", a.succeeded()},
-        {"interrupted", a.interrupted},
-        {"warning", a.warned ? toJson(*a.warned) : nlohmann::json()},
-        {"refused_page", a.refusedPage.empty() ? nlohmann::json() : nlohmann::json(a.refusedPage)},
-        {"documents", std::move(documents)},
-        {"wait", std::move(wait)}};
+    return {{"queue", a.queue},
+            {"planned", a.planned},
+            {"taken", a.taken()},
+            {"succeeded", a.succeeded()},
+            {"interrupted", a.interrupted || runInterrupted},
+            {"error", orNull(a.fault)},
+            {"warning", a.warned ? toJson(*a.warned) : nlohmann::json()},
+            {"refused_page", orNull(a.refusedPage)},
+            {"documents", std::move(documents)},
+            {"wait", std::move(wait)}};
+}
+
+nlohmann::json buildRunJson(int status, const std::string& operation, const std::string& error,
+                            nlohmann::json queues, const nlohmann::json& more) {
+    // Statuses above 2 are the signals' (128 + N): the run was interrupted.
+    nlohmann::json all = {
+        {"status", status},
+        {"operation", operation.empty() ? nlohmann::json() : nlohmann::json(operation)},
+        {"interrupted", status > 2},
+        {"error", error.empty() ? nlohmann::json() : nlohmann::json(error)},
+        {"queues", std::move(queues)}};
+    if (more.is_object()) all.update(more);
+    return all;
 }
 
 }  // namespace trevalune::send

@@ -21,10 +21,12 @@ struct DocumentRecord {
 /// How following the jobs after the last document ended.
 enum class WaitEnd {
     NotAsked,     ///< no --wait, or nothing was taken to follow
-    Completed,    ///< every job completed (or, on Windows, left the queue)
+    Completed,    ///< the spooler said every job completed
+    LeftQueue,    ///< every job ended, one at least left a queue that keeps no record (Windows)
     JobFailed,    ///< a job was canceled, aborted, stopped or held
     TimeUp,       ///< some jobs still waited when the time was up
     Interrupted,  ///< the run was asked to stop meanwhile
+    NotKnown,     ///< a job's state could not be read: the server is gone, or the queue
 };
 
 /// Everything one queue's run did: what a script needs to know where to resume.
@@ -38,6 +40,8 @@ struct QueueAccount {
     /// A pin test page that was refused while it was built (the window's message).
     std::string refusedPage;
     bool interrupted = false;  ///< stopped before all documents were sent
+    /// The program's own failure on this queue (no memory, no thread): nothing more was sent.
+    std::string fault;
     WaitEnd waitEnd = WaitEnd::NotAsked;
     int waitedSeconds = 0;
     /// The queue's state when following ended short of completion (why jobs still wait).
@@ -59,8 +63,13 @@ std::string accountLine(const QueueAccount& account, Language language);
 /// A queue's state in the words `list` and the warnings use.
 std::string stateText(const PrinterState& state, Language language);
 
-/// The same as JSON, for --json.
-nlohmann::json toJson(const QueueAccount& account);
+/// The same as JSON, for --json; `runInterrupted` is the run's, which every queue shares.
+nlohmann::json toJson(const QueueAccount& account, bool runInterrupted = false);
 nlohmann::json toJson(const PrinterState& state);
+
+/// The one shape of every run's JSON (the schema beside this file): the members every run
+/// has, `more` (list's printers, align's pages) added. `operation` empty is null.
+nlohmann::json buildRunJson(int status, const std::string& operation, const std::string& error,
+                            nlohmann::json queues, const nlohmann::json& more);
 
 }  // namespace trevalune::send

@@ -42,8 +42,12 @@ Overloaded(F...) -> Overloaded<F...>;
 /// operation that follows it.
 std::vector<std::string> takeWait(const std::vector<std::string>& arguments, CommandLine& c) {
     std::vector<std::string> rest;
+    bool operands = false;  // after "--", nothing is an option
     for (const std::string& a : arguments) {
-        if (a == "--wait") {
+        operands = operands || a == "--";
+        if (operands) {
+            rest.push_back(a);
+        } else if (a == "--wait") {
             c.wait = std::to_string(kDefaultWaitSeconds);
         } else if (a.rfind("--wait=", 0) == 0) {
             c.wait = a.substr(7);

@@ -20,4 +20,14 @@ void Interruption::sleepMs(int milliseconds) {
                       [this] { return requested(); });
 }
 
+void Interruption::setLastWords(std::function<void(int status)> words) {
+    const std::lock_guard lock(wordsMutex_);
+    lastWords_ = std::move(words);
+}
+
+void Interruption::sayLastWords(int status) {
+    const std::lock_guard lock(wordsMutex_);
+    if (lastWords_) lastWords_(status);
+}
+
 }  // namespace trevalune::send

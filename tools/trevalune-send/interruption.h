@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "printer/clock.h"
@@ -21,7 +22,15 @@ public:
     /// Sleeps `milliseconds`, or less when a stop is requested meanwhile.
     void sleepMs(int milliseconds);
 
+    /// What to write when a second request will end the process at once: the account as far
+    /// as it is known. Set by the run while it has one; empty to clear.
+    void setLastWords(std::function<void(int status)> words);
+    /// Writes them (from the thread that takes the second request), if any.
+    void sayLastWords(int status);
+
 private:
+    std::mutex wordsMutex_;
+    std::function<void(int)> lastWords_;
     std::atomic<int> status_{0};
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -20,7 +20,8 @@
 #include "tools/trevalune-send/library_row_reader.h"
 
 int main(int argc, char** argv) {
-    return trevalune::guardedMain("trevalune-send", [&] {
+    // A failure is status 1, as --help says: trevalune-send has no status of its own for it.
+    return trevalune::guardedMain<1>("trevalune-send", [&] {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
         trevalune::send::Interruption interruption;
         trevalune::send::takeSignals(interruption);
@@ -58,6 +59,14 @@ int main(int argc, char** argv) {
         system.scanner = &scanner;
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;
+        // `file -` and FIFOs: read as they come, and a stop request ends a read at once.
+        const std::string stopped = trevalune::send::say(
+            trevalune::send::languageOf(system.environment),
+            trevalune::send::Text::InputInterrupted);
+        system.openInput = [&](const std::string& path) {
+            return std::unique_ptr<trevalune::send::InputReader>(
+                new trevalune::send::PosixInput(path, interruption, stopped));
+        };
         return trevalune::send::runSend(arguments, system);
     });
 }

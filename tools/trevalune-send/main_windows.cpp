@@ -164,7 +164,8 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    return trevalune::guardedMain("trevalune-send", [&] {
+    // A failure is status 1, as --help says: trevalune-send has no status of its own for it.
+    return trevalune::guardedMain<1>("trevalune-send", [&] {
         // `file -` takes standard input byte for byte.
         _setmode(_fileno(stdin), _O_BINARY);
         runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);

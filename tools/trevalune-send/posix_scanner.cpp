@@ -35,8 +35,14 @@ struct Pipe {
     bool ok() const { return fd[0] >= 0; }
 };
 
+/// How long a command asked to stop may take before its whole group is killed.
+constexpr int kStopGraceMs = 300;
+
 /// The spawn's attributes: the child gets an empty signal mask, since our threads block the
-/// signals that the signal thread takes, and a blocked mask survives exec.
+/// signals that the signal thread takes, and a blocked mask survives exec; every signal at its
+/// default (an ignored SIGPIPE would survive exec too, and a pipeline would never end); a
+/// process group of its own, so that stopping it reaches every process the shell started; and
+/// no terminal input (align asks its questions there).
 struct SpawnAttributes {
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_t actions;
@@ -45,8 +51,14 @@ struct SpawnAttributes {
         sigset_t none;
         sigemptyset(&none);
         posix_spawnattr_setsigmask(&attributes, &none);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        sigset_t all;
+        sigfillset(&all);
+        posix_spawnattr_setsigdefault(&attributes, &all);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
         posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
     }
@@ -82,13 +94,19 @@ ScanResult PosixScanner::scan(const std::string& command) {
     Pipe* pipes[2] = {&out, &err};
     char buffer[64 * 1024];
     bool stopped = false;
+    int stoppingMs = 0;  // since the group was asked to stop
     while (out.fd[0] >= 0 || err.fd[0] >= 0) {
         pollfd fds[2] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}};
         // Polled with a limit so that a request to stop is seen while the command runs.
         const int ready = ::poll(fds, 2, 100);
         if (!stopped && interruption_ != nullptr && interruption_->requested()) {
             result.interrupted = stopped = true;
-            ::kill(pid, SIGTERM);
+            ::kill(-pid, SIGTERM);
+        }
+        if (stopped && (stoppingMs += 100) > kStopGraceMs) {
+            // One that ignores SIGTERM, or a child holding the pipes: the whole group goes.
+            ::kill(-pid, SIGKILL);
+            break;
         }
         if (ready < 0 && errno != EINTR) break;
         for (int i = 0; i < 2 && ready > 0; ++i) {
@@ -103,7 +121,7 @@ ScanResult PosixScanner::scan(const std::string& command) {
         if (!stopped && result.output.size() > maxBytes_) {
             result.tooLarge = stopped = true;
             result.output.clear();
-            ::kill(pid, SIGTERM);
+            ::kill(-pid, SIGTERM);
         }
     }
     int status = 0;

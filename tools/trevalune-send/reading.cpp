@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "tools/trevalune-send/account.h"
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/operation_table.h"
 #include "tools/trevalune-send/send_command.h"
@@ -172,7 +173,9 @@ int runReadRows(const CommandLine& c, System& system, Language l) {
     }
     const int status = all ? 0 : 1;
     if (c.json) {
-        system.out << nlohmann::json{{"status", status}, {"modes", std::move(modes)}}.dump(2)
+        system.out << buildRunJson(status, "read-rows", {}, nlohmann::json::array(),
+                                   {{"modes", std::move(modes)}})
+                          .dump(2)
                    << '\n';
     } else {
         if (readings.empty()) text = say(l, Text::ReadNothing) + '\n';

@@ -7,10 +7,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <iterator>
+#include <map>
 #include <mutex>
+#include <new>
 #include <sstream>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "alignment/value_check.h"
 #include "alignment/value_text.h"
@@ -24,6 +29,7 @@
 #include "printer/timeline.h"
 #include "tools/trevalune-send/account.h"
 #include "tools/trevalune-send/command_line.h"
+#include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/operation_table.h"
 #include "tools/trevalune-send/reading.h"
@@ -48,7 +54,28 @@ struct Interrupted {};
 class Reporter final {
 public:
     Reporter(System& system, Language language, const CommandLine& c)
-        : system_(system), language_(language), jobIds_(!c.quiet && !c.json), json_(c.json) {}
+        : system_(system), language_(language), jobIds_(!c.quiet && !c.json), json_(c.json) {
+        if (system_.interruption == nullptr) return;
+        system_.interruption->setLastWords([this](int status) { sayLastWords(status); });
+    }
+    ~Reporter() {
+        if (system_.interruption != nullptr) system_.interruption->setLastWords({});
+    }
+    Reporter(const Reporter&) = delete;
+    Reporter& operator=(const Reporter&) = delete;
+
+    /// Keeps the queue's account as it stands, for a second signal that leaves no time to
+    /// finish: called from the queue's own thread after each document.
+    void keep(const QueueAccount& a) {
+        std::string line = accountLine(a, language_);
+        nlohmann::json json = toJson(a, true);
+        const std::lock_guard lock(mutex_);
+        kept_[a.queue] = {std::move(line), std::move(json)};
+    }
+    void setOperation(const std::string& operation) {
+        const std::lock_guard lock(mutex_);
+        operation_ = operation;
+    }
 
     void taken(const std::string& queue, int job) {
         if (!jobIds_) return;
@@ -68,11 +95,30 @@ public:
     Language language() const { return language_; }
 
 private:
+    /// The account as far as it was kept: a second signal ends the process right after.
+    void sayLastWords(int status) {
+        const std::lock_guard lock(mutex_);
+        nlohmann::json queues = nlohmann::json::array();
+        for (const auto& [queue, kept] : kept_) {
+            system_.err << kName << ": " << kept.first << '\n';
+            queues.push_back(kept.second);
+        }
+        const std::string why = say(language_, Text::SecondSignal);
+        system_.err << kName << ": " << why << '\n' << std::flush;
+        if (json_) {
+            system_.out << buildRunJson(status, operation_, why, std::move(queues), {}).dump(2)
+                        << '\n'
+                        << std::flush;
+        }
+    }
+
     std::mutex mutex_;
     System& system_;
     Language language_;
     bool jobIds_;
     bool json_;
+    std::string operation_;
+    std::map<std::string, std::pair<std::string, nlohmann::json>> kept_;
 };
 
 /// Sees every document the link sends to one queue: stops before it when the run is asked
@@ -93,16 +139,27 @@ public:
 
     SendResult sendRawDocument(const std::string& printer, const std::string& name,
                                std::string_view data) override {
+        return record([&] { return inner_.sendRawDocument(printer, name, data); });
+    }
+    SendResult sendRawStream(const std::string& printer, const std::string& name,
+                             DocumentStream& stream) override {
+        return record([&] { return inner_.sendRawStream(printer, name, stream); });
+    }
+
+private:
+    template <class Send>
+    SendResult record(Send send) {
         if (interruption_ != nullptr && interruption_->requested()) throw Interrupted{};
         const int number = static_cast<int>(account_.documents.size()) + 1;
-        SendResult result = inner_.sendRawDocument(printer, name, data);
+        SendResult result = send();
+        const std::string& printer = account_.queue;
         account_.documents.push_back({number, result, std::nullopt});
+        reporter_.keep(account_);
         if (!result.isTaken()) throw QueueStopped{};
         reporter_.taken(printer, result.jobId);
         return result;
     }
 
-private:
     Spooler& inner_;
     QueueAccount& account_;
     Reporter& reporter_;
@@ -130,6 +187,8 @@ struct RunContext {
     System& system;
     Reporter& reporter;
     std::optional<int> waitSeconds;
+    /// `file -` and FIFOs: the one document every queue takes as it is read.
+    InputFanout* input = nullptr;
 };
 
 /// Says once, before the first document, that the queue's documents will wait.
@@ -164,6 +223,9 @@ void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::s
             next < jobs.size() ? jobs[next]->finalState->state : JobState::State::Completed;
         if (next == jobs.size()) {
             account.waitEnd = WaitEnd::Completed;
+        } else if (s == JobState::State::Unknown) {
+            // Never read as an end: a server that stops answering has not printed anything.
+            account.waitEnd = WaitEnd::NotKnown;
         } else if (s != JobState::State::Pending && s != JobState::State::Printing) {
             account.waitEnd = WaitEnd::JobFailed;
         } else if (stop != nullptr && stop->requested()) {
@@ -186,63 +248,108 @@ void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::s
     if (account.waitEnd != WaitEnd::Completed) {
         account.stateAtWaitEnd = spooler.printerState(account.queue);
     }
-    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first.
+    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first;
+    // a job that left a queue without a record has an end nobody confirmed.
     if (account.waitEnd == WaitEnd::Completed) {
         for (const DocumentRecord* d : jobs) {
-            if (d->finalState->state == JobState::State::Canceled ||
-                d->finalState->state == JobState::State::Aborted) {
+            const JobState::State end = d->finalState->state;
+            if (end == JobState::State::Canceled || end == JobState::State::Aborted) {
                 account.waitEnd = WaitEnd::JobFailed;
+                break;
             }
+            if (end == JobState::State::Gone) account.waitEnd = WaitEnd::LeftQueue;
         }
     }
 }
 
-/// Runs the work on one queue as the window runs it, then follows its jobs under --wait (only
-/// this work's: align runs several on one account).
-void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
-    account.planned += work.timeline.documentCount();
-    const std::size_t before = account.documents.size();
+/// The program's own failure, as the operator reads it: memory, a system resource, a bug.
+std::string faultText(const std::exception_ptr& fault, Language l) {
+    try {
+        std::rethrow_exception(fault);
+    } catch (const std::bad_alloc&) {
+        return say(l, Text::OutOfMemory);
+    } catch (const std::system_error& e) {
+        return e.code().message();
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return say(l, Text::NoReasonGiven);
+    }
+}
+
+/// Sends the work's documents to one queue as the window sends them, until one is not taken
+/// or the run is asked to stop.
+void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
     AccountingSpooler accounting(spooler, account, run.reporter, run.system.interruption);
     Quiet quiet(account);
     const std::string queue = account.queue;
     PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
     try {
-        if (before == 0) warnAboutState(spooler, account, run);
-        runWork(work, link, run.system.clock, quiet);
+        if (account.documents.empty()) warnAboutState(spooler, account, run);
+        if (run.input != nullptr) {
+            accounting.sendRawStream(queue, std::string(kDocumentName), run.input->stream(queue));
+        } else {
+            runWork(work, link, run.system.clock, quiet);
+        }
     } catch (const QueueStopped&) {
     } catch (const Interrupted&) {
         account.interrupted = true;
     }
-    if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
+}
+
+/// Runs the work on one queue, then follows its jobs under --wait (only this work's: align
+/// runs several on one account). A failure of the program itself ends the queue's run and goes
+/// into its account: the other queues and the account go on.
+void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
+    account.planned += run.input != nullptr ? 1 : work.timeline.documentCount();
+    const std::size_t before = account.documents.size();
+    try {
+        sendWork(work, spooler, account, run);
+        if (run.input != nullptr) run.input->done(account.queue);  // the others go on
+        if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
+    } catch (...) {
+        account.fault = faultText(std::current_exception(), run.reporter.language());
+    }
+    if (run.input != nullptr) run.input->done(account.queue);
+}
+
+/// Opens the queue's own spooler and runs the work on it; a spooler that cannot be made is the
+/// queue's fault, as anything else that fails in the program.
+void openAndRun(const Work& work, QueueAccount& account, const SpoolerOptions& options,
+                RunContext& run) {
+    std::unique_ptr<Spooler> spooler;
+    try {
+        spooler = run.system.openSpooler(options);
+    } catch (...) {
+        account.planned += run.input != nullptr ? 1 : work.timeline.documentCount();
+        account.fault = faultText(std::current_exception(), run.reporter.language());
+        if (run.input != nullptr) run.input->done(account.queue);
+        return;
+    }
+    runOnQueue(work, *spooler, account, run);
 }
 
 /// Every queue in a thread of its own with a spooler of its own; each queue's documents in
-/// order. A single queue runs here, on `first` when the caller has one open already.
+/// order. A single queue runs here, on `first` when the caller has one open already, and so
+/// does a queue for which no thread could be started, once the others are done.
 void runOnQueues(const Work& work, std::vector<QueueAccount>& accounts,
                  const SpoolerOptions& options, RunContext& run, Spooler* first) {
     if (accounts.size() == 1) {
-        std::unique_ptr<Spooler> own;
-        if (first == nullptr) own = run.system.openSpooler(options);
-        runOnQueue(work, first ? *first : *own, accounts[0], run);
-        return;
+        if (first != nullptr) return runOnQueue(work, *first, accounts[0], run);
+        return openAndRun(work, accounts[0], options, run);
     }
-    std::vector<std::exception_ptr> faults(accounts.size());
+    std::vector<std::size_t> unstarted;
     {
         std::vector<std::jthread> threads;
         for (std::size_t i = 0; i < accounts.size(); ++i) {
-            threads.emplace_back([&, i] {
-                try {
-                    const std::unique_ptr<Spooler> spooler = run.system.openSpooler(options);
-                    runOnQueue(work, *spooler, accounts[i], run);
-                } catch (...) {
-                    faults[i] = std::current_exception();
-                }
-            });
+            try {
+                threads.emplace_back([&, i] { openAndRun(work, accounts[i], options, run); });
+            } catch (...) {
+                unstarted.push_back(i);
+            }
         }
     }
-    for (const std::exception_ptr& fault : faults) {
-        if (fault) std::rethrow_exception(fault);
-    }
+    for (const std::size_t i : unstarted) openAndRun(work, accounts[i], options, run);
 }
 
 /// The account on standard error, a line per queue, and with --json the whole run as one
@@ -253,21 +360,15 @@ int finish(const std::string& operation, const std::vector<QueueAccount>& accoun
     const Language l = run.reporter.language();
     nlohmann::json queues = nlohmann::json::array();
     bool ok = true;
+    const Interruption* stop = run.system.interruption;
+    const bool interrupted = stop != nullptr && stop->requested();
     for (const QueueAccount& a : accounts) {
         run.reporter.line(accountLine(a, l));
-        queues.push_back(toJson(a));
+        queues.push_back(toJson(a, interrupted));
         ok = ok && a.succeeded();
     }
-    const Interruption* stop = run.system.interruption;
-    const int status = stop != nullptr && stop->requested() ? stop->status()
-                       : ok && !failed                      ? 0
-                                                            : 1;
-    nlohmann::json all = {{"operation", operation},
-                          {"status", status},
-                          {"interrupted", status > 2},
-                          {"queues", std::move(queues)}};
-    all.update(more);
-    run.reporter.json(all);
+    const int status = interrupted ? stop->status() : ok && !failed ? 0 : 1;
+    run.reporter.json(buildRunJson(status, operation, {}, std::move(queues), more));
     return status;
 }
 
@@ -300,7 +401,7 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const System& system,
 
 /// The printer a run without -d goes to; when there is none, says why and returns nothing.
 std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& system,
-                                              Reporter& reporter) {
+                                              Reporter& reporter, const std::string& operation) {
     const Language l = reporter.language();
     std::vector<std::string> listed;
     std::string unreachable;
@@ -314,7 +415,7 @@ std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& sy
     }
     if (why.empty()) return chosen;
     reporter.line(why);
-    reporter.json({{"status", 1}, {"error", why}, {"queues", nlohmann::json::array()}});
+    reporter.json(buildRunJson(1, operation, why, nlohmann::json::array(), {}));
     return std::nullopt;
 }
 
@@ -427,6 +528,35 @@ std::optional<rowreader::ModeReading> scanPage(System& system, const std::string
     return none;
 }
 
+/// The last value align sent: where its documents begin in the account.
+struct AlignSetting {
+    std::size_t firstDocument = 0;
+    std::size_t plannedBefore = 0;
+    std::string value;
+};
+
+/// What the printer holds of the mode when align stops: the value only when every document
+/// of its setting was taken and, where its jobs were followed, completed; else not known.
+std::string buildHeldText(const QueueAccount& a, const AlignSetting& setting,
+                          const std::string& mode, Language l) {
+    std::size_t taken = 0;
+    bool completed = true;
+    for (std::size_t i = setting.firstDocument; i < a.documents.size(); ++i) {
+        const DocumentRecord& d = a.documents[i];
+        taken += d.result.isTaken() ? 1 : 0;
+        completed =
+            completed && (!d.finalState || d.finalState->state == JobState::State::Completed);
+    }
+    const std::size_t planned = a.planned - setting.plannedBefore;
+    if (planned > 0 && taken == planned && completed) {
+        return say(l, Text::AlignStopped, {mode, setting.value});
+    }
+    std::string detail =
+        say(l, Text::AlignTakenOf, {std::to_string(taken), std::to_string(planned)});
+    if (planned > 0 && taken == planned) detail += say(l, Text::AlignNotCompleted);
+    return say(l, Text::AlignStoppedNotKnown, {mode, detail});
+}
+
 /// align: 设置单项 with the value, the answer (from the scanned page or the operator), again,
 /// until the marked row is the straight one; then 保存.
 int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
@@ -454,16 +584,18 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!c.printers.empty()) {
         accounts[0].queue = c.printers[0];
     } else {
-        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter);
+        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter, "align");
         if (!chosen) return 1;
         accounts[0].queue = *chosen;
     }
     QueueAccount& account = accounts[0];
+    run.reporter.setOperation("align");
     const std::string modeName(modeWord(mode));
     std::vector<AlignPage> pages;
+    AlignSetting setting;
     const auto notSaved = [&](const std::string& why = {}) {
         if (!why.empty()) run.reporter.line(why);
-        run.reporter.line(say(l, Text::AlignStopped, {modeName, value}));
+        run.reporter.line(buildHeldText(account, setting, modeName, l));
         return finish("align", accounts, run,
                       {{"saved", false},
                        {"error", why.empty() ? nlohmann::json() : nlohmann::json(why)},
@@ -484,8 +616,9 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         in.arguments = {modeName, value};
         in.extraWait = c.extraWait;
         in.language = l;
+        setting = {account.documents.size(), account.planned, value};
         if (!sent(findOperation("set")->build(in))) return notSaved();
-        system.err << say(l, Text::AlignPrinted, {account.queue, modeName, value}) << '\n';
+        run.reporter.line(say(l, Text::AlignPrinted, {account.queue, modeName, value}));
         AlignPage& page = pages.emplace_back();
         page.value = value;
         std::string doubt;  // why the reader leaves the answer to the technician
@@ -526,7 +659,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
             if (printsRows(trimmed)) {
                 page.answer = trimmed;
             } else {
-                system.err << say(l, Text::AlignAnswerRange, {*typed}) << '\n';
+                run.reporter.line(say(l, Text::AlignAnswerRange, {*typed}));
             }
         }
         if (numericValue(page.answer) == numericValue(value)) break;
@@ -535,7 +668,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!sent(Work::of(buildSave()))) return notSaved();
     const int status =
         finish("align", accounts, run, {{"saved", true}, {"pages", pagesJson(pages, l)}});
-    if (status == 0) system.err << say(l, Text::AlignSaved, {modeName, value}) << '\n';
+    if (status == 0) run.reporter.line(say(l, Text::AlignSaved, {modeName, value}));
     return status;
 }
 
@@ -546,7 +679,8 @@ int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& op
     if (!list.unreachableServer.empty()) {
         const std::string why = say(l, Text::NoPrintServer, {list.unreachableServer});
         run.reporter.line(why);
-        run.reporter.json({{"status", 1}, {"error", why}, {"printers", nlohmann::json::array()}});
+        run.reporter.json(buildRunJson(1, "list", why, nlohmann::json::array(),
+                                       {{"printers", nlohmann::json::array()}}));
         return 1;
     }
     std::vector<std::string> listed;
@@ -567,7 +701,8 @@ int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& op
                                : say(l, Text::ListNoState))
                        << '\n';
     }
-    run.reporter.json({{"status", 0}, {"printers", std::move(printers)}});
+    run.reporter.json(
+        buildRunJson(0, "list", {}, nlohmann::json::array(), {{"printers", std::move(printers)}}));
     return 0;
 }
 
@@ -633,6 +768,22 @@ std::string folded(std::string name) {
     return name;
 }
 
+/// A name no queue can have: CUPS takes none with a space, '/', '#' or a control character
+/// (its server would answer "Forbidden" for "../A"), Windows none with a control character;
+/// and one with a line break would split its account line.
+void checkQueueName(const std::string& name, Platform platform, Language l) {
+    const bool cups = platform == Platform::Cups;
+    std::string shown = name;
+    bool bad = false;
+    for (char& ch : shown) {
+        const auto byte = static_cast<unsigned char>(ch);
+        const bool control = byte < 0x20 || byte == 0x7F;
+        bad = bad || control || (cups && (ch == ' ' || ch == '/' || ch == '#'));
+        if (control) ch = '?';
+    }
+    if (bad) throw UsageError(say(l, cups ? Text::BadQueueName : Text::BadPrinterName, {shown}));
+}
+
 /// Everything about the command line that can be wrong before anything is built.
 void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     wholeNumber("--extra-wait", c.extraWait, 0, kMaxExtraWaitMs, l);
@@ -652,6 +803,7 @@ void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     std::vector<std::string> seen;
     for (const std::string& p : c.printers) {
         if (p.empty()) throw UsageError(say(l, Text::EmptyValue, {"-d"}));
+        checkQueueName(p, system.platform, l);
         for (std::size_t i = 0; i < seen.size(); ++i) {
             if (folded(seen[i]) == folded(p)) {
                 throw UsageError(say(l, Text::QueueTwice, {c.printers[i], p}));
@@ -661,11 +813,31 @@ void checkCommandLine(const CommandLine& c, const System& system, Language l) {
     }
 }
 
+/// `file -` and files that are not regular (a FIFO, /dev/stdin) are read as they come, in
+/// blocks, and sent as they are read; a regular file is read whole, as the window reads it.
+bool isStreamed(const std::string& path, const System& system) {
+    if (path == "-") return true;
+    std::error_code e;
+    const std::filesystem::file_status st =
+        std::filesystem::status(std::filesystem::u8path(path), e);
+    return system.openInput && !e && std::filesystem::exists(st) &&
+           !std::filesystem::is_regular_file(st) && !std::filesystem::is_directory(st);
+}
+
+std::unique_ptr<InputReader> openReader(System& system, const std::string& path, Language l) {
+    if (!system.openInput) return std::make_unique<IstreamReader>(system.in);
+    try {
+        return system.openInput(path);
+    } catch (const InputError& e) {
+        throw PictureError(say(l, Text::CannotRead, {path, e.why}));
+    }
+}
+
 Bytes readAll(std::istream& in) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int run(const CommandLine& c, System& system, Language l) {
+int run(const CommandLine& c, System& system, Language l, std::string& operation) {
     if (c.help) {
         system.out << helpText(l, system.platform);
         return 0;
@@ -684,7 +856,7 @@ int run(const CommandLine& c, System& system, Language l) {
     if (!c.timeout.empty()) options.timeoutMs = std::stoi(c.timeout) * 1000;
 
     Work work;
-    std::string operation;
+    std::string streamed;  // `file -` or a FIFO: read as it is sent
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
@@ -708,7 +880,10 @@ int run(const CommandLine& c, System& system, Language l) {
                                        : runAlign(c, context, options, l);
         }
         const OperationTraits* op = findOperation(operation);
-        if (op == nullptr) throw UsageError(say(l, Text::UnknownOperation, {operation}));
+        if (op == nullptr) {
+            const std::string word = std::exchange(operation, {});  // no operation in the JSON
+            throw UsageError(say(l, Text::UnknownOperation, {word}));
+        }
         if (args.size() < op->minArguments || args.size() > op->maxArguments) {
             throw UsageError(
                 say(l, Text::WrongArgumentCount, {operation, std::string(op->synopsis)}));
@@ -721,7 +896,11 @@ int run(const CommandLine& c, System& system, Language l) {
         in.language = l;
         in.readStandardInput = [&system] { return readAll(system.in); };
         in.now = system.clock.now();  // the pin test header's moment, read once
-        work = op->build(in);
+        if (operation == "file" && !c.dryRun && isStreamed(args[0], system)) {
+            streamed = args[0];
+        } else {
+            work = op->build(in);
+        }
     }
 
     std::vector<std::string> queues = c.printers;
@@ -735,18 +914,28 @@ int run(const CommandLine& c, System& system, Language l) {
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
         first = system.openSpooler(options);
-        const auto chosen = choosePrinterOrSay(*first, system, reporter);
+        const auto chosen = choosePrinterOrSay(*first, system, reporter, operation);
         if (!chosen) return 1;
         queues = {*chosen};
     }
     std::vector<QueueAccount> accounts(queues.size());
-    for (std::size_t i = 0; i < queues.size(); ++i) accounts[i].queue = queues[i];
-    try {
-        runOnQueues(work, accounts, options, context, first.get());
-    } catch (...) {
-        finish(operation, accounts, context);  // what was sent before the fault, then the fault
-        throw;
+    reporter.setOperation(operation);
+    for (std::size_t i = 0; i < queues.size(); ++i) {
+        accounts[i].queue = queues[i];
+        reporter.keep(accounts[i]);
     }
+    std::unique_ptr<InputReader> reader;
+    std::unique_ptr<InputFanout> fanout;
+    if (!streamed.empty()) {
+        reader = openReader(system, streamed, l);
+        fanout = std::make_unique<InputFanout>(*reader, queues);
+        // Nothing goes out for an empty input; an interrupted or failed read is each queue's.
+        if (!fanout->hasData() && fanout->stream(queues[0]).failure().empty()) {
+            throw refusal(l, Text::StdinEmpty);
+        }
+        context.input = fanout.get();
+    }
+    runOnQueues(work, accounts, options, context, first.get());
     return finish(operation, accounts, context);
 }
 
@@ -776,27 +965,46 @@ std::string parseErrorText(const CLI::ParseError& wrong, Language l) {
 
 int runSend(const std::vector<std::string>& arguments, System& system) {
     const Language l = languageOf(system.environment);
-    // Known before the command line is read, so that even a wrong one answers in JSON.
-    const bool json = std::find(arguments.begin(), arguments.end(), "--json") != arguments.end();
-    const auto refused = [&](const std::string& what, bool hint) {
+    // Known before the command line is read, so that even a wrong one answers in JSON; what
+    // follows "--" is an operand, never an option.
+    const auto operands = std::find(arguments.begin(), arguments.end(), "--");
+    const bool json = std::find(arguments.begin(), operands, "--json") != operands;
+    std::string operation;
+    const auto failed = [&](int status, const std::string& what, bool hint) {
         system.err << kName << ": " << what << '\n';
         if (hint) system.err << say(l, Text::TryHelp) << '\n';
-        if (json) system.out << nlohmann::json{{"status", 2}, {"error", what}}.dump(2) << '\n';
-        return 2;
+        if (json) {
+            system.out << buildRunJson(status, operation, what, nlohmann::json::array(), {}).dump(2)
+                       << '\n';
+        }
+        return status;
     };
+    int status = 0;
     try {
-        return run(parseCommandLine(arguments), system, l);
+        status = run(parseCommandLine(arguments), system, l, operation);
     } catch (const CLI::ParseError& wrong) {
-        return refused(parseErrorText(wrong, l), true);
+        status = failed(2, parseErrorText(wrong, l), true);
     } catch (const UsageError& wrong) {
-        return refused(wrong.what(), true);
+        status = failed(2, wrong.what(), true);
     } catch (const PictureError& wrong) {
-        return refused(wrong.what(), false);
+        status = failed(2, wrong.what(), false);
     } catch (const Refusal& refusal) {
-        return refused(say(l, Text::Refused,
-                           {l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish()}),
-                       false);
+        // The window's own messages say already that nothing was sent: once is enough.
+        const std::string said = l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish();
+        const bool saysSo =
+            said.find("nothing was sent") != said.npos || said.find("未发送") != said.npos;
+        status = failed(2, say(l, saysSo ? Text::RefusedSaid : Text::Refused, {said}), false);
+    } catch (...) {
+        // The program's own failure before any queue's run began: nothing was sent.
+        status = failed(1, say(l, Text::FaultNothingSent, {faultText(std::current_exception(), l)}),
+                        false);
     }
+    // A script reads the JSON or the job ids: output that never arrived is no success.
+    if (!system.out.flush()) {
+        system.err << kName << ": " << say(l, Text::OutputLost) << '\n';
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace trevalune::send

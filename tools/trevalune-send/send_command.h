@@ -22,6 +22,7 @@ class Spooler;
 namespace send {
 
 class Interruption;
+class InputReader;
 
 /// The operator's terminal, for align's questions.
 class Terminal {
@@ -90,6 +91,9 @@ struct System {
     /// Null in a build without the row reader: read-rows and --scan-command say so.
     RowReader* rowReader = nullptr;
     Scanner* scanner = nullptr;
+    /// Opens `file -` ("-": standard input) or a FIFO for reading as it comes, or throws
+    /// InputError; null reads `in` instead.
+    std::function<std::unique_ptr<InputReader>(const std::string& path)> openInput = nullptr;
 };
 
 /// Runs trevalune-send with the arguments after the program name (see --help). The status

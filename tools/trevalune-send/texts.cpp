@@ -52,10 +52,18 @@ constexpr Pair kTexts[] = {
     {Text::HexTextMixed, "--hex and --text do not go with an operation",
      "--hex 和 --text 不能与操作一起使用"},
     {Text::Refused, "refused, nothing was sent: {1}", "已拒绝，未发送任何内容：{1}"},
+    {Text::RefusedSaid, "refused: {1}", "已拒绝：{1}"},
+    {Text::BadQueueName,
+     "-d \"{1}\": a queue name has no spaces, '/', '#' or control characters; nothing was sent",
+     "-d “{1}”：队列名称不能含空格、“/”、“#”或控制字符；未发送任何内容"},
+    {Text::BadPrinterName, "-d \"{1}\": a printer name has no control characters; nothing was sent",
+     "-d “{1}”：打印机名称不能含控制字符；未发送任何内容"},
     {Text::StdinEmpty, "standard input is empty: nothing to send.", "标准输入是空的，未发送。"},
     {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
     {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
      "标准输入超过 2 GiB，未发送。"},
+    {Text::InputInterrupted, "interrupted while the input was read; the part read was not sent",
+     "读取输入时被中断；已读取的部分未发送"},
     {Text::NoPrinter,
      "no printer chosen: give -d NAME, set LPDEST, or choose a default printer (printers: {1}); "
      "nothing was sent",
@@ -83,10 +91,25 @@ constexpr Pair kTexts[] = {
     {Text::AccountRefusedPage, "; a pin test page was refused: {1}", "；测针页被拒绝：{1}"},
     {Text::AccountInterrupted, "; interrupted, nothing more was sent",
      "；已中断，之后的内容未发送"},
+    {Text::AccountFault, "; this program failed here, so nothing more was sent: {1}",
+     "；本程序在此出错，之后的内容未发送：{1}"},
+    {Text::OutOfMemory, "out of memory", "内存不足"},
+    {Text::FaultNothingSent, "{1}; nothing was sent", "{1}；未发送任何内容"},
+    {Text::OutputLost, "standard output cannot be written; what it should hold is lost",
+     "无法写入标准输出，其内容已丢失"},
+    {Text::SecondSignal,
+     "a second signal ended the run at once: the account above is as far as it was known, a "
+     "document under way may have been taken",
+     "第二个信号立即结束了运行：以上结果截至当时，正在发送的文档可能已被接受"},
     {Text::JobCount, "{1} {2}", "{1} 个{2}"},
     {Text::WaitCompleted, "; every job completed", "；所有作业已完成"},
-    {Text::WaitLeft, "; every job left the queue (the spooler keeps no record of how it ended)",
-     "；所有作业已离开队列（打印后台不记录结果）"},
+    {Text::WaitLeft,
+     "; every job left the queue; the spooler keeps no record of how a job ended, so that it "
+     "printed is not confirmed",
+     "；所有作业已离开队列；打印后台不记录作业的结果，未确认已打印"},
+    {Text::WaitNotKnown, "; whether job {1} completed is not known, its state cannot be read: {2}",
+     "；作业 {1} 是否完成不明，无法读取其状态：{2}"},
+    {Text::NoReasonGiven, "no reason given", "没有给出原因"},
     {Text::WaitJobFailed, "; job {1} is {2}{3}", "；作业 {1} {2}{3}"},
     {Text::WaitTimeUp, "; after {1} s the jobs are not done: {2}", "；{1} 秒后作业仍未完成：{2}"},
     {Text::WaitInterrupted, "; following the jobs was interrupted: {1}", "；跟踪作业时被中断：{1}"},
@@ -115,6 +138,10 @@ constexpr Pair kTexts[] = {
     {Text::AlignSaved, "{1} is {2}; saved.", "{1} 为 {2}；已保存。"},
     {Text::AlignStopped, "stopped: {1} is {2} in the printer, not saved",
      "已中止：打印机中 {1} 为 {2}，未保存"},
+    {Text::AlignStoppedNotKnown, "stopped: {1} in the printer: not known ({2}), not saved",
+     "已中止：打印机中的 {1}：不明（{2}），未保存"},
+    {Text::AlignTakenOf, "{1} of {2} documents taken", "{2} 个文档中已接受 {1} 个"},
+    {Text::AlignNotCompleted, ", their jobs not completed", "，其作业未完成"},
     {Text::DefaultMark, "* ", "* "},
     {Text::NoReader,
      "this trevalune-send was built without the row reader; it cannot read pictures",
@@ -214,8 +241,10 @@ constexpr Pair kTexts[] = {
      "CUPS 打印服务器（同 CUPS_SERVER）"},
     {Text::HelpUser,
      "the user name for the print server, as CUPS_USER; a server that asks for a login is "
-     "answered once per run, at the terminal",
-     "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码"},
+     "answered once per run, at the terminal only: without one (a script, a pipe on standard "
+     "input) nobody is asked and the server's refusal is reported",
+     "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码；"
+     "没有终端时（脚本、标准输入为管道）不询问，并报告服务器的拒绝"},
     {Text::HelpTimeout,
      "the limit on connecting to the print server and on each request (default {timeout} s); "
      "running out of it before a document went out is reported as not opened, after it was "
@@ -442,7 +471,8 @@ std::string helpText(Language language, Platform platform) {
             "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
             "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
             "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
-            "失败；2 命令行有误或窗口会拒绝的值，此时没有发送任何内容；";
+            "失败、作业结果不明，或本程序自身出错（内存、线程、无法写出输出）；2 命令行有误或窗口会"
+            "拒绝的值，此时没有发送任何内容；";
         end += cups ? "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："
                     : "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭：";
         end += "不再开始新的文档，正在发送的文档发送完，并输出结果。\n";
@@ -463,8 +493,9 @@ std::string helpText(Language language, Platform platform) {
              "printer); its printer could not be opened; or unknown (the print server went away\n"
              "before it confirmed the document: its queue may hold it).\n"
              "Exit status: 0 every document was taken (under --wait: every job completed);\n"
-             "1 a printer or spooler failure; 2 a wrong command line or a value the window would\n"
-             "refuse, and then nothing was sent; ";
+             "1 a printer or spooler failure, a job whose end is not known, or a failure of the\n"
+             "program itself (memory, threads, its output cannot be written); 2 a wrong command\n"
+             "line or a value the window would refuse, and then nothing was sent; ";
         h += cups ? "130 interrupted by Ctrl-C (SIGINT), 143 by SIGTERM,\n129 by SIGHUP: "
                   : "130 interrupted by Ctrl-C or Ctrl-Break, 129 the\nconsole was closed: ";
         h += "no new document is started, the one under way finishes, and the\naccount is "

@@ -41,9 +41,13 @@ enum class Text {
     OptionNotHere,       ///< {1}: option, {2}: operation
     HexTextMixed,        ///< --hex/--text with an operation
     Refused,             ///< {1}: the window's message
+    RefusedSaid,         ///< the same, for a message that says already that nothing was sent
+    BadQueueName,        ///< {1}: the name, control characters shown as '?'
+    BadPrinterName,      ///< the same on Windows
     StdinEmpty,
     TextEmpty,
     StdinTooLarge,
+    InputInterrupted,
     NoPrinter,      ///< {1}: the printers listed
     NoPrinters,     ///< "none", in the list of NoPrinter
     NoPrintServer,  ///< {1}: the server
@@ -59,9 +63,16 @@ enum class Text {
     AccountRestNotSent,
     AccountRefusedPage,  ///< {1}: the message
     AccountInterrupted,
+    AccountFault,  ///< {1}: the program's own failure on the queue
+    OutOfMemory,
+    FaultNothingSent,  ///< {1}: the program's own failure before anything was sent
+    OutputLost,        ///< standard output could not be written
+    SecondSignal,
     JobCount,  ///< {1}: how many, {2}: state
     WaitCompleted,
     WaitLeft,
+    WaitNotKnown,  ///< {1}: the jobs, {2}: why their state cannot be read
+    NoReasonGiven,
     WaitJobFailed,     ///< {1}: job id, {2}: state, {3}: " (reasons)" or nothing
     WaitTimeUp,        ///< {1}: seconds, {2}: the jobs' states counted
     WaitInterrupted,   ///< {1}: the jobs' states counted
@@ -75,21 +86,24 @@ enum class Text {
     AlignNeedsTerminal,
     AlignOnePrinter,
     AlignNoDryRun,
-    AlignFromRange,    ///< {1}: the value
-    AlignPrinted,      ///< {1}: printer, {2}: mode, {3}: value
-    AlignAsk,          ///< {1}: the marked value
-    AlignAnswerRange,  ///< {1}: what was typed
-    AlignSaved,        ///< {1}: mode, {2}: value
-    AlignStopped,      ///< {1}: mode, {2}: value
-    DefaultMark,       ///< after the default printer in `list`
-    NoReader,          ///< a build without the row reader
-    CannotRead,        ///< {1}: the file, {2}: why
-    NotAPicture,       ///< {1}: the file, {2}: the decoder's reason
-    ReadStraight,      ///< {1}: mode, {2}: the straight row, {3}: confidence
-    ReadCannotTell,    ///< {1}: mode, {2}: the doubt
-    ReadRow,           ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
-    ReadNothing,       ///< no sample rows anywhere
-    ReadAdvice,        ///< after a mode that cannot be told
+    AlignFromRange,        ///< {1}: the value
+    AlignPrinted,          ///< {1}: printer, {2}: mode, {3}: value
+    AlignAsk,              ///< {1}: the marked value
+    AlignAnswerRange,      ///< {1}: what was typed
+    AlignSaved,            ///< {1}: mode, {2}: value
+    AlignStopped,          ///< {1}: mode, {2}: value
+    AlignStoppedNotKnown,  ///< {1}: mode, {2}: what was taken of the last value's documents
+    AlignTakenOf,          ///< {1}: taken, {2}: planned
+    AlignNotCompleted,     ///< after AlignTakenOf: their jobs did not complete
+    DefaultMark,           ///< after the default printer in `list`
+    NoReader,              ///< a build without the row reader
+    CannotRead,            ///< {1}: the file, {2}: why
+    NotAPicture,           ///< {1}: the file, {2}: the decoder's reason
+    ReadStraight,          ///< {1}: mode, {2}: the straight row, {3}: confidence
+    ReadCannotTell,        ///< {1}: mode, {2}: the doubt
+    ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
+    ReadNothing,           ///< no sample rows anywhere
+    ReadAdvice,            ///< after a mode that cannot be told
     DoubtNoneStraight,
     DoubtTooClose,
     DoubtNoRows,

@@ -8,12 +8,15 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <deque>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
@@ -21,8 +24,10 @@
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
 #include "tests/support/fake_clock.h"
+#include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
+#include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/posix_scanner.h"
 
@@ -86,10 +91,12 @@ struct Sender {
     Outcome run(const Names& arguments, const std::string& input = {}) {
         std::istringstream in(input);
         std::ostringstream out, err;
+        if (outputFails) out.setstate(std::ios::badbit);
         send::System system{
             [this](const send::SpoolerOptions& options) -> std::unique_ptr<Spooler> {
                 const std::lock_guard lock(mutex);  // each queue's thread opens its own
                 opened.push_back(options);
+                if (opened.size() == failingOpen) throw std::bad_alloc();
                 return std::make_unique<LockedSpooler>(spooler, mutex);
             },
             clock,
@@ -105,7 +112,16 @@ struct Sender {
         system.interruption = &interruption;
         system.rowReader = rowReader;
         system.scanner = &scanner;
+        system.openInput = openInput;
         const int status = send::runSend(arguments, system);
+        // Every JSON any test makes is held to the schema a script relies on.
+        const auto operands = std::find(arguments.begin(), arguments.end(), "--");
+        if (!outputFails && std::find(arguments.begin(), operands, "--json") != operands) {
+            EXPECT_THAT(
+                testing::schemaErrors(testing::sendSchema(), nlohmann::json::parse(out.str())),
+                ::testing::IsEmpty())
+                << out.str();
+        }
         return {status, out.str(), err.str()};
     }
     std::vector<std::string> sentTo(const std::string& printer) const {
@@ -124,6 +140,9 @@ struct Sender {
     send::Platform platform = send::Platform::Cups;
     send::Interruption interruption;
     std::vector<send::SpoolerOptions> opened;
+    std::size_t failingOpen = 0;  ///< this opening (from 1) runs out of memory
+    std::function<std::unique_ptr<send::InputReader>(const std::string&)> openInput;
+    bool outputFails = false;
     send::RowReader* rowReader = nullptr;
     send::PosixScanner scanner{&interruption, 1 << 20};
 };
@@ -260,16 +279,19 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"-d", "", "eject"}, 2, "-d needs a value that is not empty" + kUsage},
         {{"--timeout", "0", "eject"}, 2,
          "--timeout needs a whole number from 1 to 3600, not \"0\"" + kUsage},
-        {{"alignment-test", "abc"}, 2,
-         "refused, nothing was sent: \"abc\" is not a number; nothing was sent.\n"},
+        {{"alignment-test", "abc"}, 2, "refused: \"abc\" is not a number; nothing was sent.\n"},
         {{"set", "high-speed", "121"}, 2,
          "the value \"121\" is above 120, which the window's value box never holds (it makes 119 "
          "of it); nothing was sent" + kUsage},
         {{"set", "fast", "16"}, 2,
          "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
         {{"file", "/no/such/file.prn"}, 2,
-         "refused, nothing was sent: the file /no/such/file.prn does not exist; nothing was "
-         "sent.\n"},
+         "refused: the file /no/such/file.prn does not exist; nothing was sent.\n"},
+        // Names no queue can have, one of them splitting its line; none is sent to.
+        {{"-d", "../A", "eject"}, 2, "-d \"../A\": a queue name has no spaces, '/', '#' or "
+         "control characters; nothing was sent" + kUsage},
+        {{"-d", "A\nB", "eject"}, 2, "-d \"A?B\": a queue name has no spaces, '/', '#' or "
+         "control characters; nothing was sent" + kUsage},
         {{"file", "-"}, 2,
          "refused, nothing was sent: standard input is empty: nothing to send.\n"},
         {{"bogus"}, 2, "unknown operation \"bogus\"" + kUsage},
@@ -281,6 +303,7 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"--from", "3", "--from", "4"}, 2, "--from is given more than once" + kUsage},
         {{"--test-page", "eject"}, 2, "--test-page does not go with eject" + kUsage},
         {{"--", "-d", "eject"}, 2, "unknown operation \"-d\"" + kUsage},
+        {{"--", "--wait", "eject"}, 2, "unknown operation \"--wait\"" + kUsage},
         {{"eject"}, 0, "RZ7-a: 1 of 1 documents taken\n", 1},
         {{"--hex", "0A", "--text", "打印", "--hex", "1d 56 53"}, 0, "RZ7-a: 3 of 3 documents "
          "taken\n", 3},
@@ -418,8 +441,12 @@ TEST(SendCommandTest, WaitFollowsEveryJobUntilItEnds) {
         std::string end;  ///< the end of the account line
     } cases[] = {
         {{}, "--wait", 0, {}, "; every job completed"},
-        {{{1, {S::Gone, {}, {}}}, {2, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}}, "--wait", 0, {},
-         "; every job left the queue (the spooler keeps no record of how it ended)"},
+        {{{1, {S::Gone, {}, {}}}, {3, {S::Gone, {}, {}}}}, "--wait", 0, {},
+         "; every job left the queue; the spooler keeps no record of how a job ended, so that it "
+         "printed is not confirmed"},
+        // A server that stops answering, or a deleted queue, has not printed anything.
+        {{{2, {S::Unknown, {}, "no answer within 5 s from h:631"}}, {3, {S::Unknown, {}, {}}}}, "--wait=9", 1, {},
+         "; whether job RZ7-a-2, RZ7-a-3 completed is not known, its state cannot be read: no answer within 5 s from h:631"},
         {{{1, {S::Pending, {}, {}}}}, "--wait=3", 1, {1000, 1000, 1000},
          "; after 3 s the jobs are not done: 1 pending, 2 completed; the printer is stopped: Paused"},
         {{{3, {S::Printing, {}, {}}}}, "--wait=1", 1, {1000}, "; after 1 s the jobs are not done: 1 printing, 2 completed"},
@@ -487,16 +514,76 @@ TEST(SendCommandTest, JsonSaysTheSameOnSuccessAndFailure) {
     const auto json = nlohmann::json::parse(r.out);
     EXPECT_EQ(json["operation"], "save");
     EXPECT_EQ(json["interrupted"], false);
-    EXPECT_EQ(json["queues"][0]["documents"],
-              nlohmann::json::parse(R"([{"number":1,"outcome":"taken","job":1,"reason":null}])"));
+    EXPECT_EQ(json["queues"][0]["documents"], nlohmann::json::parse(R"([{"number":1,
+        "outcome":"taken","job":1,"reason":null,"job_state":null,"job_state_reasons":null,
+        "job_state_message":null}])"));
     EXPECT_EQ(json["queues"][1]["documents"][0]["outcome"], "not-taken");
     EXPECT_EQ(json["queues"][1]["documents"][0]["reason"],
               "Destination \"B\" is not accepting jobs.");
     EXPECT_EQ(json["queues"][1]["succeeded"], false);
-    EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out)["status"], 2);
+    // The spooler's sentence goes on after a ';' without its full stop.
+    Sender late({"B"});
+    late.spooler.onDocument = [&](const auto&) { late.spooler.refusing["B"] = "Not accepting."; };
+    EXPECT_THAT(late.run({"-d", "B", "--wait", "factory-reset"}).err,
+                HasSubstr("was sent: Not accepting; every job completed\n"));
+    EXPECT_EQ(nlohmann::json::parse(s.run({"--json", "bogus"}).out),
+              nlohmann::json::parse(R"({"status": 2, "operation": null, "interrupted": false,
+                  "error": "unknown operation \"bogus\"", "queues": []})"));
+    // "--" ends the options: a later --json is an operand.
+    EXPECT_EQ(s.run({"-d", "A", "text", "--", "--json"}).out, "A-2\n");
     const auto listed = nlohmann::json::parse(s.run({"--json", "list"}).out);
     EXPECT_EQ(listed["printers"][1]["name"], "B");
     EXPECT_EQ(listed["printers"][1]["state"]["state"], "idle");
+}
+
+TEST(SendCommandTest, TheProgramsOwnFailuresAreAccountedAndNeverSuccess) {
+    // clang-format off
+    const struct {
+        Names arguments;
+        std::size_t failingOpen;
+        bool outputFails;
+        std::string err;  ///< the whole error stream, but for the queue that succeeded
+        std::size_t sent;
+    } cases[] = {
+        // One queue's thread runs out of memory: the other queue goes on, the account says which.
+        {{"-d", "A", "-d", "B", "--json", "eject"}, 2, false,
+         "{Q}: 0 of 1 documents taken; this program failed here, so nothing more was sent: out "
+         "of memory\n", 1},
+        // Before any queue: nothing was sent, and the JSON says it.
+        {{"--json", "eject"}, 1, false, "trevalune-send: out of memory; nothing was sent\n", 0},
+        // The JSON (or the job ids) cannot be written: no success.
+        {{"-d", "A", "--json", "eject"}, 0, true, "trevalune-send: A: 1 of 1 documents taken\n"
+         "trevalune-send: standard output cannot be written; what it should hold is lost\n", 1},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.err);
+        Sender s({"A", "B"});
+        s.failingOpen = c.failingOpen;
+        s.outputFails = c.outputFails;
+        const Outcome r = s.run(c.arguments);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(s.spooler.documents.size(), c.sent);
+        if (c.outputFails) {
+            EXPECT_EQ(r.err, c.err);
+            continue;
+        }
+        const auto json = nlohmann::json::parse(r.out);
+        EXPECT_EQ(json["status"], 1);
+        if (c.sent == 0) {
+            EXPECT_EQ(r.err, c.err);
+            EXPECT_EQ(json["error"], "out of memory; nothing was sent");
+            continue;
+        }
+        // The queue that failed is the one the other did not print to.
+        const std::string failed = s.spooler.documents[0].printer == "A" ? "B" : "A";
+        const std::string line = std::regex_replace(c.err, std::regex("\\{Q\\}"), failed);
+        EXPECT_THAT(r.err, HasSubstr("trevalune-send: " + line));
+        const auto& q = json["queues"][failed == "A" ? 0 : 1];
+        EXPECT_EQ(q["error"], "out of memory");
+        EXPECT_EQ(q["planned"], 1);
+        EXPECT_EQ(q["succeeded"], false);
+    }
 }
 
 TEST(SendCommandTest, DryRunShowsDocumentsAndWaitsAndAsksNoServer) {
@@ -535,6 +622,80 @@ TEST(SendCommandTest, FilesAndQueuesGetTheirDocumentsWholeAndInOrder) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 132);
 }
 
+/// Standard input in pieces of `piece` bytes; at read `stopAt` the run is asked to stop.
+class PieceReader final : public send::InputReader {
+public:
+    PieceReader(std::string data, send::Interruption& stop, int stopAt, int& count)
+        : reads(count), data_(std::move(data)), stop_(stop), stopAt_(stopAt) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        if (++reads == stopAt_) {
+            stop_.request(130);
+            throw send::InputError{"interrupted while the input was read"};
+        }
+        const std::size_t n = std::min({size, data_.size() - at_, std::size_t{100000}});
+        std::copy_n(data_.data() + at_, n, buffer);
+        at_ += n;
+        return n;
+    }
+    int& reads;
+
+private:
+    std::string data_;
+    std::size_t at_ = 0;
+    send::Interruption& stop_;
+    int stopAt_;
+};
+
+TEST(SendCommandTest, StandardInputIsReadOnceAndEveryQueueTakesItWhole) {
+    // More than the queues may run ahead of one another: blocks are dropped and read again.
+    std::string data(send::InputFanout::kBlockBytes * (send::InputFanout::kWindowBlocks + 5), '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7 + i / 4099);
+    for (const int stopAt : {0, 30}) {
+        SCOPED_TRACE(stopAt);
+        Sender s({"A", "B", "C"});
+        int reads = 0;
+        s.openInput = [&](const std::string& path) {
+            EXPECT_EQ(path, "-");
+            return std::make_unique<PieceReader>(data, s.interruption, stopAt, reads);
+        };
+        s.failingOpen = 2;  // a queue that never reads must not hold the others back
+        const Outcome r = s.run({"-d", "A", "-d", "B", "-d", "C", "file", "-"});
+        EXPECT_EQ(r.status, stopAt == 0 ? 1 : 130);
+        // Read once for all queues: 21 blocks of three pieces each, then the end.
+        EXPECT_EQ(reads, stopAt == 0 ? 21 * 3 + 1 : 30);
+        EXPECT_EQ(s.spooler.documents.size(), stopAt == 0 ? 2u : 0u);
+        for (const auto& d : s.spooler.documents) EXPECT_TRUE(d.data == data);
+        if (stopAt != 0) {
+            EXPECT_THAT(r.err, HasSubstr("0 of 1 documents taken; document 1 was not taken: "
+                                         "interrupted while the input was read\n"));
+        }
+    }
+}
+
+TEST(SendCommandTest, AScanCommandRunsInAGroupOfItsOwnAndAStopEndsAllOfIt) {
+    send::Interruption stop;
+    send::PosixScanner scanner(&stop, 1 << 20);
+    // Signals at their defaults (SIGPIPE is bit 12), its own process group, no terminal input.
+    const send::ScanResult seen =
+        scanner.scan("sed -n 's/^SigIgn:\\t//p' /proc/$$/status; ps -o pgid= -p $$; echo $$; cat");
+    std::istringstream lines(seen.output);
+    std::string ignored, group, pid;
+    lines >> ignored >> group >> pid;
+    EXPECT_EQ(std::stoull(ignored, nullptr, 16) & (1u << (SIGPIPE - 1)), 0u) << ignored;
+    EXPECT_EQ(group, pid);
+    // A child that keeps the pipe and one that ignores SIGTERM: the whole group ends at once.
+    std::chrono::steady_clock::time_point asked;
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        asked = std::chrono::steady_clock::now();
+        stop.request(143);
+    });
+    const send::ScanResult stopped = scanner.scan("sleep 30 & trap '' TERM; sleep 30");
+    later.join();
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+}
+
 TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {
     Sender s({"Office1", "RZ7-a"});
     ScriptedTerminal terminal;
@@ -559,7 +720,11 @@ TEST(SendCommandTest, AlignPrintsUntilTheMarkedRowIsStraightThenSaves) {
         const Outcome o = s2.run({"align", "high-speed"});
         EXPECT_EQ(o.status, stop == 0 ? 1 : stop);
         EXPECT_EQ(s2.spooler.documents.size(), stop == 0 ? 44u : 1u);
-        EXPECT_THAT(o.err, HasSubstr("stopped: high-speed is 16 in the printer, not saved"));
+        // What the printer holds comes from what was taken, never from what was meant.
+        EXPECT_THAT(o.err,
+                    HasSubstr(stop == 0 ? "stopped: high-speed is 16 in the printer, not saved"
+                                        : "stopped: high-speed in the printer: not known (1 "
+                                          "of 44 documents taken), not saved"));
     }
     EXPECT_EQ(s.run({"align", "high-speed", "--from", "4"}).status, 2);
 }
@@ -713,7 +878,8 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
               "not a PNG\n");
     reader.pages = {{straight, close}};
     r = s.run({"--json", "read-rows", "-"}, "picture");
-    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1, "modes": [
+    EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1,
+        "operation": "read-rows", "interrupted": false, "error": null, "queues": [], "modes": [
         {"mode": "high-speed", "straight": 16, "doubt": null, "reason": null, "confidence": 0.92,
          "rows": [{"value": 15, "marked": false, "value_from_label": true, "offset_columns": 1.0,
                    "noise_columns": 0.1},
@@ -820,7 +986,12 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
             EXPECT_THAT(r.err, Not(HasSubstr("stopped")));
             EXPECT_EQ(json["pages"].back()["answered_by"], c.answeredBy);
         } else {
-            EXPECT_THAT(r.err, HasSubstr("not saved"));
+            const int held = c.centres.empty() ? 16 : static_cast<int>(c.centres.back());
+            EXPECT_THAT(r.err,
+                        HasSubstr(c.pending ? "high-speed in the printer: not known (44 of 44 "
+                                              "documents taken, their jobs not completed)"
+                                            : "high-speed is " + std::to_string(held) +
+                                                  " in the printer, not saved"));
         }
     }
 }

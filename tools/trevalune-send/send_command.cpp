@@ -581,7 +581,8 @@ void checkOptionsFit(const CommandLine& c, const std::string& operation, Languag
                 {c.save, "--save", "hex"},
                 {c.from.has_value(), "--from", "align"},
                 {c.scanCommand.has_value(), "--scan-command", "align"},
-                {c.mode.has_value(), "--mode", "read-rows"}};
+                {c.mode.has_value(), "--mode", "read-rows"},
+                {c.annotate.has_value(), "--annotate", "read-rows"}};
     for (const auto& o : kOwn) {
         if (o.given && operation != o.belongsTo) {
             throw UsageError(say(l, Text::OptionNotHere, {o.option, operation}));

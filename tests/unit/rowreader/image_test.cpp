@@ -127,5 +127,87 @@ TEST(DecodeImage, RefusesWhatItCannotReadWithAClearMessage) {
     }
 }
 
+TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
+    // The stored 8 x 4 grey has 0, 210, 30 and 240 at its top left, top right, bottom left
+    // and bottom right; each orientation puts those corners elsewhere.
+    struct Case {
+        std::string file;
+        int page, width, height, corners[4];
+        double dpiAcross, dpiDown;
+    };
+    auto jpeg = [](int o) { return "grey-exif" + std::to_string(o) + "-300x600dpi.jpg"; };
+    const Case cases[] = {
+        {jpeg(1), 0, 8, 4, {0, 210, 30, 240}, 300, 600},
+        {jpeg(2), 0, 8, 4, {210, 0, 240, 30}, 300, 600},
+        {jpeg(3), 0, 8, 4, {240, 30, 210, 0}, 300, 600},
+        {jpeg(4), 0, 8, 4, {30, 240, 0, 210}, 300, 600},
+        {jpeg(5), 0, 4, 8, {0, 30, 210, 240}, 600, 300},
+        {jpeg(6), 0, 4, 8, {30, 0, 240, 210}, 600, 300},
+        {jpeg(7), 0, 4, 8, {240, 210, 30, 0}, 600, 300},
+        {jpeg(8), 0, 4, 8, {210, 240, 0, 30}, 600, 300},
+        {"grey-turned6-300x600dpi.tif", 0, 4, 8, {30, 0, 240, 210}, 600, 300},
+        {"grey-300x600dpi.png", 0, 8, 4, {0, 210, 30, 240}, 300, 600},
+        {"pages-thumbnail.tif", 0, 8, 4, {0, 210, 30, 240}, 300, 300},
+        // Its second page (the thumbnail between is none), inverted and turned round.
+        {"pages-thumbnail.tif", 1, 8, 4, {15, 225, 45, 255}, 200, 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + " page " + std::to_string(c.page));
+        const GreyImage image = decodeImage(sample(c.file), c.page);
+        ASSERT_EQ(image.width, c.width);
+        ASSERT_EQ(image.height, c.height);
+        EXPECT_DOUBLE_EQ(image.dotsPerInch, c.dpiAcross);
+        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, c.dpiDown);
+        // The grey runs evenly between the corners.
+        const auto [tl, tr, bl, br] = c.corners;
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const double expected =
+                    tl + (tr - tl) * x / (c.width - 1.0) + (bl - tl) * y / (c.height - 1.0);
+                EXPECT_NEAR(image.at(x, y), expected, 1) << "at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(imagePageCount(sample("pages-thumbnail.tif")), 2);
+    EXPECT_EQ(imagePageCount(sample("grey-600dpi.tif")), 1);
+    EXPECT_EQ(imagePageCount(sample("grey-300dpi.png")), 1);
+    EXPECT_THROW(decodeImage(sample("pages-thumbnail.tif"), 2), ImageError);
+}
+
+std::string temporaryFolder() {
+    std::string folder = ::testing::TempDir();
+    while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return folder;
+}
+
+TEST(ImageFile, ReadsAndWritesEveryNameAndRefusesWhatIsNoFile) {
+    // A name no code page holds whole: Chinese, an accent, a space.
+    const std::string path = temporaryFolder() + "/第一页 é.jpg";
+    const Bytes bytes = sample("grey-200dpi.jpg");
+    writeImageFile(path, bytes);
+    EXPECT_EQ(readImageFile(path), bytes);
+    EXPECT_DOUBLE_EQ(decodeImage(readImageFile(path)).dotsPerInch, 200);
+
+    const std::pair<std::string, std::string> refused[] = {
+        {temporaryFolder(), "it is a folder, not a picture file"},
+#ifndef _WIN32
+        {"/dev/null", "it is a device, not a picture file"},
+#endif
+        {temporaryFolder() + "/扫描-none.jpg", ""},  // the system's own words
+    };
+    for (const auto& [name, message] : refused) {
+        SCOPED_TRACE(name);
+        try {
+            readImageFile(name);
+            ADD_FAILURE() << "read";
+        } catch (const ImageFileError& e) {
+            if (!message.empty()) {
+                EXPECT_EQ(e.what(), message);
+            }
+            EXPECT_GT(std::strlen(e.what()), 5u);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace trevalune::rowreader

@@ -66,7 +66,12 @@ std::vector<std::uint8_t> readPicture(const std::string& path, System& system, L
     try {
         if (path != "-") return rowreader::readImageFile(path);
         std::vector<std::uint8_t> bytes;
-        for (char c; system.in.get(c);) bytes.push_back(static_cast<std::uint8_t>(c));
+        for (char c; system.in.get(c);) {
+            bytes.push_back(static_cast<std::uint8_t>(c));
+            if (static_cast<long long>(bytes.size()) > rowreader::kMaxImageFileBytes) {
+                throw rowreader::ImageFileError("it holds more than any picture this tool reads");
+            }
+        }
         return bytes;
     } catch (const rowreader::ImageFileError& e) {
         throw PictureError(say(l, Text::CannotRead, {path, e.what()}));
@@ -86,7 +91,8 @@ std::string annotationPath(const std::string& path, int page) {
     return extension ? path.substr(0, dot) + suffix + path.substr(dot) : path + suffix;
 }
 
-/// The annotated page as PNG; PictureError when it cannot be written.
+}  // namespace
+
 void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, Language l) {
     try {
         rowreader::writeImageFile(path, rowreader::encodePng(drawn));
@@ -94,8 +100,6 @@ void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, 
         throw PictureError(say(l, Text::CannotWrite, {path, e.what()}));
     }
 }
-
-}  // namespace
 
 std::string doubtText(Doubt doubt, Language l) {
     const DoubtTraits* t = traitsOf(doubt);

@@ -181,11 +181,12 @@ constexpr Pair kTexts[] = {
      "--scan-command, once each page has printed, CMD is run and the picture it writes on "
      "standard output is read: the straight row is taken as the answer, with no row straight "
      "the nearest end row, and only where the reader cannot tell is the terminal asked; at most "
-     "{maxPages} pages.",
+     "{maxPages} pages. --annotate DIR draws each page as read into DIR (page-1.png, ...).",
      "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的行），"
      "写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。给出 --scan-command 时，每页打印"
      "完后运行 CMD，读取它写到标准输出的图片：直的行就是答案，没有直的行时取最接近的端行，只有"
-     "无法判断时才在终端上询问；最多 {maxPages} 页。"},
+     "无法判断时才在终端上询问；最多 {maxPages} 页。--annotate DIR 把每页所读的结果画到 DIR"
+     "（page-1.png 等）。"},
     {Text::HelpReadRows,
      "reads a scanned page of sample rows (PNG, JPEG or TIFF; - for standard input): per mode "
      "every row with its offset in columns and noise, the straight row and how sure the reader "
@@ -420,7 +421,8 @@ std::string helpText(Language language, Platform platform) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
              filled(zh ? op.chinese : op.english));
     }
-    line("align MODE [--from VALUE] [--scan-command CMD]", say(language, Text::HelpAlign));
+    line("align MODE [--from VALUE] [--scan-command CMD [--annotate DIR]]",
+         say(language, Text::HelpAlign));
     line("read-rows IMAGE [--mode MODE] [--annotate FILE]", say(language, Text::HelpReadRows));
     line("list", say(language, Text::HelpList));
     h += zh ? "\n选项：\n" : "\nOptions:\n";

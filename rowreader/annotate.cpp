@@ -260,7 +260,7 @@ RgbImage buildAnnotation(const GreyImage& picture, const std::vector<ModeReading
     const int shrink = std::max(1, (side + kMaxAnnotationSide - 1) / kMaxAnnotationSide);
     RgbImage out = buildShrunk(picture, shrink);
     // Marks and text grow with the picture, so that they read alike on any page.
-    constexpr int kPixelsPerScale = 600;
+    constexpr int kPixelsPerScale = 400;
     const int scale = std::max(1, std::min(out.width, out.height) / kPixelsPerScale);
     Canvas canvas(out);
     for (const ModeReading& r : readings) {

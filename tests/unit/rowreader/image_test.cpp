@@ -145,6 +145,7 @@ TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
         {jpeg(6), 0, 4, 8, {30, 0, 240, 210}, 600, 300},
         {jpeg(7), 0, 4, 8, {240, 210, 30, 0}, 600, 300},
         {jpeg(8), 0, 4, 8, {210, 240, 0, 30}, 600, 300},
+        {"grey-exif1-72dpi.jpg", 0, 8, 4, {0, 210, 30, 240}, 0, 0},  // a camera's figure
         {"grey-turned6-300x600dpi.tif", 0, 4, 8, {30, 0, 240, 210}, 600, 300},
         {"grey-300x600dpi.png", 0, 8, 4, {0, 210, 30, 240}, 300, 600},
         {"pages-thumbnail.tif", 0, 8, 4, {0, 210, 30, 240}, 300, 300},

@@ -25,13 +25,13 @@ def exif(orientation, x_dpi, y_dpi):
     return out + struct.pack(">I", 0) + rationals
 
 
-def jpeg_with_exif(orientation):
+def jpeg_with_exif(orientation, x_dpi=300, y_dpi=600):
     base = bytearray(open("grey-200dpi.jpg", "rb").read())
     assert base[2:4] == b"\xff\xe0" and base[6:11] == b"JFIF\0"
     base[13] = 0  # JFIF units: none, an aspect ratio only
     base[14:18] = struct.pack(">HH", 1, 1)
     app0_end = 4 + struct.unpack(">H", base[4:6])[0]
-    block = b"Exif\0\0" + exif(orientation, 300, 600)
+    block = b"Exif\0\0" + exif(orientation, x_dpi, y_dpi)
     app1 = b"\xff\xe1" + struct.pack(">H", 2 + len(block)) + block
     return bytes(base[:app0_end]) + app1 + bytes(base[app0_end:])
 
@@ -74,6 +74,8 @@ def png_unequal():
 
 for o in range(1, 9):
     open(f"grey-exif{o}-300x600dpi.jpg", "wb").write(jpeg_with_exif(o))
+# A camera's EXIF: 72 dpi, which says nothing of the page.
+open("grey-exif1-72dpi.jpg", "wb").write(jpeg_with_exif(1, 72, 72))
 open("grey-turned6-300x600dpi.tif", "wb").write(tiff([(GREY, W, H, 6, 300, 600, False)]))
 inverted = bytes(255 - v for v in GREY)
 open("pages-thumbnail.tif", "wb").write(tiff([

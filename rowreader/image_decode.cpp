@@ -314,6 +314,12 @@ UprightRows::UprightRows(int width, int height, int orientation)
     image_.pixels.resize(std::size_t(width) * height);
 }
 
+std::uint8_t* UprightRows::target(int y, std::uint8_t* scratch) {
+    if (transposed_ || mirrorAcross_) return scratch;
+    const int row = mirrorDown_ ? storedHeight_ - 1 - y : y;
+    return image_.pixels.data() + std::size_t(row) * storedWidth_;
+}
+
 void UprightRows::put(int y, const std::uint8_t* row) {
     const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
     std::ptrdiff_t start = 0, step = 0;
@@ -326,7 +332,7 @@ void UprightRows::put(int y, const std::uint8_t* row) {
     }
     std::uint8_t* out = image_.pixels.data() + start;
     if (step == 1) {
-        std::copy(row, row + w, out);
+        if (out != row) std::copy(row, row + w, out);
         return;
     }
     for (std::ptrdiff_t x = 0; x < w; ++x, out += step) *out = row[x];

@@ -50,7 +50,10 @@ class UprightRows final {
 public:
     /// Allocates the upright picture; `width` x `height` as stored, already checked.
     UprightRows(int width, int height, int orientation);
-    /// Stored row `y`, `width` grey pixels.
+    /// Where stored row `y` is best decoded: straight into the picture where it stays a row
+    /// running the same way (no copy at all), else into `scratch` (`width` pixels).
+    std::uint8_t* target(int y, std::uint8_t* scratch);
+    /// Stored row `y`, `width` grey pixels, decoded where target() said.
     void put(int y, const std::uint8_t* row);
     GreyImage take() { return std::move(image_); }
 

@@ -112,13 +112,15 @@ bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint
             std::uint8_t* row = r->interlaced ? rows + y * rowBytes : rows;
             png_read_row(r->png, row, nullptr);
             if (r->interlaced) continue;
-            pngRowToGrey(row, r->channels, r->width, grey);
-            out->put(static_cast<int>(y), grey);
+            std::uint8_t* into = out->target(static_cast<int>(y), grey);
+            pngRowToGrey(row, r->channels, r->width, into);
+            out->put(static_cast<int>(y), into);
         }
     }
     for (png_uint_32 y = 0; r->interlaced && y < r->height; ++y) {
-        pngRowToGrey(rows + y * rowBytes, r->channels, r->width, grey);
-        out->put(static_cast<int>(y), grey);
+        std::uint8_t* into = out->target(static_cast<int>(y), grey);
+        pngRowToGrey(rows + y * rowBytes, r->channels, r->width, into);
+        out->put(static_cast<int>(y), into);
     }
     return true;
 }
@@ -204,9 +206,9 @@ bool jpegReadRows(JpegRead* r, std::uint8_t* grey, UprightRows* out) {
     jpeg_start_decompress(&r->info);
     while (r->info.output_scanline < r->info.output_height) {
         const int y = static_cast<int>(r->info.output_scanline);
-        JSAMPROW row = grey;
+        JSAMPROW row = out->target(y, grey);
         jpeg_read_scanlines(&r->info, &row, 1);
-        out->put(y, grey);
+        out->put(y, row);
     }
     jpeg_finish_decompress(&r->info);
     return true;
@@ -354,13 +356,14 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int ori
             damaged("unreadable pixels");
         for (std::uint32_t row = 0; row < rows; ++row) {
             const std::uint32_t* in = rgba.data() + std::size_t{row} * width;
+            std::uint8_t* into = out.target(static_cast<int>(y + row), grey.data());
             for (std::uint32_t x = 0; x < width; ++x) {
                 const std::uint32_t p = in[x];
                 const int g = luminance(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p));
                 const int alpha = static_cast<int>(TIFFGetA(p));
-                grey[x] = straightAlpha ? onWhite(g, alpha) : onWhitePremultiplied(g, alpha);
+                into[x] = straightAlpha ? onWhite(g, alpha) : onWhitePremultiplied(g, alpha);
             }
-            out.put(static_cast<int>(y + row), grey.data());
+            out.put(static_cast<int>(y + row), into);
         }
     }
     return out.take();

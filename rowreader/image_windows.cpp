@@ -130,10 +130,11 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, 
         if (FAILED(hr)) throwDamaged(format, why(hr));
         for (UINT row = 0; row < rows; ++row) {
             const std::uint8_t* p = &bgra[std::size_t{row} * width * 4];
+            std::uint8_t* into = out.target(static_cast<int>(y + row), grey.data());
             for (UINT x = 0; x < width; ++x, p += 4) {
-                grey[x] = onWhitePremultiplied(luminance(p[2], p[1], p[0]), p[3]);
+                into[x] = onWhitePremultiplied(luminance(p[2], p[1], p[0]), p[3]);
             }
-            out.put(static_cast<int>(y + row), grey.data());
+            out.put(static_cast<int>(y + row), into);
         }
     }
     return out.take();

@@ -683,6 +683,9 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
          "no sample rows found on the picture\n" + advice},
         {{"read-rows", "junk"}, {}, 2, "",
          "cannot read junk: No such file or directory\n"},
+        {{"read-rows", "/"}, {}, 2, "", "cannot read /: it is a folder, not a picture file\n"},
+        {{"read-rows", "/dev/null"}, {}, 2, "",
+         "cannot read /dev/null: it is a device, not a picture file\n"},
         {{"read-rows", "-", "--mode", "fast"}, {}, 2, "",
          "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
     };

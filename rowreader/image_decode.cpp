@@ -312,6 +312,8 @@ UprightRows::UprightRows(int width, int height, int orientation)
     image_.width = transposed_ ? height : width;
     image_.height = transposed_ ? width : height;
     image_.pixels.resize(std::size_t(width) * height);
+    constexpr std::size_t kBandRows = 32;
+    if (transposed_) band_.resize(kBandRows * width);
 }
 
 std::uint8_t* UprightRows::target(int y, std::uint8_t* scratch) {
@@ -322,20 +324,32 @@ std::uint8_t* UprightRows::target(int y, std::uint8_t* scratch) {
 
 void UprightRows::put(int y, const std::uint8_t* row) {
     const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
-    std::ptrdiff_t start = 0, step = 0;
     if (!transposed_) {  // the stored row stays a row
-        start = (mirrorDown_ ? h - 1 - y : y) * w + (mirrorAcross_ ? w - 1 : 0);
-        step = mirrorAcross_ ? -1 : 1;
-    } else {  // the stored row becomes a column, `h` pixels wide
-        start = (mirrorAcross_ ? h - 1 - y : y) + (mirrorDown_ ? (w - 1) * h : 0);
-        step = mirrorDown_ ? -h : h;
-    }
-    std::uint8_t* out = image_.pixels.data() + start;
-    if (step == 1) {
-        if (out != row) std::copy(row, row + w, out);
+        std::uint8_t* out = image_.pixels.data() + (mirrorDown_ ? h - 1 - y : y) * w;
+        if (!mirrorAcross_) {
+            if (out != row) std::copy(row, row + w, out);
+        } else {
+            std::reverse_copy(row, row + w, out);
+        }
         return;
     }
-    for (std::ptrdiff_t x = 0; x < w; ++x, out += step) *out = row[x];
+    if (bandRows_ == 0) bandFirst_ = y;
+    std::copy(row, row + w, band_.data() + bandRows_ * w);
+    if (++bandRows_ * w == static_cast<std::ptrdiff_t>(band_.size()) || y == h - 1) flushBand();
+}
+
+void UprightRows::flushBand() {
+    const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
+    // Stored row y becomes upright column y (h - 1 - y mirrored across); stored column x
+    // becomes upright row x (w - 1 - x mirrored down).
+    const std::ptrdiff_t firstColumn = mirrorAcross_ ? h - 1 - bandFirst_ : bandFirst_;
+    const std::ptrdiff_t step = mirrorAcross_ ? -1 : 1;
+    for (std::ptrdiff_t x = 0; x < w; ++x) {
+        std::uint8_t* out = image_.pixels.data() + (mirrorDown_ ? w - 1 - x : x) * h + firstColumn;
+        const std::uint8_t* in = band_.data() + x;
+        for (int i = 0; i < bandRows_; ++i, out += step, in += w) *out = *in;
+    }
+    bandRows_ = 0;
 }
 
 }  // namespace detail

@@ -53,14 +53,21 @@ public:
     /// Where stored row `y` is best decoded: straight into the picture where it stays a row
     /// running the same way (no copy at all), else into `scratch` (`width` pixels).
     std::uint8_t* target(int y, std::uint8_t* scratch);
-    /// Stored row `y`, `width` grey pixels, decoded where target() said.
+    /// Stored row `y`, `width` grey pixels, decoded where target() said; rows come in order.
     void put(int y, const std::uint8_t* row);
     GreyImage take() { return std::move(image_); }
 
 private:
+    /// Writes the band's rows as columns, a short run of each upright row at a time.
+    void flushBand();
+
     GreyImage image_;
     int storedWidth_, storedHeight_;
     bool transposed_, mirrorAcross_, mirrorDown_;
+    // A turned picture's rows become columns: written one by one, each pixel would land in
+    // another cache line; a band of rows is written together instead.
+    std::vector<std::uint8_t> band_;
+    int bandFirst_ = 0, bandRows_ = 0;
 };
 
 /// Luminance of a colour, with the weights JPEG uses for its Y, so that a colour gives the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rowreader/image.h"
+#include "rowreader/image_decode.h"
 
 namespace trevalune::rowreader {
 namespace {
@@ -173,6 +174,35 @@ TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
     EXPECT_EQ(imagePageCount(sample("grey-600dpi.tif")), 1);
     EXPECT_EQ(imagePageCount(sample("grey-300dpi.png")), 1);
     EXPECT_THROW(decodeImage(sample("pages-thumbnail.tif"), 2), ImageError);
+}
+
+TEST(UprightRows, TurnsPicturesOfMoreRowsThanABand) {
+    // 5 x 70 stored, grey 2x + 3y; where each orientation puts the stored corners.
+    constexpr int kStored[4] = {0, 8, 207, 215}, kWidth = 5, kHeight = 70;
+    constexpr int kCornerFrom[8][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
+                                       {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+    for (int o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        detail::UprightRows rows(kWidth, kHeight, o);
+        std::uint8_t scratch[kWidth];
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t* row = rows.target(y, scratch);
+            for (int x = 0; x < kWidth; ++x) row[x] = static_cast<std::uint8_t>(2 * x + 3 * y);
+            rows.put(y, row);
+        }
+        const GreyImage image = rows.take();
+        ASSERT_EQ(image.width, o >= 5 ? kHeight : kWidth);
+        ASSERT_EQ(image.height, o >= 5 ? kWidth : kHeight);
+        const int* from = kCornerFrom[o - 1];
+        const int tl = kStored[from[0]], tr = kStored[from[1]], bl = kStored[from[2]];
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                ASSERT_EQ(image.at(x, y), tl + (tr - tl) * x / (image.width - 1) +
+                                              (bl - tl) * y / (image.height - 1))
+                    << "at " << x << "," << y;
+            }
+        }
+    }
 }
 
 std::string temporaryFolder() {

@@ -66,8 +66,9 @@ std::vector<std::uint8_t> readPicture(const std::string& path, System& system, L
     try {
         if (path != "-") return rowreader::readImageFile(path);
         std::vector<std::uint8_t> bytes;
-        for (char c; system.in.get(c);) {
-            bytes.push_back(static_cast<std::uint8_t>(c));
+        char chunk[1 << 16];
+        while (system.in.read(chunk, sizeof chunk) || system.in.gcount() > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + system.in.gcount());
             if (static_cast<long long>(bytes.size()) > rowreader::kMaxImageFileBytes) {
                 throw rowreader::ImageFileError("it holds more than any picture this tool reads");
             }

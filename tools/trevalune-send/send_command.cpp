@@ -595,7 +595,8 @@ void checkOptionsFit(const CommandLine& c, const std::string& operation, Languag
                 {c.scanCommand.has_value(), "--scan-command", "align"},
                 {c.mode.has_value(), "--mode", "read-rows"},
                 {c.annotate.has_value() && operation != "align", "--annotate", "read-rows"},
-                {c.annotate.has_value() && !c.scanCommand, "--annotate", "align --scan-command"}};
+                {c.annotate.has_value() && operation == "align" && !c.scanCommand, "--annotate",
+                 "align --scan-command"}};
     for (const auto& o : kOwn) {
         if (o.given && operation != o.belongsTo) {
             throw UsageError(say(l, Text::OptionNotHere, {o.option, operation}));

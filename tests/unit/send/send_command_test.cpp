@@ -20,6 +20,7 @@
 #include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
+#include "rowreader/image_decode.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
@@ -153,7 +154,16 @@ public:
         if (pages.size() > 1 || !repeatLast) pages.pop_front();
         return page;
     }
+    int pageCount(std::span<const std::uint8_t>) override { return pagesInPicture; }
+    /// A page's drawing is one pixel of the page's number in red.
+    std::vector<ModeReading> readPage(std::span<const std::uint8_t> bytes,
+                                      const rowreader::ReadOptions& options, int page,
+                                      rowreader::RgbImage* annotation) override {
+        if (annotation) *annotation = {1, 1, {static_cast<std::uint8_t>(100 * (page + 1)), 0, 0}};
+        return read(bytes, options);
+    }
     std::deque<std::vector<ModeReading>> pages;
+    int pagesInPicture = 1;
     bool repeatLast = false;
     Names pictures;
     std::vector<rowreader::ReadOptions> asked;
@@ -732,6 +742,22 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
                    "noise_columns": 0.1}]}]})"));
     s.rowReader = nullptr;
     EXPECT_EQ(s.run({"read-rows", "-"}, "picture").status, 2);
+
+    // Every page of a picture read, each drawn beside the file named.
+    const testing::TempFolder folder;
+    const std::string drawn = (folder.path() / "drawn.png").string();
+    reader.pages = {{straight}, {close}};
+    reader.pagesInPicture = 2;
+    s.rowReader = &reader;
+    r = s.run({"read-rows", "-", "--annotate", drawn}, "picture");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.substr(0, 13), "page 1 of 2:\n");
+    EXPECT_NE(r.out.find("page 2 of 2:\nhigh-density: cannot tell"), std::string::npos);
+    for (const auto& [file, red] :
+         {std::pair{drawn, 100}, {drawn.substr(0, drawn.size() - 4) + "-2.png", 200}}) {
+        EXPECT_EQ(rowreader::decodeImage(rowreader::readImageFile(file)).pixels,
+                  std::vector<std::uint8_t>{rowreader::detail::luminance(red, 0, 0)});
+    }
 }
 
 TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCannotTell) {

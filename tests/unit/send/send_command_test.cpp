@@ -824,9 +824,17 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
         s.rowReader = &reader;
         s.terminal = c.terminal ? &terminal : nullptr;
         if (c.pending) s.spooler.jobs[44] = {JobState::State::Pending, {}, {}};
-        const Outcome r = s.run({"-d", "RZ7-a", "--json", "--extra-wait", "0", "align",
-                                 "high-speed", "--scan-command", c.command});
+        const testing::TempFolder drawings;
+        const Outcome r =
+            s.run({"-d", "RZ7-a", "--json", "--extra-wait", "0", "align", "high-speed",
+                   "--scan-command", c.command, "--annotate", drawings.path().string()});
         EXPECT_EQ(r.status, c.status);
+        // Every page read is drawn, page-1.png on.
+        const auto drawn = std::count_if(reader.pictures.begin(), reader.pictures.end(),
+                                         [](const std::string& p) { return p != "junk"; });
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(drawings.path()), {}), drawn);
+        const auto last = drawings.path() / ("page-" + std::to_string(drawn) + ".png");
+        EXPECT_EQ(std::filesystem::exists(last), drawn > 0);
         EXPECT_THAT(r.err, HasSubstr(c.said));
         EXPECT_EQ(terminal.prompts, c.prompts);
         std::vector<double> centres;

@@ -1,6 +1,9 @@
 // What every platform's decoder shares: the formats' signatures, the size limit, the messages,
-// and the resolution each format writes into its own header.
+// what each format writes of resolution and orientation into its own header, and the turning
+// of the stored rows upright.
+#include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 
 #include "rowreader/image_decode.h"
@@ -32,6 +35,7 @@ const FormatTraits& traitsOf(ImageFormat format) {
 }
 
 std::uint32_t bigEndian(std::span<const std::uint8_t> b, std::size_t at, int length) {
+    if (at + length > b.size()) return 0;
     std::uint32_t v = 0;
     for (int i = 0; i < length; ++i) v = (v << 8) | b[at + i];
     return v;
@@ -44,24 +48,141 @@ double wholeWhereClose(double dpi, double rounding) {
     return std::fabs(dpi - whole) <= rounding ? whole : dpi;
 }
 
-double pngDotsPerInch(std::span<const std::uint8_t> b) {
-    // pHYs must come before the first IDAT; walk the chunks until then.
+// The tags of a TIFF directory (also the structure of EXIF) that matter here.
+constexpr std::uint32_t kTagNewSubfileType = 254, kTagOrientation = 274, kTagXResolution = 282,
+                        kTagYResolution = 283, kTagResolutionUnit = 296;
+constexpr std::uint32_t kTypeShort = 3, kTypeLong = 4, kTypeRational = 5;
+constexpr std::uint32_t kReducedResolution = 1;  // NewSubfileType: a thumbnail or preview
+// A chain of directories longer than any scanner writes is a damaged (or looping) one.
+constexpr int kMaxDirectories = 1000;
+
+/// A TIFF structure in memory: a TIFF file, or the EXIF block of a JPEG or PNG.
+struct TiffView {
+    std::span<const std::uint8_t> b;
+    bool little = false;
+
+    static std::optional<TiffView> of(std::span<const std::uint8_t> b) {
+        if (b.size() < 8) return std::nullopt;
+        if (b[0] == 'I' && b[1] == 'I' && b[2] == 42 && b[3] == 0) return TiffView{b, true};
+        if (b[0] == 'M' && b[1] == 'M' && b[2] == 0 && b[3] == 42) return TiffView{b, false};
+        return std::nullopt;
+    }
+    std::uint32_t read(std::size_t at, int length) const {
+        if (at + length > b.size()) return 0;
+        std::uint32_t v = 0;
+        for (int i = 0; i < length; ++i) {
+            v |= static_cast<std::uint32_t>(b[at + i]) << (8 * (little ? i : length - 1 - i));
+        }
+        return v;
+    }
+    std::size_t firstDirectory() const { return read(4, 4); }
+    std::size_t nextDirectory(std::size_t ifd) const {
+        return read(ifd + 2 + 12 * std::size_t{read(ifd, 2)}, 4);
+    }
+};
+
+/// The tags of one directory that say how its picture is stored.
+struct DirectoryFacts {
+    double xResolution = 0, yResolution = 0;
+    std::uint32_t unit = 2;  // inch, when the file does not say
+    int orientation = 1;
+    std::uint32_t subfileType = 0;
+};
+
+DirectoryFacts readDirectory(const TiffView& t, std::size_t ifd) {
+    DirectoryFacts f;
+    const std::uint32_t entries = t.read(ifd, 2);
+    auto rational = [&](std::size_t entry) {
+        const std::size_t value = t.read(entry + 8, 4);
+        const std::uint32_t denominator = t.read(value + 4, 4);
+        return denominator != 0 ? double(t.read(value, 4)) / denominator : 0.0;
+    };
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::size_t entry = ifd + 2 + 12 * static_cast<std::size_t>(i);
+        if (entry + 12 > t.b.size()) break;
+        const std::uint32_t tag = t.read(entry, 2), type = t.read(entry + 2, 2);
+        if (tag == kTagXResolution && type == kTypeRational) {
+            f.xResolution = rational(entry);
+        } else if (tag == kTagYResolution && type == kTypeRational) {
+            f.yResolution = rational(entry);
+        } else if (tag == kTagResolutionUnit && type == kTypeShort) {
+            f.unit = t.read(entry + 8, 2);
+        } else if (tag == kTagOrientation && type == kTypeShort) {
+            const int o = static_cast<int>(t.read(entry + 8, 2));
+            f.orientation = o >= 1 && o <= 8 ? o : 1;  // anything else: as stored
+        } else if (tag == kTagNewSubfileType && type == kTypeLong) {
+            f.subfileType = t.read(entry + 8, 4);
+        }
+    }
+    return f;
+}
+
+/// A directory's resolution in dots per inch; 0 without an absolute unit. Writers that keep
+/// the resolution as a float store 600 dpi as 599.9988.
+double directoryDotsPerInch(double resolution, std::uint32_t unit) {
+    switch (unit) {
+        case 2:
+            return wholeWhereClose(resolution, 0.01);
+        case 3:
+            return wholeWhereClose(resolution * 2.54, 0.01);
+        default:
+            return 0;
+    }
+}
+
+/// The offsets of the directories in the main chain, at most kMaxDirectories.
+std::vector<std::size_t> directoryChain(const TiffView& t) {
+    std::vector<std::size_t> chain;
+    for (std::size_t ifd = t.firstDirectory(); ifd != 0 && ifd + 2 <= t.b.size();
+         ifd = t.nextDirectory(ifd)) {
+        if (chain.size() == kMaxDirectories ||
+            std::find(chain.begin(), chain.end(), ifd) != chain.end()) {
+            break;
+        }
+        chain.push_back(ifd);
+    }
+    return chain;
+}
+
+/// What an EXIF block (a TIFF structure) states in its first directory. Cameras write 72 dpi
+/// into every photo whatever it shows: that figure states nothing.
+StatedFacts exifFacts(std::span<const std::uint8_t> exif) {
+    constexpr double kCameraPlaceholderDpi = 72;
+    StatedFacts s;
+    const auto t = TiffView::of(exif);
+    if (!t) return s;
+    const DirectoryFacts f = readDirectory(*t, t->firstDirectory());
+    s.orientation = f.orientation;
+    const double x = directoryDotsPerInch(f.xResolution, f.unit);
+    const double y = directoryDotsPerInch(f.yResolution, f.unit);
+    if (x != kCameraPlaceholderDpi || y != kCameraPlaceholderDpi) {
+        s.dotsPerInchX = x;
+        s.dotsPerInchY = y;
+    }
+    return s;
+}
+
+StatedFacts pngFacts(std::span<const std::uint8_t> b) {
+    StatedFacts s;
     for (std::size_t at = kPngSignature.size(); at + 8 <= b.size();) {
         const std::uint32_t length = bigEndian(b, at, 4);
         const std::string_view type(reinterpret_cast<const char*>(&b[at + 4]), 4);
-        if (type == "IDAT" || type == "IEND") return 0;
-        if (type == "pHYs" && length == 9 && at + 8 + 9 <= b.size()) {
-            if (b[at + 16] != 1) return 0;  // unit unknown: an aspect ratio only
-            const double perMetre = bigEndian(b, at + 8, 4);
-            return wholeWhereClose(perMetre * 0.0254, 0.5 * 0.0254);
+        const std::size_t data = at + 8;
+        if (type == "IEND" || data + length > b.size()) break;
+        if (type == "pHYs" && length == 9 && b[data + 8] == 1) {  // unit 0: an aspect only
+            s.dotsPerInchX = wholeWhereClose(bigEndian(b, data, 4) * 0.0254, 0.5 * 0.0254);
+            s.dotsPerInchY = wholeWhereClose(bigEndian(b, data + 4, 4) * 0.0254, 0.5 * 0.0254);
+        } else if (type == "eXIf") {
+            s.orientation = exifFacts(b.subspan(data, length)).orientation;
         }
-        at += 12 + static_cast<std::size_t>(length);
+        at = data + length + 4;
     }
-    return 0;
+    return s;
 }
 
-double jpegDotsPerInch(std::span<const std::uint8_t> b) {
-    // The JFIF segment (APP0) follows the start of image; stop at the first scan.
+StatedFacts jpegFacts(std::span<const std::uint8_t> b) {
+    StatedFacts jfif, exif;
+    // The JFIF (APP0) and EXIF (APP1) segments follow the start of image; stop at the scan.
     std::size_t at = 2;
     while (at + 4 <= b.size() && b[at] == 0xFF) {
         const std::uint8_t marker = b[at + 1];
@@ -69,64 +190,60 @@ double jpegDotsPerInch(std::span<const std::uint8_t> b) {
             ++at;
             continue;
         }
-        if (marker == 0xDA || marker == 0xD9) return 0;
+        if (marker == 0xDA || marker == 0xD9) break;
         const std::uint32_t length = bigEndian(b, at + 2, 2);
         const std::size_t data = at + 4;
-        if (marker == 0xE0 && length >= 16 && data + 14 <= b.size() &&
-            std::string_view(reinterpret_cast<const char*>(&b[data]), 5) ==
-                std::string_view{"JFIF\0", 5}) {
-            const double density = bigEndian(b, data + 8, 2);
-            switch (b[data + 7]) {
-                case 1:
-                    return density;
-                case 2:
-                    return wholeWhereClose(density * 2.54, 0.5 * 2.54);
-                default:
-                    return 0;  // an aspect ratio only
-            }
+        const std::size_t end = std::min(b.size(), at + 2 + length);
+        const auto segment = data <= end ? b.subspan(data, end - data) : b.subspan(0, 0);
+        auto begins = [&](std::string_view with) {
+            return segment.size() >= with.size() &&
+                   std::equal(with.begin(), with.end(), segment.begin(),
+                              [](char c, std::uint8_t v) { return std::uint8_t(c) == v; });
+        };
+        if (marker == 0xE0 && segment.size() >= 12 && begins({"JFIF\0", 5})) {
+            const double x = bigEndian(segment, 8, 2), y = bigEndian(segment, 10, 2);
+            const double perInch = segment[7] == 1 ? 1 : segment[7] == 2 ? 2.54 : 0;
+            jfif.dotsPerInchX = wholeWhereClose(x * perInch, 0.5 * perInch);
+            jfif.dotsPerInchY = wholeWhereClose(y * perInch, 0.5 * perInch);
+        } else if (marker == 0xE1 && begins({"Exif\0\0", 6})) {
+            exif = exifFacts(segment.subspan(6));
         }
         at += 2 + length;
     }
-    return 0;
+    // JFIF's resolution is the one JPEG defines; EXIF's counts where JFIF states none.
+    if (jfif.dotsPerInchX > 0 && jfif.dotsPerInchY > 0) {
+        exif.dotsPerInchX = jfif.dotsPerInchX;
+        exif.dotsPerInchY = jfif.dotsPerInchY;
+    }
+    return exif;
 }
 
-double tiffDotsPerInch(std::span<const std::uint8_t> b) {
-    if (b.size() < 8) return 0;
-    const bool little = b[0] == 'I';
-    auto read = [&](std::size_t at, int length) -> std::uint32_t {
-        if (at + length > b.size()) return 0;
-        std::uint32_t v = 0;
-        for (int i = 0; i < length; ++i) {
-            v |= static_cast<std::uint32_t>(b[at + i]) << (8 * (little ? i : length - 1 - i));
-        }
-        return v;
-    };
-    const std::size_t ifd = read(4, 4);
-    const std::uint32_t entries = read(ifd, 2);
-    double resolution = 0;
-    std::uint32_t unit = 2;  // inch, when the file does not say
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        const std::size_t entry = ifd + 2 + 12 * static_cast<std::size_t>(i);
-        if (entry + 12 > b.size()) break;
-        const std::uint32_t tag = read(entry, 2), type = read(entry + 2, 2);
-        if (tag == 282 && type == 5) {  // XResolution, RATIONAL
-            const std::size_t value = read(entry + 8, 4);
-            const std::uint32_t denominator = read(value + 4, 4);
-            if (denominator != 0) resolution = double(read(value, 4)) / denominator;
-        } else if (tag == 296 && type == 3) {  // ResolutionUnit, SHORT
-            unit = read(entry + 8, 2);
-        }
-    }
-    // Writers that keep the resolution as a float store 600 dpi as 599.9988.
-    switch (unit) {
-        case 2:
-            return wholeWhereClose(resolution, 0.01);
-        case 3:
-            return wholeWhereClose(resolution * 2.54, 0.01);
-        default:
-            return 0;  // no absolute unit
-    }
+StatedFacts tiffFacts(std::span<const std::uint8_t> b, int directory) {
+    StatedFacts s;
+    const auto t = TiffView::of(b);
+    if (!t) return s;
+    const std::vector<std::size_t> chain = directoryChain(*t);
+    if (directory < 0 || directory >= static_cast<int>(chain.size())) return s;
+    const DirectoryFacts f = readDirectory(*t, chain[directory]);
+    s.orientation = f.orientation;
+    s.dotsPerInchX = directoryDotsPerInch(f.xResolution, f.unit);
+    // A scanner that states one figure means both axes.
+    s.dotsPerInchY =
+        f.yResolution > 0 ? directoryDotsPerInch(f.yResolution, f.unit) : s.dotsPerInchX;
+    return s;
 }
+
+/// How each EXIF / TIFF orientation puts the stored picture upright: whether the stored rows
+/// become columns, then whether the result is mirrored across and down.
+struct OrientationTraits {
+    bool transposed, mirrorAcross, mirrorDown;
+};
+constexpr OrientationTraits kOrientations[9] = {
+    {false, false, false},                                             // (unused)
+    {false, false, false}, {false, true, false}, {false, true, true},  // 1 2 3
+    {false, false, true},  {true, false, false}, {true, true, false},  // 4 5 6
+    {true, true, true},    {true, false, true},                        // 7 8
+};
 
 }  // namespace
 
@@ -159,27 +276,113 @@ void checkPictureSize(ImageFormat format, long long width, long long height) {
     }
 }
 
-double statedDotsPerInch(ImageFormat format, std::span<const std::uint8_t> bytes) {
+StatedFacts statedFacts(ImageFormat format, std::span<const std::uint8_t> bytes, int directory) {
     switch (format) {
         case ImageFormat::Png:
-            return pngDotsPerInch(bytes);
+            return pngFacts(bytes);
         case ImageFormat::Jpeg:
-            return jpegDotsPerInch(bytes);
+            return jpegFacts(bytes);
         case ImageFormat::Tiff:
-            return tiffDotsPerInch(bytes);
+            return tiffFacts(bytes, directory);
     }
-    return 0;
+    return {};
+}
+
+std::vector<int> pageDirectories(ImageFormat format, std::span<const std::uint8_t> bytes) {
+    if (format != ImageFormat::Tiff) return {0};
+    const auto t = TiffView::of(bytes);
+    if (!t) return {};
+    const std::vector<std::size_t> chain = directoryChain(*t);
+    std::vector<int> pages;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        if (i == 0 || (readDirectory(*t, chain[i]).subfileType & kReducedResolution) == 0) {
+            pages.push_back(static_cast<int>(i));
+        }
+    }
+    return pages;
+}
+
+UprightRows::UprightRows(int width, int height, int orientation)
+    : storedWidth_(width), storedHeight_(height) {
+    const OrientationTraits& o =
+        kOrientations[orientation >= 1 && orientation <= 8 ? orientation : 1];
+    transposed_ = o.transposed;
+    mirrorAcross_ = o.mirrorAcross;
+    mirrorDown_ = o.mirrorDown;
+    image_.width = transposed_ ? height : width;
+    image_.height = transposed_ ? width : height;
+    image_.pixels.resize(std::size_t(width) * height);
+    constexpr std::size_t kBandRows = 32;
+    if (transposed_) band_.resize(kBandRows * width);
+}
+
+std::uint8_t* UprightRows::target(int y, std::uint8_t* scratch) {
+    if (transposed_ || mirrorAcross_) return scratch;
+    const int row = mirrorDown_ ? storedHeight_ - 1 - y : y;
+    return image_.pixels.data() + std::size_t(row) * storedWidth_;
+}
+
+void UprightRows::put(int y, const std::uint8_t* row) {
+    const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
+    if (!transposed_) {  // the stored row stays a row
+        std::uint8_t* out = image_.pixels.data() + (mirrorDown_ ? h - 1 - y : y) * w;
+        if (!mirrorAcross_) {
+            if (out != row) std::copy(row, row + w, out);
+        } else {
+            std::reverse_copy(row, row + w, out);
+        }
+        return;
+    }
+    if (bandRows_ == 0) bandFirst_ = y;
+    std::copy(row, row + w, band_.data() + bandRows_ * w);
+    if (++bandRows_ * w == static_cast<std::ptrdiff_t>(band_.size()) || y == h - 1) flushBand();
+}
+
+void UprightRows::flushBand() {
+    const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
+    // Stored row y becomes upright column y (h - 1 - y mirrored across); stored column x
+    // becomes upright row x (w - 1 - x mirrored down).
+    const std::ptrdiff_t firstColumn = mirrorAcross_ ? h - 1 - bandFirst_ : bandFirst_;
+    const std::ptrdiff_t step = mirrorAcross_ ? -1 : 1;
+    for (std::ptrdiff_t x = 0; x < w; ++x) {
+        std::uint8_t* out = image_.pixels.data() + (mirrorDown_ ? w - 1 - x : x) * h + firstColumn;
+        const std::uint8_t* in = band_.data() + x;
+        for (int i = 0; i < bandRows_; ++i, out += step, in += w) *out = *in;
+    }
+    bandRows_ = 0;
 }
 
 }  // namespace detail
 
-GreyImage decodeImage(std::span<const std::uint8_t> bytes) {
+int imagePageCount(std::span<const std::uint8_t> bytes) {
+    const auto format = detail::sniffImageFormat(bytes);
+    return format ? static_cast<int>(detail::pageDirectories(*format, bytes).size()) : 0;
+}
+
+GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page) {
     if (bytes.empty()) throw ImageError("not a PNG, JPEG or TIFF picture: the file is empty");
     const auto format = detail::sniffImageFormat(bytes);
     if (!format) throw ImageError("not a PNG, JPEG or TIFF picture");
-    GreyImage image = detail::decodePixels(*format, bytes);
-    image.dotsPerInch = detail::statedDotsPerInch(*format, bytes);
-    return image;
+    const std::vector<int> pages = detail::pageDirectories(*format, bytes);
+    // A TIFF whose directories cannot be walked is left to the decoder, which says why.
+    const int directory = pages.empty() && page == 0                           ? 0
+                          : page >= 0 && page < static_cast<int>(pages.size()) ? pages[page]
+                                                                               : -1;
+    if (directory < 0) {
+        throw ImageError("the picture has no page " + std::to_string(page + 1) + ", only " +
+                         std::to_string(pages.size()));
+    }
+    const detail::StatedFacts stated = detail::statedFacts(*format, bytes, directory);
+    try {
+        GreyImage image = detail::decodePixels(*format, bytes, directory, stated.orientation);
+        const bool turned = detail::kOrientations[stated.orientation].transposed;
+        image.dotsPerInch = turned ? stated.dotsPerInchY : stated.dotsPerInchX;
+        image.verticalDotsPerInch = turned ? stated.dotsPerInchX : stated.dotsPerInchY;
+        return image;
+    } catch (const std::bad_alloc&) {
+        throw ImageError("not enough memory to decode the " +
+                         std::string(detail::formatName(*format)) + " picture");
+    }
 }
 
 }  // namespace trevalune::rowreader

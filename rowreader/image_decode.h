@@ -1,12 +1,14 @@
 #pragma once
 
 // What the platform decoders (image_linux.cpp, image_windows.cpp) share: which format the
-// first bytes name, the size limit, the messages, and how colour and alpha become grey.
+// first bytes name, the size limit, the messages, what the file states of its resolution and
+// orientation, and how colour and alpha become grey.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "rowreader/image.h"
 
@@ -27,9 +29,46 @@ std::string_view formatName(ImageFormat format);
 /// kMaxImagePixels). Called before the pixels are allocated.
 void checkPictureSize(ImageFormat format, long long width, long long height);
 
-/// The horizontal resolution the file itself states (PNG pHYs, JPEG JFIF, TIFF XResolution
-/// with ResolutionUnit), in dots per inch; 0 when it states none or only an aspect ratio.
-double statedDotsPerInch(ImageFormat format, std::span<const std::uint8_t> bytes);
+/// What a file states of one of its pages, as stored (before it is turned upright).
+struct StatedFacts {
+    double dotsPerInchX = 0;  ///< 0 where it states none or only an aspect ratio
+    double dotsPerInchY = 0;
+    /// The EXIF / TIFF Orientation, 1 to 8: where the stored first row and column belong.
+    int orientation = 1;
+};
+
+/// PNG pHYs and eXIf; JPEG JFIF, else EXIF; TIFF tags of the directory `directory`.
+StatedFacts statedFacts(ImageFormat format, std::span<const std::uint8_t> bytes, int directory);
+
+/// The directories of a TIFF that are pages, in order (a reduced-resolution copy is not);
+/// {0} for the other formats. Empty when a TIFF's first directory cannot be found.
+std::vector<int> pageDirectories(ImageFormat format, std::span<const std::uint8_t> bytes);
+
+/// Receives the decoded grey rows in the order stored and puts each pixel where the picture
+/// turned upright has it, so that no second copy of the picture is ever made.
+class UprightRows final {
+public:
+    /// Allocates the upright picture; `width` x `height` as stored, already checked.
+    UprightRows(int width, int height, int orientation);
+    /// Where stored row `y` is best decoded: straight into the picture where it stays a row
+    /// running the same way (no copy at all), else into `scratch` (`width` pixels).
+    std::uint8_t* target(int y, std::uint8_t* scratch);
+    /// Stored row `y`, `width` grey pixels, decoded where target() said; rows come in order.
+    void put(int y, const std::uint8_t* row);
+    GreyImage take() { return std::move(image_); }
+
+private:
+    /// Writes the band's rows as columns, a short run of each upright row at a time.
+    void flushBand();
+
+    GreyImage image_;
+    int storedWidth_, storedHeight_;
+    bool transposed_, mirrorAcross_, mirrorDown_;
+    // A turned picture's rows become columns: written one by one, each pixel would land in
+    // another cache line; a band of rows is written together instead.
+    std::vector<std::uint8_t> band_;
+    int bandFirst_ = 0, bandRows_ = 0;
+};
 
 /// Luminance of a colour, with the weights JPEG uses for its Y, so that a colour gives the
 /// same grey whichever format carried it.
@@ -48,7 +87,9 @@ inline std::uint8_t onWhite(int grey, int alpha) {
     return onWhitePremultiplied((grey * alpha + 127) / 255, alpha);
 }
 
-/// The platform's decoder: pixels only; decodeImage adds the resolution.
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes);
+/// The platform's decoder: the pixels of TIFF directory `directory` (0 for the other
+/// formats), turned upright by `orientation`; decodeImage adds the resolution.
+GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
+                       int orientation);
 
 }  // namespace trevalune::rowreader::detail

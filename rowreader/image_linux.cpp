@@ -13,12 +13,18 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdarg>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "rowreader/image_decode.h"
 
@@ -96,26 +102,30 @@ void pngRowToGrey(const std::uint8_t* in, int channels, png_uint_32 width, std::
 }
 
 /// `rows` holds one row, or the whole picture when it is interlaced (its passes fill rows
-/// out of order).
-bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint8_t* out) {
+/// out of order); `grey` one row.
+bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint8_t* grey,
+                 UprightRows* out) {
     if (setjmp(png_jmpbuf(r->png))) return false;
     const int passes = r->interlaced ? 7 : 1;
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < r->height; ++y) {
             std::uint8_t* row = r->interlaced ? rows + y * rowBytes : rows;
             png_read_row(r->png, row, nullptr);
-            if (!r->interlaced) pngRowToGrey(row, r->channels, r->width, out + y * r->width);
+            if (r->interlaced) continue;
+            std::uint8_t* into = out->target(static_cast<int>(y), grey);
+            pngRowToGrey(row, r->channels, r->width, into);
+            out->put(static_cast<int>(y), into);
         }
     }
-    if (r->interlaced) {
-        for (png_uint_32 y = 0; y < r->height; ++y) {
-            pngRowToGrey(rows + y * rowBytes, r->channels, r->width, out + y * r->width);
-        }
+    for (png_uint_32 y = 0; r->interlaced && y < r->height; ++y) {
+        std::uint8_t* into = out->target(static_cast<int>(y), grey);
+        pngRowToGrey(rows + y * rowBytes, r->channels, r->width, into);
+        out->put(static_cast<int>(y), into);
     }
     return true;
 }
 
-GreyImage decodePng(std::span<const std::uint8_t> bytes) {
+GreyImage decodePng(std::span<const std::uint8_t> bytes, int orientation) {
     PngOwner owner;
     PngRead& r = owner.r;
     r.bytes = bytes;
@@ -127,13 +137,12 @@ GreyImage decodePng(std::span<const std::uint8_t> bytes) {
     if (!pngReadHeader(&r)) throwDamaged(ImageFormat::Png, r.message);
     checkPictureSize(ImageFormat::Png, r.width, r.height);
     const std::size_t rowBytes = png_get_rowbytes(r.png, r.info);
-    std::vector<std::uint8_t> rows(rowBytes * (r.interlaced ? r.height : 1));
-    GreyImage image{static_cast<int>(r.width), static_cast<int>(r.height),
-                    std::vector<std::uint8_t>(std::size_t{r.width} * r.height), 0};
-    if (!pngReadRows(&r, rows.data(), rowBytes, image.pixels.data())) {
+    std::vector<std::uint8_t> rows(rowBytes * (r.interlaced ? r.height : 1)), grey(r.width);
+    UprightRows out(static_cast<int>(r.width), static_cast<int>(r.height), orientation);
+    if (!pngReadRows(&r, rows.data(), rowBytes, grey.data(), &out)) {
         throwDamaged(ImageFormat::Png, r.message);
     }
-    return image;
+    return out.take();
 }
 
 // ---- JPEG
@@ -192,18 +201,20 @@ JpegHeader jpegReadHeader(JpegRead* r, std::span<const std::uint8_t> bytes) {
     return JpegHeader::Read;
 }
 
-bool jpegReadRows(JpegRead* r, std::uint8_t* out) {
+bool jpegReadRows(JpegRead* r, std::uint8_t* grey, UprightRows* out) {
     if (setjmp(r->jump)) return false;
     jpeg_start_decompress(&r->info);
     while (r->info.output_scanline < r->info.output_height) {
-        JSAMPROW row = out + std::size_t{r->info.output_scanline} * r->info.output_width;
+        const int y = static_cast<int>(r->info.output_scanline);
+        JSAMPROW row = out->target(y, grey);
         jpeg_read_scanlines(&r->info, &row, 1);
+        out->put(y, row);
     }
     jpeg_finish_decompress(&r->info);
     return true;
 }
 
-GreyImage decodeJpeg(std::span<const std::uint8_t> bytes) {
+GreyImage decodeJpeg(std::span<const std::uint8_t> bytes, int orientation) {
     JpegOwner owner;
     JpegRead& r = owner.r;
     switch (jpegReadHeader(&r, bytes)) {
@@ -216,11 +227,11 @@ GreyImage decodeJpeg(std::span<const std::uint8_t> bytes) {
             break;
     }
     checkPictureSize(ImageFormat::Jpeg, r.info.output_width, r.info.output_height);
-    GreyImage image{
-        static_cast<int>(r.info.output_width), static_cast<int>(r.info.output_height),
-        std::vector<std::uint8_t>(std::size_t{r.info.output_width} * r.info.output_height), 0};
-    if (!jpegReadRows(&r, image.pixels.data())) throwDamaged(ImageFormat::Jpeg, r.message);
-    return image;
+    std::vector<std::uint8_t> grey(r.info.output_width);
+    UprightRows out(static_cast<int>(r.info.output_width), static_cast<int>(r.info.output_height),
+                    orientation);
+    if (!jpegReadRows(&r, grey.data(), &out)) throwDamaged(ImageFormat::Jpeg, r.message);
+    return out.take();
 }
 
 // ---- TIFF: libtiff returns errors instead of jumping, through handlers of this handle only.
@@ -298,7 +309,7 @@ struct RgbaReader {
     }
 };
 
-GreyImage decodeTiff(std::span<const std::uint8_t> bytes) {
+GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int orientation) {
     TiffSource source{bytes};
     auto damaged = [&](const char* fallback) {
         throwDamaged(ImageFormat::Tiff, source.message[0] ? source.message : fallback);
@@ -311,6 +322,9 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes) {
         TIFFClientOpenExt(kTiffName, "rm", &source, tiffRead, tiffWrite, tiffSeek, tiffClose,
                           tiffSize, tiffMap, tiffUnmap, options.get()));
     if (!tiff) damaged("cannot be opened");
+    if (directory > 0 && !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(directory))) {
+        damaged("a page cannot be found");
+    }
     std::uint32_t width = 0, height = 0;
     TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
@@ -321,10 +335,12 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes) {
     if (!TIFFRGBAImageOK(tiff.get(), why)) damaged(why);
     reader.begun = TIFFRGBAImageBegin(&reader.image, tiff.get(), 1, why) != 0;
     if (!reader.begun) damaged(why);
-    reader.image.req_orientation = ORIENTATION_TOPLEFT;
+    // The rows as stored: the picture is turned upright as it is decoded, for every
+    // orientation alike (libtiff would only mirror, never turn).
+    reader.image.req_orientation = reader.image.orientation;
 
-    GreyImage image{static_cast<int>(width), static_cast<int>(height),
-                    std::vector<std::uint8_t>(std::size_t{width} * height), 0};
+    UprightRows out(static_cast<int>(width), static_cast<int>(height), orientation);
+    std::vector<std::uint8_t> grey(width);
     // A band of rows at a time: the RGBA of a whole page would take four times its grey.
     const std::uint32_t band = std::max<std::uint32_t>(1, (1u << 22) / width);
     std::vector<std::uint32_t> rgba(std::size_t{width} * std::min(band, height));
@@ -338,29 +354,176 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes) {
         reader.image.col_offset = 0;
         if (!TIFFRGBAImageGet(&reader.image, rgba.data(), width, rows))
             damaged("unreadable pixels");
-        std::uint8_t* out = image.pixels.data() + std::size_t{y} * width;
-        for (std::size_t i = 0; i < std::size_t{width} * rows; ++i) {
-            const std::uint32_t p = rgba[i];
-            const int grey = luminance(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p));
-            const int alpha = static_cast<int>(TIFFGetA(p));
-            out[i] = straightAlpha ? onWhite(grey, alpha) : onWhitePremultiplied(grey, alpha);
+        for (std::uint32_t row = 0; row < rows; ++row) {
+            const std::uint32_t* in = rgba.data() + std::size_t{row} * width;
+            std::uint8_t* into = out.target(static_cast<int>(y + row), grey.data());
+            for (std::uint32_t x = 0; x < width; ++x) {
+                const std::uint32_t p = in[x];
+                const int g = luminance(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p));
+                const int alpha = static_cast<int>(TIFFGetA(p));
+                into[x] = straightAlpha ? onWhite(g, alpha) : onWhitePremultiplied(g, alpha);
+            }
+            out.put(static_cast<int>(y + row), into);
         }
     }
-    return image;
+    return out.take();
 }
 
 }  // namespace
 
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) {
+GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
+                       int orientation) {
     switch (format) {
         case ImageFormat::Png:
-            return decodePng(bytes);
+            return decodePng(bytes, orientation);
         case ImageFormat::Jpeg:
-            return decodeJpeg(bytes);
+            return decodeJpeg(bytes, orientation);
         case ImageFormat::Tiff:
-            return decodeTiff(bytes);
+            return decodeTiff(bytes, directory, orientation);
     }
     throw ImageError("not a PNG, JPEG or TIFF picture");
 }
 
 }  // namespace trevalune::rowreader::detail
+
+namespace trevalune::rowreader {
+
+namespace {
+
+/// An open file descriptor's owner.
+class Descriptor final {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    /// Closes it now, with the result: a written file's last error may come only here.
+    int close() { return ::close(std::exchange(fd_, -1)); }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void throwFileError(int error) {
+    throw ImageFileError(std::strerror(error));
+}
+
+/// What kind of file the path names, refused unless a picture can be read from it: a folder
+/// or a device would be read forever or not at all.
+void checkReadable(const struct stat& status) {
+    if (S_ISDIR(status.st_mode)) throw ImageFileError("it is a folder, not a picture file");
+    if (!S_ISREG(status.st_mode) && !S_ISFIFO(status.st_mode) && !S_ISSOCK(status.st_mode)) {
+        throw ImageFileError("it is a device, not a picture file");
+    }
+    if (S_ISREG(status.st_mode) && status.st_size > kMaxImageFileBytes) {
+        throw ImageFileError("the file is larger than any picture this tool reads (" +
+                             std::to_string(kMaxImageFileBytes >> 20) + " MB)");
+    }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> readImageFile(const std::string& utf8Path) {
+    struct stat status {};
+    if (::stat(utf8Path.c_str(), &status) != 0) throwFileError(errno);
+    checkReadable(status);
+    const Descriptor file(::open(utf8Path.c_str(), O_RDONLY | O_CLOEXEC));
+    const int fd = file.get();
+    if (fd < 0) throwFileError(errno);
+    if (::fstat(fd, &status) != 0) throwFileError(errno);
+    checkReadable(status);  // what was opened, should the path have changed meanwhile
+    // A file is read at its size at once; a pipe grows in steps.
+    std::vector<std::uint8_t> bytes;
+    // (one byte more, so that the end is seen without growing: no second copy of the file)
+    bytes.reserve(S_ISREG(status.st_mode) ? static_cast<std::size_t>(status.st_size) + 1 : 0);
+    constexpr std::size_t kStep = 1 << 20;
+    for (;;) {
+        if (bytes.capacity() - bytes.size() == 0) bytes.reserve(bytes.capacity() + kStep);
+        const std::size_t at = bytes.size(), room = bytes.capacity() - at;
+        bytes.resize(bytes.capacity());
+        const ssize_t got = ::read(fd, bytes.data() + at, room);
+        if (got < 0 && errno == EINTR) {
+            bytes.resize(at);
+            continue;
+        }
+        if (got < 0) throwFileError(errno);
+        bytes.resize(at + static_cast<std::size_t>(got));
+        if (got == 0) return bytes;
+        if (static_cast<long long>(bytes.size()) > kMaxImageFileBytes) {
+            throw ImageFileError("it holds more than any picture this tool reads (" +
+                                 std::to_string(kMaxImageFileBytes >> 20) + " MB)");
+        }
+    }
+}
+
+void writeImageFile(const std::string& utf8Path, std::span<const std::uint8_t> bytes) {
+    Descriptor file(::open(utf8Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (file.get() < 0) throwFileError(errno);
+    for (std::size_t at = 0; at < bytes.size();) {
+        const ssize_t put = ::write(file.get(), bytes.data() + at, bytes.size() - at);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) throwFileError(errno);
+        at += static_cast<std::size_t>(put);
+    }
+    if (file.close() != 0) throwFileError(errno);
+}
+
+// ---- PNG out
+
+namespace {
+
+struct PngWrite {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    std::vector<std::uint8_t> bytes;
+    char message[200] = {};
+};
+
+struct PngWriteOwner {
+    PngWrite w;
+    ~PngWriteOwner() { png_destroy_write_struct(&w.png, &w.info); }
+};
+
+void pngWriteFail(png_structp png, png_const_charp message) {
+    auto* w = static_cast<PngWrite*>(png_get_error_ptr(png));
+    std::snprintf(w->message, sizeof w->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void pngWriteBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* w = static_cast<PngWrite*>(png_get_io_ptr(png));
+    w->bytes.insert(w->bytes.end(), data, data + length);
+}
+
+void pngFlush(png_structp) {}
+
+bool pngWriteRows(PngWrite* w, const RgbImage* image) {
+    if (setjmp(png_jmpbuf(w->png))) return false;
+    png_set_write_fn(w->png, w, pngWriteBytes, pngFlush);
+    png_set_IHDR(w->png, w->info, static_cast<png_uint_32>(image->width),
+                 static_cast<png_uint_32>(image->height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(w->png, w->info);
+    for (int y = 0; y < image->height; ++y) {
+        png_write_row(w->png, image->pixels.data() + std::size_t(y) * 3 * image->width);
+    }
+    png_write_end(w->png, w->info);
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodePng(const RgbImage& image) {
+    PngWriteOwner owner;
+    PngWrite& w = owner.w;
+    w.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &w, pngWriteFail, detail::pngWarning);
+    if (w.png) w.info = png_create_info_struct(w.png);
+    if (!w.png || !w.info) throw ImageError("PNG: out of memory");
+    if (!pngWriteRows(&w, &image)) throw ImageError(std::string("PNG: ") + w.message);
+    return std::move(w.bytes);
+}
+
+}  // namespace trevalune::rowreader

@@ -4,16 +4,18 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <objidl.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/utf16.h"
 #include "rowreader/image_decode.h"
 
 namespace trevalune::rowreader::detail {
-
-namespace {
 
 using Microsoft::WRL::ComPtr;
 
@@ -65,17 +67,22 @@ std::string why(HRESULT hr) {
     return s;
 }
 
-}  // namespace
+/// The WIC factory; throws ImageError when there is none.
+ComPtr<IWICImagingFactory> imagingFactory() {
+    ComPtr<IWICImagingFactory> factory;
+    const HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_PPV_ARGS(&factory));
+    if (FAILED(hr)) throw ImageError("the Windows Imaging Component cannot start: " + why(hr));
+    return factory;
+}
 
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) {
+GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
+                       int orientation) {
     ComScope com;
     if (!com.usable()) {
         throw ImageError("the Windows Imaging Component cannot start: " + why(com.result()));
     }
-    ComPtr<IWICImagingFactory> factory;
-    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_PPV_ARGS(&factory));
-    if (FAILED(hr)) throw ImageError("the Windows Imaging Component cannot start: " + why(hr));
+    const ComPtr<IWICImagingFactory> factory = imagingFactory();
     if (bytes.size() > MAXDWORD) {
         throw ImageError(std::string(formatName(format)) + " file too large: over 4 GB");
     }
@@ -83,7 +90,7 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) 
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
-    hr = factory->CreateStream(&stream);
+    HRESULT hr = factory->CreateStream(&stream);
     // WIC only reads through the pointer, though its signature does not say so.
     if (SUCCEEDED(hr)) {
         hr = stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()),
@@ -93,7 +100,8 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) 
         hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                               &decoder);
     }
-    if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+    // The frames of a TIFF are its directories; WIC hands them over as stored, unturned.
+    if (SUCCEEDED(hr)) hr = decoder->GetFrame(static_cast<UINT>(directory), &frame);
     UINT width = 0, height = 0;
     if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
     if (FAILED(hr)) throwDamaged(format, why(hr));
@@ -110,8 +118,8 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) 
     }
     if (FAILED(hr)) throwDamaged(format, why(hr));
 
-    GreyImage image{static_cast<int>(width), static_cast<int>(height),
-                    std::vector<std::uint8_t>(std::size_t{width} * height), 0};
+    UprightRows out(static_cast<int>(width), static_cast<int>(height), orientation);
+    std::vector<std::uint8_t> grey(width);
     // A band of rows at a time: the BGRA of a whole page would take four times its grey.
     const UINT band = std::max<UINT>(1, (1u << 22) / width);
     std::vector<std::uint8_t> bgra(std::size_t{width} * 4 * std::min(band, height));
@@ -120,13 +128,149 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes) 
         const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
         hr = converter->CopyPixels(&rect, width * 4, static_cast<UINT>(bgra.size()), bgra.data());
         if (FAILED(hr)) throwDamaged(format, why(hr));
-        std::uint8_t* out = image.pixels.data() + std::size_t{y} * width;
-        for (std::size_t i = 0; i < std::size_t{width} * rows; ++i) {
-            const std::uint8_t* p = &bgra[4 * i];
-            out[i] = onWhitePremultiplied(luminance(p[2], p[1], p[0]), p[3]);
+        for (UINT row = 0; row < rows; ++row) {
+            const std::uint8_t* p = &bgra[std::size_t{row} * width * 4];
+            std::uint8_t* into = out.target(static_cast<int>(y + row), grey.data());
+            for (UINT x = 0; x < width; ++x, p += 4) {
+                into[x] = onWhitePremultiplied(luminance(p[2], p[1], p[0]), p[3]);
+            }
+            out.put(static_cast<int>(y + row), into);
         }
     }
-    return image;
+    return out.take();
 }
 
 }  // namespace trevalune::rowreader::detail
+
+namespace trevalune::rowreader {
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+struct HandleClose {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleClose>;
+
+[[noreturn]] void throwFileError(DWORD error) {
+    throw ImageFileError(detail::why(HRESULT_FROM_WIN32(error)));
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> readImageFile(const std::string& utf8Path) {
+    // By its UTF-16 name: the ANSI functions lose every character outside the code page.
+    const std::wstring path = toWide(utf8Path);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throwFileError(GetLastError());
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        throw ImageFileError("it is a folder, not a picture file");
+    }
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        file.release();
+        throwFileError(error);
+    }
+    const DWORD type = GetFileType(file.get());
+    if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
+        throw ImageFileError("it is a device, not a picture file");
+    }
+    LARGE_INTEGER size{};
+    if (type == FILE_TYPE_DISK && GetFileSizeEx(file.get(), &size) &&
+        size.QuadPart > kMaxImageFileBytes) {
+        throw ImageFileError("the file is larger than any picture this tool reads (" +
+                             std::to_string(kMaxImageFileBytes >> 20) + " MB)");
+    }
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
+    constexpr std::size_t kStep = 1 << 20;
+    for (;;) {
+        if (bytes.capacity() == bytes.size()) bytes.reserve(bytes.capacity() + kStep);
+        const std::size_t at = bytes.size();
+        const DWORD room =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.capacity() - at, 1u << 30));
+        bytes.resize(at + room);
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + at, room, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            bytes.resize(at);
+            if (error == ERROR_BROKEN_PIPE) return bytes;  // the writer has closed its end
+            throwFileError(error);
+        }
+        bytes.resize(at + got);
+        if (got == 0) return bytes;
+        if (static_cast<long long>(bytes.size()) > kMaxImageFileBytes) {
+            throw ImageFileError("it holds more than any picture this tool reads (" +
+                                 std::to_string(kMaxImageFileBytes >> 20) + " MB)");
+        }
+    }
+}
+
+void writeImageFile(const std::string& utf8Path, std::span<const std::uint8_t> bytes) {
+    Handle file(CreateFileW(toWide(utf8Path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        file.release();
+        throwFileError(error);
+    }
+    for (std::size_t at = 0; at < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 30));
+        DWORD put = 0;
+        if (!WriteFile(file.get(), bytes.data() + at, chunk, &put, nullptr)) {
+            throwFileError(GetLastError());
+        }
+        at += put;
+    }
+    if (!CloseHandle(file.release())) throwFileError(GetLastError());
+}
+
+std::vector<std::uint8_t> encodePng(const RgbImage& image) {
+    detail::ComScope com;
+    if (!com.usable()) {
+        throw ImageError("the Windows Imaging Component cannot start: " +
+                         detail::why(com.result()));
+    }
+    const ComPtr<IWICImagingFactory> factory = detail::imagingFactory();
+    ComPtr<IStream> memory;
+    ComPtr<IWICBitmapEncoder> encoder;
+    ComPtr<IWICBitmapFrameEncode> frame;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &memory);
+    if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(memory.Get(), WICBitmapEncoderNoCache);
+    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+    const auto width = static_cast<UINT>(image.width), height = static_cast<UINT>(image.height);
+    if (SUCCEEDED(hr)) hr = frame->SetSize(width, height);
+    WICPixelFormatGUID pixels = GUID_WICPixelFormat24bppBGR;
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&pixels);
+    if (SUCCEEDED(hr) && pixels != GUID_WICPixelFormat24bppBGR)
+        hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
+    // WIC takes blue first: a row at a time, turned round.
+    std::vector<std::uint8_t> row(std::size_t{width} * 3);
+    for (UINT y = 0; SUCCEEDED(hr) && y < height; ++y) {
+        const std::uint8_t* in = image.pixels.data() + std::size_t{y} * width * 3;
+        for (UINT x = 0; x < width; ++x) {
+            row[3 * x] = in[3 * x + 2];
+            row[3 * x + 1] = in[3 * x + 1];
+            row[3 * x + 2] = in[3 * x];
+        }
+        hr = frame->WritePixels(1, width * 3, static_cast<UINT>(row.size()), row.data());
+    }
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    HGLOBAL global = nullptr;
+    if (SUCCEEDED(hr)) hr = GetHGlobalFromStream(memory.Get(), &global);
+    STATSTG stat{};
+    if (SUCCEEDED(hr)) hr = memory->Stat(&stat, STATFLAG_NONAME);
+    if (FAILED(hr)) throw ImageError("PNG cannot be written: " + detail::why(hr));
+    const auto* data = static_cast<const std::uint8_t*>(GlobalLock(global));
+    std::vector<std::uint8_t> bytes(data, data + stat.cbSize.QuadPart);
+    GlobalUnlock(global);
+    return bytes;
+}
+
+}  // namespace trevalune::rowreader

@@ -26,6 +26,7 @@ constexpr OptionSpec kOptions[] = {
     {"--from", "VALUE", &C::from, false, {}, {}},
     {"--scan-command", "CMD", &C::scanCommand, false, {}, {}},
     {"--mode", "MODE", &C::mode, false, {}, {}},
+    {"--annotate", "FILE", &C::annotate, false, {}, {}},
     {"-h,--help", "", &C::help, false, Text::HelpHelp, {}},
     {"-v,--version", "", &C::version, false, Text::HelpVersion, {}},
 };

@@ -45,6 +45,7 @@ struct CommandLine {
     std::optional<std::string> from;
     std::optional<std::string> scanCommand;  ///< align --scan-command
     std::optional<std::string> mode;         ///< read-rows --mode
+    std::optional<std::string> annotate;     ///< read-rows --annotate OUT.png, align DIR
     std::vector<std::string> hex;
     std::vector<std::string> text;
     std::vector<std::pair<std::string, std::string>> pieces;  ///< --hex/--text in order

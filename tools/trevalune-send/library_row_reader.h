@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rowreader/annotate.h"
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
 #include "tools/trevalune-send/send_command.h"
@@ -11,7 +12,18 @@ class LibraryRowReader final : public RowReader {
 public:
     std::vector<rowreader::ModeReading> read(std::span<const std::uint8_t> bytes,
                                              const rowreader::ReadOptions& options) override {
-        return rowreader::readRows(rowreader::decodeImage(bytes), options);
+        return readPage(bytes, options, 0, nullptr);
+    }
+    int pageCount(std::span<const std::uint8_t> bytes) override {
+        return rowreader::imagePageCount(bytes);
+    }
+    std::vector<rowreader::ModeReading> readPage(std::span<const std::uint8_t> bytes,
+                                                 const rowreader::ReadOptions& options, int page,
+                                                 rowreader::RgbImage* annotation) override {
+        const rowreader::GreyImage picture = rowreader::decodeImage(bytes, page);
+        std::vector<rowreader::ModeReading> readings = rowreader::readRows(picture, options);
+        if (annotation != nullptr) *annotation = rowreader::buildAnnotation(picture, readings);
+        return readings;
     }
 };
 

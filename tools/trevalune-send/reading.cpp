@@ -2,13 +2,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "rowreader/image.h"
 #include "tools/trevalune-send/account.h"
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/operation_table.h"
@@ -62,25 +62,46 @@ bool told(const rowreader::ModeReading& r) {
     return r.doubt == Doubt::None && r.straight.has_value();
 }
 
-/// The picture's bytes: a file, or standard input for "-".
-std::optional<std::string> readPicture(const std::string& path, System& system, std::string& why) {
-    if (path == "-") {
-        return std::string(std::istreambuf_iterator<char>(system.in), {});
+/// The picture's bytes: a file (by any name, on every system), or standard input for "-".
+std::vector<std::uint8_t> readPicture(const std::string& path, System& system, Language l) {
+    try {
+        if (path != "-") return rowreader::readImageFile(path);
+        std::vector<std::uint8_t> bytes;
+        char chunk[1 << 16];
+        while (system.in.read(chunk, sizeof chunk) || system.in.gcount() > 0) {
+            bytes.insert(bytes.end(), chunk, chunk + system.in.gcount());
+            if (static_cast<long long>(bytes.size()) > rowreader::kMaxImageFileBytes) {
+                throw rowreader::ImageFileError("it holds more than any picture this tool reads");
+            }
+        }
+        return bytes;
+    } catch (const rowreader::ImageFileError& e) {
+        throw PictureError(say(l, Text::CannotRead, {path, e.what()}));
+    } catch (const std::exception& e) {  // a stream's failure, memory
+        throw PictureError(say(l, Text::CannotRead, {path, e.what()}));
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        why = std::strerror(errno);
-        return std::nullopt;
-    }
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) {
-        why = std::strerror(errno);
-        return std::nullopt;
-    }
-    return bytes;
+}
+
+/// Where page `page` (from 0) of `pages` is drawn: OUT.png itself for the first, OUT-2.png
+/// beside it for the second, and so on.
+std::string annotationPath(const std::string& path, int page) {
+    if (page == 0) return path;
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const std::string suffix = "-" + std::to_string(page + 1);
+    return extension ? path.substr(0, dot) + suffix + path.substr(dot) : path + suffix;
 }
 
 }  // namespace
+
+void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, Language l) {
+    try {
+        rowreader::writeImageFile(path, rowreader::encodePng(drawn));
+    } catch (const std::exception& e) {
+        throw PictureError(say(l, Text::CannotWrite, {path, e.what()}));
+    }
+}
 
 std::string doubtText(Doubt doubt, Language l) {
     const DoubtTraits* t = traitsOf(doubt);
@@ -147,29 +168,42 @@ std::optional<int> buildAnswer(const rowreader::ModeReading& r, double centre) {
 
 int runReadRows(const CommandLine& c, System& system, Language l) {
     if (c.words.size() != 2) {
-        throw UsageError(say(l, Text::WrongArgumentCount, {"read-rows", "IMAGE [--mode MODE]"}));
+        throw UsageError(say(l, Text::WrongArgumentCount,
+                             {"read-rows", "IMAGE [--mode MODE] [--annotate FILE]"}));
     }
     rowreader::ReadOptions options;
     if (c.mode) options.mode = parseMode(l, *c.mode);
     if (system.rowReader == nullptr) throw UsageError(say(l, Text::NoReader));
     const std::string& path = c.words[1];
-    std::string why;
-    const std::optional<std::string> bytes = readPicture(path, system, why);
-    if (!bytes) throw PictureError(say(l, Text::CannotRead, {path, why}));
-    std::vector<rowreader::ModeReading> readings;
-    try {
-        readings = system.rowReader->read(
-            {reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()}, options);
-    } catch (const rowreader::ImageError& e) {
-        throw PictureError(say(l, Text::NotAPicture, {path, e.what()}));
-    }
-    bool all = !readings.empty();
+    const std::vector<std::uint8_t> bytes = readPicture(path, system, l);
+    bool all = true, any = false;
     nlohmann::json modes = nlohmann::json::array();
     std::string text;
-    for (const rowreader::ModeReading& r : readings) {
-        all = all && told(r);
-        modes.push_back(buildReadingJson(r, l));
-        text += buildReadingText(r, l);
+    // Every page of a multi-page TIFF is read, each with its own verdicts.
+    const int pages = std::max(1, system.rowReader->pageCount(bytes));
+    for (int page = 0; page < pages; ++page) {
+        std::vector<rowreader::ModeReading> readings;
+        rowreader::RgbImage drawn;
+        try {
+            readings =
+                system.rowReader->readPage(bytes, options, page, c.annotate ? &drawn : nullptr);
+        } catch (const rowreader::ImageError& e) {
+            throw PictureError(say(l, Text::NotAPicture, {path, e.what()}));
+        }
+        if (c.annotate) writeAnnotation(annotationPath(*c.annotate, page), drawn, l);
+        if (pages > 1)
+            text +=
+                say(l, Text::ReadPage, {std::to_string(page + 1), std::to_string(pages)}) + '\n';
+        if (readings.empty() && pages > 1) text += say(l, Text::ReadNothing) + '\n';
+        any = any || !readings.empty();
+        all = all && !readings.empty();
+        for (const rowreader::ModeReading& r : readings) {
+            all = all && told(r);
+            nlohmann::json mode = buildReadingJson(r, l);
+            if (pages > 1) mode["page"] = page + 1;
+            modes.push_back(std::move(mode));
+            text += buildReadingText(r, l);
+        }
     }
     const int status = all ? 0 : 1;
     if (c.json) {
@@ -178,7 +212,7 @@ int runReadRows(const CommandLine& c, System& system, Language l) {
                           .dump(2)
                    << '\n';
     } else {
-        if (readings.empty()) text = say(l, Text::ReadNothing) + '\n';
+        if (!any && pages == 1) text = say(l, Text::ReadNothing) + '\n';
         system.out << text;
         if (!all) system.out << say(l, Text::ReadAdvice) << '\n';
     }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "rowreader/image.h"
 #include "rowreader/reader.h"
 #include "tools/trevalune-send/texts.h"
 
@@ -39,6 +40,9 @@ nlohmann::json buildReadingJson(const rowreader::ModeReading& reading, Language 
 /// its rows contradict themselves (the row nearest to straight is the centre, yet none is
 /// straight): then the technician is asked.
 std::optional<int> buildAnswer(const rowreader::ModeReading& reading, double centre);
+
+/// Writes the annotated page as PNG to `path`; PictureError when it cannot be written.
+void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, Language language);
 
 /// read-rows IMAGE [--mode MODE]; returns the exit status (0 every mode read has a straight
 /// row, 1 one cannot be told, 2 the file cannot be read or is not a picture).

@@ -492,10 +492,12 @@ std::string errorsOf(const ScanResult& scanned) {
 }
 
 /// Scans the page just printed around `value` and reads the mode's rows on it, telling the
-/// reader which rows were printed. Empty, with `why`, when there is no picture to read.
+/// reader which rows were printed. Empty, with `why`, when there is no picture to read. With
+/// `annotation`, the page as read is drawn there.
 std::optional<rowreader::ModeReading> scanPage(System& system, const std::string& command,
                                                PrintMode mode, const std::string& value, Language l,
-                                               std::string& why) {
+                                               std::string& why,
+                                               const std::optional<std::string>& annotation) {
     const ScanResult scanned = system.scanner->scan(command);
     if (scanned.interrupted) return std::nullopt;
     if (!scanned.failure.empty()) {
@@ -513,11 +515,16 @@ std::optional<rowreader::ModeReading> scanPage(System& system, const std::string
     options.printed = {{mode, candidatesAround(numericValue(value), traits(mode).sampleHalfWidth)}};
     std::vector<rowreader::ModeReading> readings;
     try {
-        readings = system.rowReader->read(
+        rowreader::RgbImage drawn;
+        readings = system.rowReader->readPage(
             {reinterpret_cast<const std::uint8_t*>(scanned.output.data()), scanned.output.size()},
-            options);
+            options, 0, annotation ? &drawn : nullptr);
+        if (annotation) writeAnnotation(*annotation, drawn, l);
     } catch (const rowreader::ImageError& e) {
         why = say(l, Text::ScanNotPicture, {e.what()});
+        return std::nullopt;
+    } catch (const PictureError& e) {  // the drawing cannot be written
+        why = e.what();
         return std::nullopt;
     }
     for (const rowreader::ModeReading& r : readings) {
@@ -624,7 +631,12 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         std::string doubt;  // why the reader leaves the answer to the technician
         if (scanning) {
             std::string why;
-            page.reading = scanPage(system, *c.scanCommand, mode, value, l, why);
+            // One drawing per page, page-1.png on, in the folder given.
+            const std::optional<std::string> drawing =
+                c.annotate
+                    ? std::optional(*c.annotate + "/page-" + std::to_string(pages.size()) + ".png")
+                    : std::nullopt;
+            page.reading = scanPage(system, *c.scanCommand, mode, value, l, why, drawing);
             if (stopped()) return notSaved();
             if (!page.reading) return notSaved(why);
             const rowreader::ModeReading& r = *page.reading;
@@ -716,7 +728,10 @@ void checkOptionsFit(const CommandLine& c, const std::string& operation, Languag
                 {c.save, "--save", "hex"},
                 {c.from.has_value(), "--from", "align"},
                 {c.scanCommand.has_value(), "--scan-command", "align"},
-                {c.mode.has_value(), "--mode", "read-rows"}};
+                {c.mode.has_value(), "--mode", "read-rows"},
+                {c.annotate.has_value() && operation != "align", "--annotate", "read-rows"},
+                {c.annotate.has_value() && operation == "align" && !c.scanCommand, "--annotate",
+                 "align --scan-command"}};
     for (const auto& o : kOwn) {
         if (o.given && operation != o.belongsTo) {
             throw UsageError(say(l, Text::OptionNotHere, {o.option, operation}));

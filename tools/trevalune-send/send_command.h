@@ -40,6 +40,15 @@ public:
     /// Throws rowreader::ImageError when the bytes are not a picture it can read.
     virtual std::vector<rowreader::ModeReading> read(std::span<const std::uint8_t> bytes,
                                                      const rowreader::ReadOptions& options) = 0;
+    /// The pages the picture holds: more than one in a multi-page TIFF.
+    virtual int pageCount(std::span<const std::uint8_t> /*bytes*/) { return 1; }
+    /// Reads page `page` (from 0); with `annotation`, also draws what was read on the page.
+    virtual std::vector<rowreader::ModeReading> readPage(std::span<const std::uint8_t> bytes,
+                                                         const rowreader::ReadOptions& options,
+                                                         int /*page*/,
+                                                         rowreader::RgbImage* /*annotation*/) {
+        return read(bytes, options);
+    }
 };
 
 /// What the operator's scan command did.

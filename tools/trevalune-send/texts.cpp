@@ -149,6 +149,8 @@ constexpr Pair kTexts[] = {
     {Text::CannotRead, "cannot read {1}: {2}", "无法读取 {1}：{2}"},
     {Text::NotAPicture, "{1} is not a picture that can be read (PNG, JPEG or TIFF): {2}",
      "{1} 不是可以读取的图片（PNG、JPEG 或 TIFF）：{2}"},
+    {Text::CannotWrite, "cannot write {1}: {2}", "无法写入 {1}：{2}"},
+    {Text::ReadPage, "page {1} of {2}:", "第 {1} 页（共 {2} 页）："},
     {Text::ReadStraight, "{1}: row {2} is straight (confidence {3})",
      "{1}：{2} 行是直的（可信度 {3}）"},
     {Text::ReadCannotTell, "{1}: cannot tell: {2}", "{1}：无法判断：{2}"},
@@ -206,19 +208,24 @@ constexpr Pair kTexts[] = {
      "--scan-command, once each page has printed, CMD is run and the picture it writes on "
      "standard output is read: the straight row is taken as the answer, with no row straight "
      "the nearest end row, and only where the reader cannot tell is the terminal asked; at most "
-     "{maxPages} pages.",
+     "{maxPages} pages. --annotate DIR draws each page as read into DIR (page-1.png, ...).",
      "引导调整：写入值并打印样张行（同设置单项），在终端上询问哪一行是直的（回车保留标 * 的行），"
      "写入该值再打印，直到标 * 的行是直的；然后保存。需要终端。给出 --scan-command 时，每页打印"
      "完后运行 CMD，读取它写到标准输出的图片：直的行就是答案，没有直的行时取最接近的端行，只有"
-     "无法判断时才在终端上询问；最多 {maxPages} 页。"},
+     "无法判断时才在终端上询问；最多 {maxPages} 页。--annotate DIR 把每页所读的结果画到 DIR"
+     "（page-1.png 等）。"},
     {Text::HelpReadRows,
      "reads a scanned page of sample rows (PNG, JPEG or TIFF; - for standard input): per mode "
      "every row with its offset in columns and noise, the straight row and how sure the reader "
      "is, or why it cannot tell. Exit status 0 when every mode read has a straight row, 1 when "
-     "one cannot be told, 2 when the file is not a picture",
+     "one cannot be told, 2 when the file is not a picture. Every page of a multi-page TIFF is "
+     "read. --annotate FILE writes the picture as read (PNG): every row found outlined with "
+     "its value and offset, the straight row marked, rows left out struck through; FILE-2.png "
+     "and so on for further pages",
      "读取扫描的样张行页面（PNG、JPEG 或 TIFF；- 表示标准输入）：每个模式列出每一行的偏移（列）"
      "和误差、直的行及可信度，或无法判断的原因。退出状态：每个模式都找到直的行为 0，有无法判断的"
-     "为 1，文件不是图片为 2"},
+     "为 1，文件不是图片为 2。多页 TIFF 的每一页都读取。--annotate FILE 把所读的图片写成 PNG："
+     "每个找到的行都框出并标明值和偏移，直的行有标记，未采用的行划掉；其后各页为 FILE-2.png 等"},
     {Text::HelpList,
      "the printers with their state (idle, printing, stopped or paused, the spooler's reasons, "
      "jobs waiting); the one used without -d is marked *",
@@ -443,8 +450,9 @@ std::string helpText(Language language, Platform platform) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
              filled(zh ? op.chinese : op.english));
     }
-    line("align MODE [--from VALUE] [--scan-command CMD]", say(language, Text::HelpAlign));
-    line("read-rows IMAGE [--mode MODE]", say(language, Text::HelpReadRows));
+    line("align MODE [--from VALUE] [--scan-command CMD [--annotate DIR]]",
+         say(language, Text::HelpAlign));
+    line("read-rows IMAGE [--mode MODE] [--annotate FILE]", say(language, Text::HelpReadRows));
     line("list", say(language, Text::HelpList));
     h += zh ? "\n选项：\n" : "\nOptions:\n";
     // From the options' own declarations: one line per help text, in the table's order.

@@ -99,6 +99,8 @@ enum class Text {
     NoReader,              ///< a build without the row reader
     CannotRead,            ///< {1}: the file, {2}: why
     NotAPicture,           ///< {1}: the file, {2}: the decoder's reason
+    CannotWrite,           ///< {1}: the file, {2}: why
+    ReadPage,              ///< {1}: the page, {2}: of how many
     ReadStraight,          ///< {1}: mode, {2}: the straight row, {3}: confidence
     ReadCannotTell,        ///< {1}: mode, {2}: the doubt
     ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise

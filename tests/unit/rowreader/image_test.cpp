@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rowreader/image.h"
+#include "rowreader/image_decode.h"
 
 namespace trevalune::rowreader {
 namespace {
@@ -123,6 +124,118 @@ TEST(DecodeImage, RefusesWhatItCannotReadWithAClearMessage) {
             if (message.back() == ' ') {
                 EXPECT_GT(std::strlen(e.what()), message.size());  // the library says why
             }
+        }
+    }
+}
+
+TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
+    // The stored 8 x 4 grey has 0, 210, 30 and 240 at its top left, top right, bottom left
+    // and bottom right; each orientation puts those corners elsewhere.
+    struct Case {
+        std::string file;
+        int page, width, height, corners[4];
+        double dpiAcross, dpiDown;
+    };
+    auto jpeg = [](int o) { return "grey-exif" + std::to_string(o) + "-300x600dpi.jpg"; };
+    const Case cases[] = {
+        {jpeg(1), 0, 8, 4, {0, 210, 30, 240}, 300, 600},
+        {jpeg(2), 0, 8, 4, {210, 0, 240, 30}, 300, 600},
+        {jpeg(3), 0, 8, 4, {240, 30, 210, 0}, 300, 600},
+        {jpeg(4), 0, 8, 4, {30, 240, 0, 210}, 300, 600},
+        {jpeg(5), 0, 4, 8, {0, 30, 210, 240}, 600, 300},
+        {jpeg(6), 0, 4, 8, {30, 0, 240, 210}, 600, 300},
+        {jpeg(7), 0, 4, 8, {240, 210, 30, 0}, 600, 300},
+        {jpeg(8), 0, 4, 8, {210, 240, 0, 30}, 600, 300},
+        {"grey-exif1-72dpi.jpg", 0, 8, 4, {0, 210, 30, 240}, 0, 0},  // a camera's figure
+        {"grey-turned6-300x600dpi.tif", 0, 4, 8, {30, 0, 240, 210}, 600, 300},
+        {"grey-300x600dpi.png", 0, 8, 4, {0, 210, 30, 240}, 300, 600},
+        {"pages-thumbnail.tif", 0, 8, 4, {0, 210, 30, 240}, 300, 300},
+        // Its second page (the thumbnail between is none), inverted and turned round.
+        {"pages-thumbnail.tif", 1, 8, 4, {15, 225, 45, 255}, 200, 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + " page " + std::to_string(c.page));
+        const GreyImage image = decodeImage(sample(c.file), c.page);
+        ASSERT_EQ(image.width, c.width);
+        ASSERT_EQ(image.height, c.height);
+        EXPECT_DOUBLE_EQ(image.dotsPerInch, c.dpiAcross);
+        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, c.dpiDown);
+        // The grey runs evenly between the corners.
+        const auto [tl, tr, bl, br] = c.corners;
+        for (int y = 0; y < c.height; ++y) {
+            for (int x = 0; x < c.width; ++x) {
+                const double expected =
+                    tl + (tr - tl) * x / (c.width - 1.0) + (bl - tl) * y / (c.height - 1.0);
+                EXPECT_NEAR(image.at(x, y), expected, 1) << "at " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_EQ(imagePageCount(sample("pages-thumbnail.tif")), 2);
+    EXPECT_EQ(imagePageCount(sample("grey-600dpi.tif")), 1);
+    EXPECT_EQ(imagePageCount(sample("grey-300dpi.png")), 1);
+    EXPECT_THROW(decodeImage(sample("pages-thumbnail.tif"), 2), ImageError);
+}
+
+TEST(UprightRows, TurnsPicturesOfMoreRowsThanABand) {
+    // 5 x 70 stored, grey 2x + 3y; where each orientation puts the stored corners.
+    constexpr int kStored[4] = {0, 8, 207, 215}, kWidth = 5, kHeight = 70;
+    constexpr int kCornerFrom[8][4] = {{0, 1, 2, 3}, {1, 0, 3, 2}, {3, 2, 1, 0}, {2, 3, 0, 1},
+                                       {0, 2, 1, 3}, {2, 0, 3, 1}, {3, 1, 2, 0}, {1, 3, 0, 2}};
+    for (int o = 1; o <= 8; ++o) {
+        SCOPED_TRACE(o);
+        detail::UprightRows rows(kWidth, kHeight, o);
+        std::uint8_t scratch[kWidth];
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t* row = rows.target(y, scratch);
+            for (int x = 0; x < kWidth; ++x) row[x] = static_cast<std::uint8_t>(2 * x + 3 * y);
+            rows.put(y, row);
+        }
+        const GreyImage image = rows.take();
+        ASSERT_EQ(image.width, o >= 5 ? kHeight : kWidth);
+        ASSERT_EQ(image.height, o >= 5 ? kWidth : kHeight);
+        const int* from = kCornerFrom[o - 1];
+        const int tl = kStored[from[0]], tr = kStored[from[1]], bl = kStored[from[2]];
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                ASSERT_EQ(image.at(x, y), tl + (tr - tl) * x / (image.width - 1) +
+                                              (bl - tl) * y / (image.height - 1))
+                    << "at " << x << "," << y;
+            }
+        }
+    }
+}
+
+std::string temporaryFolder() {
+    std::string folder = ::testing::TempDir();
+    while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    return folder;
+}
+
+TEST(ImageFile, ReadsAndWritesEveryNameAndRefusesWhatIsNoFile) {
+    // A name no code page holds whole: Chinese, an accent, a space.
+    const std::string path = temporaryFolder() + "/第一页 é.jpg";
+    const Bytes bytes = sample("grey-200dpi.jpg");
+    writeImageFile(path, bytes);
+    EXPECT_EQ(readImageFile(path), bytes);
+    EXPECT_DOUBLE_EQ(decodeImage(readImageFile(path)).dotsPerInch, 200);
+
+    const std::pair<std::string, std::string> refused[] = {
+        {temporaryFolder(), "it is a folder, not a picture file"},
+#ifndef _WIN32
+        {"/dev/null", "it is a device, not a picture file"},
+#endif
+        {temporaryFolder() + "/扫描-none.jpg", ""},  // the system's own words
+    };
+    for (const auto& [name, message] : refused) {
+        SCOPED_TRACE(name);
+        try {
+            readImageFile(name);
+            ADD_FAILURE() << "read";
+        } catch (const ImageFileError& e) {
+            if (!message.empty()) {
+                EXPECT_EQ(e.what(), message);
+            }
+            EXPECT_GT(std::strlen(e.what()), 5u);
         }
     }
 }

@@ -23,6 +23,7 @@
 #include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
+#include "rowreader/image_decode.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
@@ -172,7 +173,16 @@ public:
         if (pages.size() > 1 || !repeatLast) pages.pop_front();
         return page;
     }
+    int pageCount(std::span<const std::uint8_t>) override { return pagesInPicture; }
+    /// A page's drawing is one pixel of the page's number in red.
+    std::vector<ModeReading> readPage(std::span<const std::uint8_t> bytes,
+                                      const rowreader::ReadOptions& options, int page,
+                                      rowreader::RgbImage* annotation) override {
+        if (annotation) *annotation = {1, 1, {static_cast<std::uint8_t>(100 * (page + 1)), 0, 0}};
+        return read(bytes, options);
+    }
     std::deque<std::vector<ModeReading>> pages;
+    int pagesInPicture = 1;
     bool repeatLast = false;
     Names pictures;
     std::vector<rowreader::ReadOptions> asked;
@@ -848,6 +858,9 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
          "no sample rows found on the picture\n" + advice},
         {{"read-rows", "junk"}, {}, 2, "",
          "cannot read junk: No such file or directory\n"},
+        {{"read-rows", "/"}, {}, 2, "", "cannot read /: it is a folder, not a picture file\n"},
+        {{"read-rows", "/dev/null"}, {}, 2, "",
+         "cannot read /dev/null: it is a device, not a picture file\n"},
         {{"read-rows", "-", "--mode", "fast"}, {}, 2, "",
          "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
     };
@@ -895,6 +908,22 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
                    "noise_columns": 0.1}]}]})"));
     s.rowReader = nullptr;
     EXPECT_EQ(s.run({"read-rows", "-"}, "picture").status, 2);
+
+    // Every page of a picture read, each drawn beside the file named.
+    const testing::TempFolder folder;
+    const std::string drawn = (folder.path() / "drawn.png").string();
+    reader.pages = {{straight}, {close}};
+    reader.pagesInPicture = 2;
+    s.rowReader = &reader;
+    r = s.run({"read-rows", "-", "--annotate", drawn}, "picture");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.substr(0, 13), "page 1 of 2:\n");
+    EXPECT_NE(r.out.find("page 2 of 2:\nhigh-density: cannot tell"), std::string::npos);
+    for (const auto& [file, red] :
+         {std::pair{drawn, 100}, {drawn.substr(0, drawn.size() - 4) + "-2.png", 200}}) {
+        EXPECT_EQ(rowreader::decodeImage(rowreader::readImageFile(file)).pixels,
+                  std::vector<std::uint8_t>{rowreader::detail::luminance(red, 0, 0)});
+    }
 }
 
 TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCannotTell) {
@@ -961,9 +990,17 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
         s.rowReader = &reader;
         s.terminal = c.terminal ? &terminal : nullptr;
         if (c.pending) s.spooler.jobs[44] = {JobState::State::Pending, {}, {}};
-        const Outcome r = s.run({"-d", "RZ7-a", "--json", "--extra-wait", "0", "align",
-                                 "high-speed", "--scan-command", c.command});
+        const testing::TempFolder drawings;
+        const Outcome r =
+            s.run({"-d", "RZ7-a", "--json", "--extra-wait", "0", "align", "high-speed",
+                   "--scan-command", c.command, "--annotate", drawings.path().string()});
         EXPECT_EQ(r.status, c.status);
+        // Every page read is drawn, page-1.png on.
+        const auto drawn = std::count_if(reader.pictures.begin(), reader.pictures.end(),
+                                         [](const std::string& p) { return p != "junk"; });
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(drawings.path()), {}), drawn);
+        const auto last = drawings.path() / ("page-" + std::to_string(drawn) + ".png");
+        EXPECT_EQ(std::filesystem::exists(last), drawn > 0);
         EXPECT_THAT(r.err, HasSubstr(c.said));
         EXPECT_EQ(terminal.prompts, c.prompts);
         std::vector<double> centres;

@@ -30,13 +30,16 @@ struct RowReading {
     bool valueFromLabel = false;  ///< read from the labels; else from what was printed
     bool marked = false;          ///< the label carries the "*"
     /// How far the reverse passes' bars lie right of the forward passes' bars, in the mode's
-    /// columns (negative: left). Zero on the straight row.
+    /// columns (negative: left). Zero on the straight row; meaningless when not `measured()`.
     double offsetColumns = 0;
     /// The measurement's own noise, one standard deviation, in the mode's columns.
     double noiseColumns = 0;
     RowFault fault = RowFault::None;
     /// Where the row lies in the picture: top left, top right, bottom right, bottom left.
     std::array<PicturePoint, 4> outline{};
+
+    /// Cut off or hidden rows are not measured; a row out of step is, but decides nothing.
+    bool measured() const { return fault == RowFault::None || fault == RowFault::OutOfStep; }
 };
 
 /// Why a mode's straight row is not given.
@@ -48,6 +51,10 @@ enum class Doubt {
     TooCoarse,     ///< the picture's resolution cannot show this mode's column pitch
     OtherPage,     ///< the labels read are not the values printed: not the page just printed
     RowsMissing,   ///< rows of the block were not found, and which is which is not known
+    OutOfStep,     ///< a whole row lies off the steady line of the others (a crease, a fold)
+    CutOff,        ///< the straight row may be one the picture's edge cuts through
+    Hidden,        ///< the straight row may be one partly hidden (a crease, a dark band)
+    TwoPages,      ///< the mode's rows appear twice: more than one page in the picture
 };
 
 struct ModeReading {
@@ -63,6 +70,9 @@ struct ModeReading {
     /// counted from the block's middle row (the "*" row the tool prints for the centre value)
     /// as 0, the rows above negative, and `straight` is one of these places.
     bool valuesRelative = false;
+    /// Where the whole rows' steady line crosses zero, in values, also beyond the rows: the
+    /// best value as the offsets predict it. None when the rows follow no line.
+    std::optional<double> predicted;
 };
 
 /// What the tool knows it printed on the page, top to bottom: a block of rows per mode, with

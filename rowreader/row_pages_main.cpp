@@ -64,6 +64,12 @@ std::vector<std::pair<const char*, Spoiling>> spoilings() {
           .unevenLight = 0.5}},
         {"scan 600 dpi, ink spread, blur",
          {.dpi = 600, .inkSpread = 2.5, .lensBlur = 2, .jpegQuality = 70}},
+        // Paper as it is handled: the row at the picture's edge, a crease that moves the paper.
+        {"first row cut by the picture's edge", {.cutRow = 0.55}},
+        {"last row cut by the picture's edge, turned 1", {.angleDegrees = 1, .cutRow = -0.3}},
+        {"crease through the middle row, shifted", {.creaseRow = 2, .creaseShift = 3}},
+        {"crease a quarter down the second row, shifted back, 200 dpi",
+         {.dpi = 200, .noise = 3, .creaseRow = 1, .creaseAt = 0.3, .creaseShift = -4}},
     };
 }
 

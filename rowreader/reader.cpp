@@ -744,18 +744,27 @@ std::pair<double, double> meanOf(const std::vector<double>& v) {
     return {mean, v.size() > 1 ? std::sqrt(squares / (n - 1) / n) : 0.0};
 }
 
+/// How far, in columns, passes 1 and 3 of a row may part otherwise than its block's beyond
+/// their noise: the rows of a flat page all lean alike.
+constexpr double kUnlikeSlack = 0.35;
+
+/// How far a group's measured place may stray from its true one, in pixels, on any picture.
+constexpr double kCentroidBiasPixels = 0.15;
+
 /// How far beyond a row not measured the line must cross zero before "none straight" holds
 /// without it, in values.
 constexpr double kBeyondUnmeasured = 1.5;
 
 /// The verdict on the whole rows; rows cut off or hidden are left out, and where the straight
 /// row may be one of them the doubt says so.
-void judgeWholeRows(ModeReading& reading) {
+void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
     std::vector<RowReading> whole;
     for (const RowReading& row : reading.rows) {
         if (row.fault == RowFault::None) whole.push_back(row);
     }
-    const StraightRow verdict = buildStraightRow(whole);
+    // A centroid is biased by a fraction of a pixel where the bars alias on the picture's grid.
+    const double slack = kStepSlack + kCentroidBiasPixels / pixelsPerColumn;
+    const StraightRow verdict = buildStraightRow(whole, unitsPerColumn(reading.mode), slack);
     reading.predicted = verdict.predicted;
     reading.doubt = verdict.doubt;
     if (verdict.outOfStep) {
@@ -824,7 +833,7 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
         if (faults[i] != RowFault::None) continue;
         const auto [unlike, error] = meanOf(block.rows[i].unlike);
         if (std::abs(unlike - usualUnlike) >
-            (kStepSlack + kMargin * std::max(0.05, error / pixelsPerColumn)) * pixelsPerColumn) {
+            (kUnlikeSlack + kMargin * std::max(0.05, error / pixelsPerColumn)) * pixelsPerColumn) {
             faults[i] = RowFault::OutOfStep;
         }
     }
@@ -871,7 +880,7 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
             return reading;
         }
     }
-    judgeWholeRows(reading);
+    judgeWholeRows(reading, pixelsPerColumn);
     // With rows of the block not found: counted from the middle, no row's value is known;
     // and a missing row may be the straight one.
     const bool partial = block.rows.size() != static_cast<std::size_t>(block.pattern->rows);

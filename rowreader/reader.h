@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "alignment/align_reading.h"
 #include "alignment/print_mode.h"
 #include "rowreader/image.h"
 #include "rowreader/labels.h"
@@ -97,6 +98,19 @@ struct ReadOptions {
 /// or else the bars' geometry. The values are the labels' where they read as one run of
 /// values; a printed block they contradict reads as Doubt::OtherPage.
 std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options = {});
+
+/// A reading as the guided alignment takes it: only whole rows in step count, and the line's
+/// prediction only where the values are known.
+inline AlignReading buildAlignReading(const ModeReading& r) {
+    AlignReading page;
+    for (const RowReading& row : r.rows) {
+        page.rows.push_back(
+            {row.value, row.fault == RowFault::None, row.offsetColumns, row.noiseColumns});
+    }
+    if (r.doubt == Doubt::None) page.straight = r.straight;
+    if (!r.valuesRelative) page.predicted = r.predicted;
+    return page;
+}
 
 /// The glyphs of every row label found, per block and row, top to bottom, cut and scaled as
 /// the reader compares them with its known shapes (`row-pages --shapes` measures those).

@@ -11,32 +11,60 @@ double noiseOf(double a, double b) {
     return std::sqrt(a * a + b * b);
 }
 
-/// The least-squares line through the offsets against the values.
-struct Line {
-    double slope = 0;
-    double meanValue = 0, meanOffset = 0;
-    double at(double value) const { return meanOffset + slope * (value - meanValue); }
-};
+/// How far beyond the rows the best value is looked for.
+constexpr int kReach = 60;
 
-Line lineOf(const std::vector<RowReading>& rows) {
-    Line line;
-    const auto n = static_cast<double>(rows.size());
-    for (const RowReading& r : rows) {
-        line.meanValue += r.value / n;
-        line.meanOffset += r.offsetColumns / n;
+/// Squares per row (columns squared) within which two placings of the line fit alike.
+constexpr double kFitTolerance = 0.05 * 0.05;
+
+/// A setting moves the reverse passes by whole units of the printer's own: `d` values move
+/// them floor(d * unitsPerColumn) units, and a column is not always a whole number of units.
+double stepsOf(double d, double unitsPerColumn) {
+    return std::floor(d * unitsPerColumn + 1e-9) / unitsPerColumn;
+}
+
+/// How far each row lies off the steady line the other rows follow, in columns: the line is
+/// the mode's own (a column per value, in the printer's units), placed where it fits the
+/// other rows best, so that the row cannot pull it.
+std::vector<double> offStep(const std::vector<RowReading>& rows, double sign,
+                            double unitsPerColumn) {
+    const std::size_t n = rows.size();
+    std::vector<double> e(n);
+    for (std::size_t i = 0; i < n; ++i) e[i] = sign * rows[i].offsetColumns;
+    std::vector<double> residual(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        // The pass moves by no unit at the best value, and by whole units either side: which
+        // whole value that is, is not known. Of the values that fit the other rows about as well as
+        // the best, the one that fits this row best counts: doubt goes to the row.
+        std::vector<std::pair<double, double>> fits;  // the others' squares, this row's residual
+        for (int best = rows.front().value - kReach; best <= rows.back().value + kReach; ++best) {
+            const auto lineAt = [&](std::size_t j) {
+                return e[j] - stepsOf(rows[j].value - best, unitsPerColumn);
+            };
+            double mean = 0, squares = 0;
+            for (std::size_t j = 0; j < n; ++j) mean += j == i ? 0 : lineAt(j);
+            mean /= static_cast<double>(n - 1);
+            for (std::size_t j = 0; j < n; ++j) {
+                if (j != i) squares += (lineAt(j) - mean) * (lineAt(j) - mean);
+            }
+            // The best value's own pass lies within half a column of straight.
+            if (std::abs(mean) <= 0.5) fits.emplace_back(squares, std::abs(lineAt(i) - mean));
+        }
+        residual[i] = 1e300;
+        if (fits.empty()) continue;
+        const double least = std::min_element(fits.begin(), fits.end())->first;
+        for (const auto& [squares, off] : fits) {
+            if (squares <= least + kFitTolerance * static_cast<double>(n - 1))
+                residual[i] = std::min(residual[i], off);
+        }
     }
-    double sxy = 0, sxx = 0;
-    for (const RowReading& r : rows) {
-        sxy += (r.value - line.meanValue) * (r.offsetColumns - line.meanOffset);
-        sxx += (r.value - line.meanValue) * (r.value - line.meanValue);
-    }
-    line.slope = sxx > 0 ? sxy / sxx : 0;
-    return line;
+    return residual;
 }
 
 }  // namespace
 
-StraightRow buildStraightRow(const std::vector<RowReading>& unsorted) {
+StraightRow buildStraightRow(const std::vector<RowReading>& unsorted, double unitsPerColumn,
+                             double slackColumns) {
     StraightRow out;
     if (unsorted.empty()) return out;
     out.doubt = Doubt::TooClose;
@@ -54,23 +82,30 @@ StraightRow buildStraightRow(const std::vector<RowReading>& unsorted) {
     const double span = high.offsetColumns - low.offsetColumns;
     if (std::abs(span) < kMargin * noiseOf(low.noiseColumns, high.noiseColumns)) return out;
 
-    // One steady line: a row off it by more than the printer's uneven steps and the noise
-    // is a misreading (a crease that moved the paper under part of the row), and the whole
-    // block then decides nothing, since which rows are right cannot be told.
-    const Line line = lineOf(rows);
-    double worst = 0;
-    for (const RowReading& r : rows) {
-        const double off = std::abs(r.offsetColumns - line.at(r.value));
-        const double allowed = kStepSlack * std::abs(line.slope) + kMargin * r.noiseColumns;
-        if (off > allowed && off - allowed > worst) worst = off - allowed, out.outOfStep = r.value;
-    }
-    if (out.outOfStep) {
-        out.doubt = Doubt::OutOfStep;
-        return out;
-    }
-    out.predicted = line.meanValue - line.meanOffset / line.slope;
-
+    // One steady line: a row off it by more than the noise is a misreading (a crease that
+    // moved the paper under part of the row), and the whole block then decides nothing,
+    // since which rows are right cannot be told.
     const double sign = span > 0 ? 1 : -1;
+    if (n >= 3) {
+        const std::vector<double> off = offStep(rows, sign, unitsPerColumn);
+        double worst = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double allowed = slackColumns + kMargin * rows[i].noiseColumns *
+                                                      std::sqrt(1 + 1 / static_cast<double>(n - 1));
+            if (off[i] - allowed > worst) worst = off[i] - allowed, out.outOfStep = rows[i].value;
+        }
+        if (out.outOfStep) {
+            out.doubt = Doubt::OutOfStep;
+            return out;
+        }
+    }
+    // The line's crossing of zero, a column a value.
+    double predicted = 0;
+    for (const RowReading& r : rows) {
+        predicted += (r.value - sign * r.offsetColumns) / static_cast<double>(n);
+    }
+    out.predicted = predicted;
+
     std::vector<double> e(n);
     for (std::size_t i = 0; i < n; ++i) e[i] = sign * rows[i].offsetColumns;
     // Each row must lie beyond the one before.

@@ -192,17 +192,6 @@ nlohmann::json buildReadingJson(const rowreader::ModeReading& r, Language l) {
             {"rows", std::move(rows)}};
 }
 
-AlignReading buildAlignReading(const rowreader::ModeReading& r) {
-    AlignReading page;
-    for (const rowreader::RowReading& row : r.rows) {
-        page.rows.push_back({row.value, row.fault == rowreader::RowFault::None, row.offsetColumns,
-                             row.noiseColumns});
-    }
-    if (told(r)) page.straight = r.straight;
-    if (!r.valuesRelative) page.predicted = r.predicted;
-    return page;
-}
-
 int runReadRows(const CommandLine& c, System& system, Language l) {
     if (c.words.size() != 2) {
         throw UsageError(say(l, Text::WrongArgumentCount, {"read-rows", "IMAGE [--mode MODE]"}));

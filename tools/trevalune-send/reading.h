@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "operations/alignment_loop.h"
 #include "rowreader/reader.h"
 #include "tools/trevalune-send/texts.h"
 
@@ -42,9 +41,6 @@ std::string buildReadingText(const rowreader::ModeReading& reading, Language lan
 
 /// The same for --json and for align's account.
 nlohmann::json buildReadingJson(const rowreader::ModeReading& reading, Language language);
-
-/// The page as the alignment loop takes it.
-AlignReading buildAlignReading(const rowreader::ModeReading& reading);
 
 /// read-rows IMAGE [--mode MODE]; returns the exit status (0 every mode read has a straight
 /// row, 1 one cannot be told, 2 the file cannot be read or is not a picture).

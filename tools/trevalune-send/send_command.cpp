@@ -14,6 +14,7 @@
 
 #include "alignment/value_check.h"
 #include "alignment/value_text.h"
+#include "operations/alignment_loop.h"
 #include "operations/command_panel.h"
 #include "operations/printer_choice.h"
 #include "printer/clock.h"
@@ -497,7 +498,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
             if (stopped()) return notSaved();
             if (!page.reading) return notSaved(why);
             const rowreader::ModeReading& r = *page.reading;
-            const AlignStep step = loop.next(buildAlignReading(r));
+            const AlignStep step = loop.next(rowreader::buildAlignReading(r));
             const std::string number = std::to_string(pages.size());
             const std::string rows = buildRowList(r, l);
             const std::string next = std::to_string(step.value);

@@ -526,6 +526,9 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
                     break;
                 case AlignStep::Kind::Ask:
                 case AlignStep::Kind::Stop:
+                    if (pages.size() == kMaxScanPages) {
+                        return notSaved(say(l, Text::AlignTooManyPages));
+                    }
                     run.reporter.line(
                         say(l, Text::PageCannotTell, {number, modeName, value, rows, doubt}));
                     if (system.terminal == nullptr) {

@@ -42,4 +42,10 @@ inline constexpr int kGroupColumns = 11;
 /// Every mode prints its line across the same width: 1440 high-speed columns at 180 a inch.
 inline constexpr double kLineInches = 8.0;
 
+/// The printer places a pass in units of 1/360 inch: a mode's column is this many of them
+/// (2 in high speed, about 1.54 in high density, 1 in super-high density).
+constexpr double unitsPerColumn(PrintMode mode) {
+    return kLineInches * 360 / patternOf(mode).lineColumns;
+}
+
 }  // namespace trevalune::rowreader

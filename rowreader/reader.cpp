@@ -318,8 +318,15 @@ struct Measured {
     double pitch = 0;            ///< full pixels between bar groups
     double firstGroup = 0;
     std::vector<double> offsets;  ///< per group, full pixels: reverse passes right of forward
-    double spread = 0;            ///< a group's horizontal spread, full pixels (its width)
-    double blur = 0;              ///< how soft the row's lower edge is, full pixels
+    /// per group read, full pixels: how far passes 1 and 3 part beyond 2 and 4 (0 on paper
+    /// that lies flat; a crease between passes moves one pair and not the other)
+    std::vector<double> unlike;
+    int groupsFound = 0;
+    std::array<double, 4> passInk{};  ///< each pass's ink over the groups read
+    double spread = 0;                ///< a group's horizontal spread, full pixels (its width)
+    double blur = 0;                  ///< how soft the row's lower edge is, full pixels
+    bool atEdge = false;              ///< the picture's edge meets the row's top or bottom
+    std::array<PicturePoint, 4> outline{};
 };
 
 /// Where the ink of a profile gathers: the centroid in a window of half-width `half` that
@@ -362,6 +369,15 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
     const double window = 0.5 * m.pitch;
     const FullView view{ink, f, k};
     auto at = [&](double u, double v) { return view.at(u, v); };
+    m.groupsFound = static_cast<int>(cand.groups.size());
+    auto picture = [&](double u, double v) {
+        const double uu = u + f.u0 * k, vv = v + f.v0 * k;
+        return PicturePoint{f.x(uu, vv) + (k - 1) / 2, f.y(uu, vv) + (k - 1) / 2};
+    };
+    auto inside = [&](double u, double v) {
+        const PicturePoint p = picture(u, v);
+        return p.x >= 0 && p.y >= 0 && p.x <= ink.width - 1 && p.y <= ink.height - 1;
+    };
 
     // The row's exact top and bottom: the half-height of its ink across the groups.
     const double top0 = (cand.top - 1) * k, bottom0 = (cand.bottom + 1) * k;
@@ -388,6 +404,16 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         top0 - 2 * k + (b + 1 < static_cast<int>(down.size()) ? crossing(b + 1, b) : b);
     m.top = top;
     m.height = bottom - top;
+    const double left = (cand.groups.front() + 0.5) * k - 0.5 - window;
+    const double right = (cand.groups.back() + 0.5) * k - 0.5 + window;
+    m.outline = {picture(left, top), picture(right, top), picture(right, bottom),
+                 picture(left, bottom)};
+    // A row whose top or bottom lies at the picture's edge may go on beyond it.
+    const double edgeReach = std::max(3.0, 0.03 * m.height);
+    for (double g : cand.groups) {
+        const double u = (g + 0.5) * k - 0.5;
+        m.atEdge = m.atEdge || !inside(u, top - edgeReach) || !inside(u, bottom + edgeReach);
+    }
     // The softness of the lower edge: from a tenth to nine tenths of the row's level.
     {
         const double full = 2 * level;
@@ -409,7 +435,10 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         const double u = (g + 0.5) * k - 0.5;
         const int n = static_cast<int>(2 * window) + 1;
         std::array<double, 4> centre{};
-        bool ok = true;
+        std::array<double, 4> mass{};
+        // A group the picture's edge cuts through would read as a narrower one.
+        bool ok = inside(u - window, m.top) && inside(u + window, m.top) &&
+                  inside(u - window, m.top + m.height) && inside(u + window, m.top + m.height);
         for (int pass = 0; pass < 4; ++pass) {
             std::vector<double> profile(static_cast<std::size_t>(n));
             for (double v = m.top + band * (pass + 0.2); v < m.top + band * (pass + 0.8); v += 1) {
@@ -433,6 +462,7 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
                 }
             }
             if (bestRun <= 0) ok = false;
+            mass[static_cast<std::size_t>(pass)] = bestRun - w * percentile(profile, 0.25);
             const double half = groupHalf + std::max(2.0, 0.05 * std::min(m.pitch, 0.6 * m.height));
             centre[static_cast<std::size_t>(pass)] = settleCentroid(profile, bestAt, half);
             if (pass == 0) {
@@ -454,6 +484,8 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
         const double columnPixels = m.pitch / (pattern ? pattern->groupPitchColumns : 80);
         const double unlike = (centre[0] - centre[2]) - (centre[1] - centre[3]);
         if (!ok || std::abs(unlike) > 2 * columnPixels) continue;
+        m.unlike.push_back(unlike);
+        for (std::size_t p = 0; p < 4; ++p) m.passInk[p] += mass[p];
         // Passes 1 and 3 forward, 2 and 4 reverse. Any steady lean of the bars down the row
         // (a turned page, a skewed photo) cancels: these weights remove a straight line.
         m.offsets.push_back((-centre[0] + 3 * centre[1] - 3 * centre[2] + centre[3]) / 4);
@@ -690,24 +722,121 @@ std::vector<std::vector<GlyphShape>> labelShapesOf(const Block& block) {
     return rows;
 }
 
+/// Why a row cannot be measured, from its own shape against the block's: a row the picture's
+/// edge meets, or shorter than the others (cut there), is cut off; one whose passes carry
+/// unequal ink, that lost most of its groups, or is not as tall as the others is partly hidden.
+RowFault faultOf(const Measured& m, double typicalHeight) {
+    if (m.atEdge) return RowFault::CutOff;
+    const bool tall = m.height > 0.9 * typicalHeight && m.height < 1.15 * typicalHeight;
+    const auto [least, most] = std::minmax_element(m.passInk.begin(), m.passInk.end());
+    const bool evenInk = *least > 0.6 * *most;
+    const bool enough =
+        m.offsets.size() >= 3 && 2 * m.offsets.size() >= static_cast<std::size_t>(m.groupsFound);
+    return tall && evenInk && enough ? RowFault::None : RowFault::Hidden;
+}
+
+/// The mean of a row's values and its standard error.
+std::pair<double, double> meanOf(const std::vector<double>& v) {
+    const auto n = static_cast<double>(v.size());
+    const double mean = std::accumulate(v.begin(), v.end(), 0.0) / n;
+    double squares = 0;
+    for (double d : v) squares += (d - mean) * (d - mean);
+    return {mean, v.size() > 1 ? std::sqrt(squares / (n - 1) / n) : 0.0};
+}
+
+/// How far, in columns, passes 1 and 3 of a row may part otherwise than its block's beyond
+/// their noise: the rows of a flat page all lean alike.
+constexpr double kUnlikeSlack = 0.35;
+
+/// How far a group's measured place may stray from its true one, in pixels, on any picture.
+constexpr double kCentroidBiasPixels = 0.15;
+
+/// How far beyond a row not measured the line must cross zero before "none straight" holds
+/// without it, in values.
+constexpr double kBeyondUnmeasured = 1.5;
+
+/// The verdict on the whole rows; rows cut off or hidden are left out, and where the straight
+/// row may be one of them the doubt says so.
+void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
+    std::vector<RowReading> whole;
+    for (const RowReading& row : reading.rows) {
+        if (row.fault == RowFault::None) whole.push_back(row);
+    }
+    // A centroid is biased by a fraction of a pixel where the bars alias on the picture's grid.
+    const double slack = kStepSlack + kCentroidBiasPixels / pixelsPerColumn;
+    const StraightRow verdict = buildStraightRow(whole, unitsPerColumn(reading.mode), slack);
+    reading.predicted = verdict.predicted;
+    reading.doubt = verdict.doubt;
+    if (verdict.outOfStep) {
+        for (RowReading& row : reading.rows) {
+            if (row.value == *verdict.outOfStep) row.fault = RowFault::OutOfStep;
+        }
+        return;
+    }
+    // A row not measured may be the straight one: where the line crosses zero beyond the
+    // whole rows, on its side, or a row from it while the whole rows cannot tell.
+    const RowReading* unmeasured = nullptr;
+    if (verdict.predicted && !whole.empty() &&
+        (verdict.doubt == Doubt::NoneStraight || verdict.doubt == Doubt::TooClose)) {
+        const double c = *verdict.predicted;
+        const double end = std::abs(c - whole.front().value) < std::abs(c - whole.back().value)
+                               ? whole.front().value
+                               : whole.back().value;
+        for (const RowReading& row : reading.rows) {
+            if (row.measured()) continue;
+            const bool beyond = (row.value - end) * (c - end) > 0 &&
+                                std::abs(c - end) < std::abs(row.value - end) + kBeyondUnmeasured;
+            if (beyond || std::abs(row.value - c) < 1) unmeasured = &row;
+        }
+    }
+    if (unmeasured) {
+        reading.doubt = unmeasured->fault == RowFault::CutOff ? Doubt::CutOff : Doubt::Hidden;
+        return;
+    }
+    reading.straight = verdict.straight;
+    // Rows left out make any verdict less sure, never more.
+    reading.confidence = verdict.confidence * static_cast<double>(whole.size()) /
+                         static_cast<double>(reading.rows.size());
+}
+
 ModeReading judge(const Block& block, const std::vector<int>* printed) {
     ModeReading reading;
     reading.mode = block.pattern->mode;
     double pitch = 0;
     for (const Measured& m : block.rows) pitch += m.pitch / static_cast<double>(block.rows.size());
     const double pixelsPerColumn = pitch / block.pattern->groupPitchColumns;
+    std::vector<double> heights;
+    for (const Measured& m : block.rows) heights.push_back(m.height);
+    const double typicalHeight = percentile(heights, 0.5);
 
     // One noise for the block: the groups' scatter about their row's mean, pooled.
     double squares = 0;
     int freedom = 0;
+    std::vector<RowFault> faults;
     for (const Measured& m : block.rows) {
-        if (m.offsets.size() < 2) continue;
+        faults.push_back(faultOf(m, typicalHeight));
+        if (faults.back() != RowFault::None) continue;
         const double mean = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
                             static_cast<double>(m.offsets.size());
         for (double d : m.offsets) squares += (d - mean) * (d - mean);
         freedom += static_cast<int>(m.offsets.size()) - 1;
     }
     const double groupNoise = freedom > 0 ? std::sqrt(squares / freedom) / pixelsPerColumn : 1.0;
+    // Passes 1 and 3 part as 2 and 4 do on every row of flat paper: a row where they part
+    // otherwise lies across a crease, whatever its offset.
+    std::vector<double> unlikes;
+    for (std::size_t i = 0; i < block.rows.size(); ++i) {
+        if (faults[i] == RowFault::None) unlikes.push_back(meanOf(block.rows[i].unlike).first);
+    }
+    const double usualUnlike = percentile(unlikes, 0.5);
+    for (std::size_t i = 0; i < block.rows.size(); ++i) {
+        if (faults[i] != RowFault::None) continue;
+        const auto [unlike, error] = meanOf(block.rows[i].unlike);
+        if (std::abs(unlike - usualUnlike) >
+            (kUnlikeSlack + kMargin * std::max(0.05, error / pixelsPerColumn)) * pixelsPerColumn) {
+            faults[i] = RowFault::OutOfStep;
+        }
+    }
     // The labels give the values where they can be read; else what was printed; else the
     // places counted from the middle row.
     const std::optional<LabelValues> labels = buildLabelValues(labelShapesOf(block));
@@ -722,9 +851,9 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
         } else {
             row.value = printed ? (*printed)[i] : static_cast<int>(i) - middle;
         }
-        if (m.offsets.size() < 3) {
-            row.noiseColumns = 1e3;
-        } else {
+        row.fault = faults[i];
+        row.outline = m.outline;
+        if (row.measured()) {
             row.offsetColumns = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
                                 static_cast<double>(m.offsets.size()) / pixelsPerColumn;
             // Never surer than a twentieth of a column: the picture's own faults share no scatter.
@@ -744,17 +873,22 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
         reading.doubt = Doubt::TooCoarse;
         return reading;
     }
-    const StraightRow verdict = buildStraightRow(reading.rows);
+    // A row across a crease decides nothing, nor do the rows beside it.
+    for (const RowReading& row : reading.rows) {
+        if (row.fault == RowFault::OutOfStep) {
+            reading.doubt = Doubt::OutOfStep;
+            return reading;
+        }
+    }
+    judgeWholeRows(reading, pixelsPerColumn);
     // With rows of the block not found: counted from the middle, no row's value is known;
     // and a missing row may be the straight one.
     const bool partial = block.rows.size() != static_cast<std::size_t>(block.pattern->rows);
-    if (partial && !printed && (!labels || verdict.doubt == Doubt::NoneStraight)) {
+    if (partial && !printed && (!labels || reading.doubt == Doubt::NoneStraight)) {
+        reading.straight.reset();
+        reading.confidence = 0;
         reading.doubt = Doubt::RowsMissing;
-        return reading;
     }
-    reading.straight = verdict.straight;
-    reading.doubt = verdict.doubt;
-    reading.confidence = verdict.confidence;
     return reading;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "alignment/align_reading.h"
 #include "alignment/print_mode.h"
 #include "rowreader/image.h"
 #include "rowreader/labels.h"
@@ -30,13 +31,16 @@ struct RowReading {
     bool valueFromLabel = false;  ///< read from the labels; else from what was printed
     bool marked = false;          ///< the label carries the "*"
     /// How far the reverse passes' bars lie right of the forward passes' bars, in the mode's
-    /// columns (negative: left). Zero on the straight row.
+    /// columns (negative: left). Zero on the straight row; meaningless when not `measured()`.
     double offsetColumns = 0;
     /// The measurement's own noise, one standard deviation, in the mode's columns.
     double noiseColumns = 0;
     RowFault fault = RowFault::None;
     /// Where the row lies in the picture: top left, top right, bottom right, bottom left.
     std::array<PicturePoint, 4> outline{};
+
+    /// Cut off or hidden rows are not measured; a row out of step is, but decides nothing.
+    bool measured() const { return fault == RowFault::None || fault == RowFault::OutOfStep; }
 };
 
 /// Why a mode's straight row is not given.
@@ -48,6 +52,10 @@ enum class Doubt {
     TooCoarse,     ///< the picture's resolution cannot show this mode's column pitch
     OtherPage,     ///< the labels read are not the values printed: not the page just printed
     RowsMissing,   ///< rows of the block were not found, and which is which is not known
+    OutOfStep,     ///< a whole row lies off the steady line of the others (a crease, a fold)
+    CutOff,        ///< the straight row may be one the picture's edge cuts through
+    Hidden,        ///< the straight row may be one partly hidden (a crease, a dark band)
+    TwoPages,      ///< the mode's rows appear twice: more than one page in the picture
 };
 
 struct ModeReading {
@@ -63,6 +71,9 @@ struct ModeReading {
     /// counted from the block's middle row (the "*" row the tool prints for the centre value)
     /// as 0, the rows above negative, and `straight` is one of these places.
     bool valuesRelative = false;
+    /// Where the whole rows' steady line crosses zero, in values, also beyond the rows: the
+    /// best value as the offsets predict it. None when the rows follow no line.
+    std::optional<double> predicted;
 };
 
 /// What the tool knows it printed on the page, top to bottom: a block of rows per mode, with
@@ -87,6 +98,19 @@ struct ReadOptions {
 /// or else the bars' geometry. The values are the labels' where they read as one run of
 /// values; a printed block they contradict reads as Doubt::OtherPage.
 std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options = {});
+
+/// A reading as the guided alignment takes it: only whole rows in step count, and the line's
+/// prediction only where the values are known.
+inline AlignReading buildAlignReading(const ModeReading& r) {
+    AlignReading page;
+    for (const RowReading& row : r.rows) {
+        page.rows.push_back(
+            {row.value, row.fault == RowFault::None, row.offsetColumns, row.noiseColumns});
+    }
+    if (r.doubt == Doubt::None) page.straight = r.straight;
+    if (!r.valuesRelative) page.predicted = r.predicted;
+    return page;
+}
 
 /// The glyphs of every row label found, per block and row, top to bottom, cut and scaled as
 /// the reader compares them with its known shapes (`row-pages --shapes` measures those).

@@ -119,6 +119,50 @@ std::vector<std::uint8_t> throughJpeg(const std::vector<std::uint8_t>& grey, int
     return out;
 }
 
+/// The preview's pixels: one a unit across, four a dot row down, inside its margins.
+constexpr int kPixelsPerDotRow = 4;
+constexpr int kMarginRows = 12;
+constexpr int kRowDotRows = 4 * 16;  // four passes of the sixteen pins
+
+/// Where a sample row starts, in preview pixels down; rows are counted in print order.
+double rowTop(const preview::Page& page, std::size_t row) {
+    const auto& passes = page.passes();
+    const std::size_t pass = std::min(4 * row, passes.size() - 1);
+    return (passes[pass].row + kMarginRows) * kPixelsPerDotRow;
+}
+
+void crease(Picture& ink, const preview::Page& page, const Spoiling& s) {
+    const auto shift = static_cast<int>(std::lround(s.creaseShift));
+    if (shift == 0) return;
+    const double at = rowTop(page, static_cast<std::size_t>(s.creaseRow)) +
+                      s.creaseAt * kRowDotRows * kPixelsPerDotRow;
+    for (int y = static_cast<int>(at); y < ink.height; ++y) {
+        float* line = ink.v.data() + static_cast<std::size_t>(y) * ink.width;
+        if (shift > 0) {
+            std::copy_backward(line, line + ink.width - shift, line + ink.width);
+            std::fill(line, line + shift, 0.0f);
+        } else {
+            std::copy(line - shift, line + ink.width, line);
+            std::fill(line + ink.width + shift, line + ink.width, 0.0f);
+        }
+    }
+}
+
+void cut(Picture& ink, const preview::Page& page, const Spoiling& s) {
+    if (s.cutRow == 0) return;
+    const double rowPixels = kRowDotRows * kPixelsPerDotRow;
+    const std::size_t rows = page.passes().size() / 4;
+    int from = 0, to = ink.height;
+    if (s.cutRow > 0) {
+        from = static_cast<int>(rowTop(page, 0) + s.cutRow * rowPixels);
+    } else {
+        to = static_cast<int>(rowTop(page, rows - 1) - s.cutRow * rowPixels);
+    }
+    ink.v.erase(ink.v.begin() + static_cast<std::ptrdiff_t>(to) * ink.width, ink.v.end());
+    ink.v.erase(ink.v.begin(), ink.v.begin() + static_cast<std::ptrdiff_t>(from) * ink.width);
+    ink.height = to - from;
+}
+
 }  // namespace
 
 struct RowPageMaker::Fonts {
@@ -166,20 +210,26 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
     if (!first || first->passes().empty())
         throw std::runtime_error("the page prints no sample rows");
     const preview::Bitmap drawn = preview::drawPage(*first, fonts_->glyphs);
+    static_assert(preview::PngStyle{}.pixelsPerRow == kPixelsPerDotRow &&
+                  preview::PngStyle{}.marginRows == kMarginRows);
 
     // Ink as the ribbon left it, bled into the paper.
     Picture ink{drawn.width, drawn.height, std::vector<float>(drawn.pixels.size())};
     for (std::size_t i = 0; i < drawn.pixels.size(); ++i)
         ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
     gaussian(ink, spoiling.inkSpread);
+    crease(ink, *first, spoiling);
+    cut(ink, *first, spoiling);
 
     // The scanner's grid: turned, at its own resolution, each pixel the mean of its area.
     const double scale = kPreviewDpi / spoiling.dpi;  // preview pixels per output pixel
     const double angle = spoiling.angleDegrees * std::numbers::pi / 180;
     const double c = std::cos(angle), s = std::sin(angle);
-    const double w = drawn.width / scale, h = drawn.height / scale;
+    const double w = ink.width / scale, h = ink.height / scale;
     const int width = static_cast<int>(w * std::abs(c) + h * std::abs(s)) + 20;
-    const int height = static_cast<int>(w * std::abs(s) + h * std::abs(c)) + 20;
+    // A margin of paper round the page, except where the picture's edge cuts it.
+    const int height =
+        static_cast<int>(w * std::abs(s) + h * std::abs(c)) + (spoiling.cutRow == 0 ? 20 : 0);
     const int steps = std::max(1, static_cast<int>(std::ceil(scale)));
     Picture out{width, height, std::vector<float>(static_cast<std::size_t>(width) * height)};
     auto sample = [&](double x, double y) {
@@ -196,8 +246,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
                 for (int i = 0; i < steps; ++i) {
                     const double ox = x + (i + 0.5) / steps - width / 2.0;
                     const double oy = y + (j + 0.5) / steps - height / 2.0;
-                    const double px = (ox * c + oy * s) * scale + drawn.width / 2.0;
-                    const double py = (-ox * s + oy * c) * scale + drawn.height / 2.0;
+                    const double px = (ox * c + oy * s) * scale + ink.width / 2.0;
+                    const double py = (-ox * s + oy * c) * scale + ink.height / 2.0;
                     sum += sample(px - 0.5, py - 0.5);
                 }
             }

@@ -34,6 +34,15 @@ struct Spoiling {
     int jpegQuality = 0;     ///< 0: no JPEG
     double unevenLight = 0;  ///< 0..1: how much darker the far corner is
     double ribbon = 1;       ///< 0..1: how black a dot prints
+    /// The picture's edge cuts through the first sample row (negative: the last) this far
+    /// down it, 0..1 of its height; 0: the page is whole.
+    double cutRow = 0;
+    /// A crease through the sample row `creaseRow` (from the top, counting every block's
+    /// rows), `creaseAt` of its height down, shifting the paper below it `creaseShift`
+    /// preview units (1/360 inch) sideways; 0: no crease.
+    int creaseRow = 0;
+    double creaseAt = 0.5;
+    double creaseShift = 0;
     unsigned seed = 1;
 };
 

@@ -14,10 +14,10 @@
 #include "printer/cups/cups_spooler.h"
 #include "printer/cups/terminal_login.h"
 #include "tools/trevalune-send/interruption.h"
+#include "tools/trevalune-send/library_row_reader.h"
 #include "tools/trevalune-send/posix_scanner.h"
 #include "tools/trevalune-send/posix_signals.h"
 #include "tools/trevalune-send/send_command.h"
-#include "tools/trevalune-send/library_row_reader.h"
 
 int main(int argc, char** argv) {
     // A failure is status 1, as --help says: trevalune-send has no status of its own for it.
@@ -35,24 +35,27 @@ int main(int argc, char** argv) {
             return trevalune::TerminalLogin::askOnTerminal(
                 prompt, [&interruption] { return interruption.requested(); });
         });
-        trevalune::send::System system{
-            [&login](const trevalune::send::SpoolerOptions& options)
-                -> std::unique_ptr<trevalune::Spooler> {
-                // libcups keeps its server and user per thread: each queue's thread sets its own.
-                if (!options.server.empty()) cupsSetServer(options.server.c_str());
-                if (!options.user.empty()) cupsSetUser(options.user.c_str());
-                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs, &login);
-            },
-            clock,
-            std::cin,
-            std::cout,
-            std::cerr,
-            [](const std::string& name) -> std::optional<std::string> {
-                const char* value = std::getenv(name.c_str());
-                if (value == nullptr) return std::nullopt;
-                return std::string(value);
-            },
-            onTerminal ? &terminal : nullptr};
+        trevalune::send::System system{[&login](const trevalune::send::SpoolerOptions& options)
+                                           -> std::unique_ptr<trevalune::Spooler> {
+                                           // libcups keeps its server and user per thread: each
+                                           // queue's thread sets its own.
+                                           if (!options.server.empty())
+                                               cupsSetServer(options.server.c_str());
+                                           if (!options.user.empty())
+                                               cupsSetUser(options.user.c_str());
+                                           return std::make_unique<trevalune::CupsSpooler>(
+                                               options.timeoutMs, &login);
+                                       },
+                                       clock,
+                                       std::cin,
+                                       std::cout,
+                                       std::cerr,
+                                       [](const std::string& name) -> std::optional<std::string> {
+                                           const char* value = std::getenv(name.c_str());
+                                           if (value == nullptr) return std::nullopt;
+                                           return std::string(value);
+                                       },
+                                       onTerminal ? &terminal : nullptr};
         system.interruption = &interruption;
         trevalune::send::PosixScanner scanner(&interruption,
                                               trevalune::send::kMaxScanMebibytes << 20);

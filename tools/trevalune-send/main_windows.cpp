@@ -20,9 +20,9 @@
 #include "common/utf16.h"
 #include "printer/windows/win_spooler.h"
 #include "tools/trevalune-send/interruption.h"
+#include "tools/trevalune-send/library_row_reader.h"
 #include "tools/trevalune-send/send_command.h"
 #include "tools/trevalune-send/windows_scanner.h"
-#include "tools/trevalune-send/library_row_reader.h"
 
 namespace {
 

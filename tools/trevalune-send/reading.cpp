@@ -33,7 +33,31 @@ constexpr DoubtTraits kDoubts[] = {
     {Doubt::TooCoarse, "too-coarse", Text::DoubtTooCoarse},
     {Doubt::OtherPage, "other-page", Text::DoubtOtherPage},
     {Doubt::RowsMissing, "rows-missing", Text::DoubtRowsMissing},
+    {Doubt::OutOfStep, "out-of-step", Text::DoubtOutOfStep},
+    {Doubt::CutOff, "cut-off", Text::DoubtCutOff},
+    {Doubt::Hidden, "hidden", Text::DoubtHidden},
+    {Doubt::TwoPages, "two-pages", Text::DoubtTwoPages},
 };
+
+/// Each row fault's word for scripts, the doubt it gives a block, and the row's own text.
+struct FaultTraits {
+    rowreader::RowFault fault;
+    std::string_view word;
+    Doubt doubt;
+    Text text;
+};
+constexpr FaultTraits kFaults[] = {
+    {rowreader::RowFault::CutOff, "cut-off", Doubt::CutOff, Text::RowCutOff},
+    {rowreader::RowFault::Hidden, "hidden", Doubt::Hidden, Text::RowHidden},
+    {rowreader::RowFault::OutOfStep, "out-of-step", Doubt::OutOfStep, Text::ReadRowOutOfStep},
+};
+
+const FaultTraits* traitsOf(rowreader::RowFault fault) {
+    for (const FaultTraits& t : kFaults) {
+        if (t.fault == fault) return &t;
+    }
+    return nullptr;
+}
 
 const DoubtTraits* traitsOf(Doubt doubt) {
     for (const DoubtTraits& t : kDoubts) {
@@ -103,34 +127,65 @@ void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, 
     }
 }
 
-std::string doubtText(Doubt doubt, Language l) {
-    const DoubtTraits* t = traitsOf(doubt);
-    return t != nullptr ? say(l, t->text) : std::string();
+std::string modeName(PrintMode mode, Language l) {
+    return std::string(l == Language::Chinese ? modeCaption(mode) : modeWord(mode));
 }
 
-std::string buildRowList(const rowreader::ModeReading& reading) {
+std::string rowName(const rowreader::ModeReading& r, int value, Language l) {
+    if (!r.valuesRelative) return say(l, Text::RowValue, {std::to_string(value)});
+    if (value == 0) return say(l, Text::RowMiddle);
+    // Counted from the middle: "row -1" would read as a value printed on the page.
+    static constexpr const char* kCounts[] = {"one", "two", "three"};
+    const int away = std::abs(value);
+    const std::string count =
+        l == Language::English && away <= 3 ? kCounts[away - 1] : std::to_string(away);
+    return say(l, value < 0 ? Text::RowAboveMiddle : Text::RowBelowMiddle, {count});
+}
+
+std::string doubtText(const rowreader::ModeReading& r, Language l) {
+    const DoubtTraits* t = traitsOf(r.doubt);
+    if (t == nullptr) return {};
+    // The row the doubt concerns: the row its fault names, or the end row nearest straight.
+    const rowreader::RowReading* concerned = nullptr;
+    for (const rowreader::RowReading& row : r.rows) {
+        const FaultTraits* fault = traitsOf(row.fault);
+        if (fault != nullptr && fault->doubt == r.doubt && concerned == nullptr) concerned = &row;
+    }
+    if (r.doubt == Doubt::NoneStraight && !r.rows.empty()) {
+        concerned = std::abs(r.rows.front().offsetColumns) < std::abs(r.rows.back().offsetColumns)
+                        ? &r.rows.front()
+                        : &r.rows.back();
+    }
+    return say(l, t->text, {concerned ? rowName(r, concerned->value, l) : std::string()});
+}
+
+std::string buildRowList(const rowreader::ModeReading& reading, Language l) {
     std::string list;
     for (const rowreader::RowReading& row : reading.rows) {
         list += (list.empty() ? "" : ", ") + std::to_string(row.value) + " " +
-                fixed(row.offsetColumns, 1, true);
+                (row.measured() ? fixed(row.offsetColumns, 1, true) : say(l, Text::NotMeasured));
     }
     return list.empty() ? "-" : list;
 }
 
 std::string buildReadingText(const rowreader::ModeReading& r, Language l) {
-    const std::string mode(modeWord(r.mode));
+    const std::string mode = modeName(r.mode, l);
     std::string text = told(r)
                            ? say(l, Text::ReadStraight,
-                                 {mode, std::to_string(*r.straight), fixed(r.confidence, 2, false)})
-                           : say(l, Text::ReadCannotTell, {mode, doubtText(r.doubt, l)});
+                                 {mode, rowName(r, *r.straight, l), fixed(r.confidence, 2, false)})
+                           : say(l, Text::ReadCannotTell, {mode, doubtText(r, l)});
     text += '\n';
     for (const rowreader::RowReading& row : r.rows) {
         std::string value = std::to_string(row.value) + (row.marked ? "*" : " ");
         value.insert(0, value.size() < 4 ? 4 - value.size() : 0, ' ');
         const bool straight = told(r) && row.value == *r.straight;
-        text += say(l, Text::ReadRow,
-                    {straight ? ">" : " ", value, fixed(row.offsetColumns, 1, true),
-                     fixed(row.noiseColumns, 2, false)}) +
+        const FaultTraits* fault = traitsOf(row.fault);
+        const std::string mark = straight ? ">" : " ";
+        text += (row.measured()
+                     ? say(l, fault ? fault->text : Text::ReadRow,
+                           {mark, value, fixed(row.offsetColumns, 1, true),
+                            fixed(row.noiseColumns, 2, false)})
+                     : say(l, Text::ReadRowNotMeasured, {mark, value, say(l, fault->text)})) +
                 '\n';
     }
     return text;
@@ -139,31 +194,24 @@ std::string buildReadingText(const rowreader::ModeReading& r, Language l) {
 nlohmann::json buildReadingJson(const rowreader::ModeReading& r, Language l) {
     nlohmann::json rows = nlohmann::json::array();
     for (const rowreader::RowReading& row : r.rows) {
+        const FaultTraits* fault = traitsOf(row.fault);
+        const auto measured = [&](double v, int decimals) {
+            return row.measured() ? nlohmann::json(rounded(v, decimals)) : nlohmann::json();
+        };
         rows.push_back({{"value", row.value},
                         {"marked", row.marked},
                         {"value_from_label", row.valueFromLabel},
-                        {"offset_columns", rounded(row.offsetColumns, 1)},
-                        {"noise_columns", rounded(row.noiseColumns, 2)}});
+                        {"offset_columns", measured(row.offsetColumns, 1)},
+                        {"noise_columns", measured(row.noiseColumns, 2)},
+                        {"fault", fault ? nlohmann::json(fault->word) : nlohmann::json()}});
     }
     const DoubtTraits* doubt = told(r) ? nullptr : traitsOf(r.doubt);
     return {{"mode", modeWord(r.mode)},
             {"straight", told(r) ? nlohmann::json(*r.straight) : nlohmann::json()},
             {"doubt", doubt ? nlohmann::json(doubt->word) : nlohmann::json()},
-            {"reason", doubt ? nlohmann::json(say(l, doubt->text)) : nlohmann::json()},
+            {"reason", doubt ? nlohmann::json(doubtText(r, l)) : nlohmann::json()},
             {"confidence", rounded(r.confidence, 2)},
             {"rows", std::move(rows)}};
-}
-
-std::optional<int> buildAnswer(const rowreader::ModeReading& r, double centre) {
-    if (told(r)) return r.straight;
-    if (r.doubt != Doubt::NoneStraight || r.rows.empty()) return std::nullopt;
-    const rowreader::RowReading* nearest = &r.rows.front();
-    for (const rowreader::RowReading& row : r.rows) {
-        if (std::abs(row.offsetColumns) < std::abs(nearest->offsetColumns)) nearest = &row;
-    }
-    // Taking the centre again would end the alignment on a row the reader called crooked.
-    if (nearest->value == centre) return std::nullopt;
-    return nearest->value;
 }
 
 int runReadRows(const CommandLine& c, System& system, Language l) {
@@ -200,7 +248,7 @@ int runReadRows(const CommandLine& c, System& system, Language l) {
         for (const rowreader::ModeReading& r : readings) {
             all = all && told(r);
             nlohmann::json mode = buildReadingJson(r, l);
-            if (pages > 1) mode["page"] = page + 1;
+            mode["page"] = page + 1;  // of a multi-page TIFF; 1 for any other picture
             modes.push_back(std::move(mode));
             text += buildReadingText(r, l);
         }
@@ -214,7 +262,6 @@ int runReadRows(const CommandLine& c, System& system, Language l) {
     } else {
         if (!any && pages == 1) text = say(l, Text::ReadNothing) + '\n';
         system.out << text;
-        if (!all) system.out << say(l, Text::ReadAdvice) << '\n';
     }
     return status;
 }

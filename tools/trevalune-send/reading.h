@@ -21,11 +21,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// Why a mode's straight row is not given, in the operator's words.
-std::string doubtText(rowreader::Doubt doubt, Language language);
+/// A mode's name in the run's language.
+std::string modeName(PrintMode mode, Language language);
 
-/// "14 +2.0, 15 +1.5, ...": each row's value and offset in columns, as the account lists them.
-std::string buildRowList(const rowreader::ModeReading& reading);
+/// A row as the operator finds it on the page: "row 16", or where the values are counted from
+/// the middle row, "the row one above the middle".
+std::string rowName(const rowreader::ModeReading& reading, int value, Language language);
+
+/// Why a mode's straight row is not given, and what to do, in the operator's words; it names
+/// the row the doubt concerns.
+std::string doubtText(const rowreader::ModeReading& reading, Language language);
+
+/// "14 +2.0, 15 +1.5, 16 not measured, ...": each row's value and offset in columns, as the
+/// account lists them.
+std::string buildRowList(const rowreader::ModeReading& reading, Language language);
 
 /// read-rows' lines for one mode: the verdict, then every row (">" on the straight one, "*"
 /// after the value of the row marked on the page).
@@ -33,13 +42,6 @@ std::string buildReadingText(const rowreader::ModeReading& reading, Language lan
 
 /// The same for --json and for align's account.
 nlohmann::json buildReadingJson(const rowreader::ModeReading& reading, Language language);
-
-/// The row align prints around next, as the technician would choose it from the reading:
-/// the straight row; with no row straight the row nearest to straight (an end row, so the
-/// next page moves towards the best value). Nothing where the reader cannot tell, or where
-/// its rows contradict themselves (the row nearest to straight is the centre, yet none is
-/// straight): then the technician is asked.
-std::optional<int> buildAnswer(const rowreader::ModeReading& reading, double centre);
 
 /// Writes the annotated page as PNG to `path`; PictureError when it cannot be written.
 void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, Language language);

@@ -19,6 +19,7 @@
 
 #include "alignment/value_check.h"
 #include "alignment/value_text.h"
+#include "operations/alignment_loop.h"
 #include "operations/command_panel.h"
 #include "operations/printer_choice.h"
 #include "printer/clock.h"
@@ -613,6 +614,8 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         runOnQueue(work, *spooler, account, run);
         return account.succeeded();
     };
+    AlignmentLoop loop(static_cast<int>(numericValue(value)), system.terminal != nullptr,
+                       static_cast<int>(kMaxScanPages));
     const Interruption* stop = system.interruption;
     const auto stopped = [stop] { return stop != nullptr && stop->requested(); };
     for (;;) {
@@ -640,26 +643,43 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
             if (stopped()) return notSaved();
             if (!page.reading) return notSaved(why);
             const rowreader::ModeReading& r = *page.reading;
-            const std::optional<int> answer = buildAnswer(r, numericValue(value));
+            const AlignStep step = loop.next(rowreader::buildAlignReading(r));
             const std::string number = std::to_string(pages.size());
-            const std::string rows = buildRowList(r);
-            if (answer && printsRows(std::to_string(*answer))) {
-                page.answer = std::to_string(*answer);
-                page.byReader = true;
-                const bool straight = r.straight == answer;
-                char confidence[16];
-                std::snprintf(confidence, sizeof confidence, "%.2f", r.confidence);
-                run.reporter.line(say(l, straight ? Text::PageStraight : Text::PageNearest,
-                                      {number, modeName, value, rows, page.answer, confidence}));
-            } else {
-                doubt = answer ? say(l, Text::AlignAnswerRange, {std::to_string(*answer)})
-                               : doubtText(r.doubt, l);
-                if (doubt.empty()) doubt = doubtText(rowreader::Doubt::TooClose, l);
-                run.reporter.line(
-                    say(l, Text::PageCannotTell, {number, modeName, value, rows, doubt}));
-                if (system.terminal == nullptr) {
-                    return notSaved(say(l, Text::AlignNoTerminal, {doubt}));
-                }
+            const std::string rows = buildRowList(r, l);
+            const std::string next = std::to_string(step.value);
+            char confidence[16];
+            std::snprintf(confidence, sizeof confidence, "%.2f", r.confidence);
+            doubt = r.straight ? say(l, Text::AlignNotConfirmed) : doubtText(r, l);
+            switch (step.kind) {
+                case AlignStep::Kind::Save:
+                case AlignStep::Kind::PrintAround:
+                    page.answer = next;
+                    page.byReader = true;
+                    run.reporter.line(
+                        step.kind == AlignStep::Kind::Save || step.value != numericValue(value)
+                            ? r.straight
+                                  ? say(l, Text::PageStraight,
+                                        {number, modeName, value, rows, std::to_string(*r.straight),
+                                         confidence})
+                                  : say(l, Text::PageNearest, {number, modeName, value, rows, next})
+                            : say(l, Text::PageAgain, {number, modeName, value, rows, doubt}));
+                    // Printed around the same value once more: the answer is not a confirmation.
+                    if (step.kind == AlignStep::Kind::PrintAround &&
+                        step.value == numericValue(value)) {
+                        continue;
+                    }
+                    break;
+                case AlignStep::Kind::Ask:
+                case AlignStep::Kind::Stop:
+                    if (pages.size() == kMaxScanPages) {
+                        return notSaved(say(l, Text::AlignTooManyPages));
+                    }
+                    run.reporter.line(
+                        say(l, Text::PageCannotTell, {number, modeName, value, rows, doubt}));
+                    if (system.terminal == nullptr) {
+                        return notSaved(say(l, Text::AlignNoTerminal, {doubt}));
+                    }
+                    break;
             }
         }
         while (page.answer.empty()) {
@@ -676,6 +696,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
         }
         if (numericValue(page.answer) == numericValue(value)) break;
         value = page.answer;
+        loop.printedAround(static_cast<int>(numericValue(value)));
     }
     if (!sent(Work::of(buildSave()))) return notSaved();
     const int status =

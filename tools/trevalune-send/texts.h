@@ -105,13 +105,28 @@ enum class Text {
     ReadCannotTell,        ///< {1}: mode, {2}: the doubt
     ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
     ReadNothing,           ///< no sample rows anywhere
-    ReadAdvice,            ///< after a mode that cannot be told
+    ReadRowOutOfStep,  ///< as ReadRow, off the steady line of the others
+    // {1}: mark, {2}: value, {3}: why (RowCutOff or RowHidden)
+    ReadRowNotMeasured,
+    // A row as the operator finds it: {1}: its value, or counted from the middle row.
+    RowValue,
+    RowMiddle,
+    RowAboveMiddle,
+    RowBelowMiddle,
+    RowCutOff,
+    RowHidden,
+    NotMeasured,
+    // Why a mode's row is not given, and what to do; {1}: the row it concerns.
     DoubtNoneStraight,
     DoubtTooClose,
     DoubtNoRows,
     DoubtTooCoarse,
     DoubtOtherPage,
     DoubtRowsMissing,
+    DoubtOutOfStep,
+    DoubtCutOff,
+    DoubtHidden,
+    DoubtTwoPages,
     ScanNotRun,  ///< {1}: why
     ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,
@@ -119,7 +134,10 @@ enum class Text {
     ScanNotPicture,  ///< {1}: the decoder's reason
     PageStraight,  ///< {1}: page, {2}: mode, {3}: value, {4}: rows read, {5}: straight, {6}: conf.
     PageNearest,   ///< the same, {5}: the row printed around next
-    PageCannotTell,   ///< the same, {5}: the doubt
+    PageCannotTell,  ///< the same, {5}: the doubt
+    PageAgain,       ///< the same: the next page prints around {3} once more
+    // A straight row on a page that does not confirm it.
+    AlignNotConfirmed,
     AlignAskDoubt,    ///< {1}: the doubt, {2}: the marked value
     AlignNoTerminal,  ///< {1}: the doubt
     AlignTooManyPages,

@@ -31,7 +31,10 @@ RowReading row(int value, double offset, double top, RowFault fault = RowFault::
 
 TEST(BuildAnnotation, OutlinesEveryRowInItsVerdictsColourAndShrinksLargePages) {
     GreyImage page{1000, 700, std::vector<std::uint8_t>(1000 * 700, 200)};
-    ModeReading read{PrintMode::HighSpeed, {}, 31, Doubt::None, 0.8};
+    ModeReading read;
+    read.straight = 31;
+    read.doubt = Doubt::None;
+    read.confidence = 0.8;
     read.rows = {row(30, -1.0, 200), row(31, 0.0, 300), row(32, 1.0, 400, RowFault::CutOff)};
     const RgbImage drawn = buildAnnotation(page, {read});
     ASSERT_EQ(drawn.width, 1000);

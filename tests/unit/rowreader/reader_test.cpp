@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "rowreader/reader.h"
 #include "rowreader/row_pages.h"
 #include "rowreader/straight_row.h"
@@ -14,29 +16,51 @@ std::vector<RowReading> rowsOf(int first, std::vector<double> offsets, double no
 }
 
 TEST(StraightRow, JudgesTheCrossingOfTheOffsets) {
+    constexpr double kHighDensityUnits = 2880.0 / 1872;
     struct Case {
         std::vector<double> offsets;
         Doubt doubt;
         std::optional<int> straight;
+        std::optional<int> outOfStep = {};
+        double units = 1;
+        std::vector<int> skip = {};  ///< rows not measured
     };
     const Case cases[] = {
         {{-2, -1, 0, 1, 2}, Doubt::None, 22},
-        {{2, 1, 0, -1, -2}, Doubt::None, 22},            // passes the other way round
-        {{-2.6, -1.3, 0, 0.65, 1.95}, Doubt::None, 22},  // uneven steps
-        {{-4, -3, -2, -1, 0}, Doubt::None, 24},          // the end row
+        {{2, 1, 0, -1, -2}, Doubt::None, 22},  // passes the other way round
+        // high density's column is not a whole number of the printer's units
+        {{-2.6, -1.3, 0, 0.65, 1.95}, Doubt::None, 22, {}, kHighDensityUnits},
+        {{-4, -3, -2, -1, 0}, Doubt::None, 24},  // the end row
         {{1, 2, 3, 4, 5}, Doubt::NoneStraight, {}},
-        {{-1.5, -0.5, 0.5, 1.5, 2.5}, Doubt::TooClose, {}},   // the best lies between two rows
-        {{-0.6, -0.5, 0.45, 1.5, 2.5}, Doubt::TooClose, {}},  // too close to half-way
-        {{-2, 1, 0, 1, 2}, Doubt::TooClose, {}},              // a row out of step
-        {{0.1, 0.05, 0, 0.05, 0.1}, Doubt::TooClose, {}},     // no step at all
-        {{0.5, 1.5, 2.5, 3.5, 4.5}, Doubt::TooClose, {}},     // just beyond the end: not sure
+        {{-1.5, -0.5, 0.5, 1.5, 2.5}, Doubt::TooClose, {}},       // the best lies between two rows
+        {{-1.45, -0.45, 0.55, 1.55, 2.55}, Doubt::TooClose, {}},  // too close to half-way
+        {{0.1, 0.05, 0, 0.05, 0.1}, Doubt::TooClose, {}},         // no step at all
+        {{0.5, 1.5, 2.5, 3.5, 4.5}, Doubt::TooClose, {}},         // just beyond the end: not sure
+        // a crease moved the paper under the middle row: never a straight row
+        {{-3, -2, 0.2, 0, 1}, Doubt::OutOfStep, {}, 22},
+        {{-2, 1, 0, 1, 2}, Doubt::OutOfStep, {}, 21},
+        {{-2.6, -1.3, -0.97, 0.65, 1.95}, Doubt::OutOfStep, {}, 22, kHighDensityUnits},
+        {{-2, -1.3, 0, 1, 2}, Doubt::None, 22},  // off by the slack and four noise: in step
+        {{-2, -1.45, 0, 1, 2}, Doubt::OutOfStep, {}, 21},
+        // the row nearest straight not measured: the rows beside it do not name it
+        {{-2, -1, 0, 1, 2}, Doubt::TooClose, {}, {}, 1, {22}},
+        {{-2, -1, 0, 1, 2}, Doubt::None, 22, {}, 1, {24}},
     };
     for (const Case& c : cases) {
-        const StraightRow verdict = buildStraightRow(rowsOf(20, c.offsets));
-        EXPECT_EQ(verdict.doubt, c.doubt) << ::testing::PrintToString(c.offsets);
-        EXPECT_EQ(verdict.straight, c.straight) << ::testing::PrintToString(c.offsets);
+        SCOPED_TRACE(::testing::PrintToString(c.offsets));
+        std::vector<RowReading> rows;
+        for (const RowReading& r : rowsOf(20, c.offsets)) {
+            if (std::find(c.skip.begin(), c.skip.end(), r.value) == c.skip.end()) rows.push_back(r);
+        }
+        const StraightRow verdict = buildStraightRow(rows, c.units);
+        EXPECT_EQ(verdict.doubt, c.doubt);
+        EXPECT_EQ(verdict.straight, c.straight);
+        EXPECT_EQ(verdict.outOfStep, c.outOfStep);
         EXPECT_EQ(verdict.confidence > 0.5, c.straight.has_value());
     }
+    // The line predicts the best value beyond the rows printed.
+    EXPECT_DOUBLE_EQ(*buildStraightRow(rowsOf(20, {-7, -6, -5, -4, -3})).predicted, 27);
+    EXPECT_DOUBLE_EQ(*buildStraightRow(rowsOf(20, {3, 2, 1, 0, -1})).predicted, 23);
     // Noise as large as a step makes the clearest rows doubtful.
     EXPECT_EQ(buildStraightRow(rowsOf(20, {-2, -1, 0, 1, 2}, 0.3)).doubt, Doubt::TooClose);
 }

@@ -151,12 +151,18 @@ struct Sender {
 using rowreader::Doubt;
 using rowreader::ModeReading;
 
-/// A reading of high speed: rows (value, offset), the straight row, the doubt.
+/// A reading of high speed: rows (value, offset, a column less a value), the straight row,
+/// the doubt; where the rows decide, the line's crossing as the reader predicts it.
 ModeReading reading(std::vector<std::pair<int, double>> rows, std::optional<int> straight,
                     Doubt doubt, double confidence = 0, PrintMode mode = PrintMode::HighSpeed) {
-    ModeReading r{mode, {}, straight, doubt, confidence};
+    ModeReading r{mode, {}, straight, doubt, confidence, false, {}};
     for (const auto& [value, offset] : rows)
         r.rows.push_back({value, true, value == 16, offset, 0.1});
+    if (doubt == Doubt::None || doubt == Doubt::NoneStraight) {
+        double sum = 0;
+        for (const auto& [value, offset] : rows) sum += value + offset;
+        r.predicted = sum / static_cast<double>(rows.size());
+    }
     return r;
 }
 
@@ -778,29 +784,36 @@ TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
         {{"factory-reset"}, O::FactoryReset, {}},
         {{"alignment-test"}, O::AlignmentTest, {}},
         {{"alignment-test", "4"}, O::AlignmentTest, [](auto& in) { in.centre = "4"; }},
-        {{"--extra-wait", "300", "set", "high-density", "20"}, O::SetSingleItem,
+        {{"--extra-wait", "300", "set", "high-density", "20"},
+         O::SetSingleItem,
          [](auto& in) {
              in.extraWait = "300";
              in.mode = PrintMode::HighDensity;
              in.values.highDensity = "20";
          }},
-        {{"set", "super-high-density", "117"}, O::SetSingleItem,
+        {{"set", "super-high-density", "117"},
+         O::SetSingleItem,
          [](auto& in) {
              in.mode = PrintMode::SuperHighDensity;
              in.values.superHighDensity = "117";
          }},
-        {{"--extra-wait=300", "set-all", "18", "22", "38"}, O::SetAllItems,
+        {{"--extra-wait=300", "set-all", "18", "22", "38"},
+         O::SetAllItems,
          [](auto& in) {
              in.extraWait = "300";
              in.values = {"18", "22", "38"};
          }},
-        {{"set-all", "3", "24", "44", "--test-page"}, O::SetAllWithTestPage,
-         [](auto& in) { in.values = {"3", "24", "44"}; }},
+        {{"set-all", "3", "24", "44", "--test-page"},
+         O::SetAllWithTestPage,
+         [](auto& in) {
+             in.values = {"3", "24", "44"};
+         }},
         {{"pin-test"}, O::PinTest, [](auto& in) { in.now = {2027, 3, 14, 15, 9, 26}; }},
         {{"pin-test-densities"}, O::PinTestDensities, {}},
         {{"file", file.string()}, O::DriverFile, [&](auto& in) { in.driverFile = file; }},
         {{"hex", "1b", "4A 10"}, O::ManualSend, [](auto& in) { in.commandText = "1b 4A 10"; }},
-        {{"hex", "--save", "1B 3A 45"}, O::ManualSend,
+        {{"hex", "--save", "1B 3A 45"},
+         O::ManualSend,
          [](auto& in) {
              in.commandText = "1B 3A 45";
              in.saveBracket = true;
@@ -832,9 +845,9 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
         reading({{15, 1.04}, {16, 0.02}, {17, -0.96}}, 16, Doubt::None, 0.917);
     const ModeReading close =
         reading({{23, 0.3}, {24, -0.2}}, {}, Doubt::TooClose, 0, PrintMode::HighDensity);
-    const std::string advice =
-        "Where it cannot tell: scan again at a higher resolution (300 dpi or more), the page the "
-        "right way up and flat; check the ribbon; or read the row by eye.\n";
+    const std::string tooClose =
+        "two rows are within the measurement's noise of straight: print around them again, or "
+        "read the row by eye";
     // clang-format off
     const struct {
         Names arguments;
@@ -851,11 +864,10 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
         {{"read-rows", "-"}, {straight, close}, 1,
          "high-speed: row 16 is straight (confidence 0.92)\n     15   offset +1.0 ± 0.10 "
          "columns\n  >  16*  offset 0.0 ± 0.10 columns\n     17   offset -1.0 ± 0.10 columns\n"
-         "high-density: cannot tell: two rows are within the measurement's noise of straight\n"
-         "     23   offset +0.3 ± 0.10 columns\n     24   offset -0.2 ± 0.10 columns\n" +
-             advice},
+         "high-density: cannot tell: " + tooClose +
+             "\n     23   offset +0.3 ± 0.10 columns\n     24   offset -0.2 ± 0.10 columns\n"},
         {{"read-rows", "--mode", "high-density", "-"}, {}, 1,
-         "no sample rows found on the picture\n" + advice},
+         "no sample rows found on the picture\n"},
         {{"read-rows", "junk"}, {}, 2, "",
          "cannot read junk: No such file or directory\n"},
         {{"read-rows", "/"}, {}, 2, "", "cannot read /: it is a folder, not a picture file\n"},
@@ -894,18 +906,18 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
     EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1,
         "operation": "read-rows", "interrupted": false, "error": null, "queues": [], "modes": [
         {"mode": "high-speed", "straight": 16, "doubt": null, "reason": null, "confidence": 0.92,
-         "rows": [{"value": 15, "marked": false, "value_from_label": true, "offset_columns": 1.0,
-                   "noise_columns": 0.1},
+         "page": 1, "rows": [{"value": 15, "marked": false, "value_from_label": true, "offset_columns": 1.0,
+                   "noise_columns": 0.1, "fault": null},
                   {"value": 16, "marked": true, "value_from_label": true, "offset_columns": 0.0,
-                   "noise_columns": 0.1},
+                   "noise_columns": 0.1, "fault": null},
                   {"value": 17, "marked": false, "value_from_label": true, "offset_columns": -1.0,
-                   "noise_columns": 0.1}]},
+                   "noise_columns": 0.1, "fault": null}]},
         {"mode": "high-density", "straight": null, "doubt": "too-close",
-         "reason": "two rows are within the measurement's noise of straight", "confidence": 0.0,
-         "rows": [{"value": 23, "marked": false, "value_from_label": true, "offset_columns": 0.3,
-                   "noise_columns": 0.1},
+         "reason": "two rows are within the measurement's noise of straight: print around them again, or read the row by eye", "confidence": 0.0,
+         "page": 1, "rows": [{"value": 23, "marked": false, "value_from_label": true, "offset_columns": 0.3,
+                   "noise_columns": 0.1, "fault": null},
                   {"value": 24, "marked": false, "value_from_label": true, "offset_columns": -0.2,
-                   "noise_columns": 0.1}]}]})"));
+                   "noise_columns": 0.1, "fault": null}]}]})"));
     s.rowReader = nullptr;
     EXPECT_EQ(s.run({"read-rows", "-"}, "picture").status, 2);
 
@@ -930,7 +942,7 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
     const ModeReading beyond =
         reading({{14, 4}, {15, 3}, {16, 2}, {17, 1.5}, {18, 0.6}}, {}, Doubt::NoneStraight);
     const ModeReading centreNearest =
-        reading({{14, 2}, {15, 1}, {16, 0.5}, {17, 1}, {18, 2}}, {}, Doubt::NoneStraight);
+        reading({{14, 2}, {15, 1}, {16, 0.5}, {17, 1}, {18, 2}}, {}, Doubt::TooClose);
     const ModeReading at19 =
         reading({{17, 1.9}, {18, 1}, {19, 0}, {20, -1}, {21, -2}}, 19, Doubt::None, 0.8);
     const ModeReading close = reading({{14, 1}, {15, 0.1}, {16, 0}, {17, -1}}, {}, Doubt::TooClose);
@@ -949,16 +961,19 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
     } cases[] = {
         {picture, {beyond, at19, at19}, false, false, 0, {16, 18, 19},
          "page 1, high-speed 16: rows read 14 +4.0, 15 +3.0, 16 +2.0, 17 +1.5, 18 +0.6; no row "
-         "is straight, 18 is nearest: the next page prints around it\n"},
-        {picture, {close}, true, false, 0, {16},
-         "page 1, high-speed 16: rows read 14 +1.0, 15 +0.1, 16 0.0, 17 -1.0; the reader cannot "
-         "tell: two rows are within the measurement's noise of straight\n",
-         {"The reader cannot tell (two rows are within the measurement's noise of straight). "
-          "Which row is straight? [16] "},
+         "is straight, the offsets put the best value at 18: the next page prints around it\n"},
+        // Printed once more around the same value, then the technician is asked.
+        {picture, {close}, true, false, 0, {16, 16},
+         "page 1, high-speed 16: rows read 14 +1.0, 15 +0.1, 16 0.0, 17 -1.0; not confirmed "
+         "(two rows are within the measurement's noise of straight: print around them again, or "
+         "read the row by eye): the next page prints around 16 once more\n",
+         {"The reader cannot tell (two rows are within the measurement's noise of straight: "
+          "print around them again, or read the row by eye). Which row is straight? [16] "},
          "technician"},
-        {picture, {centreNearest}, false, false, 1, {16},
-         "the reader cannot tell which row is straight (no row is straight; the best value lies "
-         "beyond the rows printed) and there is no terminal to ask\n"},
+        {picture, {centreNearest}, false, false, 1, {16, 16},
+         "the reader cannot tell which row is straight (two rows are within the measurement's "
+         "noise of straight: print around them again, or read the row by eye) and there is no "
+         "terminal to ask\n"},
         {"echo 'scanimage: no SANE devices found' >&2; exit 3", {at19}, false, false, 1, {},
          "the scan command failed with exit status 3: scanimage: no SANE devices found\n"},
         {"true", {at19}, false, false, 1, {},
@@ -981,6 +996,7 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
             for (int centre = 16; centre <= 34; centre += 2) {
                 ModeReading r = beyond;
                 for (auto& row : r.rows) row.value += centre - 16;
+                *r.predicted += centre - 16;
                 reader.pages.push_back({r});
             }
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -97,7 +98,11 @@ constexpr Title<Doubt> kDoubtTitles[] = {
     {Doubt::NoneStraight, "NONE STRAIGHT"}, {Doubt::TooClose, "TOO CLOSE"},
     {Doubt::NoRows, "NO ROWS FOUND"},       {Doubt::TooCoarse, "TOO COARSE"},
     {Doubt::OtherPage, "ANOTHER PAGE"},     {Doubt::RowsMissing, "ROWS MISSING"},
+    {Doubt::OutOfStep, "OUT OF STEP"},      {Doubt::CutOff, "CUT OFF"},
+    {Doubt::Hidden, "PARTLY HIDDEN"},       {Doubt::TwoPages, "TWO PAGES"},
 };
+// Every doubt but None has its title, so a verdict never reads "?".
+static_assert(std::size(kDoubtTitles) == static_cast<std::size_t>(Doubt::TwoPages));
 
 constexpr Title<RowFault> kFaultTitles[] = {
     {RowFault::CutOff, "CUT OFF"},

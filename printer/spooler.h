@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -156,6 +157,11 @@ public:
     /// The current user's default printer, if one is set (and the spooler answers).
     /// Not pure: a spooler that has no such notion simply has none.
     virtual std::optional<std::string> defaultPrinter() { return std::nullopt; }
+
+    /// Until `end`, every request shares the time left to it, so a step of several requests
+    /// (the listing with each printer's state) is bounded as a whole; nothing lifts the bound.
+    /// Spoolers whose requests are not bounded in time ignore it.
+    virtual void boundStep(std::optional<std::chrono::steady_clock::time_point> end) { (void)end; }
 };
 
 }  // namespace trevalune

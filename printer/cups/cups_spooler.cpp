@@ -7,11 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <span>
 #include <stop_token>
 #include <thread>
+#include <utility>
 
 namespace trevalune {
 
@@ -37,15 +39,27 @@ std::string serverName() {
     return host + ":" + std::to_string(ippPort());
 }
 
-/// "5 s", "0.5 s": the limit on one request as the operator gave it.
-std::string limitText(int milliseconds) {
+/// `pattern` with {1} the server and {2} `detail`.
+std::string said(std::string pattern, const std::string& detail = {}) {
+    for (const auto& [mark, value] : {std::pair{"{1}", serverName()}, std::pair{"{2}", detail}}) {
+        for (std::size_t at; (at = pattern.find(mark)) != std::string::npos;) {
+            pattern.replace(at, 3, value);
+        }
+    }
+    return pattern;
+}
+
+/// "5 s", "0.5 s": the limit on one request as the operator gave it, {1} of `unit`.
+std::string limitText(int milliseconds, const std::string& unit) {
     std::string text = std::to_string(milliseconds / 1000);
     if (int rest = milliseconds % 1000; rest != 0) {
         std::string digits = std::to_string(1000 + rest).substr(1);
         while (digits.back() == '0') digits.pop_back();
         text += "." + digits;
     }
-    return text + " s";
+    std::string out = unit;
+    out.replace(out.find("{1}"), 3, text);
+    return out;
 }
 
 /// True when the request failed before the server answered it.
@@ -61,13 +75,32 @@ int giveUp(http_t*, void*) {
     return 0;
 }
 
+/// Within a step, waits on while the step's end (`end`, a steady_clock time point) is ahead.
+int giveUpAtStepEnd(http_t*, void* end) {
+    return std::chrono::steady_clock::now() <
+                   *static_cast<const std::chrono::steady_clock::time_point*>(end)
+               ? 1
+               : 0;
+}
+
+/// How often a wait within a step looks at the step's end.
+constexpr double kStepPollSeconds = 0.1;
+
 /// libcups' own timeout, for the calls that make several requests and reconnect between
 /// them (the destination list): the deadline would cut off only the first of them. It costs
-/// a poll before every read, so the document path does without it.
+/// a poll before every read, so the document path does without it. Within a step every wait
+/// ends with the step, however many requests the call makes.
 class LibcupsTimeout final {
 public:
-    LibcupsTimeout(http_t* http, int timeoutMs) : http_(http) {
-        httpSetTimeout(http_, timeoutMs / 1000.0, giveUp, nullptr);
+    LibcupsTimeout(http_t* http, int timeoutMs,
+                   const std::optional<std::chrono::steady_clock::time_point>& stepEnd)
+        : http_(http) {
+        if (stepEnd) {
+            httpSetTimeout(http_, kStepPollSeconds, giveUpAtStepEnd,
+                           const_cast<std::chrono::steady_clock::time_point*>(&*stepEnd));
+        } else {
+            httpSetTimeout(http_, timeoutMs / 1000.0, giveUp, nullptr);
+        }
     }
     // httpSetTimeout ignores a timeout of 0 and would leave the callback (and the socket's
     // send and receive limits) in place for every later request: a day and no callback is
@@ -125,23 +158,29 @@ void CupsSpooler::IppDeleter::operator()(ipp_t* ipp) const {
 /// connection end, fails the request. Arming and disarming are atomic stores: nothing is
 /// asked of the system per request.
 class CupsSpooler::Deadline final {
+    using Clock = std::chrono::steady_clock;
+
 public:
     explicit Deadline(std::chrono::milliseconds limit)
         : limit_(limit), watch_([this](const std::stop_token& stop) { run(stop); }) {}
 
-    /// From now on the request on `fd` has `limit` to finish.
+    /// From now on the request on `fd` has `limit` to finish, or until the step's end.
     void arm(int fd) {
         fd_.store(fd);
         expired_.store(false);
-        at_.store((Clock::now() + limit_).time_since_epoch().count());
+        Clock::rep at = (Clock::now() + limit_).time_since_epoch().count();
+        if (const Clock::rep end = stepEnd_.load(); end != 0) at = std::min(at, end);
+        at_.store(at);
+    }
+    /// A step's end (none: 0) that every request armed from now on keeps to.
+    void boundStep(std::optional<Clock::time_point> end) {
+        stepEnd_.store(end ? end->time_since_epoch().count() : 0);
     }
     void disarm() { at_.store(0); }
     /// Whether the last request armed was cut off.
     bool expired() const { return expired_.load(); }
 
 private:
-    using Clock = std::chrono::steady_clock;
-
     void run(const std::stop_token& stop) {
         std::mutex mutex;
         std::unique_lock lock(mutex);
@@ -165,6 +204,7 @@ private:
     const std::chrono::milliseconds limit_;
     std::atomic<int> fd_{-1};
     std::atomic<Clock::rep> at_{0};
+    std::atomic<Clock::rep> stepEnd_{0};
     std::atomic<bool> expired_{false};
     std::condition_variable_any sleeping_;
     std::jthread watch_;  // last: it uses the members above, and is joined first
@@ -194,9 +234,10 @@ struct CupsSpooler::Connection {
     bool loginGiven = false;  ///< the login's answer went out on this connection
 };
 
-CupsSpooler::CupsSpooler(int timeoutMs, CupsLogin* login)
+CupsSpooler::CupsSpooler(int timeoutMs, CupsLogin* login, CupsWords words)
     : timeoutMs_(timeoutMs),
       login_(login),
+      words_(std::move(words)),
       deadline_(std::make_unique<Deadline>(std::chrono::milliseconds(timeoutMs))) {
     if (login_ != nullptr) cupsSetPasswordCB2(answerLogin, this);
 }
@@ -233,15 +274,14 @@ const char* CupsSpooler::answerLogin(const char*, http_t* http, const char*, con
 std::string CupsSpooler::lastReason(http_t* http, bool whole) const {
     // libcups says only "Success" or "Internal Server Error" when the server never answered,
     // and "Success" when the server refused the request's data before it had all of it.
-    if (deadline_->expired())
-        return "no answer within " + limitText(timeoutMs_) + " from " + serverName();
+    if (deadline_->expired()) return said(words_.noAnswer, limitText(timeoutMs_, words_.seconds));
     // Without this, a refused login reads as libcups' "Unauthorized" with no server, or as a
     // time limit when the prompt took long.
     if (lastLogin_ == Login::Refused) {
-        return "login refused by " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+        return said(words_.loginRefused, httpStatus(HTTP_STATUS_UNAUTHORIZED));
     }
     if (lastLogin_ == Login::NoneToGive) {
-        return "no login to give " + serverName() + ": " + httpStatus(HTTP_STATUS_UNAUTHORIZED);
+        return said(words_.noLoginToGive, httpStatus(HTTP_STATUS_UNAUTHORIZED));
     }
     if (const int error = httpError(http); error != 0) {
         return std::strerror(error) + std::string(" (") + serverName() + ")";
@@ -255,10 +295,20 @@ std::string CupsSpooler::lastReason(http_t* http, bool whole) const {
         cupsLastError() > IPP_STATUS_OK_CONFLICTING && said != std::strerror(0)) {
         return said;
     }
-    return std::string(whole ? "the server closed the connection before it answered ("
-                             : "the server closed the connection before the document was "
-                               "complete (") +
-           serverName() + ")";
+    return said(whole ? words_.closedBeforeAnswer : words_.closedMidDocument);
+}
+
+void CupsSpooler::boundStep(std::optional<std::chrono::steady_clock::time_point> end) {
+    stepEnd_ = end;
+    deadline_->boundStep(end);
+}
+
+int CupsSpooler::limitMs() const {
+    if (!stepEnd_) return timeoutMs_;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        *stepEnd_ - std::chrono::steady_clock::now());
+    // Never 0: libcups reads that as "no limit".
+    return static_cast<int>(std::clamp<std::int64_t>(left.count(), 1, timeoutMs_));
 }
 
 CupsSpooler::Connection* CupsSpooler::connection() {
@@ -268,12 +318,12 @@ CupsSpooler::Connection* CupsSpooler::connection() {
         // timeout). An idle connection with something to read has been closed by the server.
         // Reconnecting here keeps the time bounded: libcups' own reconnect waits 30 s.
         if (httpGetFd(http) >= 0 && !httpWait(http, 0)) return connection_.get();
-        if (httpReconnect2(http, timeoutMs_, nullptr) == 0) return connection_.get();
+        if (httpReconnect2(http, limitMs(), nullptr) == 0) return connection_.get();
         connection_.reset();
         return nullptr;
     }
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
-                                /*blocking=*/1, timeoutMs_, nullptr);
+                                /*blocking=*/1, limitMs(), nullptr);
     if (http == nullptr) return nullptr;
     connection_ = std::make_unique<Connection>(Connection{{http, {}}, false});
     return connection_.get();
@@ -285,16 +335,20 @@ void CupsSpooler::dropIfBroken() {
     }
 }
 
+bool CupsSpooler::stepOver() const {
+    return stepEnd_ && std::chrono::steady_clock::now() >= *stepEnd_;
+}
+
 PrinterList CupsSpooler::listPrinters() {
     PrinterList list;
-    Connection* c = connection();
+    Connection* c = stepOver() ? nullptr : connection();
     if (c == nullptr) {
         list.unreachableServer = serverName();
         return list;
     }
     Dests dests;
     {
-        const LibcupsTimeout bounded(c->http.get(), timeoutMs_);
+        const LibcupsTimeout bounded(c->http.get(), limitMs(), stepEnd_);
         dests.count = cupsGetDests2(c->http.get(), &dests.list);
     }
     // No destinations with a transport error is a server that stopped answering; with
@@ -405,7 +459,7 @@ SendResult CupsSpooler::sendRawStream(const std::string& printer, const std::str
 SendResult CupsSpooler::printJob(const std::string& printer, const std::string& documentName,
                                  const std::function<Body()>& body, bool again) {
     Connection* c = connection();
-    if (c == nullptr) return SendResult::notOpened("no print server answers at " + serverName());
+    if (c == nullptr) return SendResult::notOpened(said(words_.noServer));
     http_t* http = c->http.get();
     const std::string uri = printerUri(printer);
     if (uri.empty()) return SendResult::notOpened();
@@ -489,10 +543,15 @@ JobQuery CupsSpooler::queryActiveJobs(const std::string& printer) {
 }
 
 CupsSpooler::Ipp CupsSpooler::ask(ipp_t* request, const std::string& resource) {
+    if (stepOver()) {
+        ippDelete(request);
+        lastFailure_ = said(words_.noAnswer, limitText(timeoutMs_, words_.seconds));
+        return nullptr;
+    }
     Connection* c = connection();
     if (c == nullptr) {
         ippDelete(request);
-        lastFailure_ = "no print server answers at " + serverName();
+        lastFailure_ = said(words_.noServer);
         return nullptr;
     }
     Ipp response;
@@ -563,7 +622,7 @@ JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
     job.state = JobState::State::Unknown;
     const std::string uri = printerUri(printer);
     if (uri.empty()) {
-        job.message = "the printer name cannot be put in a request";
+        job.message = words_.nameNotInRequest;
         return job;
     }
     static const char* const kWanted[] = {"job-state", "job-state-reasons",
@@ -580,7 +639,7 @@ JobState CupsSpooler::jobState(const std::string& printer, int jobId) {
                                            JobState::State::Completed};
     const int ippState = integerOf(response.get(), "job-state", IPP_TAG_ENUM, 0);
     if (ippState < IPP_JSTATE_PENDING || ippState > IPP_JSTATE_COMPLETED) {
-        job.message = "the print server gave no job state";
+        job.message = words_.noJobState;
         return job;
     }
     job.state = kStates[ippState - IPP_JSTATE_PENDING];
@@ -593,7 +652,7 @@ void CupsSpooler::setDefaultPrinter(const std::string& printer) {
     Connection* c = connection();
     if (c == nullptr) return;
     {
-        const LibcupsTimeout bounded(c->http.get(), timeoutMs_);
+        const LibcupsTimeout bounded(c->http.get(), limitMs(), stepEnd_);
         Dests dests;
         dests.count = cupsGetDests2(c->http.get(), &dests.list);
         bool found = false;
@@ -608,11 +667,11 @@ void CupsSpooler::setDefaultPrinter(const std::string& printer) {
 }
 
 std::optional<std::string> CupsSpooler::defaultPrinter() {
-    Connection* c = connection();
+    Connection* c = stepOver() ? nullptr : connection();
     if (c == nullptr) return std::nullopt;
     std::optional<std::string> found;
     {
-        const LibcupsTimeout bounded(c->http.get(), timeoutMs_);
+        const LibcupsTimeout bounded(c->http.get(), limitMs(), stepEnd_);
         Dests dests;
         dests.count = cupsGetDests2(c->http.get(), &dests.list);
         for (int i = 0; i < dests.count; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +27,22 @@ public:
                                                 const std::string& server) = 0;
 };
 
+/// The reasons the spooler composes itself, in the program's language; the server's own
+/// words (cupsLastErrorString, HTTP statuses) are passed on as they come. {1} is the server,
+/// {2} the time limit or the server's status.
+struct CupsWords {
+    std::string noAnswer = "no answer within {2} from {1}";
+    std::string seconds = "{1} s";
+    std::string loginRefused = "login refused by {1}: {2}";
+    std::string noLoginToGive = "no login to give {1}: {2}";
+    std::string noServer = "no print server answers at {1}";
+    std::string closedBeforeAnswer = "the server closed the connection before it answered ({1})";
+    std::string closedMidDocument =
+        "the server closed the connection before the document was complete ({1})";
+    std::string nameNotInRequest = "the printer name cannot be put in a request";
+    std::string noJobState = "the print server gave no job state";
+};
+
 /// The spooler on CUPS (libcups 2.4). The server is the one the client configuration names
 /// (CUPS_SERVER, client.conf, the local socket). Connecting and every request are bounded in
 /// time, so a server that does not answer costs seconds, not a hang.
@@ -34,7 +51,7 @@ public:
     /// `timeoutMs` bounds connecting and each request. `login`, when given, answers a server
     /// that asks for one; libcups keeps its password callback per thread, so the spooler is
     /// then to be used on the thread that made it. Without it, libcups asks on its own.
-    explicit CupsSpooler(int timeoutMs = 5000, CupsLogin* login = nullptr);
+    explicit CupsSpooler(int timeoutMs = 5000, CupsLogin* login = nullptr, CupsWords words = {});
     ~CupsSpooler() override;
     CupsSpooler(const CupsSpooler&) = delete;
     CupsSpooler& operator=(const CupsSpooler&) = delete;
@@ -65,8 +82,14 @@ public:
     /// The destination cupsGetDests2 marks as default: the user's lpoptions (`lpoptions -d`),
     /// else the server's default.
     std::optional<std::string> defaultPrinter() override;
+    void boundStep(std::optional<std::chrono::steady_clock::time_point> end) override;
 
 private:
+    /// The time a request may take now: the limit, or less when a step's end comes first.
+    int limitMs() const;
+    /// True once a step's time has run out: nothing more is asked in it. libcups waits for
+    /// an answer in whole seconds, so a step may overrun its end by up to a second.
+    bool stepOver() const;
     class Deadline;
     class Request;
     struct Connection;
@@ -120,6 +143,8 @@ private:
 
     int timeoutMs_;
     CupsLogin* login_;
+    CupsWords words_;
+    std::optional<std::chrono::steady_clock::time_point> stepEnd_;
     Login lastLogin_ = Login::NotAsked;
     std::string password_;  ///< kept while libcups uses it
     std::unique_ptr<Deadline> deadline_;

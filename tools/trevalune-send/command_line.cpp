@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+
 namespace trevalune::send {
 
 namespace {
@@ -115,6 +117,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         }
     }
     return c;
+}
+
+bool asksForJson(const std::vector<std::string>& arguments) {
+    const auto end = std::find(arguments.begin(), arguments.end(), "--");
+    return std::find(arguments.begin(), end, "--json") != end;
+}
+
+unsigned buildRedirectedCodePage(bool json, unsigned consoleCodePage) {
+    constexpr unsigned kUtf8 = 65001;
+    return json || consoleCodePage == kUtf8 ? 0 : consoleCodePage;
 }
 
 }  // namespace trevalune::send

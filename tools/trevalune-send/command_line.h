@@ -78,4 +78,13 @@ std::string optionHead(const OptionSpec& option);
 /// read (the caller words it in the run's language).
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
+/// Whether the arguments ask for --json, before any "--"; known before the parse, since the
+/// output's encoding is chosen before anything is said.
+bool asksForJson(const std::vector<std::string>& arguments);
+
+/// The code page for standard output or error going to a file or a pipe on Windows: the
+/// console's output code page, so `> file`, `| find` and `| more` read as on the screen. 0
+/// means UTF-8: for JSON (read by programs), on a UTF-8 console (65001), and without one (0).
+unsigned buildRedirectedCodePage(bool json, unsigned consoleCodePage);
+
 }  // namespace trevalune::send

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,28 @@
 #include "tools/trevalune-send/posix_scanner.h"
 #include "tools/trevalune-send/posix_signals.h"
 #include "tools/trevalune-send/send_command.h"
+
+namespace {
+
+std::optional<std::string> environmentVariable(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (value == nullptr) return std::nullopt;
+    return std::string(value);
+}
+
+/// The print server link's own reasons in the run's language; the link fills in their server
+/// and detail, and passes the server's words on as they come.
+trevalune::CupsWords buildCupsWords(trevalune::send::Language l) {
+    using trevalune::send::Text;
+    const auto kept = [l](Text text) { return trevalune::send::say(l, text, {"{1}", "{2}"}); };
+    return {kept(Text::CupsNoAnswer),          kept(Text::CupsSeconds),
+            kept(Text::CupsLoginRefused),      kept(Text::CupsNoLoginToGive),
+            kept(Text::CupsNoServer),          kept(Text::CupsClosedBeforeAnswer),
+            kept(Text::CupsClosedMidDocument), kept(Text::CupsNameNotInRequest),
+            kept(Text::CupsNoJobState)};
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // A failure is status 1, as --help says: trevalune-send has no status of its own for it.
@@ -35,27 +58,22 @@ int main(int argc, char** argv) {
             return trevalune::TerminalLogin::askOnTerminal(
                 prompt, [&interruption] { return interruption.requested(); });
         });
-        trevalune::send::System system{[&login](const trevalune::send::SpoolerOptions& options)
-                                           -> std::unique_ptr<trevalune::Spooler> {
-                                           // libcups keeps its server and user per thread: each
-                                           // queue's thread sets its own.
-                                           if (!options.server.empty())
-                                               cupsSetServer(options.server.c_str());
-                                           if (!options.user.empty())
-                                               cupsSetUser(options.user.c_str());
-                                           return std::make_unique<trevalune::CupsSpooler>(
-                                               options.timeoutMs, &login);
-                                       },
-                                       clock,
-                                       std::cin,
-                                       std::cout,
-                                       std::cerr,
-                                       [](const std::string& name) -> std::optional<std::string> {
-                                           const char* value = std::getenv(name.c_str());
-                                           if (value == nullptr) return std::nullopt;
-                                           return std::string(value);
-                                       },
-                                       onTerminal ? &terminal : nullptr};
+        const trevalune::CupsWords words =
+            buildCupsWords(trevalune::send::languageOf(environmentVariable));
+        trevalune::send::System system{
+            [&login, &words](const trevalune::send::SpoolerOptions& options)
+                -> std::unique_ptr<trevalune::Spooler> {
+                // libcups keeps its server and user per thread: each queue's thread sets its own.
+                if (!options.server.empty()) cupsSetServer(options.server.c_str());
+                if (!options.user.empty()) cupsSetUser(options.user.c_str());
+                return std::make_unique<trevalune::CupsSpooler>(options.timeoutMs, &login, words);
+            },
+            clock,
+            std::cin,
+            std::cout,
+            std::cerr,
+            environmentVariable,
+            onTerminal ? &terminal : nullptr};
         system.interruption = &interruption;
         trevalune::send::PosixScanner scanner(&interruption,
                                               trevalune::send::kMaxScanMebibytes << 20);

@@ -14,11 +14,13 @@
 #include <mutex>
 #include <streambuf>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/guarded_main.h"
 #include "common/utf16.h"
 #include "printer/windows/win_spooler.h"
+#include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/library_row_reader.h"
 #include "tools/trevalune-send/send_command.h"
@@ -42,12 +44,15 @@ std::size_t wholeCharacters(std::string_view utf8) {
 }
 
 /// Standard output or error. A console gets UTF-16 through WriteConsoleW: its code page
-/// (936, 437, even 65001 on older consoles) cannot mangle what it never converts. Anything
-/// else gets the UTF-8 bytes. Whole lines go out as they end (a job id must reach a script at
-/// once), the rest on flush; the queues' threads may write, so one writer at a time.
+/// (936, 437, even 65001 on older consoles) cannot mangle what it never converts. A file or a
+/// pipe gets `codePage`'s bytes (0: UTF-8). Whole lines go out as they end (a job id must reach
+/// a script at once), the rest on flush; the queues' threads may write, so one writer at a time.
 class ConsoleBuf final : public std::streambuf {
 public:
-    explicit ConsoleBuf(DWORD which) : handle_(GetStdHandle(which)), console_(isConsole(handle_)) {}
+    ConsoleBuf(DWORD which, bool json)
+        : handle_(GetStdHandle(which)),
+          console_(isConsole(handle_)),
+          codePage_(trevalune::send::buildRedirectedCodePage(json, GetConsoleOutputCP())) {}
     ~ConsoleBuf() override { sync(); }
 
 protected:
@@ -68,7 +73,8 @@ protected:
     int sync() override {
         const std::lock_guard lock(mutex_);
         // A console keeps a character cut in two until its last bytes come.
-        return write(console_ ? wholeCharacters(pending_) : pending_.size()) ? 0 : -1;
+        return write(console_ || codePage_ != 0 ? wholeCharacters(pending_) : pending_.size()) ? 0
+                                                                                               : -1;
     }
 
 private:
@@ -87,10 +93,11 @@ private:
                 done += written;
             }
         } else {
-            for (std::size_t done = 0; ok && done < count;) {
+            const std::string bytes = encoded(std::string_view(pending_).substr(0, count));
+            for (std::size_t done = 0; ok && done < bytes.size();) {
                 DWORD written = 0;
-                ok = WriteFile(handle_, pending_.data() + done, static_cast<DWORD>(count - done),
-                               &written, nullptr) &&
+                ok = WriteFile(handle_, bytes.data() + done,
+                               static_cast<DWORD>(bytes.size() - done), &written, nullptr) &&
                      written > 0;
                 done += written;
             }
@@ -99,8 +106,22 @@ private:
         return ok;
     }
 
+    /// The text in the code page; what it cannot hold becomes its default character.
+    std::string encoded(std::string_view utf8) const {
+        if (codePage_ == 0 || utf8.empty()) return std::string(utf8);
+        const std::wstring wide = trevalune::toWide(utf8);
+        const int size = WideCharToMultiByte(
+            codePage_, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        if (size <= 0) return std::string(utf8);
+        std::string out(static_cast<std::size_t>(size), '\0');
+        WideCharToMultiByte(codePage_, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                            size, nullptr, nullptr);
+        return out;
+    }
+
     HANDLE handle_;
     bool console_;
+    UINT codePage_;
     std::mutex mutex_;
     std::string pending_;
 };
@@ -169,8 +190,11 @@ int wmain(int argc, wchar_t** argv) {
         // `file -` takes standard input byte for byte.
         _setmode(_fileno(stdin), _O_BINARY);
         runEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        ConsoleBuf out(STD_OUTPUT_HANDLE);
-        ConsoleBuf err(STD_ERROR_HANDLE);
+        std::vector<std::string> arguments;
+        for (int i = 1; i < argc; ++i) arguments.push_back(utf8(argv[i]));
+        // JSON stays UTF-8 for the programs that read it; what people read follows the console.
+        ConsoleBuf out(STD_OUTPUT_HANDLE, trevalune::send::asksForJson(arguments));
+        ConsoleBuf err(STD_ERROR_HANDLE, false);
         /// Until the run has ended, however it ends: std::cout and std::cerr write through
         /// the buffers above, and a console that is closing waits for the account.
         struct Redirect {
@@ -186,8 +210,6 @@ int wmain(int argc, wchar_t** argv) {
         } redirect{std::cout.rdbuf(&out), std::cerr.rdbuf(&err)};
         SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 
-        std::vector<std::string> arguments;
-        for (int i = 1; i < argc; ++i) arguments.push_back(utf8(argv[i]));
         trevalune::send::InterruptibleClock clock(interruption);
         ConsoleTerminal terminal;
         trevalune::send::System system{

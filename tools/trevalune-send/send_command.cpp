@@ -400,9 +400,26 @@ std::optional<std::string> choosePrinter(Spooler& spooler, const System& system,
     return preselectedPrinter(list.names);
 }
 
+/// --timeout bounds a step of several requests as a whole, not each of them: the listing with
+/// every printer's state, the choice of a printer. The bound ends with the step.
+class StepBound final {
+public:
+    StepBound(Spooler& spooler, int timeoutMs) : spooler_(spooler) {
+        spooler_.boundStep(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
+    }
+    ~StepBound() { spooler_.boundStep(std::nullopt); }
+    StepBound(const StepBound&) = delete;
+    StepBound& operator=(const StepBound&) = delete;
+
+private:
+    Spooler& spooler_;
+};
+
 /// The printer a run without -d goes to; when there is none, says why and returns nothing.
 std::optional<std::string> choosePrinterOrSay(Spooler& spooler, const System& system,
-                                              Reporter& reporter, const std::string& operation) {
+                                              Reporter& reporter, const std::string& operation,
+                                              const SpoolerOptions& options) {
+    const StepBound step(spooler, options.timeoutMs);
     const Language l = reporter.language();
     std::vector<std::string> listed;
     std::string unreachable;
@@ -592,7 +609,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!c.printers.empty()) {
         accounts[0].queue = c.printers[0];
     } else {
-        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter, "align");
+        const auto chosen = choosePrinterOrSay(*spooler, system, run.reporter, "align", options);
         if (!chosen) return 1;
         accounts[0].queue = *chosen;
     }
@@ -708,6 +725,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
 /// Every printer with its state, as `lpstat -p` gives it; the one used without -d marked.
 int listPrinters(const CommandLine& c, RunContext& run, const SpoolerOptions& options, Language l) {
     const std::unique_ptr<Spooler> spooler = run.system.openSpooler(options);
+    const StepBound step(*spooler, options.timeoutMs);
     const PrinterList list = spooler->listPrinters();
     if (!list.unreachableServer.empty()) {
         const std::string why = say(l, Text::NoPrintServer, {list.unreachableServer});
@@ -950,7 +968,7 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
     std::unique_ptr<Spooler> first;
     if (queues.empty()) {
         first = system.openSpooler(options);
-        const auto chosen = choosePrinterOrSay(*first, system, reporter, operation);
+        const auto chosen = choosePrinterOrSay(*first, system, reporter, operation, options);
         if (!chosen) return 1;
         queues = {*chosen};
     }

@@ -226,6 +226,20 @@ constexpr Pair kTexts[] = {
     {Text::AlignTooManyPages,
      "{maxPages} pages printed and the marked row was not straight on any of them",
      "已打印 {maxPages} 页，标 * 的行都不是直的"},
+    // The print server link fills in {1} and {2} itself.
+    {Text::CupsNoAnswer, "no answer within {2} from {1}", "{1} 在 {2}内没有应答"},
+    {Text::CupsSeconds, "{1} s", "{1} 秒"},
+    {Text::CupsLoginRefused, "login refused by {1}: {2}", "{1} 拒绝了登录：{2}"},
+    {Text::CupsNoLoginToGive, "no login to give {1}: {2}", "没有可以交给 {1} 的登录：{2}"},
+    {Text::CupsNoServer, "no print server answers at {1}", "{1} 没有打印服务器应答"},
+    {Text::CupsClosedBeforeAnswer, "the server closed the connection before it answered ({1})",
+     "服务器在应答之前关闭了连接（{1}）"},
+    {Text::CupsClosedMidDocument,
+     "the server closed the connection before the document was complete ({1})",
+     "服务器在文档传完之前关闭了连接（{1}）"},
+    {Text::CupsNameNotInRequest, "the printer name cannot be put in a request",
+     "打印机名称无法放进请求"},
+    {Text::CupsNoJobState, "the print server gave no job state", "打印服务器没有给出作业状态"},
     {Text::HelpAlign,
      "guided: writes the value and prints its sample rows as 设置单项 does, asks on the terminal "
      "which row is straight (Enter keeps the one marked *), writes that value and prints again "
@@ -278,10 +292,12 @@ constexpr Pair kTexts[] = {
      "向打印服务器登录的用户名（同 CUPS_USER）；服务器要求登录时，每次运行只在终端上询问一次密码；"
      "没有终端时（脚本、标准输入为管道）不询问，并报告服务器的拒绝"},
     {Text::HelpTimeout,
-     "the limit on connecting to the print server and on each request (default {timeout} s); "
+     "the limit on connecting to the print server and on each request, and on a step of several "
+     "(list, choosing a printer without -d) as a whole (default {timeout} s); "
      "running out of it before a document went out is reported as not opened, after it was "
      "written whole as unknown",
-     "连接打印服务器和每个请求的时限（默认 {timeout} 秒）；文档发出之前超时报告为无法打开，整个"
+     "连接打印服务器和每个请求的时限，也是多个请求组成的一步（list、不带 -d 时选择打印机）的总时限"
+     "（默认 {timeout} 秒）；文档发出之前超时报告为无法打开，整个"
      "文档写完之后超时报告为结果不明"},
     {Text::HelpExtraWait,
      "the extra wait of the set operations (the window's Text1), default {extraWait}",

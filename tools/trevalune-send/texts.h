@@ -141,6 +141,16 @@ enum class Text {
     AlignAskDoubt,    ///< {1}: the doubt, {2}: the marked value
     AlignNoTerminal,  ///< {1}: the doubt
     AlignTooManyPages,
+    // The print server's link, in the words the program composes itself.
+    CupsNoAnswer,            ///< {1}: the server, {2}: CupsSeconds
+    CupsSeconds,             ///< {1}: the number
+    CupsLoginRefused,        ///< {1}: the server, {2}: its status
+    CupsNoLoginToGive,       ///< the same
+    CupsNoServer,            ///< {1}: the server
+    CupsClosedBeforeAnswer,  ///< {1}: the server
+    CupsClosedMidDocument,   ///< {1}: the server
+    CupsNameNotInRequest,
+    CupsNoJobState,
     // --help: the two operations outside the operation table, then the options.
     HelpAlign,
     HelpList,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -11,6 +12,9 @@
 namespace trevalune::send {
 
 namespace {
+
+/// How often a running scan command looks for a stop request.
+constexpr DWORD kWatchMs = 50;
 
 /// Owns a handle; closed however the scan ends.
 struct Handle {
@@ -71,21 +75,54 @@ ScanResult WindowsScanner::scan(const std::string& command) {
     start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     start.hStdOutput = outWrite.h;
     start.hStdError = errWrite.h;
+    // The command and everything it starts run in a job object, so a stop ends all of them
+    // (cmd.exe passes nothing on), and closing the job's last handle ends what is left.
+    Handle job{CreateJobObjectW(nullptr, nullptr)};
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job.h == nullptr || !SetInformationJobObject(job.h, JobObjectExtendedLimitInformation,
+                                                     &limits, sizeof limits)) {
+        result.failure = systemError(GetLastError());
+        return result;
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
-                        &process)) {
+    // Suspended until it is in the job: nothing it starts may escape it.
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                        nullptr, &start, &process)) {
         result.failure = systemError(GetLastError());
         return result;
     }
     Handle processHandle{process.hProcess}, threadHandle{process.hThread};
+    if (!AssignProcessToJobObject(job.h, process.hProcess)) {
+        result.failure = systemError(GetLastError());
+        TerminateProcess(process.hProcess, 1);
+        return result;
+    }
+    ResumeThread(process.hThread);
     // Only the command may hold the write ends now, so reading ends when it does.
     outWrite.reset();
     errWrite.reset();
     bool errorsOver = false;
-    std::thread errors([&] { readAll(errRead.h, result.errors, maxBytes_, errorsOver); });
-    readAll(outRead.h, result.output, maxBytes_, result.tooLarge);
+    std::atomic<int> reading{2};
+    std::thread errors([&] {
+        readAll(errRead.h, result.errors, maxBytes_, errorsOver);
+        --reading;
+    });
+    std::thread output([&] {
+        readAll(outRead.h, result.output, maxBytes_, result.tooLarge);
+        --reading;
+    });
+    // A stop ends the whole job at once; its pipes then close and the readers end.
+    bool ended = false;
+    while (reading > 0 || WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+        if (!ended && interruption_ != nullptr && interruption_->requested()) {
+            TerminateJobObject(job.h, 1);
+            ended = true;
+        }
+        Sleep(kWatchMs);
+    }
     errors.join();
-    WaitForSingleObject(process.hProcess, INFINITE);
+    output.join();
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     result.exitStatus = static_cast<int>(code);

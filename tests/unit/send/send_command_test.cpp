@@ -28,6 +28,7 @@
 #include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
+#include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/input_fanout.h"
 #include "tools/trevalune-send/interruption.h"
 #include "tools/trevalune-send/posix_scanner.h"
@@ -386,6 +387,21 @@ TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
     EXPECT_EQ(zh.run({"-d", "NoSuch", "save"}).err,
               "trevalune-send: NoSuch：1 个文档中已接受 0 个；无法为第 1 个文档打开打印机：没有这台"
               "打印机\n");
+}
+
+TEST(SendCommandTest, RedirectedTextFollowsTheConsolesCodePageButJsonStaysUtf8) {
+    struct Case {
+        Names arguments;
+        unsigned console, expected;  // 0: UTF-8
+    };
+    const Case cases[] = {{{"eject"}, 936, 936},         {{"--json", "eject"}, 936, 0},
+                          {{"eject"}, 65001, 0},         {{"eject"}, 0, 0},
+                          {{"eject", "--json"}, 437, 0}, {{"file", "--", "--json"}, 437, 437}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        EXPECT_EQ(send::buildRedirectedCodePage(send::asksForJson(c.arguments), c.console),
+                  c.expected);
+    }
 }
 
 TEST(SendCommandTest, JobIdsAndTheAccountStopAQueueAtItsFirstFailure) {

@@ -16,12 +16,24 @@ struct RowPattern {
     int lineColumns;        ///< columns of the whole printed line
     int groupPitchColumns;  ///< from one bar group to the next
     int rows;               ///< rows in a block
+    /// The group pitch against the row's height on square pixels: four passes a head high
+    /// each, so it follows from the pitch in inches (0.44 and 0.4 inch; the test print's 0.8).
+    double pitchPerHeight;
 };
+
+/// A row's height, four passes, in inches.
+inline constexpr double kRowInches = 0.711;
 
 constexpr RowPattern patternOf(PrintMode mode, const SampleGeometry& g, bool testPrint,
                                int halfWidth) {
     const int pitch = 12 + g.gap;  // six one-column bars with a gap after each, then the gap
-    return {mode, testPrint, g.repeats * g.groups * pitch / 2, pitch, 2 * halfWidth + 1};
+    const int lineColumns = g.repeats * g.groups * pitch / 2;
+    return {mode,
+            testPrint,
+            lineColumns,
+            pitch,
+            2 * halfWidth + 1,
+            pitch * 8.0 / lineColumns / kRowInches};  // every line is 8 inches wide
 }
 
 /// A mode's own rows.

@@ -223,6 +223,33 @@ struct Candidate {
     double labelLeft = 0, labelRight = 0;  ///< ink just beyond the first and last group
 };
 
+/// Chains of at least four evenly spaced centres, as (first, count), the longest first; one
+/// chain per stretch of the line (a chain does not share centres with a longer one).
+std::vector<std::pair<std::size_t, std::size_t>> chainsOf(const std::vector<double>& centres) {
+    std::vector<std::pair<std::size_t, std::size_t>> chains;
+    for (std::size_t k = 0; k + 1 < centres.size(); ++k) {
+        const double pitch = centres[k + 1] - centres[k];
+        std::size_t count = 2;
+        while (k + count < centres.size() &&
+               std::abs(centres[k + count] - centres[k + count - 1] - pitch) < 0.1 * pitch) {
+            ++count;
+        }
+        if (count >= 4) chains.push_back({k, count});
+    }
+    std::stable_sort(chains.begin(), chains.end(),
+                     [](const auto& a, const auto& b) { return a.second > b.second; });
+    std::vector<std::pair<std::size_t, std::size_t>> kept;
+    for (const auto& c : chains) {
+        const bool apart = std::all_of(kept.begin(), kept.end(), [&](const auto& k) {
+            return c.first + c.second <= k.first || k.first + k.second <= c.first;
+        });
+        // Only a chain nearly as long as the longest is another page's row: a label's digits
+        // or a title's letters may line up evenly for a few.
+        if (apart && (kept.empty() || 4 * c.second >= 3 * kept.front().second)) kept.push_back(c);
+    }
+    return kept;
+}
+
 /// Rows of bars: tall stretches of ink whose middle holds evenly spaced narrow groups, all
 /// of the row's height (a line of text has neither).
 std::vector<Candidate> candidatesOf(const Upright& up) {
@@ -263,39 +290,32 @@ std::vector<Candidate> candidatesOf(const Upright& up) {
             centres.push_back(sx / sw);
             widths.push_back(b - a);
         }
-        // The longest chain of evenly spaced groups.
-        std::size_t bestFirst = 0, bestCount = 0;
-        for (std::size_t k = 0; k + 1 < centres.size(); ++k) {
-            const double pitch = centres[k + 1] - centres[k];
-            std::size_t count = 2;
-            while (k + count < centres.size() &&
-                   std::abs(centres[k + count] - centres[k + count - 1] - pitch) < 0.1 * pitch) {
-                ++count;
+        // The longest chain of evenly spaced groups; a second as long elsewhere on the line is
+        // another page's row beside it (two pages side by side), found as a row of its own.
+        for (const auto& [bestFirst, bestCount] : chainsOf(centres)) {
+            Candidate c{static_cast<double>(from), static_cast<double>(to), {}, 0, 0, 0};
+            for (std::size_t k = bestFirst; k < bestFirst + bestCount; ++k) {
+                c.groups.push_back(centres[k]);
             }
-            if (count > bestCount) bestCount = count, bestFirst = k;
+            c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
+            const double widest = *std::max_element(
+                widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
+                widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
+            if (widest > 0.4 * c.pitch || c.pitch < 6) continue;
+            // A label stands beside the first group: it tells which way up the page lies.
+            auto inkIn = [&](double a, double b) {
+                double sum = 0;
+                for (int i = std::max(0, static_cast<int>(a));
+                     i < std::min(up.width, static_cast<int>(b)); ++i) {
+                    for (int j = from; j < to; ++j) sum += up.at(i, j);
+                }
+                return sum;
+            };
+            c.labelLeft =
+                inkIn(c.groups.front() - 0.8 * c.pitch, c.groups.front() - 0.25 * c.pitch);
+            c.labelRight = inkIn(c.groups.back() + 0.25 * c.pitch, c.groups.back() + 0.8 * c.pitch);
+            found.push_back(std::move(c));
         }
-        if (bestCount < 4) continue;
-        Candidate c{static_cast<double>(from), static_cast<double>(to), {}, 0, 0, 0};
-        for (std::size_t k = bestFirst; k < bestFirst + bestCount; ++k) {
-            c.groups.push_back(centres[k]);
-        }
-        c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
-        const double widest =
-            *std::max_element(widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
-                              widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
-        if (widest > 0.4 * c.pitch || c.pitch < 6) continue;
-        // A label stands beside the first group: it tells which way up the page lies.
-        auto inkIn = [&](double a, double b) {
-            double sum = 0;
-            for (int i = std::max(0, static_cast<int>(a));
-                 i < std::min(up.width, static_cast<int>(b)); ++i) {
-                for (int j = from; j < to; ++j) sum += up.at(i, j);
-            }
-            return sum;
-        };
-        c.labelLeft = inkIn(c.groups.front() - 0.8 * c.pitch, c.groups.front() - 0.25 * c.pitch);
-        c.labelRight = inkIn(c.groups.back() + 0.25 * c.pitch, c.groups.back() + 0.8 * c.pitch);
-        found.push_back(std::move(c));
     }
     return found;
 }
@@ -498,24 +518,29 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
 /// one and a half rows' height (a banner or a wider gap starts a new block).
 std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& rows) {
     std::vector<std::vector<std::size_t>> blocks;
+    // Two pages side by side put two rows on one line: each joins its own page's block.
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!blocks.empty()) {
-            const Candidate& last = rows[blocks.back().back()];
+        const auto fits = [&](const std::vector<std::size_t>& block) {
+            const Candidate& last = rows[block.back()];
             const Candidate& next = rows[i];
             const double height = last.bottom - last.top;
-            const bool together =
-                next.top - last.top < 1.9 * height &&
-                std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
-                std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
-            if (together) {
-                blocks.back().push_back(i);
-                continue;
-            }
+            return next.top > last.top && next.top - last.top < 1.9 * height &&
+                   std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
+                   std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
+        };
+        const auto block = std::find_if(blocks.rbegin(), blocks.rend(), fits);
+        if (block != blocks.rend()) {
+            block->push_back(i);
+        } else {
+            blocks.push_back({i});
         }
-        blocks.push_back({i});
     }
     return blocks;
 }
+
+/// The softness of a row's lower edge against its group pitch that tells super-high density
+/// (0.03 and more, even squeezed to half its height) from the test print (below 0.01).
+constexpr double kSoftEdge = 0.02;
 
 /// Which of the known patterns a block's rows are, from their own geometry: the test print's
 /// groups lie twice as far apart for the rows' height; super-high density's a tenth closer
@@ -524,14 +549,23 @@ std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& row
 /// characters, their pitch (against the group pitch) decides.
 const RowPattern& classify(double pitch, double height, double spread, double blur, double dpi,
                            double labelPitch) {
-    if (pitch / height > 0.85) return kRowPatterns[3];
     // The labels' characters, 90, 120 and 180 to a line, tell the mode best: their pitch is
-    // 0.2, 0.15 and 0.11 of the group pitch.
-    if (labelPitch > 0) {
-        if (labelPitch > 0.176) return kRowPatterns[0];
-        return labelPitch > 0.134 ? kRowPatterns[1] : kRowPatterns[2];
-    }
+    // 0.2, 0.15 and 0.11 of the group pitch. The test print's labels are high speed's
+    // characters by groups 1.8 times as far apart: 0.11, as super-high density's.
+    if (labelPitch > 0.134) return labelPitch > 0.176 ? kRowPatterns[0] : kRowPatterns[1];
+    // The pitch across in inches, where the file gives the resolution across, holds at any
+    // aspect: the test print's groups lie 0.8 inch apart, the modes' 0.44 and 0.4. Without
+    // it, the pitch against the row's height, which a picture stretched down shrinks.
     const double pitchInches = kLineInches * 80 / 1440;  // high speed and high density
+    // Stretched down up to twice, a test print's pitch against the height falls to super-high
+    // density's; their rows' lower edges still differ: super-high density's passes end
+    // softly, some 0.02 inch deep, the test print's sharply.
+    const double ratio = pitch / height;
+    const bool soft = blur / pitch > kSoftEdge;
+    const bool testPrint = dpi > 0 ? pitch / dpi > 1.4 * pitchInches
+                                   : ratio > 0.85 || (labelPitch > 0 && ratio > 0.45 && !soft);
+    if (testPrint) return kRowPatterns[3];
+    if (labelPitch > 0) return kRowPatterns[2];
     const bool closer = dpi > 0 ? pitch / dpi < 0.95 * pitchInches : pitch / height < 0.594;
     if (closer) return kRowPatterns[2];
     const double width = std::sqrt(std::max(0.0, spread * spread - blur * blur)) / pitch;
@@ -707,7 +741,8 @@ struct Block {
     std::vector<std::size_t> members;  ///< candidates, top to bottom
     std::vector<Measured> rows;
     std::vector<Label> labels;
-    double labelPitch = 0;  ///< the labels' character pitch, full pixels; 0 when unknown
+    double labelPitch = 0;      ///< the labels' character pitch, full pixels; 0 when unknown
+    double pitchPerHeight = 0;  ///< the rows' group pitch against their height
 };
 
 /// The glyphs of each row's label in their cells (the block's labels share one pitch).
@@ -950,6 +985,7 @@ Page pageOf(const GreyImage& image) {
         block.pattern =
             &classify(pitch, height, spread, blur, image.dotsPerInch, block.labelPitch / pitch);
         block.members = members;
+        block.pitchPerHeight = pitch / height;
         page.blocks.push_back(std::move(block));
     }
     // A page prints each mode's rows once. A block told high speed or high density by its
@@ -970,22 +1006,82 @@ Page pageOf(const GreyImage& image) {
     return page;
 }
 
-}  // namespace
+/// Unequal axes (a 300 x 600 dpi scan) stretch the rows down and so their geometry: the
+/// picture is read resampled to square pixels at the resolution across. The factor taken
+/// down, 1 where the file states nothing or equal axes.
+double squareFactor(const GreyImage& image) {
+    if (image.dotsPerInch <= 0 || image.verticalDotsPerInch <= 0) return 1;
+    const double f = image.dotsPerInch / image.verticalDotsPerInch;
+    return std::abs(f - 1) < 0.01 ? 1 : f;
+}
 
-std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options) {
+GreyImage buildSquarePixels(const GreyImage& image, double f) {
+    GreyImage out{image.width,
+                  std::max(1, static_cast<int>(std::lround(image.height * f))),
+                  {},
+                  image.dotsPerInch,
+                  image.dotsPerInch};
+    out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
+    for (int y = 0; y < out.height; ++y) {
+        // Shrinking averages the rows it covers, so thin strokes keep their ink.
+        const double from = y / f, to = (y + 1) / f;
+        for (int x = 0; x < out.width; ++x) {
+            double sum = 0, weight = 0;
+            for (int r = static_cast<int>(from); r < std::min<double>(to, image.height); ++r) {
+                const double w = std::min<double>(r + 1, to) - std::max<double>(r, from);
+                if (w <= 0) continue;
+                sum += w * image.at(x, r);
+                weight += w;
+            }
+            out.pixels[static_cast<std::size_t>(y) * out.width + x] =
+                static_cast<std::uint8_t>(std::lround(weight > 0 ? sum / weight : 255));
+        }
+    }
+    return out;
+}
+
+/// How far a picture's rows may lie from their kind's pitch against height before the
+/// picture is taken as stretched down (a photo's perspective alone stays within it).
+constexpr double kStretchSlack = 0.05;
+
+/// A page of its own needs most of its block's rows: a stray row (a banner read as bars) is
+/// not a second page.
+bool mostRows(const Block& block) {
+    return 2 * block.members.size() > static_cast<std::size_t>(block.pattern->rows);
+}
+
+std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& options,
+                                    bool stretchKnown);
+
+/// The picture read on square pixels, `f` times its height; the rows' outlines in its own.
+std::vector<ModeReading> readSquared(const GreyImage& image, double f, const ReadOptions& options) {
+    std::vector<ModeReading> out = readRowsOf(buildSquarePixels(image, f), options, true);
+    for (ModeReading& r : out) {
+        for (RowReading& row : r.rows) {
+            for (PicturePoint& p : row.outline) p.y /= f;
+        }
+    }
+    return out;
+}
+
+std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& options,
+                                    bool stretchKnown) {
+    if (const double f = squareFactor(image); f != 1) return readSquared(image, f, options);
     std::vector<ModeReading> out;
-    auto missing = [&](PrintMode mode) {
+    auto missing = [&](PrintMode mode, Doubt doubt) {
         for (const ModeReading& r : out) {
             if (r.mode == mode) return;
         }
         ModeReading none;
         none.mode = mode;
+        none.doubt = doubt;
         out.push_back(none);
     };
+    bool otherMode = false;  // rows of a mode other than the one asked for
     auto finish = [&] {
-        if (options.mode) missing(*options.mode);
+        if (options.mode) missing(*options.mode, otherMode ? Doubt::OtherMode : Doubt::NoRows);
         for (const PrintedBlock& p : options.printed) {
-            if (!options.mode || p.mode == *options.mode) missing(p.mode);
+            if (!options.mode || p.mode == *options.mode) missing(p.mode, Doubt::NoRows);
         }
         return out;
     };
@@ -995,6 +1091,19 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
 
     Page page = pageOf(image);
     std::vector<Block>& blocks = page.blocks;
+    // A picture that states no resolution down may still be stretched: the rows' own pitch
+    // against their height, known for each kind, says by how much.
+    if (!stretchKnown && image.verticalDotsPerInch <= 0) {
+        std::vector<double> stretch;
+        for (const Block& block : blocks) {
+            if (mostRows(block))
+                stretch.push_back(block.pitchPerHeight / block.pattern->pitchPerHeight);
+        }
+        const double f = percentile(stretch, 0.5);
+        if (!stretch.empty() && std::abs(f - 1) > kStretchSlack) {
+            return readSquared(image, f, options);
+        }
+    }
 
     // What was printed outranks the geometry's guess of the mode: blocks are matched in
     // order, the test print's wide rows only to high speed. A printed block takes the next
@@ -1019,15 +1128,29 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
             values[at] = &p.values;
             b = at + 1;
         }
-    } else if (options.mode && blocks.size() == 1) {
+    } else if (options.mode && blocks.size() == 1 && blocks[0].labelPitch <= 0) {
+        // Bars alone tell high speed from high density least surely: the mode asked for
+        // decides. Labels read say the mode; one that contradicts it is said below.
         if (const RowPattern* p = patternFor(*options.mode, blocks[0].pattern->testPrint)) {
             blocks[0].pattern = p;
         }
     }
 
+    // A mode whose rows stand twice on the picture: two pages, and no verdict for it.
+    std::array<int, 3> pages{};
+    for (const Block& block : blocks) {
+        if (mostRows(block)) ++pages[modeIndex(block.pattern->mode)];
+    }
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         const Block& block = blocks[b];
-        if (options.mode && block.pattern->mode != *options.mode) continue;
+        if (options.mode && block.pattern->mode != *options.mode) {
+            otherMode = otherMode || mostRows(block);
+            continue;
+        }
+        if (pages[modeIndex(block.pattern->mode)] > 1) {
+            if (mostRows(block)) missing(block.pattern->mode, Doubt::TwoPages);
+            continue;
+        }
         if (!options.printed.empty() && !values[b]) continue;
         if (values[b] && values[b]->size() != block.members.size()) {
             ModeReading lost;  // rows missing or extra: which is which cannot be told
@@ -1045,6 +1168,12 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
         out.push_back(judge(exact, values[b]));
     }
     return finish();
+}
+
+}  // namespace
+
+std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options) {
+    return readRowsOf(image, options, false);
 }
 
 std::vector<std::vector<std::vector<GlyphShape>>> readLabelShapes(const GreyImage& image) {

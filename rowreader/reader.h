@@ -56,6 +56,7 @@ enum class Doubt {
     CutOff,        ///< the straight row may be one the picture's edge cuts through
     Hidden,        ///< the straight row may be one partly hidden (a crease, a dark band)
     TwoPages,      ///< the mode's rows appear twice: more than one page in the picture
+    OtherMode,     ///< the mode asked for is not on the page: its rows are another mode's
 };
 
 struct ModeReading {

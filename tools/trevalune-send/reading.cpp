@@ -37,6 +37,7 @@ constexpr DoubtTraits kDoubts[] = {
     {Doubt::CutOff, "cut-off", Text::DoubtCutOff},
     {Doubt::Hidden, "hidden", Text::DoubtHidden},
     {Doubt::TwoPages, "two-pages", Text::DoubtTwoPages},
+    {Doubt::OtherMode, "other-mode", Text::DoubtOtherMode},
 };
 
 /// Each row fault's word for scripts, the doubt it gives a block, and the row's own text.

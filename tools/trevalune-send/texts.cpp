@@ -193,6 +193,8 @@ constexpr Pair kTexts[] = {
      "{1}部分被遮住（折痕、黑边或缺角？）：请把纸压平、盖好盖板后重新扫描"},
     {Text::DoubtTwoPages, "two pages in the picture: scan one at a time",
      "图片里有两页：请一次扫描一页"},
+    {Text::DoubtOtherMode, "the page shows another mode's rows: read it without --mode",
+     "图片中是另一种模式的样行：请不指定 --mode 读取"},
     {Text::ScanNotRun, "the scan command could not be run: {1}", "无法运行扫描命令：{1}"},
     {Text::ScanFailed, "the scan command failed with exit status {1}{2}",
      "扫描命令失败，退出状态 {1}{2}"},

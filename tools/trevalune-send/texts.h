@@ -105,7 +105,7 @@ enum class Text {
     ReadCannotTell,        ///< {1}: mode, {2}: the doubt
     ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
     ReadNothing,           ///< no sample rows anywhere
-    ReadRowOutOfStep,  ///< as ReadRow, off the steady line of the others
+    ReadRowOutOfStep,      ///< as ReadRow, off the steady line of the others
     // {1}: mark, {2}: value, {3}: why (RowCutOff or RowHidden)
     ReadRowNotMeasured,
     // A row as the operator finds it: {1}: its value, or counted from the middle row.
@@ -127,6 +127,7 @@ enum class Text {
     DoubtCutOff,
     DoubtHidden,
     DoubtTwoPages,
+    DoubtOtherMode,
     ScanNotRun,  ///< {1}: why
     ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,

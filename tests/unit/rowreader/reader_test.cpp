@@ -163,5 +163,79 @@ TEST(ReadRows, PagesOfTheTestSet) {
     }
 }
 
+/// The picture stretched down by `s`, as a scanner with unequal axes stores it; the file
+/// states both resolutions, or neither.
+GreyImage stretchedDown(const GreyImage& image, double s, bool stated) {
+    GreyImage out{image.width, static_cast<int>(image.height * s), {}, 0, 0};
+    if (stated)
+        out.dotsPerInch = image.dotsPerInch, out.verticalDotsPerInch = image.dotsPerInch * s;
+    for (int y = 0; y < out.height; ++y) {
+        const int from = std::min(image.height - 1, static_cast<int>(y / s));
+        out.pixels.insert(out.pixels.end(), image.pixels.begin() + from * image.width,
+                          image.pixels.begin() + (from + 1) * image.width);
+    }
+    return out;
+}
+
+/// Two copies of a picture side by side, or one above the other.
+GreyImage twice(const GreyImage& image, bool sideBySide) {
+    GreyImage out = image;
+    if (!sideBySide) {
+        out.height *= 2;
+        out.pixels.insert(out.pixels.end(), image.pixels.begin(), image.pixels.end());
+        return out;
+    }
+    out.width *= 2;
+    out.pixels.clear();
+    for (int y = 0; y < image.height; ++y) {
+        for (int copy = 0; copy < 2; ++copy) {
+            out.pixels.insert(out.pixels.end(), image.pixels.begin() + y * image.width,
+                              image.pixels.begin() + (y + 1) * image.width);
+        }
+    }
+    return out;
+}
+
+// The mode is never wrong: unequal axes, stated or not, a --mode the page contradicts, and the
+// same mode twice on one picture.
+TEST(ReadRows, TheModeIsNeverWrong) {
+    RowPageMaker maker;
+    for (const PageKind kind : {PageKind::SetSingle, PageKind::SetAll, PageKind::TestPrint}) {
+        const PageSpec spec{kind, PrintMode::SuperHighDensity, {20, 24, 40}, {21, 25, 41}};
+        const RowPage page = maker.build(spec, {});
+        for (const double s : {1.5, 2.0}) {
+            for (const bool stated : {true, false}) {
+                SCOPED_TRACE(std::to_string(static_cast<int>(kind)) + " x" + std::to_string(s) +
+                             (stated ? " stated" : " not stated"));
+                const auto readings = readRows(stretchedDown(page.image, s, stated));
+                ASSERT_EQ(readings.size(), page.printed.size());
+                for (std::size_t i = 0; i < readings.size(); ++i) {
+                    const ModeReading& r = readings[i];
+                    EXPECT_EQ(r.mode, page.printed[i].mode);
+                    EXPECT_NE(judgeReading(r, spec.best[modeIndex(r.mode)], 0), Outcome::Wrong);
+                    if (stated) {
+                        EXPECT_EQ(r.straight, spec.best[modeIndex(r.mode)]);
+                    }
+                }
+            }
+        }
+    }
+    const PageSpec spec{PageKind::SetSingle, PrintMode::HighSpeed, {20, 24, 40}, {21, 25, 41}};
+    const RowPage page = maker.build(spec, {});
+    const auto asked = readRows(page.image, {PrintMode::HighDensity, {}});
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].mode, PrintMode::HighDensity);
+    EXPECT_EQ(asked[0].doubt, Doubt::OtherMode);
+    EXPECT_EQ(readRows(page.image, {PrintMode::HighSpeed, {}})[0].straight, 21);
+    for (const bool sideBySide : {true, false}) {
+        SCOPED_TRACE(sideBySide ? "side by side" : "one above the other");
+        const auto readings = readRows(twice(page.image, sideBySide));
+        ASSERT_EQ(readings.size(), 1u);
+        EXPECT_EQ(readings[0].mode, PrintMode::HighSpeed);
+        EXPECT_EQ(readings[0].doubt, Doubt::TwoPages);
+        EXPECT_FALSE(readings[0].straight);
+    }
+}
+
 }  // namespace
 }  // namespace trevalune::rowreader

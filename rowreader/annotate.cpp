@@ -100,9 +100,11 @@ constexpr Title<Doubt> kDoubtTitles[] = {
     {Doubt::OtherPage, "ANOTHER PAGE"},     {Doubt::RowsMissing, "ROWS MISSING"},
     {Doubt::OutOfStep, "OUT OF STEP"},      {Doubt::CutOff, "CUT OFF"},
     {Doubt::Hidden, "PARTLY HIDDEN"},       {Doubt::TwoPages, "TWO PAGES"},
+    {Doubt::OtherMode, "ANOTHER MODE"},
 };
-// Every doubt but None has its title, so a verdict never reads "?".
-static_assert(std::size(kDoubtTitles) == static_cast<std::size_t>(Doubt::TwoPages));
+// Every doubt but None (the first) has its title, so a verdict never reads "?"; the last doubt
+// is named here, so a new one added after it fails this until it has a title.
+static_assert(std::size(kDoubtTitles) == static_cast<std::size_t>(Doubt::OtherMode));
 
 constexpr Title<RowFault> kFaultTitles[] = {
     {RowFault::CutOff, "CUT OFF"},

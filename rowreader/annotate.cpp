@@ -102,8 +102,8 @@ constexpr Title<Doubt> kDoubtTitles[] = {
     {Doubt::Hidden, "PARTLY HIDDEN"},       {Doubt::TwoPages, "TWO PAGES"},
     {Doubt::OtherMode, "ANOTHER MODE"},
 };
-// Every doubt but None (the first) has its title, so a verdict never reads "?"; the last doubt
-// is named here, so a new one added after it fails this until it has a title.
+// Every doubt but None (the first) has its title, so a verdict never reads "?" (a doubt added
+// after the last one named here must move this check on with its title).
 static_assert(std::size(kDoubtTitles) == static_cast<std::size_t>(Doubt::OtherMode));
 
 constexpr Title<RowFault> kFaultTitles[] = {

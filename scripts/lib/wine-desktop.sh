@@ -56,16 +56,19 @@ wine_desktop_start() {
             return 1
     done
     mkdir -p "$dir/locale" "$dir/home"
-    # Xvfb picks a free display and writes its number.
+    # Xvfb picks a free display and writes its number and a newline once it accepts clients; a
+    # loaded machine may show the number before the newline, so the whole line is waited for.
     Xvfb -displayfd 3 -screen 0 "${WINE_DESKTOP_SCREEN:-1024x768x24}" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
     wine_desktop_xvfb_pid=$!
-    for _ in $(seq 100); do
-        [ -s "$dir/display" ] && break
+    for _ in $(seq 300); do
+        grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null && break
+        kill -0 "$wine_desktop_xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done
+    grep -q '^[0-9][0-9]*$' "$dir/display" 2>/dev/null ||
+        wine_desktop_fail "Xvfb did not start within 30 s" || return 1
     local display_number
-    display_number=$(head -n 1 "$dir/display")
-    [ -n "$display_number" ] || wine_desktop_fail "Xvfb did not start" || return 1
+    display_number=$(cat "$dir/display")
 
     # A Chinese Windows: code page 936, and X window titles in UTF-8 need a glibc zh_CN locale.
     localedef -i zh_CN -f UTF-8 "$dir/locale/zh_CN.UTF-8" 2>/dev/null || true
@@ -77,13 +80,22 @@ wine_desktop_start() {
     wine_run wineboot --init >/dev/null 2>&1 || wine_desktop_fail "the Wine prefix was not created" ||
         return 1
     # Wine draws its own window frames: without a window manager it would wait 2 s per hide.
-    wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wine_desktop_setting 'HKCU\Software\Wine\X11 Driver' Managed N || return 1
     # "宋体" is a Song face; where SimSun is missing, a Song face stands in before any sans face.
     if fc-list -q 'AR PL UMing CN'; then
-        wine_run reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 宋体 /d 'AR PL UMing CN' /f \
-            >/dev/null 2>&1
+        wine_desktop_setting 'HKCU\Software\Wine\Fonts\Replacements' 宋体 'AR PL UMing CN' ||
+            return 1
     fi
-    "$wine_desktop_server" -w
+    "$wine_desktop_server" -w || wine_desktop_fail "the Wine server did not settle" || return 1
+}
+
+# One registry value; a loaded machine may fail the first try, so it is tried once more, and
+# a failure says which value.
+wine_desktop_setting() {
+    local key=$1 name=$2 value=$3
+    wine_run reg add "$key" /v "$name" /d "$value" /f >/dev/null 2>&1 ||
+        wine_run reg add "$key" /v "$name" /d "$value" /f >/dev/null 2>&1 ||
+        wine_desktop_fail "Wine did not take the setting $key\\$name" || return 1
 }
 
 wine_desktop_stop() {

@@ -57,12 +57,18 @@ std::string why(HRESULT hr) {
     for (const Known& k : kKnown) {
         if (k.code == hr) return k.text;
     }
-    char text[256] = {};
-    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(hr), 0, text, sizeof text, nullptr) == 0) {
-        std::snprintf(text, sizeof text, "error 0x%08lX", static_cast<unsigned long>(hr));
+    // The W function: the ANSI one answers in the system's code page (GBK on a Chinese
+    // Windows), and every message of ours is UTF-8.
+    wchar_t text[256] = {};
+    std::string s;
+    if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(hr), 0, text, 256, nullptr) != 0) {
+        s = fromWide(text);
+    } else {
+        char code[32];
+        std::snprintf(code, sizeof code, "error 0x%08lX", static_cast<unsigned long>(hr));
+        s = code;
     }
-    std::string s = text;
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == '.')) s.pop_back();
     return s;
 }

@@ -24,10 +24,19 @@ struct GreyImage {
     std::uint8_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
 
+/// What kind of file an ImageError refuses, for a front end that says it in its own language;
+/// Other is said only in the decoder's words.
+enum class ImageFault { Other, NotAPicture, EmptyFile };
+
 /// A file that is not a picture we can read, with what is wrong in the operator's words.
 class ImageError final : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ImageError(const std::string& what, ImageFault fault = ImageFault::Other)
+        : std::runtime_error(what), fault_(fault) {}
+    ImageFault fault() const noexcept { return fault_; }
+
+private:
+    ImageFault fault_;
 };
 
 /// A path that cannot be read as a file (missing, a folder, a device, no permission), with

@@ -360,9 +360,11 @@ int imagePageCount(std::span<const std::uint8_t> bytes) {
 }
 
 GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page) {
-    if (bytes.empty()) throw ImageError("not a PNG, JPEG or TIFF picture: the file is empty");
+    if (bytes.empty())
+        throw ImageError("not a PNG, JPEG or TIFF picture: the file is empty",
+                         ImageFault::EmptyFile);
     const auto format = detail::sniffImageFormat(bytes);
-    if (!format) throw ImageError("not a PNG, JPEG or TIFF picture");
+    if (!format) throw ImageError("not a PNG, JPEG or TIFF picture", ImageFault::NotAPicture);
     const std::vector<int> pages = detail::pageDirectories(*format, bytes);
     // A TIFF whose directories cannot be walked is left to the decoder, which says why.
     const int directory = pages.empty() && page == 0                           ? 0

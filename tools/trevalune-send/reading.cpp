@@ -128,6 +128,18 @@ void writeAnnotation(const std::string& path, const rowreader::RgbImage& drawn, 
     }
 }
 
+std::string pictureFault(const rowreader::ImageError& error, const std::string& file, Language l) {
+    switch (error.fault()) {
+        case rowreader::ImageFault::NotAPicture:
+            return say(l, Text::NotPngJpegTiff, {file});
+        case rowreader::ImageFault::EmptyFile:
+            return say(l, Text::PictureFileEmpty, {file});
+        case rowreader::ImageFault::Other:
+            break;
+    }
+    return say(l, Text::NotAPicture, {file, error.what()});
+}
+
 std::string modeName(PrintMode mode, Language l) {
     return std::string(l == Language::Chinese ? modeCaption(mode) : modeWord(mode));
 }
@@ -237,7 +249,7 @@ int runReadRows(const CommandLine& c, System& system, Language l) {
             readings =
                 system.rowReader->readPage(bytes, options, page, c.annotate ? &drawn : nullptr);
         } catch (const rowreader::ImageError& e) {
-            throw PictureError(say(l, Text::NotAPicture, {path, e.what()}));
+            throw PictureError(pictureFault(e, path, l));
         }
         if (c.annotate) writeAnnotation(annotationPath(*c.annotate, page), drawn, l);
         if (pages > 1)

@@ -22,6 +22,11 @@ public:
 };
 
 /// A mode's name in the run's language.
+/// Why `file` (a path, or ScanOutput) cannot be read as a picture: in the run's language where
+/// the kind of fault is known, otherwise in the decoder's (the libraries') own words.
+std::string pictureFault(const rowreader::ImageError& error, const std::string& file,
+                         Language language);
+
 std::string modeName(PrintMode mode, Language language);
 
 /// A row as the operator finds it on the page: "row 16", or where the values are counted from

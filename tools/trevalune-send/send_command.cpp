@@ -539,7 +539,7 @@ std::optional<rowreader::ModeReading> scanPage(System& system, const std::string
             options, 0, annotation ? &drawn : nullptr);
         if (annotation) writeAnnotation(*annotation, drawn, l);
     } catch (const rowreader::ImageError& e) {
-        why = say(l, Text::ScanNotPicture, {e.what()});
+        why = pictureFault(e, say(l, Text::ScanOutput), l);
         return std::nullopt;
     } catch (const PictureError& e) {  // the drawing cannot be written
         why = e.what();

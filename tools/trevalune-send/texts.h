@@ -99,6 +99,9 @@ enum class Text {
     NoReader,              ///< a build without the row reader
     CannotRead,            ///< {1}: the file, {2}: why
     NotAPicture,           ///< {1}: the file, {2}: the decoder's reason
+    NotPngJpegTiff,        ///< {1}: the file, in no format the decoder knows
+    PictureFileEmpty,      ///< {1}: the file, empty
+    ScanOutput,            ///< the file, when the scan command wrote it
     CannotWrite,           ///< {1}: the file, {2}: why
     ReadPage,              ///< {1}: the page, {2}: of how many
     ReadStraight,          ///< {1}: mode, {2}: the straight row, {3}: confidence
@@ -132,7 +135,6 @@ enum class Text {
     ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,
     ScanTooLarge,
-    ScanNotPicture,  ///< {1}: the decoder's reason
     PageStraight,  ///< {1}: page, {2}: mode, {3}: value, {4}: rows read, {5}: straight, {6}: conf.
     PageNearest,   ///< the same, {5}: the row printed around next
     PageCannotTell,  ///< the same, {5}: the doubt

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <deque>
@@ -175,7 +176,13 @@ public:
                                   const rowreader::ReadOptions& options) override {
         pictures.emplace_back(bytes.begin(), bytes.end());
         asked.push_back(options);
-        if (pages.empty() || pictures.back() == "junk") throw rowreader::ImageError("not a PNG");
+        if (pictures.back() == "junk") {
+            throw rowreader::ImageError("not a PNG", rowreader::ImageFault::NotAPicture);
+        }
+        if (pictures.back() == "empty") {
+            throw rowreader::ImageError("empty", rowreader::ImageFault::EmptyFile);
+        }
+        if (pages.empty()) throw rowreader::ImageError("damaged PNG");
         std::vector<ModeReading> page = pages.front();
         if (pages.size() > 1 || !repeatLast) pages.pop_front();
         return page;
@@ -909,14 +916,23 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
         EXPECT_EQ(reader.asked[0].mode.has_value(), c.arguments.size() == 4);
     }
     FakeRowReader reader;
-    reader.pages = {};  // anything is "not a PNG"
+    reader.pages = {};  // anything else is a damaged picture
     Sender s({"P"});
     s.rowReader = &reader;
-    Outcome r = s.run({"read-rows", "-"}, "junk");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err,
-              "trevalune-send: - is not a picture that can be read (PNG, JPEG or TIFF): "
-              "not a PNG\n");
+    const std::array<std::string, 3> refusals[] = {
+        {"en_GB.UTF-8", "junk", "- is not a PNG, JPEG or TIFF picture"},
+        {"zh_CN.UTF-8", "junk", "- 不是 PNG、JPEG 或 TIFF 图片"},
+        {"zh_CN.UTF-8", "empty", "- 是空文件，不是 PNG、JPEG 或 TIFF 图片"},
+        {"en_GB.UTF-8", "x",
+         "- is not a picture that can be read (PNG, JPEG or TIFF): damaged PNG"}};
+    Outcome r;
+    for (const auto& [language, input, said] : refusals) {
+        s.environment = {{"LANG", language}};
+        r = s.run({"read-rows", "-"}, input);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "trevalune-send: " + said + "\n");
+    }
+    s.environment = {};
     reader.pages = {{straight, close}};
     r = s.run({"--json", "read-rows", "-"}, "picture");
     EXPECT_EQ(nlohmann::json::parse(r.out), nlohmann::json::parse(R"({"status": 1,
@@ -995,7 +1011,7 @@ TEST(SendCommandTest, AlignTakesTheScannedPagesAnswerAndAsksOnlyWhereTheReaderCa
         {"true", {at19}, false, false, 1, {},
          "the scan command wrote nothing on its standard output, where the picture must go\n"},
         {"printf junk", {at19}, false, false, 1, {16},
-         "the scan command's output is not a picture that can be read: not a PNG\n"},
+         "the scan command's output is not a PNG, JPEG or TIFF picture\n"},
         {picture, {at19}, false, true, 1, {}, "after 60 s the jobs are not done"},
         {picture, {beyond}, false, false, 1, {16, 18, 20, 22, 24, 26, 28, 30, 32, 34},
          "10 pages printed and the marked row was not straight on any of them\n"},

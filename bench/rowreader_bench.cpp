@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 #include <jpeglib.h>
@@ -114,7 +114,8 @@ static int run(int argc, char** argv) {
     double dpi = 300;
     app.add_option("--dpi", dpi, "the drawn page's resolution")->check(CLI::Range(100, 1200));
     std::string save;
-    app.add_option("--save", save, "writes the drawn page cut to A4 as FILE.png or FILE.jpg instead of timing it");
+    app.add_option("--save", save,
+                   "writes the drawn page cut to A4 as FILE.png or FILE.jpg instead of timing it");
     CLI11_PARSE(app, argc, argv);
     if (!picture.empty()) return timePicture(picture, rounds);
 

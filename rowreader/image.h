@@ -56,7 +56,7 @@ int imagePageCount(std::span<const std::uint8_t> bytes);
 
 /// How many of a picture's pixels decoding keeps.
 enum class Resolution {
-    Stored,      ///< every pixel as the file stores it
+    Stored,  ///< every pixel as the file stores it
     /// A large picture averaged over squares of a whole number of pixels, down to no less
     /// than the reader needs (kReadingDotsPerInch where the file states its resolution, else
     /// kReadingShortSide pixels across): a 1200-dpi page takes a ninth of the memory and time,

@@ -75,7 +75,7 @@ private:
 
     GreyImage image_;
     int reduction_, fullWidth_, fullHeight_;
-    std::vector<std::uint32_t> sums_;  ///< the current squares' sums, one per reduced column
+    std::vector<std::uint32_t> sums_;  ///< each stored column's sum down the current squares
     std::vector<std::uint8_t> reduced_;
     /// as reduced: the picture's size before it is turned
     int storedWidth_, storedHeight_;

@@ -63,10 +63,28 @@ inline constexpr long long kMaxImageFileBytes = 1LL << 30;
 /// a picture we read.
 int imagePageCount(std::span<const std::uint8_t> bytes);
 
+/// How many of a picture's pixels decoding keeps.
+enum class Resolution {
+    Stored,  ///< every pixel as the file stores it
+    /// A large picture averaged over squares of a whole number of pixels, down to no less
+    /// than the reader needs (kReadingDotsPerInch where the file states its resolution, else
+    /// kReadingShortSide pixels across): a 1200-dpi page takes a ninth of the memory and time,
+    /// while the finest column printed still spans more than a pixel.
+    ForReading,
+};
+
 /// PNG, JPEG or TIFF, told apart by their first bytes; colour is reduced to grey; `page` of
 /// imagePageCount. Throws ImageError for anything else, a damaged file, a page it does not
-/// hold or a picture larger than kMaxImagePixels.
-GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page = 0);
+/// hold or a picture larger than kMaxImagePixels (as stored, before any reduction). The
+/// resolution stated is that of the pixels given.
+GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page = 0,
+                      Resolution resolution = Resolution::Stored);
+
+/// The least resolution a picture is reduced to for reading, where the file states one.
+inline constexpr double kReadingDotsPerInch = 400;
+/// The least short side a picture that states no resolution is reduced to: an A4 page's at
+/// about 400 dpi.
+inline constexpr int kReadingShortSide = 3300;
 
 /// An A4 page at 1200 dpi is about 140 million pixels; beyond this a file is refused rather
 /// than exhausting memory.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "rowreader/image_decode.h"
 
@@ -302,27 +303,62 @@ std::vector<int> pageDirectories(ImageFormat format, std::span<const std::uint8_
     return pages;
 }
 
-UprightRows::UprightRows(int width, int height, int orientation)
-    : storedWidth_(width), storedHeight_(height) {
+int buildReduction(Resolution resolution, long long width, long long height,
+                   double statedDotsPerInch) {
+    if (resolution == Resolution::Stored) return 1;
+    const double room = statedDotsPerInch > 0
+                            ? statedDotsPerInch / kReadingDotsPerInch
+                            : static_cast<double>(std::min(width, height)) / kReadingShortSide;
+    return std::max(1, static_cast<int>(room));
+}
+
+UprightRows::UprightRows(int width, int height, int orientation, int reduction)
+    : reduction_(std::max(1, reduction)),
+      fullWidth_(width),
+      fullHeight_(height),
+      storedWidth_((width + reduction_ - 1) / reduction_),
+      storedHeight_((height + reduction_ - 1) / reduction_) {
     const OrientationTraits& o =
         kOrientations[orientation >= 1 && orientation <= 8 ? orientation : 1];
     transposed_ = o.transposed;
     mirrorAcross_ = o.mirrorAcross;
     mirrorDown_ = o.mirrorDown;
-    image_.width = transposed_ ? height : width;
-    image_.height = transposed_ ? width : height;
-    image_.pixels.resize(std::size_t(width) * height);
+    image_.width = transposed_ ? storedHeight_ : storedWidth_;
+    image_.height = transposed_ ? storedWidth_ : storedHeight_;
+    image_.pixels.resize(std::size_t(storedWidth_) * storedHeight_);
     constexpr std::size_t kBandRows = 32;
-    if (transposed_) band_.resize(kBandRows * width);
+    if (transposed_) band_.resize(kBandRows * storedWidth_);
+    if (reduction_ > 1) {
+        sums_.resize(std::size_t(fullWidth_));
+        reduced_.resize(std::size_t(storedWidth_));
+    }
 }
 
 std::uint8_t* UprightRows::target(int y, std::uint8_t* scratch) {
-    if (transposed_ || mirrorAcross_) return scratch;
+    if (transposed_ || mirrorAcross_ || reduction_ > 1) return scratch;
     const int row = mirrorDown_ ? storedHeight_ - 1 - y : y;
     return image_.pixels.data() + std::size_t(row) * storedWidth_;
 }
 
 void UprightRows::put(int y, const std::uint8_t* row) {
+    const int f = reduction_;
+    if (f == 1) return place(y, row);
+    // Each pixel's column summed down the squares' rows first: one pass a row that the
+    // compiler vectorises; the squares are summed across once, at their last row.
+    for (int x = 0; x < fullWidth_; ++x) sums_[std::size_t(x)] += row[x];
+    if ((y + 1) % f != 0 && y != fullHeight_ - 1) return;
+    const std::uint32_t rows = static_cast<std::uint32_t>(y % f + 1);
+    for (int c = 0, x = 0; c < storedWidth_; ++c) {
+        const int end = std::min(x + f, fullWidth_);
+        const std::uint32_t n = rows * static_cast<std::uint32_t>(end - x);
+        std::uint32_t sum = 0;
+        for (; x < end; ++x) sum += std::exchange(sums_[std::size_t(x)], 0);
+        reduced_[std::size_t(c)] = static_cast<std::uint8_t>((sum + n / 2) / n);
+    }
+    place(y / f, reduced_.data());
+}
+
+void UprightRows::place(int y, const std::uint8_t* row) {
     const std::ptrdiff_t w = storedWidth_, h = storedHeight_;
     if (!transposed_) {  // the stored row stays a row
         std::uint8_t* out = image_.pixels.data() + (mirrorDown_ ? h - 1 - y : y) * w;
@@ -359,7 +395,7 @@ int imagePageCount(std::span<const std::uint8_t> bytes) {
     return format ? static_cast<int>(detail::pageDirectories(*format, bytes).size()) : 0;
 }
 
-GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page) {
+GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page, Resolution resolution) {
     if (bytes.empty())
         throw ImageError("not a PNG, JPEG or TIFF picture: the file is empty",
                          ImageFault::EmptyFile);
@@ -375,12 +411,15 @@ GreyImage decodeImage(std::span<const std::uint8_t> bytes, int page) {
                          std::to_string(pages.size()));
     }
     const detail::StatedFacts stated = detail::statedFacts(*format, bytes, directory);
+    const double x = stated.dotsPerInchX, y = stated.dotsPerInchY;
+    const detail::DecodeRequest request{directory, stated.orientation, resolution,
+                                        x > 0 && y > 0 ? std::min(x, y) : std::max(x, y)};
     try {
-        GreyImage image = detail::decodePixels(*format, bytes, directory, stated.orientation);
+        detail::DecodedPixels decoded = detail::decodePixels(*format, bytes, request);
         const bool turned = detail::kOrientations[stated.orientation].transposed;
-        image.dotsPerInch = turned ? stated.dotsPerInchY : stated.dotsPerInchX;
-        image.verticalDotsPerInch = turned ? stated.dotsPerInchX : stated.dotsPerInchY;
-        return image;
+        decoded.image.dotsPerInch = (turned ? y : x) / decoded.reduction;
+        decoded.image.verticalDotsPerInch = (turned ? x : y) / decoded.reduction;
+        return std::move(decoded.image);  // a member is copied unless moved
     } catch (const std::bad_alloc&) {
         throw ImageError("not enough memory to decode the " +
                          std::string(detail::formatName(*format)) + " picture");

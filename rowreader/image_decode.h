@@ -44,24 +44,40 @@ StatedFacts statedFacts(ImageFormat format, std::span<const std::uint8_t> bytes,
 /// {0} for the other formats. Empty when a TIFF's first directory cannot be found.
 std::vector<int> pageDirectories(ImageFormat format, std::span<const std::uint8_t> bytes);
 
-/// Receives the decoded grey rows in the order stored and puts each pixel where the picture
-/// turned upright has it, so that no second copy of the picture is ever made.
+/// The whole factor a picture of `width` x `height` stored pixels is reduced by when decoded
+/// for reading: the largest that keeps `statedDotsPerInch` (the smaller axis's; 0 when the
+/// file states none) at kReadingDotsPerInch or more, else the short side at kReadingShortSide
+/// or more; 1 for Resolution::Stored.
+int buildReduction(Resolution resolution, long long width, long long height,
+                   double statedDotsPerInch);
+
+/// Receives the decoded grey rows in the order stored, averages each square of `reduction`
+/// x `reduction` of them into one pixel (the last row and column of squares take what is
+/// left), and puts each pixel where the picture turned upright has it, so that no second
+/// copy of the picture is ever made.
 class UprightRows final {
 public:
     /// Allocates the upright picture; `width` x `height` as stored, already checked.
-    UprightRows(int width, int height, int orientation);
+    UprightRows(int width, int height, int orientation, int reduction = 1);
     /// Where stored row `y` is best decoded: straight into the picture where it stays a row
-    /// running the same way (no copy at all), else into `scratch` (`width` pixels).
+    /// running the same way and is not reduced (no copy at all), else into `scratch`
+    /// (`width` pixels).
     std::uint8_t* target(int y, std::uint8_t* scratch);
     /// Stored row `y`, `width` grey pixels, decoded where target() said; rows come in order.
     void put(int y, const std::uint8_t* row);
     GreyImage take() { return std::move(image_); }
 
 private:
+    /// Puts reduced row `y` where the upright picture has it.
+    void place(int y, const std::uint8_t* row);
     /// Writes the band's rows as columns, a short run of each upright row at a time.
     void flushBand();
 
     GreyImage image_;
+    int reduction_, fullWidth_, fullHeight_;
+    std::vector<std::uint32_t> sums_;  ///< each stored column's sum down the current squares
+    std::vector<std::uint8_t> reduced_;
+    /// as reduced: the picture's size before it is turned
     int storedWidth_, storedHeight_;
     bool transposed_, mirrorAcross_, mirrorDown_;
     // A turned picture's rows become columns: written one by one, each pixel would land in
@@ -87,9 +103,28 @@ inline std::uint8_t onWhite(int grey, int alpha) {
     return onWhitePremultiplied((grey * alpha + 127) / 255, alpha);
 }
 
-/// The platform's decoder: the pixels of TIFF directory `directory` (0 for the other
-/// formats), turned upright by `orientation`; decodeImage adds the resolution.
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
-                       int orientation);
+/// What a platform decoder is asked for: the pixels of TIFF directory `directory` (0 for the
+/// other formats), turned upright by `orientation`, at `resolution`.
+struct DecodeRequest {
+    int directory = 0;
+    int orientation = 1;
+    Resolution resolution = Resolution::Stored;
+    double statedDotsPerInch = 0;  ///< the smaller axis's, 0 where the file states none
+
+    int reduction(long long width, long long height) const {
+        return buildReduction(resolution, width, height, statedDotsPerInch);
+    }
+};
+
+/// The pixels decoded and the whole factor they were reduced by; decodeImage adds the
+/// resolution.
+struct DecodedPixels {
+    GreyImage image;
+    int reduction = 1;
+};
+
+/// The platform's decoder.
+DecodedPixels decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes,
+                           const DecodeRequest& request);
 
 }  // namespace trevalune::rowreader::detail

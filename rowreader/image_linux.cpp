@@ -110,10 +110,17 @@ bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < r->height; ++y) {
             std::uint8_t* row = r->interlaced ? rows + y * rowBytes : rows;
-            png_read_row(r->png, row, nullptr);
-            if (r->interlaced) continue;
+            if (r->interlaced) {
+                png_read_row(r->png, row, nullptr);
+                continue;
+            }
             std::uint8_t* into = out->target(static_cast<int>(y), grey);
-            pngRowToGrey(row, r->channels, r->width, into);
+            if (r->channels == 1) {  // already grey, 8 bits: read where it belongs
+                png_read_row(r->png, into, nullptr);
+            } else {
+                png_read_row(r->png, row, nullptr);
+                pngRowToGrey(row, r->channels, r->width, into);
+            }
             out->put(static_cast<int>(y), into);
         }
     }
@@ -125,7 +132,7 @@ bool pngReadRows(PngRead* r, std::uint8_t* rows, std::size_t rowBytes, std::uint
     return true;
 }
 
-GreyImage decodePng(std::span<const std::uint8_t> bytes, int orientation) {
+DecodedPixels decodePng(std::span<const std::uint8_t> bytes, const DecodeRequest& request) {
     PngOwner owner;
     PngRead& r = owner.r;
     r.bytes = bytes;
@@ -138,11 +145,13 @@ GreyImage decodePng(std::span<const std::uint8_t> bytes, int orientation) {
     checkPictureSize(ImageFormat::Png, r.width, r.height);
     const std::size_t rowBytes = png_get_rowbytes(r.png, r.info);
     std::vector<std::uint8_t> rows(rowBytes * (r.interlaced ? r.height : 1)), grey(r.width);
-    UprightRows out(static_cast<int>(r.width), static_cast<int>(r.height), orientation);
+    const int reduction = request.reduction(r.width, r.height);
+    UprightRows out(static_cast<int>(r.width), static_cast<int>(r.height), request.orientation,
+                    reduction);
     if (!pngReadRows(&r, rows.data(), rowBytes, grey.data(), &out)) {
         throwDamaged(ImageFormat::Png, r.message);
     }
-    return out.take();
+    return {out.take(), reduction};
 }
 
 // ---- JPEG
@@ -184,7 +193,10 @@ void jpegMessage(j_common_ptr info, int level) {
 
 enum class JpegHeader { Read, Damaged, Cmyk };
 
-JpegHeader jpegReadHeader(JpegRead* r, std::span<const std::uint8_t> bytes) {
+/// `reduction` is taken as far as libjpeg's inverse DCT goes (halves, quarters, eighths: far
+/// faster than decoding every pixel and averaging them); the rest is left to UprightRows.
+JpegHeader jpegReadHeader(JpegRead* r, std::span<const std::uint8_t> bytes,
+                          const DecodeRequest& request, int* reduction) {
     r->info.err = jpeg_std_error(&r->errors);
     r->errors.error_exit = jpegFail;
     r->errors.emit_message = jpegMessage;
@@ -197,6 +209,11 @@ JpegHeader jpegReadHeader(JpegRead* r, std::span<const std::uint8_t> bytes) {
         return JpegHeader::Cmyk;
     }
     r->info.out_color_space = JCS_GRAYSCALE;  // the Y of YCbCr, or RGB weighted as Y
+    *reduction = request.reduction(r->info.image_width, r->info.image_height);
+    unsigned scale = 1;
+    while (scale < 8 && *reduction % (2 * scale) == 0) scale *= 2;
+    r->info.scale_num = 1;
+    r->info.scale_denom = scale;
     jpeg_calc_output_dimensions(&r->info);
     return JpegHeader::Read;
 }
@@ -214,10 +231,11 @@ bool jpegReadRows(JpegRead* r, std::uint8_t* grey, UprightRows* out) {
     return true;
 }
 
-GreyImage decodeJpeg(std::span<const std::uint8_t> bytes, int orientation) {
+DecodedPixels decodeJpeg(std::span<const std::uint8_t> bytes, const DecodeRequest& request) {
     JpegOwner owner;
     JpegRead& r = owner.r;
-    switch (jpegReadHeader(&r, bytes)) {
+    int reduction = 1;
+    switch (jpegReadHeader(&r, bytes, request, &reduction)) {
         case JpegHeader::Damaged:
             throwDamaged(ImageFormat::Jpeg, r.message);
         case JpegHeader::Cmyk:
@@ -226,12 +244,13 @@ GreyImage decodeJpeg(std::span<const std::uint8_t> bytes, int orientation) {
         case JpegHeader::Read:
             break;
     }
-    checkPictureSize(ImageFormat::Jpeg, r.info.output_width, r.info.output_height);
+    checkPictureSize(ImageFormat::Jpeg, r.info.image_width, r.info.image_height);
     std::vector<std::uint8_t> grey(r.info.output_width);
+    const int scaled = static_cast<int>(r.info.scale_denom);
     UprightRows out(static_cast<int>(r.info.output_width), static_cast<int>(r.info.output_height),
-                    orientation);
+                    request.orientation, reduction / scaled);
     if (!jpegReadRows(&r, grey.data(), &out)) throwDamaged(ImageFormat::Jpeg, r.message);
-    return out.take();
+    return {out.take(), reduction};
 }
 
 // ---- TIFF: libtiff returns errors instead of jumping, through handlers of this handle only.
@@ -309,7 +328,7 @@ struct RgbaReader {
     }
 };
 
-GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int orientation) {
+DecodedPixels decodeTiff(std::span<const std::uint8_t> bytes, const DecodeRequest& request) {
     TiffSource source{bytes};
     auto damaged = [&](const char* fallback) {
         throwDamaged(ImageFormat::Tiff, source.message[0] ? source.message : fallback);
@@ -322,7 +341,8 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int ori
         TIFFClientOpenExt(kTiffName, "rm", &source, tiffRead, tiffWrite, tiffSeek, tiffClose,
                           tiffSize, tiffMap, tiffUnmap, options.get()));
     if (!tiff) damaged("cannot be opened");
-    if (directory > 0 && !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(directory))) {
+    if (request.directory > 0 &&
+        !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(request.directory))) {
         damaged("a page cannot be found");
     }
     std::uint32_t width = 0, height = 0;
@@ -339,7 +359,9 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int ori
     // orientation alike (libtiff would only mirror, never turn).
     reader.image.req_orientation = reader.image.orientation;
 
-    UprightRows out(static_cast<int>(width), static_cast<int>(height), orientation);
+    const int reduction = request.reduction(width, height);
+    UprightRows out(static_cast<int>(width), static_cast<int>(height), request.orientation,
+                    reduction);
     std::vector<std::uint8_t> grey(width);
     // A band of rows at a time: the RGBA of a whole page would take four times its grey.
     const std::uint32_t band = std::max<std::uint32_t>(1, (1u << 22) / width);
@@ -366,20 +388,20 @@ GreyImage decodeTiff(std::span<const std::uint8_t> bytes, int directory, int ori
             out.put(static_cast<int>(y + row), into);
         }
     }
-    return out.take();
+    return {out.take(), reduction};
 }
 
 }  // namespace
 
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
-                       int orientation) {
+DecodedPixels decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes,
+                           const DecodeRequest& request) {
     switch (format) {
         case ImageFormat::Png:
-            return decodePng(bytes, orientation);
+            return decodePng(bytes, request);
         case ImageFormat::Jpeg:
-            return decodeJpeg(bytes, orientation);
+            return decodeJpeg(bytes, request);
         case ImageFormat::Tiff:
-            return decodeTiff(bytes, directory, orientation);
+            return decodeTiff(bytes, request);
     }
     throw ImageError("not a PNG, JPEG or TIFF picture");
 }

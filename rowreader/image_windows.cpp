@@ -82,8 +82,8 @@ ComPtr<IWICImagingFactory> imagingFactory() {
     return factory;
 }
 
-GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, int directory,
-                       int orientation) {
+DecodedPixels decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes,
+                           const DecodeRequest& request) {
     ComScope com;
     if (!com.usable()) {
         throw ImageError("the Windows Imaging Component cannot start: " + why(com.result()));
@@ -107,7 +107,7 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, 
                                               &decoder);
     }
     // The frames of a TIFF are its directories; WIC hands them over as stored, unturned.
-    if (SUCCEEDED(hr)) hr = decoder->GetFrame(static_cast<UINT>(directory), &frame);
+    if (SUCCEEDED(hr)) hr = decoder->GetFrame(static_cast<UINT>(request.directory), &frame);
     UINT width = 0, height = 0;
     if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
     if (FAILED(hr)) throwDamaged(format, why(hr));
@@ -124,7 +124,9 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, 
     }
     if (FAILED(hr)) throwDamaged(format, why(hr));
 
-    UprightRows out(static_cast<int>(width), static_cast<int>(height), orientation);
+    const int reduction = request.reduction(width, height);
+    UprightRows out(static_cast<int>(width), static_cast<int>(height), request.orientation,
+                    reduction);
     std::vector<std::uint8_t> grey(width);
     // A band of rows at a time: the BGRA of a whole page would take four times its grey.
     const UINT band = std::max<UINT>(1, (1u << 22) / width);
@@ -143,7 +145,7 @@ GreyImage decodePixels(ImageFormat format, std::span<const std::uint8_t> bytes, 
             out.put(static_cast<int>(y + row), into);
         }
     }
-    return out.take();
+    return {out.take(), reduction};
 }
 
 }  // namespace trevalune::rowreader::detail

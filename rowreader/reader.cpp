@@ -25,11 +25,25 @@ float bilinear(double x, double y, Pixel px) {
     return top * (1 - ay) + bottom * ay;
 }
 
+/// Leaves new elements uninitialised: the page's ink is written whole at once, and zeroing
+/// tens of megabytes first would cost as much again.
+template <class T>
+struct Uninitialised : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = Uninitialised<U>;
+    };
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+};
+
 /// Ink as a fraction of full black, 0..255, after the paper's own brightness is taken out.
 struct Ink {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> v;
+    std::vector<std::uint8_t, Uninitialised<std::uint8_t>> v;
 
     float at(int x, int y) const {
         if (x < 0 || y < 0 || x >= width || y >= height) return 0;
@@ -77,21 +91,34 @@ Ink inkOf(const GreyImage& image) {
             lit[static_cast<std::size_t>(by) * bw + bx] = std::max(best, 24.0f);
         }
     }
-    Ink ink{w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h)};
+    // Where each column lies between the blocks' centres is the same on every row: worked
+    // out once, not for every pixel (this loop touches every pixel of the page).
+    struct Between {
+        int first, second;
+        float part;
+    };
+    auto between = [&](int i, int blocks) {
+        const double g = std::clamp((i + 0.5) / block - 0.5, 0.0, blocks - 1.0);
+        const int first = std::min(static_cast<int>(g), blocks - 1);
+        return Between{first, std::min(first + 1, blocks - 1), static_cast<float>(g - first)};
+    };
+    std::vector<Between> columns(static_cast<std::size_t>(w));
+    for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = between(x, bw);
+    Ink ink{w, h, {}};
+    ink.v.resize(static_cast<std::size_t>(w) * h);
     for (int y = 0; y < h; ++y) {
-        const double gy = std::clamp((y + 0.5) / block - 0.5, 0.0, bh - 1.0);
-        const int y0 = std::min(static_cast<int>(gy), bh - 1), y1 = std::min(y0 + 1, bh - 1);
-        const auto fy = static_cast<float>(gy - y0);
+        const Between down = between(y, bh);
+        const float fy = down.part;
+        const float* top = &lit[static_cast<std::size_t>(down.first) * bw];
+        const float* bottom = &lit[static_cast<std::size_t>(down.second) * bw];
+        const std::uint8_t* in = &image.pixels[static_cast<std::size_t>(y) * w];
+        std::uint8_t* out = &ink.v[static_cast<std::size_t>(y) * w];
         for (int x = 0; x < w; ++x) {
-            const double gx = std::clamp((x + 0.5) / block - 0.5, 0.0, bw - 1.0);
-            const int x0 = std::min(static_cast<int>(gx), bw - 1), x1 = std::min(x0 + 1, bw - 1);
-            const auto fx = static_cast<float>(gx - x0);
-            auto p = [&](int px, int py) { return lit[static_cast<std::size_t>(py) * bw + px]; };
-            const float bg = (p(x0, y0) * (1 - fx) + p(x1, y0) * fx) * (1 - fy) +
-                             (p(x0, y1) * (1 - fx) + p(x1, y1) * fx) * fy;
-            const float value = 255.0f * (bg - image.at(x, y)) / bg;
-            ink.v[static_cast<std::size_t>(y) * w + x] =
-                static_cast<std::uint8_t>(std::clamp(value, 0.0f, 255.0f));
+            const auto [x0, x1, fx] = columns[static_cast<std::size_t>(x)];
+            const float bg = (top[x0] * (1 - fx) + top[x1] * fx) * (1 - fy) +
+                             (bottom[x0] * (1 - fx) + bottom[x1] * fx) * fy;
+            const float value = 255.0f * (bg - in[x]) / bg;
+            out[x] = static_cast<std::uint8_t>(std::clamp(value, 0.0f, 255.0f));
         }
     }
     return ink;
@@ -101,9 +128,10 @@ Ink shrink(const Ink& ink, int f) {
     Ink out{(ink.width + f - 1) / f, (ink.height + f - 1) / f, {}};
     std::vector<int> sum(static_cast<std::size_t>(out.width) * out.height);
     for (int y = 0; y < ink.height; ++y) {
-        for (int x = 0; x < ink.width; ++x) {
-            sum[static_cast<std::size_t>(y / f) * out.width + x / f] +=
-                ink.v[static_cast<std::size_t>(y) * ink.width + x];
+        const std::uint8_t* in = &ink.v[static_cast<std::size_t>(y) * ink.width];
+        int* row = &sum[static_cast<std::size_t>(y / f) * out.width];
+        for (int ox = 0, x = 0; ox < out.width; ++ox) {
+            for (const int end = std::min(x + f, ink.width); x < end; ++x) row[ox] += in[x];
         }
     }
     out.v.resize(sum.size());

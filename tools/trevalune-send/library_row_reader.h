@@ -20,7 +20,8 @@ public:
     std::vector<rowreader::ModeReading> readPage(std::span<const std::uint8_t> bytes,
                                                  const rowreader::ReadOptions& options, int page,
                                                  rowreader::RgbImage* annotation) override {
-        const rowreader::GreyImage picture = rowreader::decodeImage(bytes, page);
+        const rowreader::GreyImage picture =
+            rowreader::decodeImage(bytes, page, rowreader::Resolution::ForReading);
         std::vector<rowreader::ModeReading> readings = rowreader::readRows(picture, options);
         if (annotation != nullptr) *annotation = rowreader::buildAnnotation(picture, readings);
         return readings;

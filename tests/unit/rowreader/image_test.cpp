@@ -2,6 +2,7 @@
 // every platform to the same grey and resolution; foreign or damaged files give ImageError.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -174,6 +175,78 @@ TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
     EXPECT_EQ(imagePageCount(sample("grey-600dpi.tif")), 1);
     EXPECT_EQ(imagePageCount(sample("grey-300dpi.png")), 1);
     EXPECT_THROW(decodeImage(sample("pages-thumbnail.tif"), 2), ImageError);
+}
+
+/// `image` averaged over squares of `f` pixels from its top left (those at the right and
+/// bottom edges over what is left), halves rounded up.
+GreyImage boxReduced(const GreyImage& image, int f) {
+    GreyImage out{(image.width + f - 1) / f, (image.height + f - 1) / f, {}};
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            int sum = 0, n = 0;
+            for (int j = y * f; j < std::min(image.height, (y + 1) * f); ++j) {
+                for (int i = x * f; i < std::min(image.width, (x + 1) * f); ++i, ++n)
+                    sum += image.at(i, j);
+            }
+            out.pixels.push_back(static_cast<std::uint8_t>((sum + n / 2) / n));
+        }
+    }
+    return out;
+}
+
+TEST(DecodeImage, ReducesLargePicturesForReadingBySquaresAveraged) {
+    struct Bound {
+        long long width, height;
+        double dpi;
+        int reduction;
+    };
+    // The stated resolution rules where there is one, else the short side.
+    const Bound bounds[] = {{20000, 20000, 799.9, 1}, {20000, 20000, 800, 2}, {100, 100, 1199, 2},
+                            {100, 100, 1200, 3},      {6599, 90000, 0, 1},    {90000, 6600, 0, 2},
+                            {9900, 9900, 0, 3}};
+    for (const Bound& b : bounds) {
+        EXPECT_EQ(detail::buildReduction(Resolution::ForReading, b.width, b.height, b.dpi),
+                  b.reduction)
+            << b.width << " x " << b.height << " at " << b.dpi;
+    }
+    EXPECT_EQ(detail::buildReduction(Resolution::Stored, 90000, 90000, 2400), 1);
+
+    // 8 x 4 at 1200 dpi read at 400: squares of 3, the last column two wide, the last row one.
+    const GreyImage read = decodeImage(sample("grey-1200dpi.png"), 0, Resolution::ForReading);
+    EXPECT_EQ(read.pixels, (Bytes{40, 130, 205, 60, 150, 225}));
+    EXPECT_EQ(read.width, 3);
+    EXPECT_DOUBLE_EQ(read.dotsPerInch, 400);
+    EXPECT_DOUBLE_EQ(read.verticalDotsPerInch, 400);
+    EXPECT_EQ(decodeImage(sample("grey-1200dpi.png")).width, 8);
+
+    // Every decoder as the rows come, turned pictures too; libjpeg halves in its inverse DCT,
+    // which only comes close to the average.
+    struct Case {
+        const char* file;
+        int f, orientation = 1;
+    };
+    const Case cases[] = {{"colour-nounit.png", 2},
+                          {"grey-600dpi.tif", 3},
+                          {"colour-236dpcm.tif", 2},
+                          {"bilevel-300dpi.tif", 2},
+                          {"grey-turned6-300x600dpi.tif", 2, 6},
+                          {"grey-200dpi.jpg", 3},
+                          {"colour-118dpcm.jpg", 2},
+                          {"grey-200dpi.jpg", 4}};
+    for (const auto& [file, f, orientation] : cases) {
+        SCOPED_TRACE(std::string(file) + " by " + std::to_string(f));
+        const Bytes bytes = sample(file);
+        const detail::DecodeRequest request{0, orientation, Resolution::ForReading, 400.0 * f};
+        const detail::DecodedPixels reduced =
+            detail::decodePixels(*detail::sniffImageFormat(bytes), bytes, request);
+        const GreyImage expected = boxReduced(decodeImage(bytes), f);
+        EXPECT_EQ(reduced.reduction, f);
+        ASSERT_EQ(reduced.image.width, expected.width);
+        ASSERT_EQ(reduced.image.height, expected.height);
+        const int tolerance = std::string(file).ends_with(".jpg") && f % 2 == 0 ? 2 : 0;
+        for (std::size_t i = 0; i < expected.pixels.size(); ++i)
+            EXPECT_NEAR(reduced.image.pixels[i], expected.pixels[i], tolerance) << "pixel " << i;
+    }
 }
 
 TEST(UprightRows, TurnsPicturesOfMoreRowsThanABand) {

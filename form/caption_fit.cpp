@@ -91,16 +91,16 @@ std::vector<std::string> textsToFit(Control control, std::string_view clockText)
     std::vector<std::string> texts;
     if (!spec->caption.empty()) texts.emplace_back(spec->caption);
     switch (control) {
-        case Control::Label8:
+        case Control::statusLabel:
             texts.emplace_back(kSettingCaption4);
             texts.emplace_back(kDoneCaption);
             break;
-        case Control::Labgs:
-        case Control::Labcgs:
-        case Control::Labcgm:
+        case Control::highSpeedValue:
+        case Control::highDensityValue:
+        case Control::superHighDensityValue:
             texts.push_back(std::to_string(kValueBoxMax));
             break;
-        case Control::Labtime:
+        case Control::clock:
             texts.emplace_back(clockText);
             break;
         default:
@@ -119,7 +119,7 @@ FormLayout fitCaptions(const std::array<int, kControlCount>& neededTwips) {
         Twips& frame = layout[it->id];
         frame.width = std::max(frame.width, reach + kFrameMarginTwips);
     }
-    fitRow(Control::Form1, neededTwips, layout);
+    fitRow(Control::window, neededTwips, layout);
     return layout;
 }
 

@@ -11,26 +11,67 @@
 
 namespace trevalune {
 
-/// Every control's design name, the window's own first. One list: the enum, the name table
-/// (controlName) and the control table all follow it, so a mistyped name does not compile.
-#define TREVALUNE_CONTROLS(X)                                                                      \
-    X(Form1)                                                                                       \
-    X(Command18)                                                                                   \
-    X(Frame7) X(Combo2) X(Command17) X(Command8) X(Command14) X(Command13) X(Command12) X(Frame6)  \
-        X(Command16) X(Command15) X(Command3) X(Frame3) X(Optgs) X(Optcgs) X(Optcgm) X(Labgs)      \
-            X(Label2) X(Label3) X(Label4) X(Label5) X(Labcgs) X(Label6) X(Label7) X(Labcgm)        \
-                X(Frame2) X(cmbsz) X(Label8) X(Command11) X(Command10) X(Command7) X(Frame5)       \
-                    X(Check1) X(Command9) X(Command6) X(Text2) X(Command2) X(Command1) X(Command4) \
-                        X(Command5) X(Frame4) X(Text1) X(Labtime) X(Label1) X(Timer1) X(Frame1)    \
-                            X(Combo1)
+/// Every control, the window itself first: the name code uses, for what the control does, and
+/// its design name ("Command16"), the key that object names, diagnostics and screenshots show.
+/// One list: the enum, the name table (controlName) and the control table all follow it, so a
+/// mistyped name does not compile.
+#define TREVALUNE_CONTROLS(X)         \
+    X(window, Form1)                  \
+    X(alignmentTest, Command18)       \
+    X(centreFrame, Frame7)            \
+    X(centreList, Combo2)             \
+    X(pinTest, Command17)             \
+    X(setAllWithTestPage, Command8)   \
+    X(driverFile, Command14)          \
+    X(pinTestDensities, Command13)    \
+    X(pageEject, Command12)           \
+    X(setFrame, Frame6)               \
+    X(setSingleItem, Command16)       \
+    X(rest, Command15)                \
+    X(setAllItems, Command3)          \
+    X(modeFrame, Frame3)              \
+    X(highSpeedOption, Optgs)         \
+    X(highDensityOption, Optcgs)      \
+    X(superHighDensityOption, Optcgm) \
+    X(highSpeedValue, Labgs)          \
+    X(highSpeedOpen, Label2)          \
+    X(highSpeedClose, Label3)         \
+    X(highDensityClose, Label4)       \
+    X(highDensityOpen, Label5)        \
+    X(highDensityValue, Labcgs)       \
+    X(superHighDensityClose, Label6)  \
+    X(superHighDensityOpen, Label7)   \
+    X(superHighDensityValue, Labcgm)  \
+    X(valueFrame, Frame2)             \
+    X(valueBox, cmbsz)                \
+    X(statusLabel, Label8)            \
+    X(microFeedBack, Command11)       \
+    X(microFeedForward, Command10)    \
+    X(factoryReset, Command7)         \
+    X(commandFrame, Frame5)           \
+    X(saveBracket, Check1)            \
+    X(factoryBlock, Command9)         \
+    X(sendCommand, Command6)          \
+    X(commandText, Text2)             \
+    X(quit, Command2)                 \
+    X(selfTest, Command1)             \
+    X(save, Command4)                 \
+    X(lineFeed, Command5)             \
+    X(titleFrame, Frame4)             \
+    X(extraWait, Text1)               \
+    X(clock, Labtime)                 \
+    X(versionLabel, Label1)           \
+    X(timer, Timer1)                  \
+    X(printerFrame, Frame1)           \
+    X(printerList, Combo1)
 
 enum class Control : unsigned char {
-#define TREVALUNE_CONTROL_ENUMERATOR(name) name,
+#define TREVALUNE_CONTROL_ENUMERATOR(role, design) role,
     TREVALUNE_CONTROLS(TREVALUNE_CONTROL_ENUMERATOR)
 #undef TREVALUNE_CONTROL_ENUMERATOR
 };
 
-#define TREVALUNE_CONTROL_COUNT(name) +1
+#define TREVALUNE_CONTROL_COUNT(role, design) +1
 inline constexpr std::size_t kControlCount = 0 TREVALUNE_CONTROLS(TREVALUNE_CONTROL_COUNT);
 #undef TREVALUNE_CONTROL_COUNT
 
@@ -65,7 +106,7 @@ struct Twips {
 struct ControlSpec {
     Control id;
     ControlKind kind;
-    Control container;         ///< Control::Form1 or a frame
+    Control container;         ///< Control::window or a frame
     std::string_view caption;  ///< caption or initial text, UTF-8
     Twips geometry;
     /// 0: none designed; the control shows the platform's default dialog font at its normal

@@ -29,9 +29,10 @@ struct ModeControls {
     Control option;
     Control label;
 };
-constexpr std::array<ModeControls, 3> kModeControls = {{{Control::Optgs, Control::Labgs},
-                                                        {Control::Optcgs, Control::Labcgs},
-                                                        {Control::Optcgm, Control::Labcgm}}};
+constexpr std::array<ModeControls, 3> kModeControls = {
+    {{Control::highSpeedOption, Control::highSpeedValue},
+     {Control::highDensityOption, Control::highDensityValue},
+     {Control::superHighDensityOption, Control::superHighDensityValue}}};
 
 Control modeOption(PrintMode mode) {
     return kModeControls[modeIndex(mode)].option;
@@ -49,20 +50,20 @@ struct OperationButton {
     std::int16_t busyCode = 0;
 };
 constexpr OperationButton kOperationButtons[] = {
-    {Control::Command12, Operation::PageEject},
-    {Control::Command5, Operation::LineFeed},
-    {Control::Command10, Operation::MicroFeedForward},
-    {Control::Command11, Operation::MicroFeedBack},
-    {Control::Command1, Operation::SelfTest},
-    {Control::Command4, Operation::Save},
-    {Control::Command7, Operation::FactoryReset},
-    {Control::Command14, Operation::DriverFile},
-    {Control::Command17, Operation::PinTest},
-    {Control::Command13, Operation::PinTestDensities},
-    {Control::Command18, Operation::AlignmentTest},
-    {Control::Command16, Operation::SetSingleItem, kBusySetItems},
-    {Control::Command3, Operation::SetAllItems, kBusySetItems},
-    {Control::Command8, Operation::SetAllWithTestPage, kBusySetAllWithPage},
+    {Control::pageEject, Operation::PageEject},
+    {Control::lineFeed, Operation::LineFeed},
+    {Control::microFeedForward, Operation::MicroFeedForward},
+    {Control::microFeedBack, Operation::MicroFeedBack},
+    {Control::selfTest, Operation::SelfTest},
+    {Control::save, Operation::Save},
+    {Control::factoryReset, Operation::FactoryReset},
+    {Control::driverFile, Operation::DriverFile},
+    {Control::pinTest, Operation::PinTest},
+    {Control::pinTestDensities, Operation::PinTestDensities},
+    {Control::alignmentTest, Operation::AlignmentTest},
+    {Control::setSingleItem, Operation::SetSingleItem, kBusySetItems},
+    {Control::setAllItems, Operation::SetAllItems, kBusySetItems},
+    {Control::setAllWithTestPage, Operation::SetAllWithTestPage, kBusySetAllWithPage},
 };
 
 const OperationButton* operationButton(Control control) {
@@ -84,17 +85,17 @@ struct Form1::Handlers {
 const Form1::Handlers* Form1::handlersOf(Control control) {
     // clang-format off
     static constexpr Handlers kHandlers[] = {
-    {Control::Combo1, &Form1::printerChosen, &Form1::printerChosen},
-    {Control::Command2, &Form1::quit},
-    {Control::Text2, nullptr, &Form1::commandTextChanged},
-    {Control::Check1, &Form1::saveTickClicked},
-    {Control::Command6, &Form1::sendCommandText},
-    {Control::Command9, &Form1::fillFactoryBlock},
-    {Control::Command15, &Form1::rest},
-    {Control::Optgs, &Form1::modeOptionClicked},
-    {Control::Optcgs, &Form1::modeOptionClicked},
-    {Control::Optcgm, &Form1::modeOptionClicked},
-    {Control::cmbsz, &Form1::valueBoxChanged, &Form1::valueBoxChanged},
+    {Control::printerList, &Form1::printerChosen, &Form1::printerChosen},
+    {Control::quit, &Form1::quit},
+    {Control::commandText, nullptr, &Form1::commandTextChanged},
+    {Control::saveBracket, &Form1::saveTickClicked},
+    {Control::sendCommand, &Form1::sendCommandText},
+    {Control::factoryBlock, &Form1::fillFactoryBlock},
+    {Control::rest, &Form1::rest},
+    {Control::highSpeedOption, &Form1::modeOptionClicked},
+    {Control::highDensityOption, &Form1::modeOptionClicked},
+    {Control::superHighDensityOption, &Form1::modeOptionClicked},
+    {Control::valueBox, &Form1::valueBoxChanged, &Form1::valueBoxChanged},
     };
     // clang-format on
     for (const Handlers& h : kHandlers) {
@@ -270,28 +271,28 @@ void Form1::raiseClick(Control name) {
 // --- Start-up and printer choice ---
 
 void Form1::load() {
-    face_.startTimer(Control::Timer1, kTimerIntervalMs);
+    face_.startTimer(Control::timer, kTimerIntervalMs);
 
     std::vector<std::string> values;
     for (int v = 5; v <= kValueBoxMax; ++v) values.push_back(std::to_string(v));
-    setItems(Control::Combo2, std::move(values));
-    setText(Control::Combo2, std::string(kDefaultCentre));
+    setItems(Control::centreList, std::move(values));
+    setText(Control::centreList, std::string(kDefaultCentre));
 
     for (const PrintModeTraits& m : kPrintModes)
         setText(modeLabel(m.mode), std::string(m.initialValue));
-    setChecked(Control::Optgs, true);  // copies Labgs into cmbsz
-    setText(Control::cmbsz, std::string(traits(PrintMode::HighSpeed).initialValue));
-    setEnabled(Control::Command9, false);
+    setChecked(Control::highSpeedOption, true);  // copies Labgs into cmbsz
+    setText(Control::valueBox, std::string(traits(PrintMode::HighSpeed).initialValue));
+    setEnabled(Control::factoryBlock, false);
 
     PrinterList printers = spooler_.listPrinters();
-    setItems(Control::Combo1, std::move(printers.names));
+    setItems(Control::printerList, std::move(printers.names));
     // Without this the list is simply empty and every button blames the printer's name.
     if (!printers.unreachableServer.empty()) {
         face_.showMessage(noPrintServerMessage(printers.unreachableServer), kApplicationTitle);
     }
     // Each visited printer becomes the default in turn; the last one visited stays selected.
-    const std::size_t visits = preselectionVisits(control(Control::Combo1).items);
-    for (std::size_t i = 0; i < visits; ++i) selectItem(Control::Combo1, static_cast<int>(i));
+    const std::size_t visits = preselectionVisits(control(Control::printerList).items);
+    for (std::size_t i = 0; i < visits; ++i) selectItem(Control::printerList, static_cast<int>(i));
 }
 
 void Form1::printerChosen() {
@@ -304,17 +305,17 @@ void Form1::quit() {
 }
 
 std::string Form1::printerName() const {
-    return control(Control::Combo1).text;
+    return control(Control::printerList).text;
 }
 
 // --- Manual command panel ---
 
 void Form1::commandTextChanged() {
     if (correctingText2_) return;  // the correction below changes the text itself
-    std::u16string text = toUtf16(control(Control::Text2).text);
+    std::u16string text = toUtf16(control(Control::commandText).text);
     const HexInputCheck check = checkHexInput(text);
     if (check.removed.empty()) return;
-    std::size_t caret = std::min(control(Control::Text2).caret, text.size());
+    std::size_t caret = std::min(control(Control::commandText).caret, text.size());
     // One message per distinct character; after each message every occurrence of that
     // character goes, and the caret stays where the operator was typing.
     for (const std::u16string& removed : check.removed) {
@@ -332,20 +333,20 @@ void Form1::commandTextChanged() {
         text = std::move(kept);
         caret = keptCaret;
         correctingText2_ = true;
-        state(Control::Text2).caret = caret;
-        setText(Control::Text2, toUtf8(text));
+        state(Control::commandText).caret = caret;
+        setText(Control::commandText, toUtf8(text));
         correctingText2_ = false;
     }
-    state(Control::Text2).caret = caret;
-    face_.setCaret(Control::Text2, caret);
+    state(Control::commandText).caret = caret;
+    face_.setCaret(Control::commandText, caret);
 }
 
 void Form1::saveTickClicked() {
-    setEnabled(Control::Command9, control(Control::Check1).checked);
+    setEnabled(Control::factoryBlock, control(Control::saveBracket).checked);
 }
 
 void Form1::sendCommandText() {
-    if (control(Control::Text2).text.empty()) return;
+    if (control(Control::commandText).text.empty()) return;
     // Refused input stays in the box, and the tick stays, so the operator can mend it.
     const auto work = tryBuild(Operation::ManualSend);
     if (!work) return;
@@ -359,20 +360,20 @@ void Form1::sendCommandText() {
 }
 
 void Form1::clearCommandPanel() {
-    setChecked(Control::Check1, false);
-    setEnabled(Control::Command9, false);
-    setText(Control::Text2, "");
+    setChecked(Control::saveBracket, false);
+    setEnabled(Control::factoryBlock, false);
+    setText(Control::commandText, "");
 }
 
 void Form1::fillFactoryBlock() {
     // Replaces the box's text; the input check accepts it (digits and single blanks).
-    setText(Control::Text2, std::string(kFactoryBlockSpaced));
+    setText(Control::commandText, std::string(kFactoryBlockSpaced));
 }
 
 // --- Clock and busy state ---
 
 void Form1::clockTick() {
-    setText(Control::Labtime, face_.clockText(clock_.now()));
+    setText(Control::clock, face_.clockText(clock_.now()));
     const auto dots = busy.beginTick();
     if (!dots) return;
     showStatus(*dots);
@@ -383,7 +384,7 @@ void Form1::clockTick() {
         case BusyEnd::Early:
             // A job is still queued: the buttons come back, the dots caption stays.
             enableButtons();
-            face_.repaintNow(Control::Label8);
+            face_.repaintNow(Control::statusLabel);
             break;
         case BusyEnd::Normal:
             enableButtons();
@@ -393,11 +394,19 @@ void Form1::clockTick() {
 }
 
 const std::vector<Control>& Form1::commandButtons() {
-    static const std::vector<Control> buttons = {
-        Control::Command3,  Control::Command8, Control::Command1,  Control::Command14,
-        Control::Command12, Control::Command5, Control::Command10, Control::Command11,
-        Control::Command13, Control::Command7, Control::Command4,  Control::Command9,
-        Control::Command6};
+    static const std::vector<Control> buttons = {Control::setAllItems,
+                                                 Control::setAllWithTestPage,
+                                                 Control::selfTest,
+                                                 Control::driverFile,
+                                                 Control::pageEject,
+                                                 Control::lineFeed,
+                                                 Control::microFeedForward,
+                                                 Control::microFeedBack,
+                                                 Control::pinTestDensities,
+                                                 Control::factoryReset,
+                                                 Control::save,
+                                                 Control::factoryBlock,
+                                                 Control::sendCommand};
     return buttons;
 }
 
@@ -434,15 +443,17 @@ void Form1::enterBusyState(std::int16_t code, const std::string& firstCaption) {
 
 void Form1::modeOptionClicked() {
     // An option raises its click only once it is on: the one on is the one clicked.
-    if (const auto mode = selectedMode()) setText(Control::cmbsz, control(modeLabel(*mode)).text);
+    if (const auto mode = selectedMode())
+        setText(Control::valueBox, control(modeLabel(*mode)).text);
 }
 
 void Form1::valueBoxChanged() {
-    if (numericValue(control(Control::cmbsz).text) > kValueBoxMax) {
+    if (numericValue(control(Control::valueBox).text) > kValueBoxMax) {
         // Runs this handler again before the copy below; 119 is the capped value.
-        setText(Control::cmbsz, std::string(kValueBoxCapped));
+        setText(Control::valueBox, std::string(kValueBoxCapped));
     }
-    if (const auto mode = selectedMode()) setText(modeLabel(*mode), control(Control::cmbsz).text);
+    if (const auto mode = selectedMode())
+        setText(modeLabel(*mode), control(Control::valueBox).text);
 }
 
 std::optional<PrintMode> Form1::selectedMode() const {
@@ -453,25 +464,25 @@ std::optional<PrintMode> Form1::selectedMode() const {
 }
 
 ModeValues Form1::modeValues() const {
-    return {control(Control::Labgs).text, control(Control::Labcgs).text,
-            control(Control::Labcgm).text};
+    return {control(Control::highSpeedValue).text, control(Control::highDensityValue).text,
+            control(Control::superHighDensityValue).text};
 }
 
 // --- What the operations build on ---
 
 void Form1::showStatus(const std::string& caption) {
-    setText(Control::Label8, caption);
-    face_.repaintNow(Control::Label8);
+    setText(Control::statusLabel, caption);
+    face_.repaintNow(Control::statusLabel);
 }
 
 OperationInput Form1::operationInput(Operation operation) const {
     OperationInput in;
-    in.centre = control(Control::Combo2).text;
+    in.centre = control(Control::centreList).text;
     in.mode = selectedMode().value_or(PrintMode::HighSpeed);
     in.values = modeValues();
-    in.extraWait = control(Control::Text1).text;
-    in.commandText = control(Control::Text2).text;
-    in.saveBracket = control(Control::Check1).checked;
+    in.extraWait = control(Control::extraWait).text;
+    in.commandText = control(Control::commandText).text;
+    in.saveBracket = control(Control::saveBracket).checked;
     // The pin test header carries the moment of the click: read once, before any page.
     if (operation == Operation::PinTest) in.now = clock_.now();
     // Read again at every press, so a file changed in between goes out in its new form.

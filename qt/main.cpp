@@ -120,7 +120,7 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
 
     if (parser.isSet(version)) {
         const std::string_view caption =
-            trevalune::findControlSpec(trevalune::Control::Label1)->caption;
+            trevalune::findControlSpec(trevalune::Control::versionLabel)->caption;
         std::printf("Trevalune %s\n%.*s\n", TREVALUNE_VERSION, static_cast<int>(caption.size()),
                     caption.data());
         return 0;

@@ -227,7 +227,7 @@ QtFace::QtFace()
       horizontal_(new QScrollBar(Qt::Horizontal, window_.get())),
       vertical_(new QScrollBar(Qt::Vertical, window_.get())) {
     registerFontFallbacks();
-    window_->setObjectName(qs(controlName(Control::Form1)));
+    window_->setObjectName(qs(controlName(Control::window)));
     window_->setWindowTitle(qs(kWindowCaption));
     fillBackground(*window_, kWhite);
     window_->resize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
@@ -310,7 +310,7 @@ void QtFace::createControls() {
     keys_ = new FormKeys([this](QObject& o, FormKey key) { return pressKey(o, key); }, window);
     for (const ControlSpec& spec : controlTable()) {
         const Control name = spec.id;
-        QWidget* parent = spec.container == Control::Form1 ? window : &widget(spec.container);
+        QWidget* parent = spec.container == Control::window ? window : &widget(spec.container);
         QWidget* w = nullptr;
         switch (spec.kind) {
             case ControlKind::Button: {
@@ -498,10 +498,9 @@ void QtFace::updateLayout() {
         (window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) != 0;
     const auto layoutNow = [&] {
         const QSize size = window_->size();
-        return clientLayout({size.width(), size.height()}, workAreaClient(), kQtLogicalDpi,
-                            sizedBySystem,
-                            {vertical_->sizeHint().width(), horizontal_->sizeHint().height()},
-                            fitted_);
+        return clientLayout(
+            {size.width(), size.height()}, workAreaClient(), kQtLogicalDpi, sizedBySystem,
+            {vertical_->sizeHint().width(), horizontal_->sizeHint().height()}, fitted_);
     };
     layout_ = layoutNow();
     // A maximised window is the window manager's to size, with a frame of its own: leave it be.
@@ -545,7 +544,7 @@ void QtFace::placeControls() {
     const QPoint scrolled(horizontal_->value(), vertical_->value());
     for (const ControlSpec& spec : controlTable()) {
         // A frame carries what it holds.
-        if (spec.container != Control::Form1 || spec.kind == ControlKind::Timer) continue;
+        if (spec.container != Control::window || spec.kind == ControlKind::Timer) continue;
         const Twips& g = fitted_[spec.id];
         widget(spec.id).move(QPoint(pixels(g.left), pixels(g.top)) - scrolled);
     }

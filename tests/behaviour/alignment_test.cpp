@@ -27,37 +27,37 @@ protected:
     void expectBusy(std::int16_t code) {
         EXPECT_EQ(form->busy.settingMode, code);
         EXPECT_EQ(disabledButtons(), Form1::commandButtons());
-        EXPECT_TRUE(enabled(Control::Command16));  // the set buttons and Rest stay on
-        EXPECT_TRUE(enabled(Control::Command15));
+        EXPECT_TRUE(enabled(Control::setSingleItem));  // the set buttons and Rest stay on
+        EXPECT_TRUE(enabled(Control::rest));
     }
 };
 
 TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
-    replace(Control::Combo2, "4");  // typed, not one of the list's items
-    click(Control::Command18);
+    replace(Control::centreList, "4");  // typed, not one of the list's items
+    click(Control::alignmentTest);
     EXPECT_EQ(spooler.payloads(), buildAlignmentTest("4").documents());
     EXPECT_EQ(log, Names{"3 docs"});  // no caption, no wait
-    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
+    EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
 
     forget();
-    replace(Control::Combo2, "300");
-    click(Control::Command18);
+    replace(Control::centreList, "300");
+    click(Control::alignmentTest);
     EXPECT_EQ(log, Names{"msg 高速的测试中心值“300”超出 0 到 255 的范围，没有发送任何内容。"});
 }
 
 TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
-    click(Control::Command16);
+    click(Control::setSingleItem);
     EXPECT_EQ(log, opening("43 docs"));
     EXPECT_EQ(spooler.payloads(),
               buildSetSingleItem(PrintMode::HighSpeed, {"16", "24", "40"}, "5000").documents());
     expectBusy(kBusySetItems);
     expectFaceShowsForm();
 
-    click(Control::Command15);
+    click(Control::rest);
     forget();
-    click(Control::Optcgm);
-    replace(Control::Text1, "300");
-    click(Control::Command16);
+    click(Control::superHighDensityOption);
+    replace(Control::extraWait, "300");
+    click(Control::setSingleItem);
     EXPECT_EQ(
         spooler.payloads(),
         buildSetSingleItem(PrintMode::SuperHighDensity, {"16", "24", "40"}, "300").documents());
@@ -65,30 +65,30 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
 }
 
 TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
-    click(Control::Optcgs);  // a value for a mode: option button, then the value box
-    replace(Control::cmbsz, "30");
-    click(Control::Command3);
+    click(Control::highDensityOption);  // a value for a mode: option button, then the value box
+    replace(Control::valueBox, "30");
+    click(Control::setAllItems);
     EXPECT_EQ(log, opening("146 docs"));
     EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
     expectBusy(kBusySetItems);
 
-    click(Control::Command15);
+    click(Control::rest);
     forget();
-    click(Control::Command8);
+    click(Control::setAllWithTestPage);
     EXPECT_EQ(spooler.payloads(),
               buildSetAllWithTestPage({"16", "30", "40"}, "5000", kHanziSample).documents());
     expectBusy(kBusySetAllWithPage);
 }
 
 TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
-    click(Control::Optcgm);
-    replace(Control::cmbsz, "-5");
+    click(Control::superHighDensityOption);
+    replace(Control::valueBox, "-5");
     forget();
-    click(Control::Command8);
+    click(Control::setAllWithTestPage);
     EXPECT_EQ(log, Names{"msg 超高密的值“-5”超出 0 到 255 的范围，没有发送任何内容。"});
     EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_EQ(text(Control::Label8), "完成.....");
-    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
+    EXPECT_EQ(text(Control::statusLabel), "完成.....");
+    EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
 }
 
 }  // namespace

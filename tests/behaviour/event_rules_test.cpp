@@ -24,7 +24,7 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     face.onMessage = [&](const RecordingFace::Message&) { tickMany(); };
     clock.onWait = [&](int) { tickMany(); };
 
-    click(Control::Command16);
+    click(Control::setSingleItem);
 
     const std::size_t documents =
         buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documentCount();
@@ -33,32 +33,32 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     EXPECT_GT(offered, 27 * 30);  // enough to end the busy state many times over
     EXPECT_EQ(form->busy.settingMode, kBusySetItems);
     EXPECT_EQ(form->busy.waitTicks, 0);
-    EXPECT_EQ(text(Control::Labtime), "");  // not even the clock
+    EXPECT_EQ(text(Control::clock), "");  // not even the clock
 
     // Once the handler has returned, the next tick counts.
     face.onMessage = nullptr;
     form->timerTick();
     EXPECT_EQ(form->busy.waitTicks, 1);
-    EXPECT_EQ(text(Control::Labtime), "2026/12/5 09:05:03");
+    EXPECT_EQ(text(Control::clock), "2026/12/5 09:05:03");
 }
 
 TEST_F(EventRules, ADisabledControlTakesNoEvent) {
-    click(Control::Command9);  // off until Check1 is ticked
-    EXPECT_EQ(text(Control::Text2), "");
+    click(Control::factoryBlock);  // off until Check1 is ticked
+    EXPECT_EQ(text(Control::commandText), "");
 
-    type(Control::Text2, "0A");
+    type(Control::commandText, "0A");
     form->enterBusyState(kBusySetItems, "正在设置");
     forget();
     for (Control button : Form1::commandButtons()) form->clicked(button);
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(text(Control::Text2), "0A");
+    EXPECT_EQ(text(Control::commandText), "0A");
     EXPECT_EQ(form->busy.settingMode, kBusySetItems);
 }
 
 TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEarly) {
     clock.current = {2027, 1, 2, 23, 4, 5};
     ticks(3);  // idle ticks show the time and count nothing
-    EXPECT_EQ(text(Control::Labtime), "2027/1/2 23:04:05");
+    EXPECT_EQ(text(Control::clock), "2027/1/2 23:04:05");
     EXPECT_TRUE(log.empty());
 
     spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
@@ -86,16 +86,16 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
 }
 
 TEST_F(EventRules, RestEndsTheBusyStateAtOnceAndWorksWhileIdle) {
-    click(Control::Command15);  // idle: Command9 comes on as well
+    click(Control::rest);  // idle: Command9 comes on as well
     EXPECT_EQ(disabledButtons(), Controls{});
     EXPECT_EQ(log, Names{"caption 完成..."});
 
     form->enterBusyState(kBusySetItems, "正在设置");
     form->jobs.jobState[1] = 99;
     ticks(3);
-    click(Control::Command15);
+    click(Control::rest);
     EXPECT_EQ(disabledButtons(), Controls{});
-    EXPECT_EQ(text(Control::Label8), "完成...");
+    EXPECT_EQ(text(Control::statusLabel), "完成...");
     EXPECT_EQ(form->busy.settingMode, 0);
     EXPECT_EQ(form->busy.waitTicks, 0);
     EXPECT_EQ(form->jobs.jobLatch[1], 1);  // the tables are the next operation's to clear
@@ -121,32 +121,33 @@ TEST_F(EventRules, ADocumentNotTakenOrOfUnknownFateEndsItsOperationWithOneMessag
         log.insert(log.end(), face.diagnostics.begin(), face.diagnostics.end());
         return log;
     };
-    EXPECT_EQ(failing(Control::Command18, spooler.refusing),
+    EXPECT_EQ(failing(Control::alignmentTest, spooler.refusing),
               (Names{"1 docs",
                      "msg The printer \"RZ7-virtual\" did not take document 2 of 60: went wrong\n"
                      "The remaining 58 documents were not sent.",
                      "printer \"RZ7-virtual\", document 2: not taken: went wrong"}));
-    EXPECT_EQ(failing(Control::Command18, spooler.unconfirmed),
+    EXPECT_EQ(failing(Control::alignmentTest, spooler.unconfirmed),
               (Names{"2 docs",
                      "msg The print server went away before it confirmed document 2 of 60 for the "
                      "printer \"RZ7-virtual\" (went wrong); its queue may hold it.\n"
                      "The remaining 58 documents were not sent.",
                      "printer \"RZ7-virtual\", document 2: unknown: went wrong"}));
-    EXPECT_EQ(failing(Control::Command17, spooler.refusing),  // the pin test's pages too
+    EXPECT_EQ(failing(Control::pinTest, spooler.refusing),  // the pin test's pages too
               (Names{"1 docs",
                      "msg The printer \"RZ7-virtual\" did not take document 2 of 17: went wrong\n"
                      "The remaining 15 documents were not sent.",
                      "printer \"RZ7-virtual\", document 2: not taken: went wrong"}));
-    replace(Control::Text2, "0A");
-    click(Control::Check1);
-    EXPECT_THAT(failing(Control::Command6, spooler.refusing),
-                ::testing::Contains("msg The printer \"RZ7-virtual\" did not take document 2 of 3: went wrong\n"
-                                    "The remaining document was not sent."));
+    replace(Control::commandText, "0A");
+    click(Control::saveBracket);
+    EXPECT_THAT(failing(Control::sendCommand, spooler.refusing),
+                ::testing::Contains(
+                    "msg The printer \"RZ7-virtual\" did not take document 2 of 3: went wrong\n"
+                    "The remaining document was not sent."));
 }
 
 TEST_F(EventRules, SetAllOnAQueueThatTakesNothingEndsTheBusyStateAsRestDoes) {
     spooler.refusing["RZ7-virtual"] = "Destination \"RZ7-virtual\" is not accepting jobs.";
-    click(Control::Command3);
+    click(Control::setAllItems);
     ticks(30);  // the timer finds nothing left to end
     EXPECT_EQ(log, (Names{"caption 正在设置..", "caption 正在设置...", "wait 2500",
                           "caption 正在设置....",
@@ -166,15 +167,15 @@ TEST_F(EventRules, APrinterThatNeedsAttentionIsSaidOnceBeforeTheFirstDocument) {
     countDocuments = true;
     spooler.states["RZ7-virtual"] = {true, PrinterState::State::Stopped, true, {"paused"}, "Paused",
                                      3};
-    click(Control::Command12);
-    click(Control::Command18);
+    click(Control::pageEject);
+    click(Control::alignmentTest);
     const std::string said =
         "msg The printer \"RZ7-virtual\" is not ready to print; the spooler says: stopped: Paused";
     EXPECT_EQ(log, (Names{said, "1 docs", said, "60 docs"}));
     // A queue that only refuses jobs is left to the first document's own message.
     spooler.states["RZ7-virtual"] = {true, PrinterState::State::Idle, false, {}, "Rejecting", 0};
     forget();
-    click(Control::Command12);
+    click(Control::pageEject);
     EXPECT_EQ(log, (Names{"1 docs"}));
 }
 
@@ -183,23 +184,23 @@ TEST_F(EventRules, AnExceptionInAHandlerIsShownOnceEndsTheBusyStateAndTheWindowG
     spooler.onDocument = [&](const RecordingSpooler::Document&) {
         if (++sent == 3) throw std::runtime_error("spooler broke");
     };
-    click(Control::Command3);  // a set operation: the busy state is on when it breaks
+    click(Control::setAllItems);  // a set operation: the busy state is on when it breaks
     EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{{"spooler broke", "Trevalune"}}));
     EXPECT_EQ(face.diagnostics, Names{"unexpected error: spooler broke"});
     EXPECT_FALSE(form->busy.busy());
     EXPECT_EQ(disabledButtons(), Controls{});
-    EXPECT_EQ(text(Control::Label8), "完成...");
+    EXPECT_EQ(text(Control::statusLabel), "完成...");
 
     // A pin test's "错误提示" box is for what a page refused, not for a fault of the program.
     sent = 0;
     forget();
-    click(Control::Command17);
+    click(Control::pinTest);
     EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{{"spooler broke", "Trevalune"}}));
     EXPECT_EQ(spooler.documents.size(), 3u);
-    EXPECT_EQ(text(Control::Label8), "完成...");  // idle: nothing to end, no caption changed
+    EXPECT_EQ(text(Control::statusLabel), "完成...");  // idle: nothing to end, no caption changed
 
     spooler.onDocument = nullptr;
-    click(Control::Command12);
+    click(Control::pageEject);
     EXPECT_EQ(spooler.payloads().back(), bytesOf({0x1D, 0x56, 0x53}));
     EXPECT_EQ(face.messages.size(), 1u);
     expectFaceShowsForm();
@@ -210,20 +211,20 @@ TEST_F(EventRules, TypedValuesAboveOneHundredTwentyBecome119AndEachModeKeepsItsO
         {"1", "1"},     {"12", "12"},   {"125", "119"}, {"120", "120"}, {"120.5", "119"},
         {"121", "119"}, {"016", "016"}, {"-7", "-7"},   {"abc", "abc"}, {"", ""}};
     for (const auto& [typed, stored] : cases) {
-        replace(Control::cmbsz, "");
-        type(Control::cmbsz, typed);
-        EXPECT_EQ(text(Control::cmbsz), stored) << typed;
-        EXPECT_EQ(text(Control::Labgs), stored) << typed;
+        replace(Control::valueBox, "");
+        type(Control::valueBox, typed);
+        EXPECT_EQ(text(Control::valueBox), stored) << typed;
+        EXPECT_EQ(text(Control::highSpeedValue), stored) << typed;
     }
-    click(Control::Optcgs);
-    EXPECT_EQ(text(Control::cmbsz), "24");
-    replace(Control::cmbsz, "30");
-    click(Control::Optcgm);
-    EXPECT_EQ(text(Control::cmbsz), "40");
-    replace(Control::cmbsz, "999");
-    click(Control::Optcgs);
-    EXPECT_EQ(text(Control::cmbsz), "30");
-    EXPECT_FALSE(form->control(Control::Optcgm).checked);
+    click(Control::highDensityOption);
+    EXPECT_EQ(text(Control::valueBox), "24");
+    replace(Control::valueBox, "30");
+    click(Control::superHighDensityOption);
+    EXPECT_EQ(text(Control::valueBox), "40");
+    replace(Control::valueBox, "999");
+    click(Control::highDensityOption);
+    EXPECT_EQ(text(Control::valueBox), "30");
+    EXPECT_FALSE(form->control(Control::superHighDensityOption).checked);
     EXPECT_EQ(form->modeValues().superHighDensity, "119");
     EXPECT_EQ(form->selectedMode(), PrintMode::HighDensity);
     EXPECT_TRUE(log.empty());

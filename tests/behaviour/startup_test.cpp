@@ -8,22 +8,27 @@ namespace {
 
 TEST_F(FormTest, StartsInTheDesignState) {
     start({});
-    const ControlState& combo2 = form->control(Control::Combo2);
+    const ControlState& combo2 = form->control(Control::centreList);
     ASSERT_EQ(combo2.items.size(), 116u);
     EXPECT_EQ(combo2.items.front(), "5");
     EXPECT_EQ(combo2.items.back(), "120");
     const std::pair<Control, const char*> texts[] = {
-        {Control::Combo2, "31"},  {Control::Labgs, "16"},
-        {Control::Labcgs, "24"},  {Control::Labcgm, "40"},
-        {Control::cmbsz, "16"},   {Control::Label8, "完成....."},
-        {Control::Text1, "5000"}, {Control::Label1, "Korvel  V20170609 V1.0"},
-        {Control::Labtime, ""},   {Control::Combo1, ""},
+        {Control::centreList, "31"},
+        {Control::highSpeedValue, "16"},
+        {Control::highDensityValue, "24"},
+        {Control::superHighDensityValue, "40"},
+        {Control::valueBox, "16"},
+        {Control::statusLabel, "完成....."},
+        {Control::extraWait, "5000"},
+        {Control::versionLabel, "Korvel  V20170609 V1.0"},
+        {Control::clock, ""},
+        {Control::printerList, ""},
     };
     for (const auto& [name, expected] : texts) EXPECT_EQ(text(name), expected) << name;
-    EXPECT_TRUE(form->control(Control::Optgs).checked);
-    EXPECT_EQ(disabledButtons(), Controls{Control::Command9});
+    EXPECT_TRUE(form->control(Control::highSpeedOption).checked);
+    EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
     // No printer: nothing listed, nothing selected, the default left alone, nothing said.
-    EXPECT_TRUE(form->control(Control::Combo1).items.empty());
+    EXPECT_TRUE(form->control(Control::printerList).items.empty());
     EXPECT_TRUE(spooler.defaultChanges.empty());
     EXPECT_TRUE(log.empty());
     expectFaceShowsForm();
@@ -44,7 +49,7 @@ TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
         SCOPED_TRACE(printers.front());
         start(printers);
         EXPECT_EQ(spooler.defaultChanges, defaults);
-        EXPECT_EQ(text(Control::Combo1), selected);
+        EXPECT_EQ(text(Control::printerList), selected);
         expectFaceShowsForm();
     }
 }
@@ -56,7 +61,7 @@ TEST_F(FormTest, APrintServerThatDoesNotAnswerIsNamedOnceAtStartUp) {
                                  {"No print server answers at 127.0.0.1:1, so no printer can be "
                                   "listed.",
                                   "Trevalune"}}));
-    EXPECT_TRUE(form->control(Control::Combo1).items.empty());
+    EXPECT_TRUE(form->control(Control::printerList).items.empty());
     EXPECT_TRUE(spooler.defaultChanges.empty());
 }
 

@@ -37,8 +37,8 @@ protected:
         form = std::make_unique<Form1>(*face, spooler, clock,
                                        std::filesystem::path(folder.path().toStdU16String()));
         face->attach(*form);
-        ASSERT_TRUE(get<QTimer>(Control::Timer1)->isActive());
-        get<QTimer>(Control::Timer1)->stop();
+        ASSERT_TRUE(get<QTimer>(Control::timer)->isActive());
+        get<QTimer>(Control::timer)->stop();
         window().show();
         QApplication::setActiveWindow(&window());
         QApplication::processEvents();
@@ -147,40 +147,40 @@ TEST_F(QtWindowTest, BuildsEveryControlOfTheTableWithItsDesignNameKindPlaceAndFo
             }
         }
     }
-    EXPECT_EQ(get<QTimer>(Control::Timer1)->interval(), 1000);
+    EXPECT_EQ(get<QTimer>(Control::timer)->interval(), 1000);
     expectWindowShowsForm();  // the table's captions, or what start-up made of them
-    EXPECT_EQ(get<QComboBox>(Control::Combo2)->itemText(115), QStringLiteral("120"));
+    EXPECT_EQ(get<QComboBox>(Control::centreList)->itemText(115), QStringLiteral("120"));
     // Where 宋体 is missing, a Song face first.
     if (!QFontDatabase::hasFamily(song) && QFontDatabase::hasFamily(uming)) {
-        EXPECT_EQ(QFontInfo(get(Control::Label1)->font()).family(), uming);
-        EXPECT_EQ(QFontInfo(get(Control::Frame1)->font()).family(), uming);
+        EXPECT_EQ(QFontInfo(get(Control::versionLabel)->font()).family(), uming);
+        EXPECT_EQ(QFontInfo(get(Control::printerFrame)->font()).family(), uming);
     }
 }
 
 TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged) {
     resizeWindow(490, 770);  // every control within reach of the mouse
-    EXPECT_EQ(get<QComboBox>(Control::Combo1)->count(), 2);
+    EXPECT_EQ(get<QComboBox>(Control::printerList)->count(), 2);
     spooler.defaultChanges.clear();
-    pick(Control::Combo1, 1);  // F4, Return on the printer already shown is a pick too
+    pick(Control::printerList, 1);  // F4, Return on the printer already shown is a pick too
     EXPECT_EQ(spooler.defaultChanges, std::vector<std::string>{"RZ7-virtual"});
-    type(Control::Text1, QStringLiteral("300"));
-    pick(Control::Combo2, 10);
-    EXPECT_EQ(form->control(Control::Combo2).text, "15");
+    type(Control::extraWait, QStringLiteral("300"));
+    pick(Control::centreList, 10);
+    EXPECT_EQ(form->control(Control::centreList).text, "15");
     // Typed values are taken as typed: Qt's inline completion once made "4" into "40".
-    type(Control::cmbsz, QStringLiteral("4"));
-    EXPECT_EQ(get<QLabel>(Control::Labgs)->text(), QStringLiteral("4"));
+    type(Control::valueBox, QStringLiteral("4"));
+    EXPECT_EQ(get<QLabel>(Control::highSpeedValue)->text(), QStringLiteral("4"));
     // As on Windows: Enter and the keypad's Enter press the focused button.
-    get(Control::Command12)->setFocus(Qt::TabFocusReason);
+    get(Control::pageEject)->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Return);
     press(Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(spooler.payloads(), (std::vector<std::string>(2, "\x1D\x56\x53")));
     // In 功能选择 an arrow key selects the next mode, round at either end, as a click would.
-    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
-    for (const auto& [key, mode] : {std::pair{Qt::Key_Right, Control::Optcgs},
-                                    {Qt::Key_Down, Control::Optcgm},
-                                    {Qt::Key_Down, Control::Optgs},
-                                    {Qt::Key_Up, Control::Optcgm},
-                                    {Qt::Key_Left, Control::Optcgs}}) {
+    get(Control::highSpeedOption)->setFocus(Qt::TabFocusReason);
+    for (const auto& [key, mode] : {std::pair{Qt::Key_Right, Control::highDensityOption},
+                                    {Qt::Key_Down, Control::superHighDensityOption},
+                                    {Qt::Key_Down, Control::highSpeedOption},
+                                    {Qt::Key_Up, Control::superHighDensityOption},
+                                    {Qt::Key_Left, Control::highDensityOption}}) {
         EXPECT_EQ(press(key), mode);
         EXPECT_TRUE(get<QAbstractButton>(mode)->isChecked());
         expectWindowShowsForm();
@@ -190,35 +190,36 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
          {std::pair{QLocale(QLocale::English, QLocale::UnitedStates), "12/5/26 9:05:03 AM"},
           {QLocale(QLocale::German, QLocale::Germany), "05.12.26 09:05:03"}}) {
         QLocale::setDefault(locale);
-        QMetaObject::invokeMethod(get<QTimer>(Control::Timer1), "timeout", Qt::DirectConnection);
-        EXPECT_EQ(utf8(get<QLabel>(Control::Labtime)->text()), expected);
+        QMetaObject::invokeMethod(get<QTimer>(Control::timer), "timeout", Qt::DirectConnection);
+        EXPECT_EQ(utf8(get<QLabel>(Control::clock)->text()), expected);
     }
-    click(Control::Optcgm);
-    click(Control::Check1);
+    click(Control::superHighDensityOption);
+    click(Control::saveBracket);
     expectWindowShowsForm();
-    click(Control::Command16);
+    click(Control::setSingleItem);
     EXPECT_EQ(clock.waits.back(), 300);
     EXPECT_TRUE(form->busy.busy());
     expectWindowShowsForm();
-    click(Control::Command2);
+    click(Control::quit);
     EXPECT_FALSE(window().isVisible());
 }
 
 TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtTheDesignSize) {
     // Once Tab reached the hidden 设置全部 at the design size, where a stray Space pressed it.
     using C = Control;
-    EXPECT_EQ(focused(), C::Combo1);
+    EXPECT_EQ(focused(), C::printerList);
     std::vector<std::optional<Control>> visited;
     for (int i = 0; i < 9; ++i) visited.push_back(press(Qt::Key_Tab));
-    EXPECT_EQ(visited, (std::vector<std::optional<Control>>{
-                           C::Combo2, C::Command18, C::Command12, C::Command5, C::Command10,
-                           C::Command11, C::Command1, C::Command17, C::Combo1}));
+    EXPECT_EQ(visited,
+              (std::vector<std::optional<Control>>{
+                  C::centreList, C::alignmentTest, C::pageEject, C::lineFeed, C::microFeedForward,
+                  C::microFeedBack, C::selfTest, C::pinTest, C::printerList}));
     // Back at the design size, a focus that was left on a lower control comes back up.
     resizeWindow(600, 770);
-    for (int i = 0; i < 40 && focused() != Control::Command8; ++i) press(Qt::Key_Tab);
+    for (int i = 0; i < 40 && focused() != Control::setAllWithTestPage; ++i) press(Qt::Key_Tab);
     resizeWindow(twipsToPixels(designClientTwips(face->layout()).width, 96), 169);
-    EXPECT_EQ(focused(), Control::Combo1);
-    EXPECT_EQ(get(Control::Command8)->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(focused(), Control::printerList);
+    EXPECT_EQ(get(Control::setAllWithTestPage)->focusPolicy(), Qt::NoFocus);
 }
 
 // Run by ctest at 96, 120, 144 and 192 DPI (qt.captions.*: QT_SCALE_FACTOR 1 to 2), in the
@@ -261,11 +262,11 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
     }
     // Within the window and each frame: no two controls overlap or touch, and a frame holds
     // what it holds (but Text1, which the design put below its frame's edge).
-    std::vector<Control> containers{Control::Form1};
+    std::vector<Control> containers{Control::window};
     for (const ControlSpec& c : controlTable())
         if (c.kind == ControlKind::Frame) containers.push_back(c.id);
     for (Control parent : containers) {
-        QWidget* frame = parent == Control::Form1 ? &window() : get(parent);
+        QWidget* frame = parent == Control::window ? &window() : get(parent);
         std::vector<const ControlSpec*> inside;
         for (const ControlSpec& c : controlTable())
             if (c.container == parent && c.kind != ControlKind::Timer &&
@@ -273,7 +274,7 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
                 inside.push_back(&c);
         for (const ControlSpec* a : inside) {
             const QRect ra = get(a->id)->geometry();
-            if (parent != Control::Form1) {
+            if (parent != Control::window) {
                 EXPECT_TRUE(frame->rect().contains(ra)) << a->id << " within " << parent;
             }
             for (const ControlSpec* b : inside) {
@@ -292,9 +293,9 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
     for (auto* bar : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
         if (bar->orientation() == Qt::Horizontal) across = bar;
     ASSERT_TRUE(across != nullptr && across->isVisible());
-    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
-    ASSERT_EQ(press(Qt::Key_Tab), Control::cmbsz);
-    QWidget* box = get(Control::cmbsz);
+    get(Control::highSpeedOption)->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(press(Qt::Key_Tab), Control::valueBox);
+    QWidget* box = get(Control::valueBox);
     EXPECT_TRUE(window().rect().contains(QRect(box->mapTo(&window(), QPoint(0, 0)), box->size())));
 }
 
@@ -303,44 +304,48 @@ TEST_F(QtWindowTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGrou
     resizeWindow(600, 770);  // every control within reach
     // Command9 is disabled at first; of the modes only the checked one is a Tab stop.
     const std::vector<std::optional<Control>> forward = {
-        C::Combo2,   C::Command18, C::Command12, C::Command5,  C::Command10, C::Command11,
-        C::Command1, C::Command17, C::Command2,  C::Command13, C::Text2,     C::Check1,
-        C::Command6, C::Optgs,     C::cmbsz,     C::Command16, C::Command3,  C::Command15,
-        C::Command8, C::Command7,  C::Command4,  C::Command14, C::Combo1};
-    get(Control::Combo1)->setFocus(Qt::TabFocusReason);
+        C::centreList,         C::alignmentTest,    C::pageEject,
+        C::lineFeed,           C::microFeedForward, C::microFeedBack,
+        C::selfTest,           C::pinTest,          C::quit,
+        C::pinTestDensities,   C::commandText,      C::saveBracket,
+        C::sendCommand,        C::highSpeedOption,  C::valueBox,
+        C::setSingleItem,      C::setAllItems,      C::rest,
+        C::setAllWithTestPage, C::factoryReset,     C::save,
+        C::driverFile,         C::printerList};
+    get(Control::printerList)->setFocus(Qt::TabFocusReason);
     std::vector<std::optional<Control>> visited;
     for (std::size_t i = 0; i < forward.size(); ++i) visited.push_back(press(Qt::Key_Tab));
     EXPECT_EQ(visited, forward);
     visited.clear();
     for (std::size_t i = 0; i < forward.size(); ++i) visited.push_back(press(Qt::Key_Backtab));
     std::vector<std::optional<Control>> backward(forward.rbegin() + 1, forward.rend());
-    backward.push_back(C::Combo1);
+    backward.push_back(C::printerList);
     EXPECT_EQ(visited, backward);
     // Another mode chosen by the arrow keys: Tab stops there, in both directions.
-    get(Control::Optgs)->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(press(Qt::Key_Left), C::Optcgm);
-    EXPECT_EQ(press(Qt::Key_Tab), C::cmbsz);
-    EXPECT_EQ(press(Qt::Key_Backtab), C::Optcgm);
-    EXPECT_EQ(press(Qt::Key_Backtab), C::Command6);
-    EXPECT_EQ(press(Qt::Key_Tab), C::Optcgm);
+    get(Control::highSpeedOption)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(press(Qt::Key_Left), C::superHighDensityOption);
+    EXPECT_EQ(press(Qt::Key_Tab), C::valueBox);
+    EXPECT_EQ(press(Qt::Key_Backtab), C::superHighDensityOption);
+    EXPECT_EQ(press(Qt::Key_Backtab), C::sendCommand);
+    EXPECT_EQ(press(Qt::Key_Tab), C::superHighDensityOption);
 }
 
 TEST_F(QtWindowTest, RefusedInputAndAnExceptionInAClickShowRealModalMessageBoxes) {
     MessageBoxAnswerer boxes;
-    type(Control::Text2, QStringLiteral("1G"));
-    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->toPlainText(), QStringLiteral("1"));
-    EXPECT_EQ(get<QPlainTextEdit>(Control::Text2)->textCursor().position(), 1);
+    type(Control::commandText, QStringLiteral("1G"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::commandText)->toPlainText(), QStringLiteral("1"));
+    EXPECT_EQ(get<QPlainTextEdit>(Control::commandText)->textCursor().position(), 1);
     // An exception goes out of Qt's event handling into the form and back: one box, one line.
     spooler.onDocument = [](const auto&) { throw std::runtime_error("spooler broke"); };
     ::testing::internal::CaptureStderr();
-    click(Control::Command12);
+    click(Control::pageEject);
     EXPECT_THAT(::testing::internal::GetCapturedStderr(),
                 ::testing::StartsWith("trevalune: unexpected error: spooler broke\n"));
     EXPECT_EQ(boxes.shown,
               (std::vector<std::string>{"Trevalune|请输入的数据是16进制的范围|0|1|Form1",
                                         "Trevalune|spooler broke|0|1|Form1"}));
     spooler.onDocument = nullptr;
-    click(Control::Command5);  // and the window goes on
+    click(Control::lineFeed);  // and the window goes on
     EXPECT_EQ(spooler.payloads().back(), "\n");
 }
 
@@ -374,7 +379,7 @@ protected:
         form = std::make_unique<Form1>(*face, spooler, clock,
                                        std::filesystem::path(folder.path().toStdU16String()));
         face->attach(*form);
-        get<QTimer>(Control::Timer1)->stop();
+        get<QTimer>(Control::timer)->stop();
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     }
@@ -400,8 +405,8 @@ TEST_F(QtWindowManagerTest, MaximisedItScrollsAndTabAndTheWheelReachTheSaveButto
     QApplication::processEvents();
     EXPECT_TRUE(window().isMaximized()) << "the window itself undid it";
     const std::string save = "\x1B\x3A\x00\x00\x52"s;
-    for (int i = 0; i < 60 && focused() != Control::Command4; ++i) press(Qt::Key_Tab);
-    ASSERT_EQ(focused(), Control::Command4) << "保存 by Tab";
+    for (int i = 0; i < 60 && focused() != Control::save; ++i) press(Qt::Key_Tab);
+    ASSERT_EQ(focused(), Control::save) << "保存 by Tab";
     press(Qt::Key_Return);
     EXPECT_EQ(spooler.payloads(), std::vector{save});
     // By the wheel over the white right of the form: to the top, to the bottom, and a click.
@@ -414,7 +419,7 @@ TEST_F(QtWindowManagerTest, MaximisedItScrollsAndTabAndTheWheelReachTheSaveButto
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 0; })) << bar->value();
     x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 30 --delay 1 5"), empty);
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
-    QWidget* button = get(Control::Command4);
+    QWidget* button = get(Control::save);
     const QRect shown(button->mapTo(&window(), QPoint(0, 0)), button->size());
     ASSERT_TRUE(window().rect().contains(shown)) << shown.top() << " " << shown.bottom();
     x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click 1"), shown.center());

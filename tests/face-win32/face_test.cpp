@@ -17,11 +17,11 @@
 #include "common/utf16.h"
 #include "form/control_table.h"
 #include "form/window_rules.h"
+#include "tests/face-win32/window_fixture.h"
 #include "tests/support/control_print.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/texts_to_show.h"
-#include "tests/face-win32/window_fixture.h"
 
 namespace trevalune {
 namespace {
@@ -146,9 +146,9 @@ TEST_F(Win32FaceTest, EveryControlAsDesignedAtEveryScale) {
             EXPECT_LT(zIndex.at(h), zIndex.at(window.hwnd(c->id))) << "in " << c->id;
         if (!IsWindowVisible(h)) hidden.push_back(spec.id);
     }
-    EXPECT_EQ(hidden, std::vector<Control>{Control::Text1})
+    EXPECT_EQ(hidden, std::vector<Control>{Control::extraWait})
         << "only the box below Frame4's bottom edge is clipped away";
-    EXPECT_EQ(SendMessageW(window.hwnd(Control::Combo2), CB_GETCOUNT, 0, 0), 116);
+    EXPECT_EQ(SendMessageW(window.hwnd(Control::centreList), CB_GETCOUNT, 0, 0), 116);
 }
 
 TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
@@ -173,7 +173,8 @@ TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
             EXPECT_TRUE(GetWindowRect(window.main(), &frame) && EqualRect(&frame, &suggested));
         }
         ASSERT_EQ(window.face.dpi(), dpi);
-        EXPECT_EQ(fontOf(Control::Command8).lfHeight, -MulDiv(16, dpi, 96)) << "12 points";
+        EXPECT_EQ(fontOf(Control::setAllWithTestPage).lfHeight, -MulDiv(16, dpi, 96))
+            << "12 points";
         const HDC dc = GetDC(window.main());
         for (const ControlSpec& spec : controlTable()) {
             const std::vector<std::string> texts = testing::textsToShow(spec, window.face);
@@ -203,7 +204,7 @@ TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
             const HWND ha = window.hwnd(a.id);
             if (ha == nullptr || !IsWindowVisible(ha)) continue;
             RECT ra = rectInClient(a.id);
-            if (a.container != Control::Form1) {
+            if (a.container != Control::window) {
                 const RECT frame = rectInClient(a.container);
                 EXPECT_TRUE(ra.left >= frame.left && ra.right <= frame.right &&
                             ra.top >= frame.top && ra.bottom <= frame.bottom)
@@ -225,11 +226,14 @@ TEST_F(Win32FaceTest, EveryCaptionIsWholeAndNoTwoControlsTouchAtEveryScale) {
 TEST_F(Win32FaceTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGroup) {
     using C = Control;
     window.resizeClient(560, 720);  // the client area scrolls: every control within reach
-    std::vector<Control> expected = {
-        C::Combo1,    C::Combo2,   C::Command18, C::Command12, C::Command5,  C::Command10,
-        C::Command11, C::Command1, C::Command17, C::Command2,  C::Command13, C::Text2,
-        C::Check1,    C::Command6, C::Optgs,     C::cmbsz,     C::Command16, C::Command3,
-        C::Command15, C::Command8, C::Command7,  C::Command4,  C::Command14};
+    std::vector<Control> expected = {C::printerList,   C::centreList,         C::alignmentTest,
+                                     C::pageEject,     C::lineFeed,           C::microFeedForward,
+                                     C::microFeedBack, C::selfTest,           C::pinTest,
+                                     C::quit,          C::pinTestDensities,   C::commandText,
+                                     C::saveBracket,   C::sendCommand,        C::highSpeedOption,
+                                     C::valueBox,      C::setSingleItem,      C::setAllItems,
+                                     C::rest,          C::setAllWithTestPage, C::factoryReset,
+                                     C::save,          C::driverFile};
     const auto windows = [&](const std::vector<Control>& names) {
         Windows w;
         for (Control name : names) w.push_back(window.hwnd(name));
@@ -245,27 +249,27 @@ TEST_F(Win32FaceTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGro
                 return c.id;
         return std::nullopt;
     };
-    SetFocus(window.hwnd(C::Combo1));
+    SetFocus(window.hwnd(C::printerList));
     std::vector<std::optional<Control>> visited, forward(expected.begin() + 1, expected.end());
-    forward.push_back(C::Combo1);
+    forward.push_back(C::printerList);
     for (std::size_t i = 0; i < forward.size(); ++i) {
         window.key(VK_TAB);
         visited.push_back(focusedControl());
     }
     EXPECT_EQ(visited, forward);
     // Another mode, chosen by an arrow key: the Tab stop moves there.
-    SetFocus(window.hwnd(C::Optgs));
+    SetFocus(window.hwnd(C::highSpeedOption));
     window.key(VK_LEFT);
-    ASSERT_EQ(focusedControl(), C::Optcgm);
+    ASSERT_EQ(focusedControl(), C::superHighDensityOption);
     window.key(VK_TAB);
-    EXPECT_EQ(focusedControl(), C::cmbsz);
-    expected[14] = C::Optcgm;
+    EXPECT_EQ(focusedControl(), C::valueBox);
+    expected[14] = C::superHighDensityOption;
     EXPECT_EQ(tabWalk(), windows(expected));
 }
 
 // Clicks and typing through winspool, byte for byte, are tests/winspool's.
 TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
-    const HWND combo = window.hwnd(Control::Combo1);
+    const HWND combo = window.hwnd(Control::printerList);
     Names changes = spooler.defaultChanges;  // start-up's
     SetFocus(combo);
     // Every pick in the printer list is one default change, the shown printer's too. F4 opens
@@ -283,41 +287,41 @@ TEST_F(Win32FaceTest, TheOperatorsActionsReachTheForm) {
 
     {
         testing::MessageBoxAnswerer answerer;
-        window.type(Control::Text2, L"1x");
+        window.type(Control::commandText, L"1x");
         EXPECT_EQ(answerer.boxes(), std::vector<std::wstring>{L"请输入的数据是16进制的范围"})
             << "OK alone, no icon";
     }
-    EXPECT_EQ(window.text(Control::Text2), L"1");
-    EXPECT_EQ(HIWORD(SendMessageW(window.hwnd(Control::Text2), EM_GETSEL, 0, 0)), 1)
+    EXPECT_EQ(window.text(Control::commandText), L"1");
+    EXPECT_EQ(HIWORD(SendMessageW(window.hwnd(Control::commandText), EM_GETSEL, 0, 0)), 1)
         << "the caret stays where the operator was typing";
 
     // An editable list: what the form makes of the value (capped) shows in it and in a label.
-    SendMessageW(window.hwnd(Control::cmbsz), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
-    window.type(Control::cmbsz, L"500");
-    EXPECT_EQ(window.text(Control::cmbsz) + window.text(Control::Labgs), L"119119");
+    SendMessageW(window.hwnd(Control::valueBox), CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    window.type(Control::valueBox, L"500");
+    EXPECT_EQ(window.text(Control::valueBox) + window.text(Control::highSpeedValue), L"119119");
 
-    window.click(Control::Optcgs);
-    EXPECT_TRUE(checked(Control::Optcgs));
-    EXPECT_FALSE(checked(Control::Optgs));
-    window.click(Control::Check1);
-    EXPECT_TRUE(checked(Control::Check1));
-    EXPECT_TRUE(IsWindowEnabled(window.hwnd(Control::Command9)));
+    window.click(Control::highDensityOption);
+    EXPECT_TRUE(checked(Control::highDensityOption));
+    EXPECT_FALSE(checked(Control::highSpeedOption));
+    window.click(Control::saveBracket);
+    EXPECT_TRUE(checked(Control::saveBracket));
+    EXPECT_TRUE(IsWindowEnabled(window.hwnd(Control::factoryBlock)));
 
     SendMessageW(window.main(), WM_TIMER, 1, 0);
-    EXPECT_NE(window.text(Control::Labtime).find(L"2026"), std::wstring::npos) << "the clock shown";
+    EXPECT_NE(window.text(Control::clock).find(L"2026"), std::wstring::npos) << "the clock shown";
 
     // An exception in a click is one box, and the window goes on.
     spooler.onDocument = [](const auto&) { throw std::runtime_error("spooler broke"); };
     {
         testing::MessageBoxAnswerer answerer;
-        window.click(Control::Command12);
+        window.click(Control::pageEject);
         EXPECT_EQ(answerer.boxes(), std::vector<std::wstring>{L"spooler broke"});
     }
     spooler.onDocument = nullptr;
-    window.click(Control::Command5);
+    window.click(Control::lineFeed);
     EXPECT_EQ(spooler.payloads(), (Names{"\x1D\x56\x53", "\n"})) << "kept, then thrown";
 
-    SendMessageW(window.hwnd(Control::Command2), BM_CLICK, 0, 0);  // 退出
+    SendMessageW(window.hwnd(Control::quit), BM_CLICK, 0, 0);  // 退出
     EXPECT_FALSE(IsWindow(window.main()));
     EXPECT_FALSE(window.pump()) << "WM_QUIT ends the message loop";
 }
@@ -336,33 +340,35 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
     EXPECT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_VSCROLL);
 
     // The arrow keys in the mode group select the next mode, as a click would.
-    SetFocus(window.hwnd(Control::Optgs));
-    for (const auto& [key, mode] : {std::pair{VK_RIGHT, Control::Optcgs},
-                                    {VK_DOWN, Control::Optcgm},
-                                    {VK_DOWN, Control::Optgs},
-                                    {VK_UP, Control::Optcgm},
-                                    {VK_LEFT, Control::Optcgs}}) {
+    SetFocus(window.hwnd(Control::highSpeedOption));
+    for (const auto& [key, mode] : {std::pair{VK_RIGHT, Control::highDensityOption},
+                                    {VK_DOWN, Control::superHighDensityOption},
+                                    {VK_DOWN, Control::highSpeedOption},
+                                    {VK_UP, Control::superHighDensityOption},
+                                    {VK_LEFT, Control::highDensityOption}}) {
         window.key(key);
         EXPECT_EQ(GetFocus(), window.hwnd(mode));
-        for (Control option : {Control::Optgs, Control::Optcgs, Control::Optcgm})
+        for (Control option : {Control::highSpeedOption, Control::highDensityOption,
+                               Control::superHighDensityOption})
             EXPECT_EQ(checked(option), option == mode) << option;
     }
 
-    SetFocus(window.hwnd(Control::Text2));
+    SetFocus(window.hwnd(Control::commandText));
     window.key(VK_TAB);
-    EXPECT_EQ(window.text(Control::Text2), L"") << "Tab leaves the command box, typing nothing";
-    EXPECT_NE(GetFocus(), window.hwnd(Control::Text2));
+    EXPECT_EQ(window.text(Control::commandText), L"")
+        << "Tab leaves the command box, typing nothing";
+    EXPECT_NE(GetFocus(), window.hwnd(Control::commandText));
 
-    SetFocus(window.hwnd(Control::Command2));  // 退出, below the design size
+    SetFocus(window.hwnd(Control::quit));  // 退出, below the design size
     window.resizeClient(twipsToPixels(opening.width, 96), 169);
     EXPECT_EQ(tabWalk(), atDesignSize);
-    EXPECT_EQ(GetFocus(), window.hwnd(Control::Combo1)) << "the focus left the hidden button";
+    EXPECT_EQ(GetFocus(), window.hwnd(Control::printerList)) << "the focus left the hidden button";
     window.key(VK_SPACE);
     EXPECT_TRUE(IsWindow(window.main())) << "Space did not press 退出";
-    SetFocus(window.hwnd(Control::Command18));
+    SetFocus(window.hwnd(Control::alignmentTest));
     window.key(VK_TAB);
     window.key(VK_RETURN);                     // Enter presses the button Tab focused
-    SetFocus(window.hwnd(Control::Command5));  // focused without the dialog keys: not the default
+    SetFocus(window.hwnd(Control::lineFeed));  // focused without the dialog keys: not the default
     window.key(VK_RETURN);
     EXPECT_EQ(spooler.payloads(), (Names{"\x1D\x56\x53", "\n"})) << "换页, 换行";
 }
@@ -383,20 +389,19 @@ TEST_F(Win32FaceTest, MaximisedAtEveryScaleTabAndTheWheelReachTheSaveButton) {
             ShowWindow(window.main(), SW_MAXIMIZE);
             window.pump();
             spooler.documents.clear();
-            for (int i = 0; i < 60 && GetFocus() != window.hwnd(Control::Command4); ++i)
+            for (int i = 0; i < 60 && GetFocus() != window.hwnd(Control::save); ++i)
                 window.key(VK_TAB);
-            ASSERT_EQ(GetFocus(), window.hwnd(Control::Command4)) << "保存 by Tab, run " << run;
+            ASSERT_EQ(GetFocus(), window.hwnd(Control::save)) << "保存 by Tab, run " << run;
             window.key(VK_RETURN);
             // Up to the top by the wheel, then down to the bottom, and a click on 保存.
             for (int notches : {+40, -40})
                 SendMessageW(window.main(), WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), 0);
             RECT client;
             GetClientRect(window.main(), &client);
-            const RECT shown = rectInClient(Control::Command4);
+            const RECT shown = rectInClient(Control::save);
             ASSERT_TRUE(shown.top >= 0 && shown.bottom <= client.bottom) << shown.top;
-            SendMessageW(window.hwnd(Control::Command4), WM_LBUTTONDOWN, MK_LBUTTON,
-                         MAKELPARAM(5, 5));
-            SendMessageW(window.hwnd(Control::Command4), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            SendMessageW(window.hwnd(Control::save), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            SendMessageW(window.hwnd(Control::save), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
             window.pump();
             EXPECT_EQ(spooler.payloads(), (Names{save, save})) << "run " << run;
         }
@@ -423,12 +428,12 @@ TEST_F(Win32FaceTest, EnterInTheCommandBoxCostsOneMessageClosedByAKey) {
         SCOPED_TRACE(key);
         shown.clear();
         closingKey = key;
-        SetWindowTextW(window.hwnd(Control::Text2), L"");
-        SetFocus(window.hwnd(Control::Text2));
-        window.type(Control::Text2, L"1\r");
+        SetWindowTextW(window.hwnd(Control::commandText), L"");
+        SetFocus(window.hwnd(Control::commandText));
+        window.type(Control::commandText, L"1\r");
         for (int i = 0; i < 20; ++i, Sleep(10)) window.pump();  // what the key left, if any
         EXPECT_EQ(shown, std::vector<std::wstring>{L"请输入的数据是16进制的范围"});
-        EXPECT_EQ(window.text(Control::Text2), L"1");
+        EXPECT_EQ(window.text(Control::commandText), L"1");
     }
     KillTimer(nullptr, timer);
 }
@@ -442,8 +447,8 @@ TEST_F(Win32FaceTest, AValueBoxShowsItsSelectionOnlyWhileItHasTheFocus) {
                      reinterpret_cast<LPARAM>(&end));
         return end - start;
     };
-    for (Control box : {Control::Combo2, Control::cmbsz}) {
-        SetFocus(window.hwnd(Control::Combo1));
+    for (Control box : {Control::centreList, Control::valueBox}) {
+        SetFocus(window.hwnd(Control::printerList));
         for (int i = 0; i < 40 && GetParent(GetFocus()) != window.hwnd(box); ++i)
             window.key(VK_TAB);
         EXPECT_EQ(selected(box), 2u) << box << ": Tab selects its two digits";

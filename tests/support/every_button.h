@@ -21,27 +21,41 @@ namespace trevalune::testing {
 /// busy state has ended. A control that is disabled when its turn comes is a test failure.
 /// Returns the controls in the order they were clicked.
 inline std::vector<Control> clickEveryButton(Form1& form, RecordingFace& face) {
-    replaceText(form, face, Control::Text1, "300");
-    const int selected = form.control(Control::Combo1).currentIndex;
-    pick(form, face, Control::Combo1, 0);
-    if (selected >= 0) pick(form, face, Control::Combo1, selected);
-    pick(form, face, Control::Combo2, 10);
-    replaceText(form, face, Control::cmbsz, "18");
-    replaceText(form, face, Control::Text2, "1b 4G");
+    replaceText(form, face, Control::extraWait, "300");
+    const int selected = form.control(Control::printerList).currentIndex;
+    pick(form, face, Control::printerList, 0);
+    if (selected >= 0) pick(form, face, Control::printerList, selected);
+    pick(form, face, Control::centreList, 10);
+    replaceText(form, face, Control::valueBox, "18");
+    replaceText(form, face, Control::commandText, "1b 4G");
 
     // Where one control unlocks another: Check1 enables Command9, whose factory block
     // Command6 then sends; the set operations come after the values were chosen.
     using C = Control;
-    std::vector<Control> order = {C::Optcgs,    C::Optcgm,    C::Optgs,     C::Command18,
-                                  C::Command5,  C::Command12, C::Command10, C::Command11,
-                                  C::Command1,  C::Command14, C::Command4,  C::Command7,
-                                  C::Command16, C::Command3,  C::Command8,  C::Command15,
-                                  C::Check1,    C::Command9,  C::Command6};
+    std::vector<Control> order = {C::highDensityOption,
+                                  C::superHighDensityOption,
+                                  C::highSpeedOption,
+                                  C::alignmentTest,
+                                  C::lineFeed,
+                                  C::pageEject,
+                                  C::microFeedForward,
+                                  C::microFeedBack,
+                                  C::selfTest,
+                                  C::driverFile,
+                                  C::save,
+                                  C::factoryReset,
+                                  C::setSingleItem,
+                                  C::setAllItems,
+                                  C::setAllWithTestPage,
+                                  C::rest,
+                                  C::saveBracket,
+                                  C::factoryBlock,
+                                  C::sendCommand};
     std::vector<Control> rest;
     for (const ControlSpec& c : controlTable()) {
         const bool clickable = c.kind == ControlKind::Button || c.kind == ControlKind::Option ||
                                c.kind == ControlKind::CheckBox;
-        if (clickable && c.id != C::Command2 &&
+        if (clickable && c.id != C::quit &&
             std::find(order.begin(), order.end(), c.id) == order.end()) {
             rest.push_back(c.id);
         }
@@ -49,7 +63,7 @@ inline std::vector<Control> clickEveryButton(Form1& form, RecordingFace& face) {
     std::sort(rest.begin(), rest.end(),
               [](Control a, Control b) { return controlName(a) < controlName(b); });
     order.insert(order.end(), rest.begin(), rest.end());
-    order.push_back(C::Command2);
+    order.push_back(C::quit);
 
     for (Control c : order) {
         const std::string_view name = controlName(c);

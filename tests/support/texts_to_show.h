@@ -18,10 +18,11 @@ inline std::vector<std::string> textsToShow(const ControlSpec& spec, Face& face)
     }
     std::vector<std::string> texts;
     if (!spec.caption.empty()) texts.emplace_back(spec.caption);
-    if (spec.id == Control::Label8) texts.insert(texts.end(), {"正在设置....", "完成..."});
-    if (spec.id == Control::Labgs || spec.id == Control::Labcgs || spec.id == Control::Labcgm)
+    if (spec.id == Control::statusLabel) texts.insert(texts.end(), {"正在设置....", "完成..."});
+    if (spec.id == Control::highSpeedValue || spec.id == Control::highDensityValue ||
+        spec.id == Control::superHighDensityValue)
         texts.emplace_back("120");
-    if (spec.id == Control::Labtime) texts.push_back(face.clockText({2026, 12, 28, 23, 58, 58}));
+    if (spec.id == Control::clock) texts.push_back(face.clockText({2026, 12, 28, 23, 58, 58}));
     return texts;
 }
 

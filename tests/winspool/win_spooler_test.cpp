@@ -25,8 +25,8 @@
 
 #include "alignment/test_print.h"
 #include "operations/command_panel.h"
-#include "tests/support/fake_clock.h"
 #include "tests/face-win32/window_fixture.h"
+#include "tests/support/fake_clock.h"
 
 namespace trevalune {
 namespace {
@@ -174,10 +174,10 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheBuildersMa
     }
     testing::FakeClock clock;
     testing::Win32Window window(spooler, clock);
-    window.click(Control::Command12);
-    window.click(Control::Command18);
-    window.type(Control::Text2, L"1b 4A 10");
-    window.click(Control::Command6);
+    window.click(Control::pageEject);
+    window.click(Control::alignmentTest);
+    window.type(Control::commandText, L"1b 4A 10");
+    window.click(Control::sendCommand);
     for (std::size_t i = 0; i < documents.size(); ++i) {
         const auto got = catcher.next(20s);
         ASSERT_TRUE(got) << "document " << i << " did not arrive";

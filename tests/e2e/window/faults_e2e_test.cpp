@@ -100,7 +100,7 @@ protected:
 TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWindowGoesOn) {
     const auto page = buildAlignmentTest("31").documents();
     faultAfter(20, [this] { ps.stopCupsd(); });
-    const double seconds = click(Control::Command18);
+    const double seconds = click(Control::alignmentTest);
 
     EXPECT_EQ(messages(), notFound(page.size() - 20));
     EXPECT_LT(seconds, 10.0);  // a refused connection costs nothing like the timeout
@@ -109,7 +109,7 @@ TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWi
 
 TEST_F(FaultE2eTest, AQueueThatRejectsJobsMidPageCostsOneMessageAndGetsNothingMore) {
     faultAfter(1, [this] { EXPECT_EQ(runCommand("cupsreject " + queue + " 2>&1"), ""); });
-    click(Control::Command18);
+    click(Control::alignmentTest);
 
     EXPECT_EQ(messages(), Strings{"The printer \"RZ7-virtual\" did not take document 2 of 60: "
                                   "Destination \"RZ7-virtual\" is not accepting jobs.\n"
@@ -124,19 +124,20 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateEarlyAndIsSaid
     auto page = buildSetAllItems(form->modeValues(), "5000").documents();
     faultAfter(1, [this] { EXPECT_EQ(runCommand("cupsdisable " + queue + " 2>&1"), ""); });
 
-    click(Control::Command3);
+    click(Control::setAllItems);
     EXPECT_TRUE(face.messages.empty());
     tick(4);
     EXPECT_TRUE(form->busy.busy());
-    EXPECT_FALSE(form->control(Control::Command3).enabled);
+    EXPECT_FALSE(form->control(Control::setAllItems).enabled);
     tick(1);
     EXPECT_FALSE(form->busy.busy());
-    EXPECT_TRUE(form->control(Control::Command3).enabled);
-    EXPECT_EQ(form->control(Control::Label8).text, "正在设置....");  // the early end keeps the dots
+    EXPECT_TRUE(form->control(Control::setAllItems).enabled);
+    EXPECT_EQ(form->control(Control::statusLabel).text,
+              "正在设置....");  // the early end keeps the dots
 
     std::size_t queuedAtMessage = 0;
     face.onMessage = [&](const auto&) { queuedAtMessage = jobs(queue).size(); };
-    click(Control::Command12);
+    click(Control::pageEject);
     EXPECT_EQ(messages(), Strings{"The printer \"RZ7-virtual\" is not ready to print; the "
                                   "spooler says: stopped: Paused"});
     EXPECT_EQ(jobs(queue).size(), queuedAtMessage + 1);
@@ -151,7 +152,7 @@ TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonito
         buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documents();
     ps.stopVirtualPrinter();
 
-    click(Control::Command16);
+    click(Control::setSingleItem);
     EXPECT_TRUE(face.messages.empty());  // the server took them all
     const auto queued = jobs(queue);
     ASSERT_EQ(queued.size(), page.size());

@@ -26,9 +26,9 @@ std::array<int, kControlCount> needs(std::initializer_list<std::pair<Control, in
 
 TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     using C = Control;
-    const std::vector<Control> designSize{C::Combo1,    C::Combo2,   C::Command18,
-                                          C::Command12, C::Command5, C::Command10,
-                                          C::Command11, C::Command1, C::Command17};
+    const std::vector<Control> designSize{C::printerList,   C::centreList, C::alignmentTest,
+                                          C::pageEject,     C::lineFeed,   C::microFeedForward,
+                                          C::microFeedBack, C::selfTest,   C::pinTest};
     EXPECT_EQ(focusOrder(kClientWidthTwips, kClientHeightTwips), designSize);
     // Enlarged to the full extent every focusable control joins, but Text1: it lies below the
     // lower edge of its frame. Frame by frame, each row left to right: 发送指令区's box, then
@@ -36,29 +36,33 @@ TEST(ControlTable, OnlyTheControlsTheOperatorSeesTakeFocusInVisualOrder) {
     // left to right.
     std::vector<Control> full = designSize;
     full.insert(full.end(),
-                {C::Command2, C::Command13, C::Text2, C::Check1, C::Command9, C::Command6, C::Optgs,
-                 C::Optcgs, C::Optcgm, C::cmbsz, C::Command16, C::Command3, C::Command15,
-                 C::Command8, C::Command7, C::Command4, C::Command14});
+                {C::quit, C::pinTestDensities, C::commandText, C::saveBracket, C::factoryBlock,
+                 C::sendCommand, C::highSpeedOption, C::highDensityOption,
+                 C::superHighDensityOption, C::valueBox, C::setSingleItem, C::setAllItems, C::rest,
+                 C::setAllWithTestPage, C::factoryReset, C::save, C::driverFile});
     EXPECT_EQ(focusOrder(100000, 100000), full);
 }
 
 TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
     using C = Control;
-    const std::vector<Control> order{C::Text2, C::Optgs, C::Optcgs, C::Optcgm, C::cmbsz};
+    const std::vector<Control> order{C::commandText, C::highSpeedOption, C::highDensityOption,
+                                     C::superHighDensityOption, C::valueBox};
     const struct {
         std::optional<Control> checked;
         std::vector<Control> stops;
     } cases[] = {
-        {C::Optgs, {C::Text2, C::Optgs, C::cmbsz}},
-        {C::Optcgm, {C::Text2, C::Optcgm, C::cmbsz}},
-        {std::nullopt, {C::Text2, C::Optgs, C::cmbsz}},  // none checked: the first
+        {C::highSpeedOption, {C::commandText, C::highSpeedOption, C::valueBox}},
+        {C::superHighDensityOption, {C::commandText, C::superHighDensityOption, C::valueBox}},
+        {std::nullopt,
+         {C::commandText, C::highSpeedOption, C::valueBox}},  // none checked: the first
     };
     for (const auto& c : cases) {
         EXPECT_EQ(tabStops(order, [&](Control o) { return c.checked == o; }), c.stops);
     }
     // An option out of reach leaves the stop to the others of its frame.
-    EXPECT_EQ(tabStops({C::Optcgs, C::Optcgm}, [](Control o) { return o == C::Optgs; }),
-              (std::vector<Control>{C::Optcgs}));
+    EXPECT_EQ(tabStops({C::highDensityOption, C::superHighDensityOption},
+                       [](Control o) { return o == C::highSpeedOption; }),
+              (std::vector<Control>{C::highDensityOption}));
 }
 
 TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
@@ -75,10 +79,10 @@ TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
 }
 
 TEST(ControlTable, DesignNames) {
-    EXPECT_EQ(controlName(Control::Command18), "Command18");
-    EXPECT_EQ(controlNamed("cmbsz"), Control::cmbsz);
+    EXPECT_EQ(controlName(Control::alignmentTest), "Command18");
+    EXPECT_EQ(controlNamed("cmbsz"), Control::valueBox);
     EXPECT_EQ(controlNamed("nothing"), std::nullopt);
-    EXPECT_EQ(findControlSpec(Control::Form1), nullptr);
+    EXPECT_EQ(findControlSpec(Control::window), nullptr);
 }
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
@@ -87,19 +91,19 @@ TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
         FormKey key;
         std::optional<Control> clicked;
     } cases[] = {
-        {Control::Command18, FormKey::Enter, Control::Command18},
-        {Control::Command15, FormKey::Enter, Control::Command15},
-        {Control::Text2, FormKey::Enter, std::nullopt},  // a new line in the command box
-        {Control::Combo1, FormKey::Enter, std::nullopt},
-        {Control::Optgs, FormKey::Enter, std::nullopt},
-        {Control::Optgs, FormKey::Right, Control::Optcgs},
-        {Control::Optcgs, FormKey::Down, Control::Optcgm},
-        {Control::Optcgm, FormKey::Down, Control::Optgs},
-        {Control::Optgs, FormKey::Up, Control::Optcgm},
-        {Control::Optcgm, FormKey::Left, Control::Optcgs},
-        {Control::Command18, FormKey::Down, std::nullopt},
-        {Control::Check1, FormKey::Down, std::nullopt},
-        {Control::Form1, FormKey::Enter, std::nullopt},
+        {Control::alignmentTest, FormKey::Enter, Control::alignmentTest},
+        {Control::rest, FormKey::Enter, Control::rest},
+        {Control::commandText, FormKey::Enter, std::nullopt},  // a new line in the command box
+        {Control::printerList, FormKey::Enter, std::nullopt},
+        {Control::highSpeedOption, FormKey::Enter, std::nullopt},
+        {Control::highSpeedOption, FormKey::Right, Control::highDensityOption},
+        {Control::highDensityOption, FormKey::Down, Control::superHighDensityOption},
+        {Control::superHighDensityOption, FormKey::Down, Control::highSpeedOption},
+        {Control::highSpeedOption, FormKey::Up, Control::superHighDensityOption},
+        {Control::superHighDensityOption, FormKey::Left, Control::highDensityOption},
+        {Control::alignmentTest, FormKey::Down, std::nullopt},
+        {Control::saveBracket, FormKey::Down, std::nullopt},
+        {Control::window, FormKey::Enter, std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(controlClickedByKey(c.focused, c.key), c.clicked)
@@ -108,12 +112,14 @@ TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
 }
 
 TEST(WindowRules, TheFocusStaysWhereItCanElseGoesToTheFirstEnabledControl) {
-    const std::vector<Control> order = {Control::Combo1, Control::Command18, Control::Command5};
-    const auto enabled = [](Control c) { return c != Control::Combo1; };
-    EXPECT_EQ(focusAfterLayout(Control::Command5, order, enabled), Control::Command5);
-    EXPECT_EQ(focusAfterLayout(Control::Command8, order, enabled), Control::Command18);
-    EXPECT_EQ(focusAfterLayout(std::nullopt, order, enabled), Control::Command18);
-    EXPECT_EQ(focusAfterLayout(Control::Command8, {}, enabled), std::nullopt);
+    const std::vector<Control> order = {Control::printerList, Control::alignmentTest,
+                                        Control::lineFeed};
+    const auto enabled = [](Control c) { return c != Control::printerList; };
+    EXPECT_EQ(focusAfterLayout(Control::lineFeed, order, enabled), Control::lineFeed);
+    EXPECT_EQ(focusAfterLayout(Control::setAllWithTestPage, order, enabled),
+              Control::alignmentTest);
+    EXPECT_EQ(focusAfterLayout(std::nullopt, order, enabled), Control::alignmentTest);
+    EXPECT_EQ(focusAfterLayout(Control::setAllWithTestPage, {}, enabled), std::nullopt);
 }
 
 TEST(WindowRules, TheClientAreaScrollsWhereverTheEnlargedWindowIsSmallerThanTheForm) {
@@ -161,7 +167,7 @@ TEST(WindowRules, TheClientAreaScrollsWhereverTheEnlargedWindowIsSmallerThanTheF
 
 TEST(WindowRules, AnyWidthShortOfTheFittedFormScrollsAcrossAndTabReachesTheValueBox) {
     // A wider caption of 功能选择 moves the frame of 参数 right: the form is 7455 twips wide.
-    const FormLayout fitted = fitCaptions(needs({{Control::Frame3, 5100}}));
+    const FormLayout fitted = fitCaptions(needs({{Control::modeFrame, 5100}}));
     for (const int dpi : {96, 120, 144, 192}) {
         const int design = twipsToPixels(designClientTwips(fitted).width, dpi);
         const int full = twipsToPixels(fullClientTwips(fitted).width, dpi);
@@ -175,7 +181,7 @@ TEST(WindowRules, AnyWidthShortOfTheFittedFormScrollsAcrossAndTabReachesTheValue
             ASSERT_TRUE(l.scrollsHorizontally) << width << " at " << dpi;
             const std::vector<Control> order =
                 focusOrder(l.reachable.width, l.reachable.height, fitted);
-            ASSERT_NE(std::find(order.begin(), order.end(), Control::cmbsz), order.end())
+            ASSERT_NE(std::find(order.begin(), order.end(), Control::valueBox), order.end())
                 << width << " at " << dpi;
         }
         EXPECT_FALSE(layoutAt(full + bars.width, tall - 1).scrollsHorizontally) << dpi;
@@ -193,7 +199,6 @@ TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
     }
 }
 
-
 TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
     const FormLayout none = fitCaptions(needs({}));
     for (const ControlSpec& c : controlTable()) {
@@ -206,7 +211,7 @@ TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
     EXPECT_EQ(fullClientTwips(none).width, 7335);
     EXPECT_EQ(designClientTwips(none).width, kClientWidthTwips);
     // A button whose caption needs less than designed keeps its width.
-    EXPECT_EQ(fitCaptions(needs({{Control::Command15, 600}}))[Control::Command15].width, 615);
+    EXPECT_EQ(fitCaptions(needs({{Control::rest, 600}}))[Control::rest].width, 615);
 }
 
 TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFrame) {
@@ -219,58 +224,54 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
     } cases[] = {
         // 正在设置.... fits before Rest: the label's box ends 60 twips short of Rest.
         {"label fits",
-         needs({{C::Label8, 1890}}),
-         {{C::Label8, {3720, 1560, 1980, 375}}, {C::Command15, {5760, 1440, 615, 495}}},
+         needs({{C::statusLabel, 1890}}),
+         {{C::statusLabel, {3720, 1560, 1980, 375}}, {C::rest, {5760, 1440, 615, 495}}},
          7335,
          6810},
         // A wider status text moves Rest on, within the frame's margin.
         {"label wider",
-         needs({{C::Label8, 2100}}),
-         {{C::Label8, {3720, 1560, 2100, 375}},
-          {C::Command15, {5880, 1440, 615, 495}},
-          {C::Frame6, {600, 8400, 6615, 2175}}},
+         needs({{C::statusLabel, 2100}}),
+         {{C::statusLabel, {3720, 1560, 2100, 375}},
+          {C::rest, {5880, 1440, 615, 495}},
+          {C::setFrame, {600, 8400, 6615, 2175}}},
          7335,
          6810},
         // Rest itself wider: beyond the margin Frame6 grows, and with it the client area.
         {"button",
-         needs({{C::Command15, 800}}),
-         {{C::Command15, {5760, 1440, 800, 495}}, {C::Frame6, {600, 8400, 6680, 2175}}},
+         needs({{C::rest, 800}}),
+         {{C::rest, {5760, 1440, 800, 495}}, {C::setFrame, {600, 8400, 6680, 2175}}},
          7400,
          6810},
         // 高速 wider than the room before "(": "(" 20 ")" and 高密 move right, into the free
         // space; the rest of the row keeps its place.
         {"option row",
-         needs({{C::Optgs, 1000},
-                {C::Label2, 60},
-                {C::Labgs, 240},
-                {C::Label3, 60},
-                {C::Optcgs, 900},
-                {C::Label6, 60}}),
-         {{C::Optgs, {120, 360, 1000, 495}},
-          {C::Label2, {1180, 495, 60, 255}},
-          {C::Labgs, {1300, 500, 240, 255}},
-          {C::Label3, {1600, 500, 60, 255}},
-          {C::Optcgs, {1720, 360, 900, 495}},  // as wide as it needs, 60 before its "("
-          {C::Label5, {2680, 500, 135, 255}},  // not measured: as designed, moved on
-          {C::Labcgs, {2680, 500, 255, 255}},
-          {C::Label4, {2880, 500, 135, 255}},
-          {C::Label6, {4680, 495, 135, 255}},
-          {C::Frame3, {120, 360, 4935, 975}}},
+         needs({{C::highSpeedOption, 1000},
+                {C::highSpeedOpen, 60},
+                {C::highSpeedValue, 240},
+                {C::highSpeedClose, 60},
+                {C::highDensityOption, 900},
+                {C::superHighDensityClose, 60}}),
+         {{C::highSpeedOption, {120, 360, 1000, 495}},
+          {C::highSpeedOpen, {1180, 495, 60, 255}},
+          {C::highSpeedValue, {1300, 500, 240, 255}},
+          {C::highSpeedClose, {1600, 500, 60, 255}},
+          {C::highDensityOption, {1720, 360, 900, 495}},  // as wide as it needs, 60 before its "("
+          {C::highDensityOpen, {2680, 500, 135, 255}},    // not measured: as designed, moved on
+          {C::highDensityValue, {2680, 500, 255, 255}},
+          {C::highDensityClose, {2880, 500, 135, 255}},
+          {C::superHighDensityClose, {4680, 495, 135, 255}},
+          {C::modeFrame, {120, 360, 4935, 975}}},
          7335,
          6810},
         {"frame caption",
-         needs({{C::Frame3, 5100}}),
-         {{C::Frame3, {120, 360, 5100, 975}},
-          {C::Frame2, {5280, 360, 1335, 975}},
-          {C::Frame6, {600, 8400, 6735, 2175}}},
+         needs({{C::modeFrame, 5100}}),
+         {{C::modeFrame, {120, 360, 5100, 975}},
+          {C::valueFrame, {5280, 360, 1335, 975}},
+          {C::setFrame, {600, 8400, 6735, 2175}}},
          7455,
          6810},
         // 测针 at the right end of the top row: the window opens wider by as much.
-        {"top row",
-         needs({{C::Command17, 800}}),
-         {{C::Command17, {6000, 1920, 800, 495}}},
-         7335,
-         6875},
+        {"top row", needs({{C::pinTest, 800}}), {{C::pinTest, {6000, 1920, 800, 495}}}, 7335, 6875},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,4 +1,4 @@
-#include "rowreader/row_pages.h"
+#include "tools/row-pages/row_pages.h"
 
 // clang-format off
 #include <cstdio>

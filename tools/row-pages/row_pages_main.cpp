@@ -14,7 +14,7 @@
 #include "CLI/CLI.hpp"
 #include "common/guarded_main.h"
 #include "operations/alignment_loop.h"
-#include "rowreader/row_pages.h"
+#include "tools/row-pages/row_pages.h"
 
 namespace {
 

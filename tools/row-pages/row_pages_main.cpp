@@ -217,6 +217,9 @@ static int run(int argc, char** argv) {
     app.add_option("--shapes", shapes,
                    "measure the label glyphs on clean pages and write them as the reader's known "
                    "shapes (rowreader/label_shapes.cpp)");
+    std::vector<int> leaveOut;
+    app.add_option("--leave-out", leaveOut,
+                   "leave out the pages spoilt these ways (a way the reader still misreads)");
     int every = 1;
     app.add_option("--every", every, "read only every Nth page of each way of spoiling")
         ->check(CLI::PositiveNumber);
@@ -322,6 +325,8 @@ static int run(int argc, char** argv) {
     for (std::size_t s = 0; s < ways.size(); ++s) {
         const auto& [how, spoiling] = ways[s];
         if (only >= 0 && static_cast<std::size_t>(only) != s) continue;
+        if (std::find(leaveOut.begin(), leaveOut.end(), static_cast<int>(s)) != leaveOut.end())
+            continue;
         for (PrintMode mode : kAllModes) {
             PageSpec spec;
             spec.mode = mode;

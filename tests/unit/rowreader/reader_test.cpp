@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "rowreader/reader.h"
-#include "rowreader/row_pages.h"
 #include "rowreader/straight_row.h"
+#include "tools/row-pages/row_pages.h"
 
 namespace trevalune::rowreader {
 namespace {

@@ -333,8 +333,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
 }
 
 Outcome judgeReading(const ModeReading& reading, int best, int centre) {
-    if (reading.rows.empty())
-        return reading.doubt == Doubt::NoRows ? Outcome::CannotTell : Outcome::Wrong;
+    // No rows to stand on (none found, two pages, another mode): a row claimed is wrong.
+    if (reading.rows.empty()) return reading.straight ? Outcome::Wrong : Outcome::CannotTell;
     if (reading.valuesRelative) best -= centre;
     const bool inside = best >= reading.rows.front().value && best <= reading.rows.back().value;
     switch (reading.doubt) {

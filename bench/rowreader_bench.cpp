@@ -17,7 +17,7 @@
 #include "CLI/CLI.hpp"
 #include "common/guarded_main.h"
 #include "rowreader/image.h"
-#include "rowreader/row_pages.h"
+#include "tools/row-pages/row_pages.h"
 
 using Seconds = std::chrono::duration<double>;
 

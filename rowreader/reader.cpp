@@ -551,7 +551,9 @@ std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& row
         const auto fits = [&](const std::vector<std::size_t>& block) {
             const Candidate& last = rows[block.back()];
             const Candidate& next = rows[i];
-            const double height = last.bottom - last.top;
+            // A row the picture's edge cuts is shorter than the block's: the taller of the two
+            // sets the spacing, so the cut first row stays in its block.
+            const double height = std::max(last.bottom - last.top, next.bottom - next.top);
             return next.top > last.top && next.top - last.top < 1.9 * height &&
                    std::abs(next.pitch - last.pitch) < 0.05 * last.pitch &&
                    std::abs(next.groups.front() - last.groups.front()) < 0.5 * last.pitch;
@@ -566,9 +568,9 @@ std::vector<std::vector<std::size_t>> blocksOf(const std::vector<Candidate>& row
     return blocks;
 }
 
-/// The softness of a row's lower edge against its group pitch that tells super-high density
-/// (0.03 and more, even squeezed to half its height) from the test print (below 0.01).
-constexpr double kSoftEdge = 0.02;
+/// Where the labels end before the first group's middle, against the group pitch, that tells
+/// the test print (0.16 to 0.2) from super-high density (0.36 to 0.52).
+constexpr double kTestLabelGap = 0.28;
 
 /// Which of the known patterns a block's rows are, from their own geometry: the test print's
 /// groups lie twice as far apart for the rows' height; super-high density's a tenth closer
@@ -576,7 +578,7 @@ constexpr double kSoftEdge = 0.02;
 /// wider than high density's, once the blur is taken out. Where the labels show two
 /// characters, their pitch (against the group pitch) decides.
 const RowPattern& classify(double pitch, double height, double spread, double blur, double dpi,
-                           double labelPitch) {
+                           double labelPitch, double labelGap) {
     // The labels' characters, 90, 120 and 180 to a line, tell the mode best: their pitch is
     // 0.2, 0.15 and 0.11 of the group pitch. The test print's labels are high speed's
     // characters by groups 1.8 times as far apart: 0.11, as super-high density's.
@@ -586,12 +588,13 @@ const RowPattern& classify(double pitch, double height, double spread, double bl
     // it, the pitch against the row's height, which a picture stretched down shrinks.
     const double pitchInches = kLineInches * 80 / 1440;  // high speed and high density
     // Stretched down up to twice, a test print's pitch against the height falls to super-high
-    // density's; their rows' lower edges still differ: super-high density's passes end
-    // softly, some 0.02 inch deep, the test print's sharply.
+    // density's, and so do its labels' shapes. Where the labels end is not stretched: the
+    // test print's a fifth of a group pitch before the first group's middle, super-high
+    // density's twice as far (their edges' softness, once used here, blurs alike in a photo).
     const double ratio = pitch / height;
-    const bool soft = blur / pitch > kSoftEdge;
-    const bool testPrint = dpi > 0 ? pitch / dpi > 1.4 * pitchInches
-                                   : ratio > 0.85 || (labelPitch > 0 && ratio > 0.45 && !soft);
+    const bool testPrint =
+        dpi > 0 ? pitch / dpi > 1.4 * pitchInches
+                : ratio > 0.85 || (labelPitch > 0 && ratio > 0.45 && labelGap < kTestLabelGap);
     if (testPrint) return kRowPatterns[3];
     if (labelPitch > 0) return kRowPatterns[2];
     const bool closer = dpi > 0 ? pitch / dpi < 0.95 * pitchInches : pitch / height < 0.594;
@@ -734,6 +737,16 @@ double labelPitchOf(const std::vector<Label>& labels) {
         if (const double p = labelPitchOf(label); p > 0) pitches.push_back(p);
     }
     return percentile(pitches, 0.5);
+}
+
+/// How far the labels end before their first group's middle, full pixels (the median over
+/// the block's labels); 0 when none was read.
+double labelGapOf(const std::vector<Label>& labels) {
+    std::vector<double> gaps;
+    for (const Label& label : labels) {
+        if (!label.glyphs.empty()) gaps.push_back(label.width - label.glyphs.back().second);
+    }
+    return percentile(gaps, 0.5);
 }
 
 /// Each glyph of a label in its character cell, `pitch` wide and the line high.
@@ -1010,8 +1023,8 @@ Page pageOf(const GreyImage& image) {
         }
         if (height <= 0) continue;
         block.labelPitch = labelPitchOf(block.labels);
-        block.pattern =
-            &classify(pitch, height, spread, blur, image.dotsPerInch, block.labelPitch / pitch);
+        block.pattern = &classify(pitch, height, spread, blur, image.dotsPerInch,
+                                  block.labelPitch / pitch, labelGapOf(block.labels) / pitch);
         block.members = members;
         block.pitchPerHeight = pitch / height;
         page.blocks.push_back(std::move(block));
@@ -1064,6 +1077,63 @@ GreyImage buildSquarePixels(const GreyImage& image, double f) {
             out.pixels[static_cast<std::size_t>(y) * out.width + x] =
                 static_cast<std::uint8_t>(std::lround(weight > 0 ? sum / weight : 255));
         }
+    }
+    return out;
+}
+
+/// The part of a picture that is the page: a dark band along an edge (a scanner's open lid
+/// beyond a short page, the desk round a photographed one) is left out, so that it is neither
+/// taken for ink nor lights the paper round it, and a row it meets is cut off.
+struct PageBox {
+    int left = 0, top = 0, right = 0, bottom = 0;  ///< [left, right) x [top, bottom)
+};
+
+/// A line is outside the page when even its brightest tenth is darker than this part of the
+/// paper: a dark corner of uneven light keeps more, a grey desk less.
+constexpr double kBorderDarkness = 0.6;
+
+/// The brightest tenth's level of `count` pixels taken `step` apart from `first`.
+int brightLevel(const GreyImage& image, std::size_t first, std::size_t step, int count) {
+    std::array<int, 256> histogram{};
+    const int stride = std::max(1, count / 400);  // a few hundred pixels tell a line's level
+    int n = 0;
+    for (int i = 0; i < count; i += stride, ++n) ++histogram[image.pixels[first + i * step]];
+    int seen = 0, level = 255;
+    while (level > 0 && (seen += histogram[static_cast<std::size_t>(level)]) < n / 10) --level;
+    return level;
+}
+
+PageBox pageBoxOf(const GreyImage& image) {
+    const auto w = static_cast<std::size_t>(image.width);
+    std::vector<double> rows(static_cast<std::size_t>(image.height));
+    std::vector<double> columns(w);
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = brightLevel(image, y * w, 1, image.width);
+    for (std::size_t x = 0; x < w; ++x) columns[x] = brightLevel(image, x, w, image.height);
+    // Most lines cross the paper: their brightness is the paper's.
+    const double dark = kBorderDarkness * percentile(rows, 0.75);
+    auto inner = [&](const std::vector<double>& lines, int& first, int& last) {
+        first = 0;
+        last = static_cast<int>(lines.size());
+        while (first < last && lines[static_cast<std::size_t>(first)] < dark) ++first;
+        while (last > first && lines[static_cast<std::size_t>(last - 1)] < dark) --last;
+    };
+    PageBox box;
+    inner(rows, box.top, box.bottom);
+    inner(columns, box.left, box.right);
+    return box;
+}
+
+GreyImage buildCropped(const GreyImage& image, const PageBox& box) {
+    GreyImage out{box.right - box.left,
+                  box.bottom - box.top,
+                  {},
+                  image.dotsPerInch,
+                  image.verticalDotsPerInch};
+    out.pixels.reserve(static_cast<std::size_t>(out.width) * out.height);
+    for (int y = box.top; y < box.bottom; ++y) {
+        const auto row = image.pixels.begin() + static_cast<std::ptrdiff_t>(y) * image.width;
+        out.pixels.insert(out.pixels.end(), row + box.left, row + box.right);
     }
     return out;
 }
@@ -1198,9 +1268,31 @@ std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& o
     return finish();
 }
 
+/// The page inside its dark border read on its own; the rows' outlines in the whole picture.
+std::vector<ModeReading> readCropped(const GreyImage& image, const PageBox& box,
+                                     const ReadOptions& options) {
+    std::vector<ModeReading> out = readRowsOf(buildCropped(image, box), options, false);
+    for (ModeReading& r : out) {
+        for (RowReading& row : r.rows) {
+            for (PicturePoint& p : row.outline) {
+                p.x += box.left;
+                p.y += box.top;
+            }
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& options) {
+    if (readable(image)) {
+        const PageBox box = pageBoxOf(image);
+        const bool whole =
+            box.left == 0 && box.top == 0 && box.right == image.width && box.bottom == image.height;
+        if (!whole && box.right - box.left >= 16 && box.bottom - box.top >= 16)
+            return readCropped(image, box, options);
+    }
     return readRowsOf(image, options, false);
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <utility>
+
 #include "rowreader/annotate.h"
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
+#include "rowreader/sideways.h"
 #include "tools/trevalune-send/send_command.h"
 
 namespace trevalune::send {
@@ -22,9 +25,13 @@ public:
                                                  rowreader::RgbImage* annotation) override {
         const rowreader::GreyImage picture =
             rowreader::decodeImage(bytes, page, rowreader::Resolution::ForReading);
-        std::vector<rowreader::ModeReading> readings = rowreader::readRows(picture, options);
-        if (annotation != nullptr) *annotation = rowreader::buildAnnotation(picture, readings);
-        return readings;
+        // A page scanned sideways is read turned; its rows' outlines are then in the turned
+        // picture, which is the one drawn.
+        rowreader::TurnedReading read = rowreader::readRowsAnyWayUp(picture, options);
+        if (annotation != nullptr)
+            *annotation =
+                rowreader::buildAnnotation(read.turned ? *read.turned : picture, read.readings);
+        return std::move(read.readings);
     }
 };
 

@@ -615,12 +615,14 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     }
     QueueAccount& account = accounts[0];
     run.reporter.setOperation("align");
-    const std::string modeName(modeWord(mode));
+    // The set operation takes the command line's word; the technician reads the run's language.
+    const std::string modeArgument(modeWord(mode));
+    const std::string modeSaid = modeName(mode, l);
     std::vector<AlignPage> pages;
     AlignSetting setting;
     const auto notSaved = [&](const std::string& why = {}) {
         if (!why.empty()) run.reporter.line(why);
-        run.reporter.line(buildHeldText(account, setting, modeName, l));
+        run.reporter.line(buildHeldText(account, setting, modeSaid, l));
         return finish("align", accounts, run,
                       {{"saved", false},
                        {"error", why.empty() ? nlohmann::json() : nlohmann::json(why)},
@@ -640,12 +642,12 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
             return notSaved(say(l, Text::AlignTooManyPages));
         }
         CommandInput in;
-        in.arguments = {modeName, value};
+        in.arguments = {modeArgument, value};
         in.extraWait = c.extraWait;
         in.language = l;
         setting = {account.documents.size(), account.planned, value};
         if (!sent(findOperation("set")->build(in))) return notSaved();
-        run.reporter.line(say(l, Text::AlignPrinted, {account.queue, modeName, value}));
+        run.reporter.line(say(l, Text::AlignPrinted, {account.queue, modeSaid, value}));
         AlignPage& page = pages.emplace_back();
         page.value = value;
         std::string doubt;  // why the reader leaves the answer to the technician
@@ -676,10 +678,10 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
                         step.kind == AlignStep::Kind::Save || step.value != numericValue(value)
                             ? r.straight
                                   ? say(l, Text::PageStraight,
-                                        {number, modeName, value, rows, std::to_string(*r.straight),
+                                        {number, modeSaid, value, rows, std::to_string(*r.straight),
                                          confidence})
-                                  : say(l, Text::PageNearest, {number, modeName, value, rows, next})
-                            : say(l, Text::PageAgain, {number, modeName, value, rows, doubt}));
+                                  : say(l, Text::PageNearest, {number, modeSaid, value, rows, next})
+                            : say(l, Text::PageAgain, {number, modeSaid, value, rows, doubt}));
                     // Printed around the same value once more: the answer is not a confirmation.
                     if (step.kind == AlignStep::Kind::PrintAround &&
                         step.value == numericValue(value)) {
@@ -692,7 +694,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
                         return notSaved(say(l, Text::AlignTooManyPages));
                     }
                     run.reporter.line(
-                        say(l, Text::PageCannotTell, {number, modeName, value, rows, doubt}));
+                        say(l, Text::PageCannotTell, {number, modeSaid, value, rows, doubt}));
                     if (system.terminal == nullptr) {
                         return notSaved(say(l, Text::AlignNoTerminal, {doubt}));
                     }
@@ -718,7 +720,7 @@ int runAlign(const CommandLine& c, RunContext& run, const SpoolerOptions& option
     if (!sent(Work::of(buildSave()))) return notSaved();
     const int status =
         finish("align", accounts, run, {{"saved", true}, {"pages", pagesJson(pages, l)}});
-    if (status == 0) run.reporter.line(say(l, Text::AlignSaved, {modeName, value}));
+    if (status == 0) run.reporter.line(say(l, Text::AlignSaved, {modeSaid, value}));
     return status;
 }
 

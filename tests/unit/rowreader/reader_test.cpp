@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "rowreader/reader.h"
-#include "rowreader/row_pages.h"
 #include "rowreader/straight_row.h"
+#include "tools/row-pages/row_pages.h"
 
 namespace trevalune::rowreader {
 namespace {
@@ -126,6 +126,19 @@ TEST(ReadRows, PagesOfTheTestSet) {
     faded.unevenLight = 0.4;
     Spoiling coarse;
     coarse.dpi = 150;
+    // Dark bands at the edges (an open lid, a desk round a photo that states no resolution)
+    // are not the page: not ink, not rows, and the test print is not super-high density.
+    Spoiling cut;  // the first row's lower part alone: a row of its block, not a block
+    cut.cutRow = 0.55;
+    Spoiling lid;
+    lid.bandBottomMillimetres = 6;
+    Spoiling desk;
+    desk.dpi = 250;
+    desk.dpiInFile = false;
+    desk.lensBlur = 1;
+    desk.jpegQuality = 85;
+    desk.bandTopMillimetres = desk.bandBottomMillimetres = 8;
+    desk.bandGrey = 105;
     const Case cases[] = {
         {PageKind::SetSingle, PrintMode::HighSpeed, 1, turned, Doubt::None},
         {PageKind::SetSingle, PrintMode::HighDensity, -2, spread, Doubt::None},
@@ -134,6 +147,10 @@ TEST(ReadRows, PagesOfTheTestSet) {
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
         {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
         {PageKind::TestPrint, PrintMode::HighSpeed, -2, {}, Doubt::None},  // labels by the bars
+        {PageKind::SetSingle, PrintMode::HighSpeed, 1, cut, Doubt::None},
+        {PageKind::SetSingle, PrintMode::HighDensity, 1, lid, Doubt::None},
+        {PageKind::SetSingle, PrintMode::SuperHighDensity, 1, desk, Doubt::None},
+        {PageKind::TestPrint, PrintMode::HighSpeed, 0, desk, Doubt::None},
     };
     RowPageMaker maker;
     for (const Case& c : cases) {

@@ -394,6 +394,21 @@ TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
     EXPECT_EQ(zh.run({"-d", "NoSuch", "save"}).err,
               "trevalune-send: NoSuch：1 个文档中已接受 0 个；无法为第 1 个文档打开打印机：没有这台"
               "打印机\n");
+    // align names the mode in the run's language on every line; the set operation still gets
+    // the command line's word.
+    FakeRowReader reader;
+    reader.pages = {
+        {reading({{14, 2}, {15, 1}, {16, 0}, {17, -1}, {18, -2}}, 16, Doubt::None, .8)}};
+    Sender align({"RZ7-a"});
+    align.rowReader = &reader;
+    align.environment = {{"LC_ALL", "zh_CN.UTF-8"}};
+    const std::string said = align
+                                 .run({"-d", "RZ7-a", "--extra-wait", "0", "align", "high-speed",
+                                       "--scan-command", "printf picture"})
+                                 .err;
+    for (const char* line :
+         {"RZ7-a：高速 已设为 16，", "第 1 页，高速 16：", "高速 为 16；已保存。"})
+        EXPECT_THAT(said, HasSubstr(line));
 }
 
 TEST(SendCommandTest, RedirectedTextFollowsTheConsolesCodePageButJsonStaysUtf8) {

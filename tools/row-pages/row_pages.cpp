@@ -1,4 +1,4 @@
-#include "rowreader/row_pages.h"
+#include "tools/row-pages/row_pages.h"
 
 // clang-format off
 #include <cstdio>
@@ -7,17 +7,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <numbers>
 #include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
 #include "preview/decoder.h"
 #include "preview/png_page.h"
 #include "preview/renderer.h"
+#include "rowreader/sideways.h"
 
 namespace trevalune::rowreader {
 
@@ -163,6 +168,28 @@ void cut(Picture& ink, const preview::Page& page, const Spoiling& s) {
     ink.height = to - from;
 }
 
+/// The page twice in one picture, as two sheets laid on the glass together.
+GreyImage buildTwoPages(GreyImage page, PagesInPicture pages) {
+    if (pages == PagesInPicture::One) return page;
+    GreyImage two = page;
+    const auto w = static_cast<std::size_t>(page.width);
+    if (pages == PagesInPicture::Stacked) {
+        two.pixels.insert(two.pixels.end(), page.pixels.begin(), page.pixels.end());
+        two.height *= 2;
+        return two;
+    }
+    two.width *= 2;
+    two.pixels.resize(page.pixels.size() * 2);
+    for (std::size_t y = 0; y < static_cast<std::size_t>(page.height); ++y) {
+        const auto from = page.pixels.begin() + static_cast<std::ptrdiff_t>(y * w);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(w),
+                  two.pixels.begin() + static_cast<std::ptrdiff_t>(2 * y * w));
+        std::copy(from, from + static_cast<std::ptrdiff_t>(w),
+                  two.pixels.begin() + static_cast<std::ptrdiff_t>((2 * y + 1) * w));
+    }
+    return two;
+}
+
 }  // namespace
 
 struct RowPageMaker::Fonts {
@@ -221,15 +248,18 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
     crease(ink, *first, spoiling);
     cut(ink, *first, spoiling);
 
-    // The scanner's grid: turned, at its own resolution, each pixel the mean of its area.
-    const double scale = kPreviewDpi / spoiling.dpi;  // preview pixels per output pixel
+    // The scanner's grid: turned, at its own resolution on each axis, each pixel the mean of
+    // its area.
+    const double scale = kPreviewDpi / spoiling.dpi;  // preview pixels per output pixel across
+    const double scaleDown = scale / spoiling.verticalStretch;
     const double angle = spoiling.angleDegrees * std::numbers::pi / 180;
     const double c = std::cos(angle), s = std::sin(angle);
-    const double w = ink.width / scale, h = ink.height / scale;
-    const int width = static_cast<int>(w * std::abs(c) + h * std::abs(s)) + 20;
+    const int width =
+        static_cast<int>((ink.width * std::abs(c) + ink.height * std::abs(s)) / scale) + 20;
     // A margin of paper round the page, except where the picture's edge cuts it.
     const int height =
-        static_cast<int>(w * std::abs(s) + h * std::abs(c)) + (spoiling.cutRow == 0 ? 20 : 0);
+        static_cast<int>((ink.width * std::abs(s) + ink.height * std::abs(c)) / scaleDown) +
+        (spoiling.cutRow == 0 ? 20 : 0);
     const int steps = std::max(1, static_cast<int>(std::ceil(scale)));
     Picture out{width, height, std::vector<float>(static_cast<std::size_t>(width) * height)};
     auto sample = [&](double x, double y) {
@@ -244,10 +274,10 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
             float sum = 0;
             for (int j = 0; j < steps; ++j) {
                 for (int i = 0; i < steps; ++i) {
-                    const double ox = x + (i + 0.5) / steps - width / 2.0;
-                    const double oy = y + (j + 0.5) / steps - height / 2.0;
-                    const double px = (ox * c + oy * s) * scale + ink.width / 2.0;
-                    const double py = (-ox * s + oy * c) * scale + ink.height / 2.0;
+                    const double ox = (x + (i + 0.5) / steps - width / 2.0) * scale;
+                    const double oy = (y + (j + 0.5) / steps - height / 2.0) * scaleDown;
+                    const double px = ox * c + oy * s + ink.width / 2.0;
+                    const double py = -ox * s + oy * c + ink.height / 2.0;
                     sum += sample(px - 0.5, py - 0.5);
                 }
             }
@@ -265,6 +295,8 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
     page.image.width = width;
     page.image.height = height;
     page.image.dotsPerInch = spoiling.dpiInFile ? spoiling.dpi : 0;
+    if (spoiling.verticalStretch != 1)
+        page.image.verticalDotsPerInch = page.image.dotsPerInch * spoiling.verticalStretch;
     page.image.pixels.resize(out.v.size());
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -276,15 +308,33 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
                 static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
         }
     }
+    const double pixelsPerMillimetre = spoiling.dpi * spoiling.verticalStretch / 25.4;
+    const auto band = [&](double millimetres) {
+        std::vector<std::uint8_t> rows(
+            static_cast<std::size_t>(std::lround(millimetres * pixelsPerMillimetre)) * width);
+        for (auto& p : rows) {
+            p = static_cast<std::uint8_t>(
+                std::clamp(std::lround(spoiling.bandGrey + spoiling.noise * normal()), 0L, 255L));
+        }
+        return rows;
+    };
+    auto& pixels = page.image.pixels;
+    const std::vector<std::uint8_t> top = band(spoiling.bandTopMillimetres);
+    const std::vector<std::uint8_t> bottom = band(spoiling.bandBottomMillimetres);
+    pixels.insert(pixels.begin(), top.begin(), top.end());
+    pixels.insert(pixels.end(), bottom.begin(), bottom.end());
+    page.image.height += static_cast<int>((top.size() + bottom.size()) / width);
+    page.image = buildTwoPages(std::move(page.image), spoiling.pages);
+    page.image = buildQuarterTurn(page.image, spoiling.quarterTurns);
     if (spoiling.jpegQuality > 0) {
-        page.image.pixels = throughJpeg(page.image.pixels, width, height, spoiling.jpegQuality);
+        pixels = throughJpeg(pixels, page.image.width, page.image.height, spoiling.jpegQuality);
     }
     return page;
 }
 
 Outcome judgeReading(const ModeReading& reading, int best, int centre) {
-    if (reading.rows.empty())
-        return reading.doubt == Doubt::NoRows ? Outcome::CannotTell : Outcome::Wrong;
+    // No rows to stand on (none found, two pages, another mode): a row claimed is wrong.
+    if (reading.rows.empty()) return reading.straight ? Outcome::Wrong : Outcome::CannotTell;
     if (reading.valuesRelative) best -= centre;
     const bool inside = best >= reading.rows.front().value && best <= reading.rows.back().value;
     switch (reading.doubt) {

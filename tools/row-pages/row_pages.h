@@ -23,6 +23,9 @@ struct PageSpec {
     std::array<int, 3> best{20, 24, 40};     ///< the printer's best values
 };
 
+/// How many pages one picture holds, and where the second lies.
+enum class PagesInPicture { One, SideBySide, Stacked };
+
 /// How a scanner or a camera spoils the page.
 struct Spoiling {
     double dpi = 300;
@@ -43,6 +46,18 @@ struct Spoiling {
     int creaseRow = 0;
     double creaseAt = 0.5;
     double creaseShift = 0;
+    /// Pixels per inch down the picture against across it (a scanner at 300 x 450 dpi: 1.5);
+    /// a scan states both resolutions.
+    double verticalStretch = 1;
+    /// Quarter turns clockwise of the stored picture, with no tag saying so (1: 90 degrees,
+    /// 3: 270 degrees): a page laid sideways on the glass.
+    int quarterTurns = 0;
+    PagesInPicture pages = PagesInPicture::One;
+    /// Dark bands across the picture's top and bottom edges, in millimetres, of this grey:
+    /// the scanner's open lid beyond a short page (0), or the desk round a photographed one.
+    double bandTopMillimetres = 0;
+    double bandBottomMillimetres = 0;
+    int bandGrey = 0;
     unsigned seed = 1;
 };
 

@@ -99,8 +99,8 @@ constexpr Title<Doubt> kDoubtTitles[] = {
     {Doubt::NoRows, "NO ROWS FOUND"},       {Doubt::TooCoarse, "TOO COARSE"},
     {Doubt::OtherPage, "ANOTHER PAGE"},     {Doubt::RowsMissing, "ROWS MISSING"},
     {Doubt::OutOfStep, "OUT OF STEP"},      {Doubt::CutOff, "CUT OFF"},
-    {Doubt::Hidden, "PARTLY HIDDEN"},       {Doubt::TwoPages, "TWO PAGES"},
-    {Doubt::OtherMode, "ANOTHER MODE"},
+    {Doubt::Hidden, "PARTLY HIDDEN"},       {Doubt::DarkBorder, "DARK BORDER"},
+    {Doubt::TwoPages, "TWO PAGES"},         {Doubt::OtherMode, "ANOTHER MODE"},
 };
 // Every doubt but None (the first) has its title, so a verdict never reads "?" (a doubt added
 // after the last one named here must move this check on with its title).
@@ -108,6 +108,7 @@ static_assert(std::size(kDoubtTitles) == static_cast<std::size_t>(Doubt::OtherMo
 
 constexpr Title<RowFault> kFaultTitles[] = {
     {RowFault::CutOff, "CUT OFF"},
+    {RowFault::DarkBorder, "DARK BORDER"},
     {RowFault::Hidden, "HIDDEN"},
     {RowFault::OutOfStep, "OUT OF STEP"},
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <numeric>
 
@@ -360,6 +361,9 @@ struct FullView {
     }
 };
 
+/// Sides of a picture, as bits of a set.
+enum Side : std::uint8_t { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8 };
+
 /// One row measured at full resolution.
 struct Measured {
     double top = 0, height = 0;  ///< full pixels, upright
@@ -373,7 +377,7 @@ struct Measured {
     std::array<double, 4> passInk{};  ///< each pass's ink over the groups read
     double spread = 0;                ///< a group's horizontal spread, full pixels (its width)
     double blur = 0;                  ///< how soft the row's lower edge is, full pixels
-    bool atEdge = false;              ///< the picture's edge meets the row's top or bottom
+    std::uint8_t edges = 0;           ///< the `Side`s of the picture its top or bottom meets
     std::array<PicturePoint, 4> outline{};
 };
 
@@ -457,10 +461,17 @@ Measured measure(const Ink& ink, const Frame& f, const Candidate& cand, int scal
     m.outline = {picture(left, top), picture(right, top), picture(right, bottom),
                  picture(left, bottom)};
     // A row whose top or bottom lies at the picture's edge may go on beyond it.
+    auto beyond = [&](double u, double v) {
+        const PicturePoint p = picture(u, v);
+        return static_cast<std::uint8_t>((p.x < 0 ? kLeft : 0) | (p.y < 0 ? kTop : 0) |
+                                         (p.x > ink.width - 1 ? kRight : 0) |
+                                         (p.y > ink.height - 1 ? kBottom : 0));
+    };
     const double edgeReach = std::max(3.0, 0.03 * m.height);
     for (double g : cand.groups) {
         const double u = (g + 0.5) * k - 0.5;
-        m.atEdge = m.atEdge || !inside(u, top - edgeReach) || !inside(u, bottom + edgeReach);
+        m.edges = static_cast<std::uint8_t>(m.edges | beyond(u, top - edgeReach) |
+                                            beyond(u, bottom + edgeReach));
     }
     // The softness of the lower edge: from a tenth to nine tenths of the row's level.
     {
@@ -799,10 +810,13 @@ std::vector<std::vector<GlyphShape>> labelShapesOf(const Block& block) {
 }
 
 /// Why a row cannot be measured, from its own shape against the block's: a row the picture's
-/// edge meets, or shorter than the others (cut there), is cut off; one whose passes carry
-/// unequal ink, that lost most of its groups, or is not as tall as the others is partly hidden.
-RowFault faultOf(const Measured& m, double typicalHeight) {
-    if (m.atEdge) return RowFault::CutOff;
+/// edge meets is cut off, or hidden by a dark border where that edge is a border's (`borders`,
+/// the sides cropped away); one whose passes carry unequal ink, that lost most of its groups,
+/// or is not as tall as the others is partly hidden. The picture's own edge wins: a border
+/// closed or cropped would still leave the row cut.
+RowFault faultOf(const Measured& m, double typicalHeight, std::uint8_t borders) {
+    if (m.edges & ~borders) return RowFault::CutOff;
+    if (m.edges != 0) return RowFault::DarkBorder;
     const bool tall = m.height > 0.9 * typicalHeight && m.height < 1.15 * typicalHeight;
     const auto [least, most] = std::minmax_element(m.passInk.begin(), m.passInk.end());
     const bool evenInk = *least > 0.6 * *most;
@@ -866,7 +880,7 @@ void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
         }
     }
     if (unmeasured) {
-        reading.doubt = unmeasured->fault == RowFault::CutOff ? Doubt::CutOff : Doubt::Hidden;
+        reading.doubt = doubtOf(unmeasured->fault);
         return;
     }
     reading.straight = verdict.straight;
@@ -875,7 +889,7 @@ void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
                          static_cast<double>(reading.rows.size());
 }
 
-ModeReading judge(const Block& block, const std::vector<int>* printed) {
+ModeReading judge(const Block& block, const std::vector<int>* printed, std::uint8_t borders) {
     ModeReading reading;
     reading.mode = block.pattern->mode;
     double pitch = 0;
@@ -890,7 +904,7 @@ ModeReading judge(const Block& block, const std::vector<int>* printed) {
     int freedom = 0;
     std::vector<RowFault> faults;
     for (const Measured& m : block.rows) {
-        faults.push_back(faultOf(m, typicalHeight));
+        faults.push_back(faultOf(m, typicalHeight, borders));
         if (faults.back() != RowFault::None) continue;
         const double mean = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
                             static_cast<double>(m.offsets.size());
@@ -1083,7 +1097,7 @@ GreyImage buildSquarePixels(const GreyImage& image, double f) {
 
 /// The part of a picture that is the page: a dark band along an edge (a scanner's open lid
 /// beyond a short page, the desk round a photographed one) is left out, so that it is neither
-/// taken for ink nor lights the paper round it, and a row it meets is cut off.
+/// taken for ink nor lights the paper round it, and a row it meets is said to be hidden by it.
 struct PageBox {
     int left = 0, top = 0, right = 0, bottom = 0;  ///< [left, right) x [top, bottom)
 };
@@ -1148,12 +1162,14 @@ bool mostRows(const Block& block) {
     return 2 * block.members.size() > static_cast<std::size_t>(block.pattern->rows);
 }
 
+/// `borders`: the `Side`s of the picture that are a dark border's edge, not the picture's.
 std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& options,
-                                    bool stretchKnown);
+                                    bool stretchKnown, std::uint8_t borders);
 
 /// The picture read on square pixels, `f` times its height; the rows' outlines in its own.
-std::vector<ModeReading> readSquared(const GreyImage& image, double f, const ReadOptions& options) {
-    std::vector<ModeReading> out = readRowsOf(buildSquarePixels(image, f), options, true);
+std::vector<ModeReading> readSquared(const GreyImage& image, double f, const ReadOptions& options,
+                                     std::uint8_t borders) {
+    std::vector<ModeReading> out = readRowsOf(buildSquarePixels(image, f), options, true, borders);
     for (ModeReading& r : out) {
         for (RowReading& row : r.rows) {
             for (PicturePoint& p : row.outline) p.y /= f;
@@ -1163,8 +1179,9 @@ std::vector<ModeReading> readSquared(const GreyImage& image, double f, const Rea
 }
 
 std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& options,
-                                    bool stretchKnown) {
-    if (const double f = squareFactor(image); f != 1) return readSquared(image, f, options);
+                                    bool stretchKnown, std::uint8_t borders) {
+    if (const double f = squareFactor(image); f != 1)
+        return readSquared(image, f, options, borders);
     std::vector<ModeReading> out;
     auto missing = [&](PrintMode mode, Doubt doubt) {
         for (const ModeReading& r : out) {
@@ -1199,7 +1216,7 @@ std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& o
         }
         const double f = percentile(stretch, 0.5);
         if (!stretch.empty() && std::abs(f - 1) > kStretchSlack) {
-            return readSquared(image, f, options);
+            return readSquared(image, f, options, borders);
         }
     }
 
@@ -1263,7 +1280,7 @@ std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& o
             exact.rows.push_back(
                 measure(page.ink, page.frame, page.found[i], page.scale, block.pattern));
         }
-        out.push_back(judge(exact, values[b]));
+        out.push_back(judge(exact, values[b], borders));
     }
     return finish();
 }
@@ -1271,7 +1288,10 @@ std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& o
 /// The page inside its dark border read on its own; the rows' outlines in the whole picture.
 std::vector<ModeReading> readCropped(const GreyImage& image, const PageBox& box,
                                      const ReadOptions& options) {
-    std::vector<ModeReading> out = readRowsOf(buildCropped(image, box), options, false);
+    const auto borders = static_cast<std::uint8_t>(
+        (box.left > 0 ? kLeft : 0) | (box.top > 0 ? kTop : 0) |
+        (box.right < image.width ? kRight : 0) | (box.bottom < image.height ? kBottom : 0));
+    std::vector<ModeReading> out = readRowsOf(buildCropped(image, box), options, false, borders);
     for (ModeReading& r : out) {
         for (RowReading& row : r.rows) {
             for (PicturePoint& p : row.outline) {
@@ -1293,7 +1313,7 @@ std::vector<ModeReading> readRows(const GreyImage& image, const ReadOptions& opt
         if (!whole && box.right - box.left >= 16 && box.bottom - box.top >= 16)
             return readCropped(image, box, options);
     }
-    return readRowsOf(image, options, false);
+    return readRowsOf(image, options, false, 0);
 }
 
 std::vector<std::vector<std::vector<GlyphShape>>> readLabelShapes(const GreyImage& image) {

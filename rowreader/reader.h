@@ -19,10 +19,11 @@ struct PicturePoint {
 
 /// Why a row found on the page is left out of the verdict.
 enum class RowFault {
-    None,       ///< measured and used
-    CutOff,     ///< the picture's edge cuts through the row
-    Hidden,     ///< part of its passes is hidden (a crease, a dark band, a torn corner)
-    OutOfStep,  ///< its offset lies off the block's steady line
+    None,        ///< measured and used
+    CutOff,      ///< the picture's edge cuts through the row
+    DarkBorder,  ///< a dark border along the picture's edge (an open lid, a desk) cuts it
+    Hidden,      ///< part of its passes is hidden (a crease, a dark band, a torn corner)
+    OutOfStep,   ///< its offset lies off the block's steady line
 };
 
 /// One sample row as read from the page.
@@ -55,9 +56,28 @@ enum class Doubt {
     OutOfStep,     ///< a whole row lies off the steady line of the others (a crease, a fold)
     CutOff,        ///< the straight row may be one the picture's edge cuts through
     Hidden,        ///< the straight row may be one partly hidden (a crease, a dark band)
+    DarkBorder,    ///< the straight row may be one a dark border along the edge cuts through
     TwoPages,      ///< the mode's rows appear twice: more than one page in the picture
     OtherMode,     ///< the mode asked for is not on the page: its rows are another mode's
 };
+
+/// The doubt a row not used gives its block where the straight row may be that row.
+struct FaultDoubt {
+    RowFault fault;
+    Doubt doubt;
+};
+inline constexpr FaultDoubt kFaultDoubts[] = {
+    {RowFault::CutOff, Doubt::CutOff},
+    {RowFault::DarkBorder, Doubt::DarkBorder},
+    {RowFault::Hidden, Doubt::Hidden},
+    {RowFault::OutOfStep, Doubt::OutOfStep},
+};
+constexpr Doubt doubtOf(RowFault fault) {
+    for (const FaultDoubt& f : kFaultDoubts) {
+        if (f.fault == fault) return f.doubt;
+    }
+    return Doubt::None;
+}
 
 struct ModeReading {
     PrintMode mode = PrintMode::HighSpeed;

@@ -36,21 +36,22 @@ constexpr DoubtTraits kDoubts[] = {
     {Doubt::OutOfStep, "out-of-step", Text::DoubtOutOfStep},
     {Doubt::CutOff, "cut-off", Text::DoubtCutOff},
     {Doubt::Hidden, "hidden", Text::DoubtHidden},
+    {Doubt::DarkBorder, "dark-border", Text::DoubtDarkBorder},
     {Doubt::TwoPages, "two-pages", Text::DoubtTwoPages},
     {Doubt::OtherMode, "other-mode", Text::DoubtOtherMode},
 };
 
-/// Each row fault's word for scripts, the doubt it gives a block, and the row's own text.
+/// Each row fault's word for scripts and the row's own text.
 struct FaultTraits {
     rowreader::RowFault fault;
     std::string_view word;
-    Doubt doubt;
     Text text;
 };
 constexpr FaultTraits kFaults[] = {
-    {rowreader::RowFault::CutOff, "cut-off", Doubt::CutOff, Text::RowCutOff},
-    {rowreader::RowFault::Hidden, "hidden", Doubt::Hidden, Text::RowHidden},
-    {rowreader::RowFault::OutOfStep, "out-of-step", Doubt::OutOfStep, Text::ReadRowOutOfStep},
+    {rowreader::RowFault::CutOff, "cut-off", Text::RowCutOff},
+    {rowreader::RowFault::DarkBorder, "dark-border", Text::RowDarkBorder},
+    {rowreader::RowFault::Hidden, "hidden", Text::RowHidden},
+    {rowreader::RowFault::OutOfStep, "out-of-step", Text::ReadRowOutOfStep},
 };
 
 const FaultTraits* traitsOf(rowreader::RowFault fault) {
@@ -161,8 +162,7 @@ std::string doubtText(const rowreader::ModeReading& r, Language l) {
     // The row the doubt concerns: the row its fault names, or the end row nearest straight.
     const rowreader::RowReading* concerned = nullptr;
     for (const rowreader::RowReading& row : r.rows) {
-        const FaultTraits* fault = traitsOf(row.fault);
-        if (fault != nullptr && fault->doubt == r.doubt && concerned == nullptr) concerned = &row;
+        if (concerned == nullptr && rowreader::doubtOf(row.fault) == r.doubt) concerned = &row;
     }
     if (r.doubt == Doubt::NoneStraight && !r.rows.empty()) {
         concerned = std::abs(r.rows.front().offsetColumns) < std::abs(r.rows.back().offsetColumns)

@@ -168,6 +168,7 @@ constexpr Pair kTexts[] = {
     {Text::RowAboveMiddle, "the row {1} above the middle", "中间一行上面第 {1} 行"},
     {Text::RowBelowMiddle, "the row {1} below the middle", "中间一行下面第 {1} 行"},
     {Text::RowCutOff, "cut off by the picture's edge", "被图片边缘截断"},
+    {Text::RowDarkBorder, "hidden by a dark border at the picture's edge", "被图片边缘的黑边遮住"},
     {Text::RowHidden, "partly hidden", "部分被遮住"},
     {Text::NotMeasured, "not measured", "未测量"},
     {Text::DoubtNoneStraight, "no row is straight; the best value lies beyond {1}: print around it",
@@ -196,6 +197,12 @@ constexpr Pair kTexts[] = {
      "{1} is partly hidden (a crease, a dark band, a torn corner?): flatten the page, close the "
      "lid and scan it again",
      "{1}部分被遮住（折痕、黑边或缺角？）：请把纸压平、盖好盖板后重新扫描"},
+    {Text::DoubtDarkBorder,
+     "{1} is hidden by a dark border at the picture's edge (the scanner's lid open, or the desk "
+     "around a photo): close the lid, or crop the picture to the page",
+     "{1}"
+     "被图片边缘的黑边遮住（扫描仪盖板没有盖好，或照片四周的桌面）：请盖好盖板，或把图片裁剪到纸"
+     "边"},
     {Text::DoubtTwoPages, "two pages in the picture: scan one at a time",
      "图片里有两页：请一次扫描一页"},
     {Text::DoubtOtherMode, "the page shows another mode's rows: read it without --mode",

@@ -109,7 +109,7 @@ enum class Text {
     ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
     ReadNothing,           ///< no sample rows anywhere
     ReadRowOutOfStep,      ///< as ReadRow, off the steady line of the others
-    // {1}: mark, {2}: value, {3}: why (RowCutOff or RowHidden)
+    // {1}: mark, {2}: value, {3}: why (RowCutOff, RowDarkBorder or RowHidden)
     ReadRowNotMeasured,
     // A row as the operator finds it: {1}: its value, or counted from the middle row.
     RowValue,
@@ -117,6 +117,7 @@ enum class Text {
     RowAboveMiddle,
     RowBelowMiddle,
     RowCutOff,
+    RowDarkBorder,
     RowHidden,
     NotMeasured,
     // Why a mode's row is not given, and what to do; {1}: the row it concerns.
@@ -129,6 +130,7 @@ enum class Text {
     DoubtOutOfStep,
     DoubtCutOff,
     DoubtHidden,
+    DoubtDarkBorder,
     DoubtTwoPages,
     DoubtOtherMode,
     ScanNotRun,  ///< {1}: why

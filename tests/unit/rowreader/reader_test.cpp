@@ -111,6 +111,7 @@ TEST(ReadRows, PagesOfTheTestSet) {
         int bestShift;  ///< the printer's best value, from the printed centre
         Spoiling spoiling;
         Doubt doubt;
+        RowFault firstRow = RowFault::None;  ///< the first block's first row
     };
     Spoiling turned;
     turned.angleDegrees = 5;
@@ -132,6 +133,8 @@ TEST(ReadRows, PagesOfTheTestSet) {
     cut.cutRow = 0.55;
     Spoiling lid;
     lid.bandBottomMillimetres = 6;
+    Spoiling lidOnCut = cut;  // the lid's band, not the picture's edge, cuts the first row
+    lidOnCut.bandTopMillimetres = 2.5;
     Spoiling desk;
     desk.dpi = 250;
     desk.dpiInFile = false;
@@ -147,7 +150,9 @@ TEST(ReadRows, PagesOfTheTestSet) {
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
         {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
         {PageKind::TestPrint, PrintMode::HighSpeed, -2, {}, Doubt::None},  // labels by the bars
-        {PageKind::SetSingle, PrintMode::HighSpeed, 1, cut, Doubt::None},
+        {PageKind::SetSingle, PrintMode::HighSpeed, 1, cut, Doubt::None, RowFault::CutOff},
+        {PageKind::SetSingle, PrintMode::HighSpeed, -2, lidOnCut, Doubt::DarkBorder,
+         RowFault::DarkBorder},
         {PageKind::SetSingle, PrintMode::HighDensity, 1, lid, Doubt::None},
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 1, desk, Doubt::None},
         {PageKind::TestPrint, PrintMode::HighSpeed, 0, desk, Doubt::None},
@@ -160,6 +165,8 @@ TEST(ReadRows, PagesOfTheTestSet) {
         // Not told what was printed: the labels give the values, and with the bars the mode.
         const auto readings = readRows(page.image);
         ASSERT_EQ(readings.size(), page.printed.size());
+        ASSERT_FALSE(readings[0].rows.empty());
+        EXPECT_EQ(readings[0].rows[0].fault, c.firstRow);
         for (std::size_t i = 0; i < readings.size(); ++i) {
             const ModeReading& r = readings[i];
             SCOPED_TRACE(std::to_string(modeNumber(r.mode)) + " best " +

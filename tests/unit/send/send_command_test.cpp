@@ -886,6 +886,9 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
     const std::string tooClose =
         "two rows are within the measurement's noise of straight: print around them again, or "
         "read the row by eye";
+    // The end row nearest straight lies under the lid's band: the band is what to put right.
+    ModeReading border = reading({{14, 0}, {15, 1}, {16, 2}}, {}, Doubt::DarkBorder);
+    border.rows[0].fault = rowreader::RowFault::DarkBorder;
     // clang-format off
     const struct {
         Names arguments;
@@ -893,6 +896,7 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
         int status;
         std::string out;
         std::string err = "";
+        std::string language = "en_GB.UTF-8";
     } cases[] = {
         {{"read-rows", "-"}, {straight}, 0,
          "high-speed: row 16 is straight (confidence 0.92)\n"
@@ -906,6 +910,19 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
              "\n     23   offset +0.3 ± 0.10 columns\n     24   offset -0.2 ± 0.10 columns\n"},
         {{"read-rows", "--mode", "high-density", "-"}, {}, 1,
          "no sample rows found on the picture\n"},
+        {{"read-rows", "-"}, {border}, 1,
+         "high-speed: cannot tell: row 14 is hidden by a dark border at the picture's edge (the "
+         "scanner's lid open, or the desk around a photo): close the lid, or crop the picture to "
+         "the page\n"
+         "     14   not measured: hidden by a dark border at the picture's edge\n"
+         "     15   offset +1.0 ± 0.10 columns\n"
+         "     16*  offset +2.0 ± 0.10 columns\n"},
+        {{"read-rows", "-"}, {border}, 1,
+         "高速：无法判断：14 行被图片边缘的黑边遮住（扫描仪盖板没有盖好，或照片四周的桌面）："
+         "请盖好盖板，或把图片裁剪到纸边\n"
+         "     14   未测量：被图片边缘的黑边遮住\n"
+         "     15   偏移 +1.0 ± 0.10 列\n"
+         "     16*  偏移 +2.0 ± 0.10 列\n", "", "zh_CN.UTF-8"},
         {{"read-rows", "junk"}, {}, 2, "",
          "cannot read junk: No such file or directory\n"},
         {{"read-rows", "/"}, {}, 2, "", "cannot read /: it is a folder, not a picture file\n"},
@@ -921,6 +938,7 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
         reader.pages = {c.readings};
         Sender s({"P"});
         s.rowReader = &reader;
+        s.environment = {{"LANG", c.language}};
         const Outcome r = s.run(c.arguments, "picture");
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, c.out);
@@ -965,6 +983,12 @@ TEST(SendCommandTest, ReadRowsSaysEveryRowAndTheVerdictPerMode) {
                    "noise_columns": 0.1, "fault": null},
                   {"value": 24, "marked": false, "value_from_label": true, "offset_columns": -0.2,
                    "noise_columns": 0.1, "fault": null}]}]})"));
+    reader.pages = {{border}};
+    const nlohmann::json said =
+        nlohmann::json::parse(s.run({"--json", "read-rows", "-"}, "picture").out);
+    EXPECT_EQ(said["modes"][0]["doubt"], "dark-border");
+    EXPECT_EQ(said["modes"][0]["rows"][0]["fault"], "dark-border");
+    EXPECT_EQ(said["modes"][0]["rows"][0]["offset_columns"], nullptr);
     s.rowReader = nullptr;
     EXPECT_EQ(s.run({"read-rows", "-"}, "picture").status, 2);
 

@@ -29,17 +29,6 @@ inline constexpr SampleGeometry kTestSampleGeometry = {14, 15, 1, 20, 3, 8, 132}
 /// The test print's own sample row: high speed, with a shorter label and a wider pattern.
 Timeline buildTestSample(int v, std::string_view combo2Text);
 
-// One builder per row, so callers read like the page they make.
-inline Timeline buildHighSpeedSample(int v, std::string_view labgsText) {
-    return buildSampleRow(PrintMode::HighSpeed, v, labgsText);
-}
-inline Timeline buildHighDensitySample(int v, std::string_view labcgsText) {
-    return buildSampleRow(PrintMode::HighDensity, v, labcgsText);
-}
-inline Timeline buildSuperHighDensitySample(int v, std::string_view labcgmText) {
-    return buildSampleRow(PrintMode::SuperHighDensity, v, labcgmText);
-}
-
 /// GS V 'S', the page eject the form-feed button also sends.
 inline constexpr std::string_view kPageEjectHex = "1D5653";
 

@@ -21,12 +21,6 @@ bool Page::dot(int x, int row) const {
     return dots_[static_cast<std::size_t>(row) * kLineUnits + x] != 0;
 }
 
-int Page::dotsInRow(int row, int from, int to) const {
-    int n = 0;
-    for (int x = std::max(from, 0); x < std::min(to, kLineUnits); ++x) n += dot(x, row) ? 1 : 0;
-    return n;
-}
-
 void Page::reach(int rows) {
     if (rows <= rows_) return;
     rows_ = rows;

@@ -62,8 +62,6 @@ public:
     /// Dot rows from the top of the page to the lowest row used (ink or paper movement).
     int rows() const { return rows_; }
     bool dot(int x, int row) const;
-    /// Dots in a row between units [from, to).
-    int dotsInRow(int row, int from = 0, int to = kLineUnits) const;
 
     const std::vector<TextMark>& text() const { return text_; }
     const std::vector<Pass>& passes() const { return passes_; }

@@ -60,14 +60,14 @@ TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
     } cases[] = {
         {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
         {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
-        {buildHighSpeedSample(16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
-        {buildHighSpeedSample(15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
-        {buildHighSpeedSample(0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
-        {buildHighSpeedSample(16, "16.5"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
-        {buildHighDensitySample(24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
-        {buildHighDensitySample(255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
-        {buildSuperHighDensitySample(40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
-        {buildSuperHighDensitySample(9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
+        {buildSampleRow(PrintMode::HighSpeed, 16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 16, "16.5"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighDensity, 24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighDensity, 255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
+        {buildSampleRow(PrintMode::SuperHighDensity, 40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
+        {buildSampleRow(PrintMode::SuperHighDensity, 9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.v);
@@ -145,20 +145,19 @@ const auto banner = [](int indent, const char* word) {
 };
 
 /// Rows first..last of a mode, then the command that leaves the printer on `value`.
-Timeline rows(Timeline (*row)(int, std::string_view), int first, int last, const char* value,
-              int mode) {
+Timeline rows(PrintMode m, int first, int last, const char* value, int mode) {
     Timeline t;
-    for (int v = first; v <= last; ++v) t.append(row(v, value));
+    for (int v = first; v <= last; ++v) t.append(buildSampleRow(m, v, value));
     return t.text(standard(mode, std::stoi(value)));
 }
 
 TEST(SetSingleItem, EveryStepPerMode) {
     Timeline hs = opening(shortForm(0x0A, 0x10), 5000).text(banner(30, "高速"));
-    hs.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A)).text(kEject);
+    hs.append(rows(PrintMode::HighSpeed, 14, 18, "16", 0x0A)).text(kEject);
     EXPECT_EQ(buildSetSingleItem(PrintMode::HighSpeed, kStartup, "5000"), hs);
 
     Timeline shd = opening(shortForm(0x0C, 0x28), 0).text(banner(61, "超高密"));
-    shd.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    shd.append(rows(PrintMode::SuperHighDensity, 37, 43, "40", 0x0C)).text(kEject);
     EXPECT_EQ(buildSetSingleItem(PrintMode::SuperHighDensity, kStartup, "0"), shd);
 
     for (const auto& [text, value] : {std::pair{"117", 0x75}, std::pair{"4", 0x04}}) {
@@ -171,11 +170,11 @@ TEST(SetSingleItem, EveryStepPerMode) {
 TEST(SetAllItems, StartupValuesAre147Documents) {
     Timeline all = opening(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40), 5000);
     all.text(bytesOf({0x1B, 0x4A, 0x20})).text(banner(56, "高速"));
-    all.append(rows(buildHighSpeedSample, 14, 18, "16", 0x0A));
+    all.append(rows(PrintMode::HighSpeed, 14, 18, "16", 0x0A));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(30, "高密"));
-    all.append(rows(buildHighDensitySample, 22, 26, "24", 0x0B));
+    all.append(rows(PrintMode::HighDensity, 22, 26, "24", 0x0B));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(40, "超高密"));
-    all.append(rows(buildSuperHighDensitySample, 37, 43, "40", 0x0C)).text(kEject);
+    all.append(rows(PrintMode::SuperHighDensity, 37, 43, "40", 0x0C)).text(kEject);
     EXPECT_EQ(buildSetAllItems(kStartup, "5000"), all);
 
     // The high-speed value alone opens the rows of all three modes.

@@ -3,6 +3,7 @@
 // straight" where the best lies outside the rows), cannot tell, wrong row.
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -196,184 +197,236 @@ struct Tally {
     int wrongMode = 0;                  ///< blocks read as this mode where none was printed
 };
 
-}  // namespace
-
-static int run(int argc, char** argv) {
-    CLI::App app{"Reads the reader's test set and counts right, cannot tell and wrong per mode"};
+struct SetOptions {
     int beyond = 2;
     bool withoutPrinted = false;
     std::string save;
     bool verbose = false;
-    app.add_flag("--verbose", verbose, "a line per page: what was read and how long it took");
-    app.add_option("--beyond", beyond, "best values this far outside the printed rows too");
-    app.add_flag("--without-printed", withoutPrinted,
-                 "read without telling the reader what was printed");
-    app.add_option("--save", save, "write every page as a PGM into this folder");
-    const auto ways = spoilings();
     int only = -1;
-    app.add_option("--spoiling", only, "read only the pages spoilt the Nth way (from 0)")
-        ->check(CLI::Range(0, static_cast<int>(ways.size()) - 1));
     std::string shapes;
-    app.add_option("--shapes", shapes,
+    std::vector<int> leaveOut;
+    int every = 1;
+    double floor = 0;
+    bool align = false;
+};
+
+void addOptions(CLI::App& app, SetOptions& o, std::size_t ways) {
+    app.add_flag("--verbose", o.verbose, "a line per page: what was read and how long it took");
+    app.add_option("--beyond", o.beyond, "best values this far outside the printed rows too");
+    app.add_flag("--without-printed", o.withoutPrinted,
+                 "read without telling the reader what was printed");
+    app.add_option("--save", o.save, "write every page as a PGM into this folder");
+    app.add_option("--spoiling", o.only, "read only the pages spoilt the Nth way (from 0)")
+        ->check(CLI::Range(0, static_cast<int>(ways) - 1));
+    app.add_option("--shapes", o.shapes,
                    "measure the label glyphs on clean pages and write them as the reader's known "
                    "shapes (rowreader/label_shapes.cpp)");
-    std::vector<int> leaveOut;
-    app.add_option("--leave-out", leaveOut,
+    app.add_option("--leave-out", o.leaveOut,
                    "leave out the pages spoilt these ways (a way the reader still misreads)");
-    int every = 1;
-    app.add_option("--every", every, "read only every Nth page of each way of spoiling")
+    app.add_option("--every", o.every, "read only every Nth page of each way of spoiling")
         ->check(CLI::PositiveNumber);
-    double floor = 0;
-    app.add_option("--floor", floor,
+    app.add_option("--floor", o.floor,
                    "fail (exit 1) when fewer than this part of the blocks is found (0 to 1)");
-    bool align = false;
-    app.add_flag("--align", align,
+    app.add_flag("--align", o.align,
                  "count the pages the guided alignment takes from starts 2, 5 and 10 away");
-    CLI11_PARSE(app, argc, argv);
+}
 
-    RowPageMaker maker;
-    if (!shapes.empty()) return writeShapes(maker, shapes);
-    if (align) return countAlignPages(maker);
-    std::array<Tally, 3> tally{};
-    const auto started = std::chrono::steady_clock::now();
-    int pages = 0;
-    int seen = 0;
-    auto read = [&](const PageSpec& spec, const Spoiling& spoiling, const char* how) {
-        if (seen++ % every != 0) return;
+std::string straightText(const ModeReading& r) {
+    return r.straight ? std::to_string(*r.straight) : "-";
+}
+
+void savePgm(const GreyImage& image, const std::string& folder, int number) {
+    std::filesystem::create_directories(folder);
+    std::ofstream out(folder + "/page-" + std::to_string(number) + ".pgm", std::ios::binary);
+    out << "P5\n" << image.width << " " << image.height << "\n255\n";
+    out.write(reinterpret_cast<const char*>(image.pixels.data()),
+              static_cast<std::streamsize>(image.pixels.size()));
+}
+
+void printReadings(const PageSpec& spec, const std::vector<ModeReading>& readings) {
+    for (const ModeReading& r : readings) {
+        std::printf(" [mode %d best %d straight %s doubt %d conf %.2f:", modeNumber(r.mode),
+                    spec.best[modeIndex(r.mode)], straightText(r).c_str(),
+                    static_cast<int>(r.doubt), r.confidence);
+        for (const RowReading& row : r.rows)
+            std::printf(" %d:%.2f±%.2f", row.value, row.offsetColumns, row.noiseColumns);
+        std::printf("]");
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+/// Rows may be missing; a value read must still be the printed run's.
+bool labelsRight(const ModeReading& r, const PrintedBlock& printed) {
+    bool right = true;
+    for (std::size_t k = 0; k < r.rows.size(); ++k) {
+        right = right && r.rows[k].value - r.rows[0].value == static_cast<int>(k) &&
+                std::find(printed.values.begin(), printed.values.end(), r.rows[k].value) !=
+                    printed.values.end();
+    }
+    return right;
+}
+
+/// Reads the pages of the set and counts what the reader made of each printed block.
+class SetReading final {
+public:
+    SetReading(RowPageMaker& maker, const SetOptions& options) : maker_(maker), options_(options) {}
+
+    void read(const PageSpec& spec, const Spoiling& spoiling, const char* how) {
+        if (seen_++ % options_.every != 0) return;
         const auto t0 = std::chrono::steady_clock::now();
-        const RowPage page = maker.build(spec, spoiling);
+        const RowPage page = maker_.build(spec, spoiling);
         const auto t1 = std::chrono::steady_clock::now();
-        ReadOptions options;
-        if (!withoutPrinted) options.printed = page.printed;
-        if (!save.empty()) {
-            std::filesystem::create_directories(save);
-            std::ofstream out(save + "/page-" + std::to_string(++pages) + ".pgm", std::ios::binary);
-            out << "P5\n" << page.image.width << " " << page.image.height << "\n255\n";
-            out.write(reinterpret_cast<const char*>(page.image.pixels.data()),
-                      static_cast<std::streamsize>(page.image.pixels.size()));
-        }
+        ReadOptions read;
+        if (!options_.withoutPrinted) read.printed = page.printed;
+        if (!options_.save.empty()) savePgm(page.image, options_.save, ++pages_);
         // As read-rows reads: a page laid sideways is read turned.
-        const std::vector<ModeReading> readings = readRowsAnyWayUp(page.image, options).readings;
-        if (verbose) {
+        const std::vector<ModeReading> readings = readRowsAnyWayUp(page.image, read).readings;
+        if (options_.verbose) {
             std::printf(
                 "%s kind %d: drawn %.2f s, read %.2f s;", how, static_cast<int>(spec.kind),
                 std::chrono::duration<double>(t1 - t0).count(),
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - t1).count());
-            for (const ModeReading& r : readings) {
-                std::printf(" [mode %d best %d straight %s doubt %d conf %.2f:", modeNumber(r.mode),
-                            spec.best[modeIndex(r.mode)],
-                            r.straight ? std::to_string(*r.straight).c_str() : "-",
-                            static_cast<int>(r.doubt), r.confidence);
-                for (const RowReading& row : r.rows)
-                    std::printf(" %d:%.2f±%.2f", row.value, row.offsetColumns, row.noiseColumns);
-                std::printf("]");
-            }
-            std::printf("\n");
-            std::fflush(stdout);
+            printReadings(spec, readings);
         }
-        for (const PrintedBlock& printed : page.printed) {
-            const auto i = modeIndex(printed.mode);
-            const int centre = printed.values[printed.values.size() / 2];
-            // Every block read as this mode counts (a picture may hold the page twice): one
-            // wrong row makes the mode wrong, else one found makes it found.
-            Outcome o = Outcome::CannotTell;
-            const ModeReading* wrong = nullptr;
-            for (const ModeReading& r : readings) {
-                if (r.mode != printed.mode) continue;
-                if (!r.rows.empty() && r.rows.front().valueFromLabel) {
-                    ++tally[i].labelled;
-                    // Rows may be missing; a value read must still be the printed run's.
-                    bool right = true;
-                    for (std::size_t k = 0; k < r.rows.size(); ++k) {
-                        right = right && r.rows[k].value - r.rows[0].value == static_cast<int>(k) &&
-                                std::find(printed.values.begin(), printed.values.end(),
-                                          r.rows[k].value) != printed.values.end();
-                    }
-                    if (!right) ++tally[i].mislabelled;
-                }
-                const Outcome one = judgeReading(r, spec.best[i], centre);
-                if (one == Outcome::Wrong) wrong = &r;
-                if (one == Outcome::Right && o == Outcome::CannotTell) o = Outcome::Right;
-            }
-            if (wrong) o = Outcome::Wrong;
-            if (o == Outcome::Right) ++tally[i].right;
-            if (o == Outcome::CannotTell) ++tally[i].cannot;
-            if (o == Outcome::Wrong) {
-                ++tally[i].wrong;
-                std::printf("WRONG: %s, page kind %d, mode %d, best %d, read %s (doubt %d)\n", how,
-                            static_cast<int>(spec.kind), modeNumber(printed.mode), spec.best[i],
-                            wrong->straight ? std::to_string(*wrong->straight).c_str() : "-",
-                            static_cast<int>(wrong->doubt));
-            }
+        for (const PrintedBlock& printed : page.printed) judge(spec, printed, readings, how);
+        countWrongModes(spec, page, readings, how);
+    }
+
+    /// The table per mode; true when the set passes (no wrong row, label or mode, and at
+    /// least the floor found).
+    bool report(double seconds) const {
+        std::printf("%-6s %8s %12s %6s %10s %12s %11s\n", "mode", "found", "cannot tell", "wrong",
+                    "labelled", "mislabelled", "wrong mode");
+        for (PrintMode mode : kAllModes) {
+            const Tally& t = tally_[modeIndex(mode)];
+            std::printf("%-6d %8d %12d %6d %10d %12d %11d\n", modeNumber(mode), t.right, t.cannot,
+                        t.wrong, t.labelled, t.mislabelled, t.wrongMode);
         }
-        // Rows read as a mode the page does not print: the mode is wrong.
+        std::printf("(%.0f s)\n", seconds);
+        int found = 0, blocks = 0, wrong = 0;
+        for (const Tally& t : tally_) {
+            found += t.right;
+            blocks += t.right + t.cannot + t.wrong;
+            wrong += t.wrong + t.mislabelled + t.wrongMode;
+        }
+        // A wrong row, a misread label or a wrong mode fails the set whatever the rest found.
+        if (wrong > 0 || found < options_.floor * blocks) {
+            std::printf("FAILED: %d wrong, %d of %d found (floor %.2f)\n", wrong, found, blocks,
+                        options_.floor);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    /// Every block read as the printed block's mode counts (a picture may hold the page
+    /// twice): one wrong row makes the mode wrong, else one found makes it found.
+    void judge(const PageSpec& spec, const PrintedBlock& printed,
+               const std::vector<ModeReading>& readings, const char* how) {
+        const auto i = modeIndex(printed.mode);
+        Tally& t = tally_[i];
+        const int centre = printed.values[printed.values.size() / 2];
+        Outcome o = Outcome::CannotTell;
+        const ModeReading* wrong = nullptr;
+        for (const ModeReading& r : readings) {
+            if (r.mode != printed.mode) continue;
+            if (!r.rows.empty() && r.rows.front().valueFromLabel) {
+                ++t.labelled;
+                if (!labelsRight(r, printed)) ++t.mislabelled;
+            }
+            const Outcome one = judgeReading(r, spec.best[i], centre);
+            if (one == Outcome::Wrong) wrong = &r;
+            if (one == Outcome::Right && o == Outcome::CannotTell) o = Outcome::Right;
+        }
+        if (wrong) o = Outcome::Wrong;
+        if (o == Outcome::Right) ++t.right;
+        if (o == Outcome::CannotTell) ++t.cannot;
+        if (o == Outcome::Wrong) {
+            ++t.wrong;
+            std::printf("WRONG: %s, page kind %d, mode %d, best %d, read %s (doubt %d)\n", how,
+                        static_cast<int>(spec.kind), modeNumber(printed.mode), spec.best[i],
+                        straightText(*wrong).c_str(), static_cast<int>(wrong->doubt));
+        }
+    }
+
+    /// Rows read as a mode the page does not print: the mode is wrong.
+    void countWrongModes(const PageSpec& spec, const RowPage& page,
+                         const std::vector<ModeReading>& readings, const char* how) {
         for (const ModeReading& r : readings) {
             const bool printed =
                 std::any_of(page.printed.begin(), page.printed.end(),
                             [&](const PrintedBlock& b) { return b.mode == r.mode; });
             if (printed || r.rows.empty()) continue;
-            ++tally[modeIndex(r.mode)].wrongMode;
+            ++tally_[modeIndex(r.mode)].wrongMode;
             std::printf(
                 "WRONG MODE: %s, page kind %d (mode %d printed first), read as mode %d "
                 "(straight %s, doubt %d)\n",
                 how, static_cast<int>(spec.kind), modeNumber(page.printed.front().mode),
-                modeNumber(r.mode), r.straight ? std::to_string(*r.straight).c_str() : "-",
-                static_cast<int>(r.doubt));
+                modeNumber(r.mode), straightText(r).c_str(), static_cast<int>(r.doubt));
         }
-    };
+    }
 
+    RowPageMaker& maker_;
+    const SetOptions& options_;
+    std::array<Tally, 3> tally_{};
+    int pages_ = 0;
+    int seen_ = 0;
+};
+
+/// Every page of the set spoilt one way: each mode's page with its best value from below to
+/// above the printed rows, set-all pages with the three bests moving apart, and test prints.
+void readSpoiltPages(SetReading& set, const Spoiling& spoiling, const char* how, int beyond) {
+    for (PrintMode mode : kAllModes) {
+        PageSpec spec;
+        spec.mode = mode;
+        const int half = traits(mode).sampleHalfWidth;
+        for (int d = -half - beyond; d <= half + beyond; ++d) {
+            spec.best = spec.centres;
+            spec.best[modeIndex(mode)] += d;
+            set.read(spec, spoiling, how);
+        }
+    }
+    PageSpec all;
+    all.kind = PageKind::SetAll;
+    for (int d = -4; d <= 4; d += 2) {
+        all.best = {all.centres[0] + d, all.centres[1] - d / 2, all.centres[2] + d};
+        set.read(all, spoiling, how);
+    }
+    PageSpec test;
+    test.kind = PageKind::TestPrint;
+    test.centres[0] = 31;
+    for (int d = -5; d <= 5; ++d) {
+        test.best[0] = 31 + d;
+        set.read(test, spoiling, how);
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+static int run(int argc, char** argv) {
+    CLI::App app{"Reads the reader's test set and counts right, cannot tell and wrong per mode"};
+    const auto ways = spoilings();
+    SetOptions options;
+    addOptions(app, options, ways.size());
+    CLI11_PARSE(app, argc, argv);
+
+    RowPageMaker maker;
+    if (!options.shapes.empty()) return writeShapes(maker, options.shapes);
+    if (options.align) return countAlignPages(maker);
+    const auto started = std::chrono::steady_clock::now();
+    SetReading set(maker, options);
     for (std::size_t s = 0; s < ways.size(); ++s) {
         const auto& [how, spoiling] = ways[s];
-        if (only >= 0 && static_cast<std::size_t>(only) != s) continue;
-        if (std::find(leaveOut.begin(), leaveOut.end(), static_cast<int>(s)) != leaveOut.end())
-            continue;
-        for (PrintMode mode : kAllModes) {
-            PageSpec spec;
-            spec.mode = mode;
-            const int half = traits(mode).sampleHalfWidth;
-            for (int d = -half - beyond; d <= half + beyond; ++d) {
-                spec.best = spec.centres;
-                spec.best[modeIndex(mode)] += d;
-                read(spec, spoiling, how);
-            }
-        }
-        PageSpec all;
-        all.kind = PageKind::SetAll;
-        for (int d = -4; d <= 4; d += 2) {
-            all.best = {all.centres[0] + d, all.centres[1] - d / 2, all.centres[2] + d};
-            read(all, spoiling, how);
-        }
-        PageSpec test;
-        test.kind = PageKind::TestPrint;
-        test.centres[0] = 31;
-        for (int d = -5; d <= 5; ++d) {
-            test.best[0] = 31 + d;
-            read(test, spoiling, how);
-        }
-        std::fflush(stdout);
-    }
-    std::printf("%-6s %8s %12s %6s %10s %12s %11s\n", "mode", "found", "cannot tell", "wrong",
-                "labelled", "mislabelled", "wrong mode");
-    for (PrintMode mode : kAllModes) {
-        const Tally& t = tally[modeIndex(mode)];
-        std::printf("%-6d %8d %12d %6d %10d %12d %11d\n", modeNumber(mode), t.right, t.cannot,
-                    t.wrong, t.labelled, t.mislabelled, t.wrongMode);
+        const bool left = std::find(options.leaveOut.begin(), options.leaveOut.end(),
+                                    static_cast<int>(s)) != options.leaveOut.end();
+        if ((options.only >= 0 && static_cast<std::size_t>(options.only) != s) || left) continue;
+        readSpoiltPages(set, spoiling, how, options.beyond);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("(%.0f s)\n", seconds);
-    int found = 0, blocks = 0, wrong = 0;
-    for (const Tally& t : tally) {
-        found += t.right;
-        blocks += t.right + t.cannot + t.wrong;
-        wrong += t.wrong + t.mislabelled + t.wrongMode;
-    }
-    // A wrong row, a misread label or a wrong mode fails the set whatever the rest found.
-    if (wrong > 0 || found < floor * blocks) {
-        std::printf("FAILED: %d wrong, %d of %d found (floor %.2f)\n", wrong, found, blocks, floor);
-        return 1;
-    }
-    return 0;
+    return set.report(seconds) ? 0 : 1;
 }
 
 int main(int argc, char** argv) {

@@ -151,6 +151,10 @@ int pixelsToTwips(int pixels, int dpi) {
     return scaleRounded(pixels, 1440, dpi);
 }
 
+int twipsCovering(int pixels, int dpi) {
+    return static_cast<int>((static_cast<long long>(pixels) * 1440 + dpi - 1) / dpi);
+}
+
 bool fullyVisible(const ControlSpec& control, int clientWidthTwips, int clientHeightTwips,
                   const FormLayout& layout) {
     const Twips own = absoluteGeometry(control, layout);

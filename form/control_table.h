@@ -153,6 +153,9 @@ Twips absoluteGeometry(const ControlSpec& control, const FormLayout& layout = de
 int twipsToPixels(int twips, int dpi);
 /// The inverse: twips of `pixels` at `dpi`, rounded to the nearest twip the same way.
 int pixelsToTwips(int pixels, int dpi);
+/// Twips of `pixels` (0 or more) at `dpi`, rounded up: what a caption measured in pixels needs,
+/// so that the control, rounded back to pixels, never comes out short.
+int twipsCovering(int pixels, int dpi);
 
 /// Whether the operator can see the whole control in a client area of this size, inside
 /// every frame that holds it.

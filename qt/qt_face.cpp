@@ -440,7 +440,7 @@ void QtFace::fitCaptionsToFonts() {
         } else if (spec.kind == ControlKind::Frame) {
             pixelsNeeded = w.minimumSizeHint().width();  // the caption with its indent
         }
-        needed[static_cast<std::size_t>(spec.id)] = pixelsNeeded * 1440 / kQtLogicalDpi;
+        needed[static_cast<std::size_t>(spec.id)] = twipsCovering(pixelsNeeded, kQtLogicalDpi);
     }
     fitted_ = fitCaptions(needed);
     for (const ControlSpec& spec : controlTable()) {

@@ -262,8 +262,7 @@ void MainWindow::fitCaptionsToFonts() {
         }
         SelectObject(dc, previous);
         const int pixels = text + MulDiv(captionPadding(c.spec->kind), dpi_, 96);
-        // Rounded up: the control's pixels, rounded from twips, must not come out short.
-        needed[static_cast<std::size_t>(c.spec->id)] = (pixels * 1440 + dpi_ - 1) / dpi_;
+        needed[static_cast<std::size_t>(c.spec->id)] = twipsCovering(pixels, dpi_);
     }
     ReleaseDC(window_, dc);
     fitted_ = fitCaptions(needed);

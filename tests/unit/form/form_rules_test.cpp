@@ -76,6 +76,10 @@ TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
     EXPECT_EQ(pixelsToTwips(211, 120), 2532);  // 2532.0 exactly
     EXPECT_EQ(pixelsToTwips(1, 144), 10);
     EXPECT_EQ(pixelsToTwips(1, 192), 8);  // 7.5 rounds up
+    // A caption's need rounds up, never to the nearest: 13.09 twips need 14.
+    EXPECT_EQ(twipsCovering(1, 110), 14);
+    EXPECT_EQ(twipsCovering(454, 96), 6810);
+    EXPECT_EQ(twipsCovering(0, 144), 0);
 }
 
 TEST(ControlTable, DesignNames) {

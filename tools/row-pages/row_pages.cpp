@@ -190,66 +190,45 @@ GreyImage buildTwoPages(GreyImage page, PagesInPicture pages) {
     return two;
 }
 
-}  // namespace
-
-struct RowPageMaker::Fonts {
-    preview::GlyphPainter glyphs;
-};
-
-RowPageMaker::RowPageMaker() : fonts_(std::make_unique<Fonts>()) {}
-RowPageMaker::~RowPageMaker() = default;
-
-RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
-    RowPage page;
-    Timeline timeline;
+/// What the tool sends for the page, and the blocks it prints, top to bottom.
+Timeline printedPage(const PageSpec& spec, std::vector<PrintedBlock>& printed) {
     const auto text = [&](PrintMode m) { return std::to_string(spec.centres[modeIndex(m)]); };
+    const ModeValues values{text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
+                            text(PrintMode::SuperHighDensity)};
     switch (spec.kind) {
         case PageKind::SetSingle:
-            timeline = buildSetSingleItem(spec.mode,
-                                          {text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
-                                           text(PrintMode::SuperHighDensity)},
-                                          "0");
-            page.printed.push_back(
-                {spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
-            break;
+            printed.push_back({spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
+            return buildSetSingleItem(spec.mode, values, "0");
         case PageKind::SetAll:
-            timeline = buildSetAllItems({text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
-                                         text(PrintMode::SuperHighDensity)},
-                                        "0");
             for (PrintMode m : kAllModes)
-                page.printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
-            break;
+                printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
+            return buildSetAllItems(values, "0");
         case PageKind::TestPrint: {
-            timeline = buildAlignmentTest(text(PrintMode::HighSpeed));
-            std::vector<int> values;
-            for (int v = spec.centres[0] - 3; v <= spec.centres[0] + 3; ++v) values.push_back(v);
-            page.printed.push_back({PrintMode::HighSpeed, values});
-            break;
+            std::vector<int> rows;
+            for (int v = spec.centres[0] - 3; v <= spec.centres[0] + 3; ++v) rows.push_back(v);
+            printed.push_back({PrintMode::HighSpeed, rows});
+            return buildAlignmentTest(text(PrintMode::HighSpeed));
         }
     }
+    throw std::logic_error("unknown page kind");
+}
 
+/// The first page the printer would print, the sample rows at their best values' offsets.
+preview::Page firstPageOf(const Timeline& timeline, const std::array<int, 3>& best) {
     std::optional<preview::Page> first;
-    preview::Renderer renderer({spec.best, 6000}, [&](const preview::Page& p) {
+    preview::Renderer renderer({best, 6000}, [&](const preview::Page& p) {
         if (!first) first = p;
     });
     for (const preview::Event& e : preview::decodeAll(bytesOf(timeline))) renderer.apply(e);
     renderer.finish();
     if (!first || first->passes().empty())
         throw std::runtime_error("the page prints no sample rows");
-    const preview::Bitmap drawn = preview::drawPage(*first, fonts_->glyphs);
-    static_assert(preview::PngStyle{}.pixelsPerRow == kPixelsPerDotRow &&
-                  preview::PngStyle{}.marginRows == kMarginRows);
+    return *first;
+}
 
-    // Ink as the ribbon left it, bled into the paper.
-    Picture ink{drawn.width, drawn.height, std::vector<float>(drawn.pixels.size())};
-    for (std::size_t i = 0; i < drawn.pixels.size(); ++i)
-        ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
-    gaussian(ink, spoiling.inkSpread);
-    crease(ink, *first, spoiling);
-    cut(ink, *first, spoiling);
-
-    // The scanner's grid: turned, at its own resolution on each axis, each pixel the mean of
-    // its area.
+/// The scanner's grid: turned, at its own resolution on each axis, each pixel the mean of
+/// its area.
+Picture scanGrid(const Picture& ink, const Spoiling& spoiling) {
     const double scale = kPreviewDpi / spoiling.dpi;  // preview pixels per output pixel across
     const double scaleDown = scale / spoiling.verticalStretch;
     const double angle = spoiling.angleDegrees * std::numbers::pi / 180;
@@ -285,49 +264,98 @@ RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
                 sum / static_cast<float>(steps * steps);
         }
     }
-    gaussian(out, spoiling.lensBlur);
+    return out;
+}
 
-    std::mt19937 random(spoiling.seed);
-    auto normal = [&] {  // Box-Muller, so every platform draws the same noise
-        const double u1 = (random() + 1.0) / 4294967297.0, u2 = random() / 4294967296.0;
+/// The sensor's noise: Box-Muller from a seeded generator, so every platform draws the same.
+class Noise final {
+public:
+    explicit Noise(unsigned seed) : random_(seed) {}
+    double operator()() {
+        const double u1 = (random_() + 1.0) / 4294967297.0, u2 = random_() / 4294967296.0;
         return std::sqrt(-2 * std::log(u1)) * std::cos(2 * std::numbers::pi * u2);
-    };
-    page.image.width = width;
-    page.image.height = height;
-    page.image.dotsPerInch = spoiling.dpiInFile ? spoiling.dpi : 0;
+    }
+
+private:
+    std::mt19937 random_;
+};
+
+/// Grey paper lit unevenly, the ink on it, and the sensor's noise.
+GreyImage buildGrey(const Picture& out, const Spoiling& spoiling, Noise& normal) {
+    GreyImage image;
+    image.width = out.width;
+    image.height = out.height;
+    image.dotsPerInch = spoiling.dpiInFile ? spoiling.dpi : 0;
     if (spoiling.verticalStretch != 1)
-        page.image.verticalDotsPerInch = page.image.dotsPerInch * spoiling.verticalStretch;
-    page.image.pixels.resize(out.v.size());
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const double light = 1 - spoiling.unevenLight * (0.6 * x / width + 0.4 * y / height);
+        image.verticalDotsPerInch = image.dotsPerInch * spoiling.verticalStretch;
+    image.pixels.resize(out.v.size());
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            const double light =
+                1 - spoiling.unevenLight * (0.6 * x / out.width + 0.4 * y / out.height);
             const double paper = 240 * light;
-            const double v = paper * (1 - 0.9 * out.v[static_cast<std::size_t>(y) * width + x]) +
-                             spoiling.noise * normal();
-            page.image.pixels[static_cast<std::size_t>(y) * width + x] =
-                static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+            const std::size_t at = static_cast<std::size_t>(y) * out.width + x;
+            const double v = paper * (1 - 0.9 * out.v[at]) + spoiling.noise * normal();
+            image.pixels[at] = static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
         }
     }
+    return image;
+}
+
+/// Dark bands above and below the page, as an open lid or a desk leaves them.
+void addBands(GreyImage& image, const Spoiling& spoiling, Noise& normal) {
     const double pixelsPerMillimetre = spoiling.dpi * spoiling.verticalStretch / 25.4;
     const auto band = [&](double millimetres) {
         std::vector<std::uint8_t> rows(
-            static_cast<std::size_t>(std::lround(millimetres * pixelsPerMillimetre)) * width);
+            static_cast<std::size_t>(std::lround(millimetres * pixelsPerMillimetre)) * image.width);
         for (auto& p : rows) {
             p = static_cast<std::uint8_t>(
                 std::clamp(std::lround(spoiling.bandGrey + spoiling.noise * normal()), 0L, 255L));
         }
         return rows;
     };
-    auto& pixels = page.image.pixels;
+    auto& pixels = image.pixels;
     const std::vector<std::uint8_t> top = band(spoiling.bandTopMillimetres);
     const std::vector<std::uint8_t> bottom = band(spoiling.bandBottomMillimetres);
     pixels.insert(pixels.begin(), top.begin(), top.end());
     pixels.insert(pixels.end(), bottom.begin(), bottom.end());
-    page.image.height += static_cast<int>((top.size() + bottom.size()) / width);
+    image.height += static_cast<int>((top.size() + bottom.size()) / image.width);
+}
+
+}  // namespace
+
+struct RowPageMaker::Fonts {
+    preview::GlyphPainter glyphs;
+};
+
+RowPageMaker::RowPageMaker() : fonts_(std::make_unique<Fonts>()) {}
+RowPageMaker::~RowPageMaker() = default;
+
+RowPage RowPageMaker::build(const PageSpec& spec, const Spoiling& spoiling) {
+    RowPage page;
+    const preview::Page first = firstPageOf(printedPage(spec, page.printed), spec.best);
+    const preview::Bitmap drawn = preview::drawPage(first, fonts_->glyphs);
+    static_assert(preview::PngStyle{}.pixelsPerRow == kPixelsPerDotRow &&
+                  preview::PngStyle{}.marginRows == kMarginRows);
+
+    // Ink as the ribbon left it, bled into the paper.
+    Picture ink{drawn.width, drawn.height, std::vector<float>(drawn.pixels.size())};
+    for (std::size_t i = 0; i < drawn.pixels.size(); ++i)
+        ink.v[i] = static_cast<float>(drawn.pixels[i] / 255.0 * spoiling.ribbon);
+    gaussian(ink, spoiling.inkSpread);
+    crease(ink, first, spoiling);
+    cut(ink, first, spoiling);
+
+    Picture out = scanGrid(ink, spoiling);
+    gaussian(out, spoiling.lensBlur);
+    Noise normal(spoiling.seed);
+    page.image = buildGrey(out, spoiling, normal);
+    addBands(page.image, spoiling, normal);
     page.image = buildTwoPages(std::move(page.image), spoiling.pages);
     page.image = buildQuarterTurn(page.image, spoiling.quarterTurns);
     if (spoiling.jpegQuality > 0) {
-        pixels = throughJpeg(pixels, page.image.width, page.image.height, spoiling.jpegQuality);
+        page.image.pixels = throughJpeg(page.image.pixels, page.image.width, page.image.height,
+                                        spoiling.jpegQuality);
     }
     return page;
 }

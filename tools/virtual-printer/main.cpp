@@ -29,10 +29,10 @@
 #include <utility>
 #include <vector>
 
-#include "printer/bytes.h"
 #include "common/guarded_main.h"
-#include "tools/virtual-printer/document_store.h"
 #include "preview/preview_printer.h"
+#include "printer/bytes.h"
+#include "tools/virtual-printer/document_store.h"
 #include "tools/virtual-printer/unique_fd.h"
 
 namespace {
@@ -149,8 +149,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
     }
     if (font) options.font = *font;
     if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
-        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
-                                 *best + "\"");
+        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" + *best +
+                         "\"");
     }
     if (port) {
         const std::string& value = *port;
@@ -159,9 +159,8 @@ std::optional<int> parse(int argc, char** argv, Options& options) {
         const long number = std::strtol(value.c_str(), &end, 10);
         if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
             value.find_first_not_of("0123456789") != std::string::npos) {
-            throw UsageError(
-                "--port needs a number from 0 to 65535 (0 picks a free one), not \"" + value +
-                "\"");
+            throw UsageError("--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
+                             value + "\"");
         }
         options.port = static_cast<int>(number);
     }
@@ -260,6 +259,46 @@ void showInPreview(PreviewPrinter* preview, const std::filesystem::path& path) {
 /// small documents is drawn once rather than after each of them.
 constexpr int kPreviewIdleMs = 300;
 
+/// Reads what one connection has; true when its document is finished (committed at the end
+/// of the connection, or dropped when the connection failed).
+bool readFrom(Connection& c, std::vector<char>& buffer, PreviewPrinter* preview) {
+    try {
+        const ssize_t n = ::read(c.fd.get(), buffer.data(), buffer.size());
+        if (n > 0) {
+            c.document->write(buffer.data(), static_cast<std::size_t>(n));
+            return false;
+        }
+        if (n == 0) {
+            const std::size_t size = c.document->size();
+            const auto path = c.document->commit();
+            std::fprintf(stderr, "trevalune-virtual-printer: %s (%zu bytes)\n",
+                         path.filename().c_str(), size);
+            showInPreview(preview, path);
+            return true;
+        }
+        if (errno == EINTR || errno == EAGAIN) return false;
+        std::fprintf(stderr, "trevalune-virtual-printer: connection lost (%s), document dropped\n",
+                     std::strerror(errno));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trevalune-virtual-printer: %s, document dropped\n", e.what());
+    }
+    return true;
+}
+
+/// Takes every connection waiting on the listener, each with a new document.
+void acceptAll(int listener, DocumentStore& store, std::vector<Connection>& connections) {
+    for (;;) {
+        UniqueFd fd(::accept(listener, nullptr, nullptr));
+        if (!fd) break;
+        setNonBlocking(fd.get());
+        try {
+            connections.push_back({std::move(fd), store.begin()});
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
+        }
+    }
+}
+
 /// Serves until SIGTERM/SIGINT. Connections are read side by side; a document is numbered
 /// when its connection ends. Returns the process exit code.
 int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
@@ -291,47 +330,10 @@ int serve(int listener, DocumentStore& store, PreviewPrinter* preview) {
         }
         // Read before accepting, so the poll results still line up with `connections`.
         for (std::size_t i = connections.size(); i-- > 0;) {
-            if (fds[i + 2].revents == 0) continue;
-            Connection& c = connections[i];
-            bool finished = false;
-            try {
-                const ssize_t n = ::read(c.fd.get(), buffer.data(), buffer.size());
-                if (n > 0) {
-                    c.document->write(buffer.data(), static_cast<std::size_t>(n));
-                } else if (n == 0) {
-                    const std::size_t size = c.document->size();
-                    const auto path = c.document->commit();
-                    std::fprintf(stderr, "trevalune-virtual-printer: %s (%zu bytes)\n",
-                                 path.filename().c_str(), size);
-                    finished = true;
-                    showInPreview(preview, path);
-                } else if (errno != EINTR && errno != EAGAIN) {
-                    std::fprintf(
-                        stderr,
-                        "trevalune-virtual-printer: connection lost (%s), document dropped\n",
-                        std::strerror(errno));
-                    finished = true;
-                }
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "trevalune-virtual-printer: %s, document dropped\n", e.what());
-                finished = true;
-            }
-            if (finished) {
+            if (fds[i + 2].revents != 0 && readFrom(connections[i], buffer, preview))
                 connections.erase(connections.begin() + static_cast<long>(i));
-            }
         }
-        if (fds[1].revents & POLLIN) {
-            for (;;) {
-                UniqueFd fd(::accept(listener, nullptr, nullptr));
-                if (!fd) break;
-                setNonBlocking(fd.get());
-                try {
-                    connections.push_back({std::move(fd), store.begin()});
-                } catch (const std::exception& e) {
-                    std::fprintf(stderr, "trevalune-virtual-printer: %s\n", e.what());
-                }
-            }
-        }
+        if (fds[1].revents & POLLIN) acceptAll(listener, store, connections);
     }
 }
 

@@ -4,38 +4,20 @@
 
 namespace trevalune {
 
-namespace {
-bool validSlot(int slot) {
-    return slot >= 0 && slot < kJobSlots;
-}
-}  // namespace
-
-void JobTables::clear(int slot) {
-    if (!validSlot(slot)) return;
-    jobState[slot] = 0;
-    jobLatch[slot] = 0;
-}
-
-void recordJobPoll(JobTables& tables, int slot, const JobQuery& seen) {
-    if (!validSlot(slot)) return;
-    std::int16_t& state = tables.jobState[slot];
-    std::int16_t& latch = tables.jobLatch[slot];
+void recordJobPoll(JobSlot& slot, const JobQuery& seen) {
     if (!seen.anyJobs) {
-        // Only a single job that was seen and latched counts as having left; a 99 stays.
-        if (state == kOneJob && latch == 1) {
-            state = 0;
-            latch = 0;
-        }
+        // Only a single job that was seen and latched counts as having left; another count
+        // stays.
+        if (slot.seen == JobsSeen::OneJob && slot.latched) slot = {};
         return;
     }
     if (seen.delivered == 1) {
-        state = kOneJob;
-    } else if (latch == 1 && seen.delivered == 0) {
+        slot.seen = JobsSeen::OneJob;
+    } else if (slot.latched && seen.delivered == 0) {
         // The job left between the sizing query and the real one.
-        latch = 0;
-        state = 0;
+        slot = {};
     } else {
-        state = kOtherJobCount;
+        slot.seen = JobsSeen::OtherCount;
     }
 }
 
@@ -45,8 +27,8 @@ std::int16_t saturatingIncrement(std::int16_t v) {
 }
 }  // namespace
 
-BusyLimits busyLimits(std::int16_t settingMode) {
-    return settingMode == kBusySetAllWithPage ? BusyLimits{10, 68} : BusyLimits{5, 27};
+BusyLimits busyLimits(BusyCode settingMode) {
+    return settingMode == BusyCode::SetAllWithPage ? BusyLimits{10, 68} : BusyLimits{5, 27};
 }
 
 std::optional<std::string> BusyState::beginTick() {
@@ -66,12 +48,11 @@ std::optional<std::string> BusyState::beginTick() {
     return std::string(kCaptions[dotStep < 1 ? 0 : dotStep - 1]);
 }
 
-BusyEnd BusyState::finishTick(JobTables& jobs) {
+BusyEnd BusyState::finishTick(JobSlot& jobs) {
     if (!busy()) return BusyEnd::None;
     const BusyLimits limits = busyLimits(settingMode);
-    const int slot = kBusyJobSlot;
-    if (jobs.jobState[slot] != 0 || jobs.jobLatch[slot] != 0) {
-        jobs.jobLatch[slot] = 1;
+    if (jobs.seen != JobsSeen::Nothing || jobs.latched) {
+        jobs.latched = true;
         if (waitTicks == limits.earlyEnd) {
             reset();
             return BusyEnd::Early;
@@ -89,7 +70,7 @@ BusyEnd BusyState::finishTick(JobTables& jobs) {
 void BusyState::reset() {
     dotStep = 0;
     waitTicks = 0;
-    settingMode = 0;
+    settingMode = BusyCode::Idle;
 }
 
 }  // namespace trevalune

@@ -10,35 +10,31 @@
 
 namespace trevalune {
 
-/// Slots 0..10 exist; the busy state only ever uses slot 1.
-inline constexpr int kJobSlots = 11;
-
-/// What the busy state remembers about the selected printer's queue between ticks.
-struct JobTables {
-    /// 0 nothing pending recorded, 1 the last poll saw exactly one job, 99 a poll saw some
-    /// other count. 99 survives an emptied queue until the next set operation clears the slot.
-    std::array<std::int16_t, kJobSlots> jobState{};
-    /// 1 once the timer has noticed a pending job in the current busy state.
-    std::array<std::int16_t, kJobSlots> jobLatch{};
-
-    /// What a set operation does when it starts a busy state.
-    void clear(int slot);
+/// What the polls have seen of the selected printer's queue during a busy state.
+enum class JobsSeen : std::uint8_t {
+    Nothing,     ///< nothing pending recorded
+    OneJob,      ///< the last poll saw exactly one job
+    OtherCount,  ///< a poll saw some other count; survives an emptied queue until the next
+                 ///< set operation clears the slot
 };
 
-inline constexpr std::int16_t kOneJob = 1;
-inline constexpr std::int16_t kOtherJobCount = 99;
+/// The one job slot the busy state watches between ticks.
+struct JobSlot {
+    JobsSeen seen = JobsSeen::Nothing;
+    bool latched = false;  ///< the timer has noticed a pending job in the current busy state
+    friend bool operator==(const JobSlot&, const JobSlot&) = default;
+};
 
 /// Records one poll of the queue. `seen` is the spooler's answer for the printer the window
-/// names (a printer that cannot be opened answers as an empty queue). A slot outside the
-/// tables changes nothing.
-void recordJobPoll(JobTables& tables, int slot, const JobQuery& seen);
+/// names (a printer that cannot be opened answers as an empty queue).
+void recordJobPoll(JobSlot& slot, const JobQuery& seen);
 
-/// The set operations' busy codes.
-inline constexpr std::int16_t kBusySetItems = 88;        ///< set single item, set all items
-inline constexpr std::int16_t kBusySetAllWithPage = 99;  ///< set all with test page
-
-/// The job-table slot the busy state watches.
-inline constexpr int kBusyJobSlot = 1;
+/// The set operations' busy codes (the numbers are the design's).
+enum class BusyCode : std::int16_t {
+    Idle = 0,
+    SetItems = 88,        ///< set single item, set all items
+    SetAllWithPage = 99,  ///< set all with test page
+};
 
 inline constexpr std::string_view kDoneCaption = "完成...";
 
@@ -54,17 +50,17 @@ enum class BusyEnd {
 /// the window polls the queue into the job tables, finishTick decides whether the state
 /// ends. The window applies the results (captions, repaint, the buttons back on).
 struct BusyState {
-    std::int16_t settingMode = 0;  ///< 0 idle, kBusySetItems or kBusySetAllWithPage
-    std::int16_t dotStep = 0;      ///< 0..4, the dot animation
-    std::int16_t waitTicks = 0;    ///< ticks spent busy; held at 0 while idle
+    BusyCode settingMode = BusyCode::Idle;
+    std::int16_t dotStep = 0;    ///< 0..4, the dot animation
+    std::int16_t waitTicks = 0;  ///< ticks spent busy; held at 0 while idle
 
-    bool busy() const { return settingMode == kBusySetItems || settingMode == kBusySetAllWithPage; }
+    bool busy() const { return settingMode != BusyCode::Idle; }
 
     /// Counts the tick. Returns the dots caption to show and repaint, or nothing when idle.
     std::optional<std::string> beginTick();
 
     /// After the poll: latches a pending job and ends the state at the early or normal end.
-    BusyEnd finishTick(JobTables& jobs);
+    BusyEnd finishTick(JobSlot& jobs);
 
     /// Ends the busy state at once (the counters go back to 0); Rest and both ends use it.
     void reset();
@@ -75,6 +71,6 @@ struct BusyLimits {
     int earlyEnd;
     int normalEnd;
 };
-BusyLimits busyLimits(std::int16_t settingMode);
+BusyLimits busyLimits(BusyCode settingMode);
 
 }  // namespace trevalune

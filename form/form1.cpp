@@ -47,7 +47,7 @@ Control modeLabel(PrintMode mode) {
 struct OperationButton {
     Control button;
     Operation operation;
-    std::int16_t busyCode = 0;
+    BusyCode busyCode = BusyCode::Idle;
 };
 constexpr OperationButton kOperationButtons[] = {
     {Control::pageEject, Operation::PageEject},
@@ -61,9 +61,9 @@ constexpr OperationButton kOperationButtons[] = {
     {Control::pinTest, Operation::PinTest},
     {Control::pinTestDensities, Operation::PinTestDensities},
     {Control::alignmentTest, Operation::AlignmentTest},
-    {Control::setSingleItem, Operation::SetSingleItem, kBusySetItems},
-    {Control::setAllItems, Operation::SetAllItems, kBusySetItems},
-    {Control::setAllWithTestPage, Operation::SetAllWithTestPage, kBusySetAllWithPage},
+    {Control::setSingleItem, Operation::SetSingleItem, BusyCode::SetItems},
+    {Control::setAllItems, Operation::SetAllItems, BusyCode::SetItems},
+    {Control::setAllWithTestPage, Operation::SetAllWithTestPage, BusyCode::SetAllWithPage},
 };
 
 const OperationButton* operationButton(Control control) {
@@ -184,7 +184,7 @@ void Form1::reportFault(std::string_view what) noexcept {
     try {
         face_.writeDiagnostic("unexpected error: " + std::string(what));
         // A set operation cut short would otherwise leave the buttons off until Rest.
-        if (busy.busy()) rest();
+        if (busy_.busy()) rest();
         face_.showMessage(what, kApplicationTitle);
     } catch (...) {
         // The face itself fails: nothing more can be shown.
@@ -374,11 +374,11 @@ void Form1::fillFactoryBlock() {
 
 void Form1::clockTick() {
     setText(Control::clock, face_.clockText(clock_.now()));
-    const auto dots = busy.beginTick();
+    const auto dots = busy_.beginTick();
     if (!dots) return;
     showStatus(*dots);
     pollJobs();
-    switch (busy.finishTick(jobs)) {
+    switch (busy_.finishTick(jobs_)) {
         case BusyEnd::None:
             break;
         case BusyEnd::Early:
@@ -420,7 +420,7 @@ void Form1::enableButtons() {
 }
 
 void Form1::rest() {
-    busy.reset();
+    busy_.reset();
     enableButtons();
     showStatus(std::string(kDoneCaption));
 }
@@ -429,12 +429,12 @@ void Form1::pollJobs() {
     const std::string name = printerName();
     // Nothing selected opens no printer: an empty queue.
     const JobQuery seen = name.empty() ? JobQuery{} : spooler_.queryActiveJobs(name);
-    recordJobPoll(jobs, kBusyJobSlot, seen);
+    recordJobPoll(jobs_, seen);
 }
 
-void Form1::enterBusyState(std::int16_t code, const std::string& firstCaption) {
-    busy.settingMode = code;
-    jobs.clear(kBusyJobSlot);
+void Form1::enterBusyState(BusyCode code, const std::string& firstCaption) {
+    busy_.settingMode = code;
+    jobs_ = {};
     showStatus(firstCaption);
     disableButtons();
 }
@@ -504,19 +504,19 @@ std::optional<OperationWork> Form1::tryBuild(Operation operation) {
     }
 }
 
-void Form1::runButton(Operation operation, std::int16_t busyCode) {
+void Form1::runButton(Operation operation, BusyCode busyCode) {
     // The three options are exclusive and one is on from start-up; without one, nothing.
     if (operation == Operation::SetSingleItem && !selectedMode()) return;
     const auto work = tryBuild(operation);
     if (!work) return;
-    if (busyCode == 0) {
+    if (busyCode == BusyCode::Idle) {
         runWork(*work);
         return;
     }
     enterBusyState(busyCode, std::string(kSettingCaption2));
     // A document not taken has been said already; the rest of the operation was not sent, so
     // the timer has nothing to wait for and must not end it later with its done caption.
-    if (!runWork(*work) && busy.busy()) rest();
+    if (!runWork(*work) && busy_.busy()) rest();
 }
 
 }  // namespace trevalune

@@ -76,17 +76,16 @@ public:
     std::optional<PrintMode> selectedMode() const;
     /// The three value captions, as the set operations take them.
     ModeValues modeValues() const;
-    /// Enters the busy state of a set operation: settingMode := code, entry 1 of both job
-    /// tables cleared, the first caption shown, the buttons disabled. The timer (or Rest) ends
-    /// it.
-    void enterBusyState(std::int16_t code, const std::string& firstCaption);
+    /// Enters the busy state of a set operation: settingMode := code, the job slot cleared,
+    /// the first caption shown, the buttons disabled. The timer (or Rest) ends it.
+    void enterBusyState(BusyCode code, const std::string& firstCaption);
 
     /// The thirteen buttons the busy state switches off and on, in their order.
     static const std::vector<Control>& commandButtons();
 
-    // --- Form-level variables (tests read them) ---
-    BusyState busy;  ///< settingMode, dotStep, waitTicks
-    JobTables jobs;  ///< jobState, jobLatch
+    /// The busy state and the job slot it watches, for tests and diagnostics.
+    const BusyState& busyState() const { return busy_; }
+    const JobSlot& watchedJobs() const { return jobs_; }
 
 private:
     // The handlers; the face reaches them through the events above.
@@ -177,7 +176,7 @@ private:
     /// A button's operation: built, then run; with a busy code, the busy state entered first
     /// and ended as Rest ends it when a document not taken ended the operation. A refused
     /// build sends nothing and leaves the window idle.
-    void runButton(Operation operation, std::int16_t busyCode);
+    void runButton(Operation operation, BusyCode busyCode);
 
     /// Unticks Check1, disables Command9 and clears Text2 after a send.
     void clearCommandPanel();
@@ -189,6 +188,8 @@ private:
     FaceMessages messages_;
     PrinterLink link_;
     std::array<ControlState, kControlCount> controls_;
+    BusyState busy_;
+    JobSlot jobs_;
     int handlerDepth_ = 0;
     bool correctingText2_ = false;
 };

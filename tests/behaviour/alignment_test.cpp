@@ -24,8 +24,8 @@ protected:
                       "wait 100", "caption 正在设置...", "wait 100", "wait 5000",
                       "caption 正在设置....", docs});
     }
-    void expectBusy(std::int16_t code) {
-        EXPECT_EQ(form->busy.settingMode, code);
+    void expectBusy(BusyCode code) {
+        EXPECT_EQ(form->busyState().settingMode, code);
         EXPECT_EQ(disabledButtons(), Form1::commandButtons());
         EXPECT_TRUE(enabled(Control::setSingleItem));  // the set buttons and Rest stay on
         EXPECT_TRUE(enabled(Control::rest));
@@ -50,7 +50,7 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
     EXPECT_EQ(log, opening("43 docs"));
     EXPECT_EQ(spooler.payloads(),
               buildSetSingleItem(PrintMode::HighSpeed, {"16", "24", "40"}, "5000").documents());
-    expectBusy(kBusySetItems);
+    expectBusy(BusyCode::SetItems);
     expectFaceShowsForm();
 
     click(Control::rest);
@@ -70,14 +70,14 @@ TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
     click(Control::setAllItems);
     EXPECT_EQ(log, opening("146 docs"));
     EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
-    expectBusy(kBusySetItems);
+    expectBusy(BusyCode::SetItems);
 
     click(Control::rest);
     forget();
     click(Control::setAllWithTestPage);
     EXPECT_EQ(spooler.payloads(),
               buildSetAllWithTestPage({"16", "30", "40"}, "5000", kHanziSample).documents());
-    expectBusy(kBusySetAllWithPage);
+    expectBusy(BusyCode::SetAllWithPage);
 }
 
 TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
@@ -86,7 +86,7 @@ TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
     forget();
     click(Control::setAllWithTestPage);
     EXPECT_EQ(log, Names{"msg 超高密的值“-5”超出 0 到 255 的范围，没有发送任何内容。"});
-    EXPECT_EQ(form->busy.settingMode, 0);
+    EXPECT_EQ(form->busyState().settingMode, BusyCode::Idle);
     EXPECT_EQ(text(Control::statusLabel), "完成.....");
     EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
 }

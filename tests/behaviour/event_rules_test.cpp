@@ -31,14 +31,14 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     EXPECT_EQ(face.messages, std::vector<RecordingFace::Message>(
                                  documents, {std::string(kPrinterNotFoundMessage), "Trevalune"}));
     EXPECT_GT(offered, 27 * 30);  // enough to end the busy state many times over
-    EXPECT_EQ(form->busy.settingMode, kBusySetItems);
-    EXPECT_EQ(form->busy.waitTicks, 0);
+    EXPECT_EQ(form->busyState().settingMode, BusyCode::SetItems);
+    EXPECT_EQ(form->busyState().waitTicks, 0);
     EXPECT_EQ(text(Control::clock), "");  // not even the clock
 
     // Once the handler has returned, the next tick counts.
     face.onMessage = nullptr;
     form->timerTick();
-    EXPECT_EQ(form->busy.waitTicks, 1);
+    EXPECT_EQ(form->busyState().waitTicks, 1);
     EXPECT_EQ(text(Control::clock), "2026/12/5 09:05:03");
 }
 
@@ -47,12 +47,12 @@ TEST_F(EventRules, ADisabledControlTakesNoEvent) {
     EXPECT_EQ(text(Control::commandText), "");
 
     type(Control::commandText, "0A");
-    form->enterBusyState(kBusySetItems, "正在设置");
+    form->enterBusyState(BusyCode::SetItems, "正在设置");
     forget();
     for (Control button : Form1::commandButtons()) form->clicked(button);
     EXPECT_TRUE(log.empty());
     EXPECT_EQ(text(Control::commandText), "0A");
-    EXPECT_EQ(form->busy.settingMode, kBusySetItems);
+    EXPECT_EQ(form->busyState().settingMode, BusyCode::SetItems);
 }
 
 TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEarly) {
@@ -61,10 +61,17 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     EXPECT_EQ(text(Control::clock), "2027/1/2 23:04:05");
     EXPECT_TRUE(log.empty());
 
+    // A previous busy state saw two jobs: the next set operation starts from a clear slot.
+    spooler.queues["RZ7-virtual"] = {true, 2};
+    form->enterBusyState(BusyCode::SetItems, "正在设置");
+    ticks(1);
+    EXPECT_EQ(form->watchedJobs(), (JobSlot{JobsSeen::OtherCount, true}));
+    click(Control::rest);
+    spooler.queues.erase("RZ7-virtual");
     spooler.queues["Office1"] = {true, 2};  // another printer's queue does not count
-    form->jobs.jobState[1] = 99;
-    form->enterBusyState(kBusySetItems, "正在设置");
-    EXPECT_EQ(form->jobs.jobState[1], 0);
+    forget();
+    form->enterBusyState(BusyCode::SetItems, "正在设置");
+    EXPECT_EQ(form->watchedJobs(), JobSlot{});
     EXPECT_EQ(log, Names{"caption 正在设置"});
     ticks(26);  // the dots and the ticks' count are BusyState's own tests
     EXPECT_EQ(disabledButtons(), Form1::commandButtons());
@@ -73,7 +80,7 @@ TEST_F(EventRules, OnlyAJobOfTheSelectedPrinterAtTheEarlyTickEndsTheBusyStateEar
     EXPECT_EQ(log.back(), "caption 完成...");
 
     spooler.queues["RZ7-virtual"] = {true, 1};
-    form->enterBusyState(kBusySetAllWithPage, "正在设置");
+    form->enterBusyState(BusyCode::SetAllWithPage, "正在设置");
     ticks(9);
     EXPECT_EQ(disabledButtons(), Form1::commandButtons());
     forget();
@@ -90,15 +97,16 @@ TEST_F(EventRules, RestEndsTheBusyStateAtOnceAndWorksWhileIdle) {
     EXPECT_EQ(disabledButtons(), Controls{});
     EXPECT_EQ(log, Names{"caption 完成..."});
 
-    form->enterBusyState(kBusySetItems, "正在设置");
-    form->jobs.jobState[1] = 99;
+    spooler.queues["RZ7-virtual"] = {true, 2};
+    form->enterBusyState(BusyCode::SetItems, "正在设置");
     ticks(3);
     click(Control::rest);
     EXPECT_EQ(disabledButtons(), Controls{});
     EXPECT_EQ(text(Control::statusLabel), "完成...");
-    EXPECT_EQ(form->busy.settingMode, 0);
-    EXPECT_EQ(form->busy.waitTicks, 0);
-    EXPECT_EQ(form->jobs.jobLatch[1], 1);  // the tables are the next operation's to clear
+    EXPECT_EQ(form->busyState().settingMode, BusyCode::Idle);
+    EXPECT_EQ(form->busyState().waitTicks, 0);
+    // The slot is the next operation's to clear.
+    EXPECT_EQ(form->watchedJobs(), (JobSlot{JobsSeen::OtherCount, true}));
     expectFaceShowsForm();
 }
 
@@ -155,7 +163,7 @@ TEST_F(EventRules, SetAllOnAQueueThatTakesNothingEndsTheBusyStateAsRestDoes) {
                           "Destination \"RZ7-virtual\" is not accepting jobs.\nThe remaining 146 "
                           "documents were not sent.",
                           "caption 完成..."}));
-    EXPECT_FALSE(form->busy.busy());
+    EXPECT_FALSE(form->busyState().busy());
     EXPECT_EQ(disabledButtons(), Controls{});
     expectFaceShowsForm();
 }
@@ -187,7 +195,7 @@ TEST_F(EventRules, AnExceptionInAHandlerIsShownOnceEndsTheBusyStateAndTheWindowG
     click(Control::setAllItems);  // a set operation: the busy state is on when it breaks
     EXPECT_EQ(face.messages, (std::vector<RecordingFace::Message>{{"spooler broke", "Trevalune"}}));
     EXPECT_EQ(face.diagnostics, Names{"unexpected error: spooler broke"});
-    EXPECT_FALSE(form->busy.busy());
+    EXPECT_FALSE(form->busyState().busy());
     EXPECT_EQ(disabledButtons(), Controls{});
     EXPECT_EQ(text(Control::statusLabel), "完成...");
 

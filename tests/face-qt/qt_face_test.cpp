@@ -198,7 +198,7 @@ TEST_F(QtWindowTest, ForwardsEveryKindOfOperatorActionAndShowsWhatTheFormChanged
     expectWindowShowsForm();
     click(Control::setSingleItem);
     EXPECT_EQ(clock.waits.back(), 300);
-    EXPECT_TRUE(form->busy.busy());
+    EXPECT_TRUE(form->busyState().busy());
     expectWindowShowsForm();
     click(Control::quit);
     EXPECT_FALSE(window().isVisible());

@@ -69,8 +69,8 @@ inline std::vector<Control> clickEveryButton(Form1& form, RecordingFace& face) {
         const std::string_view name = controlName(c);
         EXPECT_TRUE(form.control(c).enabled) << name << " is disabled when its turn comes";
         form.clicked(c);
-        for (int tick = 0; tick < 100 && form.busy.busy(); ++tick) form.timerTick();
-        EXPECT_FALSE(form.busy.busy()) << "the busy state after " << name << " did not end";
+        for (int tick = 0; tick < 100 && form.busyState().busy(); ++tick) form.timerTick();
+        EXPECT_FALSE(form.busyState().busy()) << "the busy state after " << name << " did not end";
     }
     return order;
 }

@@ -127,10 +127,10 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateEarlyAndIsSaid
     click(Control::setAllItems);
     EXPECT_TRUE(face.messages.empty());
     tick(4);
-    EXPECT_TRUE(form->busy.busy());
+    EXPECT_TRUE(form->busyState().busy());
     EXPECT_FALSE(form->control(Control::setAllItems).enabled);
     tick(1);
-    EXPECT_FALSE(form->busy.busy());
+    EXPECT_FALSE(form->busyState().busy());
     EXPECT_TRUE(form->control(Control::setAllItems).enabled);
     EXPECT_EQ(form->control(Control::statusLabel).text,
               "正在设置....");  // the early end keeps the dots
@@ -158,8 +158,8 @@ TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonito
     ASSERT_EQ(queued.size(), page.size());
     for (const auto& job : queued) EXPECT_NE(job.state, "completed") << job.id;
     tick(5);  // a job is pending at the early tick
-    EXPECT_FALSE(form->busy.busy());
-    EXPECT_EQ(form->jobs.jobState[1], kOtherJobCount);
+    EXPECT_FALSE(form->busyState().busy());
+    EXPECT_EQ(form->watchedJobs().seen, JobsSeen::OtherCount);
 
     ps.restartVirtualPrinter();
     EXPECT_EQ(printer.waitForDocuments(page.size(), std::chrono::seconds(60)), page);

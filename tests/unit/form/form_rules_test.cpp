@@ -294,45 +294,79 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
 constexpr JobQuery kNone{};
 constexpr JobQuery kOne{true, 1};
 
+TEST(JobSlot, OnePollUpdatesIt) {
+    using S = JobsSeen;
+    constexpr JobQuery kTwo{true, 2};
+    constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
+    const struct {
+        const char* what;
+        JobSlot before;
+        JobQuery seen;
+        JobSlot after;
+    } cases[] = {
+        {"one job", {S::Nothing, false}, kOne, {S::OneJob, false}},
+        {"the latched single job left", {S::OneJob, true}, kNone, {S::Nothing, false}},
+        {"unlatched single job: empty changes nothing",
+         {S::OneJob, false},
+         kNone,
+         {S::OneJob, false}},
+        {"latch alone: empty changes nothing", {S::Nothing, true}, kNone, {S::Nothing, true}},
+        {"two jobs", {S::Nothing, false}, kTwo, {S::OtherCount, false}},
+        {"another count outlives the emptied queue",
+         {S::OtherCount, true},
+         kNone,
+         {S::OtherCount, true}},
+        {"latched job left between the queries", {S::OneJob, true}, kVanished, {S::Nothing, false}},
+        {"nothing latched, none delivered", {S::Nothing, false}, kVanished, {S::OtherCount, false}},
+    };
+    for (const auto& c : cases) {
+        JobSlot slot = c.before;
+        recordJobPoll(slot, c.seen);
+        EXPECT_EQ(slot, c.after) << c.what;
+    }
+}
+
 // The window's tests pin the ends of set all items against a queue; here: every busy code
 // against queues that change while it counts, ticked as the window does.
 TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
     const struct {
-        std::int16_t code, startTicks;
+        BusyCode code;
+        std::int16_t startTicks;
         int queuedFrom, queuedTo;  // the ticks at which the printer has a job queued
         int endTick;
         BusyEnd end;
     } cases[] = {
-        {kBusySetItems, 0, 1, 99, 5, BusyEnd::Early},         // still queued at tick 5
-        {kBusySetItems, 0, 1, 2, 27, BusyEnd::Normal},        // left in the first seconds
-        {kBusySetItems, 0, 6, 99, 27, BusyEnd::Normal},       // appeared after the early tick
-        {kBusySetAllWithPage, 0, 1, 99, 10, BusyEnd::Early},  // queued at tick 10
-        {kBusySetAllWithPage, 0, 0, -1, 68, BusyEnd::Normal},
-        {kBusySetItems, 40, 0, -1, 1, BusyEnd::Normal},  // 88 re-entered after 99 counted to 40
+        {BusyCode::SetItems, 0, 1, 99, 5, BusyEnd::Early},         // still queued at tick 5
+        {BusyCode::SetItems, 0, 1, 2, 27, BusyEnd::Normal},        // left in the first seconds
+        {BusyCode::SetItems, 0, 6, 99, 27, BusyEnd::Normal},       // appeared after the early tick
+        {BusyCode::SetAllWithPage, 0, 1, 99, 10, BusyEnd::Early},  // queued at tick 10
+        {BusyCode::SetAllWithPage, 0, 0, -1, 68, BusyEnd::Normal},
+        {BusyCode::SetItems, 40, 0, -1, 1,
+         BusyEnd::Normal},  // 88 re-entered after 99 counted to 40
     };
     // The dots have a period of five seconds, four dots shown twice.
     const std::string dots[] = {"正在设置.", "正在设置..", "正在设置...", "正在设置....",
                                 "正在设置...."};
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.code << " queued " << c.queuedFrom);
+        SCOPED_TRACE(::testing::Message()
+                     << static_cast<int>(c.code) << " queued " << c.queuedFrom);
         BusyState b{c.code, 0, c.startTicks};
-        JobTables jobs;
+        JobSlot jobs;
         int tick = 0;
         BusyEnd end = BusyEnd::None;
         while (end == BusyEnd::None && tick < 100) {
             EXPECT_EQ(b.beginTick(), dots[tick % 5]);
             ++tick;
-            recordJobPoll(jobs, kBusyJobSlot,
-                          tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
+            recordJobPoll(jobs, tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
             end = b.finishTick(jobs);
         }
         EXPECT_EQ(tick, c.endTick);
         EXPECT_EQ(end, c.end);
-        EXPECT_EQ(b.settingMode, 0);
+        EXPECT_EQ(b.settingMode, BusyCode::Idle);
         EXPECT_EQ(b.waitTicks, 0);
         EXPECT_EQ(b.dotStep, 0);
     }
-    BusyState saturated{kBusySetItems, 0, 32767};
+    BusyState saturated{BusyCode::SetItems, 0, 32767};
     saturated.beginTick();
     EXPECT_EQ(saturated.waitTicks, 32767);
 }

@@ -45,7 +45,7 @@ Timeline buildSettleAfterValues(std::string_view text1, int first, int second, i
 // The set operations. Each builder returns everything from just after the window has entered
 // the busy state, in order. What the window does itself before running the timeline:
 //   settingMode := 88 (single item, all items) or 99 (all with test page);
-//   jobState[1] := 0 and jobLatch[1] := 0;
+//   the job slot it watches cleared;
 //   Label8 := kSettingCaption2 ("正在设置..") and repaint;
 //   the buttons disabled.
 // and afterwards: nothing (it returns with the buttons off; the timer or Rest ends the busy

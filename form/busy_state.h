@@ -47,7 +47,7 @@ enum class BusyEnd {
 
 /// The one-second busy indication of the set operations, without the window. A tick is
 /// two halves around the spooler poll: beginTick counts and gives the dots caption,
-/// the window polls the queue into the job tables, finishTick decides whether the state
+/// the window polls the queue into the job slot, finishTick decides whether the state
 /// ends. The window applies the results (captions, repaint, the buttons back on).
 struct BusyState {
     BusyCode settingMode = BusyCode::Idle;

@@ -36,7 +36,7 @@ struct ControlState {
 };
 
 /// The tool's one window without a toolkit: every control's state, every handler, the busy
-/// state and the job tables. The buttons that send run their operation of the catalogue. A face
+/// state and its job slot. The buttons that send run their operation of the catalogue. A face
 /// (Qt, Win32, or a recording one in tests) builds the native controls from the control table,
 /// forwards the operator's actions to the four event entry points and shows what the form changes.
 ///

@@ -1,4 +1,4 @@
-// printer/'s own rules: code page 936, hex text, the job tables and the two-step job query.
+// printer/'s own rules: code page 936, hex text and the two-step job query.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -60,17 +60,10 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
     for (char c : boxText) {
         if (c != ' ') hex += c;
     }
-    if (hex.empty()) {
-        throw Refusal("没有要发送的16进制数据，未发送。",
-                      "there is no hex data to send; nothing was sent.");
-    }
+    if (hex.empty()) throw Refusal(RefusalCode::NoHexToSend);
     if (hex.size() % 2 != 0) {
         // The link would drop or pad the lone digit; a hand-typed command must go out whole.
-        throw Refusal("去掉空格后共有" + std::to_string(hex.size()) +
-                          "个16进制数字，不是偶数个（每个字节两个数字），未发送。",
-                      std::to_string(hex.size()) +
-                          " hex digits without the blanks, not an even number (two digits a "
-                          "byte); nothing was sent.");
+        throw Refusal(RefusalCode::OddHexDigits, {std::to_string(hex.size())});
     }
     Timeline data;
     data.hex(hex);
@@ -138,10 +131,9 @@ Bytes buildHexDocument(std::string_view hexText) {
         for (const auto& character : check.removed) {
             names += (names.empty() ? "" : ", ") + characterName(character);
         }
-        throw Refusal::shownInEnglish(
-            names + " 不能出现在16进制数据中：指令区只接受 0-9、A-F、a-f 和空格。",
-            names + (check.removed.size() == 1 ? " is" : " are") +
-                " not allowed in hex text: the command box takes only 0-9, A-F, a-f and blanks.");
+        throw Refusal(check.removed.size() == 1 ? RefusalCode::CharacterNotHex
+                                                : RefusalCode::CharactersNotHex,
+                      {names});
     }
     // The send button's own rules; without the save bracket the timeline is one document.
     return buildManualSend(hexText, false).documents().at(0);

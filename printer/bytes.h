@@ -4,6 +4,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "printer/refusals.h"
 
 namespace trevalune {
 
@@ -18,21 +21,17 @@ using Bytes = std::string;
 /// are not refusals: they come back in the send's result.
 class Refusal final : public std::runtime_error {
 public:
-    /// The window shows the Chinese.
+    /// One of the builders' refusals, its texts from their table.
+    explicit Refusal(RefusalCode code, const std::vector<std::string>& args = {});
+    /// A refusal of the command line's own; the window shows the Chinese.
     Refusal(const std::string& chinese, std::string english)
         : std::runtime_error(chinese), english_(std::move(english)) {}
-    /// The window shows the English (messages that are English by design).
-    static Refusal shownInEnglish(std::string chinese, const std::string& english) {
-        Refusal r(english, english);
-        r.chinese_ = std::move(chinese);
-        return r;
-    }
     std::string inChinese() const { return chinese_.empty() ? what() : chinese_; }
     const std::string& inEnglish() const { return english_; }
 
 private:
     std::string english_;
-    std::string chinese_;  ///< set only where the window shows the English
+    std::string chinese_;  ///< empty where what() is the Chinese
 };
 
 /// Bytes from numeric codes; every code must be 0..255.

@@ -18,8 +18,7 @@ iconv_t openConverter(const char* to, const char* from) {
         cd = toGbkSide ? iconv_open("GBK", from) : iconv_open(to, "GBK");
     }
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        throw Refusal::shownInEnglish("本系统没有 GBK（代码页 936）转换器。",
-                                      "This system has no GBK (code page 936) converter.");
+        throw Refusal(RefusalCode::NoGbkConverter);
     }
     return cd;
 }
@@ -45,10 +44,7 @@ std::string convert(std::string_view in, const char* to, const char* from, const
                 continue;
             }
             const std::size_t at = in.size() - inLeft;
-            throw Refusal::shownInEnglish(
-                "第 " + std::to_string(at) + " 个字节处的文本无法转换（" + what + "）。",
-                std::string("The text cannot be converted ") + what + " at byte " +
-                    std::to_string(at) + ".");
+            throw Refusal(RefusalCode::TextNotConvertibleAt, {std::to_string(at), what});
         }
     }
     out.resize(static_cast<std::size_t>(outPtr - out.data()));

@@ -12,8 +12,7 @@ namespace {
 constexpr UINT kGbk = 936;
 
 Refusal cannotConvert(const char* what) {
-    return Refusal::shownInEnglish(std::string("文本无法转换（") + what + "）。",
-                                   std::string("The text cannot be converted ") + what + ".");
+    return Refusal(RefusalCode::TextNotConvertible, {what});
 }
 
 std::wstring widenGbk(std::string_view gbk) {

@@ -33,8 +33,7 @@ std::string quoted(std::string_view field) {
 
 Bytes hexTextToBytes(std::string_view hexText) {
     if (hexText.empty()) {
-        throw Refusal::shownInEnglish("16进制数据是空的，未发送。",
-                                      "The hex text is empty: there is nothing to send.");
+        throw Refusal(RefusalCode::HexTextEmpty);
     }
     const std::size_t n = hexByteCount(hexText.size());
     Bytes out;
@@ -45,21 +44,14 @@ Bytes hexTextToBytes(std::string_view hexText) {
         while (!field.empty() && isBlank(field.front())) field.remove_prefix(1);
         while (!field.empty() && isBlank(field.back())) field.remove_suffix(1);
         if (field.empty()) {
-            throw Refusal::shownInEnglish(
-                "16进制数据第 " + std::to_string(2 * k + 1) + " 个字符处只有空格：" + quoted(raw) +
-                    "，未发送。",
-                "The hex text has a field of blanks only at character " +
-                    std::to_string(2 * k + 1) + ": " + quoted(raw) + ".");
+            throw Refusal(RefusalCode::HexFieldBlank, {std::to_string(2 * k + 1), quoted(raw)});
         }
         int value = 0;
         for (char c : field) {
             const int d = digitValue(c);
             if (d < 0) {
-                throw Refusal::shownInEnglish(
-                    "16进制数据第 " + std::to_string(2 * k + 1) + " 个字符处不是16进制：" +
-                        quoted(raw) + "，未发送。",
-                    "The hex text has a field that is not hexadecimal at character " +
-                        std::to_string(2 * k + 1) + ": " + quoted(raw) + ".");
+                throw Refusal(RefusalCode::HexFieldNotHex,
+                              {std::to_string(2 * k + 1), quoted(raw)});
             }
             value = value * 16 + d;
         }

@@ -73,6 +73,22 @@ TEST(HexText, RefusesWhatIsNotHexNamingThePlaceAndATimelineStopsBuilding) {
     EXPECT_EQ(t.documentCount(), 1u);
 }
 
+// Every refusal has both texts, fills every word it is given, and the window shows the
+// language its table says; a word not given stays visible rather than vanishing.
+TEST(Refusals, EveryCodeSaysItsWordsInBothLanguages) {
+    for (int c = 0; c <= static_cast<int>(RefusalCode::TextNotConvertible); ++c) {
+        const auto code = static_cast<RefusalCode>(c);
+        const Refusal r(code, {"<1>", "<2>"});
+        EXPECT_EQ(r.inChinese().find('{'), std::string::npos) << c;
+        EXPECT_EQ(r.inEnglish().find('{'), std::string::npos) << c;
+        EXPECT_NE(r.inChinese(), r.inEnglish()) << c;
+        const bool english = windowLanguage(code) == RefusalLanguage::English;
+        EXPECT_EQ(r.what(), english ? r.inEnglish() : r.inChinese()) << c;
+    }
+    EXPECT_EQ(refusalText(RefusalCode::FileEmpty, RefusalLanguage::English, {}),
+              "the file {1} is empty; nothing was sent.");
+}
+
 TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
     const struct {
         const char* what;

@@ -1,0 +1,105 @@
+#include "printer/refusals.h"
+
+#include "printer/bytes.h"
+
+#include <stdexcept>
+
+namespace trevalune {
+
+namespace {
+
+struct RefusalTexts {
+    RefusalCode code;
+    std::string_view chinese;
+    std::string_view english;
+    RefusalLanguage shown = RefusalLanguage::Chinese;
+};
+
+constexpr auto kEnglish = RefusalLanguage::English;
+
+// clang-format off
+constexpr RefusalTexts kRefusals[] = {
+    {RefusalCode::CaptionNotANumber, "{1}“{2}”不是数字，没有发送任何内容。",
+     "\"{2}\" is not a number; nothing was sent."},
+    {RefusalCode::CaptionOutsideByte, "{1}“{2}”超出 0 到 255 的范围，没有发送任何内容。",
+     "\"{2}\" is outside 0 to 255; nothing was sent."},
+    {RefusalCode::ValueOutsideByte, "{1} {2} 超出 0 到 255 的范围，没有发送任何内容。",
+     "{2} is outside 0 to 255; nothing was sent."},
+    {RefusalCode::CentreOutOfRange, "样张中心值 {1} 超出范围，没有发送任何内容。",
+     "the centre value {1} is out of range; nothing was sent."},
+    {RefusalCode::NoHexToSend, "没有要发送的16进制数据，未发送。",
+     "there is no hex data to send; nothing was sent."},
+    {RefusalCode::OddHexDigits, "去掉空格后共有{1}个16进制数字，不是偶数个（每个字节两个数字），未发送。",
+     "{1} hex digits without the blanks, not an even number (two digits a byte); nothing was "
+     "sent."},
+    {RefusalCode::CharacterNotHex, "{1} 不能出现在16进制数据中：指令区只接受 0-9、A-F、a-f 和空格。",
+     "{1} is not allowed in hex text: the command box takes only 0-9, A-F, a-f and blanks.",
+     kEnglish},
+    {RefusalCode::CharactersNotHex, "{1} 不能出现在16进制数据中：指令区只接受 0-9、A-F、a-f 和空格。",
+     "{1} are not allowed in hex text: the command box takes only 0-9, A-F, a-f and blanks.",
+     kEnglish},
+    {RefusalCode::HexTextEmpty, "16进制数据是空的，未发送。",
+     "The hex text is empty: there is nothing to send.", kEnglish},
+    {RefusalCode::HexFieldBlank, "16进制数据第 {1} 个字符处只有空格：{2}，未发送。",
+     "The hex text has a field of blanks only at character {1}: {2}.", kEnglish},
+    {RefusalCode::HexFieldNotHex, "16进制数据第 {1} 个字符处不是16进制：{2}，未发送。",
+     "The hex text has a field that is not hexadecimal at character {1}: {2}.", kEnglish},
+    {RefusalCode::FileMissing, "找不到文件 {1}，未发送。",
+     "the file {1} does not exist; nothing was sent."},
+    {RefusalCode::NotARegularFile, "不是普通文件：{1}，未发送。",
+     "not a regular file: {1}; nothing was sent."},
+    {RefusalCode::FileUnreadable, "无法读取文件 {1}，未发送。",
+     "the file {1} cannot be read; nothing was sent."},
+    {RefusalCode::FileReadFailed, "读取文件 {1} 时出错，未发送。",
+     "reading the file {1} failed; nothing was sent."},
+    {RefusalCode::FileEmpty, "文件 {1} 是空的，未发送。", "the file {1} is empty; nothing was sent."},
+    {RefusalCode::FileTooLarge, "文件 {1} 太大，未发送。",
+     "the file {1} is too large; nothing was sent."},
+    {RefusalCode::NoGbkConverter, "本系统没有 GBK（代码页 936）转换器。",
+     "This system has no GBK (code page 936) converter.", kEnglish},
+    {RefusalCode::TextNotConvertibleAt, "第 {1} 个字节处的文本无法转换（{2}）。",
+     "The text cannot be converted {2} at byte {1}.", kEnglish},
+    {RefusalCode::TextNotConvertible, "文本无法转换（{1}）。", "The text cannot be converted {1}.",
+     kEnglish},
+};
+// clang-format on
+
+const RefusalTexts& textsOf(RefusalCode code) {
+    for (const RefusalTexts& t : kRefusals) {
+        if (t.code == code) return t;
+    }
+    throw std::logic_error("a refusal missing from the table");
+}
+
+}  // namespace
+
+std::string refusalText(RefusalCode code, RefusalLanguage language,
+                        const std::vector<std::string>& args) {
+    const RefusalTexts& t = textsOf(code);
+    const std::string_view pattern = language == RefusalLanguage::Chinese ? t.chinese : t.english;
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const bool placeholder = pattern[i] == '{' && i + 2 < pattern.size() &&
+                                 pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
+                                 pattern[i + 2] == '}';
+        const auto n = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
+        if (placeholder && n < args.size()) {
+            out += args[n];
+            i += 2;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+RefusalLanguage windowLanguage(RefusalCode code) {
+    return textsOf(code).shown;
+}
+
+Refusal::Refusal(RefusalCode code, const std::vector<std::string>& args)
+    : std::runtime_error(refusalText(code, windowLanguage(code), args)),
+      english_(refusalText(code, RefusalLanguage::English, args)),
+      chinese_(refusalText(code, RefusalLanguage::Chinese, args)) {}
+
+}  // namespace trevalune

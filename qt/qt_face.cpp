@@ -688,6 +688,10 @@ void QtFace::showMessage(std::string_view text, std::string_view title) {
     box.exec();
 }
 
+void QtFace::showReading(const ReadingView& /*view*/) {
+    // The reading window is not drawn yet; nothing calls this until a picture can be opened.
+}
+
 void QtFace::writeDiagnostic(std::string_view line) {
     std::fprintf(stderr, "trevalune: %.*s\n", static_cast<int>(line.size()), line.data());
 }

@@ -11,18 +11,19 @@ namespace {
 constexpr TwoLanguages kReadStraight{"{1}: {2} is straight (confidence {3})",
                                      "{1}：{2}是直的（可信度 {3}）"};
 constexpr TwoLanguages kReadCannotTell{"{1}: cannot tell: {2}", "{1}：无法判断：{2}"};
-constexpr TwoLanguages kReadRow{"  {1} {2}  offset {3} ± {4} columns", "  {1} {2}  偏移 {3} ± {4} 列"};
+constexpr TwoLanguages kReadRow{"  {1} {2}  offset {3} ± {4} columns",
+                                "  {1} {2}  偏移 {3} ± {4} 列"};
 constexpr TwoLanguages kReadRowNotMeasured{"  {1} {2}  not measured: {3}",
                                            "  {1} {2}  未测量：{3}"};
-constexpr TwoLanguages kReadNothing{"no sample rows found on the picture",
-                                    "图片上没有找到样张行"};
+constexpr TwoLanguages kReadNothing{"no sample rows found on the picture", "图片上没有找到样张行"};
 constexpr TwoLanguages kRowValue{"row {1}", "{1} 行"};
 constexpr TwoLanguages kRowMiddle{"the middle row", "中间一行"};
 constexpr TwoLanguages kRowAboveMiddle{"the row {1} above the middle", "中间一行上面第 {1} 行"};
 constexpr TwoLanguages kRowBelowMiddle{"the row {1} below the middle", "中间一行下面第 {1} 行"};
 constexpr TwoLanguages kNotMeasured{"not measured", "未测量"};
-constexpr TwoLanguages kNotAPicture{"{1} is not a picture that can be read (PNG, JPEG or TIFF): {2}",
-                                    "{1} 不是可以读取的图片（PNG、JPEG 或 TIFF）：{2}"};
+constexpr TwoLanguages kNotAPicture{
+    "{1} is not a picture that can be read (PNG, JPEG or TIFF): {2}",
+    "{1} 不是可以读取的图片（PNG、JPEG 或 TIFF）：{2}"};
 constexpr TwoLanguages kNotPngJpegTiff{"{1} is not a PNG, JPEG or TIFF picture",
                                        "{1} 不是 PNG、JPEG 或 TIFF 图片"};
 constexpr TwoLanguages kPictureFileEmpty{"{1} is empty: not a PNG, JPEG or TIFF picture",
@@ -35,41 +36,55 @@ struct DoubtTraits {
     TwoLanguages text;
 };
 constexpr DoubtTraits kDoubts[] = {
-    {Doubt::NoneStraight, "none-straight",
+    {Doubt::NoneStraight,
+     "none-straight",
      {"no row is straight; the best value lies beyond {1}: print around it",
       "没有直的行；最佳值在{1}之外：以它为中心再打印"}},
-    {Doubt::TooClose, "too-close",
+    {Doubt::TooClose,
+     "too-close",
      {"two rows are within the measurement's noise of straight: print around them again, or "
       "read the row by eye",
       "有两行都在测量误差之内接近直线：以它们为中心再打印，或者用眼睛判断"}},
-    {Doubt::NoRows, "no-rows", {"no sample rows of this mode were found", "没有找到该模式的样张行"}},
-    {Doubt::TooCoarse, "too-coarse",
+    {Doubt::NoRows,
+     "no-rows",
+     {"no sample rows of this mode were found", "没有找到该模式的样张行"}},
+    {Doubt::TooCoarse,
+     "too-coarse",
      {"the picture's resolution is too coarse for this mode's columns; scan at 300 dpi or more",
       "图片的分辨率太低，分不清该模式的列；请以 300 dpi 以上扫描"}},
-    {Doubt::OtherPage, "other-page",
+    {Doubt::OtherPage,
+     "other-page",
      {"the row labels read are not the values printed; is it the page just printed?",
       "读到的行标签不是所打印的值；这是刚打印的那一页吗？"}},
-    {Doubt::RowsMissing, "rows-missing",
+    {Doubt::RowsMissing,
+     "rows-missing",
      {"not every row of this mode was found, so which row is which is not known: scan the "
       "whole page",
       "没有找到该模式的全部行，无法知道哪一行是哪个值：请扫描整页"}},
-    {Doubt::OutOfStep, "out-of-step",
+    {Doubt::OutOfStep,
+     "out-of-step",
      {"{1} is out of step (a crease or a fold?): flatten the page and scan it again",
       "{1}与其他行不成一线（有折痕吗？）：请把纸压平后重新扫描"}},
-    {Doubt::CutOff, "cut-off",
-     {"{1} is cut off by the picture's edge: scan the whole page", "{1}被图片边缘截断：请扫描整页"}},
-    {Doubt::Hidden, "hidden",
+    {Doubt::CutOff,
+     "cut-off",
+     {"{1} is cut off by the picture's edge: scan the whole page",
+      "{1}被图片边缘截断：请扫描整页"}},
+    {Doubt::Hidden,
+     "hidden",
      {"{1} is partly hidden (a crease, a dark band, a torn corner?): flatten the page, close the "
       "lid and scan it again",
       "{1}部分被遮住（折痕、黑边或缺角？）：请把纸压平、盖好盖板后重新扫描"}},
-    {Doubt::DarkBorder, "dark-border",
+    {Doubt::DarkBorder,
+     "dark-border",
      {"{1} is hidden by a dark border at the picture's edge (the scanner's lid open, or the desk "
       "around a photo): close the lid, or crop the picture to the page",
       "{1}被图片边缘的黑边遮住（扫描仪盖板没有盖好，或照片四周的桌面）：请盖好盖板，或把图片裁剪到"
       "纸边"}},
-    {Doubt::TwoPages, "two-pages",
+    {Doubt::TwoPages,
+     "two-pages",
      {"two pages in the picture: scan one at a time", "图片里有两页：请一次扫描一页"}},
-    {Doubt::OtherMode, "other-mode",
+    {Doubt::OtherMode,
+     "other-mode",
      {"the page shows another mode's rows: read it without --mode",
       "图片中是另一种模式的样行：请不指定 --mode 读取"}},
 };
@@ -83,10 +98,14 @@ struct FaultTraits {
 };
 constexpr FaultTraits kFaults[] = {
     {RowFault::CutOff, "cut-off", {"cut off by the picture's edge", "被图片边缘截断"}, {}},
-    {RowFault::DarkBorder, "dark-border",
-     {"hidden by a dark border at the picture's edge", "被图片边缘的黑边遮住"}, {}},
+    {RowFault::DarkBorder,
+     "dark-border",
+     {"hidden by a dark border at the picture's edge", "被图片边缘的黑边遮住"},
+     {}},
     {RowFault::Hidden, "hidden", {"partly hidden", "部分被遮住"}, {}},
-    {RowFault::OutOfStep, "out-of-step", {},
+    {RowFault::OutOfStep,
+     "out-of-step",
+     {},
      {"  {1} {2}  offset {3} ± {4} columns, out of step",
       "  {1} {2}  偏移 {3} ± {4} 列，与其他行不成一线"}},
 };

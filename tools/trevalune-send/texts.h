@@ -102,8 +102,8 @@ enum class Text {
     ScanOutput,            ///< the file, when the scan command wrote it
     CannotWrite,           ///< {1}: the file, {2}: why
     ReadPage,              ///< {1}: the page, {2}: of how many
-    ScanNotRun,  ///< {1}: why
-    ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
+    ScanNotRun,            ///< {1}: why
+    ScanFailed,            ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,
     ScanTooLarge,
     PageStraight,  ///< {1}: page, {2}: mode, {3}: value, {4}: rows read, {5}: straight, {6}: conf.

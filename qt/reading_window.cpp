@@ -21,10 +21,14 @@ QString qs(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-/// Wide enough for an A4 page's rows and their labels to be read at a glance.
+/// Wide enough for an A4 page's rows and their labels to be read at a glance; narrower, down
+/// to kLeastWidth, where that keeps it beside the main window.
 constexpr int kWidth = 620;
+constexpr int kLeastWidth = 420;
 constexpr int kHeight = 760;
 constexpr int kGap = 8;  ///< from the main window
+/// What a window manager's frame adds, roughly, so that the title bar stays on the screen.
+constexpr int kFrameAllowance = 40;
 
 }  // namespace
 
@@ -74,20 +78,34 @@ void ReadingWindow::showView(const ReadingView& view) {
         connect(button, &QPushButton::clicked, this, [this, take] { taken_(take); });
         lines->addWidget(button, 0, Qt::AlignLeft);
     }
-    layout_->addWidget(verdicts_);
-    if (!isVisible()) {
-        // Beside the main window where the screen has room, else as far right as it has.
-        const QWidget& owner = *parentWidget();
-        const QScreen* screen = owner.screen();
-        const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, kWidth, kHeight);
-        resize(kWidth, std::min(kHeight, room.height() - 40));
-        const int x = std::min(owner.frameGeometry().right() + kGap, room.right() - width());
-        move(std::max(room.left(), x), std::max(room.top(), owner.frameGeometry().top()));
-    }
+    // The verdicts above the picture: always in view, however tall the page.
+    layout_->insertWidget(0, verdicts_);
+    if (!isVisible()) placeBesideOwner();
     QWidget::show();
     raise();
     fitPicture();
     scroll_->verticalScrollBar()->setValue(0);
+}
+
+void ReadingWindow::placeBesideOwner() {
+    const QWidget& owner = *parentWidget();
+    const QScreen* screen = owner.screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, kWidth, kHeight);
+    const QRect main = owner.frameGeometry();
+    const int right = room.right() - main.right() - kGap;
+    const int left = main.left() - kGap - room.left();
+    const int height = std::min(kHeight, room.height() - kFrameAllowance);
+    const int top = std::clamp(main.top(), room.top(), room.bottom() - height - kFrameAllowance);
+    if (right >= kLeastWidth || left < kLeastWidth) {
+        // Right of the main window; where neither side has room, over its right part.
+        const int width = std::clamp(right, kLeastWidth, kWidth);
+        resize(width, height);
+        move(std::max(room.left(), std::min(main.right() + kGap, room.right() - width)), top);
+    } else {
+        const int width = std::min(left, kWidth);
+        resize(width, height);
+        move(main.left() - kGap - width, top);
+    }
 }
 
 void ReadingWindow::resizeEvent(QResizeEvent* event) {

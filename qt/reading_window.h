@@ -32,6 +32,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// Beside the main window, right or left, where the screen has room.
+    void placeBesideOwner();
     /// The picture scaled to the scroll area's width.
     void fitPicture();
 

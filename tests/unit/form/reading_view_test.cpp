@@ -31,9 +31,10 @@ TEST(ReadingView, EachBlockSaysItsVerdictAndOffersOnlyAValueReadOffThePage) {
         EXPECT_EQ(view.verdicts[i].take, expected[i].take) << i;
         EXPECT_EQ(view.verdicts[i].takeCaption, expected[i].takeCaption);
     }
-    const ReadingView none = buildReadingView("a.png", {}, {});
-    ASSERT_EQ(none.verdicts.size(), 1u);
+    const ReadingView none = buildReadingView("a.tif", {}, {}, 2);
+    ASSERT_EQ(none.verdicts.size(), 2u);
     EXPECT_EQ(none.verdicts[0].text, "图片上没有找到样张行");
+    EXPECT_EQ(none.verdicts[1].text, "图片共有 2 页，只读取了第 1 页。");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(ReadingTest, ATestPrintPageGoesToTheCentreListOnlyAsOneOfItsItems) {
 
 TEST_F(ReadingTest, AFileThatCannotBeReadGivesOneMessageNamingItAndChangesNothing) {
     const std::filesystem::path dir = folder.path() / u8"扫描 图片";
-    std::filesystem::create_directories(dir);
+    std::filesystem::create_directories(dir / u8"文件夹.png");
     std::ofstream(dir / u8"空.png").close();
     std::ofstream(dir / u8"文本.png") << "not a picture";
     std::ofstream(dir / u8"坏.png") << "\x89PNG\r\n\x1a\n broken";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "form/control_table.h"
+#include "form/reading_view.h"
 #include "printer/clock.h"
 
 namespace trevalune {
@@ -41,6 +42,10 @@ public:
     /// One line for a support case to read afterwards, never shown to the operator: standard
     /// error on Linux, the debugger's output (OutputDebugStringW) on Windows.
     virtual void writeDiagnostic(std::string_view line) = 0;
+    /// Opens the reading window for a page read from a picture (or shows this one in the window
+    /// already open), beside the main window and without blocking it. Its buttons report
+    /// through Form1::valueTaken; the face sends nothing of its own.
+    virtual void showReading(const ReadingView& view) = 0;
     /// Closes the window and ends the program's event loop.
     virtual void closeWindow() = 0;
 };

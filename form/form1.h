@@ -14,6 +14,7 @@
 #include "alignment/set_items.h"
 #include "form/busy_state.h"
 #include "form/control_table.h"
+#include "form/reading_view.h"
 #include "operations/catalogue.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
@@ -66,6 +67,14 @@ public:
     void textEdited(Control control, std::string text, std::size_t caret);
     /// One tick of Timer1; dropped while a handler runs.
     void timerTick();
+    /// The operator dropped a picture on the window or opened one: it is read and shown in
+    /// the reading window, or said in one message box when it cannot be read. Sends nothing
+    /// and changes no control.
+    void pictureOpened(const std::filesystem::path& file);
+    /// The reading window's button: the value goes where its operation reads it, exactly as
+    /// clicking the mode and typing the value (or picking it in the centre list) would, with
+    /// the same rules. Sends nothing.
+    void valueTaken(const TakeValue& take);
 
     /// A control's state as the form holds it.
     const ControlState& control(Control control) const;

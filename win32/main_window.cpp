@@ -901,6 +901,10 @@ void MainWindow::showMessage(std::string_view text, std::string_view title) {
     MessageBoxW(window_, toWide(text).c_str(), toWide(title).c_str(), MB_OK);
 }
 
+void MainWindow::showReading(const ReadingView& /*view*/) {
+    // The reading window is not drawn yet; nothing calls this until a picture can be opened.
+}
+
 void MainWindow::writeDiagnostic(std::string_view line) {
     try {
         OutputDebugStringW((L"trevalune: " + toWide(line) + L"\n").c_str());

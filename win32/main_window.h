@@ -65,6 +65,7 @@ public:
     void setCaret(Control control, std::size_t position) override;
     void repaintNow(Control control) override;
     void showMessage(std::string_view text, std::string_view title) override;
+    void showReading(const ReadingView& view) override;
     void startTimer(Control timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
     void writeDiagnostic(std::string_view line) override;

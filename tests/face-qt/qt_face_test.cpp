@@ -349,6 +349,43 @@ TEST_F(QtWindowTest, RefusedInputAndAnExceptionInAClickShowRealModalMessageBoxes
     EXPECT_EQ(spooler.payloads().back(), "\n");
 }
 
+TEST_F(QtWindowTest, APageDroppedOpensTheReadingWindowWhoseButtonFillsTheValueBox) {
+    MessageBoxAnswerer boxes;
+    resizeWindow(490, 770);
+    // Dropped on the command box, which takes dropped text: the file is read, the box unchanged.
+    const auto drop = [&](const char* file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QStringLiteral(TREVALUNE_READING_PAGES "/") +
+                                          QString::fromUtf8(file))});
+        QWidget* box = get<QPlainTextEdit>(Control::commandText)->viewport();
+        QDragEnterEvent enter({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped({9, 9}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+        QApplication::sendEvent(box, &dropped);
+        QApplication::processEvents();
+    };
+    drop("high-speed-straight-19.png");
+    auto* reading = window().findChild<QWidget*>(QStringLiteral("readingWindow"));
+    ASSERT_TRUE(reading != nullptr && reading->isVisible() && !reading->isModal());
+    QStringList lines;
+    for (QLabel* label : reading->findChildren<QLabel*>()) lines << label->text();
+    EXPECT_THAT(utf8(lines.join(u'|')), ::testing::HasSubstr("高速：19 行是直的（可信度 0."));
+    EXPECT_TRUE(get<QPlainTextEdit>(Control::commandText)->toPlainText().isEmpty());
+    click(Control::highDensityOption);
+    QTest::mouseClick(reading->findChild<QPushButton*>(QStringLiteral("takeValue1")),
+                      Qt::LeftButton);
+    EXPECT_EQ(get<QComboBox>(Control::valueBox)->currentText(), QStringLiteral("19"));
+    EXPECT_TRUE(get<QAbstractButton>(Control::highSpeedOption)->isChecked());
+    expectWindowShowsForm();
+    drop("high-speed-none-straight.png");  // the one reading window, without a button now
+    EXPECT_EQ(window().findChildren<QWidget*>(QStringLiteral("readingWindow")).size(), 1);
+    EXPECT_EQ(reading->findChild<QPushButton*>(QStringLiteral("takeValue1")), nullptr);
+    drop("../README.md");
+    EXPECT_THAT(boxes.shown, ::testing::ElementsAre(::testing::EndsWith(
+                                 "README.md 不是 PNG、JPEG 或 TIFF 图片|0|1|Form1")));
+    EXPECT_TRUE(spooler.documents.empty());
+}
+
 // Run by ctest as qt.two_screens: 1920 x 1200, and 1366 x 768 to its right. Once the window
 // kept the first screen's work area until the operator resized it.
 TEST_F(QtWindowTest, MovedToASmallerScreenTheWindowTakesItsWorkArea) {

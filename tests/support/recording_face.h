@@ -37,6 +37,7 @@ public:
     void startTimer(Control timer, int intervalMs) override;
     std::string clockText(const LocalDateTime& now) override;
     void writeDiagnostic(std::string_view line) override;
+    void showReading(const ReadingView& view) override { readings.push_back(view); }
     void closeWindow() override;
 
     /// The message texts, in order.
@@ -51,6 +52,7 @@ public:
     std::map<Control, std::size_t> carets;
     std::vector<Message> messages;
     std::vector<std::string> diagnostics;
+    std::vector<ReadingView> readings;  ///< every reading window shown, in order
     bool closed = false;
 
     std::function<void(const Message&)> onMessage;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "printer/clock.h"
+#include "printer/job_following.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
 #include "printer/timeline.h"
@@ -16,9 +17,6 @@
 namespace trevalune::send {
 
 namespace {
-
-/// How often --wait asks for the jobs' state.
-constexpr int kWaitPollMs = 1000;
 
 /// A queue's run ends at the first document not taken: the rest would reach the printer
 /// without what came before it. Neither is a std::exception, so nothing on the way catches it.
@@ -97,65 +95,24 @@ void warnAboutState(Spooler& spooler, QueueAccount& account, RunContext& run) {
     account.warned = std::move(state);
 }
 
-/// Follows every job taken from document `first` on until each has completed, or one
-/// failed, or the time is up.
-void followJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::size_t first) {
-    std::vector<DocumentRecord*> jobs;
+/// Follows every job taken from document `first` on (under --wait), into the account.
+void followTakenJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::size_t first) {
+    std::vector<DocumentRecord*> taken;
+    std::vector<int> ids;
     for (std::size_t i = first; i < account.documents.size(); ++i) {
-        if (account.documents[i].result.isTaken()) jobs.push_back(&account.documents[i]);
+        if (!account.documents[i].result.isTaken()) continue;
+        taken.push_back(&account.documents[i]);
+        ids.push_back(account.documents[i].result.jobId);
     }
-    if (jobs.empty()) return;
+    if (ids.empty()) return;
     const Interruption* stop = run.system.interruption;
-    const int limitMs = *run.waitSeconds * 1000;
-    int waitedMs = 0;
-    std::size_t next = 0;  // jobs before it have finished; a queue prints in order
-    for (;;) {
-        for (; next < jobs.size(); ++next) {
-            DocumentRecord& d = *jobs[next];
-            d.finalState = spooler.jobState(account.queue, d.result.jobId);
-            if (!d.finalState->finished()) break;
-        }
-        const JobState::State s =
-            next < jobs.size() ? jobs[next]->finalState->state : JobState::State::Completed;
-        if (next == jobs.size()) {
-            account.waitEnd = WaitEnd::Completed;
-        } else if (s == JobState::State::Unknown) {
-            // Never read as an end: a server that stops answering has not printed anything.
-            account.waitEnd = WaitEnd::NotKnown;
-        } else if (s != JobState::State::Pending && s != JobState::State::Printing) {
-            account.waitEnd = WaitEnd::JobFailed;
-        } else if (stop != nullptr && stop->requested()) {
-            account.waitEnd = WaitEnd::Interrupted;
-        } else if (waitedMs >= limitMs) {
-            account.waitEnd = WaitEnd::TimeUp;
-        } else {
-            const int step = std::min(kWaitPollMs, limitMs - waitedMs);
-            run.system.clock.sleepMs(step);
-            waitedMs += step;
-            continue;
-        }
-        break;
-    }
-    // Every document gets its job's last state, also those after the one that ended the wait.
-    for (std::size_t i = next + 1; i < jobs.size(); ++i) {
-        jobs[i]->finalState = spooler.jobState(account.queue, jobs[i]->result.jobId);
-    }
-    account.waitedSeconds = waitedMs / 1000;
-    if (account.waitEnd != WaitEnd::Completed) {
-        account.stateAtWaitEnd = spooler.printerState(account.queue);
-    }
-    // A canceled or aborted job anywhere makes the wait a failure, also when it ended first;
-    // a job that left a queue without a record has an end nobody confirmed.
-    if (account.waitEnd == WaitEnd::Completed) {
-        for (const DocumentRecord* d : jobs) {
-            const JobState::State end = d->finalState->state;
-            if (end == JobState::State::Canceled || end == JobState::State::Aborted) {
-                account.waitEnd = WaitEnd::JobFailed;
-                break;
-            }
-            if (end == JobState::State::Gone) account.waitEnd = WaitEnd::LeftQueue;
-        }
-    }
+    const FollowedJobs followed =
+        followJobs(spooler, account.queue, ids, *run.waitSeconds * 1000, run.system.clock,
+                   [stop] { return stop != nullptr && stop->requested(); });
+    for (std::size_t i = 0; i < taken.size(); ++i) taken[i]->finalState = followed.states[i];
+    account.waitEnd = followed.end;
+    account.waitedSeconds = followed.waitedMs / 1000;
+    account.stateAtWaitEnd = followed.queueState;
 }
 
 /// Sends the work's documents to one queue as the window sends them, until one is not taken
@@ -200,7 +157,7 @@ void runOnQueue(const Work& work, Spooler& spooler, QueueAccount& account, RunCo
     try {
         sendWork(work, spooler, account, run);
         if (run.input != nullptr) run.input->done(account.queue);  // the others go on
-        if (run.waitSeconds && !account.interrupted) followJobs(spooler, account, run, before);
+        if (run.waitSeconds && !account.interrupted) followTakenJobs(spooler, account, run, before);
     } catch (...) {
         account.fault = faultText(std::current_exception(), run.reporter.language());
     }

@@ -32,12 +32,6 @@ cat "$page")sh";
     return script;
 }
 
-std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 TEST(AlignScanE2eTest, TheValueConvergesOnTheBestValueWithoutAQuestion) {
     const testing::TempFolder folder;
     const std::string preview = (folder.path() / "preview").string();
@@ -54,7 +48,7 @@ TEST(AlignScanE2eTest, TheValueConvergesOnTheBestValueWithoutAQuestion) {
     const std::string out = runCommand(
         "CUPS_SERVER=" + server.cupsServer + " " + TREVALUNE_SEND + " -d " + server.virtualQueue +
             " --json --extra-wait 0 align high-speed --scan-command " +
-            quoted(scanCommand(preview, (folder.path() / "scans").string())) + " </dev/null 2>" +
+            shellQuoted(scanCommand(preview, (folder.path() / "scans").string())) + " </dev/null 2>" +
             (folder.path() / "err").string(),
         &status);
     const std::string said = runCommand("cat " + (folder.path() / "err").string());

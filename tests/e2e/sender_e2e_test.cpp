@@ -3,6 +3,7 @@
 // signals in the middle of a three-queue page.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <csignal>
@@ -22,12 +23,18 @@ namespace {
 using ::testing::HasSubstr;
 using SenderE2eTest = PrintServerTest;
 
+/// Where a run's output goes: a name of this process's own (several worktrees may run these
+/// tests at once), removed when the program ends.
+const std::string kScratch = "/tmp/trevalune-send-e2e-" + std::to_string(::getpid());
+const struct ScratchRemover {
+    ~ScratchRemover() { runCommand("rm -f " + kScratch + ".err " + kScratch + "-*"); }
+} removeScratchAtExit;
+
 /// Runs the program after `prefix` (shell words: variables, the options and operation); the
 /// error stream is appended to the output after a "|".
 std::string sendProgram(const std::string& prefix, const std::string& arguments, int& status) {
-    return runCommand("(" + prefix + " " + std::string(TREVALUNE_SEND) + " " + arguments +
-                          " 2>/tmp/trevalune-send-e2e.err; s=$?; echo \"|$(cat "
-                          "/tmp/trevalune-send-e2e.err)\"; exit $s)",
+    return runCommand("(" + prefix + " " + std::string(TREVALUNE_SEND) + " " + arguments + " 2>" +
+                          kScratch + ".err; s=$?; echo \"|$(cat " + kScratch + ".err)\"; exit $s)",
                       &status);
 }
 
@@ -99,7 +106,7 @@ TEST_F(SenderE2eTest, AStoppedQueueIsWarnedAboutAndWaitSaysWhereItsJobsStand) {
     // end is not known, never "completed" or "left the queue".
     runCommand("lpadmin -p E2E-GONE -E -v file:/dev/null && cupsdisable E2E-GONE");
     // Deleted once the job id is on standard output, however slow the machine.
-    const std::string gone = "/tmp/trevalune-send-e2e-gone";
+    const std::string gone = kScratch + "-gone";
     said = runCommand("rm -f " + gone + "; (for i in $(seq 2000); do [ -s " + gone +
                           " ] && break; sleep 0.01; done; lpadmin -x E2E-GONE) & " +
                           TREVALUNE_SEND + " -d E2E-GONE --wait=20 line-feed 2>&1 >" + gone,
@@ -154,7 +161,7 @@ TEST_F(SenderE2eTest, ASignalMidPageLeavesNoJobWithoutItsDocumentAndAccountsForE
     for (const auto& [signal, expected] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
         SCOPED_TRACE(signal);
         // Signalled once ten of the 180 jobs are made; a run that ended first is tried again.
-        const std::string out = "/tmp/trevalune-send-e2e-signal";
+        const std::string out = kScratch + "-signal";
         int first = 0;
         bool signalled = false;
         for (int attempt = 1; attempt <= 3 && !signalled; ++attempt) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "printer/job_following.h"
 #include "printer/spooler.h"
 #include "tools/trevalune-send/texts.h"
 
@@ -16,17 +17,6 @@ struct DocumentRecord {
     int number = 0;  ///< from 1, in the order the operation sends them
     SendResult result;
     std::optional<JobState> finalState;  ///< with --wait: where its job stood at the end
-};
-
-/// How following the jobs after the last document ended.
-enum class WaitEnd {
-    NotAsked,     ///< no --wait, or nothing was taken to follow
-    Completed,    ///< the spooler said every job completed
-    LeftQueue,    ///< every job ended, one at least left a queue that keeps no record (Windows)
-    JobFailed,    ///< a job was canceled, aborted, stopped or held
-    TimeUp,       ///< some jobs still waited when the time was up
-    Interrupted,  ///< the run was asked to stop meanwhile
-    NotKnown,     ///< a job's state could not be read: the server is gone, or the queue
 };
 
 /// Everything one queue's run did: what a script needs to know where to resume.

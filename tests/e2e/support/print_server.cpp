@@ -71,12 +71,6 @@ void queueRequest(ipp_op_t operation, const std::string& queue) {
     }
 }
 
-std::string shellQuoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 /// True while the process exists and is not a zombie waiting for its parent.
 bool running(int pid) {
     if (::kill(pid, 0) != 0) return false;
@@ -293,6 +287,12 @@ void endProcess(int pid) {
         }
         std::this_thread::sleep_for(kPollInterval);
     }
+}
+
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
 }
 
 std::string runCommand(const std::string& command, int* exitCode) {

@@ -92,5 +92,7 @@ int spawnVirtualPrinter(const std::vector<std::string>& arguments, std::string& 
 /// SIGTERM, then waits up to 10 s until the process has gone.
 void endProcess(int pid);
 std::string runCommand(const std::string& command, int* exitCode = nullptr);
+/// `text` as one word of the shell, in single quotes.
+std::string shellQuoted(const std::string& text);
 
 }  // namespace trevalune::e2e

@@ -12,7 +12,7 @@ size=${SIZE:-100}
 
 [ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j 2 --target trevalune-send trevalune-virtual-printer >/dev/null
-send=$build/tools/trevalune-send/trevalune-send
+send=$build/cli/trevalune-send
 
 state=$(mktemp -d "${TMPDIR:-/tmp}/trevalune-bench-stdin.XXXXXX")
 cleanup() {

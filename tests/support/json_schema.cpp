@@ -74,7 +74,7 @@ std::vector<std::string> schemaErrors(const nlohmann::json& schema, const nlohma
 
 const nlohmann::json& sendSchema() {
     static const nlohmann::json schema = nlohmann::json::parse(
-        std::ifstream(TREVALUNE_SOURCE_DIR "/tools/trevalune-send/trevalune-send.schema.json"));
+        std::ifstream(TREVALUNE_SOURCE_DIR "/cli/trevalune-send.schema.json"));
     return schema;
 }
 

@@ -1,7 +1,7 @@
 // trevalune-send against a recording spooler and a recording clock: the printer it chooses,
 // what it says and in which language, its account and JSON, its exit statuses, interruptions,
 // --wait, and hex text taken exactly as the window's command box takes it.
-#include "tools/trevalune-send/send_command.h"
+#include "cli/send_command.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -29,10 +29,10 @@
 #include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
-#include "tools/trevalune-send/command_line.h"
-#include "tools/trevalune-send/input_fanout.h"
-#include "tools/trevalune-send/interruption.h"
-#include "tools/trevalune-send/posix_scanner.h"
+#include "cli/command_line.h"
+#include "cli/input_fanout.h"
+#include "cli/interruption.h"
+#include "cli/posix_scanner.h"
 
 namespace trevalune {
 namespace {

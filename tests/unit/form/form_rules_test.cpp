@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -47,18 +48,14 @@ TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
     using C = Control;
     const std::vector<Control> order{C::commandText, C::highSpeedOption, C::highDensityOption,
                                      C::superHighDensityOption, C::valueBox};
-    const struct {
-        std::optional<Control> checked;
-        std::vector<Control> stops;
-    } cases[] = {
+    const std::pair<std::optional<Control>, std::vector<Control>> cases[] = {
         {C::highSpeedOption, {C::commandText, C::highSpeedOption, C::valueBox}},
         {C::superHighDensityOption, {C::commandText, C::superHighDensityOption, C::valueBox}},
         {std::nullopt,
          {C::commandText, C::highSpeedOption, C::valueBox}},  // none checked: the first
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(tabStops(order, [&](Control o) { return c.checked == o; }), c.stops);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(tabStops(order, [&](Control o) { return c.first == o; }), c.second);
     // An option out of reach leaves the stop to the others of its frame.
     EXPECT_EQ(tabStops({C::highDensityOption, C::superHighDensityOption},
                        [](Control o) { return o == C::highSpeedOption; }),
@@ -66,12 +63,10 @@ TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
 }
 
 TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
-    const struct {
-        int twips, dpi, pixels;
-    } cases[] = {{6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
-    }
+    const std::array<int, 3> cases[] = {
+        {6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
+    for (const auto& [twips, dpi, pixels] : cases)
+        EXPECT_EQ(twipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
     EXPECT_EQ(pixelsToTwips(454, 96), 6810);
     EXPECT_EQ(pixelsToTwips(211, 120), 2532);  // 2532.0 exactly
     EXPECT_EQ(pixelsToTwips(1, 144), 10);
@@ -90,11 +85,7 @@ TEST(ControlTable, DesignNames) {
 }
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
-    const struct {
-        Control focused;
-        FormKey key;
-        std::optional<Control> clicked;
-    } cases[] = {
+    const std::tuple<Control, FormKey, std::optional<Control>> cases[] = {
         {Control::alignmentTest, FormKey::Enter, Control::alignmentTest},
         {Control::rest, FormKey::Enter, Control::rest},
         {Control::commandText, FormKey::Enter, std::nullopt},  // a new line in the command box
@@ -109,10 +100,9 @@ TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
         {Control::saveBracket, FormKey::Down, std::nullopt},
         {Control::window, FormKey::Enter, std::nullopt},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(controlClickedByKey(c.focused, c.key), c.clicked)
-            << controlName(c.focused) << " key " << static_cast<int>(c.key);
-    }
+    for (const auto& [focused, key, clicked] : cases)
+        EXPECT_EQ(controlClickedByKey(focused, key), clicked)
+            << controlName(focused) << " key " << static_cast<int>(key);
 }
 
 TEST(WindowRules, TheFocusStaysWhereItCanElseGoesToTheFirstEnabledControl) {
@@ -194,13 +184,12 @@ TEST(WindowRules, AnyWidthShortOfTheFittedFormScrollsAcrossAndTabReachesTheValue
 }
 
 TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
-    const struct {
-        int position, page, start, length, expected;
-    } cases[] = {{0, 500, 100, 30, 0},     {0, 500, 720, 33, 253},   {300, 500, 100, 30, 100},
-                 {300, 500, 790, 10, 300}, {300, 500, 795, 10, 305}, {0, 20, 100, 30, 100}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(scrollToShow(c.position, c.page, c.start, c.length), c.expected) << c.start;
-    }
+    // position, page, start, length: the position that shows the control.
+    const std::array<int, 5> cases[] = {{0, 500, 100, 30, 0},     {0, 500, 720, 33, 253},
+                                        {300, 500, 100, 30, 100}, {300, 500, 790, 10, 300},
+                                        {300, 500, 795, 10, 305}, {0, 20, 100, 30, 100}};
+    for (const auto& [position, page, start, length, expected] : cases)
+        EXPECT_EQ(scrollToShow(position, page, start, length), expected) << start;
 }
 
 TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
@@ -298,12 +287,7 @@ TEST(JobSlot, OnePollUpdatesIt) {
     using S = JobsSeen;
     constexpr JobQuery kTwo{true, 2};
     constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
-    const struct {
-        const char* what;
-        JobSlot before;
-        JobQuery seen;
-        JobSlot after;
-    } cases[] = {
+    const std::tuple<const char*, JobSlot, JobQuery, JobSlot> cases[] = {
         {"one job", {S::Nothing, false}, kOne, {S::OneJob, false}},
         {"the latched single job left", {S::OneJob, true}, kNone, {S::Nothing, false}},
         {"unlatched single job: empty changes nothing",
@@ -319,49 +303,43 @@ TEST(JobSlot, OnePollUpdatesIt) {
         {"latched job left between the queries", {S::OneJob, true}, kVanished, {S::Nothing, false}},
         {"nothing latched, none delivered", {S::Nothing, false}, kVanished, {S::OtherCount, false}},
     };
-    for (const auto& c : cases) {
-        JobSlot slot = c.before;
-        recordJobPoll(slot, c.seen);
-        EXPECT_EQ(slot, c.after) << c.what;
+    for (const auto& [what, before, seen, after] : cases) {
+        JobSlot slot = before;
+        recordJobPoll(slot, seen);
+        EXPECT_EQ(slot, after) << what;
     }
 }
 
 // The window's tests pin the ends of set all items against a queue; here: every busy code
 // against queues that change while it counts, ticked as the window does.
 TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
-    const struct {
-        BusyCode code;
-        std::int16_t startTicks;
-        int queuedFrom, queuedTo;  // the ticks at which the printer has a job queued
-        int endTick;
-        BusyEnd end;
-    } cases[] = {
+    // Code, ticks counted already, the ticks from and to which a job is queued, the end.
+    const std::tuple<BusyCode, std::int16_t, int, int, int, BusyEnd> cases[] = {
         {BusyCode::SetItems, 0, 1, 99, 5, BusyEnd::Early},         // still queued at tick 5
         {BusyCode::SetItems, 0, 1, 2, 27, BusyEnd::Normal},        // left in the first seconds
         {BusyCode::SetItems, 0, 6, 99, 27, BusyEnd::Normal},       // appeared after the early tick
         {BusyCode::SetAllWithPage, 0, 1, 99, 10, BusyEnd::Early},  // queued at tick 10
         {BusyCode::SetAllWithPage, 0, 0, -1, 68, BusyEnd::Normal},
-        {BusyCode::SetItems, 40, 0, -1, 1,
-         BusyEnd::Normal},  // 88 re-entered after 99 counted to 40
+        // 88 re-entered after 99 counted to 40
+        {BusyCode::SetItems, 40, 0, -1, 1, BusyEnd::Normal},
     };
     // The dots have a period of five seconds, four dots shown twice.
     const std::string dots[] = {"正在设置.", "正在设置..", "正在设置...", "正在设置....",
                                 "正在设置...."};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << static_cast<int>(c.code) << " queued " << c.queuedFrom);
-        BusyState b{c.code, 0, c.startTicks};
+    for (const auto& [code, startTicks, queuedFrom, queuedTo, endTick, expectedEnd] : cases) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(code) << " queued " << queuedFrom);
+        BusyState b{code, 0, startTicks};
         JobSlot jobs;
         int tick = 0;
         BusyEnd end = BusyEnd::None;
         while (end == BusyEnd::None && tick < 100) {
             EXPECT_EQ(b.beginTick(), dots[tick % 5]);
             ++tick;
-            recordJobPoll(jobs, tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
+            recordJobPoll(jobs, tick >= queuedFrom && tick <= queuedTo ? kOne : kNone);
             end = b.finishTick(jobs);
         }
-        EXPECT_EQ(tick, c.endTick);
-        EXPECT_EQ(end, c.end);
+        EXPECT_EQ(tick, endTick);
+        EXPECT_EQ(end, expectedEnd);
         EXPECT_EQ(b.settingMode, BusyCode::Idle);
         EXPECT_EQ(b.waitTicks, 0);
         EXPECT_EQ(b.dotStep, 0);

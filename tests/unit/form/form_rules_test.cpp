@@ -77,11 +77,23 @@ TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
     EXPECT_EQ(twipsCovering(0, 144), 0);
 }
 
-TEST(ControlTable, DesignNames) {
+TEST(ControlTable, DesignNamesAndTheRowOfButtonsAsDesigned) {
     EXPECT_EQ(controlName(Control::alignmentTest), "Command18");
     EXPECT_EQ(controlNamed("cmbsz"), Control::valueBox);
     EXPECT_EQ(controlNamed("nothing"), std::nullopt);
     EXPECT_EQ(findControlSpec(Control::window), nullptr);
+    // The row of buttons as designed, left to right: left edge and width, in twips.
+    const std::tuple<Control, int, int> row[] = {
+        {Control::alignmentTest, 120, 855},  {Control::pageEject, 1080, 735},
+        {Control::lineFeed, 1920, 735},      {Control::microFeedForward, 2760, 975},
+        {Control::microFeedBack, 3840, 975}, {Control::selfTest, 4920, 975},
+        {Control::pinTest, 6000, 735}};
+    for (const auto& [c, left, width] : row) {
+        const Twips& g = findControlSpec(c)->geometry;
+        EXPECT_EQ((std::array{g.left, g.top, g.width, g.height}),
+                  (std::array{left, 1920, width, 495}))
+            << c;
+    }
 }
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {

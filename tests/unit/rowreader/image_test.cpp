@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -127,11 +128,7 @@ TEST(DecodeImage, RefusesWhatItCannotReadWithAClearMessage) {
 TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
     // The stored 8 x 4 grey has 0, 210, 30 and 240 at its top left, top right, bottom left
     // and bottom right; each orientation puts those corners elsewhere.
-    struct Case {
-        std::string file;
-        int page, width, height, corners[4];
-        double dpiAcross, dpiDown;
-    };
+    using Case = std::tuple<std::string, int, int, int, std::array<int, 4>, double, double>;
     auto jpeg = [](int o) { return "grey-exif" + std::to_string(o) + "-300x600dpi.jpg"; };
     const Case cases[] = {
         {jpeg(1), 0, 8, 4, {0, 210, 30, 240}, 300, 600},
@@ -149,19 +146,19 @@ TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
         // Its second page (the thumbnail between is none), inverted and turned round.
         {"pages-thumbnail.tif", 1, 8, 4, {15, 225, 45, 255}, 200, 400},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file + " page " + std::to_string(c.page));
-        const GreyImage image = decodeImage(sample(c.file), c.page);
-        ASSERT_EQ(image.width, c.width);
-        ASSERT_EQ(image.height, c.height);
-        EXPECT_DOUBLE_EQ(image.dotsPerInch, c.dpiAcross);
-        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, c.dpiDown);
+    for (const auto& [file, page, width, height, corners, dpiAcross, dpiDown] : cases) {
+        SCOPED_TRACE(file + " page " + std::to_string(page));
+        const GreyImage image = decodeImage(sample(file), page);
+        ASSERT_EQ(image.width, width);
+        ASSERT_EQ(image.height, height);
+        EXPECT_DOUBLE_EQ(image.dotsPerInch, dpiAcross);
+        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, dpiDown);
         // The grey runs evenly between the corners.
-        const auto [tl, tr, bl, br] = c.corners;
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
+        const auto [tl, tr, bl, br] = corners;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
                 const double expected =
-                    tl + (tr - tl) * x / (c.width - 1.0) + (bl - tl) * y / (c.height - 1.0);
+                    tl + (tr - tl) * x / (width - 1.0) + (bl - tl) * y / (height - 1.0);
                 EXPECT_NEAR(image.at(x, y), expected, 1) << "at " << x << "," << y;
             }
         }

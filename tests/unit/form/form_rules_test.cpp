@@ -132,42 +132,35 @@ TEST(WindowRules, TheClientAreaScrollsWhereverTheEnlargedWindowIsSmallerThanTheF
     // The bottom row ends at 11415 twips, Frame6 at 7215; 120 twips of margin round them.
     EXPECT_EQ(fullClientTwips().width, 7335);
     EXPECT_EQ(fullClientTwips().height, 11535);
-    const struct {
-        Extent client, workArea;
-        int dpi;
-        bool horizontal, vertical;
-        Extent reachable;
-        bool maximised = false;
-    } cases[] = {
-        {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}},  // design size: as ever
-        {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}},
-        {{300, 100}, {1366, 728}, 96, false, false, {4500, 1500}},   // smaller still
-        {{455, 169}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel wider
-        {{454, 170}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel taller
-        {{481, 700}, {1366, 728}, 96, true, true, {7335, 11535}},    // a laptop, enlarged
-        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}},  // all of it shows
-        {{600, 700}, {1920, 1040}, 96, false, true, {8745, 11535}},  // beside the bar: 583
-        {{505, 700}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 488 beside the bar
-        {{506, 700}, {1920, 1040}, 96, false, true, {7335, 11535}},  // 489 beside it
-        {{600, 760}, {1920, 1040}, 96, false, true, {8745, 11535}},
-        {{480, 780}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 763 above the bar
-        {{480, 786}, {1920, 1040}, 96, true, false, {7335, 11535}},  // 769 above it
-        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}},     // narrower than designed
+    // Client, work area, DPI, scrolls across, scrolls down, reachable, maximised or tiled.
+    const std::tuple<Extent, Extent, int, bool, bool, Extent, bool> cases[] = {
+        {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}, false},  // design size: as ever
+        {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}, false},
+        {{300, 100}, {1366, 728}, 96, false, false, {4500, 1500}, false},   // smaller still
+        {{455, 169}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // a pixel wider
+        {{454, 170}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // a pixel taller
+        {{481, 700}, {1366, 728}, 96, true, true, {7335, 11535}, false},    // a laptop, enlarged
+        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}, false},  // all of it shows
+        {{600, 700}, {1920, 1040}, 96, false, true, {8745, 11535}, false},  // beside the bar: 583
+        {{505, 700}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // 488 beside the bar
+        {{506, 700}, {1920, 1040}, 96, false, true, {7335, 11535}, false},  // 489 beside it
+        {{480, 780}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // 763 above the bar
+        {{480, 786}, {1920, 1040}, 96, true, false, {7335, 11535}, false},  // 769 above it
+        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}, false},  // narrower than designed
         // Maximised or tiled: whatever the system made smaller than the form scrolls.
         {{340, 384}, {683, 374}, 96, true, true, {7335, 11535}, true},
         {{683, 375}, {683, 374}, 96, false, true, {9990, 11535}, true},
         {{1920, 1040}, {1920, 1040}, 96, false, false, {28800, 15600}, true},
     };
-    for (const auto& c : cases) {
-        const ClientLayout layout =
-            clientLayout(c.client, c.workArea, c.dpi, c.maximised, {17, 17});
-        SCOPED_TRACE(::testing::Message() << c.client.width << "x" << c.client.height << " on "
-                                          << c.workArea.width << "x" << c.workArea.height);
-        EXPECT_EQ(layout.maximum.height, c.workArea.height);
-        EXPECT_EQ(layout.scrollsHorizontally, c.horizontal);
-        EXPECT_EQ(layout.scrollsVertically, c.vertical);
-        EXPECT_EQ(layout.reachable.width, c.reachable.width);
-        EXPECT_EQ(layout.reachable.height, c.reachable.height);
+    for (const auto& [client, workArea, dpi, horizontal, vertical, reachable, maximised] : cases) {
+        const ClientLayout layout = clientLayout(client, workArea, dpi, maximised, {17, 17});
+        SCOPED_TRACE(::testing::Message() << client.width << "x" << client.height << " on "
+                                          << workArea.width << "x" << workArea.height);
+        EXPECT_EQ(layout.maximum.height, workArea.height);
+        EXPECT_EQ(layout.scrollsHorizontally, horizontal);
+        EXPECT_EQ(layout.scrollsVertically, vertical);
+        EXPECT_EQ(layout.reachable.width, reachable.width);
+        EXPECT_EQ(layout.reachable.height, reachable.height);
     }
 }
 

@@ -34,17 +34,20 @@ protected:
     std::unique_ptr<Form1> form;
 
     void SetUp() override {
+        open();
+        QApplication::setActiveWindow(&window());
+        QApplication::processEvents();
+        ASSERT_TRUE(window().isActiveWindow());
+    }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+    void open() {
         form = std::make_unique<Form1>(*face, spooler, clock,
                                        std::filesystem::path(folder.path().toStdU16String()));
         face->attach(*form);
         ASSERT_TRUE(get<QTimer>(Control::timer)->isActive());
         get<QTimer>(Control::timer)->stop();
         window().show();
-        QApplication::setActiveWindow(&window());
-        QApplication::processEvents();
-        ASSERT_TRUE(window().isActiveWindow());
     }
-    void TearDown() override { QLocale::setDefault(QLocale::system()); }
 
     QWidget& window() const { return face->window(); }
     template <class W = QWidget>
@@ -55,6 +58,11 @@ protected:
         window().resize(width, height);
         QApplication::processEvents();
         ASSERT_EQ(window().size(), QSize(width, height));
+    }
+    QScrollBar* bar(Qt::Orientation o) const {
+        for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+            if (b->orientation() == o) return b;
+        return nullptr;
     }
     static std::optional<Control> focused() {
         QWidget* w = QApplication::focusWidget();
@@ -208,12 +216,14 @@ TEST_F(QtWindowTest, TabReachesOnlyTheVisibleControlsAtTheDesignSize) {
     // Once Tab reached the hidden 设置全部 at the design size, where a stray Space pressed it.
     using C = Control;
     EXPECT_EQ(focused(), C::printerList);
-    std::vector<std::optional<Control>> visited;
-    for (int i = 0; i < 9; ++i) visited.push_back(press(Qt::Key_Tab));
-    EXPECT_EQ(visited,
-              (std::vector<std::optional<Control>>{
-                  C::centreList, C::alignmentTest, C::pageEject, C::lineFeed, C::microFeedForward,
-                  C::microFeedBack, C::selfTest, C::pinTest, C::printerList}));
+    // The form's order (its own tests pin it), from the control after the first, round.
+    std::vector<std::optional<Control>> visited, expected;
+    for (Control c : focusOrder(kClientWidthTwips, kClientHeightTwips)) {
+        expected.push_back(c);
+        visited.push_back(press(Qt::Key_Tab));
+    }
+    std::rotate(expected.begin(), expected.begin() + 1, expected.end());
+    EXPECT_EQ(visited, expected);
     // Back at the design size, a focus that was left on a lower control comes back up.
     resizeWindow(600, 770);
     for (int i = 0; i < 40 && focused() != Control::setAllWithTestPage; ++i) press(Qt::Key_Tab);
@@ -289,10 +299,7 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
     // on to 设置单项 and left the box cut off at the right edge).
     const Extent whole = fullClientTwips(face->layout());
     resizeWindow(twipsToPixels(whole.width, 96) - 1, twipsToPixels(whole.height, 96));
-    QScrollBar* across = nullptr;
-    for (auto* bar : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
-        if (bar->orientation() == Qt::Horizontal) across = bar;
-    ASSERT_TRUE(across != nullptr && across->isVisible());
+    ASSERT_TRUE(bar(Qt::Horizontal) != nullptr && bar(Qt::Horizontal)->isVisible());
     get(Control::highSpeedOption)->setFocus(Qt::TabFocusReason);
     ASSERT_EQ(press(Qt::Key_Tab), Control::valueBox);
     QWidget* box = get(Control::valueBox);
@@ -302,16 +309,12 @@ TEST_F(QtWindowTest, EveryCaptionIsWholeAndNoTwoControlsTouch) {
 TEST_F(QtWindowTest, TabGoesFrameByFrameInVisualOrderAndStopsOnceInTheOptionGroup) {
     using C = Control;
     resizeWindow(600, 770);  // every control within reach
-    // Command9 is disabled at first; of the modes only the checked one is a Tab stop.
-    const std::vector<std::optional<Control>> forward = {
-        C::centreList,         C::alignmentTest,    C::pageEject,
-        C::lineFeed,           C::microFeedForward, C::microFeedBack,
-        C::selfTest,           C::pinTest,          C::quit,
-        C::pinTestDensities,   C::commandText,      C::saveBracket,
-        C::sendCommand,        C::highSpeedOption,  C::valueBox,
-        C::setSingleItem,      C::setAllItems,      C::rest,
-        C::setAllWithTestPage, C::factoryReset,     C::save,
-        C::driverFile,         C::printerList};
+    // The form's order and stops (its own tests pin them) but Command9, disabled at first.
+    std::vector<std::optional<Control>> forward;
+    for (Control c : tabStops(focusOrder(1 << 24, 1 << 24, face->layout()),
+                              [](Control o) { return o == C::highSpeedOption; }))
+        if (c != C::factoryBlock) forward.push_back(c);
+    std::rotate(forward.begin(), forward.begin() + 1, forward.end());
     get(Control::printerList)->setFocus(Qt::TabFocusReason);
     std::vector<std::optional<Control>> visited;
     for (std::size_t i = 0; i < forward.size(); ++i) visited.push_back(press(Qt::Key_Tab));
@@ -400,10 +403,7 @@ TEST_F(QtWindowTest, MovedToASmallerScreenTheWindowTakesItsWorkArea) {
     window().move(screens[1]->geometry().topLeft());
     QApplication::processEvents();
     EXPECT_EQ(window().frameGeometry().height(), 768) << "the small screen's work area";
-    for (auto* bar : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
-        if (bar->orientation() == Qt::Vertical) {
-            EXPECT_TRUE(bar->isVisible());
-        }
+    ASSERT_TRUE(bar(Qt::Vertical) != nullptr && bar(Qt::Vertical)->isVisible());
 }
 
 /// The window on a real X server under a real window manager (tests/face-qt/window-manager.sh runs
@@ -413,11 +413,7 @@ protected:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("TREVALUNE_WINDOW_MANAGER"))
             GTEST_SKIP() << "needs a window manager (tests/face-qt/window-manager.sh)";
-        form = std::make_unique<Form1>(*face, spooler, clock,
-                                       std::filesystem::path(folder.path().toStdU16String()));
-        face->attach(*form);
-        get<QTimer>(Control::timer)->stop();
-        window().show();
+        open();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     }
     /// Runs a command line of X tools; %1 is the window, %2 and %3 a point of the client area.
@@ -447,15 +443,13 @@ TEST_F(QtWindowManagerTest, MaximisedItScrollsAndTabAndTheWheelReachTheSaveButto
     press(Qt::Key_Return);
     EXPECT_EQ(spooler.payloads(), std::vector{save});
     // By the wheel over the white right of the form: to the top, to the bottom, and a click.
-    QScrollBar* bar = nullptr;
-    for (auto* b : window().findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
-        if (b->orientation() == Qt::Vertical) bar = b;
-    ASSERT_TRUE(bar != nullptr && bar->isVisible());
-    const QPoint empty(window().width() - bar->width() - 10, window().height() / 2);
+    QScrollBar* down = bar(Qt::Vertical);
+    ASSERT_TRUE(down != nullptr && down->isVisible());
+    const QPoint empty(window().width() - down->width() - 10, window().height() / 2);
     x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 30 --delay 1 4"), empty);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == 0; })) << bar->value();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return down->value() == 0; })) << down->value();
     x(QStringLiteral("xdotool mousemove --window %1 %2 %3 click --repeat 30 --delay 1 5"), empty);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->value() == bar->maximum(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return down->value() == down->maximum(); }));
     QWidget* button = get(Control::save);
     const QRect shown(button->mapTo(&window(), QPoint(0, 0)), button->size());
     ASSERT_TRUE(window().rect().contains(shown)) << shown.top() << " " << shown.bottom();

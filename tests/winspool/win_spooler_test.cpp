@@ -193,9 +193,8 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheBuildersMa
         lines = pageLogLines(pageLog);
     }
     ASSERT_EQ(lines.size(), logged + documents.size());
-    for (std::size_t i = logged; i < lines.size(); ++i) {
+    for (std::size_t i = logged; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].substr(lines[i].find(' ') + 1), "AAAAAA") << lines[i];
-    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The alignment operations' documents, byte for byte as the printer reads them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <stdexcept>
+#include <tuple>
 
 #include "alignment/config_block.h"
 #include "alignment/hanzi_sample.h"
@@ -54,10 +56,9 @@ TEST(ConfigBlock, BothFormsGiveTheSame31Bytes) {
 }
 
 TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
-    const struct {
-        Timeline row;
-        int mode, spaces, marked, v, columns, repeats, groups, firstBar;  // 6 groups from firstBar
-    } cases[] = {
+    // The row, its mode byte, blanks before the label, marked or not, value, columns, repeats,
+    // groups, the first of the six groups with bars.
+    const std::tuple<Timeline, int, int, bool, int, int, int, int, int> cases[] = {
         {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
         {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
         {buildSampleRow(PrintMode::HighSpeed, 16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
@@ -69,33 +70,30 @@ TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
         {buildSampleRow(PrintMode::SuperHighDensity, 40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
         {buildSampleRow(PrintMode::SuperHighDensity, 9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.v);
-        const auto docs = c.row.documents();
+    for (const auto& [row, mode, spaces, marked, v, columns, repeats, groups, firstBar] : cases) {
+        SCOPED_TRACE(v);
+        const auto docs = row.documents();
         ASSERT_EQ(docs.size(), 8u);
-        EXPECT_EQ(docs[0], standard(c.mode, c.v) + blanks(c.spaces) + (c.marked ? "*" : "") +
-                               std::to_string(c.v) + "\r");
+        EXPECT_EQ(docs[0], standard(mode, v) + blanks(spaces) + (marked ? "*" : "") +
+                               std::to_string(v) + "\r");
         const Bytes step = bytesOf({0x1B, 0x4A, 0x10});
         EXPECT_EQ(docs, (std::vector<Bytes>{docs[0], docs[1], step, docs[1], step, docs[1], step,
                                             docs[1]}));
         // Header with the column count, the dots of the bar groups, CR.
-        Bytes line = bytesOf({0x1B, 0x2A, 0x01, c.columns & 0xFF, c.columns >> 8});
-        line += Bytes(static_cast<std::size_t>(c.columns), '\0') + "\r";
-        const int group = c.columns / (c.repeats * c.groups);
-        for (int r = 0; r < c.repeats; ++r)
-            for (int k = c.firstBar; k < c.firstBar + 6; ++k)
-                for (int j = 0; j < 12; j += 2)
-                    line[5 + (r * c.groups + k - 1) * group + j] = '\xFF';
+        Bytes line = bytesOf({0x1B, 0x2A, 0x01, columns & 0xFF, columns >> 8});
+        line += Bytes(static_cast<std::size_t>(columns), '\0') + "\r";
+        const int group = columns / (repeats * groups);
+        for (int r = 0; r < repeats; ++r)
+            for (int k = firstBar; k < firstBar + 6; ++k)
+                for (int j = 0; j < 12; j += 2) line[5 + (r * groups + k - 1) * group + j] = '\xFF';
         EXPECT_TRUE(docs[1] == line);
     }
 }
 
 TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
-    const struct {
-        const char* text;
-        int centre, marked;     // marked: the row shown with a star, -1 for none
-        std::vector<int> rows;  // the sample rows' values; none: the title and the eject alone
-    } cases[] = {
+    // The text, the centre, the row marked with a star (-1: none), the sample rows' values
+    // (none: the title and the eject alone).
+    const std::tuple<const char*, int, int, std::vector<int>> cases[] = {
         {"31", 31, 31, {28, 29, 30, 31, 32, 33, 34}},
         {"5", 5, 5, {2, 3, 4, 5, 6, 7, 8}},
         {" 31 ", 31, 31, {28, 29, 30, 31, 32, 33, 34}},
@@ -106,21 +104,21 @@ TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
         {"117", 117, -1, {}},
         {"0", 0, -1, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto docs = buildAlignmentTest(c.text).documents();
-        ASSERT_EQ(docs.size(), c.rows.empty() ? 3u : 60u);
-        EXPECT_EQ(docs[0], setValue(0x0A, c.centre, bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A})));
+    for (const auto& [text, centre, marked, rows] : cases) {
+        SCOPED_TRACE(text);
+        const auto docs = buildAlignmentTest(text).documents();
+        ASSERT_EQ(docs.size(), rows.empty() ? 3u : 60u);
+        EXPECT_EQ(docs[0], setValue(0x0A, centre, bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A})));
         EXPECT_EQ(docs[1],
                   blanks(30) + "Trevalune-----" + bytesOf({0xB8, 0xDF, 0xCB, 0xD9}) + "Korvel\n");
-        for (std::size_t i = 0; i < c.rows.size(); ++i) {
-            const int v = c.rows[i];
-            EXPECT_EQ(docs[2 + 8 * i], standard(0x0A, v) + blanks(v == c.marked ? 14 : 15) +
-                                           (v == c.marked ? "*" : "") + std::to_string(v) + "\r");
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const int v = rows[i];
+            EXPECT_EQ(docs[2 + 8 * i], standard(0x0A, v) + blanks(v == marked ? 14 : 15) +
+                                           (v == marked ? "*" : "") + std::to_string(v) + "\r");
             EXPECT_EQ(docs[3 + 8 * i].size(), 2886u);
         }
         // The printer is left on the centre.
-        EXPECT_EQ(docs[docs.size() - 2], c.rows.empty() ? docs[1] : standard(0x0A, c.centre));
+        EXPECT_EQ(docs[docs.size() - 2], rows.empty() ? docs[1] : standard(0x0A, centre));
         EXPECT_EQ(docs.back(), kEject);
     }
     for (const char* text : {"abc", "", "31abc"})
@@ -265,19 +263,18 @@ TEST(SetAllWithTestPage, StartupValuesAndCandidatesWithinOneToForty) {
     EXPECT_EQ(buildSetAllWithTestPage(kStartup, "5000", kHanziSample),
               expected.wait(5000).caption("正在设置....").text(page));
 
-    const struct {
-        int x, first, last;  // last < first: the title alone
-    } cases[] = {{0, 1, 4},    {3, 1, 7},    {4, 1, 8},    {5, 1, 9}, {10, 6, 14},
-                 {36, 32, 40}, {37, 33, 40}, {44, 40, 40}, {45, 1, 0}};
+    // The high-speed value, its first and last candidates (last < first: the title alone).
+    const std::array<int, 3> cases[] = {{0, 1, 4},    {3, 1, 7},    {4, 1, 8},
+                                        {5, 1, 9},    {10, 6, 14},  {36, 32, 40},
+                                        {37, 33, 40}, {44, 40, 40}, {45, 1, 0}};
     const std::string sample = A + B + C + D + E + F;  // the 88 characters a page needs
     EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", sample.substr(0, sample.size() - 3)),
                  std::invalid_argument);
-    for (const auto& c : cases) {
-        const ModeValues values{std::to_string(c.x), "24", "40"};
-        EXPECT_TRUE(
-            buildSetAllWithTestPage(values, "0", sample).documents()[1] ==
-            pageOf({{10, c.x, "高速", c.first, c.last, A, B + C}, highDensity, superHighDensity}))
-            << c.x;
+    for (const auto& [x, first, last] : cases) {
+        const ModeValues values{std::to_string(x), "24", "40"};
+        EXPECT_TRUE(buildSetAllWithTestPage(values, "0", sample).documents()[1] ==
+                    pageOf({{10, x, "高速", first, last, A, B + C}, highDensity, superHighDensity}))
+            << x;
     }
 }
 

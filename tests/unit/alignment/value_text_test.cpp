@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "alignment/value_check.h"
@@ -10,11 +11,8 @@ namespace trevalune {
 namespace {
 
 TEST(ValueText, LeadingDecimalNumber) {
-    const struct {
-        const char* text;
-        double value;
-        bool plain;
-    } cases[] = {
+    // The text, its value, whether it is a plain number.
+    const std::tuple<const char*, double, bool> cases[] = {
         {"16", 16, true},     {"016", 16, true}, {"16.0", 16, true},     {" 31 ", 31, true},
         {"-3", -3, true},     {"+7", 7, true},   {"120.5", 120.5, true}, {".5", 0.5, true},
         {"12abc", 12, false}, {"abc", 0, false}, {"", 0, false},         {"-", 0, false},
@@ -22,9 +20,9 @@ TEST(ValueText, LeadingDecimalNumber) {
         {"\t7\t", 7, true},  // a tab is a blank too
         {"0.25", 0.25, true},
     };
-    for (const auto& c : cases) {
-        EXPECT_DOUBLE_EQ(numericValue(c.text), c.value) << '"' << c.text << '"';
-        EXPECT_EQ(isPlainNumber(c.text), c.plain) << '"' << c.text << '"';
+    for (const auto& [text, value, plain] : cases) {
+        EXPECT_DOUBLE_EQ(numericValue(text), value) << '"' << text << '"';
+        EXPECT_EQ(isPlainNumber(text), plain) << '"' << text << '"';
     }
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <initializer_list>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -47,18 +48,14 @@ TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
     using C = Control;
     const std::vector<Control> order{C::commandText, C::highSpeedOption, C::highDensityOption,
                                      C::superHighDensityOption, C::valueBox};
-    const struct {
-        std::optional<Control> checked;
-        std::vector<Control> stops;
-    } cases[] = {
+    const std::pair<std::optional<Control>, std::vector<Control>> cases[] = {
         {C::highSpeedOption, {C::commandText, C::highSpeedOption, C::valueBox}},
         {C::superHighDensityOption, {C::commandText, C::superHighDensityOption, C::valueBox}},
         {std::nullopt,
          {C::commandText, C::highSpeedOption, C::valueBox}},  // none checked: the first
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(tabStops(order, [&](Control o) { return c.checked == o; }), c.stops);
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(tabStops(order, [&](Control o) { return c.first == o; }), c.second);
     // An option out of reach leaves the stop to the others of its frame.
     EXPECT_EQ(tabStops({C::highDensityOption, C::superHighDensityOption},
                        [](Control o) { return o == C::highSpeedOption; }),
@@ -66,12 +63,10 @@ TEST(WindowRules, TabStopsAtTheCheckedOptionOfAFrameOnly) {
 }
 
 TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
-    const struct {
-        int twips, dpi, pixels;
-    } cases[] = {{6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
-    }
+    const std::array<int, 3> cases[] = {
+        {6810, 96, 454}, {7, 96, 0}, {8, 96, 1}, {2535, 144, 254}, {495, 192, 66}};
+    for (const auto& [twips, dpi, pixels] : cases)
+        EXPECT_EQ(twipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
     EXPECT_EQ(pixelsToTwips(454, 96), 6810);
     EXPECT_EQ(pixelsToTwips(211, 120), 2532);  // 2532.0 exactly
     EXPECT_EQ(pixelsToTwips(1, 144), 10);
@@ -82,19 +77,27 @@ TEST(ControlTable, TwipsBecomePixelsAtTheSystemsDpiAndBackRoundedAlike) {
     EXPECT_EQ(twipsCovering(0, 144), 0);
 }
 
-TEST(ControlTable, DesignNames) {
+TEST(ControlTable, DesignNamesAndTheRowOfButtonsAsDesigned) {
     EXPECT_EQ(controlName(Control::alignmentTest), "Command18");
     EXPECT_EQ(controlNamed("cmbsz"), Control::valueBox);
     EXPECT_EQ(controlNamed("nothing"), std::nullopt);
     EXPECT_EQ(findControlSpec(Control::window), nullptr);
+    // The row of buttons as designed, left to right: left edge and width, in twips.
+    const std::tuple<Control, int, int> row[] = {
+        {Control::alignmentTest, 120, 855},  {Control::pageEject, 1080, 735},
+        {Control::lineFeed, 1920, 735},      {Control::microFeedForward, 2760, 975},
+        {Control::microFeedBack, 3840, 975}, {Control::selfTest, 4920, 975},
+        {Control::pinTest, 6000, 735}};
+    for (const auto& [c, left, width] : row) {
+        const Twips& g = findControlSpec(c)->geometry;
+        EXPECT_EQ((std::array{g.left, g.top, g.width, g.height}),
+                  (std::array{left, 1920, width, 495}))
+            << c;
+    }
 }
 
 TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
-    const struct {
-        Control focused;
-        FormKey key;
-        std::optional<Control> clicked;
-    } cases[] = {
+    const std::tuple<Control, FormKey, std::optional<Control>> cases[] = {
         {Control::alignmentTest, FormKey::Enter, Control::alignmentTest},
         {Control::rest, FormKey::Enter, Control::rest},
         {Control::commandText, FormKey::Enter, std::nullopt},  // a new line in the command box
@@ -109,10 +112,9 @@ TEST(WindowRules, EnterPressesAButtonAndArrowsGoRoundTheOptionsOfTheirFrame) {
         {Control::saveBracket, FormKey::Down, std::nullopt},
         {Control::window, FormKey::Enter, std::nullopt},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(controlClickedByKey(c.focused, c.key), c.clicked)
-            << controlName(c.focused) << " key " << static_cast<int>(c.key);
-    }
+    for (const auto& [focused, key, clicked] : cases)
+        EXPECT_EQ(controlClickedByKey(focused, key), clicked)
+            << controlName(focused) << " key " << static_cast<int>(key);
 }
 
 TEST(WindowRules, TheFocusStaysWhereItCanElseGoesToTheFirstEnabledControl) {
@@ -130,42 +132,35 @@ TEST(WindowRules, TheClientAreaScrollsWhereverTheEnlargedWindowIsSmallerThanTheF
     // The bottom row ends at 11415 twips, Frame6 at 7215; 120 twips of margin round them.
     EXPECT_EQ(fullClientTwips().width, 7335);
     EXPECT_EQ(fullClientTwips().height, 11535);
-    const struct {
-        Extent client, workArea;
-        int dpi;
-        bool horizontal, vertical;
-        Extent reachable;
-        bool maximised = false;
-    } cases[] = {
-        {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}},  // design size: as ever
-        {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}},
-        {{300, 100}, {1366, 728}, 96, false, false, {4500, 1500}},   // smaller still
-        {{455, 169}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel wider
-        {{454, 170}, {1920, 1040}, 96, true, true, {7335, 11535}},   // a pixel taller
-        {{481, 700}, {1366, 728}, 96, true, true, {7335, 11535}},    // a laptop, enlarged
-        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}},  // all of it shows
-        {{600, 700}, {1920, 1040}, 96, false, true, {8745, 11535}},  // beside the bar: 583
-        {{505, 700}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 488 beside the bar
-        {{506, 700}, {1920, 1040}, 96, false, true, {7335, 11535}},  // 489 beside it
-        {{600, 760}, {1920, 1040}, 96, false, true, {8745, 11535}},
-        {{480, 780}, {1920, 1040}, 96, true, true, {7335, 11535}},   // 763 above the bar
-        {{480, 786}, {1920, 1040}, 96, true, false, {7335, 11535}},  // 769 above it
-        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}},     // narrower than designed
+    // Client, work area, DPI, scrolls across, scrolls down, reachable, maximised or tiled.
+    const std::tuple<Extent, Extent, int, bool, bool, Extent, bool> cases[] = {
+        {{454, 169}, {1366, 728}, 96, false, false, {6810, 2535}, false},  // design size: as ever
+        {{568, 211}, {1024, 700}, 120, false, false, {6816, 2532}, false},
+        {{300, 100}, {1366, 728}, 96, false, false, {4500, 1500}, false},   // smaller still
+        {{455, 169}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // a pixel wider
+        {{454, 170}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // a pixel taller
+        {{481, 700}, {1366, 728}, 96, true, true, {7335, 11535}, false},    // a laptop, enlarged
+        {{489, 769}, {1366, 728}, 96, false, false, {7335, 11535}, false},  // all of it shows
+        {{600, 700}, {1920, 1040}, 96, false, true, {8745, 11535}, false},  // beside the bar: 583
+        {{505, 700}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // 488 beside the bar
+        {{506, 700}, {1920, 1040}, 96, false, true, {7335, 11535}, false},  // 489 beside it
+        {{480, 780}, {1920, 1040}, 96, true, true, {7335, 11535}, false},   // 763 above the bar
+        {{480, 786}, {1920, 1040}, 96, true, false, {7335, 11535}, false},  // 769 above it
+        {{400, 700}, {400, 728}, 96, true, true, {7335, 11535}, false},  // narrower than designed
         // Maximised or tiled: whatever the system made smaller than the form scrolls.
         {{340, 384}, {683, 374}, 96, true, true, {7335, 11535}, true},
         {{683, 375}, {683, 374}, 96, false, true, {9990, 11535}, true},
         {{1920, 1040}, {1920, 1040}, 96, false, false, {28800, 15600}, true},
     };
-    for (const auto& c : cases) {
-        const ClientLayout layout =
-            clientLayout(c.client, c.workArea, c.dpi, c.maximised, {17, 17});
-        SCOPED_TRACE(::testing::Message() << c.client.width << "x" << c.client.height << " on "
-                                          << c.workArea.width << "x" << c.workArea.height);
-        EXPECT_EQ(layout.maximum.height, c.workArea.height);
-        EXPECT_EQ(layout.scrollsHorizontally, c.horizontal);
-        EXPECT_EQ(layout.scrollsVertically, c.vertical);
-        EXPECT_EQ(layout.reachable.width, c.reachable.width);
-        EXPECT_EQ(layout.reachable.height, c.reachable.height);
+    for (const auto& [client, workArea, dpi, horizontal, vertical, reachable, maximised] : cases) {
+        const ClientLayout layout = clientLayout(client, workArea, dpi, maximised, {17, 17});
+        SCOPED_TRACE(::testing::Message() << client.width << "x" << client.height << " on "
+                                          << workArea.width << "x" << workArea.height);
+        EXPECT_EQ(layout.maximum.height, workArea.height);
+        EXPECT_EQ(layout.scrollsHorizontally, horizontal);
+        EXPECT_EQ(layout.scrollsVertically, vertical);
+        EXPECT_EQ(layout.reachable.width, reachable.width);
+        EXPECT_EQ(layout.reachable.height, reachable.height);
     }
 }
 
@@ -194,13 +189,12 @@ TEST(WindowRules, AnyWidthShortOfTheFittedFormScrollsAcrossAndTabReachesTheValue
 }
 
 TEST(WindowRules, ScrollingShowsAControlMovingAsLittleAsPossible) {
-    const struct {
-        int position, page, start, length, expected;
-    } cases[] = {{0, 500, 100, 30, 0},     {0, 500, 720, 33, 253},   {300, 500, 100, 30, 100},
-                 {300, 500, 790, 10, 300}, {300, 500, 795, 10, 305}, {0, 20, 100, 30, 100}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(scrollToShow(c.position, c.page, c.start, c.length), c.expected) << c.start;
-    }
+    // position, page, start, length: the position that shows the control.
+    const std::array<int, 5> cases[] = {{0, 500, 100, 30, 0},     {0, 500, 720, 33, 253},
+                                        {300, 500, 100, 30, 100}, {300, 500, 790, 10, 300},
+                                        {300, 500, 795, 10, 305}, {0, 20, 100, 30, 100}};
+    for (const auto& [position, page, start, length, expected] : cases)
+        EXPECT_EQ(scrollToShow(position, page, start, length), expected) << start;
 }
 
 TEST(CaptionFit, WhatFitsKeepsItsDesignedGeometry) {
@@ -298,12 +292,7 @@ TEST(JobSlot, OnePollUpdatesIt) {
     using S = JobsSeen;
     constexpr JobQuery kTwo{true, 2};
     constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
-    const struct {
-        const char* what;
-        JobSlot before;
-        JobQuery seen;
-        JobSlot after;
-    } cases[] = {
+    const std::tuple<const char*, JobSlot, JobQuery, JobSlot> cases[] = {
         {"one job", {S::Nothing, false}, kOne, {S::OneJob, false}},
         {"the latched single job left", {S::OneJob, true}, kNone, {S::Nothing, false}},
         {"unlatched single job: empty changes nothing",
@@ -319,49 +308,43 @@ TEST(JobSlot, OnePollUpdatesIt) {
         {"latched job left between the queries", {S::OneJob, true}, kVanished, {S::Nothing, false}},
         {"nothing latched, none delivered", {S::Nothing, false}, kVanished, {S::OtherCount, false}},
     };
-    for (const auto& c : cases) {
-        JobSlot slot = c.before;
-        recordJobPoll(slot, c.seen);
-        EXPECT_EQ(slot, c.after) << c.what;
+    for (const auto& [what, before, seen, after] : cases) {
+        JobSlot slot = before;
+        recordJobPoll(slot, seen);
+        EXPECT_EQ(slot, after) << what;
     }
 }
 
 // The window's tests pin the ends of set all items against a queue; here: every busy code
 // against queues that change while it counts, ticked as the window does.
 TEST(BusyState, EndsEarlyOnlyWhenAJobIsPendingAtTheEarlyTick) {
-    const struct {
-        BusyCode code;
-        std::int16_t startTicks;
-        int queuedFrom, queuedTo;  // the ticks at which the printer has a job queued
-        int endTick;
-        BusyEnd end;
-    } cases[] = {
+    // Code, ticks counted already, the ticks from and to which a job is queued, the end.
+    const std::tuple<BusyCode, std::int16_t, int, int, int, BusyEnd> cases[] = {
         {BusyCode::SetItems, 0, 1, 99, 5, BusyEnd::Early},         // still queued at tick 5
         {BusyCode::SetItems, 0, 1, 2, 27, BusyEnd::Normal},        // left in the first seconds
         {BusyCode::SetItems, 0, 6, 99, 27, BusyEnd::Normal},       // appeared after the early tick
         {BusyCode::SetAllWithPage, 0, 1, 99, 10, BusyEnd::Early},  // queued at tick 10
         {BusyCode::SetAllWithPage, 0, 0, -1, 68, BusyEnd::Normal},
-        {BusyCode::SetItems, 40, 0, -1, 1,
-         BusyEnd::Normal},  // 88 re-entered after 99 counted to 40
+        // 88 re-entered after 99 counted to 40
+        {BusyCode::SetItems, 40, 0, -1, 1, BusyEnd::Normal},
     };
     // The dots have a period of five seconds, four dots shown twice.
     const std::string dots[] = {"正在设置.", "正在设置..", "正在设置...", "正在设置....",
                                 "正在设置...."};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message()
-                     << static_cast<int>(c.code) << " queued " << c.queuedFrom);
-        BusyState b{c.code, 0, c.startTicks};
+    for (const auto& [code, startTicks, queuedFrom, queuedTo, endTick, expectedEnd] : cases) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(code) << " queued " << queuedFrom);
+        BusyState b{code, 0, startTicks};
         JobSlot jobs;
         int tick = 0;
         BusyEnd end = BusyEnd::None;
         while (end == BusyEnd::None && tick < 100) {
             EXPECT_EQ(b.beginTick(), dots[tick % 5]);
             ++tick;
-            recordJobPoll(jobs, tick >= c.queuedFrom && tick <= c.queuedTo ? kOne : kNone);
+            recordJobPoll(jobs, tick >= queuedFrom && tick <= queuedTo ? kOne : kNone);
             end = b.finishTick(jobs);
         }
-        EXPECT_EQ(tick, c.endTick);
-        EXPECT_EQ(end, c.end);
+        EXPECT_EQ(tick, endTick);
+        EXPECT_EQ(end, expectedEnd);
         EXPECT_EQ(b.settingMode, BusyCode::Idle);
         EXPECT_EQ(b.waitTicks, 0);
         EXPECT_EQ(b.dotStep, 0);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -29,23 +31,22 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
     const int wiring[17][2] = {{},        {1, 0x80}, {0, 0x80}, {1, 0x40}, {0, 0x40}, {1, 0x20},
                                {0, 0x20}, {1, 0x10}, {0, 0x10}, {1, 0x08}, {0, 0x08}, {1, 0x04},
                                {0, 0x04}, {1, 0x02}, {0, 0x02}, {1, 0x01}, {0, 0x01}};
-    const struct {
-        int width, countLow, countHigh;
-        std::size_t size;
-    } frames[] = {{90, 0x40, 0x0B, 2887}, {117, 0xA0, 0x0E, 3751}, {180, 0x80, 0x16, 5767}};
-    for (const auto& f : frames) {
+    // Width, the column count's two bytes, the line's size.
+    const std::array<int, 4> frames[] = {
+        {90, 0x40, 0x0B, 2887}, {117, 0xA0, 0x0E, 3751}, {180, 0x80, 0x16, 5767}};
+    for (const auto& [width, countLow, countHigh, size] : frames) {
         for (const PinOrder order : {PinOrder::Ascending, PinOrder::Descending}) {
-            SCOPED_TRACE(f.width);
-            const Bytes line = hexTextToBytes(buildPinTestLine(f.width, order));
-            ASSERT_EQ(line.size(), f.size);
-            EXPECT_EQ(line.substr(0, 5), bytesOf({0x1B, 0x2A, 0x01, f.countLow, f.countHigh}));
+            SCOPED_TRACE(width);
+            const Bytes line = hexTextToBytes(buildPinTestLine(width, order));
+            ASSERT_EQ(line.size(), static_cast<std::size_t>(size));
+            EXPECT_EQ(line.substr(0, 5), bytesOf({0x1B, 0x2A, 0x01, countLow, countHigh}));
             EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
             const auto data = [&](int n) { return static_cast<unsigned char>(line[4 + n]); };
             for (int pin = 1; pin <= 16; ++pin) {
                 const int block = order == PinOrder::Ascending ? pin : 17 - pin;
-                const int start = wiring[pin][0] * 16 * f.width + (block - 1) * f.width + 1;
-                const int other = (1 - wiring[pin][0]) * 16 * f.width + (block - 1) * f.width + 1;
-                for (int c = 0; c < f.width; ++c) {
+                const int start = wiring[pin][0] * 16 * width + (block - 1) * width + 1;
+                const int other = (1 - wiring[pin][0]) * 16 * width + (block - 1) * width + 1;
+                for (int c = 0; c < width; ++c) {
                     ASSERT_EQ(data(start + c), c % 2 == 0 ? wiring[pin][1] : 0x00)
                         << "pin " << pin << " column " << c + 1;
                     ASSERT_EQ(data(other + c), 0x00) << "pin " << pin << " column " << c + 1;
@@ -53,9 +54,9 @@ TEST(PinTestLine, EveryPinPrintsOnlyInItsOwnBlockWithItsOwnBit) {
             }
         }
     }
-    for (const int width : {0, -90, 1, 89, 91, 116, 118, 179, 181, 360}) {
+    for (const int pin : {0, 17}) EXPECT_THROW(pinMask(pin), std::invalid_argument) << pin;
+    for (const int width : {0, -90, 1, 89, 91, 116, 118, 179, 181, 360})
         EXPECT_THROW(buildPinTestLine(width, PinOrder::Ascending), std::invalid_argument) << width;
-    }
 }
 
 TEST(CheckerLine, GroupsAndMargins) {
@@ -90,31 +91,26 @@ TEST(PinTestHeader, TextDocumentIs206BytesThenThreeCheckerLines) {
 // The high-speed pages; the three-density run is a page of one line per mode, then a feed.
 TEST(PinTestPages, TitleAndRulerThenTheLinesOfEachPage) {
     const Timeline three = buildThreeDensityPinTest();
-    const struct {
-        Timeline run;
-        std::size_t at, lines;
-        int mode;
-        const char* title;
-        std::string_view ruler;
-        int width;
-        PinOrder order;
-    } cases[] = {
-        {buildPinTestAscending(), 0, 3, 0x0A, "高速", kAscendingRuler, 90, PinOrder::Ascending},
-        {buildPinTestDescending(), 0, 3, 0x0A, "高速", kDescendingRuler, 90, PinOrder::Descending},
-        {three, 0, 1, 0x0A, "高速", kAscendingRuler, 90, PinOrder::Ascending},
-        {three, 2, 1, 0x0B, "高密", kHighDensityRuler, 117, PinOrder::Ascending},
-        {three, 4, 1, 0x0C, "超高密", kSuperHighDensityRuler, 180, PinOrder::Ascending},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.at + c.width);
-        const std::vector<Bytes> docs = c.run.documents();
-        ASSERT_EQ(docs.size(), c.lines == 3 ? 4u : 7u);
-        EXPECT_EQ(docs[c.at], bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, c.mode, 0xFF,
-                                       0xFF, 0x0A, 0x0A, 0x0A}) +
-                                  toGbk(std::string(c.title) + "针测试效果\n") +
-                                  std::string(c.ruler) + "\n");
-        for (std::size_t i = 1; i <= c.lines; ++i)
-            EXPECT_EQ(docs[c.at + i], hexTextToBytes(buildPinTestLine(c.width, c.order)));
+    // The run, the page's first document and its lines, mode, title, ruler, width, order.
+    const std::tuple<Timeline, std::size_t, std::size_t, int, const char*, std::string_view, int,
+                     PinOrder>
+        cases[] = {
+            {buildPinTestAscending(), 0, 3, 0x0A, "高速", kAscendingRuler, 90, PinOrder::Ascending},
+            {buildPinTestDescending(), 0, 3, 0x0A, "高速", kDescendingRuler, 90,
+             PinOrder::Descending},
+            {three, 0, 1, 0x0A, "高速", kAscendingRuler, 90, PinOrder::Ascending},
+            {three, 2, 1, 0x0B, "高密", kHighDensityRuler, 117, PinOrder::Ascending},
+            {three, 4, 1, 0x0C, "超高密", kSuperHighDensityRuler, 180, PinOrder::Ascending},
+        };
+    for (const auto& [run, at, lines, mode, title, ruler, width, order] : cases) {
+        SCOPED_TRACE(at + width);
+        const std::vector<Bytes> docs = run.documents();
+        ASSERT_EQ(docs.size(), lines == 3 ? 4u : 7u);
+        EXPECT_EQ(docs[at],
+                  kCommandHead.substr(0, 8) + bytesOf({mode, 0xFF, 0xFF, 0x0A, 0x0A, 0x0A}) +
+                      toGbk(std::string(title) + "针测试效果\n") + std::string(ruler) + "\n");
+        for (std::size_t i = 1; i <= lines; ++i)
+            EXPECT_EQ(docs[at + i], hexTextToBytes(buildPinTestLine(width, order)));
     }
     EXPECT_EQ(three.documents().back(), bytesOf({0x1B, 0x4A, 0x50}));
 }

@@ -15,12 +15,12 @@
 #include "alignment/test_print.h"
 #include "pintest/pin_pages.h"
 #include "pintest/pin_test_runs.h"
-#include "printer/bytes.h"
-#include "tests/support/temp_folder.h"
 #include "preview/decoder.h"
 #include "preview/listing.h"
 #include "preview/preview_printer.h"
 #include "preview/renderer.h"
+#include "printer/bytes.h"
+#include "tests/support/temp_folder.h"
 
 namespace trevalune::preview {
 namespace {
@@ -68,12 +68,12 @@ TEST(Listing, OffsetsHexAndMeaning) {
     const std::string listing =
         listingOf(bytesOf({0x1B, 0x01, 0x40, 0x51, 0x56, 0x36, 0x32, 0x37, 0x0A, 0x1F, 0x00, 0x0A,
                            0x0A, 0x0A, 0x0A}) +
-                  "  \xB8\xDF\xCB\xD9" + "\r" + bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + data +
+                  " ~\xB8\xDF\xCB\xD9" + "\r" + bytesOf({0x1B, 0x2A, 0x01, 0x40, 0x0B}) + data +
                   bytesOf({0x07}));
     EXPECT_THAT(listing, HasSubstr("       0  1B 01 40 51 56 36 32 37 0A 1F 00 0A 0A 0A 0A    "
                                    "  set value: high speed = 31, long trailer (00 + 4 LF)\n"));
-    EXPECT_THAT(listing, HasSubstr("      15  20 20 B8 DF CB D9"));
-    EXPECT_THAT(listing, HasSubstr("text \"  高速\" (6 cells)\n"));
+    EXPECT_THAT(listing, HasSubstr("      15  20 7E B8 DF CB D9"));
+    EXPECT_THAT(listing, HasSubstr("text \" ~高速\" (6 cells)\n"));
     EXPECT_THAT(listing, HasSubstr("      22  1B 2A 01 40 0B 00 00 00 00 00 +2875"));
     EXPECT_THAT(listing, HasSubstr("1440 columns (high-speed width): pin 7 block 7\n"));
     EXPECT_THAT(listing, HasSubstr("    2907  07"));
@@ -146,6 +146,10 @@ TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
     EXPECT_EQ(png.width, kLineUnits + 2 * style.marginUnits);
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x], 0);
     EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + x + 600], 255);
+    // The first band's 199 columns end where the 200th begins, two units each.
+    const int edge = style.marginUnits + columnUnits(Mode::HighSpeed, 199);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + edge - 1], 0);
+    EXPECT_EQ(png.pixels[static_cast<std::size_t>(pin1) * png.width + edge], 255);
     // 360 pixels per inch across and, at 4 pixels per 1/90-inch dot row, down: 14173 per metre.
     std::ifstream file(folder / "page-000001.png", std::ios::binary);
     const std::string bytes(std::istreambuf_iterator<char>(file), {});

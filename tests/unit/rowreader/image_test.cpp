@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "rowreader/image.h"
@@ -49,12 +51,7 @@ int expectedGrey(Kind kind, int x, int y) {
 }
 
 TEST(DecodeImage, GivesTheGreyAndResolutionOfEverySample) {
-    struct Case {
-        const char* file;
-        Kind kind;
-        double dpi;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Kind, double> cases[] = {
         {"grey-300dpi.png", Kind::Grey, 300},    // pHYs 11811 per metre
         {"colour-nounit.png", Kind::Colour, 0},  // pHYs 1:1, no unit
         {"palette.png", Kind::Colour, 0},
@@ -69,17 +66,16 @@ TEST(DecodeImage, GivesTheGreyAndResolutionOfEverySample) {
         {"alpha-nounit.tif", Kind::Alpha, 0},        // XResolution 72, ResolutionUnit none
         {"bilevel-300dpi.tif", Kind::Bilevel, 300},  // MinIsWhite, 1 bit
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const GreyImage image = decodeImage(sample(c.file));
+    for (const auto& [file, kind, dpi] : cases) {
+        SCOPED_TRACE(file);
+        const GreyImage image = decodeImage(sample(file));
         ASSERT_EQ(image.width, 8);
         ASSERT_EQ(image.height, 4);
-        EXPECT_DOUBLE_EQ(image.dotsPerInch, c.dpi);
+        EXPECT_DOUBLE_EQ(image.dotsPerInch, dpi);
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 8; ++x) {
                 // 16 bits reduced, JPEG's colour converted: one step apart at most.
-                EXPECT_NEAR(image.at(x, y), expectedGrey(c.kind, x, y), 1)
-                    << "at " << x << "," << y;
+                EXPECT_NEAR(image.at(x, y), expectedGrey(kind, x, y), 1) << "at " << x << "," << y;
             }
         }
     }
@@ -132,11 +128,7 @@ TEST(DecodeImage, RefusesWhatItCannotReadWithAClearMessage) {
 TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
     // The stored 8 x 4 grey has 0, 210, 30 and 240 at its top left, top right, bottom left
     // and bottom right; each orientation puts those corners elsewhere.
-    struct Case {
-        std::string file;
-        int page, width, height, corners[4];
-        double dpiAcross, dpiDown;
-    };
+    using Case = std::tuple<std::string, int, int, int, std::array<int, 4>, double, double>;
     auto jpeg = [](int o) { return "grey-exif" + std::to_string(o) + "-300x600dpi.jpg"; };
     const Case cases[] = {
         {jpeg(1), 0, 8, 4, {0, 210, 30, 240}, 300, 600},
@@ -154,19 +146,19 @@ TEST(DecodeImage, TurnsThePictureUprightWithBothAxesResolutions) {
         // Its second page (the thumbnail between is none), inverted and turned round.
         {"pages-thumbnail.tif", 1, 8, 4, {15, 225, 45, 255}, 200, 400},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file + " page " + std::to_string(c.page));
-        const GreyImage image = decodeImage(sample(c.file), c.page);
-        ASSERT_EQ(image.width, c.width);
-        ASSERT_EQ(image.height, c.height);
-        EXPECT_DOUBLE_EQ(image.dotsPerInch, c.dpiAcross);
-        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, c.dpiDown);
+    for (const auto& [file, page, width, height, corners, dpiAcross, dpiDown] : cases) {
+        SCOPED_TRACE(file + " page " + std::to_string(page));
+        const GreyImage image = decodeImage(sample(file), page);
+        ASSERT_EQ(image.width, width);
+        ASSERT_EQ(image.height, height);
+        EXPECT_DOUBLE_EQ(image.dotsPerInch, dpiAcross);
+        EXPECT_DOUBLE_EQ(image.verticalDotsPerInch, dpiDown);
         // The grey runs evenly between the corners.
-        const auto [tl, tr, bl, br] = c.corners;
-        for (int y = 0; y < c.height; ++y) {
-            for (int x = 0; x < c.width; ++x) {
+        const auto [tl, tr, bl, br] = corners;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
                 const double expected =
-                    tl + (tr - tl) * x / (c.width - 1.0) + (bl - tl) * y / (c.height - 1.0);
+                    tl + (tr - tl) * x / (width - 1.0) + (bl - tl) * y / (height - 1.0);
                 EXPECT_NEAR(image.at(x, y), expected, 1) << "at " << x << "," << y;
             }
         }
@@ -195,19 +187,13 @@ GreyImage boxReduced(const GreyImage& image, int f) {
 }
 
 TEST(DecodeImage, ReducesLargePicturesForReadingBySquaresAveraged) {
-    struct Bound {
-        long long width, height;
-        double dpi;
-        int reduction;
-    };
     // The stated resolution rules where there is one, else the short side.
-    const Bound bounds[] = {{20000, 20000, 799.9, 1}, {20000, 20000, 800, 2}, {100, 100, 1199, 2},
-                            {100, 100, 1200, 3},      {6599, 90000, 0, 1},    {90000, 6600, 0, 2},
-                            {9900, 9900, 0, 3}};
-    for (const Bound& b : bounds) {
-        EXPECT_EQ(detail::buildReduction(Resolution::ForReading, b.width, b.height, b.dpi),
-                  b.reduction)
-            << b.width << " x " << b.height << " at " << b.dpi;
+    const std::tuple<long long, long long, double, int> bounds[] = {
+        {20000, 20000, 799.9, 1}, {20000, 20000, 800, 2}, {100, 100, 1199, 2}, {100, 100, 1200, 3},
+        {6599, 90000, 0, 1},      {90000, 6600, 0, 2},    {9900, 9900, 0, 3}};
+    for (const auto& [width, height, dpi, reduction] : bounds) {
+        EXPECT_EQ(detail::buildReduction(Resolution::ForReading, width, height, dpi), reduction)
+            << width << " x " << height << " at " << dpi;
     }
     EXPECT_EQ(detail::buildReduction(Resolution::Stored, 90000, 90000, 2400), 1);
 
@@ -221,18 +207,11 @@ TEST(DecodeImage, ReducesLargePicturesForReadingBySquaresAveraged) {
 
     // Every decoder as the rows come, turned pictures too; libjpeg halves in its inverse DCT,
     // which only comes close to the average.
-    struct Case {
-        const char* file;
-        int f, orientation = 1;
-    };
-    const Case cases[] = {{"colour-nounit.png", 2},
-                          {"grey-600dpi.tif", 3},
-                          {"colour-236dpcm.tif", 2},
-                          {"bilevel-300dpi.tif", 2},
-                          {"grey-turned6-300x600dpi.tif", 2, 6},
-                          {"grey-200dpi.jpg", 3},
-                          {"colour-118dpcm.jpg", 2},
-                          {"grey-200dpi.jpg", 4}};
+    const std::tuple<const char*, int, int> cases[] = {
+        {"colour-nounit.png", 2, 1},           {"grey-600dpi.tif", 3, 1},
+        {"colour-236dpcm.tif", 2, 1},          {"bilevel-300dpi.tif", 2, 1},
+        {"grey-turned6-300x600dpi.tif", 2, 6}, {"grey-200dpi.jpg", 3, 1},
+        {"colour-118dpcm.jpg", 2, 1},          {"grey-200dpi.jpg", 4, 1}};
     for (const auto& [file, f, orientation] : cases) {
         SCOPED_TRACE(std::string(file) + " by " + std::to_string(f));
         const Bytes bytes = sample(file);

@@ -87,6 +87,8 @@ TEST(LabelValues, ConsecutiveValuesOrNothing) {
     EXPECT_EQ(buildLabelValues(blank)->values, read->values);  // three of five suffice
     blank[1].clear();
     EXPECT_FALSE(buildLabelValues(blank));
+    blank.pop_back();  // two of four: not more than half
+    EXPECT_FALSE(buildLabelValues(blank));
     auto other = rows;
     other[3] = glyphsOf("107");
     EXPECT_FALSE(buildLabelValues(other));
@@ -113,35 +115,17 @@ TEST(ReadRows, PagesOfTheTestSet) {
         Doubt doubt;
         RowFault firstRow = RowFault::None;  ///< the first block's first row
     };
-    Spoiling turned;
-    turned.angleDegrees = 5;
-    turned.jpegQuality = 50;
-    turned.noise = 3;
-    Spoiling spread;
-    spread.dpi = 200;
-    spread.inkSpread = 1.5;
-    spread.jpegQuality = 75;
-    spread.angleDegrees = -2;
-    Spoiling faded;
-    faded.ribbon = 0.45;
-    faded.unevenLight = 0.4;
-    Spoiling coarse;
-    coarse.dpi = 150;
+    const Spoiling turned{.angleDegrees = 5, .noise = 3, .jpegQuality = 50};
+    const Spoiling spread{.dpi = 200, .angleDegrees = -2, .inkSpread = 1.5, .jpegQuality = 75};
+    const Spoiling faded{.unevenLight = 0.4, .ribbon = 0.45}, coarse{.dpi = 150};
     // Dark bands at the edges (an open lid, a desk round a photo that states no resolution)
     // are not the page: not ink, not rows, and the test print is not super-high density.
-    Spoiling cut;  // the first row's lower part alone: a row of its block, not a block
-    cut.cutRow = 0.55;
-    Spoiling lid;
-    lid.bandBottomMillimetres = 6;
-    Spoiling lidOnCut = cut;  // the lid's band, not the picture's edge, cuts the first row
-    lidOnCut.bandTopMillimetres = 2.5;
-    Spoiling desk;
-    desk.dpi = 250;
-    desk.dpiInFile = false;
-    desk.lensBlur = 1;
-    desk.jpegQuality = 85;
-    desk.bandTopMillimetres = desk.bandBottomMillimetres = 8;
-    desk.bandGrey = 105;
+    // Cut: the first row's lower part alone, a row of its block, not a block; on the lid's
+    // band, the band, not the picture's edge, cuts it.
+    const Spoiling cut{.cutRow = 0.55}, lid{.bandBottomMillimetres = 6};
+    const Spoiling lidOnCut{.cutRow = 0.55, .bandTopMillimetres = 2.5};
+    Spoiling desk{.dpi = 250, .dpiInFile = false, .lensBlur = 1, .jpegQuality = 85};
+    desk.bandTopMillimetres = desk.bandBottomMillimetres = 8, desk.bandGrey = 105;
     const Case cases[] = {
         {PageKind::SetSingle, PrintMode::HighSpeed, 1, turned, Doubt::None},
         {PageKind::SetSingle, PrintMode::HighDensity, -2, spread, Doubt::None},

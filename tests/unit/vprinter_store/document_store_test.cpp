@@ -29,9 +29,8 @@ TEST(DocumentStoreTest, DocumentAppearsWholeUnderTheNextNumberOnlyWhenCommitted)
     doc->write("\x00\xFF", 2);
     doc->write("ab", 2);
     // Still arriving: nothing with a document name is there yet.
-    for (const auto& e : fs::directory_iterator(folder)) {
+    for (const auto& e : fs::directory_iterator(folder))
         EXPECT_EQ(preview::documentNumber(e.path().filename()), -1) << e.path();
-    }
     EXPECT_EQ(doc->commit(), folder / "doc-000001.prn");
     EXPECT_EQ(read(folder / "doc-000001.prn"), std::string("\0\xFF", 2) + "ab");
     EXPECT_EQ(store.begin()->commit(), folder / "doc-000002.prn");  // an empty one is kept

@@ -23,6 +23,9 @@ inline constexpr std::string_view kSettingCaption2 = "正在设置..";
 inline constexpr std::string_view kSettingCaption3 = "正在设置...";
 inline constexpr std::string_view kSettingCaption4 = "正在设置....";
 
+/// The extra wait box's text at start-up, which is also the command line's default.
+inline constexpr std::string_view kDefaultExtraWait = "5000";
+
 /// The longest extra wait Text1 can ask for. The window's thread is blocked while it runs,
 /// so a typed 5000000 must not freeze the program for an hour and a half.
 inline constexpr int kMaxExtraWaitMs = 60000;

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "alignment/set_items.h"
 #include "cli/texts.h"
 
 namespace trevalune::send {
@@ -24,8 +25,6 @@ inline constexpr int kDefaultTimeoutSeconds = 5;
 inline constexpr int kMaxScanPages = 10;
 /// The most a scan command may write: far more than a 600-dpi page of any format.
 inline constexpr std::size_t kMaxScanMebibytes = 512;
-/// Without --extra-wait: what the window's Text1 shows at start-up.
-inline constexpr std::string_view kDefaultExtraWait = "5000";
 
 /// The command line once it has been read.
 struct CommandLine {

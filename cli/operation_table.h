@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "alignment/print_mode.h"
+#include "cli/texts.h"
 #include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/clock.h"
-#include "cli/texts.h"
 
 namespace trevalune::send {
 
@@ -20,9 +20,9 @@ namespace trevalune::send {
 /// other controls.
 struct CommandInput {
     std::vector<std::string> arguments;
-    std::string extraWait = "5000";  ///< Text1
-    bool testPage = false;           ///< set-all: the second 设置全部
-    bool saveBracket = false;        ///< hex: 选择 ticked
+    std::string extraWait{kDefaultExtraWait};  ///< Text1
+    bool testPage = false;                     ///< set-all: the second 设置全部
+    bool saveBracket = false;                  ///< hex: 选择 ticked
     std::function<Bytes()> readStandardInput;
     LocalDateTime now;  ///< read once, for a pin test header
     Language language = Language::English;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "alignment/set_items.h"
+
 namespace trevalune {
 
 namespace {
@@ -59,7 +61,7 @@ constexpr std::array kControls = {
     ControlSpec{C::save, K::Button, C::window, "保存", {3840, 10920, 975, 495}},
     ControlSpec{C::lineFeed, K::Button, C::window, "换行", {1920, 1920, 735, 495}},
     ControlSpec{C::titleFrame, K::Frame, C::window, "", {120, 0, 6615, 615}, 0, true},
-    ControlSpec{C::extraWait, K::TextBox, C::titleFrame, "5000", {1440, 840, 1335, 270}},
+    ControlSpec{C::extraWait, K::TextBox, C::titleFrame, kDefaultExtraWait, {1440, 840, 1335, 270}},
     ControlSpec{C::clock, K::Label, C::titleFrame, "", {3720, 240, 2535, 255}, 12, true},
     ControlSpec{C::versionLabel, K::Label, C::titleFrame, "Korvel  V20170609 V1.0", {120, 240, 3255, 255}, 14.25, true},
     ControlSpec{C::timer, K::Timer, C::window, "", {}},

@@ -1,0 +1,117 @@
+// The reading window: a page dropped on the window as Explorer drops it, read, its value taken
+// and set with 设置单项; a file that is no picture.
+
+#include <windows.h>
+
+#include <shlobj.h>  // DROPFILES
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/face-win32/window_fixture.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/recording_spooler.h"
+
+namespace trevalune {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Drops `file` on `target` as Explorer does: DROPFILES, then the wide path and two NULs.
+void drop(HWND target, const fs::path& file) {
+    const std::wstring path = file.wstring();
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * 2);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(files + 1));
+    GlobalUnlock(memory);
+    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+class ReadingWindowTest : public ::testing::Test {
+protected:
+    RecordingSpooler spooler{{"RZ7-virtual"}};
+    testing::FakeClock clock;
+    testing::Win32Window window{spooler, clock};
+    // Chinese folders and file names reach the reader whole.
+    const fs::path folder = fs::temp_directory_path() / L"扫描的页面";
+
+    fs::path copyOfPage(const char* page, const wchar_t* name) const {
+        std::string pages = TREVALUNE_FACE_PAGES;
+        if (pages[0] == '/') pages = "Z:" + pages;  // Wine's drive Z: is the host's /
+        fs::create_directories(folder);
+        fs::copy_file(fs::path(pages) / page, folder / name, fs::copy_options::overwrite_existing);
+        return folder / name;
+    }
+    /// The reading window's verdicts and its buttons' captions, top to bottom.
+    std::vector<std::wstring> shown(const wchar_t* className) const {
+        std::vector<std::wstring> texts;
+        const HWND reading = window.face.reading()->window();
+        for (HWND c = GetWindow(reading, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+            wchar_t name[32] = {};
+            GetClassNameW(c, name, 32);
+            if (std::wstring(name) == className) texts.push_back(testing::windowText(c));
+        }
+        return texts;
+    }
+};
+
+TEST_F(ReadingWindowTest, ADroppedPageIsReadItsValueTakenAndSetSingleItemSendsIt) {
+    const std::wstring valueBefore = window.text(Control::valueBox);
+    drop(window.main(), copyOfPage("super-high-density-39.png", L"超高密度 第39行.png"));
+    window.pump();
+    const HWND reading = window.face.reading()->window();
+    ASSERT_NE(reading, nullptr);
+    EXPECT_EQ(GetWindow(reading, GW_OWNER), window.main());
+    EXPECT_NE(testing::windowText(reading).find(L"超高密度 第39行.png"), std::wstring::npos);
+    ASSERT_EQ(shown(L"Static").size(), 1u);
+    EXPECT_NE(shown(L"Static")[0].find(L"39"), std::wstring::npos) << shown(L"Static")[0];
+    ASSERT_EQ(shown(L"Button").size(), 1u);
+    EXPECT_EQ(window.text(Control::valueBox), valueBefore) << "nothing changes before the button";
+    EXPECT_TRUE(spooler.documents.empty());
+
+    HWND take = GetWindow(reading, GW_CHILD);
+    while (take != nullptr && testing::windowText(take) != shown(L"Button")[0])
+        take = GetWindow(take, GW_HWNDNEXT);
+    SendMessageW(take, BM_CLICK, 0, 0);
+    window.pump();
+    EXPECT_EQ(SendMessageW(window.hwnd(Control::superHighDensityOption), BM_GETCHECK, 0, 0),
+              BST_CHECKED);
+    EXPECT_EQ(window.text(Control::valueBox), L"39");
+    EXPECT_TRUE(spooler.documents.empty()) << "taking sends nothing";
+    window.click(Control::setSingleItem);
+    ASSERT_EQ(spooler.documents.size(), 60u);
+    EXPECT_EQ(spooler.payloads()[0], std::string("\x1B\x01\x40QV627\x0C\x27\x00\n\n", 13))
+        << "super-high density (0C) set to 39 (27)";
+
+    // Another page: the same window, its verdict, no button where nothing can be taken.
+    drop(reading, copyOfPage("super-high-density-cannot-tell.png", L"说不准.png"));
+    window.pump();
+    EXPECT_EQ(window.face.reading()->window(), reading);
+    EXPECT_EQ(shown(L"Button"), std::vector<std::wstring>{});
+    EXPECT_EQ(spooler.documents.size(), 60u);
+    DestroyWindow(window.main());
+    EXPECT_FALSE(IsWindow(reading)) << "closed with the main window";
+}
+
+TEST_F(ReadingWindowTest, AFileThatIsNoPictureIsOneMessageAndNothingElse) {
+    fs::create_directories(folder);
+    std::ofstream(folder / L"不是图片.png") << "not a picture";
+    const std::wstring valueBefore = window.text(Control::valueBox);
+    testing::MessageBoxAnswerer answerer;
+    drop(window.main(), folder / L"不是图片.png");
+    window.pump();
+    EXPECT_EQ(answerer.boxes().size(), 1u);
+    EXPECT_EQ(window.face.reading()->window(), nullptr);
+    EXPECT_EQ(window.text(Control::valueBox), valueBefore);
+    EXPECT_TRUE(spooler.documents.empty());
+}
+
+}  // namespace
+}  // namespace trevalune

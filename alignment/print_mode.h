@@ -30,6 +30,7 @@ struct PrintModeTraits {
     PrintMode mode;
     int modeByte;                   ///< in the set-value command: 0x0A, 0x0B, 0x0C
     std::string_view caption;       ///< the option button's, also the set operations' mode word
+    std::string_view word;          ///< in English text and on the command line
     std::string_view initialValue;  ///< the value label's caption at start-up
     SampleGeometry sample;          ///< the mode's own alignment sample row
     int sampleHalfWidth;            ///< sample rows from value - this to value + this
@@ -47,6 +48,7 @@ inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
         .mode = PrintMode::HighSpeed,
         .modeByte = 0x0A,
         .caption = "高速",
+        .word = "high-speed",
         .initialValue = "16",
         .sample = {.spacesMarked = 25, .spacesUnmarked = 26, .repeats = 2, .groups = 18,
                    .firstBar = 7, .lastBar = 12, .gap = 68},
@@ -62,6 +64,7 @@ inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
         .mode = PrintMode::HighDensity,
         .modeByte = 0x0B,
         .caption = "高密",
+        .word = "high-density",
         .initialValue = "24",
         .sample = {.spacesMarked = 34, .spacesUnmarked = 35, .repeats = 2, .groups = 18,
                    .firstBar = 7, .lastBar = 12, .gap = 92},
@@ -79,6 +82,7 @@ inline constexpr std::array<PrintModeTraits, 3> kPrintModes = {{
         .mode = PrintMode::SuperHighDensity,
         .modeByte = 0x0C,
         .caption = "超高密",
+        .word = "super-high-density",
         .initialValue = "40",
         .sample = {.spacesMarked = 56, .spacesUnmarked = 58, .repeats = 2, .groups = 20,
                    .firstBar = 8, .lastBar = 13, .gap = 132},

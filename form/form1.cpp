@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -17,12 +18,40 @@
 #include "operations/printer_choice.h"
 #include "printer/clock.h"
 #include "printer/spooler.h"
+#include "rowreader/annotate.h"
+#include "rowreader/image.h"
+#include "rowreader/sideways.h"
+#include "rowreader/verdict_text.h"
 
 namespace trevalune {
 
 namespace {
 
 constexpr std::string_view kHexInputMessage = "请输入的数据是16进制的范围";
+/// {1}: the value read off a test print page that the centre list does not hold.
+constexpr rowreader::TwoLanguages kNotACentre{
+    "{1} is not among the values of Korvel参数; nothing was changed.",
+    "Korvel参数的列表中没有 {1}，没有改动任何内容。"};
+constexpr std::string_view kOutOfMemory = "内存不足";
+
+/// A path as UTF-8, whatever characters it holds (on Windows it is UTF-16).
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+/// The page read as the command line reads it (the first page of a multi-page TIFF, any way
+/// up), for the reading window; throws ImageFileError and ImageError.
+ReadingView buildPictureReading(const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> bytes = rowreader::readImageFile(utf8Of(file));
+    const rowreader::GreyImage picture =
+        rowreader::decodeImage(bytes, 0, rowreader::Resolution::ForReading);
+    // A page read turned has its rows' outlines in the turned picture: that one is drawn.
+    const rowreader::TurnedReading read = rowreader::readRowsAnyWayUp(picture);
+    return buildReadingView(
+        utf8Of(file.filename()), read.readings,
+        rowreader::buildAnnotation(read.turned ? *read.turned : picture, read.readings));
+}
 
 /// Each print mode's option button and value label, in kPrintModes' order.
 struct ModeControls {
@@ -166,6 +195,58 @@ void Form1::timerTick() {
     // A tick that falls into a running handler (a wait, a message box) is dropped, not queued.
     if (handlerDepth_ > 0) return;
     handleEvent([this] { clockTick(); });
+}
+
+void Form1::pictureOpened(const std::filesystem::path& file) {
+    handleEvent([&] {
+        // Only what was read goes on: a file that cannot be read is one message and nothing
+        // else, not the form's fault report (which would end a set operation's busy state).
+        const auto fault = [&](std::string why) {
+            face_.showMessage(rowreader::buildSaid(rowreader::kCannotRead, Language::Chinese,
+                                                   {utf8Of(file), std::move(why)}),
+                              kApplicationTitle);
+        };
+        std::optional<ReadingView> view;
+        try {
+            view = buildPictureReading(file);
+        } catch (const rowreader::ImageFileError& e) {
+            return fault(e.what());
+        } catch (const rowreader::ImageError& e) {
+            return face_.showMessage(rowreader::pictureFault(e, utf8Of(file), Language::Chinese),
+                                     kApplicationTitle);
+        } catch (const std::bad_alloc&) {
+            return fault(std::string(kOutOfMemory));
+        }
+        face_.showReading(*view);
+    });
+}
+
+void Form1::valueTaken(const TakeValue& take) {
+    handleEvent([&] {
+        const std::string value = std::to_string(take.value);
+        if (!take.mode) {
+            // As picking the item in the centre list: only one of its items.
+            const ControlState& list = state(Control::centreList);
+            const auto item = std::find(list.items.begin(), list.items.end(), value);
+            if (!list.enabled) return;
+            if (item == list.items.end()) {
+                face_.showMessage(rowreader::buildSaid(kNotACentre, Language::Chinese, {value}),
+                                  kApplicationTitle);
+                return;
+            }
+            selectItem(Control::centreList, static_cast<int>(item - list.items.begin()));
+            return;
+        }
+        // As clicking the mode's option button, then typing the value into the value box:
+        // the same handlers run, the box's cap included.
+        const Control option = modeOption(*take.mode);
+        if (!state(option).enabled) return;
+        setChecked(option, true);
+        if (!state(Control::valueBox).enabled) return;
+        state(Control::valueBox).caret = toUtf16(value).size();
+        setText(Control::valueBox, value);
+        face_.setCaret(Control::valueBox, state(Control::valueBox).caret);
+    });
 }
 
 void Form1::handleEvent(const std::function<void()>& handler) {

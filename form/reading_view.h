@@ -2,10 +2,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "alignment/print_mode.h"
 #include "rowreader/image.h"
+#include "rowreader/reader.h"
 
 namespace trevalune {
 
@@ -35,5 +37,12 @@ struct ReadingView {
     rowreader::RgbImage picture;        ///< the page as read, marked as the annotation draws it
     std::vector<ModeVerdict> verdicts;  ///< per block, top to bottom; one line when none found
 };
+
+/// The reading window's view of a page: the title with `fileName`, the picture as drawn, and
+/// per block its verdict in Chinese; a value to take only for a straight row whose value was
+/// read off the page (rows counted from the middle name no value to send).
+ReadingView buildReadingView(std::string_view fileName,
+                             const std::vector<rowreader::ModeReading>& readings,
+                             rowreader::RgbImage picture);
 
 }  // namespace trevalune

@@ -1,10 +1,14 @@
 #include "qt/qt_face.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -13,6 +17,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +31,7 @@
 #include <QTextCursor>
 #include <QTime>
 #include <QTimer>
+#include <QUrl>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
@@ -41,6 +47,7 @@
 #include "form/control_table.h"
 #include "form/form1.h"
 #include "form/window_rules.h"
+#include "qt/reading_window.h"
 
 namespace trevalune {
 
@@ -126,6 +133,61 @@ protected:
 
 private:
     std::function<bool(QObject&, FormKey)> press_;
+};
+
+/// A local file as the system names it.
+std::filesystem::path pathOf(const QString& file) {
+#ifdef _WIN32
+    return std::filesystem::path(file.toStdWString());
+#else
+    // The file system's own bytes, which need not be UTF-8.
+    const QByteArray native = QFile::encodeName(file);
+    return std::filesystem::path(std::string(native.constData(), native.size()));
+#endif
+}
+
+/// The first local file a drag carries; none for anything else (text dragged into a box keeps
+/// its own meaning).
+std::optional<std::filesystem::path> droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return std::nullopt;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return pathOf(url.toLocalFile());
+    }
+    return std::nullopt;
+}
+
+/// A picture file dragged anywhere over the window, a box that takes dropped text included,
+/// goes to the face.
+class PictureDrops final : public QObject {
+public:
+    explicit PictureDrops(std::function<void(std::filesystem::path)> dropped, QObject* parent)
+        : QObject(parent), dropped_(std::move(dropped)) {}
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto& drag = static_cast<QDragMoveEvent&>(*event);
+                if (!droppedFile(drag.mimeData())) return false;
+                drag.acceptProposedAction();
+                return true;
+            }
+            case QEvent::Drop: {
+                auto& drop = static_cast<QDropEvent&>(*event);
+                const std::optional<std::filesystem::path> file = droppedFile(drop.mimeData());
+                if (!file) return false;
+                drop.acceptProposedAction();
+                dropped_(*file);
+                return true;
+            }
+            default:
+                return false;
+        }
+    }
+
+private:
+    std::function<void(std::filesystem::path)> dropped_;
 };
 
 void fillBackground(QWidget& w, const QColor& colour) {
@@ -257,6 +319,36 @@ QtFace::QtFace()
         }
     };
     window.focusMovedByKey = [this] { scrollIntoView(QApplication::focusWidget()); };
+    acceptPictures();
+}
+
+void QtFace::acceptPictures() {
+    // After the drag has ended: a message box in the middle of a drop would hold up the
+    // program the file came from.
+    auto* drops = new PictureDrops(
+        [this](std::filesystem::path file) {
+            QTimer::singleShot(0, window_.get(), [this, file = std::move(file)] {
+                if (form_ != nullptr) form_->pictureOpened(file);
+            });
+        },
+        window_.get());
+    window_->setAcceptDrops(true);
+    window_->installEventFilter(drops);
+    for (QWidget* child : window_->findChildren<QWidget*>()) child->installEventFilter(drops);
+    // Ctrl+O, and the same in the window's context menu, so that a mouse finds it too.
+    auto* open = new QAction(qs(kOpenPictureCaption), window_.get());
+    open->setObjectName(QStringLiteral("openPicture"));
+    open->setShortcut(QKeySequence::Open);
+    open->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(open, &QAction::triggered, window_.get(), [this] { openPicture(); });
+    window_->addAction(open);
+    window_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void QtFace::openPicture() {
+    const QString file = QFileDialog::getOpenFileName(window_.get(), qs(kOpenPictureTitle),
+                                                      QString(), qs(kPictureFilter));
+    if (!file.isEmpty() && form_ != nullptr) form_->pictureOpened(pathOf(file));
 }
 
 QtFace::~QtFace() {
@@ -688,8 +780,13 @@ void QtFace::showMessage(std::string_view text, std::string_view title) {
     box.exec();
 }
 
-void QtFace::showReading(const ReadingView& /*view*/) {
-    // The reading window is not drawn yet; nothing calls this until a picture can be opened.
+void QtFace::showReading(const ReadingView& view) {
+    if (!reading_) {
+        reading_ = std::make_unique<ReadingWindow>(*window_, [this](const TakeValue& take) {
+            if (form_ != nullptr) form_->valueTaken(take);
+        });
+    }
+    reading_->showView(view);
 }
 
 void QtFace::writeDiagnostic(std::string_view line) {

@@ -23,6 +23,13 @@ class QWidget;
 namespace trevalune {
 
 class Form1;
+class ReadingWindow;
+
+/// The window's context menu entry for opening a scanned page, with its shortcut shown.
+inline constexpr std::string_view kOpenPictureCaption = "打开扫描图片…";
+inline constexpr std::string_view kOpenPictureTitle = "打开扫描图片";
+inline constexpr std::string_view kPictureFilter =
+    "扫描图片 (*.png *.jpg *.jpeg *.tif *.tiff);;所有文件 (*)";
 
 /// Qt's coordinates are device-independent pixels of 1/96 inch; Qt scales them to the screen.
 inline constexpr int kQtLogicalDpi = 96;
@@ -72,6 +79,10 @@ public:
 
 private:
     void createControls();
+    /// A picture file dropped on the window, Ctrl+O and the context menu open a scanned page.
+    void acceptPictures();
+    /// The file dialog of Ctrl+O.
+    void openPicture();
     /// Measures every caption in its control's font, lays the form out by fitCaptions and
     /// places every control there.
     void fitCaptionsToFonts();
@@ -100,6 +111,8 @@ private:
     void scrollIntoView(QWidget* w);
 
     std::unique_ptr<QWidget> window_;
+    /// Made on the first page read, then reused; goes before the window it belongs to.
+    std::unique_ptr<ReadingWindow> reading_;
     QScrollBar* horizontal_;  ///< children of the window, shown only where it scrolls
     QScrollBar* vertical_;
     ClientLayout layout_;

@@ -892,6 +892,7 @@ void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
 ModeReading judge(const Block& block, const std::vector<int>* printed, std::uint8_t borders) {
     ModeReading reading;
     reading.mode = block.pattern->mode;
+    reading.testPrint = block.pattern->testPrint;
     double pitch = 0;
     for (const Measured& m : block.rows) pitch += m.pitch / static_cast<double>(block.rows.size());
     const double pixelsPerColumn = pitch / block.pattern->groupPitchColumns;
@@ -1270,6 +1271,7 @@ std::vector<ModeReading> readRowsOf(const GreyImage& image, const ReadOptions& o
         if (values[b] && values[b]->size() != block.members.size()) {
             ModeReading lost;  // rows missing or extra: which is which cannot be told
             lost.mode = block.pattern->mode;
+            lost.testPrint = block.pattern->testPrint;
             out.push_back(lost);
             continue;
         }

@@ -95,6 +95,9 @@ struct ModeReading {
     /// Where the whole rows' steady line crosses zero, in values, also beyond the rows: the
     /// best value as the offsets predict it. None when the rows follow no line.
     std::optional<double> predicted;
+    /// The block is the alignment test print's (its wider rows, read in high speed): its
+    /// value belongs to the test print's centre, not to the mode's own value.
+    bool testPrint = false;
 };
 
 /// What the tool knows it printed on the page, top to bottom: a block of rows per mode, with

@@ -12,9 +12,6 @@ namespace trevalune::send {
 
 namespace {
 
-/// Indexed with modeIndex.
-constexpr std::string_view kModeWords[] = {"high-speed", "high-density", "super-high-density"};
-
 /// The value labels at start-up; `set` changes only the selected mode's, as the window does.
 ModeValues startValues() {
     return {std::string(traits(PrintMode::HighSpeed).initialValue),
@@ -164,7 +161,7 @@ constexpr OperationTraits kOperations[] = {
 }  // namespace
 
 std::string_view modeWord(PrintMode mode) {
-    return kModeWords[modeIndex(mode)];
+    return traits(mode).word;
 }
 
 PrintMode parseMode(Language language, const std::string& word) {

@@ -8,6 +8,7 @@
 
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
+#include "rowreader/verdict_text.h"
 #include "tools/trevalune-send/texts.h"
 
 namespace trevalune::send {
@@ -21,29 +22,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// A mode's name in the run's language.
-/// Why `file` (a path, or ScanOutput) cannot be read as a picture: in the run's language where
-/// the kind of fault is known, otherwise in the decoder's (the libraries') own words.
-std::string pictureFault(const rowreader::ImageError& error, const std::string& file,
-                         Language language);
+// The reading's words are the window's too: one place for both.
+using rowreader::buildRowList;
+using rowreader::doubtText;
+using rowreader::modeName;
+using rowreader::pictureFault;
+using rowreader::rowName;
 
-std::string modeName(PrintMode mode, Language language);
-
-/// A row as the operator finds it on the page: "row 16", or where the values are counted from
-/// the middle row, "the row one above the middle".
-std::string rowName(const rowreader::ModeReading& reading, int value, Language language);
-
-/// Why a mode's straight row is not given, and what to do, in the operator's words; it names
-/// the row the doubt concerns.
-std::string doubtText(const rowreader::ModeReading& reading, Language language);
-
-/// "14 +2.0, 15 +1.5, 16 not measured, ...": each row's value and offset in columns, as the
-/// account lists them.
-std::string buildRowList(const rowreader::ModeReading& reading, Language language);
-
-/// read-rows' lines for one mode: the verdict, then every row (">" on the straight one, "*"
-/// after the value of the row marked on the page).
-std::string buildReadingText(const rowreader::ModeReading& reading, Language language);
+using rowreader::buildReadingText;
 
 /// The same for --json and for align's account.
 nlohmann::json buildReadingJson(const rowreader::ModeReading& reading, Language language);

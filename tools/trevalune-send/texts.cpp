@@ -5,6 +5,7 @@
 
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
+#include "rowreader/verdict_text.h"
 #include "tools/trevalune-send/command_line.h"
 #include "tools/trevalune-send/operation_table.h"
 #include "tools/trevalune-send/send_command.h"
@@ -146,67 +147,10 @@ constexpr Pair kTexts[] = {
     {Text::NoReader,
      "this trevalune-send was built without the row reader; it cannot read pictures",
      "此 trevalune-send 构建时没有样张行识别，无法读取图片"},
-    {Text::CannotRead, "cannot read {1}: {2}", "无法读取 {1}：{2}"},
-    {Text::NotAPicture, "{1} is not a picture that can be read (PNG, JPEG or TIFF): {2}",
-     "{1} 不是可以读取的图片（PNG、JPEG 或 TIFF）：{2}"},
-    {Text::NotPngJpegTiff, "{1} is not a PNG, JPEG or TIFF picture",
-     "{1} 不是 PNG、JPEG 或 TIFF 图片"},
-    {Text::PictureFileEmpty, "{1} is empty: not a PNG, JPEG or TIFF picture",
-     "{1} 是空文件，不是 PNG、JPEG 或 TIFF 图片"},
+    {Text::CannotRead, rowreader::kCannotRead.english, rowreader::kCannotRead.chinese},
     {Text::ScanOutput, "the scan command's output", "扫描命令的输出"},
     {Text::CannotWrite, "cannot write {1}: {2}", "无法写入 {1}：{2}"},
     {Text::ReadPage, "page {1} of {2}:", "第 {1} 页（共 {2} 页）："},
-    {Text::ReadStraight, "{1}: {2} is straight (confidence {3})", "{1}：{2}是直的（可信度 {3}）"},
-    {Text::ReadCannotTell, "{1}: cannot tell: {2}", "{1}：无法判断：{2}"},
-    {Text::ReadRow, "  {1} {2}  offset {3} ± {4} columns", "  {1} {2}  偏移 {3} ± {4} 列"},
-    {Text::ReadRowOutOfStep, "  {1} {2}  offset {3} ± {4} columns, out of step",
-     "  {1} {2}  偏移 {3} ± {4} 列，与其他行不成一线"},
-    {Text::ReadRowNotMeasured, "  {1} {2}  not measured: {3}", "  {1} {2}  未测量：{3}"},
-    {Text::ReadNothing, "no sample rows found on the picture", "图片上没有找到样张行"},
-    {Text::RowValue, "row {1}", "{1} 行"},
-    {Text::RowMiddle, "the middle row", "中间一行"},
-    {Text::RowAboveMiddle, "the row {1} above the middle", "中间一行上面第 {1} 行"},
-    {Text::RowBelowMiddle, "the row {1} below the middle", "中间一行下面第 {1} 行"},
-    {Text::RowCutOff, "cut off by the picture's edge", "被图片边缘截断"},
-    {Text::RowDarkBorder, "hidden by a dark border at the picture's edge", "被图片边缘的黑边遮住"},
-    {Text::RowHidden, "partly hidden", "部分被遮住"},
-    {Text::NotMeasured, "not measured", "未测量"},
-    {Text::DoubtNoneStraight, "no row is straight; the best value lies beyond {1}: print around it",
-     "没有直的行；最佳值在{1}之外：以它为中心再打印"},
-    {Text::DoubtTooClose,
-     "two rows are within the measurement's noise of straight: print around them again, or "
-     "read the row by eye",
-     "有两行都在测量误差之内接近直线：以它们为中心再打印，或者用眼睛判断"},
-    {Text::DoubtNoRows, "no sample rows of this mode were found", "没有找到该模式的样张行"},
-    {Text::DoubtTooCoarse,
-     "the picture's resolution is too coarse for this mode's columns; scan at 300 dpi or more",
-     "图片的分辨率太低，分不清该模式的列；请以 300 dpi 以上扫描"},
-    {Text::DoubtOtherPage,
-     "the row labels read are not the values printed; is it the page just printed?",
-     "读到的行标签不是所打印的值；这是刚打印的那一页吗？"},
-    {Text::DoubtRowsMissing,
-     "not every row of this mode was found, so which row is which is not known: scan the "
-     "whole page",
-     "没有找到该模式的全部行，无法知道哪一行是哪个值：请扫描整页"},
-    {Text::DoubtOutOfStep,
-     "{1} is out of step (a crease or a fold?): flatten the page and scan it again",
-     "{1}与其他行不成一线（有折痕吗？）：请把纸压平后重新扫描"},
-    {Text::DoubtCutOff, "{1} is cut off by the picture's edge: scan the whole page",
-     "{1}被图片边缘截断：请扫描整页"},
-    {Text::DoubtHidden,
-     "{1} is partly hidden (a crease, a dark band, a torn corner?): flatten the page, close the "
-     "lid and scan it again",
-     "{1}部分被遮住（折痕、黑边或缺角？）：请把纸压平、盖好盖板后重新扫描"},
-    {Text::DoubtDarkBorder,
-     "{1} is hidden by a dark border at the picture's edge (the scanner's lid open, or the desk "
-     "around a photo): close the lid, or crop the picture to the page",
-     "{1}"
-     "被图片边缘的黑边遮住（扫描仪盖板没有盖好，或照片四周的桌面）：请盖好盖板，或把图片裁剪到纸"
-     "边"},
-    {Text::DoubtTwoPages, "two pages in the picture: scan one at a time",
-     "图片里有两页：请一次扫描一页"},
-    {Text::DoubtOtherMode, "the page shows another mode's rows: read it without --mode",
-     "图片中是另一种模式的样行：请不指定 --mode 读取"},
     {Text::ScanNotRun, "the scan command could not be run: {1}", "无法运行扫描命令：{1}"},
     {Text::ScanFailed, "the scan command failed with exit status {1}{2}",
      "扫描命令失败，退出状态 {1}{2}"},

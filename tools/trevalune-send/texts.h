@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/language.h"
 #include "printer/bytes.h"
 
 namespace trevalune::send {
@@ -14,7 +15,7 @@ namespace trevalune::send {
 using Environment = std::function<std::optional<std::string>(const std::string& name)>;
 
 /// One language for the whole run: Chinese under a Chinese locale, English otherwise.
-enum class Language { English, Chinese };
+using Language = trevalune::Language;
 
 /// LC_ALL, else LC_MESSAGES, else LANG, as the C library decides; "zh..." is Chinese.
 Language languageOf(const Environment& environment);
@@ -98,43 +99,11 @@ enum class Text {
     DefaultMark,           ///< after the default printer in `list`
     NoReader,              ///< a build without the row reader
     CannotRead,            ///< {1}: the file, {2}: why
-    NotAPicture,           ///< {1}: the file, {2}: the decoder's reason
-    NotPngJpegTiff,        ///< {1}: the file, in no format the decoder knows
-    PictureFileEmpty,      ///< {1}: the file, empty
     ScanOutput,            ///< the file, when the scan command wrote it
     CannotWrite,           ///< {1}: the file, {2}: why
     ReadPage,              ///< {1}: the page, {2}: of how many
-    ReadStraight,          ///< {1}: mode, {2}: the straight row, {3}: confidence
-    ReadCannotTell,        ///< {1}: mode, {2}: the doubt
-    ReadRow,               ///< {1}: mark, {2}: value, {3}: offset, {4}: noise
-    ReadNothing,           ///< no sample rows anywhere
-    ReadRowOutOfStep,      ///< as ReadRow, off the steady line of the others
-    // {1}: mark, {2}: value, {3}: why (RowCutOff, RowDarkBorder or RowHidden)
-    ReadRowNotMeasured,
-    // A row as the operator finds it: {1}: its value, or counted from the middle row.
-    RowValue,
-    RowMiddle,
-    RowAboveMiddle,
-    RowBelowMiddle,
-    RowCutOff,
-    RowDarkBorder,
-    RowHidden,
-    NotMeasured,
-    // Why a mode's row is not given, and what to do; {1}: the row it concerns.
-    DoubtNoneStraight,
-    DoubtTooClose,
-    DoubtNoRows,
-    DoubtTooCoarse,
-    DoubtOtherPage,
-    DoubtRowsMissing,
-    DoubtOutOfStep,
-    DoubtCutOff,
-    DoubtHidden,
-    DoubtDarkBorder,
-    DoubtTwoPages,
-    DoubtOtherMode,
-    ScanNotRun,  ///< {1}: why
-    ScanFailed,  ///< {1}: exit status, {2}: ": its standard error" or nothing
+    ScanNotRun,            ///< {1}: why
+    ScanFailed,            ///< {1}: exit status, {2}: ": its standard error" or nothing
     ScanEmpty,
     ScanTooLarge,
     PageStraight,  ///< {1}: page, {2}: mode, {3}: value, {4}: rows read, {5}: straight, {6}: conf.

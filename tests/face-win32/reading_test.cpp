@@ -36,7 +36,7 @@ void drop(HWND target, const fs::path& file) {
 
 class ReadingWindowTest : public ::testing::Test {
 protected:
-    RecordingSpooler spooler{{"RZ7-virtual"}};
+    RecordingSpooler spooler{{"Office1", "RZ7-virtual"}};
     testing::FakeClock clock;
     testing::Win32Window window{spooler, clock};
     // Chinese folders and file names reach the reader whole.
@@ -49,15 +49,20 @@ protected:
         fs::copy_file(fs::path(pages) / page, folder / name, fs::copy_options::overwrite_existing);
         return folder / name;
     }
-    /// The reading window's verdicts and its buttons' captions, top to bottom.
-    std::vector<std::wstring> shown(const wchar_t* className) const {
-        std::vector<std::wstring> texts;
+    /// The reading window's children of a class ("Static": the verdicts; "Button"), in order.
+    std::vector<HWND> shown(const wchar_t* className) const {
+        std::vector<HWND> children;
         const HWND reading = window.face.reading()->window();
         for (HWND c = GetWindow(reading, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
             wchar_t name[32] = {};
             GetClassNameW(c, name, 32);
-            if (std::wstring(name) == className) texts.push_back(testing::windowText(c));
+            if (std::wstring(name) == className) children.push_back(c);
         }
+        return children;
+    }
+    std::vector<std::wstring> texts(const wchar_t* className) const {
+        std::vector<std::wstring> texts;
+        for (HWND c : shown(className)) texts.push_back(testing::windowText(c));
         return texts;
     }
 };
@@ -71,15 +76,12 @@ TEST_F(ReadingWindowTest, ADroppedPageIsReadItsValueTakenAndSetSingleItemSendsIt
     EXPECT_EQ(GetWindow(reading, GW_OWNER), window.main());
     EXPECT_NE(testing::windowText(reading).find(L"超高密度 第39行.png"), std::wstring::npos);
     ASSERT_EQ(shown(L"Static").size(), 1u);
-    EXPECT_NE(shown(L"Static")[0].find(L"39"), std::wstring::npos) << shown(L"Static")[0];
-    ASSERT_EQ(shown(L"Button").size(), 1u);
+    EXPECT_EQ(texts(L"Static"), std::vector<std::wstring>{L"超高密：39 行是直的（可信度 0.68）"});
+    ASSERT_EQ(texts(L"Button"), std::vector<std::wstring>{L"选择超高密，参数填 39"});
     EXPECT_EQ(window.text(Control::valueBox), valueBefore) << "nothing changes before the button";
     EXPECT_TRUE(spooler.documents.empty());
 
-    HWND take = GetWindow(reading, GW_CHILD);
-    while (take != nullptr && testing::windowText(take) != shown(L"Button")[0])
-        take = GetWindow(take, GW_HWNDNEXT);
-    SendMessageW(take, BM_CLICK, 0, 0);
+    SendMessageW(shown(L"Button")[0], BM_CLICK, 0, 0);
     window.pump();
     EXPECT_EQ(SendMessageW(window.hwnd(Control::superHighDensityOption), BM_GETCHECK, 0, 0),
               BST_CHECKED);
@@ -94,7 +96,10 @@ TEST_F(ReadingWindowTest, ADroppedPageIsReadItsValueTakenAndSetSingleItemSendsIt
     drop(reading, copyOfPage("super-high-density-cannot-tell.png", L"说不准.png"));
     window.pump();
     EXPECT_EQ(window.face.reading()->window(), reading);
-    EXPECT_EQ(shown(L"Button"), std::vector<std::wstring>{});
+    EXPECT_EQ(shown(L"Button"), std::vector<HWND>{});
+    EXPECT_EQ(texts(L"Static"),
+              std::vector<std::wstring>{L"超高密：无法判断：有两行都在测量误差之内接近直线："
+                                        L"以它们为中心再打印，或者用眼睛判断"});
     EXPECT_EQ(spooler.documents.size(), 60u);
     DestroyWindow(window.main());
     EXPECT_FALSE(IsWindow(reading)) << "closed with the main window";
@@ -107,7 +112,9 @@ TEST_F(ReadingWindowTest, AFileThatIsNoPictureIsOneMessageAndNothingElse) {
     testing::MessageBoxAnswerer answerer;
     drop(window.main(), folder / L"不是图片.png");
     window.pump();
-    EXPECT_EQ(answerer.boxes().size(), 1u);
+    ASSERT_EQ(answerer.boxes().size(), 1u);
+    EXPECT_EQ(answerer.boxes()[0],
+              (folder / L"不是图片.png").wstring() + L" 不是 PNG、JPEG 或 TIFF 图片");
     EXPECT_EQ(window.face.reading()->window(), nullptr);
     EXPECT_EQ(window.text(Control::valueBox), valueBefore);
     EXPECT_TRUE(spooler.documents.empty());

@@ -34,8 +34,8 @@ constexpr int kGap = 6;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonMinimumWidth = 75;
 /// A button's edges and its focus rectangle round the caption.
-constexpr int kButtonPadding = 24;
-/// The picture keeps at least this much of the window, however long the verdicts.
+constexpr int kButtonPadding = 28;
+/// The picture keeps at least this much height, however long the verdicts.
 constexpr int kPictureMinimumHeight = 120;
 /// Narrower than this, the picture no longer shrinks with the window but scrolls sideways:
 /// the marked row must stay recognisable.
@@ -219,9 +219,10 @@ private:
         bool horizontal = false;
         // A bar taken narrows the room for the other direction; once needed, it stays.
         for (int pass = 0; pass < 2; ++pass) {
-            const SIZE size = shownAt(fullWidth - (vertical ? barWidth : 0));
-            vertical = vertical || size.cy > fullHeight - (horizontal ? barHeight : 0);
-            horizontal = horizontal || size.cx > fullWidth - (vertical ? barWidth : 0);
+            int width = fullWidth - (vertical ? barWidth : 0);
+            vertical = vertical || shownAt(width).cy > fullHeight - (horizontal ? barHeight : 0);
+            width = fullWidth - (vertical ? barWidth : 0);
+            horizontal = horizontal || shownAt(width).cx > width;
         }
         ShowScrollBar(window_, SB_VERT, vertical);
         ShowScrollBar(window_, SB_HORZ, horizontal);
@@ -458,11 +459,11 @@ void ReadingWindow::layOut() {
     }
     ReleaseDC(window_, dc);
     band += margin - (places.empty() ? 0 : gap);
-    const int pictureHeight =
-        std::max<int>(client.bottom - band, scaled(kPictureMinimumHeight, dpi_));
-    SetWindowPos(picture_->window(), nullptr, 0, 0, client.right, pictureHeight,
+    // The verdicts first, as they are read; the picture below them to check them by.
+    SetWindowPos(picture_->window(), nullptr, 0, band, client.right,
+                 std::max<int>(client.bottom - band, scaled(kPictureMinimumHeight, dpi_)),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    int top = pictureHeight + margin;
+    int top = margin;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Place& p = places[i];
         const int textTop = top + (p.height - p.text.bottom) / 2;

@@ -14,8 +14,9 @@ namespace trevalune::win32 {
 class PictureView;
 
 /// The reading window: a page read from a picture, shown beside the main window without
-/// blocking it. The annotated picture fills its width and scrolls; below it, per block, the
-/// verdict and, where there is a value to take, a button that reports it. It sends nothing.
+/// blocking it. Per block, the verdict and, where there is a value to take, a button that
+/// reports it; below them the annotated picture, as wide as the window, scrolling. It sends
+/// nothing.
 ///
 /// A top-level window owned by the main window: above it, closed with it, and disabled with it
 /// while a modal box is open there. The native window exists from the first show() until the

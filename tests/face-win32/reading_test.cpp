@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <dlgs.h>
-#include <shlobj.h>  // DROPFILES
 
 #include <gtest/gtest.h>
 
@@ -23,18 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// Drops `file` on `target` as Explorer does: DROPFILES, then the wide path and two NULs.
-void drop(HWND target, const fs::path& file) {
-    const std::wstring path = file.wstring();
-    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * 2);
-    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-    files->pFiles = sizeof(DROPFILES);
-    files->fWide = TRUE;
-    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(files + 1));
-    GlobalUnlock(memory);
-    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-}
-
 class ReadingWindowTest : public ::testing::Test {
 protected:
     RecordingSpooler spooler{{"Office1", "RZ7-virtual"}};
@@ -44,10 +31,8 @@ protected:
     const fs::path folder = fs::temp_directory_path() / L"扫描的页面";
 
     fs::path copyOfPage(const char* page, const wchar_t* name) const {
-        std::string pages = TREVALUNE_FACE_PAGES;
-        if (pages[0] == '/') pages = "Z:" + pages;  // Wine's drive Z: is the host's /
         fs::create_directories(folder);
-        fs::copy_file(fs::path(pages) / page, folder / name, fs::copy_options::overwrite_existing);
+        fs::copy_file(testing::testPage(page), folder / name, fs::copy_options::overwrite_existing);
         return folder / name;
     }
     /// The reading window's children of a class ("Static": the verdicts; "Button"), in order.
@@ -70,7 +55,8 @@ protected:
 
 TEST_F(ReadingWindowTest, ADroppedPageIsReadItsValueTakenAndSetSingleItemSendsIt) {
     const std::wstring valueBefore = window.text(Control::valueBox);
-    drop(window.main(), copyOfPage("super-high-density-39.png", L"超高密度 第39行.png"));
+    testing::dropFile(window.main(),
+                      copyOfPage("super-high-density-39.png", L"超高密度 第39行.png"));
     window.pump();
     const HWND reading = window.face.reading()->window();
     ASSERT_NE(reading, nullptr);
@@ -98,7 +84,7 @@ TEST_F(ReadingWindowTest, ADroppedPageIsReadItsValueTakenAndSetSingleItemSendsIt
         << "super-high density (0C) set to 39 (27)";
 
     // Another page: the same window, its verdict, no button where nothing can be taken.
-    drop(reading, copyOfPage("super-high-density-cannot-tell.png", L"说不准.png"));
+    testing::dropFile(reading, copyOfPage("super-high-density-cannot-tell.png", L"说不准.png"));
     window.pump();
     EXPECT_EQ(window.face.reading()->window(), reading);
     EXPECT_EQ(bars(), WS_VSCROLL);
@@ -116,7 +102,7 @@ TEST_F(ReadingWindowTest, AFileThatIsNoPictureIsOneMessageAndNothingElse) {
     std::ofstream(folder / L"不是图片.png") << "not a picture";
     const std::wstring valueBefore = window.text(Control::valueBox);
     testing::MessageBoxAnswerer answerer;
-    drop(window.main(), folder / L"不是图片.png");
+    testing::dropFile(window.main(), folder / L"不是图片.png");
     window.pump();
     ASSERT_EQ(answerer.boxes().size(), 1u);
     EXPECT_EQ(answerer.boxes()[0],

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
@@ -652,6 +653,9 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                 return 0;
             }
             break;
+        case WM_CONTEXTMENU:
+            showContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
         case WM_ENABLE:
             // A modal box here holds the reading window too: its buttons act on the form.
             if (reading_ != nullptr && reading_->window() != nullptr) {
@@ -944,6 +948,23 @@ void MainWindow::openDroppedPicture(HDROP drop) {
     file.resize(DragQueryFileW(drop, 0, file.data(), length + 1));
     owned.reset();  // the drop's memory is not needed while the picture is read
     openPicture(std::filesystem::path(file));
+}
+
+void MainWindow::showContextMenu(POINT at) {
+    struct MenuDeleter {
+        void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
+    };
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter> menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, kOpenPictureCommand, kOpenPictureItem);
+    if (at.x == -1 && at.y == -1) {  // the menu key: at the client area's corner
+        at = {0, 0};
+        ClientToScreen(window_, &at);
+    }
+    if (TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_,
+                       nullptr) == kOpenPictureCommand) {
+        askForPicture();
+    }
 }
 
 void MainWindow::askForPicture() {

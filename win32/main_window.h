@@ -133,6 +133,8 @@ private:
     /// A picture the operator dropped or chose, to the form, which reads it.
     void openPicture(const std::filesystem::path& file);
     void openDroppedPicture(HDROP drop);
+    /// The right button's menu: the system menu's entry to open a picture, as on Linux.
+    void showContextMenu(POINT at);
     /// The system's open dialog for a picture; nothing when the operator cancels it.
     void askForPicture();
     HBRUSH backgroundBrush(const NativeControl& control, HDC dc) const;

@@ -435,24 +435,23 @@ void ReadingWindow::layOut() {
     {
         const Selected font(dc, font_.get());
         for (const Line& line : lines_) {
+            // The verdict wraps at the width; its button, if any, lies under it.
             Place place{};
-            int textRight = client.right - margin;
+            const std::wstring text = windowText(line.text);
+            place.text = {margin, 0, std::max<int>(client.right - margin, margin + 1), 0};
+            DrawTextW(dc, text.c_str(), -1, &place.text,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+            place.height = place.text.bottom;
             if (line.button != nullptr) {
                 const std::wstring caption = windowText(line.button);
                 SIZE size{};
                 GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
                 const int width = std::max<int>(size.cx + scaled(kButtonPadding, dpi_),
                                                 scaled(kButtonMinimumWidth, dpi_));
-                place.button = {client.right - margin - width, 0, client.right - margin,
-                                buttonHeight};
-                textRight = place.button.left - gap;
+                place.button = {margin, place.height + gap, margin + width,
+                                place.height + gap + buttonHeight};
+                place.height = place.button.bottom;
             }
-            // The verdict wraps at its width; its height is what the wrapped text takes.
-            const std::wstring text = windowText(line.text);
-            place.text = {margin, 0, std::max<int>(textRight, margin + 1), 0};
-            DrawTextW(dc, text.c_str(), -1, &place.text,
-                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-            place.height = std::max<int>(place.text.bottom, line.button ? buttonHeight : 0);
             band += place.height + gap;
             places.push_back(place);
         }
@@ -464,17 +463,14 @@ void ReadingWindow::layOut() {
                  std::max<int>(client.bottom - band, scaled(kPictureMinimumHeight, dpi_)),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     int top = margin;
+    const auto place = [&](HWND control, const RECT& r) {
+        SetWindowPos(control, nullptr, r.left, top + r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Place& p = places[i];
-        const int textTop = top + (p.height - p.text.bottom) / 2;
-        SetWindowPos(lines_[i].text, nullptr, p.text.left, textTop, p.text.right - p.text.left,
-                     p.text.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (lines_[i].button != nullptr) {
-            SetWindowPos(lines_[i].button, nullptr, p.button.left,
-                         top + (p.height - buttonHeight) / 2, p.button.right - p.button.left,
-                         buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        top += p.height + gap;
+        place(lines_[i].text, places[i].text);
+        if (lines_[i].button != nullptr) place(lines_[i].button, places[i].button);
+        top += places[i].height + gap;
     }
     InvalidateRect(window_, nullptr, TRUE);
 }

@@ -112,21 +112,30 @@ TEST_F(ReadingWindowTest, AFileThatIsNoPictureIsOneMessageAndNothingElse) {
     EXPECT_TRUE(spooler.documents.empty());
 }
 
-// Ctrl+O (cancelled here) and the system menu's entry open the system's dialog; its choice is read.
-TEST_F(ReadingWindowTest, CtrlOAndTheSystemMenuOpenThePictureChosenInTheOpenDialog) {
+// The system menu's entry and Ctrl+O (cancelled here) open the system's dialog; its choice is
+// read. While the dialog holds the main window, the reading window's buttons are held too.
+TEST_F(ReadingWindowTest, TheSystemMenuAndCtrlOOpenThePictureChosenInTheOpenDialog) {
     wchar_t item[64] = {};
     GetMenuStringW(GetSystemMenu(window.main(), FALSE), 0x0010, item, 64, MF_BYCOMMAND);
     EXPECT_EQ(std::wstring(item), L"打开扫描图片…\tCtrl+O");
-    static std::wstring choice;  // none: Cancel
-    static int dialogs = 0;
+    static std::wstring choice;               // none: Cancel
+    static std::vector<bool> readingEnabled;  // while each dialog was open
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
         const HWND dialog = FindWindowW(L"#32770", L"打开扫描图片");
         if (dialog == nullptr || !IsWindowVisible(dialog) || GetPropW(dialog, L"answered")) return;
         SetPropW(dialog, L"answered", dialog);
-        ++dialogs;
+        readingEnabled.push_back(IsWindowEnabled(FindWindowW(L"Trevalune.Reading", nullptr)));
         for (int field : {edt1, cmb13}) SetDlgItemTextW(dialog, field, choice.c_str());
         PostMessageW(dialog, WM_COMMAND, choice.empty() ? IDCANCEL : IDOK, 0);
     });
+    choice = copyOfPage("super-high-density-39.png", L"打开的页面.png").wstring();
+    SendMessageW(window.main(), WM_SYSCOMMAND, 0x0010, 0);
+    window.pump();
+    const HWND reading = window.face.reading()->window();
+    ASSERT_NE(reading, nullptr);
+    EXPECT_EQ(texts(L"Button"), std::vector<std::wstring>{L"选择超高密，参数填 39"});
+
+    choice.clear();
     INPUT keys[4] = {};
     for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
@@ -134,16 +143,11 @@ TEST_F(ReadingWindowTest, CtrlOAndTheSystemMenuOpenThePictureChosenInTheOpenDial
     keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SetFocus(window.hwnd(Control::printerList));
     SendInput(4, keys, sizeof(INPUT));
-    for (int i = 0; i < 50 && dialogs == 0; ++i, Sleep(10)) window.pump();
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(window.face.reading()->window(), nullptr);
-
-    choice = copyOfPage("super-high-density-39.png", L"打开的页面.png").wstring();
-    SendMessageW(window.main(), WM_SYSCOMMAND, 0x0010, 0);
-    window.pump();
-    EXPECT_EQ(dialogs, 2);
-    ASSERT_NE(window.face.reading()->window(), nullptr);
-    EXPECT_EQ(texts(L"Button"), std::vector<std::wstring>{L"选择超高密，参数填 39"});
+    for (int i = 0; i < 50 && readingEnabled.size() < 2; ++i, Sleep(10)) window.pump();
+    ASSERT_EQ(readingEnabled.size(), 2u) << "a dialog each time";
+    EXPECT_FALSE(readingEnabled[1]) << "held while the dialog holds the main window";
+    EXPECT_TRUE(IsWindowEnabled(reading)) << "again once the dialog closed";
+    EXPECT_EQ(window.face.reading()->window(), reading);
     KillTimer(nullptr, timer);
 }
 

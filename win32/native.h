@@ -23,6 +23,22 @@ struct MemoryDcDeleter {
 /// A device context made by CreateCompatibleDC.
 using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 
+/// A window's device context for a while (GetDC), released at the end.
+class WindowDc final {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 /// An object selected into a device context for a while; the previous one comes back.
 class Selected final {
 public:

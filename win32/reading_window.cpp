@@ -253,10 +253,13 @@ private:
     void scalePicture() {
         scaled_.reset();
         if (shown_.cx <= 0 || shown_.cy <= 0) return;
-        const HDC screen = GetDC(window_);
-        BitmapHandle bitmap(CreateCompatibleBitmap(screen, shown_.cx, shown_.cy));
-        const MemoryDc memory(CreateCompatibleDC(screen));
-        ReleaseDC(window_, screen);
+        BitmapHandle bitmap;
+        MemoryDc memory;
+        {
+            const WindowDc screen(window_);
+            bitmap.reset(CreateCompatibleBitmap(screen.get(), shown_.cx, shown_.cy));
+            memory.reset(CreateCompatibleDC(screen.get()));
+        }
         if (!bitmap || !memory) return;  // too large for the system: the grey ground shows
         {
             const Selected selected(memory.get(), bitmap.get());
@@ -431,8 +434,9 @@ void ReadingWindow::layOut() {
     };
     std::vector<Place> places;
     int band = margin;
-    const HDC dc = GetDC(window_);
     {
+        const WindowDc device(window_);
+        const HDC dc = device.get();
         const Selected font(dc, font_.get());
         for (const Line& line : lines_) {
             // The verdict wraps at the width; its button, if any, lies under it.
@@ -456,7 +460,6 @@ void ReadingWindow::layOut() {
             places.push_back(place);
         }
     }
-    ReleaseDC(window_, dc);
     band += margin - (places.empty() ? 0 : gap);
     // The verdicts first, as they are read; the picture below them to check them by.
     SetWindowPos(picture_->window(), nullptr, 0, band, client.right,

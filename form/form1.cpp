@@ -40,8 +40,8 @@ std::string utf8Of(const std::filesystem::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-/// The page read as the command line reads it (the first page of a multi-page TIFF, any way
-/// up), for the reading window; throws ImageFileError and ImageError.
+/// The page read as the command line reads it (any way up), for the reading window: of a
+/// multi-page TIFF the first page, and the view says so. Throws ImageFileError and ImageError.
 ReadingView buildPictureReading(const std::filesystem::path& file) {
     const std::vector<std::uint8_t> bytes = rowreader::readImageFile(utf8Of(file));
     const rowreader::GreyImage picture =
@@ -50,7 +50,8 @@ ReadingView buildPictureReading(const std::filesystem::path& file) {
     const rowreader::TurnedReading read = rowreader::readRowsAnyWayUp(picture);
     return buildReadingView(
         utf8Of(file.filename()), read.readings,
-        rowreader::buildAnnotation(read.turned ? *read.turned : picture, read.readings));
+        rowreader::buildAnnotation(read.turned ? *read.turned : picture, read.readings),
+        rowreader::imagePageCount(bytes));
 }
 
 /// Each print mode's option button and value label, in kPrintModes' order.

@@ -16,7 +16,7 @@ constexpr std::string_view kTitle = "样张行读取 - ";
 
 ReadingView buildReadingView(std::string_view fileName,
                              const std::vector<rowreader::ModeReading>& readings,
-                             rowreader::RgbImage picture) {
+                             rowreader::RgbImage picture, int pages) {
     ReadingView view;
     view.title = std::string(kTitle) + std::string(fileName);
     view.picture = std::move(picture);
@@ -35,6 +35,10 @@ ReadingView buildReadingView(std::string_view fileName,
     }
     if (readings.empty())
         view.verdicts.push_back({rowreader::nothingFoundText(Language::Chinese), {}, {}});
+    if (pages > 1) {
+        view.verdicts.push_back(
+            {"图片共有 " + std::to_string(pages) + " 页，只读取了第 1 页。", {}, {}});
+    }
     return view;
 }
 

@@ -38,11 +38,12 @@ struct ReadingView {
     std::vector<ModeVerdict> verdicts;  ///< per block, top to bottom; one line when none found
 };
 
-/// The reading window's view of a page: the title with `fileName`, the picture as drawn, and
-/// per block its verdict in Chinese; a value to take only for a straight row whose value was
-/// read off the page (rows counted from the middle name no value to send).
+/// The reading window's view of the first of a picture's `pages`: the title with `fileName`,
+/// the picture as drawn, and per block its verdict in Chinese; a value to take only for a
+/// straight row whose value was read off the page (rows counted from the middle name no value
+/// to send). A picture of more pages says last that only the first was read.
 ReadingView buildReadingView(std::string_view fileName,
                              const std::vector<rowreader::ModeReading>& readings,
-                             rowreader::RgbImage picture);
+                             rowreader::RgbImage picture, int pages = 1);
 
 }  // namespace trevalune

@@ -29,7 +29,7 @@ class ReadingWindow;
 inline constexpr std::string_view kOpenPictureCaption = "打开扫描图片…";
 inline constexpr std::string_view kOpenPictureTitle = "打开扫描图片";
 inline constexpr std::string_view kPictureFilter =
-    "扫描图片 (*.png *.jpg *.jpeg *.tif *.tiff);;所有文件 (*)";
+    "扫描图片 (*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.tif *.TIF *.tiff *.TIFF);;所有文件 (*)";
 
 /// Qt's coordinates are device-independent pixels of 1/96 inch; Qt scales them to the screen.
 inline constexpr int kQtLogicalDpi = 96;

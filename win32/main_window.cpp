@@ -1,13 +1,18 @@
 #include "win32/main_window.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cwchar>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "common/utf16.h"
 #include "form/caption_fit.h"
@@ -23,6 +28,18 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kPickMessage = WM_APP + 1;
 /// Sent by the message loop when a dialog key moved the focus.
 constexpr UINT kFocusMovedMessage = WM_APP + 2;
+/// Posted by the message loop for Ctrl+O.
+constexpr UINT kOpenPictureMessage = WM_APP + 3;
+/// The system menu's entry; below 0xF000, and the low four bits are the system's.
+constexpr UINT kOpenPictureCommand = 0x0010;
+constexpr wchar_t kOpenPictureItem[] = L"打开扫描图片…\tCtrl+O";
+constexpr wchar_t kOpenPictureTitle[] = L"打开扫描图片";
+/// The pictures the reader decodes, then anything (the reader says what it cannot read).
+constexpr wchar_t kPictureFilter[] =
+    L"扫描图片 (*.png;*.jpg;*.jpeg;*.tif;*.tiff)\0*.png;*.jpg;*.jpeg;*.tif;*.tiff\0"
+    L"所有文件 (*.*)\0*.*\0";
+/// The longest path the open dialog returns.
+constexpr std::size_t kMaxPathCharacters = 32768;
 /// Ids 1 and 2 are what the dialog keys send for Enter and Escape.
 constexpr int kFirstControlId = 1000;
 constexpr int kIconId = 1;
@@ -112,21 +129,19 @@ void fitClosedHeight(HWND combo, int height) {
     }
 }
 
-/// The monitor's DPI where the system can tell (Windows 10 1607 and later, Wine), else 0.
-int windowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const auto get = user32 == nullptr
-                         ? nullptr
-                         : reinterpret_cast<GetDpiForWindowFn>(
-                               reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
-    return get == nullptr ? 0 : static_cast<int>(get(window));
-}
-
 /// Dispatches one message through the dialog keys; a key that moved the focus asks the window
 /// to scroll the newly focused control into view.
 bool dispatchDialogMessage(HWND window, MSG& msg) {
     if (window == nullptr || !IsWindow(window)) return false;
+    const HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    const bool reading = root != nullptr && root != window && isReadingWindow(root) &&
+                         GetWindow(root, GW_OWNER) == window;
+    if (msg.message == WM_KEYDOWN && msg.wParam == 'O' && (root == window || reading) &&
+        GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_SHIFT) >= 0) {
+        PostMessageW(window, kOpenPictureMessage, 0, 0);
+        return true;
+    }
+    if (reading) return IsDialogMessageW(root, &msg);
     const HWND before = GetFocus();
     if (!IsDialogMessageW(window, &msg)) return false;
     // Only keys: a click that scrolled would move the button away from under the mouse.
@@ -136,6 +151,18 @@ bool dispatchDialogMessage(HWND window, MSG& msg) {
     }
     return true;
 }
+
+/// The hourglass while the window's thread is busy, then the cursor as it was.
+class WaitCursor final {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
 
 /// The room a control of this kind takes beside its caption, in pixels at 96 DPI: a button's
 /// edges and focus rectangle, an option's or check box's mark and its gap, a frame's caption
@@ -152,13 +179,6 @@ int captionPadding(ControlKind kind) {
         default:
             return 1;
     }
-}
-
-int systemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
 }
 
 }  // namespace
@@ -186,12 +206,22 @@ MainWindow::MainWindow(HINSTANCE instance) : instance_(instance), dpi_(systemDpi
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     createControls();
+    DragAcceptFiles(window_, TRUE);
+    // Ctrl+O has no button to show it; the system menu lets a mouse find it.
+    if (const HMENU menu = GetSystemMenu(window_, FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, kOpenPictureCommand, kOpenPictureItem);
+    }
+    reading_ = std::make_unique<ReadingWindow>(instance_, window_, [this](const TakeValue& take) {
+        if (form_ != nullptr) form_->valueTaken(take);
+    });
 }
 
 MainWindow::~MainWindow() {
     // The form may already be gone; nothing the window does while it closes reaches it.
     form_ = nullptr;
     destroying_ = true;
+    reading_.reset();
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
@@ -320,13 +350,7 @@ HFONT MainWindow::font(double points) {
     const int centipoints = static_cast<int>(std::lround(points * 100));
     if (const auto it = fonts_.find(centipoints); it != fonts_.end()) return it->second.get();
     if (centipoints == 0) {  // none designed: the system's dialog font
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        LOGFONTW dialog = metrics.lfMessageFont;
-        // Given at the system's DPI; the window may be on a monitor of another scale.
-        dialog.lfHeight = MulDiv(dialog.lfHeight, dpi_, systemDpi());
-        fonts_[0].reset(CreateFontIndirectW(&dialog));
+        fonts_[0] = dialogFont(dpi_);
         return fonts_[0].get();
     }
     FontHandle& handle = fonts_[centipoints];
@@ -369,9 +393,9 @@ void MainWindow::updateScrolling() {
     // Showing or hiding a bar resizes the client area, which comes back here.
     if (updatingScroll_ || controls_.empty()) return;
     updatingScroll_ = true;
-    layout_ = clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0,
-                           {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)},
-                           fitted_);
+    layout_ =
+        clientLayout(clientWithoutBars(), workAreaClient(), dpi_, IsZoomed(window_) != 0,
+                     {GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL)}, fitted_);
     ShowScrollBar(window_, SB_HORZ, layout_.scrollsHorizontally);
     ShowScrollBar(window_, SB_VERT, layout_.scrollsVertically);
     RECT page;
@@ -415,34 +439,10 @@ void MainWindow::onScroll(int bar, int request) {
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     GetScrollInfo(window_, bar, &info);
-    const int line = MulDiv(kScrollLinePixels, dpi_, 96);
-    int position = info.nPos;
-    switch (request) {
-        case SB_LINEUP:
-            position -= line;
-            break;
-        case SB_LINEDOWN:
-            position += line;
-            break;
-        case SB_PAGEUP:
-            position -= static_cast<int>(info.nPage);
-            break;
-        case SB_PAGEDOWN:
-            position += static_cast<int>(info.nPage);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            position = info.nTrackPos;
-            break;
-        case SB_TOP:
-            position = 0;
-            break;
-        case SB_BOTTOM:
-            position = info.nMax;
-            break;
-        default:
-            return;
-    }
+    const std::optional<int> moved =
+        scrollRequested(info, request, MulDiv(kScrollLinePixels, dpi_, 96));
+    if (!moved) return;
+    const int position = *moved;
     scrollTo(bar == SB_HORZ ? POINT{position, scroll_.y} : POINT{scroll_.x, position});
 }
 
@@ -640,6 +640,27 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case kFocusMovedMessage:
             scrollFocusIntoView();
             return 0;
+        case WM_DROPFILES:
+            openDroppedPicture(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case kOpenPictureMessage:
+            askForPicture();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == kOpenPictureCommand) {
+                askForPicture();
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            showContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_ENABLE:
+            // A modal box here holds the reading window too: its buttons act on the form.
+            if (reading_ != nullptr && reading_->window() != nullptr) {
+                EnableWindow(reading_->window(), static_cast<BOOL>(wParam));
+            }
+            break;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
                 const HWND focus = GetFocus();
@@ -901,17 +922,68 @@ void MainWindow::showMessage(std::string_view text, std::string_view title) {
     MessageBoxW(window_, toWide(text).c_str(), toWide(title).c_str(), MB_OK);
 }
 
-void MainWindow::showReading(const ReadingView& /*view*/) {
-    // The reading window is not drawn yet; nothing calls this until a picture can be opened.
+void MainWindow::showReading(const ReadingView& view) {
+    reading_->show(view);
+}
+
+// --- Pictures to read ---
+
+void MainWindow::openPicture(const std::filesystem::path& file) {
+    if (form_ == nullptr) return;
+    // Reading a large scan takes a moment; the window's thread is busy meanwhile.
+    const WaitCursor wait;
+    form_->pictureOpened(file);
+}
+
+void MainWindow::openDroppedPicture(HDROP drop) {
+    struct DropDeleter {
+        void operator()(HDROP d) const noexcept { DragFinish(d); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HDROP>, DropDeleter> owned(drop);
+    // One picture is read; of several dropped at once, the first.
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0 || length == 0) return;
+    std::wstring file(static_cast<std::size_t>(length) + 1, L'\0');
+    file.resize(DragQueryFileW(drop, 0, file.data(), length + 1));
+    owned.reset();  // the drop's memory is not needed while the picture is read
+    openPicture(std::filesystem::path(file));
+}
+
+void MainWindow::showContextMenu(POINT at) {
+    struct MenuDeleter {
+        void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
+    };
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter> menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, kOpenPictureCommand, kOpenPictureItem);
+    if (at.x == -1 && at.y == -1) {  // the menu key: at the client area's corner
+        at = {0, 0};
+        ClientToScreen(window_, &at);
+    }
+    if (TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_,
+                       nullptr) == kOpenPictureCommand) {
+        askForPicture();
+    }
+}
+
+void MainWindow::askForPicture() {
+    if (form_ == nullptr || !IsWindowEnabled(window_)) return;
+    std::wstring file(kMaxPathCharacters, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window_;
+    dialog.lpstrFilter = kPictureFilter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = kOpenPictureTitle;
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameW(&dialog)) return;  // cancelled
+    file.resize(std::wcslen(file.c_str()));
+    openPicture(std::filesystem::path(file));
 }
 
 void MainWindow::writeDiagnostic(std::string_view line) {
-    try {
-        OutputDebugStringW((L"trevalune: " + toWide(line) + L"\n").c_str());
-    } catch (...) {
-        // Said from within error handling: it must not throw in turn.
-        OutputDebugStringW(L"trevalune: (a line that could not be converted)\n");
-    }
+    writeDebugLine(line);
 }
 
 void MainWindow::startTimer(Control /*timer*/, int intervalMs) {

@@ -2,30 +2,27 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "form/control_table.h"
 #include "form/face.h"
 #include "form/window_rules.h"
+#include "win32/native.h"
+#include "win32/reading_window.h"
 
 namespace trevalune {
 
 class Form1;
 
 namespace win32 {
-
-struct FontDeleter {
-    void operator()(HFONT font) const noexcept { DeleteObject(font); }
-};
-/// Owns one font; the controls that show it must be given another first, or be gone.
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 /// Form1's window from native Win32 controls, one child of the top-level window per entry of
 /// the control table, at the table's geometry scaled to the system DPI. It shows what the form
@@ -42,6 +39,8 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     void attach(Form1& form);
+    /// The reading window; nullptr until a picture was read.
+    const ReadingWindow* reading() const { return reading_.get(); }
     void show(int showCommand);
 
     HWND window() const { return window_; }
@@ -131,6 +130,13 @@ private:
     void schedulePick(const NativeControl& control);
     void forwardPick(int id);
     void forwardText(const NativeControl& control);
+    /// A picture the operator dropped or chose, to the form, which reads it.
+    void openPicture(const std::filesystem::path& file);
+    void openDroppedPicture(HDROP drop);
+    /// The right button's menu: the system menu's entry to open a picture, as on Linux.
+    void showContextMenu(POINT at);
+    /// The system's open dialog for a picture; nothing when the operator cancels it.
+    void askForPicture();
     HBRUSH backgroundBrush(const NativeControl& control, HDC dc) const;
     void paintBackground(HDC dc) const;
 
@@ -159,14 +165,15 @@ private:
     HWND savedFocus_ = nullptr;
     bool applying_ = false;
     bool destroying_ = false;
+    std::unique_ptr<ReadingWindow> reading_;
 };
 
 /// The folder of the running program (file.prn lies beside it).
 std::filesystem::path programFolder();
 
 /// Dispatches the thread's messages until WM_QUIT, with the dialog keys (Tab, Shift+Tab,
-/// arrows, Enter) on `window`, which scrolls a control that got the focus by them into view;
-/// returns WM_QUIT's exit code.
+/// arrows, Enter) on `window`, which scrolls a control that got the focus by them into view,
+/// and on its reading window; Ctrl+O in either opens a picture. Returns WM_QUIT's exit code.
 int runMessageLoop(HWND window);
 
 /// Dispatches the messages already waiting, as the loop above would. False once WM_QUIT came.

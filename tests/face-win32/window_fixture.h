@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <shlobj.h>  // DROPFILES
+
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +20,25 @@ inline std::wstring windowText(HWND hwnd) {
     std::wstring text(4096, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), 4096)));
     return text;
+}
+
+/// Drops `file` on `target` as Explorer does: DROPFILES, then the wide path and two NULs.
+inline void dropFile(HWND target, const std::filesystem::path& file) {
+    const std::wstring path = file.wstring();
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * 2);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(files + 1));
+    GlobalUnlock(memory);
+    SendMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+/// A page of the reader's test set in tests/face-win32/pages, as Wine reaches the host's files.
+inline std::filesystem::path testPage(const char* name) {
+    std::string pages = TREVALUNE_FACE_PAGES;
+    if (pages[0] == '/') pages = "Z:" + pages;  // Wine's drive Z: is the host's /
+    return std::filesystem::path(pages) / name;
 }
 
 /// Form1 on the Win32 face, put together as wWinMain does. The operator's actions are Win32

@@ -197,5 +197,27 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheBuildersMa
         EXPECT_EQ(lines[i].substr(lines[i].find(' ') + 1), "AAAAAA") << lines[i];
 }
 
+// A page read in the window and its value taken: 设置单项 sends that value through the spooler.
+TEST_F(WinSpoolerTest, APageReadInTheWindowItsValueTakenIsWhatSetSingleItemSends) {
+    DocumentCatcher catcher(port);
+    testing::FakeClock clock;
+    testing::Win32Window window(spooler, clock);
+    testing::dropFile(window.main(), testing::testPage("super-high-density-39.png"));
+    window.pump();
+    ASSERT_NE(window.face.reading()->window(), nullptr);
+    SendMessageW(FindWindowExW(window.face.reading()->window(), nullptr, L"Button", nullptr),
+                 BM_CLICK, 0, 0);
+    window.pump();
+    window.click(Control::setSingleItem);
+    for (int i = 0; i < 60; ++i) {
+        const auto got = catcher.next(20s);
+        ASSERT_TRUE(got) << "document " << i << " did not arrive";
+        if (i == 0) {
+            EXPECT_EQ(*got, std::string("\x1B\x01\x40QV627\x0C\x27\x00\n\n", 13));
+        }
+    }
+    EXPECT_FALSE(catcher.next(1s)) << "set 39 for super-high density and its rows, nothing more";
+}
+
 }  // namespace
 }  // namespace trevalune

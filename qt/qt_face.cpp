@@ -401,107 +401,115 @@ void QtFace::createControls() {
     QWidget* const window = window_.get();
     keys_ = new FormKeys([this](QObject& o, FormKey key) { return pressKey(o, key); }, window);
     for (const ControlSpec& spec : controlTable()) {
-        const Control name = spec.id;
-        QWidget* parent = spec.container == Control::window ? window : &widget(spec.container);
-        QWidget* w = nullptr;
-        switch (spec.kind) {
-            case ControlKind::Button: {
-                auto* button = new QPushButton(qs(spec.caption), parent);
-                forwardClicks(*button, name);
-                w = button;
-                break;
-            }
-            case ControlKind::Frame: {
-                auto* frame = new QGroupBox(qs(spec.caption), parent);
-                fillBackground(*frame, spec.whiteBackground ? kWhite : kFaceGrey);
-                w = frame;
-                break;
-            }
-            case ControlKind::ComboEditable:
-            case ControlKind::ComboList: {
-                auto* combo = new QComboBox(parent);
-                // Every pick is reported, the item already shown included.
-                QObject::connect(combo, &QComboBox::activated, window, [this, name](int index) {
-                    if (form_ != nullptr) form_->selected(name, index);
-                });
-                if (spec.kind == ControlKind::ComboEditable) {
-                    combo->setEditable(true);
-                    // Typed values are taken as typed: inline completion made "4" into "40".
-                    combo->setCompleter(nullptr);
-                    combo->setInsertPolicy(QComboBox::NoInsert);
-                    combo->setEditText(qs(spec.caption));
-                    QLineEdit* edit = combo->lineEdit();
-                    QObject::connect(edit, &QLineEdit::textEdited, window,
-                                     [this, name, edit](const QString& text) {
-                                         if (form_ != nullptr) {
-                                             form_->textEdited(name, utf8(text),
-                                                               edit->cursorPosition());
-                                         }
-                                     });
-                }
-                w = combo;
-                break;
-            }
-            case ControlKind::Option: {
-                auto* option = new FormRadioButton(qs(spec.caption), parent);
-                option->setAutoExclusive(false);
-                forwardClicks(*option, name);
-                w = option;
-                break;
-            }
-            case ControlKind::CheckBox: {
-                auto* check = new FormCheckBox(qs(spec.caption), parent);
-                forwardClicks(*check, name);
-                w = check;
-                break;
-            }
-            case ControlKind::Label: {
-                auto* label = new QLabel(qs(spec.caption), parent);
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                if (spec.whiteBackground) fillBackground(*label, kWhite);
-                w = label;
-                break;
-            }
-            case ControlKind::TextBox: {
-                auto* edit = new QLineEdit(qs(spec.caption), parent);
-                QObject::connect(
-                    edit, &QLineEdit::textEdited, window, [this, name, edit](const QString& text) {
-                        if (form_ != nullptr) {
-                            form_->textEdited(name, utf8(text), edit->cursorPosition());
-                        }
-                    });
-                w = edit;
-                break;
-            }
-            case ControlKind::TextBoxMultiline: {
-                auto* edit = new QPlainTextEdit(qs(spec.caption), parent);
-                edit->setTabChangesFocus(true);
-                QObject::connect(edit, &QPlainTextEdit::textChanged, window, [this, name, edit] {
-                    if (form_ != nullptr && !applying_) {
-                        // Document positions are UTF-16 indices into the plain text.
-                        form_->textEdited(name, utf8(edit->toPlainText()),
-                                          static_cast<std::size_t>(edit->textCursor().position()));
-                    }
-                });
-                w = edit;
-                break;
-            }
-            case ControlKind::Timer: {
-                auto* timer = new QTimer(window);
-                timer->setObjectName(qs(controlName(name)));
-                QObject::connect(timer, &QTimer::timeout, window, [this] {
-                    if (form_ != nullptr) form_->timerTick();
-                });
-                controls_[static_cast<std::size_t>(name)] = timer;
-                continue;
-            }
+        if (spec.kind == ControlKind::Timer) {
+            createTimer(spec.id);
+            continue;
         }
-        w->setObjectName(qs(controlName(name)));
+        QWidget& parent = spec.container == Control::window ? *window : widget(spec.container);
+        QWidget* w = createWidget(spec, parent);
+        w->setObjectName(qs(controlName(spec.id)));
         w->setFont(controlFont(spec.fontPoints));
         const Twips& g = spec.geometry;
         w->setGeometry(pixels(g.left), pixels(g.top), pixels(g.width), pixels(g.height));
-        controls_[static_cast<std::size_t>(name)] = w;
+        controls_[static_cast<std::size_t>(spec.id)] = w;
     }
+}
+
+QWidget* QtFace::createWidget(const ControlSpec& spec, QWidget& parent) {
+    const Control name = spec.id;
+    QWidget* const window = window_.get();
+    switch (spec.kind) {
+        case ControlKind::Button: {
+            auto* button = new QPushButton(qs(spec.caption), &parent);
+            forwardClicks(*button, name);
+            return button;
+        }
+        case ControlKind::Frame: {
+            auto* frame = new QGroupBox(qs(spec.caption), &parent);
+            fillBackground(*frame, spec.whiteBackground ? kWhite : kFaceGrey);
+            return frame;
+        }
+        case ControlKind::ComboEditable:
+        case ControlKind::ComboList:
+            return createCombo(spec, parent);
+        case ControlKind::Option: {
+            auto* option = new FormRadioButton(qs(spec.caption), &parent);
+            option->setAutoExclusive(false);
+            forwardClicks(*option, name);
+            return option;
+        }
+        case ControlKind::CheckBox: {
+            auto* check = new FormCheckBox(qs(spec.caption), &parent);
+            forwardClicks(*check, name);
+            return check;
+        }
+        case ControlKind::Label: {
+            auto* label = new QLabel(qs(spec.caption), &parent);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            if (spec.whiteBackground) fillBackground(*label, kWhite);
+            return label;
+        }
+        case ControlKind::TextBox: {
+            auto* edit = new QLineEdit(qs(spec.caption), &parent);
+            QObject::connect(edit, &QLineEdit::textEdited, window,
+                             [this, name, edit](const QString& text) {
+                                 if (form_ != nullptr) {
+                                     form_->textEdited(name, utf8(text), edit->cursorPosition());
+                                 }
+                             });
+            return edit;
+        }
+        case ControlKind::TextBoxMultiline: {
+            auto* edit = new QPlainTextEdit(qs(spec.caption), &parent);
+            edit->setTabChangesFocus(true);
+            QObject::connect(edit, &QPlainTextEdit::textChanged, window, [this, name, edit] {
+                if (form_ != nullptr && !applying_) {
+                    // Document positions are UTF-16 indices into the plain text.
+                    form_->textEdited(name, utf8(edit->toPlainText()),
+                                      static_cast<std::size_t>(edit->textCursor().position()));
+                }
+            });
+            return edit;
+        }
+        case ControlKind::Timer:
+            break;
+    }
+    throw std::invalid_argument(std::string(controlName(name)) + " has no widget");
+}
+
+QWidget* QtFace::createCombo(const ControlSpec& spec, QWidget& parent) {
+    const Control name = spec.id;
+    QWidget* const window = window_.get();
+    auto* combo = new QComboBox(&parent);
+    // Every pick is reported, the item already shown included.
+    QObject::connect(combo, &QComboBox::activated, window, [this, name](int index) {
+        if (form_ != nullptr) form_->selected(name, index);
+    });
+    if (spec.kind == ControlKind::ComboEditable) {
+        combo->setEditable(true);
+        // Typed values are taken as typed: inline completion made "4" into "40".
+        combo->setCompleter(nullptr);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setEditText(qs(spec.caption));
+        QLineEdit* edit = combo->lineEdit();
+        QObject::connect(edit, &QLineEdit::textEdited, window,
+                         [this, name, edit](const QString& text) {
+                             if (form_ != nullptr) {
+                                 form_->textEdited(name, utf8(text), edit->cursorPosition());
+                             }
+                         });
+    }
+    return combo;
+}
+
+void QtFace::createTimer(Control name) {
+    QWidget* const window = window_.get();
+    auto* timer = new QTimer(window);
+    timer->setObjectName(qs(controlName(name)));
+    QObject::connect(timer, &QTimer::timeout, window, [this] {
+        if (form_ != nullptr) form_->timerTick();
+    });
+    controls_[static_cast<std::size_t>(name)] = timer;
 }
 
 void QtFace::fitCaptionsToFonts() {

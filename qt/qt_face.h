@@ -79,6 +79,11 @@ public:
 
 private:
     void createControls();
+    /// The widget of one control of the table (not the timer), its events forwarded.
+    QWidget* createWidget(const ControlSpec& spec, QWidget& parent);
+    /// An editable or a plain list; every pick and every typed change reach the form.
+    QWidget* createCombo(const ControlSpec& spec, QWidget& parent);
+    void createTimer(Control name);
     /// A picture file dropped on the window, Ctrl+O and the context menu open a scanned page.
     void acceptPictures();
     /// The file dialog of Ctrl+O.

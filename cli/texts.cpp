@@ -277,6 +277,48 @@ constexpr Pair kTexts[] = {
      "与 hex、text 操作相同；可重复，每个一个文档"},
     {Text::HelpHelp, "shows this help", "显示本帮助"},
     {Text::HelpVersion, "shows the version", "显示版本"},
+    {Text::HelpUsage,
+     "Usage: trevalune-send [OPTIONS] OPERATION [ARGUMENTS]\n"
+     "Sends what the window's control sends, each piece as one raw document named \"AAAAAA\"\n"
+     "through the print spooler: the same bytes, in the same order, with the same waits.\n"
+     "Everything is built before the first document leaves: a refused value sends nothing.\n"
+     "\nOperations:\n",
+     "用法：trevalune-send [选项] 操作 [参数]\n"
+     "像窗口一样，把操作的每个文档作为名为 \"AAAAAA\" 的 RAW 文档通过打印后台发送给打印机：\n"
+     "同样的字节、同样的顺序、同样的等待。发送前检查全部内容；被拒绝的值不会发送任何内容。\n"
+     "\n操作：\n"},
+    {Text::HelpOptionsHeading, "\nOptions:\n", "\n选项：\n"},
+    {Text::HelpEnding,
+     "Each document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
+     "At the end, and on every way out, standard error gets one line per queue: the\n"
+     "documents taken out of those planned, the first failure and its reason, and under\n"
+     "--wait where the jobs stand. A queue that is stopped, paused or not accepting, or\n"
+     "whose printer is offline, in error or out of paper, gets one warning line before\n"
+     "the first document; sending goes on.\n"
+     "A document is taken; not taken (with the reason; nothing more goes to that\n"
+     "printer); its printer could not be opened; or unknown (the print server went away\n"
+     "before it confirmed the document: its queue may hold it).\n"
+     "Exit status: 0 every document was taken (under --wait: every job completed);\n"
+     "1 a printer or spooler failure, a job whose end is not known, or a failure of the\n"
+     "program itself (memory, threads, its output cannot be written); 2 a wrong command\n"
+     "line or a value the window would refuse, and then nothing was sent; ",
+     "每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
+     "运行结束时（也包括中断时）在标准错误上为每个队列输出一行：已接受的文档数、第一个"
+     "失败及其原因、--wait 时作业的最终状态。队列已停止、暂停、不接受作业或打印机脱机、"
+     "出错、缺纸时，在第一个文档之前给出一行警告，然后照常发送。\n"
+     "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
+     "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
+     "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
+     "失败、作业结果不明，或本程序自身出错（内存、线程、无法写出输出）；2 命令行有误或窗口会"
+     "拒绝的值，此时没有发送任何内容；"},
+    {Text::HelpExitCups, "130 interrupted by Ctrl-C (SIGINT), 143 by SIGTERM,\n129 by SIGHUP: ",
+     "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："},
+    {Text::HelpExitWindows,
+     "130 interrupted by Ctrl-C or Ctrl-Break, 129 the\nconsole was closed: ",
+     "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭："},
+    {Text::HelpEndingLast,
+     "no new document is started, the one under way finishes, and the\naccount is printed.\n",
+     "不再开始新的文档，正在发送的文档发送完，并输出结果。\n"},
 };
 
 /// The numbers that are rules elsewhere, by the names the texts give them, so that a text
@@ -416,24 +458,30 @@ Refusal refusal(Language, Text text, const std::vector<std::string>& args) {
     return Refusal(say(Language::Chinese, text, args), say(Language::English, text, args));
 }
 
+namespace {
+
+/// The end of --help: what the program says while it runs, and its exit statuses.
+std::string helpEnding(Language language, Platform platform) {
+    const std::string end =
+        say(language, Text::HelpEnding) +
+        say(language, platform == Platform::Cups ? Text::HelpExitCups : Text::HelpExitWindows) +
+        say(language, Text::HelpEndingLast);
+    if (language == Language::English) return "\n" + end;  // written wrapped
+    // A console cuts long lines: the Chinese paragraphs are wrapped as the table is.
+    std::string h = "\n";
+    for (std::size_t at = 0, next; at < end.size(); at = next + 1) {
+        next = end.find('\n', at);
+        h += wrapped(std::string_view(end).substr(at, next - at), 78, 0) + "\n";
+    }
+    return h;
+}
+
+}  // namespace
+
 std::string helpText(Language language, Platform platform) {
     const bool zh = language == Language::Chinese;
     const bool cups = platform == Platform::Cups;
-    std::string h;
-    if (zh) {
-        h = "用法：trevalune-send [选项] 操作 [参数]\n"
-            "像窗口一样，把操作的每个文档作为名为 \"AAAAAA\" 的 RAW "
-            "文档通过打印后台发送给打印机：\n"
-            "同样的字节、同样的顺序、同样的等待。发送前检查全部内容；被拒绝的值不会发送任何内容。\n"
-            "\n操作：\n";
-    } else {
-        h = "Usage: trevalune-send [OPTIONS] OPERATION [ARGUMENTS]\n"
-            "Sends what the window's control sends, each piece as one raw document named "
-            "\"AAAAAA\"\n"
-            "through the print spooler: the same bytes, in the same order, with the same waits.\n"
-            "Everything is built before the first document leaves: a refused value sends nothing.\n"
-            "\nOperations:\n";
-    }
+    std::string h = say(language, Text::HelpUsage);
     const auto line = [&h](std::string head, std::string_view what) {
         head = "  " + head;
         if (head.size() < 30) {
@@ -451,7 +499,7 @@ std::string helpText(Language language, Platform platform) {
          say(language, Text::HelpAlign));
     line("read-rows IMAGE [--mode MODE] [--annotate FILE]", say(language, Text::HelpReadRows));
     line("list", say(language, Text::HelpList));
-    h += zh ? "\n选项：\n" : "\nOptions:\n";
+    h += say(language, Text::HelpOptionsHeading);
     // From the options' own declarations: one line per help text, in the table's order.
     std::string head;
     std::optional<Text> shown;
@@ -467,46 +515,7 @@ std::string helpText(Language language, Platform platform) {
         shown = help;
     }
     if (shown) line(head, say(language, *shown));
-    if (zh) {
-        std::string end =
-            "每个被接受的文档在标准输出上输出一行作业号（打印机-号码）。\n"
-            "运行结束时（也包括中断时）在标准错误上为每个队列输出一行：已接受的文档数、第一个"
-            "失败及其原因、--wait 时作业的最终状态。队列已停止、暂停、不接受作业或打印机脱机、"
-            "出错、缺纸时，在第一个文档之前给出一行警告，然后照常发送。\n"
-            "文档的结果：已接受；未接受（给出原因，之后的内容不再发送）；打印机无法打开；结果"
-            "不明（打印服务器在确认之前断开，队列中可能有该文档）。\n"
-            "退出状态：0 所有文档都已被接受（--wait 时所有作业都已完成）；1 打印机或打印后台"
-            "失败、作业结果不明，或本程序自身出错（内存、线程、无法写出输出）；2 命令行有误或窗口会"
-            "拒绝的值，此时没有发送任何内容；";
-        end += cups ? "130 被 Ctrl-C（SIGINT）中断，143 被 SIGTERM，129 被 SIGHUP："
-                    : "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭：";
-        end += "不再开始新的文档，正在发送的文档发送完，并输出结果。\n";
-        // A console cuts long lines: the paragraphs are wrapped as the table is.
-        h += "\n";
-        for (std::size_t at = 0, next; at < end.size(); at = next + 1) {
-            next = end.find('\n', at);
-            h += wrapped(std::string_view(end).substr(at, next - at), 78, 0) + "\n";
-        }
-    } else {
-        h += "\nEach document taken prints its job id (PRINTER-NUMBER) on standard output.\n"
-             "At the end, and on every way out, standard error gets one line per queue: the\n"
-             "documents taken out of those planned, the first failure and its reason, and under\n"
-             "--wait where the jobs stand. A queue that is stopped, paused or not accepting, or\n"
-             "whose printer is offline, in error or out of paper, gets one warning line before\n"
-             "the first document; sending goes on.\n"
-             "A document is taken; not taken (with the reason; nothing more goes to that\n"
-             "printer); its printer could not be opened; or unknown (the print server went away\n"
-             "before it confirmed the document: its queue may hold it).\n"
-             "Exit status: 0 every document was taken (under --wait: every job completed);\n"
-             "1 a printer or spooler failure, a job whose end is not known, or a failure of the\n"
-             "program itself (memory, threads, its output cannot be written); 2 a wrong command\n"
-             "line or a value the window would refuse, and then nothing was sent; ";
-        h += cups ? "130 interrupted by Ctrl-C (SIGINT), 143 by SIGTERM,\n129 by SIGHUP: "
-                  : "130 interrupted by Ctrl-C or Ctrl-Break, 129 the\nconsole was closed: ";
-        h += "no new document is started, the one under way finishes, and the\naccount is "
-             "printed.\n";
-    }
-    return h;
+    return h + helpEnding(language, platform);
 }
 
 }  // namespace trevalune::send

@@ -142,6 +142,13 @@ enum class Text {
     HelpPieces,
     HelpHelp,
     HelpVersion,
+    // --help's own paragraphs: the usage, the options' heading, the end and exit statuses.
+    HelpUsage,
+    HelpOptionsHeading,
+    HelpEnding,
+    HelpExitCups,
+    HelpExitWindows,
+    HelpEndingLast,
 };
 
 /// The text in the run's language, with {1}, {2}, {3} replaced by `args` and a rule's name in

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/texts.h"
 #include "printer/job_following.h"
 #include "printer/spooler.h"
-#include "cli/texts.h"
 
 namespace trevalune::send {
 

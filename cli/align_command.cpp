@@ -9,11 +9,11 @@
 
 #include "alignment/value_check.h"
 #include "alignment/value_text.h"
-#include "operations/alignment_loop.h"
-#include "printer/spooler.h"
 #include "cli/interruption.h"
 #include "cli/printers_command.h"
 #include "cli/reading.h"
+#include "operations/alignment_loop.h"
+#include "printer/spooler.h"
 
 namespace trevalune::send {
 

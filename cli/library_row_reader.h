@@ -2,11 +2,11 @@
 
 #include <utility>
 
+#include "cli/send_command.h"
 #include "rowreader/annotate.h"
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
 #include "rowreader/sideways.h"
-#include "cli/send_command.h"
 
 namespace trevalune::send {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "common/guarded_main.h"
-#include "printer/clock.h"
-#include "printer/cups/cups_spooler.h"
-#include "printer/cups/terminal_login.h"
 #include "cli/interruption.h"
 #include "cli/library_row_reader.h"
 #include "cli/posix_scanner.h"
 #include "cli/posix_signals.h"
 #include "cli/send_command.h"
+#include "common/guarded_main.h"
+#include "printer/clock.h"
+#include "printer/cups/cups_spooler.h"
+#include "printer/cups/terminal_login.h"
 
 namespace {
 
@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;
         // `file -` and FIFOs: read as they come, and a stop request ends a read at once.
-        const std::string stopped = trevalune::send::say(
-            trevalune::send::languageOf(system.environment),
-            trevalune::send::Text::InputInterrupted);
+        const std::string stopped =
+            trevalune::send::say(trevalune::send::languageOf(system.environment),
+                                 trevalune::send::Text::InputInterrupted);
         system.openInput = [&](const std::string& path) {
             return std::unique_ptr<trevalune::send::InputReader>(
                 new trevalune::send::PosixInput(path, interruption, stopped));

@@ -17,14 +17,14 @@
 #include <string_view>
 #include <vector>
 
-#include "common/guarded_main.h"
-#include "common/utf16.h"
-#include "printer/windows/win_spooler.h"
 #include "cli/command_line.h"
 #include "cli/interruption.h"
 #include "cli/library_row_reader.h"
 #include "cli/send_command.h"
 #include "cli/windows_scanner.h"
+#include "common/guarded_main.h"
+#include "common/utf16.h"
+#include "printer/windows/win_spooler.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <thread>
 #include <utility>
 
+#include "cli/input_fanout.h"
+#include "cli/interruption.h"
 #include "printer/clock.h"
 #include "printer/job_following.h"
 #include "printer/message_sink.h"
 #include "printer/printer_link.h"
 #include "printer/timeline.h"
-#include "cli/input_fanout.h"
-#include "cli/interruption.h"
 
 namespace trevalune::send {
 

@@ -8,11 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "rowreader/image.h"
 #include "cli/account.h"
 #include "cli/command_line.h"
 #include "cli/operation_table.h"
 #include "cli/send_command.h"
+#include "rowreader/image.h"
 
 namespace trevalune::send {
 

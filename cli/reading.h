@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/texts.h"
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
 #include "rowreader/verdict_text.h"
-#include "cli/texts.h"
 
 namespace trevalune::send {
 

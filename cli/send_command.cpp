@@ -11,16 +11,16 @@
 #include <system_error>
 #include <utility>
 
-#include "operations/command_panel.h"
-#include "printer/clock.h"
-#include "printer/gbk.h"
-#include "printer/spooler.h"
-#include "printer/timeline.h"
 #include "cli/align_command.h"
 #include "cli/input_fanout.h"
 #include "cli/option_checks.h"
 #include "cli/printers_command.h"
 #include "cli/reading.h"
+#include "operations/command_panel.h"
+#include "printer/clock.h"
+#include "printer/gbk.h"
+#include "printer/spooler.h"
+#include "printer/timeline.h"
 
 namespace trevalune::send {
 

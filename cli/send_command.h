@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "rowreader/reader.h"
 #include "cli/command_line.h"
 #include "cli/texts.h"
+#include "rowreader/reader.h"
 
 namespace trevalune {
 

@@ -5,10 +5,10 @@
 
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
-#include "rowreader/verdict_text.h"
 #include "cli/command_line.h"
 #include "cli/operation_table.h"
 #include "cli/send_command.h"
+#include "rowreader/verdict_text.h"
 
 namespace trevalune::send {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "common/utf16.h"
 #include "cli/interruption.h"
+#include "common/utf16.h"
 
 namespace trevalune::send {
 

@@ -12,18 +12,13 @@ TEST_F(FormTest, StartsInTheDesignState) {
     ASSERT_EQ(combo2.items.size(), 116u);
     EXPECT_EQ(combo2.items.front(), "5");
     EXPECT_EQ(combo2.items.back(), "120");
+    // clang-format off
     const std::pair<Control, const char*> texts[] = {
-        {Control::centreList, "31"},
-        {Control::highSpeedValue, "16"},
-        {Control::highDensityValue, "24"},
-        {Control::superHighDensityValue, "40"},
-        {Control::valueBox, "16"},
-        {Control::statusLabel, "完成....."},
-        {Control::extraWait, "5000"},
-        {Control::versionLabel, "Korvel  V20170609 V1.0"},
-        {Control::clock, ""},
-        {Control::printerList, ""},
-    };
+        {Control::centreList, "31"}, {Control::highSpeedValue, "16"}, {Control::highDensityValue, "24"},
+        {Control::superHighDensityValue, "40"}, {Control::valueBox, "16"}, {Control::statusLabel, "完成....."},
+        {Control::extraWait, "5000"}, {Control::versionLabel, "Korvel  V20170609 V1.0"},
+        {Control::clock, ""}, {Control::printerList, ""}};
+    // clang-format on
     for (const auto& [name, expected] : texts) EXPECT_EQ(text(name), expected) << name;
     EXPECT_TRUE(form->control(Control::highSpeedOption).checked);
     EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
@@ -35,16 +30,13 @@ TEST_F(FormTest, StartsInTheDesignState) {
 }
 
 TEST_F(FormTest, PreselectsTheFirstRz7PrinterMakingEachVisitedOneTheDefault) {
+    // clang-format off
     const std::tuple<Names, Names, std::string> cases[] = {
-        {{"Office1"}, {}, ""},
-        {{"A", "B", "C"}, {"A", "B", "C"}, "C"},
-        {{"A", "RZ7-1", "RZ7-2"}, {"A", "RZ7-1"}, "RZ7-1"},
-        {{"rz7x", "B"}, {"rz7x", "B"}, "B"},
-        {{" RZ7", "B"}, {" RZ7", "B"}, "B"},
-        {{"RZ", "RZ7"}, {"RZ", "RZ7"}, "RZ7"},
-        {{"RZ7", "B"}, {"RZ7"}, "RZ7"},
-        {{"打印机", "RZ7 办公室"}, {"打印机", "RZ7 办公室"}, "RZ7 办公室"},
-    };
+        {{"Office1"}, {}, ""}, {{"A", "B", "C"}, {"A", "B", "C"}, "C"},
+        {{"A", "RZ7-1", "RZ7-2"}, {"A", "RZ7-1"}, "RZ7-1"}, {{"rz7x", "B"}, {"rz7x", "B"}, "B"},
+        {{" RZ7", "B"}, {" RZ7", "B"}, "B"}, {{"RZ", "RZ7"}, {"RZ", "RZ7"}, "RZ7"}, {{"RZ7", "B"}, {"RZ7"}, "RZ7"},
+        {{"打印机", "RZ7 办公室"}, {"打印机", "RZ7 办公室"}, "RZ7 办公室"}};
+    // clang-format on
     for (const auto& [printers, defaults, selected] : cases) {
         SCOPED_TRACE(printers.front());
         start(printers);

@@ -220,56 +220,34 @@ TEST(CaptionFit, ACaptionTooWideGrowsIntoTheFreeSpaceAndMovesItsRowWithinTheFram
         std::vector<std::pair<Control, Twips>> expected;
         int fullWidth, designWidth;
     } cases[] = {
+        // clang-format off
         // 正在设置.... fits before Rest: the label's box ends 60 twips short of Rest.
-        {"label fits",
-         needs({{C::statusLabel, 1890}}),
-         {{C::statusLabel, {3720, 1560, 1980, 375}}, {C::rest, {5760, 1440, 615, 495}}},
-         7335,
-         6810},
+        {"label fits", needs({{C::statusLabel, 1890}}),
+         {{C::statusLabel, {3720, 1560, 1980, 375}}, {C::rest, {5760, 1440, 615, 495}}}, 7335, 6810},
         // A wider status text moves Rest on, within the frame's margin.
-        {"label wider",
-         needs({{C::statusLabel, 2100}}),
-         {{C::statusLabel, {3720, 1560, 2100, 375}},
-          {C::rest, {5880, 1440, 615, 495}},
-          {C::setFrame, {600, 8400, 6615, 2175}}},
-         7335,
-         6810},
+        {"label wider", needs({{C::statusLabel, 2100}}),
+         {{C::statusLabel, {3720, 1560, 2100, 375}}, {C::rest, {5880, 1440, 615, 495}},
+          {C::setFrame, {600, 8400, 6615, 2175}}}, 7335, 6810},
         // Rest itself wider: beyond the margin Frame6 grows, and with it the client area.
-        {"button",
-         needs({{C::rest, 800}}),
-         {{C::rest, {5760, 1440, 800, 495}}, {C::setFrame, {600, 8400, 6680, 2175}}},
-         7400,
-         6810},
+        {"button", needs({{C::rest, 800}}),
+         {{C::rest, {5760, 1440, 800, 495}}, {C::setFrame, {600, 8400, 6680, 2175}}}, 7400, 6810},
         // 高速 wider than the room before "(": "(" 20 ")" and 高密 move right, into the free
         // space; the rest of the row keeps its place.
-        {"option row",
-         needs({{C::highSpeedOption, 1000},
-                {C::highSpeedOpen, 60},
-                {C::highSpeedValue, 240},
-                {C::highSpeedClose, 60},
-                {C::highDensityOption, 900},
-                {C::superHighDensityClose, 60}}),
-         {{C::highSpeedOption, {120, 360, 1000, 495}},
-          {C::highSpeedOpen, {1180, 495, 60, 255}},
-          {C::highSpeedValue, {1300, 500, 240, 255}},
-          {C::highSpeedClose, {1600, 500, 60, 255}},
+        {"option row", needs({{C::highSpeedOption, 1000}, {C::highSpeedOpen, 60}, {C::highSpeedValue, 240},
+                              {C::highSpeedClose, 60}, {C::highDensityOption, 900}, {C::superHighDensityClose, 60}}),
+         {{C::highSpeedOption, {120, 360, 1000, 495}}, {C::highSpeedOpen, {1180, 495, 60, 255}},
+          {C::highSpeedValue, {1300, 500, 240, 255}}, {C::highSpeedClose, {1600, 500, 60, 255}},
           {C::highDensityOption, {1720, 360, 900, 495}},  // as wide as it needs, 60 before its "("
           {C::highDensityOpen, {2680, 500, 135, 255}},    // not measured: as designed, moved on
-          {C::highDensityValue, {2680, 500, 255, 255}},
-          {C::highDensityClose, {2880, 500, 135, 255}},
-          {C::superHighDensityClose, {4680, 495, 135, 255}},
-          {C::modeFrame, {120, 360, 4935, 975}}},
-         7335,
-         6810},
-        {"frame caption",
-         needs({{C::modeFrame, 5100}}),
-         {{C::modeFrame, {120, 360, 5100, 975}},
-          {C::valueFrame, {5280, 360, 1335, 975}},
-          {C::setFrame, {600, 8400, 6735, 2175}}},
-         7455,
-         6810},
+          {C::highDensityValue, {2680, 500, 255, 255}}, {C::highDensityClose, {2880, 500, 135, 255}},
+          {C::superHighDensityClose, {4680, 495, 135, 255}}, {C::modeFrame, {120, 360, 4935, 975}}},
+         7335, 6810},
+        {"frame caption", needs({{C::modeFrame, 5100}}),
+         {{C::modeFrame, {120, 360, 5100, 975}}, {C::valueFrame, {5280, 360, 1335, 975}},
+          {C::setFrame, {600, 8400, 6735, 2175}}}, 7455, 6810},
         // 测针 at the right end of the top row: the window opens wider by as much.
         {"top row", needs({{C::pinTest, 800}}), {{C::pinTest, {6000, 1920, 800, 495}}}, 7335, 6875},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -292,22 +270,18 @@ TEST(JobSlot, OnePollUpdatesIt) {
     using S = JobsSeen;
     constexpr JobQuery kTwo{true, 2};
     constexpr JobQuery kVanished{true, 0};  // sized as non-empty, gone by the real query
+    // clang-format off
     const std::tuple<const char*, JobSlot, JobQuery, JobSlot> cases[] = {
         {"one job", {S::Nothing, false}, kOne, {S::OneJob, false}},
         {"the latched single job left", {S::OneJob, true}, kNone, {S::Nothing, false}},
-        {"unlatched single job: empty changes nothing",
-         {S::OneJob, false},
-         kNone,
-         {S::OneJob, false}},
+        {"unlatched single job: empty changes nothing", {S::OneJob, false}, kNone, {S::OneJob, false}},
         {"latch alone: empty changes nothing", {S::Nothing, true}, kNone, {S::Nothing, true}},
         {"two jobs", {S::Nothing, false}, kTwo, {S::OtherCount, false}},
-        {"another count outlives the emptied queue",
-         {S::OtherCount, true},
-         kNone,
-         {S::OtherCount, true}},
+        {"another count outlives the emptied queue", {S::OtherCount, true}, kNone, {S::OtherCount, true}},
         {"latched job left between the queries", {S::OneJob, true}, kVanished, {S::Nothing, false}},
         {"nothing latched, none delivered", {S::Nothing, false}, kVanished, {S::OtherCount, false}},
     };
+    // clang-format on
     for (const auto& [what, before, seen, after] : cases) {
         JobSlot slot = before;
         recordJobPoll(slot, seen);

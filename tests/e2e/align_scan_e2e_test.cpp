@@ -48,8 +48,8 @@ TEST(AlignScanE2eTest, TheValueConvergesOnTheBestValueWithoutAQuestion) {
     const std::string out = runCommand(
         "CUPS_SERVER=" + server.cupsServer + " " + TREVALUNE_SEND + " -d " + server.virtualQueue +
             " --json --extra-wait 0 align high-speed --scan-command " +
-            shellQuoted(scanCommand(preview, (folder.path() / "scans").string())) + " </dev/null 2>" +
-            (folder.path() / "err").string(),
+            shellQuoted(scanCommand(preview, (folder.path() / "scans").string())) +
+            " </dev/null 2>" + (folder.path() / "err").string(),
         &status);
     const std::string said = runCommand("cat " + (folder.path() / "err").string());
     ASSERT_EQ(status, 0) << said;

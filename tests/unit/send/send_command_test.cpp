@@ -21,6 +21,10 @@
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
+#include "cli/command_line.h"
+#include "cli/input_fanout.h"
+#include "cli/interruption.h"
+#include "cli/posix_scanner.h"
 #include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
@@ -29,10 +33,6 @@
 #include "tests/support/json_schema.h"
 #include "tests/support/recording_spooler.h"
 #include "tests/support/temp_folder.h"
-#include "cli/command_line.h"
-#include "cli/input_fanout.h"
-#include "cli/interruption.h"
-#include "cli/posix_scanner.h"
 
 namespace trevalune {
 namespace {

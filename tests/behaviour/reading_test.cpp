@@ -66,7 +66,8 @@ TEST_F(ReadingTest, AFileThatCannotBeReadGivesOneMessageNamingItAndChangesNothin
     std::filesystem::create_directories(dir / u8"文件夹.png");
     std::ofstream(dir / u8"空.png").close();
     std::ofstream(dir / u8"文本.png") << "not a picture";
-    std::ofstream(dir / u8"坏.png") << "\x89PNG\r\n\x1a\n broken";
+    // Binary: a text stream on Windows would turn the signature's line ends into others.
+    std::ofstream(dir / u8"坏.png", std::ios::binary) << "\x89PNG\r\n\x1a\n broken";
     ticks(1);
     const std::string before = controls();
     for (const auto& [name, said] :

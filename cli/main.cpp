@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_scanner.h"
 #include "cli/interruption.h"
 #include "cli/library_row_reader.h"
-#include "cli/posix_scanner.h"
 #include "cli/posix_signals.h"
 #include "cli/send_command.h"
 #include "common/guarded_main.h"
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
             environmentVariable,
             onTerminal ? &terminal : nullptr};
         system.interruption = &interruption;
-        trevalune::send::PosixScanner scanner(&interruption,
-                                              trevalune::send::kMaxScanMebibytes << 20);
+        trevalune::send::CommandScanner scanner(&interruption,
+                                                trevalune::send::kMaxScanMebibytes << 20);
         system.scanner = &scanner;
         trevalune::send::LibraryRowReader reader;
         system.rowReader = &reader;

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/command_scanner.h"
 #include "cli/interruption.h"
 #include "cli/library_row_reader.h"
 #include "cli/send_command.h"
-#include "cli/windows_scanner.h"
 #include "common/guarded_main.h"
 #include "common/utf16.h"
 #include "printer/windows/win_spooler.h"
@@ -224,7 +224,7 @@ int wmain(int argc, wchar_t** argv) {
             isConsole(GetStdHandle(STD_INPUT_HANDLE)) ? &terminal : nullptr};
         system.platform = trevalune::send::Platform::Windows;
         system.interruption = &interruption;
-        trevalune::send::WindowsScanner scanner(&interruption,
+        trevalune::send::CommandScanner scanner(&interruption,
                                                 trevalune::send::kMaxScanMebibytes << 20);
         system.scanner = &scanner;
         trevalune::send::LibraryRowReader reader;

@@ -1,4 +1,4 @@
-#include "cli/posix_scanner.h"
+#include "cli/command_scanner.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -70,7 +70,7 @@ struct SpawnAttributes {
 
 }  // namespace
 
-ScanResult PosixScanner::scan(const std::string& command) {
+ScanResult CommandScanner::scan(const std::string& command) {
     ScanResult result;
     Pipe out, err;
     if (!out.ok() || !err.ok()) {

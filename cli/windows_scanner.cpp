@@ -1,4 +1,4 @@
-#include "cli/windows_scanner.h"
+#include "cli/command_scanner.h"
 
 #include <windows.h>
 
@@ -58,7 +58,7 @@ void readAll(HANDLE pipe, std::string& into, std::size_t limit, bool& over) {
 
 }  // namespace
 
-ScanResult WindowsScanner::scan(const std::string& command) {
+ScanResult CommandScanner::scan(const std::string& command) {
     ScanResult result;
     Handle outRead, outWrite, errRead, errWrite;
     if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite)) {

@@ -22,9 +22,9 @@
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
 #include "cli/command_line.h"
+#include "cli/command_scanner.h"
 #include "cli/input_fanout.h"
 #include "cli/interruption.h"
-#include "cli/posix_scanner.h"
 #include "operations/catalogue.h"
 #include "printer/bytes.h"
 #include "printer/windows/spooler_status.h"
@@ -147,7 +147,7 @@ struct Sender {
     std::function<std::unique_ptr<send::InputReader>(const std::string&)> openInput;
     bool outputFails = false;
     send::RowReader* rowReader = nullptr;
-    send::PosixScanner scanner{&interruption, 1 << 20};
+    send::CommandScanner scanner{&interruption, 1 << 20};
 };
 
 using rowreader::Doubt;
@@ -716,7 +716,7 @@ TEST(SendCommandTest, StandardInputIsReadOnceAndEveryQueueTakesItWhole) {
 
 TEST(SendCommandTest, AScanCommandRunsInAGroupOfItsOwnAndAStopEndsAllOfIt) {
     send::Interruption stop;
-    send::PosixScanner scanner(&stop, 1 << 20);
+    send::CommandScanner scanner(&stop, 1 << 20);
     // Signals at their defaults (SIGPIPE is bit 12), its own process group, no terminal input.
     const send::ScanResult seen =
         scanner.scan("sed -n 's/^SigIgn:\\t//p' /proc/$$/status; ps -o pgid= -p $$; echo $$; cat");

@@ -385,6 +385,15 @@ void QtFace::forwardClicks(QAbstractButton& button, Control name) {
     });
 }
 
+void QtFace::forwardEdits(QLineEdit& edit, Control name) {
+    QObject::connect(&edit, &QLineEdit::textEdited, window_.get(),
+                     [this, name, &edit](const QString& text) {
+                         if (form_ != nullptr) {
+                             form_->textEdited(name, utf8(text), edit.cursorPosition());
+                         }
+                     });
+}
+
 bool QtFace::pressKey(QObject& focused, FormKey key) {
     const std::optional<Control> focusedControl = controlNamed(utf8(focused.objectName()));
     const std::optional<Control> target =
@@ -451,12 +460,7 @@ QWidget* QtFace::createWidget(const ControlSpec& spec, QWidget& parent) {
         }
         case ControlKind::TextBox: {
             auto* edit = new QLineEdit(qs(spec.caption), &parent);
-            QObject::connect(edit, &QLineEdit::textEdited, window,
-                             [this, name, edit](const QString& text) {
-                                 if (form_ != nullptr) {
-                                     form_->textEdited(name, utf8(text), edit->cursorPosition());
-                                 }
-                             });
+            forwardEdits(*edit, name);
             return edit;
         }
         case ControlKind::TextBoxMultiline: {
@@ -491,13 +495,7 @@ QWidget* QtFace::createCombo(const ControlSpec& spec, QWidget& parent) {
         combo->setCompleter(nullptr);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setEditText(qs(spec.caption));
-        QLineEdit* edit = combo->lineEdit();
-        QObject::connect(edit, &QLineEdit::textEdited, window,
-                         [this, name, edit](const QString& text) {
-                             if (form_ != nullptr) {
-                                 form_->textEdited(name, utf8(text), edit->cursorPosition());
-                             }
-                         });
+        forwardEdits(*combo->lineEdit(), name);
     }
     return combo;
 }

@@ -14,6 +14,7 @@
 #include "form/window_rules.h"
 
 class QAbstractButton;
+class QLineEdit;
 class QLocale;
 class QObject;
 class QScreen;
@@ -93,6 +94,8 @@ private:
     void fitCaptionsToFonts();
     /// A button's, option's or check box's clicks reach the form as clicks on `name`.
     void forwardClicks(QAbstractButton& button, Control control);
+    /// A line edit's typed changes reach the form as text edits of `control`, with the caret.
+    void forwardEdits(QLineEdit& edit, Control control);
     /// The control's widget; throws std::invalid_argument where it has none.
     QWidget& widget(Control control) const;
     /// Enter on a button, an arrow key on an option: what the form says it clicks, clicked.

@@ -555,13 +555,8 @@ const MainWindow::NativeControl* MainWindow::focusedControl() const {
 // --- Events ---
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = windowOwner<MainWindow>(hwnd, message, lParam);
+    if (message == WM_NCCREATE && self != nullptr) self->window_ = hwnd;
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     // The form keeps its handlers' exceptions; this is for the face's own. An exception must
     // not unwind through DispatchMessageW, which the system's code between cannot take.

@@ -65,6 +65,17 @@ inline int scaled(int pixels, int dpi) {
 /// Where a scroll bar's request (SB_LINEUP, SB_PAGEDOWN, SB_THUMBTRACK, ...) moves the
 /// position; nothing for a request that moves nothing. `line` is one arrow step, in pixels.
 std::optional<int> scrollRequested(const SCROLLINFO& info, int request, int line);
+/// The object a window's messages go to: the pointer given to CreateWindowExW, kept in the
+/// window's GWLP_USERDATA from WM_NCCREATE on; nullptr before, and after the owner clears it.
+template <typename Owner>
+Owner* windowOwner(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    }
+    return reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
 /// One line for a support case (the debugger's output); never throws.
 void writeDebugLine(std::string_view line) noexcept;
 

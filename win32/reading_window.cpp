@@ -116,13 +116,8 @@ public:
     }
 
     static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            auto* view =
-                static_cast<PictureView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            view->window_ = hwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        }
-        auto* view = reinterpret_cast<PictureView*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        auto* view = windowOwner<PictureView>(hwnd, message, lParam);
+        if (message == WM_NCCREATE && view != nullptr) view->window_ = hwnd;
         if (view == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -506,13 +501,8 @@ void ReadingWindow::press(HWND button) {
 }
 
 LRESULT CALLBACK ReadingWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            static_cast<ReadingWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ReadingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = windowOwner<ReadingWindow>(hwnd, message, lParam);
+    if (message == WM_NCCREATE && self != nullptr) self->window_ = hwnd;
     if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
     // An exception must not unwind through DispatchMessageW.
     try {

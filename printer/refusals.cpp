@@ -1,5 +1,6 @@
 #include "printer/refusals.h"
 
+#include "common/numbered_text.h"
 #include "printer/bytes.h"
 
 #include <stdexcept>
@@ -12,10 +13,10 @@ struct RefusalTexts {
     RefusalCode code;
     std::string_view chinese;
     std::string_view english;
-    RefusalLanguage shown = RefusalLanguage::Chinese;
+    Language shown = Language::Chinese;
 };
 
-constexpr auto kEnglish = RefusalLanguage::English;
+constexpr auto kEnglish = Language::English;
 
 // clang-format off
 constexpr RefusalTexts kRefusals[] = {
@@ -73,33 +74,18 @@ const RefusalTexts& textsOf(RefusalCode code) {
 
 }  // namespace
 
-std::string refusalText(RefusalCode code, RefusalLanguage language,
-                        const std::vector<std::string>& args) {
+std::string refusalText(RefusalCode code, Language language, const std::vector<std::string>& args) {
     const RefusalTexts& t = textsOf(code);
-    const std::string_view pattern = language == RefusalLanguage::Chinese ? t.chinese : t.english;
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const bool placeholder = pattern[i] == '{' && i + 2 < pattern.size() &&
-                                 pattern[i + 1] >= '1' && pattern[i + 1] <= '9' &&
-                                 pattern[i + 2] == '}';
-        const auto n = placeholder ? static_cast<std::size_t>(pattern[i + 1] - '1') : 0;
-        if (placeholder && n < args.size()) {
-            out += args[n];
-            i += 2;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
+    return fillNumbered(language == Language::Chinese ? t.chinese : t.english, args);
 }
 
-RefusalLanguage windowLanguage(RefusalCode code) {
+Language windowLanguage(RefusalCode code) {
     return textsOf(code).shown;
 }
 
 Refusal::Refusal(RefusalCode code, const std::vector<std::string>& args)
     : std::runtime_error(refusalText(code, windowLanguage(code), args)),
-      english_(refusalText(code, RefusalLanguage::English, args)),
-      chinese_(refusalText(code, RefusalLanguage::Chinese, args)) {}
+      english_(refusalText(code, Language::English, args)),
+      chinese_(refusalText(code, Language::Chinese, args)) {}
 
 }  // namespace trevalune

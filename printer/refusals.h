@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/language.h"
+
 namespace trevalune {
 
 /// Every way the builders refuse input before anything is sent. Its texts, in both languages,
@@ -31,14 +33,11 @@ enum class RefusalCode {
     TextNotConvertible,    ///< {1}: which way
 };
 
-enum class RefusalLanguage { Chinese, English };
-
 /// The text of a refusal in one language, {1}, {2}, ... filled from `args`.
-std::string refusalText(RefusalCode code, RefusalLanguage language,
-                        const std::vector<std::string>& args);
+std::string refusalText(RefusalCode code, Language language, const std::vector<std::string>& args);
 
 /// The language the window shows a refusal in: Chinese, but English for the messages that
 /// are English by design (the hex text and GBK conversion).
-RefusalLanguage windowLanguage(RefusalCode code);
+Language windowLanguage(RefusalCode code);
 
 }  // namespace trevalune

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "common/numbered_text.h"
+
 namespace trevalune::rowreader {
 
 namespace {
@@ -136,20 +138,8 @@ std::string fixed(double value, int decimals, bool sign) {
 
 std::string buildSaid(const TwoLanguages& text, Language language,
                       std::initializer_list<std::string> args) {
-    const std::string_view pattern = language == Language::Chinese ? text.chinese : text.english;
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const bool place = pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 1] >= '1' &&
-                           pattern[i + 1] <= '9' && pattern[i + 2] == '}';
-        if (!place) {
-            out += pattern[i];
-            continue;
-        }
-        const auto n = static_cast<std::size_t>(pattern[i + 1] - '1');
-        if (n < args.size()) out += *(args.begin() + n);
-        i += 2;
-    }
-    return out;
+    return fillNumbered(language == Language::Chinese ? text.chinese : text.english,
+                        std::vector<std::string>(args));
 }
 
 double roundedTo(double value, int decimals) {

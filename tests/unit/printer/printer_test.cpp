@@ -82,10 +82,10 @@ TEST(Refusals, EveryCodeSaysItsWordsInBothLanguages) {
         EXPECT_EQ(r.inChinese().find('{'), std::string::npos) << c;
         EXPECT_EQ(r.inEnglish().find('{'), std::string::npos) << c;
         EXPECT_NE(r.inChinese(), r.inEnglish()) << c;
-        const bool english = windowLanguage(code) == RefusalLanguage::English;
+        const bool english = windowLanguage(code) == Language::English;
         EXPECT_EQ(r.what(), english ? r.inEnglish() : r.inChinese()) << c;
     }
-    EXPECT_EQ(refusalText(RefusalCode::FileEmpty, RefusalLanguage::English, {}),
+    EXPECT_EQ(refusalText(RefusalCode::FileEmpty, Language::English, {}),
               "the file {1} is empty; nothing was sent.");
 }
 

@@ -26,10 +26,10 @@ std::string imageLineHex(const SampleGeometry& g) {
     return "1B2A01" + toHexText(bytesOf({count & 0xFF, count >> 8})) + data + "0D";
 }
 
-Timeline sampleRow(PrintMode mode, const SampleGeometry& g, int v, std::string_view referenceText) {
+Timeline sampleRow(PrintMode mode, const SampleGeometry& g, int v, double reference) {
     checkedByte(std::string(modeCaption(mode)) + "的样张值", v);
 
-    const bool marked = numericValue(referenceText) == static_cast<double>(v);
+    const bool marked = reference == static_cast<double>(v);
     Bytes label(static_cast<std::size_t>(marked ? g.spacesMarked : g.spacesUnmarked), ' ');
     if (marked) label += '*';
     label += std::to_string(v);
@@ -51,12 +51,12 @@ Timeline buildSetValueCommand(int value, PrintMode mode) {
     return t;
 }
 
-Timeline buildSampleRow(PrintMode mode, int v, std::string_view referenceText) {
-    return sampleRow(mode, traits(mode).sample, v, referenceText);
+Timeline buildSampleRow(PrintMode mode, int v, double reference) {
+    return sampleRow(mode, traits(mode).sample, v, reference);
 }
 
-Timeline buildTestSample(int v, std::string_view combo2Text) {
-    return sampleRow(PrintMode::HighSpeed, kTestSampleGeometry, v, combo2Text);
+Timeline buildTestSample(int v, double centre) {
+    return sampleRow(PrintMode::HighSpeed, kTestSampleGeometry, v, centre);
 }
 
 }  // namespace trevalune

@@ -14,20 +14,20 @@ Timeline buildSetValueCommand(int value, PrintMode mode);
 /// One sample row of a print mode for candidate `v`, eight documents (the rows differ in mode
 /// byte, label indent and the geometry of the bar pattern, as kPrintModes gives them):
 ///  1. the set-value command for v (standard trailer) followed by the label: spaces, "*" when
-///     the number in `referenceText` equals v, the decimal v, CR. No LF, so the bars that
+///     `reference` equals v, the decimal v, CR. No LF, so the bars that
 ///     follow print on the label's line.
 ///  2-8. the bit-image line, ESC J 16, line, ESC J 16, line, ESC J 16, line: four identical
 ///     passes 16 units apart, which is what makes a misaligned column visible.
-/// `referenceText` is the caption the operator set (Combo2's text for the test print, the
-/// mode's value label otherwise). Throws Refusal when v is outside 0..255.
-Timeline buildSampleRow(PrintMode mode, int v, std::string_view referenceText);
+/// `reference` is the value the operator set (the test print's centre, the mode's value
+/// otherwise), its fraction kept. Throws Refusal when v is outside 0..255.
+Timeline buildSampleRow(PrintMode mode, int v, double reference);
 
 /// The test print's row (high speed); the modes' own rows are in kPrintModes. One repeat:
 /// its bars fall in the first half of the data, the even pins.
 inline constexpr SampleGeometry kTestSampleGeometry = {14, 15, 1, 20, 3, 8, 132};
 
 /// The test print's own sample row: high speed, with a shorter label and a wider pattern.
-Timeline buildTestSample(int v, std::string_view combo2Text);
+Timeline buildTestSample(int v, double centre);
 
 /// GS V 'S', the page eject the form-feed button also sends.
 inline constexpr std::string_view kPageEjectHex = "1D5653";

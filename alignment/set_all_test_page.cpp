@@ -48,7 +48,7 @@ std::vector<int> pageCandidates(int centre) {
 
 }  // namespace
 
-Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text1,
+Timeline buildSetAllWithTestPage(const ModeValues& values, int extraWaitMs,
                                  std::string_view hanziSample) {
     const std::vector<std::string_view> chars = characters(hanziSample);
     // The super-high-density rows are the longest: 45 characters, the marker, 43 more.
@@ -57,20 +57,18 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
                                     " 个字，至少需要 88 个，没有发送任何内容。");
     }
 
-    const std::array<int, 3> bytes = modeValueBytes(values);
-
     Bytes page;
-    for (std::size_t i = 0; i < kAllModes.size(); ++i) {
-        const PrintMode mode = kAllModes[i];
+    for (PrintMode mode : kAllModes) {
         const PrintModeTraits& l = traits(mode);
         const std::string head = joined(chars, 0, l.pageBefore);
         const std::string tail = joined(chars, l.pageBefore, l.pageAfter);
-        const double current = numericValue(values.of(mode));
+        const double current = values.of(mode).number;
+        const int byte = values.of(mode).byte;
 
-        page += buildSetValueBytes(mode, bytes[i], Trailer::Row);
+        page += buildSetValueBytes(mode, byte, Trailer::Row);
         page +=
             toGbk("----------------Velmorax--------------" + std::string(l.pageWord) + "测试页\n");
-        for (int v : pageCandidates(bytes[i])) {
+        for (int v : pageCandidates(byte)) {
             page += buildSetValueBytes(mode, v, Trailer::Row);
             page += toGbk(head + markerGroup(v, current == static_cast<double>(v)) + tail + "\n");
         }
@@ -79,8 +77,8 @@ Timeline buildSetAllWithTestPage(const ModeValues& values, std::string_view text
 
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(buildShortValueDocument(bytes) + buildSaveCommand());
-    t.append(buildSettleAfterValues(text1, 2000, 2500, 2500));
+    t.text(buildShortValueDocument(values) + buildSaveCommand());
+    t.append(buildSettleAfterValues(extraWaitMs, 2000, 2500, 2500));
     t.text(page);
     return t;
 }

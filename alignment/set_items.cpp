@@ -1,5 +1,6 @@
 #include "alignment/set_items.h"
 
+#include <sstream>
 #include <vector>
 
 #include "alignment/sample_row.h"
@@ -16,28 +17,46 @@ std::string valueSubject(PrintMode mode) {
     return std::string(modeCaption(mode)) + "的值";
 }
 
+/// A value as the operator reads it back: "19", "19.5".
+std::string numberText(double number) {
+    std::ostringstream out;
+    out << number;
+    return out.str();
+}
+
 Bytes titleLine(int indent, PrintMode mode) {
     return toGbk(std::string(static_cast<std::size_t>(indent), ' ') + "Velmorax-----" +
                  std::string(modeCaption(mode)) + "Sarnid\n");
 }
 
 /// The sample rows around the mode's value and the command that leaves the printer on it.
-Timeline sampleSection(PrintMode mode, const std::string& text, int valueByte) {
+Timeline sampleSection(PrintMode mode, const AlignValue& value) {
     const PrintModeTraits& l = traits(mode);
-    const std::string subject = valueSubject(mode) + "“" + text + "”使样张值";
+    const std::string subject = valueSubject(mode) + "“" + numberText(value.number) + "”使样张值";
     Timeline t;
-    for (int v : candidatesAround(numericValue(text), l.sampleHalfWidth)) {
-        t.append(buildSampleRow(mode, checkedByte(subject, v), text));
+    for (int v : candidatesAround(value.number, l.sampleHalfWidth)) {
+        t.append(buildSampleRow(mode, checkedByte(subject, v), value.number));
     }
-    t.append(buildSetValueCommand(valueByte, mode));
+    t.append(buildSetValueCommand(value.byte, mode));
     return t;
 }
 
 }  // namespace
 
-const std::string& ModeValues::of(PrintMode mode) const {
-    const std::array<const std::string*, 3> all = {&highSpeed, &highDensity, &superHighDensity};
-    return *all[modeIndex(mode)];
+AlignValue modeValueOf(PrintMode mode, std::string_view caption) {
+    return alignValueOf(valueSubject(mode), caption);
+}
+
+ModeValues modeValuesOf(const std::array<std::string_view, 3>& captions) {
+    ModeValues values;
+    for (PrintMode mode : kAllModes) values.of(mode) = modeValueOf(mode, captions[modeIndex(mode)]);
+    return values;
+}
+
+ModeValues initialModeValues() {
+    ModeValues values;
+    for (PrintMode mode : kAllModes) values.of(mode) = modeValueOf(mode, traits(mode).initialValue);
+    return values;
 }
 
 int extraWaitMs(std::string_view text1) {
@@ -47,59 +66,46 @@ int extraWaitMs(std::string_view text1) {
     return roundHalfEven(ms).value_or(0);
 }
 
-std::array<int, 3> modeValueBytes(const ModeValues& values) {
-    std::array<int, 3> out{};
-    for (std::size_t i = 0; i < kAllModes.size(); ++i) {
-        out[i] = captionByte(valueSubject(kAllModes[i]), values.of(kAllModes[i]));
-    }
-    return out;
-}
-
-Bytes buildShortValueDocument(const std::array<int, 3>& valueBytes) {
+Bytes buildShortValueDocument(const ModeValues& values) {
     Bytes out;
-    for (std::size_t i = 0; i < kAllModes.size(); ++i) {
-        out += buildSetValueBytes(kAllModes[i], valueBytes[i], Trailer::Short);
+    for (PrintMode mode : kAllModes) {
+        out += buildSetValueBytes(mode, values.of(mode).byte, Trailer::Short);
     }
     return out;
 }
 
-Timeline buildSetSingleItem(PrintMode selected, const ModeValues& values, std::string_view text1) {
-    const std::string& text = values.of(selected);
-    const int valueByte = captionByte(valueSubject(selected), text);
-
+Timeline buildSetSingleItem(PrintMode selected, const AlignValue& value, int extraWaitMs) {
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(buildSetValueBytes(selected, valueByte, Trailer::Short));
-    t.append(buildSettleAfterValues(text1, 100, 100, 100));
+    t.text(buildSetValueBytes(selected, value.byte, Trailer::Short));
+    t.append(buildSettleAfterValues(extraWaitMs, 100, 100, 100));
     t.text(titleLine(traits(selected).singleIndent, selected));
-    if (printsSampleRows(numericValue(text))) t.append(sampleSection(selected, text, valueByte));
+    if (printsSampleRows(value.number)) t.append(sampleSection(selected, value));
     t.hex(kPageEjectHex);
     return t;
 }
 
-Timeline buildSetAllItems(const ModeValues& values, std::string_view text1) {
-    const std::array<int, 3> bytes = modeValueBytes(values);
+Timeline buildSetAllItems(const ModeValues& values, int extraWaitMs) {
     Timeline t;
     t.caption(std::string(kSettingCaption3)).wait(2500).caption(std::string(kSettingCaption4));
-    t.text(buildShortValueDocument(bytes));
-    t.append(buildSettleAfterValues(text1, 100, 100, 100));
+    t.text(buildShortValueDocument(values));
+    t.append(buildSettleAfterValues(extraWaitMs, 100, 100, 100));
     // Only the high-speed value opens the section, for all three modes at once.
-    if (printsSampleRows(numericValue(values.highSpeed))) {
-        for (std::size_t i = 0; i < kAllModes.size(); ++i) {
-            const PrintMode mode = kAllModes[i];
+    if (printsSampleRows(values.of(PrintMode::HighSpeed).number)) {
+        for (PrintMode mode : kAllModes) {
             t.hex(traits(mode).bannerFeed);
             t.text(titleLine(traits(mode).allIndent, mode));
-            t.append(sampleSection(mode, values.of(mode), bytes[i]));
+            t.append(sampleSection(mode, values.of(mode)));
         }
     }
     t.hex(kPageEjectHex);
     return t;
 }
 
-Timeline buildSettleAfterValues(std::string_view text1, int first, int second, int third) {
+Timeline buildSettleAfterValues(int extraWaitMs, int first, int second, int third) {
     Timeline t;
     t.wait(first).caption(std::string(kSettingCaption2)).wait(second);
-    t.caption(std::string(kSettingCaption3)).wait(third).wait(extraWaitMs(text1));
+    t.caption(std::string(kSettingCaption3)).wait(third).wait(extraWaitMs);
     t.caption(std::string(kSettingCaption4));
     return t;
 }

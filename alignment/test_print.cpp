@@ -9,16 +9,20 @@
 
 namespace trevalune {
 
-Timeline buildAlignmentTest(std::string_view combo2Text) {
-    const int centreByte = captionByte("高速的测试中心值", combo2Text);
-    const double centre = numericValue(combo2Text);
+AlignValue centreValueOf(std::string_view combo2Text) {
+    return alignValueOf("高速的测试中心值", combo2Text);
+}
+
+Timeline buildAlignmentTest(const AlignValue& centreValue) {
+    const int centreByte = centreValue.byte;
+    const double centre = centreValue.number;
 
     Timeline t;
     t.text(buildSetValueBytes(PrintMode::HighSpeed, centreByte, Trailer::Long));
     t.text(toGbk(std::string(30, ' ') + "Trevalune-----高速Korvel\n"));
     if (printsSampleRows(centre)) {
         for (int v : candidatesAround(centre, kTestSampleHalfWidth))
-            t.append(buildTestSample(v, combo2Text));
+            t.append(buildTestSample(v, centre));
         t.append(buildSetValueCommand(centreByte, PrintMode::HighSpeed));
     }
     t.hex(kPageEjectHex);

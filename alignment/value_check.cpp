@@ -15,6 +15,11 @@ int captionByte(std::string_view subject, std::string_view text) {
     return *v;
 }
 
+AlignValue alignValueOf(std::string_view subject, std::string_view text) {
+    const int byte = captionByte(subject, text);
+    return {numericValue(text), byte};
+}
+
 int checkedByte(std::string_view subject, int value) {
     if (value < 0 || value > 255)
         throw Refusal(RefusalCode::ValueOutsideByte, {std::string(subject), std::to_string(value)});

@@ -16,6 +16,18 @@ namespace trevalune {
 /// "高速的值"; the message reads "<subject>“<text>”不是数字…" or "…超出 0 到 255 的范围…".
 int captionByte(std::string_view subject, std::string_view text);
 
+/// A value as the operator set it: the number itself, whose fraction the sample rows keep
+/// (they centre on it and mark the row that equals it), and the byte it travels as.
+struct AlignValue {
+    double number = 0;
+    int byte = 0;
+    bool operator==(const AlignValue&) const = default;
+};
+
+/// A caption's value, read once where the caption is read: captionByte's checks and
+/// refusal, and the caption's number.
+AlignValue alignValueOf(std::string_view subject, std::string_view text);
+
 /// `value` itself when it fits a byte; otherwise Refusal "<subject> <value> 超出 …".
 int checkedByte(std::string_view subject, int value);
 

@@ -20,7 +20,7 @@
 #include "common/guarded_main.h"
 #include "printer/cups/cups_spooler.h"
 #include "printer/message_sink.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 
 namespace {
 
@@ -97,12 +97,13 @@ int run(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::PositiveNumber);
     CLI11_PARSE(app, argc, argv);
-    const std::vector<trevalune::Bytes> page = trevalune::buildAlignmentTest("31").documents();
+    const std::vector<trevalune::Bytes> page = trevalune::buildAlignmentTest(trevalune::centreValueOf("31")).documents();
 
     trevalune::CupsSpooler spooler;
     trevalune::CupsSpooler watcher;  // polls the queue on a connection of its own
     Counted counted;
-    trevalune::PrinterLink link(spooler, counted, counted, [&printer] { return printer; });
+    trevalune::LinkMessages said(counted, counted);
+    trevalune::PrinterLink link(spooler, said, [&printer] { return printer; });
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                                 5000, nullptr);
     if (http == nullptr) {

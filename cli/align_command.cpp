@@ -225,14 +225,12 @@ private:
 
     /// 设置单项 around the value: a page of sample rows, and the value written.
     bool printPage() {
-        CommandInput in;
-        // The set operation takes the command line's word; the technician reads the run's
-        // language.
-        in.arguments = {std::string(modeWord(mode_)), value_};
-        in.extraWait = c_.extraWait;
-        in.language = l_;
+        OperationInput in;
+        in.mode = mode_;
+        in.values[modeIndex(mode_)] = modeValueOf(mode_, value_);
+        in.extraWaitMs = extraWaitMs(c_.extraWait);
         setting_ = {account().documents.size(), account().planned, value_};
-        if (!sent(findOperation("set")->build(in))) return false;
+        if (!sent(buildOperation(Operation::SetSingleItem, in))) return false;
         run_.reporter.line(say(l_, Text::AlignPrinted, {account().queue, modeSaid_, value_}));
         pages_.emplace_back().value = value_;
         return true;

@@ -6,18 +6,12 @@
 #include "alignment/set_items.h"
 #include "alignment/test_print.h"
 #include "alignment/value_text.h"
+#include "operations/command_panel.h"
 #include "printer/gbk.h"
 
 namespace trevalune::send {
 
 namespace {
-
-/// The value labels at start-up; `set` changes only the selected mode's, as the window does.
-ModeValues startValues() {
-    return {std::string(traits(PrintMode::HighSpeed).initialValue),
-            std::string(traits(PrintMode::HighDensity).initialValue),
-            std::string(traits(PrintMode::SuperHighDensity).initialValue)};
-}
 
 std::string joined(const std::vector<std::string>& words) {
     std::string all;
@@ -25,22 +19,20 @@ std::string joined(const std::vector<std::string>& words) {
     return all;
 }
 
-/// A value typed into the value box, as its label would hold it.
-std::string boxValue(const CommandInput& in, const std::string& text) {
-    // The window's box makes kValueBoxCapped of a larger value; the command line refuses it
-    // rather than send another value than the one given.
+/// A value typed into the value box: the window's box makes kValueBoxCapped of a larger
+/// value; the command line refuses it rather than send another value than the one given.
+void checkBoxValue(const CommandInput& in, const std::string& text) {
     if (numericValue(text) > kValueBoxMax) {
         throw UsageError(say(in.language, Text::ValueAboveBox, {text}));
     }
-    return text;
 }
 
-/// The catalogue's input as the window would hold it before the operation's button is pressed.
-OperationInput windowInput(const CommandInput& in) {
+/// The catalogue's input as the window holds it at start-up, with the command line's options.
+OperationInput startInput(const CommandInput& in) {
     OperationInput out;
-    out.centre = std::string(kDefaultCentre);  // Combo2 at start-up
-    out.values = startValues();
-    out.extraWait = in.extraWait;
+    out.centre = centreValueOf(kDefaultCentre);
+    out.setModeValues(initialModeValues());
+    out.extraWaitMs = in.extraWaitMs;
     out.saveBracket = in.saveBracket;
     out.now = in.now;
     return out;
@@ -48,37 +40,35 @@ OperationInput windowInput(const CommandInput& in) {
 
 template <Operation Op>
 Work plain(const CommandInput& in) {
-    return buildOperation(Op, windowInput(in));
+    return buildOperation(Op, startInput(in));
 }
 
 Work alignmentTest(const CommandInput& in) {
-    OperationInput op = windowInput(in);
+    OperationInput op = startInput(in);
     // A typed centre is taken as typed.
-    if (!in.arguments.empty()) op.centre = in.arguments[0];
+    if (!in.arguments.empty()) op.centre = centreValueOf(in.arguments[0]);
     return buildOperation(Operation::AlignmentTest, op);
 }
 
 Work set(const CommandInput& in) {
-    OperationInput op = windowInput(in);
+    OperationInput op = startInput(in);
     op.mode = parseMode(in.language, in.arguments[0]);
-    std::string& label = op.mode == PrintMode::HighSpeed     ? op.values.highSpeed
-                         : op.mode == PrintMode::HighDensity ? op.values.highDensity
-                                                             : op.values.superHighDensity;
-    label = boxValue(in, in.arguments[1]);
+    checkBoxValue(in, in.arguments[1]);
+    op.values[modeIndex(op.mode)] = modeValueOf(op.mode, in.arguments[1]);
     return buildOperation(Operation::SetSingleItem, op);
 }
 
 Work setAll(const CommandInput& in) {
-    OperationInput op = windowInput(in);
-    op.values = {boxValue(in, in.arguments[0]), boxValue(in, in.arguments[1]),
-                 boxValue(in, in.arguments[2])};
+    OperationInput op = startInput(in);
+    for (std::size_t i = 0; i < kAllModes.size(); ++i) checkBoxValue(in, in.arguments[i]);
+    op.setModeValues(modeValuesOf({in.arguments[0], in.arguments[1], in.arguments[2]}));
     return buildOperation(in.testPage ? Operation::SetAllWithTestPage : Operation::SetAllItems, op);
 }
 
 Work file(const CommandInput& in) {
     const std::string& path = in.arguments[0];
     if (path != "-") {
-        OperationInput op = windowInput(in);
+        OperationInput op = startInput(in);
         op.driverFile = std::filesystem::u8path(path);
         return buildOperation(Operation::DriverFile, op);
     }
@@ -94,8 +84,8 @@ Work file(const CommandInput& in) {
 
 Work hex(const CommandInput& in) {
     // As typed into 发送指令区: the words with blanks between them, one document.
-    OperationInput op = windowInput(in);
-    op.commandText = joined(in.arguments);
+    OperationInput op = startInput(in);
+    op.command = commandBoxBytes(joined(in.arguments));
     return buildOperation(Operation::ManualSend, op);
 }
 

@@ -20,9 +20,9 @@ namespace trevalune::send {
 /// other controls.
 struct CommandInput {
     std::vector<std::string> arguments;
-    std::string extraWait{kDefaultExtraWait};  ///< Text1
-    bool testPage = false;                     ///< set-all: the second 设置全部
-    bool saveBracket = false;                  ///< hex: 选择 ticked
+    int extraWaitMs = trevalune::extraWaitMs(kDefaultExtraWait);  ///< --extra-wait, checked
+    bool testPage = false;                             ///< set-all: the second 设置全部
+    bool saveBracket = false;                          ///< hex: 选择 ticked
     std::function<Bytes()> readStandardInput;
     LocalDateTime now;  ///< read once, for a pin test header
     Language language = Language::English;

@@ -18,63 +18,43 @@ namespace trevalune::send {
 
 namespace {
 
-/// A queue's run ends at the first document not taken: the rest would reach the printer
-/// without what came before it. Neither is a std::exception, so nothing on the way catches it.
-struct QueueStopped {};
-/// The run was asked to stop before this document.
-struct Interrupted {};
+/// Says once, before the queue's first document, that its documents will wait.
+void warnAboutState(const PrinterState& state, QueueAccount& account, Reporter& reporter) {
+    if (!state.needsAttention()) return;
+    const Language l = reporter.language();
+    reporter.line(say(l, state.acceptingJobs ? Text::Warning : Text::WarningRefusing,
+                      {account.queue, stateText(state, l)}));
+    account.warned = state;
+}
 
-/// Sees every document the link sends to one queue: stops before it when the run is asked
-/// to, records what the spooler answered, prints the job id of each one taken, and ends the
-/// queue's run at the first one not taken.
-class AccountingSpooler final : public Spooler {
+/// Hears what the link did with one queue's documents: each goes into the queue's account as
+/// the spooler answered it, and each one taken prints its job id. The account says the rest.
+class QueueListener final : public LinkListener {
 public:
-    AccountingSpooler(Spooler& inner, QueueAccount& account, Reporter& reporter,
-                      const Interruption* interruption)
-        : inner_(inner), account_(account), reporter_(reporter), interruption_(interruption) {}
+    QueueListener(QueueAccount& account, Reporter& reporter)
+        : account_(account), reporter_(reporter) {}
 
-    PrinterList listPrinters() override { return inner_.listPrinters(); }
-    JobQuery queryActiveJobs(const std::string& p) override { return inner_.queryActiveJobs(p); }
-    PrinterState printerState(const std::string& p) override { return inner_.printerState(p); }
-    JobState jobState(const std::string& p, int job) override { return inner_.jobState(p, job); }
-    void setDefaultPrinter(const std::string& p) override { inner_.setDefaultPrinter(p); }
-    std::optional<std::string> defaultPrinter() override { return inner_.defaultPrinter(); }
-
-    SendResult sendRawDocument(const std::string& printer, const std::string& name,
-                               std::string_view data) override {
-        return record([&] { return inner_.sendRawDocument(printer, name, data); });
+    void printerLookedAt(const std::string&, const PrinterState& state) override {
+        warnAboutState(state, account_, reporter_);
     }
-    SendResult sendRawStream(const std::string& printer, const std::string& name,
-                             DocumentStream& stream) override {
-        return record([&] { return inner_.sendRawStream(printer, name, stream); });
+    void documentDone(const DocumentOutcome& outcome) override {
+        // Numbered over the whole run on this queue: align sends several operations to it.
+        const int number = static_cast<int>(account_.documents.size()) + 1;
+        account_.documents.push_back({number, outcome.result, std::nullopt});
+        reporter_.keep(account_);
+        if (outcome.result.isTaken()) reporter_.taken(account_.queue, outcome.result.jobId);
     }
 
 private:
-    template <class Send>
-    SendResult record(Send send) {
-        if (interruption_ != nullptr && interruption_->requested()) throw Interrupted{};
-        const int number = static_cast<int>(account_.documents.size()) + 1;
-        SendResult result = send();
-        const std::string& printer = account_.queue;
-        account_.documents.push_back({number, result, std::nullopt});
-        reporter_.keep(account_);
-        if (!result.isTaken()) throw QueueStopped{};
-        reporter_.taken(printer, result.jobId);
-        return result;
-    }
-
-    Spooler& inner_;
     QueueAccount& account_;
     Reporter& reporter_;
-    const Interruption* interruption_;
 };
 
-/// The link's own message boxes and diagnostic lines stay unsaid (the account says it); a pin
-/// test page that was refused is kept for the account.
-class Quiet final : public MessageSink, public DiagnosticLog {
+/// A pin test page that refused itself goes into the account, which says it; the run goes on
+/// with the next page, as the window's does.
+class RefusedPages final : public MessageSink {
 public:
-    explicit Quiet(QueueAccount& account) : account_(account) {}
-    void write(std::string_view) override {}
+    explicit RefusedPages(QueueAccount& account) : account_(account) {}
 
 protected:
     void show(std::string_view text, std::string_view) override {
@@ -84,16 +64,6 @@ protected:
 private:
     QueueAccount& account_;
 };
-
-/// Says once, before the first document, that the queue's documents will wait.
-void warnAboutState(Spooler& spooler, QueueAccount& account, RunContext& run) {
-    PrinterState state = spooler.printerState(account.queue);
-    if (!state.needsAttention()) return;
-    const Language l = run.reporter.language();
-    run.reporter.line(say(l, state.acceptingJobs ? Text::Warning : Text::WarningRefusing,
-                          {account.queue, stateText(state, l)}));
-    account.warned = std::move(state);
-}
 
 /// Follows every job taken from document `first` on (under --wait), into the account.
 void followTakenJobs(Spooler& spooler, QueueAccount& account, RunContext& run, std::size_t first) {
@@ -118,21 +88,21 @@ void followTakenJobs(Spooler& spooler, QueueAccount& account, RunContext& run, s
 /// Sends the work's documents to one queue as the window sends them, until one is not taken
 /// or the run is asked to stop.
 void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
-    AccountingSpooler accounting(spooler, account, run.reporter, run.system.interruption);
-    Quiet quiet(account);
+    QueueListener listener(account, run.reporter);
     const std::string queue = account.queue;
-    PrinterLink link(accounting, quiet, quiet, [&queue] { return queue; });
-    try {
-        if (account.documents.empty()) warnAboutState(spooler, account, run);
-        if (run.input != nullptr) {
-            accounting.sendRawStream(queue, std::string(kDocumentName), run.input->stream(queue));
-        } else {
-            runWork(work, link, run.system.clock, quiet);
-        }
-    } catch (const QueueStopped&) {
-    } catch (const Interrupted&) {
-        account.interrupted = true;
+    PrinterLink link(spooler, listener, [&queue] { return queue; }, StopRule::AtAnyFailure);
+    const Interruption* stop = run.system.interruption;
+    link.stopWhen([stop] { return stop != nullptr && stop->requested(); });
+    // The queue's state is said once for the run, before its first document.
+    link.lookBeforeSending(account.documents.empty() && !account.warned);
+    Next next = Next::GoOn;
+    if (run.input != nullptr) {
+        next = link.sendStream(run.input->stream(queue)).next;
+    } else {
+        RefusedPages refused(account);
+        next = runWork(work, link, run.system.clock, refused);
     }
+    if (next == Next::Interrupted) account.interrupted = true;
 }
 
 }  // namespace

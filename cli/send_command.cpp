@@ -120,7 +120,7 @@ CommandInput commandInput(const CommandLine& c, std::vector<std::string> argumen
                           Language l) {
     CommandInput in;
     in.arguments = std::move(arguments);
-    in.extraWait = c.extraWait;
+    in.extraWaitMs = extraWaitMs(c.extraWait);  // whole digits in range: checkCommandLine
     in.testPage = c.testPage;
     in.saveBracket = c.save;
     in.language = l;

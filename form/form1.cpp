@@ -148,8 +148,9 @@ Form1::Form1(Face& face, Spooler& spooler, Clock& clock, std::filesystem::path p
       clock_(clock),
       programFolder_(std::move(programFolder)),
       messages_(face),
-      link_(spooler, messages_, messages_, [this] { return printerName(); }) {
-    link_.warnWhenNotReady(true);
+      linkMessages_(messages_, messages_),
+      link_(spooler, linkMessages_, [this] { return printerName(); }) {
+    link_.lookBeforeSending(true);
     for (const ControlSpec& c : controlTable()) state(c.id).text = c.caption;
     const HandlerScope scope(handlerDepth_);
     load();
@@ -545,11 +546,6 @@ std::optional<PrintMode> Form1::selectedMode() const {
     return std::nullopt;
 }
 
-ModeValues Form1::modeValues() const {
-    return {control(Control::highSpeedValue).text, control(Control::highDensityValue).text,
-            control(Control::superHighDensityValue).text};
-}
-
 // --- What the operations build on ---
 
 void Form1::showStatus(const std::string& caption) {
@@ -558,12 +554,20 @@ void Form1::showStatus(const std::string& caption) {
 }
 
 OperationInput Form1::operationInput(Operation operation) const {
+    // Every caption is read here, once; a caption that cannot be sent refuses only the
+    // operations that read it.
     OperationInput in;
-    in.centre = control(Control::centreList).text;
+    const std::string& centre = control(Control::centreList).text;
+    in.centre = Checked<AlignValue>::read([&] { return centreValueOf(centre); });
     in.mode = selectedMode().value_or(PrintMode::HighSpeed);
-    in.values = modeValues();
-    in.extraWait = control(Control::extraWait).text;
-    in.commandText = control(Control::commandText).text;
+    for (PrintMode mode : kAllModes) {
+        const std::string& caption = control(modeLabel(mode)).text;
+        in.values[modeIndex(mode)] =
+            Checked<AlignValue>::read([&] { return modeValueOf(mode, caption); });
+    }
+    in.extraWaitMs = extraWaitMs(control(Control::extraWait).text);
+    const std::string& command = control(Control::commandText).text;
+    in.command = Checked<Bytes>::read([&] { return commandBoxBytes(command); });
     in.saveBracket = control(Control::saveBracket).checked;
     // The pin test header carries the moment of the click: read once, before any page.
     if (operation == Operation::PinTest) in.now = clock_.now();
@@ -572,7 +576,7 @@ OperationInput Form1::operationInput(Operation operation) const {
     return in;
 }
 
-bool Form1::runWork(const OperationWork& work) {
+Next Form1::runWork(const OperationWork& work) {
     return trevalune::runWork(work, link_, clock_, messages_,
                               [this](const std::string& c) { showStatus(c); });
 }
@@ -598,7 +602,7 @@ void Form1::runButton(Operation operation, BusyCode busyCode) {
     enterBusyState(busyCode, std::string(kSettingCaption2));
     // A document not taken has been said already; the rest of the operation was not sent, so
     // the timer has nothing to wait for and must not end it later with its done caption.
-    if (!runWork(*work) && busy_.busy()) rest();
+    if (runWork(*work) != Next::GoOn && busy_.busy()) rest();
 }
 
 }  // namespace trevalune

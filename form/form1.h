@@ -17,6 +17,7 @@
 #include "form/reading_view.h"
 #include "operations/catalogue.h"
 #include "printer/message_sink.h"
+#include "printer/link_messages.h"
 #include "printer/printer_link.h"
 #include "printer/timeline.h"
 
@@ -83,8 +84,6 @@ public:
     std::string printerName() const;
     /// The selected print mode (Optgs, then Optcgs, then Optcgm); empty while none is on.
     std::optional<PrintMode> selectedMode() const;
-    /// The three value captions, as the set operations take them.
-    ModeValues modeValues() const;
     /// Enters the busy state of a set operation: settingMode := code, the job slot cleared,
     /// the first caption shown, the buttons disabled. The timer (or Rest) ends it.
     void enterBusyState(BusyCode code, const std::string& firstCaption);
@@ -179,7 +178,7 @@ private:
     OperationInput operationInput(Operation operation) const;
     /// Runs built work: documents through the link, waits through the clock (blocking),
     /// captions into Label8. False when a document not taken (or of unknown fate) ended it.
-    bool runWork(const OperationWork& work);
+    Next runWork(const OperationWork& work);
     /// The built work, or none after showing why the build was refused.
     std::optional<OperationWork> tryBuild(Operation operation);
     /// A button's operation: built, then run; with a busy code, the busy state entered first
@@ -195,6 +194,7 @@ private:
     Clock& clock_;
     std::filesystem::path programFolder_;
     FaceMessages messages_;
+    LinkMessages linkMessages_;
     PrinterLink link_;
     std::array<ControlState, kControlCount> controls_;
     BusyState busy_;

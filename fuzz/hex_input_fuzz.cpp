@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string boxText(check.kept.begin(), check.kept.end());
     for (bool bracket : {false, true}) {
         try {
-            const Timeline sent = buildManualSend(boxText, bracket);
+            const Timeline sent = buildManualSend(commandBoxBytes(boxText), bracket);
             std::string digits = boxText;
             std::erase(digits, ' ');
             require(sent.documentCount() == (bracket ? 3u : 1u));

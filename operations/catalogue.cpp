@@ -34,16 +34,18 @@ OperationWork fixed(const OperationInput&) {
 }
 
 OperationWork alignmentTest(const OperationInput& in) {
-    return OperationWork::of(buildAlignmentTest(in.centre));
+    return OperationWork::of(buildAlignmentTest(in.centre.get()));
 }
 OperationWork setSingleItem(const OperationInput& in) {
-    return OperationWork::of(buildSetSingleItem(in.mode, in.values, in.extraWait));
+    const AlignValue& value = in.values[modeIndex(in.mode)].get();
+    return OperationWork::of(buildSetSingleItem(in.mode, value, in.extraWaitMs));
 }
 OperationWork setAllItems(const OperationInput& in) {
-    return OperationWork::of(buildSetAllItems(in.values, in.extraWait));
+    return OperationWork::of(buildSetAllItems(in.modeValues(), in.extraWaitMs));
 }
 OperationWork setAllWithTestPage(const OperationInput& in) {
-    return OperationWork::of(buildSetAllWithTestPage(in.values, in.extraWait, kHanziSample));
+    return OperationWork::of(
+        buildSetAllWithTestPage(in.modeValues(), in.extraWaitMs, kHanziSample));
 }
 OperationWork pinTest(const OperationInput& in) {
     return pages(buildPinTestSequence(in.now));
@@ -52,7 +54,7 @@ OperationWork pinTestDensities(const OperationInput&) {
     return pages(buildThreeDensitySequence());
 }
 OperationWork manualSend(const OperationInput& in) {
-    return OperationWork::of(buildManualSend(in.commandText, in.saveBracket));
+    return OperationWork::of(buildManualSend(in.command.get(), in.saveBracket));
 }
 OperationWork driverFile(const OperationInput& in) {
     Timeline t;
@@ -80,6 +82,16 @@ constexpr OperationTraits kCatalogue[] = {
 
 }  // namespace
 
+ModeValues OperationInput::modeValues() const {
+    ModeValues out;
+    for (PrintMode m : kAllModes) out.of(m) = values[modeIndex(m)].get();
+    return out;
+}
+
+void OperationInput::setModeValues(const ModeValues& given) {
+    for (PrintMode m : kAllModes) values[modeIndex(m)] = given.of(m);
+}
+
 std::span<const OperationTraits> operationCatalogue() {
     return kCatalogue;
 }
@@ -101,7 +113,7 @@ Timeline buildSave() {
     return t;
 }
 
-bool runWork(const OperationWork& work, PrinterLink& link, Clock& clock, MessageSink& messages,
+Next runWork(const OperationWork& work, PrinterLink& link, Clock& clock, MessageSink& messages,
              const std::function<void(const std::string&)>& showCaption) {
     if (!work.pinTestPages.empty()) {
         return runPinTestSequence(work.pinTestPages, link, clock, messages);

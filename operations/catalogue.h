@@ -7,10 +7,12 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "alignment/print_mode.h"
 #include "alignment/set_items.h"
+#include "alignment/value_check.h"
 #include "pintest/pin_test_runs.h"
 #include "printer/bytes.h"
 #include "printer/clock.h"
@@ -19,7 +21,6 @@
 namespace trevalune {
 
 class MessageSink;
-class PrinterLink;
 
 /// Every operation that sends something: what the window's buttons do and what the command
 /// line does in their place. Both build through buildOperation and run through runWork, so
@@ -42,17 +43,52 @@ enum class Operation : unsigned char {
     DriverFile,
 };
 
-/// What an operation reads besides itself: the values on the window's other controls, or
-/// what the command line gives in their place. Each operation reads only its own fields.
+/// A value read from the operator's text where the text is read: the value, or the refusal
+/// the text earned. An operation that reads it throws that refusal, so a caption that cannot
+/// be sent refuses only the operations that would send it.
+template <class T>
+class Checked {
+public:
+    Checked(T value) : value_(std::move(value)) {}  // NOLINT: a value is a checked value
+    Checked(Refusal refused) : value_(std::move(refused)) {}  // NOLINT: so is a refusal
+
+    /// Reads the text once; its refusal is kept for whoever reads the value.
+    template <class Read>
+    static Checked read(Read read) {
+        try {
+            return Checked(read());
+        } catch (const Refusal& refused) {
+            return Checked(refused);
+        }
+    }
+
+    const T& get() const {
+        if (const auto* refused = std::get_if<Refusal>(&value_)) throw *refused;
+        return std::get<T>(value_);
+    }
+
+private:
+    std::variant<T, Refusal> value_;
+};
+
+/// What an operation reads besides itself, as numbers, a mode and bytes: the window reads its
+/// controls' captions once, at its edge; the command line its arguments. Each operation reads
+/// only its own fields.
 struct OperationInput {
-    std::string centre;                     ///< AlignmentTest: the centre list's text
-    PrintMode mode = PrintMode::HighSpeed;  ///< SetSingleItem: the selected option button
-    ModeValues values;                      ///< the set operations: the three value labels
-    std::string extraWait;                  ///< the set operations: the extra wait box's text
-    std::string commandText;                ///< ManualSend: the command box's hex text
-    bool saveBracket = false;               ///< ManualSend: the save tick
-    LocalDateTime now;                      ///< PinTest: the header's moment, read once
-    std::filesystem::path driverFile;       ///< DriverFile: read at every run
+    Checked<AlignValue> centre = AlignValue{};   ///< AlignmentTest: the centre list
+    PrintMode mode = PrintMode::HighSpeed;       ///< SetSingleItem: the selected option button
+    std::array<Checked<AlignValue>, 3> values = {AlignValue{}, AlignValue{}, AlignValue{}};
+    ///< the set operations: the three value labels, by modeIndex
+    int extraWaitMs = 0;                         ///< the set operations: the extra wait
+    Checked<Bytes> command = Bytes{};            ///< ManualSend: the command box's bytes
+    bool saveBracket = false;                    ///< ManualSend: the save tick
+    LocalDateTime now;                           ///< PinTest: the header's moment, read once
+    std::filesystem::path driverFile;            ///< DriverFile: read at every run
+
+    /// The three values, the first refused throwing, high speed first.
+    ModeValues modeValues() const;
+    /// Every value as given, none refused.
+    void setModeValues(const ModeValues& given);
 };
 
 /// An operation built and ready to run on any number of printers. Everything was encoded
@@ -87,9 +123,9 @@ Timeline buildSave();
 
 /// Runs the work through the link as the window runs it: the timeline's documents, waits and
 /// captions (to `showCaption`, when given), or the pin test pages each trapped on its own
-/// with its message in `messages`. False when a document not taken, or whose fate is
-/// unknown, ended it.
-bool runWork(const OperationWork& work, PrinterLink& link, Clock& clock, MessageSink& messages,
+/// with its message in `messages`. Next::GoOn when it ran to its end; otherwise the link
+/// stopped it, or it was asked to stop.
+Next runWork(const OperationWork& work, PrinterLink& link, Clock& clock, MessageSink& messages,
              const std::function<void(const std::string&)>& showCaption = {});
 
 }  // namespace trevalune

@@ -6,6 +6,7 @@
 #include "alignment/config_block.h"
 #include "common/utf16.h"
 #include "printer/bytes.h"
+#include "printer/hex_text.h"
 
 namespace trevalune {
 
@@ -55,7 +56,7 @@ Timeline buildSelfTest() {
     return t;
 }
 
-Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
+Bytes commandBoxBytes(std::string_view boxText) {
     std::string hex;
     for (char c : boxText) {
         if (c != ' ') hex += c;
@@ -65,8 +66,12 @@ Timeline buildManualSend(std::string_view boxText, bool saveBracket) {
         // The link would drop or pad the lone digit; a hand-typed command must go out whole.
         throw Refusal(RefusalCode::OddHexDigits, {std::to_string(hex.size())});
     }
+    return hexTextToBytes(hex);
+}
+
+Timeline buildManualSend(const Bytes& command, bool saveBracket) {
     Timeline data;
-    data.hex(hex);
+    data.text(command);
     if (!saveBracket) return data;
     Timeline t;
     t.text(buildSaveCommand()).wait(2500).append(data).wait(1000).text(buildSaveCommand());
@@ -136,7 +141,7 @@ Bytes buildHexDocument(std::string_view hexText) {
                       {names});
     }
     // The send button's own rules; without the save bracket the timeline is one document.
-    return buildManualSend(hexText, false).documents().at(0);
+    return commandBoxBytes(hexText);
 }
 
 }  // namespace trevalune

@@ -15,12 +15,14 @@ Timeline buildMicroFeedForward();  ///< ESC J 3
 Timeline buildMicroFeedBack();     ///< ESC j 3
 Timeline buildSelfTest();          ///< ESC : NUL NUL P
 
-/// The panel's send button: the box's hex text with its blanks removed as one document,
-/// between two save commands (2500 ms before the data, 1000 ms after it) when
-/// `saveBracket` is set. Only whole byte pairs are sent: text with no digits or an odd
-/// number of digits throws Refusal with a message for the operator, so nothing at all
-/// (not even the first save command) goes out.
-Timeline buildManualSend(std::string_view boxText, bool saveBracket);
+/// The command box's hex text, its blanks removed, as the bytes it stands for. Only whole
+/// byte pairs are sent: text with no digits or an odd number of digits throws Refusal with a
+/// message for the operator, so nothing at all (not even the first save command) goes out.
+Bytes commandBoxBytes(std::string_view boxText);
+
+/// The panel's send button: the command as one document, between two save commands (2500 ms
+/// before the data, 1000 ms after it) when `saveBracket` is set.
+Timeline buildManualSend(const Bytes& command, bool saveBracket);
 
 /// The command box's input check, without the window. The box allows "0"-"9", "a"-"f",
 /// "A"-"F" and the blank; every other character goes, all its occurrences at once, with one

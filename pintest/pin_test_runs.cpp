@@ -53,7 +53,7 @@ std::vector<PinTestPage> buildThreeDensitySequence() {
     return {PinTestPage{buildThreeDensityPinTest}};
 }
 
-bool runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
+Next runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages) {
     // Built ahead, so that a document that fails can be named out of the whole run.
     std::vector<std::variant<Timeline, std::string>> built;
@@ -74,12 +74,13 @@ bool runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link
             continue;
         }
         try {
-            if (!runTimeline(std::get<Timeline>(page), link, clock, {})) return false;
+            const Next next = runTimeline(std::get<Timeline>(page), link, clock, {});
+            if (next != Next::GoOn) return next;
         } catch (const Refusal& refused) {
             messages.showMessage(refused.what(), kPinTestErrorTitle);
         }
     }
-    return true;
+    return Next::GoOn;
 }
 
 }  // namespace trevalune

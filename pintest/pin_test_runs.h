@@ -11,7 +11,6 @@
 namespace trevalune {
 
 class MessageSink;
-class PrinterLink;
 
 /// Title of the message box in which a pin test page reports why it stopped.
 inline constexpr std::string_view kPinTestErrorTitle = "错误提示";
@@ -40,10 +39,10 @@ std::vector<PinTestPage> buildThreeDensitySequence();
 /// refused (Refusal) while it is built sends nothing, or while it is sent ends that page;
 /// either way its message is shown under kPinTestErrorTitle, in the page's turn, and the run
 /// continues with the next page. Printers that cannot be opened are reported by the link,
-/// once per document. A document not taken, or whose fate is unknown, ends the whole run
-/// there (the link has said so, naming it out of the run's documents); the result is then
-/// false. Any other exception is a fault of the program and leaves the run.
-bool runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
+/// once per document. A document the link says ends the operation ends the whole run there
+/// (the link's listener has heard it, numbered out of the run's documents); the result then
+/// says why. Any other exception is a fault of the program and leaves the run.
+Next runPinTestSequence(const std::vector<PinTestPage>& pages, PrinterLink& link, Clock& clock,
                         MessageSink& messages);
 
 }  // namespace trevalune

@@ -45,7 +45,7 @@ static int run(int argc, char** argv) {
     try {
         const fs::path folder = argv[1];
         fs::create_directories(folder);
-        save(folder / "alignment-test-31.prn", joined(trevalune::buildAlignmentTest("31")));
+        save(folder / "alignment-test-31.prn", joined(trevalune::buildAlignmentTest(trevalune::centreValueOf("31"))));
         std::string sequence;
         // A fixed time, so the header page is the same on every run.
         for (const auto& page : trevalune::buildPinTestSequence({2026, 12, 5, 9, 5, 3})) {
@@ -53,7 +53,7 @@ static int run(int argc, char** argv) {
         }
         save(folder / "pin-test-sequence.prn", sequence);
         save(folder / "set-all-items.prn",
-             joined(trevalune::buildSetAllItems({"16", "24", "40"}, "5000")));
+             joined(trevalune::buildSetAllItems(trevalune::initialModeValues(), 5000)));
         save(folder / "three-density-pin-test.prn", joined(trevalune::buildThreeDensityPinTest()));
         return 0;
     } catch (const std::exception& e) {

@@ -9,72 +9,94 @@
 
 namespace trevalune {
 
-class DiagnosticLog;
-class MessageSink;
-
 inline constexpr std::string_view kDocumentName = "AAAAAA";
-inline constexpr std::string_view kPrinterNotFoundMessage =
-    "The Printer Name you typed wasn't recognized.";
 
-/// Said once when the printer list cannot be read because `server` does not answer.
-std::string noPrintServerMessage(std::string_view server);
+/// What became of one document the link sent, and where it stood in its operation.
+struct DocumentOutcome {
+    std::string printer;
+    int number = 0;   ///< from 1 within the operation
+    int planned = 0;  ///< the operation's documents; 0 for a lone one, or a count nobody gave
+    SendResult result;
+};
 
-/// Said for a document a printer was opened for but did not take, with the spooler's reason.
-/// Within an operation of `total` documents (more than one) it names document `number` and
-/// says how many of the rest were not sent.
-std::string notTakenMessage(std::string_view printer, std::string_view reason, int number = 0,
-                            int total = 0);
+/// Hears what the link did; the front end decides how to say it (a message box and a
+/// diagnostic line in the window, the account of a queue on the command line).
+class LinkListener {
+public:
+    virtual ~LinkListener() = default;
+    /// Before an operation's first document, when the link was asked to look (lookBeforeSending):
+    /// the printer's state as the spooler gives it, whatever it is.
+    virtual void printerLookedAt(const std::string& printer, const PrinterState& state) = 0;
+    /// Every document the link was asked to send, taken or not.
+    virtual void documentDone(const DocumentOutcome& outcome) = 0;
+};
 
-/// Said for a document written whole whose answer never came: the queue may hold it, so it
-/// is never said to be "not taken". Numbered as notTakenMessage.
-std::string unconfirmedMessage(std::string_view printer, std::string_view reason, int number = 0,
-                               int total = 0);
+/// Which documents end their operation, so that the rest of it stays unsent: a page without
+/// its first documents prints for values the printer never got.
+enum class StopRule {
+    /// Opened but not taken, or its fate unknown. A printer that cannot be opened is a wrong
+    /// name, said per document, and the operation goes on (the window).
+    AtNotTaken,
+    /// Any document not taken, a printer that cannot be opened included (the command line,
+    /// whose queue is named once for the whole run).
+    AtAnyFailure,
+};
 
-/// Said once before an operation's first document when the printer needs attention, in the
-/// spooler's words (PrinterState::attentionText).
-std::string notReadyMessage(std::string_view printer, const PrinterState& state);
+/// Whether an operation goes on after a document, and if not, why.
+enum class Next {
+    GoOn,
+    Stopped,      ///< the stop rule ended it at this document
+    Interrupted,  ///< asked to stop before this document, which was not sent
+};
 
-/// True when the document was opened but not taken, or its fate is unknown: the rest of its
-/// operation must not be sent (a page without its first documents prints the wrong values).
-/// A printer that could not be opened is not such an end: that is a name, said per document.
-bool endsOperation(const SendResult& result);
+/// What the link did with one document: the spooler's answer, and whether the operation goes on.
+struct Sent {
+    SendResult result;  ///< not sent at all when the operation was interrupted before it
+    Next next = Next::GoOn;
+};
 
 /// The one door to the printer. Every call is one complete raw document named "AAAAAA" for
 /// the printer whose name `printerName` gives at the moment of the call; nothing stays open
-/// between calls. A printer that cannot be opened costs one message and one diagnostic line
-/// per document, and the caller goes on with its next piece. A document not taken, or whose
-/// fate is unknown, costs one message and one diagnostic line too, and its caller sends
-/// nothing more of the operation (endsOperation). Hex and text documents are encoded before
-/// they get here (Timeline), so nothing that reaches this door can still be refused.
+/// between calls. The link decides, by its stop rule and the stop request it was given,
+/// whether the operation goes on, and tells its listener every document's outcome. Hex and
+/// text documents are encoded before they get here (Timeline), so nothing that reaches this
+/// door can still be refused.
 class PrinterLink final {
 public:
-    PrinterLink(Spooler& spooler, MessageSink& messages, DiagnosticLog& log,
-                std::function<std::string()> printerName);
+    PrinterLink(Spooler& spooler, LinkListener& listener, std::function<std::string()> printerName,
+                StopRule rule = StopRule::AtNotTaken);
 
-    /// Starts an operation: the documents are numbered from 1 again (the diagnostic lines
-    /// count them per operation), and a failure names its document out of `plannedDocuments`
+    /// Starts an operation: the documents are numbered from 1 again, out of `plannedDocuments`
     /// (0: a lone document, or a count nobody gave).
     void beginOperation(int plannedDocuments = 0) {
         documentNumber_ = 0;
         plannedDocuments_ = plannedDocuments;
     }
 
-    /// Before the first document of each operation, asks the printer's state once and says in
-    /// one message when documents would wait or be refused; the operation then goes on. The
-    /// window asks; the command line says it its own way.
-    void warnWhenNotReady(bool warn) { warnWhenNotReady_ = warn; }
+    /// Before the first document of each operation, asks the printer's state once for the
+    /// listener: a stopped or paused queue takes documents that then wait.
+    void lookBeforeSending(bool look) { lookBeforeSending_ = look; }
+
+    /// Asked before every document; true ends the operation there, with nothing more sent.
+    void stopWhen(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
     /// One document of exactly these bytes.
-    SendResult sendDocument(std::string_view bytes);
+    Sent sendDocument(std::string_view bytes);
+    /// One document of the stream's bytes, as they are read.
+    Sent sendStream(DocumentStream& stream);
 
 private:
+    template <class Send>
+    Sent send(Send sendTo);
+
     Spooler& spooler_;
-    MessageSink& messages_;
-    DiagnosticLog& log_;
+    LinkListener& listener_;
     std::function<std::string()> printerName_;
+    StopRule rule_;
+    std::function<bool()> stopRequested_;
     int documentNumber_ = 0;
     int plannedDocuments_ = 0;
-    bool warnWhenNotReady_ = false;
+    bool lookBeforeSending_ = false;
 };
 
 }  // namespace trevalune

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "printer/bytes.h"
+#include "printer/printer_link.h"
 
 namespace trevalune {
 
 class Clock;
-class PrinterLink;
 
 /// One raw document, fully encoded.
 struct SendStep {
@@ -58,10 +58,10 @@ private:
 };
 
 /// Runs a timeline on the window's thread: documents to the link, waits to the clock,
-/// captions to `showCaption` (which must repaint at once). A document that the printer did
-/// not take, or whose fate is unknown, ends the run there: nothing after it is sent, waited
-/// for or shown. Returns false when that happened, true when the timeline ran to its end.
-bool runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
+/// captions to `showCaption` (which must repaint at once). A document that the link says ends
+/// the operation ends the run there: nothing after it is sent, waited for or shown. Returns
+/// Next::GoOn when the timeline ran to its end, otherwise why it did not.
+Next runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
                  const std::function<void(const std::string&)>& showCaption);
 
 }  // namespace trevalune

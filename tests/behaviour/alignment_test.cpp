@@ -35,7 +35,7 @@ protected:
 TEST_F(AlignmentTest, KorvelPrintsTheCentreValuePageWithoutBusyStateOrWaits) {
     replace(Control::centreList, "4");  // typed, not one of the list's items
     click(Control::alignmentTest);
-    EXPECT_EQ(spooler.payloads(), buildAlignmentTest("4").documents());
+    EXPECT_EQ(spooler.payloads(), buildAlignmentTest(centreValueOf("4")).documents());
     EXPECT_EQ(log, Names{"3 docs"});  // no caption, no wait
     EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
 
@@ -49,7 +49,7 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
     click(Control::setSingleItem);
     EXPECT_EQ(log, opening("43 docs"));
     EXPECT_EQ(spooler.payloads(),
-              buildSetSingleItem(PrintMode::HighSpeed, {"16", "24", "40"}, "5000").documents());
+              buildSetSingleItem(PrintMode::HighSpeed, {16, 16}, 5000).documents());
     expectBusy(BusyCode::SetItems);
     expectFaceShowsForm();
 
@@ -60,7 +60,7 @@ TEST_F(AlignmentTest, SetSingleItemRunsTheWholeTimelineAndLeavesTheButtonsOff) {
     click(Control::setSingleItem);
     EXPECT_EQ(
         spooler.payloads(),
-        buildSetSingleItem(PrintMode::SuperHighDensity, {"16", "24", "40"}, "300").documents());
+        buildSetSingleItem(PrintMode::SuperHighDensity, {40, 40}, 300).documents());
     EXPECT_EQ(clock.waits, (std::vector<int>{2500, 100, 100, 100, 300}));
 }
 
@@ -69,14 +69,14 @@ TEST_F(AlignmentTest, SetAllItemsAndSetAllWithTestPageSendWhatTheValuesMake) {
     replace(Control::valueBox, "30");
     click(Control::setAllItems);
     EXPECT_EQ(log, opening("146 docs"));
-    EXPECT_EQ(spooler.payloads(), buildSetAllItems({"16", "30", "40"}, "5000").documents());
+    EXPECT_EQ(spooler.payloads(), buildSetAllItems(modeValuesOf({"16", "30", "40"}), 5000).documents());
     expectBusy(BusyCode::SetItems);
 
     click(Control::rest);
     forget();
     click(Control::setAllWithTestPage);
     EXPECT_EQ(spooler.payloads(),
-              buildSetAllWithTestPage({"16", "30", "40"}, "5000", kHanziSample).documents());
+              buildSetAllWithTestPage(modeValuesOf({"16", "30", "40"}), 5000, kHanziSample).documents());
     expectBusy(BusyCode::SetAllWithPage);
 }
 
@@ -89,6 +89,11 @@ TEST_F(AlignmentTest, ARefusedValueIsNamedAndNothingIsSentNorIsTheWindowBusy) {
     EXPECT_EQ(form->busyState().settingMode, BusyCode::Idle);
     EXPECT_EQ(text(Control::statusLabel), "完成.....");
     EXPECT_EQ(disabledButtons(), Controls{Control::factoryBlock});
+    // Only what reads that caption refuses: the high-speed value is sent as ever.
+    click(Control::highSpeedOption);
+    click(Control::setSingleItem);
+    EXPECT_EQ(spooler.payloads(),
+              buildSetSingleItem(PrintMode::HighSpeed, {16, 16}, 5000).documents());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "alignment/set_items.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 #include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {
@@ -27,7 +27,7 @@ TEST_F(EventRules, NoTimerTickIsHandledWhileAHandlerRunsMessageBoxesIncluded) {
     click(Control::setSingleItem);
 
     const std::size_t documents =
-        buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documentCount();
+        buildSetSingleItem(PrintMode::HighSpeed, {16, 16}, 5000).documentCount();
     EXPECT_EQ(face.messages, std::vector<RecordingFace::Message>(
                                  documents, {std::string(kPrinterNotFoundMessage), "Trevalune"}));
     EXPECT_GT(offered, 27 * 30);  // enough to end the busy state many times over
@@ -233,7 +233,7 @@ TEST_F(EventRules, TypedValuesAboveOneHundredTwentyBecome119AndEachModeKeepsItsO
     click(Control::highDensityOption);
     EXPECT_EQ(text(Control::valueBox), "30");
     EXPECT_FALSE(form->control(Control::superHighDensityOption).checked);
-    EXPECT_EQ(form->modeValues().superHighDensity, "119");
+    EXPECT_EQ(text(Control::superHighDensityValue), "119");
     EXPECT_EQ(form->selectedMode(), PrintMode::HighDensity);
     EXPECT_TRUE(log.empty());
     expectFaceShowsForm();

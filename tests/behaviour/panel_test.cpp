@@ -7,7 +7,7 @@
 #include "operations/driver_file.h"
 #include "pintest/pin_pages.h"
 #include "pintest/pin_test_runs.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 #include "tests/behaviour/form_fixture.h"
 
 namespace trevalune::testing {

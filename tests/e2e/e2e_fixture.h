@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "printer/cups/cups_spooler.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 #include "tests/e2e/support/print_server.h"
 #include "tests/support/recording_messages.h"
 
@@ -47,7 +47,8 @@ protected:
     CupsSpooler spooler;
     testing::RecordingMessages messages;
     std::string selected = server.virtualQueue;
-    PrinterLink link{spooler, messages, messages, [this] { return selected; }};
+    LinkMessages linkMessages{messages, messages};
+    PrinterLink link{spooler, linkMessages, [this] { return selected; }};
 };
 
 /// Lets a stopped queue go again however the test ends, so later tests find it running.

@@ -38,7 +38,8 @@ TEST_F(PrinterLinkE2eTest, AServerThatNeverAnswersCostsAMessagePerCallNotAHang) 
     const std::string silent = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     useCupsServer(silent);
     CupsSpooler down(500);
-    PrinterLink downLink(down, messages, messages, [this] { return selected; });
+    LinkMessages downSaid(messages, messages);
+    PrinterLink downLink(down, downSaid, [this] { return selected; });
 
     // A request costs at most twice the timeout (the wait for "100 Continue", then the
     // answer), and a query makes a few; libcups' own default is a minute per request.
@@ -83,7 +84,8 @@ struct PrivateLink {
     VirtualPrinter printer{ps.server().printerOutput};
     CupsSpooler spooler{1000};
     testing::RecordingMessages messages;
-    PrinterLink link{spooler, messages, messages, [this] { return queue; }};
+    LinkMessages said{messages, messages};
+    PrinterLink link{spooler, said, [this] { return queue; }};
 
     /// A thread that runs `fault` once the server has spooled `bytes` of a document (30 s at
     /// most): the fault then comes at a known point of the transfer.
@@ -103,7 +105,7 @@ struct PrivateLink {
 
 TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndLeavesNoJob) {
     PrivateLink p("1m");
-    const SendResult big = p.link.sendDocument(std::string(3 << 20, '\x1B'));
+    const SendResult big = p.link.sendDocument(std::string(3 << 20, '\x1B')).result;
     EXPECT_EQ(big.outcome, SendResult::Outcome::NotTaken);
     // The server's answer, or, when the write ran into the connection it had closed and its
     // answer was lost with it, that.
@@ -111,7 +113,7 @@ TEST(DocumentNotTakenE2eTest, AWriteTheServerCutsShortIsSaidWithItsReasonAndLeav
                 ::testing::AnyOf("Request Entity Too Large",
                                  ::testing::StartsWith("the server closed the connection before "
                                                        "the document was complete")));
-    EXPECT_TRUE(p.link.sendDocument("\n").isTaken());  // the next document goes as usual
+    EXPECT_TRUE(p.link.sendDocument("\n").result.isTaken());  // the next document goes as usual
     EXPECT_EQ(p.messages.texts(), std::vector<std::string>{notTakenMessage(p.queue, big.reason)});
     EXPECT_EQ(
         p.messages.diagnostics,
@@ -126,11 +128,11 @@ TEST(DocumentNotTakenE2eTest, CupsdEndingInTheMiddleOfADocumentIsSaidAndTheNextC
     PrivateLink p;
     // The server has taken a part of the document into its spool folder: end it there.
     std::jthread crash = p.onceSpooled(1u << 20, [&] { p.ps.killCupsd(); });
-    const SendResult cut = p.link.sendDocument(std::string(256 << 20, 'A'));
+    const SendResult cut = p.link.sendDocument(std::string(256 << 20, 'A')).result;
     crash.join();
     EXPECT_EQ(cut.outcome, SendResult::Outcome::NotTaken);
     EXPECT_FALSE(cut.reason.empty());
-    EXPECT_EQ(p.link.sendDocument("\n").outcome, SendResult::Outcome::NotOpened);
+    EXPECT_EQ(p.link.sendDocument("\n").result.outcome, SendResult::Outcome::NotOpened);
     EXPECT_EQ(p.messages.texts(), (std::vector<std::string>{notTakenMessage(p.queue, cut.reason),
                                                             std::string(kPrinterNotFoundMessage)}));
     EXPECT_TRUE(p.printer.documents().empty());
@@ -189,7 +191,7 @@ TEST_F(SpoolerE2eTest, ActiveJobsAreSeenOnAStoppedQueueOnlyAndNoneAfterItDrains)
 }
 
 TEST_F(SpoolerE2eTest, ADocumentTheServerRefusesIsSaidWithItsReasonAndLeavesNoJobBehind) {
-    const SendResult empty = link.sendDocument("");
+    const SendResult empty = link.sendDocument("").result;
     EXPECT_EQ(empty.outcome, SendResult::Outcome::NotTaken);
     link.sendDocument("\n");
     EXPECT_EQ(messages.texts(),

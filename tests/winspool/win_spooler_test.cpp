@@ -162,7 +162,7 @@ TEST_F(WinSpoolerTest, EveryDocumentArrivesUnchangedAndTheWindowsAsTheBuildersMa
     for (int i = 0; i < 256; ++i) documents[0] += static_cast<char>(i);
     const std::size_t direct = documents.size();
     for (const Timeline& clicked :
-         {buildPageEject(), buildAlignmentTest("31"), buildManualSend("1b 4A 10", false)})
+         {buildPageEject(), buildAlignmentTest(centreValueOf("31")), buildManualSend(commandBoxBytes("1b 4A 10"), false)})
         for (const Bytes& d : clicked.documents()) documents.push_back(d);
     const std::size_t logged = pageLogLines(pageLog).size();
 

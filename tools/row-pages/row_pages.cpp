@@ -192,22 +192,23 @@ GreyImage buildTwoPages(GreyImage page, PagesInPicture pages) {
 
 /// What the tool sends for the page, and the blocks it prints, top to bottom.
 Timeline printedPage(const PageSpec& spec, std::vector<PrintedBlock>& printed) {
-    const auto text = [&](PrintMode m) { return std::to_string(spec.centres[modeIndex(m)]); };
-    const ModeValues values{text(PrintMode::HighSpeed), text(PrintMode::HighDensity),
-                            text(PrintMode::SuperHighDensity)};
+    ModeValues values;
+    for (PrintMode m : kAllModes) {
+        values.of(m) = modeValueOf(m, std::to_string(spec.centres[modeIndex(m)]));
+    }
     switch (spec.kind) {
         case PageKind::SetSingle:
             printed.push_back({spec.mode, around(spec.centres[modeIndex(spec.mode)], spec.mode)});
-            return buildSetSingleItem(spec.mode, values, "0");
+            return buildSetSingleItem(spec.mode, values.of(spec.mode), 0);
         case PageKind::SetAll:
             for (PrintMode m : kAllModes)
                 printed.push_back({m, around(spec.centres[modeIndex(m)], m)});
-            return buildSetAllItems(values, "0");
+            return buildSetAllItems(values, 0);
         case PageKind::TestPrint: {
             std::vector<int> rows;
             for (int v = spec.centres[0] - 3; v <= spec.centres[0] + 3; ++v) rows.push_back(v);
             printed.push_back({PrintMode::HighSpeed, rows});
-            return buildAlignmentTest(text(PrintMode::HighSpeed));
+            return buildAlignmentTest(values.of(PrintMode::HighSpeed));
         }
     }
     throw std::logic_error("unknown page kind");

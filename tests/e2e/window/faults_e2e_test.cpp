@@ -14,7 +14,7 @@
 #include "form/form1.h"
 #include "operations/command_panel.h"
 #include "printer/cups/cups_spooler.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 #include "tests/e2e/support/print_server.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_face.h"
@@ -98,7 +98,7 @@ protected:
 };
 
 TEST_F(FaultE2eTest, ServerStoppedMidPageCostsOneQuickMessagePerDocumentAndTheWindowGoesOn) {
-    const auto page = buildAlignmentTest("31").documents();
+    const auto page = buildAlignmentTest(centreValueOf("31")).documents();
     faultAfter(20, [this] { ps.stopCupsd(); });
     const double seconds = click(Control::alignmentTest);
 
@@ -115,13 +115,13 @@ TEST_F(FaultE2eTest, AQueueThatRejectsJobsMidPageCostsOneMessageAndGetsNothingMo
                                   "Destination \"RZ7-virtual\" is not accepting jobs.\n"
                                   "The remaining 58 documents were not sent."});
     EXPECT_EQ(jobs(queue).size(), 1u);  // no job was even made for the rest
-    EXPECT_EQ(printer.documents(), firstOf(buildAlignmentTest("31").documents(), 1));
+    EXPECT_EQ(printer.documents(), firstOf(buildAlignmentTest(centreValueOf("31")).documents(), 1));
 }
 
 // Stopped once the operation is under way, the queue goes unsaid (the state is asked before
 // the first document); the next operation is told before its first document, which waits.
 TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateEarlyAndIsSaidNextTime) {
-    auto page = buildSetAllItems(form->modeValues(), "5000").documents();
+    auto page = buildSetAllItems(initialModeValues(), 5000).documents();
     faultAfter(1, [this] { EXPECT_EQ(runCommand("cupsdisable " + queue + " 2>&1"), ""); });
 
     click(Control::setAllItems);
@@ -149,7 +149,7 @@ TEST_F(FaultE2eTest, QueueStoppedDuringSetAllItemsEndsTheBusyStateEarlyAndIsSaid
 
 TEST_F(FaultE2eTest, PrinterNotListeningKeepsTheDocumentsQueuedWhereTheJobMonitorSeesThem) {
     const auto page =
-        buildSetSingleItem(PrintMode::HighSpeed, form->modeValues(), "5000").documents();
+        buildSetSingleItem(PrintMode::HighSpeed, {16, 16}, 5000).documents();
     ps.stopVirtualPrinter();
 
     click(Control::setSingleItem);

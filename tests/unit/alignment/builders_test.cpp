@@ -29,7 +29,11 @@ const auto shortForm = [](int mode, int v) { return setValue(mode, v, bytesOf({0
 const auto blanks = [](int n) { return std::string(static_cast<std::size_t>(n), ' '); };
 const Bytes kEject = bytesOf({0x1D, 0x56, 0x53});
 const Bytes kSave = bytesOf({0x1B, 0x3A, 0x00, 0x00, 0x52});
-const ModeValues kStartup{"16", "24", "40"};
+/// Captions as the window reads them, high speed first.
+ModeValues values(std::string_view hs, std::string_view hd, std::string_view shd) {
+    return modeValuesOf({hs, hd, shd});
+}
+const ModeValues kStartup = initialModeValues();
 
 /// The operator's message of a refused build, or "(built)" when nothing was refused.
 template <class Build>
@@ -59,16 +63,16 @@ TEST(SampleRow, LabelDocumentAndFourIdenticalImagePasses) {
     // The row, its mode byte, blanks before the label, marked or not, value, columns, repeats,
     // groups, the first of the six groups with bars.
     const std::tuple<Timeline, int, int, bool, int, int, int, int, int> cases[] = {
-        {buildTestSample(31, "31"), 0x0A, 14, true, 31, 2880, 1, 20, 3},
-        {buildTestSample(30, "31"), 0x0A, 15, false, 30, 2880, 1, 20, 3},
-        {buildSampleRow(PrintMode::HighSpeed, 16, "16.0"), 0x0A, 25, true, 16, 2880, 2, 18, 7},
-        {buildSampleRow(PrintMode::HighSpeed, 15, "16"), 0x0A, 26, false, 15, 2880, 2, 18, 7},
-        {buildSampleRow(PrintMode::HighSpeed, 0, "abc"), 0x0A, 25, true, 0, 2880, 2, 18, 7},
-        {buildSampleRow(PrintMode::HighSpeed, 16, "16.5"), 0x0A, 26, false, 16, 2880, 2, 18, 7},
-        {buildSampleRow(PrintMode::HighDensity, 24, "24"), 0x0B, 34, true, 24, 3744, 2, 18, 7},
-        {buildSampleRow(PrintMode::HighDensity, 255, "24"), 0x0B, 35, false, 255, 3744, 2, 18, 7},
-        {buildSampleRow(PrintMode::SuperHighDensity, 40, "40"), 0x0C, 56, true, 40, 5760, 2, 20, 8},
-        {buildSampleRow(PrintMode::SuperHighDensity, 9, "40"), 0x0C, 58, false, 9, 5760, 2, 20, 8},
+        {buildTestSample(31, 31), 0x0A, 14, true, 31, 2880, 1, 20, 3},
+        {buildTestSample(30, 31), 0x0A, 15, false, 30, 2880, 1, 20, 3},
+        {buildSampleRow(PrintMode::HighSpeed, 16, 16.0), 0x0A, 25, true, 16, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 15, 16), 0x0A, 26, false, 15, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 0, 0), 0x0A, 25, true, 0, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighSpeed, 16, 16.5), 0x0A, 26, false, 16, 2880, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighDensity, 24, 24), 0x0B, 34, true, 24, 3744, 2, 18, 7},
+        {buildSampleRow(PrintMode::HighDensity, 255, 24), 0x0B, 35, false, 255, 3744, 2, 18, 7},
+        {buildSampleRow(PrintMode::SuperHighDensity, 40, 40), 0x0C, 56, true, 40, 5760, 2, 20, 8},
+        {buildSampleRow(PrintMode::SuperHighDensity, 9, 40), 0x0C, 58, false, 9, 5760, 2, 20, 8},
     };
     for (const auto& [row, mode, spaces, marked, v, columns, repeats, groups, firstBar] : cases) {
         SCOPED_TRACE(v);
@@ -106,7 +110,7 @@ TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
     };
     for (const auto& [text, centre, marked, rows] : cases) {
         SCOPED_TRACE(text);
-        const auto docs = buildAlignmentTest(text).documents();
+        const auto docs = buildAlignmentTest(centreValueOf(text)).documents();
         ASSERT_EQ(docs.size(), rows.empty() ? 3u : 60u);
         EXPECT_EQ(docs[0], setValue(0x0A, centre, bytesOf({0x00, 0x0A, 0x0A, 0x0A, 0x0A})));
         EXPECT_EQ(docs[1],
@@ -122,11 +126,11 @@ TEST(AlignmentTest, TitleRowsAroundTheCentreAndEject) {
         EXPECT_EQ(docs.back(), kEject);
     }
     for (const char* text : {"abc", "", "31abc"})
-        EXPECT_EQ(refusal([&] { buildAlignmentTest(text); }),
+        EXPECT_EQ(refusal([&] { centreValueOf(text); }),
                   "高速的测试中心值“" + std::string(text) + "”不是数字，没有发送任何内容。");
     for (const char* text : {"256", "255.5", "-1"})
         EXPECT_EQ(
-            refusal([&] { buildAlignmentTest(text); }),
+            refusal([&] { centreValueOf(text); }),
             "高速的测试中心值“" + std::string(text) + "”超出 0 到 255 的范围，没有发送任何内容。");
 }
 
@@ -143,24 +147,24 @@ const auto banner = [](int indent, const char* word) {
 };
 
 /// Rows first..last of a mode, then the command that leaves the printer on `value`.
-Timeline rows(PrintMode m, int first, int last, const char* value, int mode) {
+Timeline rows(PrintMode m, int first, int last, int value, int mode) {
     Timeline t;
     for (int v = first; v <= last; ++v) t.append(buildSampleRow(m, v, value));
-    return t.text(standard(mode, std::stoi(value)));
+    return t.text(standard(mode, value));
 }
 
 TEST(SetSingleItem, EveryStepPerMode) {
     Timeline hs = opening(shortForm(0x0A, 0x10), 5000).text(banner(30, "高速"));
-    hs.append(rows(PrintMode::HighSpeed, 14, 18, "16", 0x0A)).text(kEject);
-    EXPECT_EQ(buildSetSingleItem(PrintMode::HighSpeed, kStartup, "5000"), hs);
+    hs.append(rows(PrintMode::HighSpeed, 14, 18, 16, 0x0A)).text(kEject);
+    EXPECT_EQ(buildSetSingleItem(PrintMode::HighSpeed, kStartup.of(PrintMode::HighSpeed), 5000), hs);
 
     Timeline shd = opening(shortForm(0x0C, 0x28), 0).text(banner(61, "超高密"));
-    shd.append(rows(PrintMode::SuperHighDensity, 37, 43, "40", 0x0C)).text(kEject);
-    EXPECT_EQ(buildSetSingleItem(PrintMode::SuperHighDensity, kStartup, "0"), shd);
+    shd.append(rows(PrintMode::SuperHighDensity, 37, 43, 40, 0x0C)).text(kEject);
+    EXPECT_EQ(buildSetSingleItem(PrintMode::SuperHighDensity, {40, 40}, 0), shd);
 
-    for (const auto& [text, value] : {std::pair{"117", 0x75}, std::pair{"4", 0x04}}) {
+    for (const int value : {117, 4}) {
         Timeline closed = opening(shortForm(0x0B, value), 5000).text(banner(38, "高密"));
-        EXPECT_EQ(buildSetSingleItem(PrintMode::HighDensity, {"16", text, "40"}, "5000"),
+        EXPECT_EQ(buildSetSingleItem(PrintMode::HighDensity, {double(value), value}, 5000),
                   closed.text(kEject));
     }
 }
@@ -168,24 +172,24 @@ TEST(SetSingleItem, EveryStepPerMode) {
 TEST(SetAllItems, StartupValuesAre147Documents) {
     Timeline all = opening(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40), 5000);
     all.text(bytesOf({0x1B, 0x4A, 0x20})).text(banner(56, "高速"));
-    all.append(rows(PrintMode::HighSpeed, 14, 18, "16", 0x0A));
+    all.append(rows(PrintMode::HighSpeed, 14, 18, 16, 0x0A));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(30, "高密"));
-    all.append(rows(PrintMode::HighDensity, 22, 26, "24", 0x0B));
+    all.append(rows(PrintMode::HighDensity, 22, 26, 24, 0x0B));
     all.text(bytesOf({0x1B, 0x4A, 0x15})).text(banner(40, "超高密"));
-    all.append(rows(PrintMode::SuperHighDensity, 37, 43, "40", 0x0C)).text(kEject);
-    EXPECT_EQ(buildSetAllItems(kStartup, "5000"), all);
+    all.append(rows(PrintMode::SuperHighDensity, 37, 43, 40, 0x0C)).text(kEject);
+    EXPECT_EQ(buildSetAllItems(kStartup, 5000), all);
 
     // The high-speed value alone opens the rows of all three modes.
     for (const char* hs : {"4", "117"})
-        EXPECT_EQ(buildSetAllItems({hs, "24", "40"}, "0").documents().at(1), kEject) << hs;
-    const auto docs = buildSetAllItems({"116", "120", "40"}, "0").documents();
+        EXPECT_EQ(buildSetAllItems(values(hs, "24", "40"), 0).documents().at(1), kEject) << hs;
+    const auto docs = buildSetAllItems(values("116", "120", "40"), 0).documents();
     ASSERT_EQ(docs.size(), 147u);
     EXPECT_EQ(docs[3 + 8 * 4], standard(0x0A, 118) + blanks(26) + "118\r");
     EXPECT_EQ(docs[46], standard(0x0B, 118) + blanks(35) + "118\r");
 }
 
 TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
-    const std::pair<ModeValues, const char*> cases[] = {
+    const std::pair<std::array<std::string_view, 3>, const char*> cases[] = {
         {{"abc", "24", "40"}, "高速的值“abc”不是数字"},
         {{"16", "", "40"}, "高密的值“”不是数字"},
         {{"16", "24", "256"}, "超高密的值“256”超出 0 到 255 的范围"},
@@ -194,20 +198,15 @@ TEST(SetOperations, ValuesThatCannotBeSentAreRefused) {
         {{"16", "24", "2"}, "超高密的值“2”使样张值 -1 超出 0 到 255 的范围"},
         {{"16", "24", "254"}, "超高密的值“254”使样张值 256 超出 0 到 255 的范围"},
     };
-    for (const auto& [values, message] : cases)
-        EXPECT_EQ(refusal([&] { buildSetAllItems(values, "0"); }),
+    for (const auto& [captions, message] : cases)
+        EXPECT_EQ(refusal([&] { buildSetAllItems(modeValuesOf(captions), 0); }),
                   std::string(message) + "，没有发送任何内容。");
     // With the gate closed the low values are never sent as rows.
-    EXPECT_EQ(buildSetAllItems({"4", "1", "2"}, "0").documentCount(), 2u);
-    const ModeValues single{"16abc", "", "300"};
-    EXPECT_EQ(refusal([&] { buildSetSingleItem(PrintMode::HighSpeed, single, "0"); }),
+    EXPECT_EQ(buildSetAllItems(values("4", "1", "2"), 0).documentCount(), 2u);
+    EXPECT_EQ(refusal([] { modeValueOf(PrintMode::HighSpeed, "16abc"); }),
               "高速的值“16abc”不是数字，没有发送任何内容。");
-    EXPECT_EQ(refusal([&] { buildSetSingleItem(PrintMode::SuperHighDensity, single, "0"); }),
+    EXPECT_EQ(refusal([] { modeValueOf(PrintMode::SuperHighDensity, "300"); }),
               "超高密的值“300”超出 0 到 255 的范围，没有发送任何内容。");
-    EXPECT_EQ(refusal([] {
-                  buildSetAllWithTestPage({"16", "24", "40.x"}, "0", kHanziSample);
-              }),
-              "超高密的值“40.x”不是数字，没有发送任何内容。");
     // clang-format off
     const std::pair<const char*, int> waits[] = {
         {"5000", 5000}, {"0", 0}, {"abc", 0}, {"", 0}, {"-5", 0}, {"2.5", 2}, {"3.5", 4},
@@ -260,7 +259,7 @@ TEST(SetAllWithTestPage, StartupValuesAndCandidatesWithinOneToForty) {
     expected.caption("正在设置...").wait(2500).caption("正在设置....");
     expected.text(shortForm(0x0A, 16) + shortForm(0x0B, 24) + shortForm(0x0C, 40) + kSave);
     expected.wait(2000).caption("正在设置..").wait(2500).caption("正在设置...").wait(2500);
-    EXPECT_EQ(buildSetAllWithTestPage(kStartup, "5000", kHanziSample),
+    EXPECT_EQ(buildSetAllWithTestPage(kStartup, 5000, kHanziSample),
               expected.wait(5000).caption("正在设置....").text(page));
 
     // The high-speed value, its first and last candidates (last < first: the title alone).
@@ -268,11 +267,11 @@ TEST(SetAllWithTestPage, StartupValuesAndCandidatesWithinOneToForty) {
                                         {5, 1, 9},    {10, 6, 14},  {36, 32, 40},
                                         {37, 33, 40}, {44, 40, 40}, {45, 1, 0}};
     const std::string sample = A + B + C + D + E + F;  // the 88 characters a page needs
-    EXPECT_THROW(buildSetAllWithTestPage(kStartup, "0", sample.substr(0, sample.size() - 3)),
+    EXPECT_THROW(buildSetAllWithTestPage(kStartup, 0, sample.substr(0, sample.size() - 3)),
                  std::invalid_argument);
     for (const auto& [x, first, last] : cases) {
-        const ModeValues values{std::to_string(x), "24", "40"};
-        EXPECT_TRUE(buildSetAllWithTestPage(values, "0", sample).documents()[1] ==
+        const ModeValues xValues = values(std::to_string(x), "24", "40");
+        EXPECT_TRUE(buildSetAllWithTestPage(xValues, 0, sample).documents()[1] ==
                     pageOf({{10, x, "高速", first, last, A, B + C}, highDensity, superHighDensity}))
             << x;
     }

@@ -16,11 +16,11 @@ TEST(Catalogue, EveryOperationBuildsItsOwnWorkFromTheInputItReads) {
     testing::TempFolder folder;
     std::ofstream(folder.path() / "file.prn", std::ios::binary) << "\x1b@driver";
     OperationInput in;
-    in.centre = "20";
+    in.centre = AlignValue{20, 20};
     in.mode = PrintMode::HighDensity;
-    in.values = {"16", "30", "40"};
-    in.extraWait = "300";
-    in.commandText = "1b 4A 10";
+    in.setModeValues(modeValuesOf({"16", "30", "40"}));
+    in.extraWaitMs = 300;
+    in.command = Bytes("\x1B\x4A\x10");
     in.saveBracket = true;
     in.now = {2027, 3, 14, 15, 9, 26};
     in.driverFile = folder.path() / "file.prn";

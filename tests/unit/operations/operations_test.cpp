@@ -45,9 +45,9 @@ TEST(HexInputTest, RemovesDisallowedCharactersInOrderOfFirstOccurrence) {
 // Only whole byte pairs go out: a lone digit is refused, never padded or dropped. A character
 // that cannot be seen is named by its code.
 TEST(ManualSend, BlanksGoOddDigitCountsAndOtherCharactersAreRefused) {
-    EXPECT_EQ(buildManualSend(" 1b 4A ", false).documents(), std::vector<Bytes>{"\x1B\x4A"});
+    EXPECT_EQ(buildManualSend(commandBoxBytes(" 1b 4A "), false).documents(), std::vector<Bytes>{"\x1B\x4A"});
     for (const char* text : {"1", "1B 4A 1", " "})
-        EXPECT_THROW(buildManualSend(text, false), Refusal) << text;
+        EXPECT_THROW(commandBoxBytes(text), Refusal) << text;
     try {
         buildHexDocument("1B\rx\x7F");
         ADD_FAILURE() << "not refused";

@@ -13,7 +13,7 @@
 #include "pintest/pin_test_runs.h"
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
-#include "printer/printer_link.h"
+#include "printer/link_messages.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/recording_spooler.h"
@@ -145,7 +145,8 @@ TEST(PinTestRun, APageRefusedEndsOnlyThatPageAndAFaultOfTheProgramLeavesTheRun) 
     RecordingSpooler spooler{{"RZ7-virtual"}};
     testing::RecordingMessages messages;
     testing::FakeClock clock;
-    PrinterLink link{spooler, messages, messages, [] { return std::string("RZ7-virtual"); }};
+    LinkMessages said{messages, messages};
+    PrinterLink link{spooler, said, [] { return std::string("RZ7-virtual"); }};
     std::vector<PinTestPage> pages = buildPinTestSequence(clock.now());
     pages[1].build = []() -> Timeline {
         Timeline half;

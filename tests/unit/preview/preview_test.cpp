@@ -50,9 +50,9 @@ TEST(Decoder, TruncatedCommandsSayWhatWasExpected) {
 }
 
 TEST(Decoder, EverythingTheToolSendsDecodesWithoutAnError) {
-    std::vector<Timeline> runs = {buildAlignmentTest("31"),
-                                  buildSetAllItems({"16", "24", "40"}, "0"),
-                                  buildSetAllWithTestPage({"16", "24", "40"}, "0", kHanziSample),
+    std::vector<Timeline> runs = {buildAlignmentTest(centreValueOf("31")),
+                                  buildSetAllItems(initialModeValues(), 0),
+                                  buildSetAllWithTestPage(initialModeValues(), 0, kHanziSample),
                                   buildRestoreFactory(), buildThreeDensityPinTest()};
     for (const PinTestPage& page : buildPinTestSequence({2026, 12, 5, 9, 5, 3}))
         runs.push_back(page.build());
@@ -107,7 +107,7 @@ TEST(Renderer, AlignmentTestShowsStraightBarsOnlyAtTheBestValue) {
     std::vector<Page> pages;
     Renderer renderer(best31, [&](const Page& page) { pages.push_back(page); });
     Decoder decoder([&](const Event& e) { renderer.apply(e); });
-    for (const auto& document : buildAlignmentTest("31").documents()) decoder.feed(document);
+    for (const auto& document : buildAlignmentTest(centreValueOf("31")).documents()) decoder.feed(document);
     decoder.finish();
     renderer.finish();
 
@@ -177,7 +177,7 @@ TEST(PreviewPrinter, WritesOnePngPerPageAndTheListing) {
 TEST(PreviewPrinter, EveryDocumentHeadingIsFollowedByItsFirstCommand) {
     const testing::TempFolder temp;
     const fs::path& folder = temp.path();
-    const auto documents = buildAlignmentTest("31").documents();
+    const auto documents = buildAlignmentTest(centreValueOf("31")).documents();
     {
         PreviewPrinter printer({folder, {}, {}, "page", false});
         for (std::size_t i = 0; i < documents.size(); ++i)

@@ -21,6 +21,7 @@
 
 #include "alignment/config_block.h"
 #include "alignment/set_items.h"
+#include "alignment/test_print.h"
 #include "cli/command_line.h"
 #include "cli/command_scanner.h"
 #include "cli/input_fanout.h"
@@ -788,28 +789,28 @@ TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
         {{"micro-feed"}, O::MicroFeedForward, {}}, {{"micro-back"}, O::MicroFeedBack, {}},
         {{"self-test"}, O::SelfTest, {}}, {{"save"}, O::Save, {}},
         {{"factory-reset"}, O::FactoryReset, {}}, {{"alignment-test"}, O::AlignmentTest, {}},
-        {{"alignment-test", "4"}, O::AlignmentTest, [](auto& in) { in.centre = "4"; }},
+        {{"alignment-test", "4"}, O::AlignmentTest, [](auto& in) { in.centre = centreValueOf("4"); }},
         {{"--extra-wait", "300", "set", "high-density", "20"}, O::SetSingleItem, [](auto& in) {
-             in.extraWait = "300";
+             in.extraWaitMs = 300;
              in.mode = PrintMode::HighDensity;
-             in.values.highDensity = "20";
+             in.values[1] = AlignValue{20, 20};
          }},
         {{"set", "super-high-density", "117"}, O::SetSingleItem, [](auto& in) {
              in.mode = PrintMode::SuperHighDensity;
-             in.values.superHighDensity = "117";
+             in.values[2] = AlignValue{117, 117};
          }},
         {{"--extra-wait=300", "set-all", "18", "22", "38"}, O::SetAllItems, [](auto& in) {
-             in.extraWait = "300";
-             in.values = {"18", "22", "38"};
+             in.extraWaitMs = 300;
+             in.setModeValues(modeValuesOf({"18", "22", "38"}));
          }},
         {{"set-all", "3", "24", "44", "--test-page"}, O::SetAllWithTestPage,
-         [](auto& in) { in.values = {"3", "24", "44"}; }},
+         [](auto& in) { in.setModeValues(modeValuesOf({"3", "24", "44"})); }},
         {{"pin-test"}, O::PinTest, [](auto& in) { in.now = {2027, 3, 14, 15, 9, 26}; }},
         {{"pin-test-densities"}, O::PinTestDensities, {}},
         {{"file", file.string()}, O::DriverFile, [&](auto& in) { in.driverFile = file; }},
-        {{"hex", "1b", "4A 10"}, O::ManualSend, [](auto& in) { in.commandText = "1b 4A 10"; }},
+        {{"hex", "1b", "4A 10"}, O::ManualSend, [](auto& in) { in.command = Bytes("\x1B\x4A\x10"); }},
         {{"hex", "--save", "1B 3A 45"}, O::ManualSend, [](auto& in) {
-             in.commandText = "1B 3A 45";
+             in.command = Bytes("\x1B\x3A\x45");
              in.saveBracket = true;
          }},
         // clang-format on
@@ -817,9 +818,9 @@ TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
         OperationInput window;
-        window.centre = "31";
-        window.values = {"16", "24", "40"};
-        window.extraWait = "5000";
+        window.centre = centreValueOf("31");
+        window.setModeValues(initialModeValues());
+        window.extraWaitMs = 5000;
         if (c.window) c.window(window);
         const Timeline expected = buildOperation(c.operation, window).timeline;
         Sender s({"P"});

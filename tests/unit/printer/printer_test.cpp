@@ -6,12 +6,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "form/busy_state.h"
 #include "printer/gbk.h"
 #include "printer/hex_text.h"
 #include "printer/timeline.h"
 #include "printer/windows/job_poll.h"
-#include "tests/support/timeline_print.h"
 
 namespace trevalune {
 namespace {

@@ -15,9 +15,8 @@ namespace trevalune {
 namespace {
 
 TEST(Gbk, EncodesChineseAsCodePage936AndRefusesWhatItCannotHold) {
-    EXPECT_EQ(toGbk("高速 ABC"), bytesOf({0xB8, 0xDF, 0xCB, 0xD9, ' ', 'A', 'B', 'C'}));
-    EXPECT_EQ(toGbk("测试时间："),
-              bytesOf({0xB2, 0xE2, 0xCA, 0xD4, 0xCA, 0xB1, 0xBC, 0xE4, 0xA3, 0xBA}));
+    // Hanzi are pinned below, all of them; here ASCII and a full-width sign.
+    EXPECT_EQ(toGbk("高 AB："), bytesOf({0xB8, 0xDF, ' ', 'A', 'B', 0xA3, 0xBA}));
     EXPECT_EQ(toGbk("€"), "\x80");  // code page 936, not plain GBK, which has no euro
     EXPECT_THROW(toGbk("\xF0\x9F\x98\x80"), Refusal);  // an emoji
     EXPECT_THROW(toGbk("\xFF"), Refusal);              // not UTF-8

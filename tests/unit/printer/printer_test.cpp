@@ -95,7 +95,6 @@ TEST(JobPoll, AsksForTheSizeFirstThenReadsIntoABufferOfThatSize) {
     } cases[] = {
         {"empty queue: one query only", {{true, 0, 0}}, {false, 0}, {0}},
         {"empty queue reported as a failed sizing call", {{false, 0, 0}}, {false, 0}, {0}},
-        {"one job", {{false, 120, 0}, {true, 120, 1}}, {true, 1}, {0, 120}},
         {"two jobs", {{false, 240, 0}, {true, 240, 2}}, {true, 2}, {0, 240}},
         {"the job left between the queries", {{false, 120, 0}, {true, 0, 0}}, {true, 0}, {0, 120}},
         {"failing second query", {{false, 120, 0}, {false, 0, 7}}, {true, 0}, {0, 120}},

@@ -178,9 +178,8 @@ struct Sender {
     }
     std::vector<std::string> sentTo(const std::string& printer) const {
         std::vector<std::string> got;
-        for (const auto& d : spooler.documents) {
+        for (const auto& d : spooler.documents)
             if (d.printer == printer) got.push_back(d.data);
-        }
         return got;
     }
 
@@ -399,13 +398,11 @@ TEST(SendCommandTest, OneLanguagePerRunForEveryRefusal) {
     align.reader.pages = {
         {reading({{14, 2}, {15, 1}, {16, 0}, {17, -1}, {18, -2}}, 16, Doubt::None, .8)}};
     align.environment = {{"LC_ALL", "zh_CN.UTF-8"}};
-    const std::string said = align
-                                 .run({"-d", "RZ7-a", "--extra-wait", "0", "align", "high-speed",
-                                       "--scan-command", "printf picture"})
-                                 .err;
+    const Outcome said = align.run({"-d", "RZ7-a", "--extra-wait", "0", "align", "high-speed",
+                                    "--scan-command", "printf picture"});
     for (const char* line :
          {"RZ7-a：高速 已设为 16，", "第 1 页，高速 16：", "高速 为 16；已保存。"})
-        EXPECT_THAT(said, HasSubstr(line));
+        EXPECT_THAT(said.err, HasSubstr(line));
 }
 
 TEST(SendCommandTest, RedirectedTextFollowsTheConsolesCodePageButJsonStaysUtf8) {

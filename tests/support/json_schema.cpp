@@ -7,14 +7,9 @@ namespace trevalune::testing {
 
 namespace {
 
+/// nlohmann names every number "number", as the schema's "number" takes integers too.
 bool hasType(const nlohmann::json& v, const std::string& type) {
-    if (type == "integer") return v.is_number_integer();
-    if (type == "number") return v.is_number();
-    if (type == "string") return v.is_string();
-    if (type == "boolean") return v.is_boolean();
-    if (type == "null") return v.is_null();
-    if (type == "array") return v.is_array();
-    return type == "object" && v.is_object();
+    return type == "integer" ? v.is_number_integer() : v.type_name() == type;
 }
 
 void check(const nlohmann::json& root, const nlohmann::json& s, const nlohmann::json& v,

@@ -45,9 +45,8 @@ TEST(BuildAnnotation, OutlinesEveryRowInItsVerdictsColourAndShrinksLargePages) {
     EXPECT_EQ(at(drawn, 400, 420), kRed);                     // struck through
     EXPECT_EQ(at(drawn, 400, 320), Colour({200, 200, 200}));  // the straight row is not
     // The labels right of the rows, in the rows' colours; the verdict at the top.
-    EXPECT_GT(count(drawn, kGreen, 705, 200, 1000, 240), 20);
-    EXPECT_GT(count(drawn, kBlue, 705, 300, 1000, 340), 20);
-    EXPECT_GT(count(drawn, kRed, 705, 400, 1000, 440), 20);
+    for (const auto& [colour, top] : {std::pair{kGreen, 200}, {kBlue, 300}, {kRed, 400}})
+        EXPECT_GT(count(drawn, colour, 705, top, 1000, top + 40), 20) << top;
     EXPECT_GT(count(drawn, kBlue, 0, 0, 1000, 15), 50);
     EXPECT_EQ(count(drawn, kRed, 0, 0, 1000, 15), 0);
 

@@ -185,25 +185,6 @@ GreyImage stretchedDown(const GreyImage& image, double s, bool stated) {
     return out;
 }
 
-/// Two copies of a picture side by side, or one above the other.
-GreyImage twice(const GreyImage& image, bool sideBySide) {
-    GreyImage out = image;
-    if (!sideBySide) {
-        out.height *= 2;
-        out.pixels.insert(out.pixels.end(), image.pixels.begin(), image.pixels.end());
-        return out;
-    }
-    out.width *= 2;
-    out.pixels.clear();
-    for (int y = 0; y < image.height; ++y) {
-        for (int copy = 0; copy < 2; ++copy) {
-            out.pixels.insert(out.pixels.end(), image.pixels.begin() + y * image.width,
-                              image.pixels.begin() + (y + 1) * image.width);
-        }
-    }
-    return out;
-}
-
 // The mode is never wrong: unequal axes, stated or not, a --mode the page contradicts, and the
 // same mode twice on one picture.
 TEST(ReadRows, TheModeIsNeverWrong) {
@@ -235,9 +216,9 @@ TEST(ReadRows, TheModeIsNeverWrong) {
     EXPECT_EQ(asked[0].mode, PrintMode::HighDensity);
     EXPECT_EQ(asked[0].doubt, Doubt::OtherMode);
     EXPECT_EQ(readRows(page.image, {PrintMode::HighSpeed, {}})[0].straight, 21);
-    for (const bool sideBySide : {true, false}) {
-        SCOPED_TRACE(sideBySide ? "side by side" : "one above the other");
-        const auto readings = readRows(twice(page.image, sideBySide));
+    for (const PagesInPicture two : {PagesInPicture::SideBySide, PagesInPicture::Stacked}) {
+        SCOPED_TRACE(static_cast<int>(two));
+        const auto readings = readRows(maker.build(spec, {.pages = two}).image);
         ASSERT_EQ(readings.size(), 1u);
         EXPECT_EQ(readings[0].mode, PrintMode::HighSpeed);
         EXPECT_EQ(readings[0].doubt, Doubt::TwoPages);

@@ -73,9 +73,9 @@ Work file(const CommandInput& in) {
         return buildOperation(Operation::DriverFile, op);
     }
     const Bytes bytes = in.readStandardInput();
-    if (bytes.empty()) throw refusal(in.language, Text::StdinEmpty);
+    if (bytes.empty()) throw Refusal(RefusalCode::StdinEmpty);
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) {
-        throw refusal(in.language, Text::StdinTooLarge);
+        throw Refusal(RefusalCode::StdinTooLarge);
     }
     Timeline t;
     t.text(bytes);
@@ -91,7 +91,7 @@ Work hex(const CommandInput& in) {
 
 Work text(const CommandInput& in) {
     const std::string all = joined(in.arguments);
-    if (all.empty()) throw refusal(in.language, Text::TextEmpty);
+    if (all.empty()) throw Refusal(RefusalCode::TextEmpty);
     Timeline t;
     t.text(toGbk(all));
     return Work::of(std::move(t));

@@ -45,13 +45,13 @@ void printDryRun(const Timeline& timeline, const std::vector<std::string>& print
 }
 
 /// The work of --hex/--text given without an operation: one document each, in order.
-Work pieceWork(const CommandLine& c, Language l) {
+Work pieceWork(const CommandLine& c) {
     Work w;
     for (const auto& [option, text] : c.pieces) {
         if (option == "--hex") {
             w.timeline.text(buildHexDocument(text));
         } else {
-            if (text.empty()) throw refusal(l, Text::TextEmpty);
+            if (text.empty()) throw Refusal(RefusalCode::TextEmpty);
             w.timeline.text(toGbk(text));
         }
     }
@@ -167,7 +167,7 @@ int sendToQueues(const CommandLine& c, const Work& work, const std::string& stre
         fanout = std::make_unique<InputFanout>(*reader, queues);
         // Nothing goes out for an empty input; an interrupted or failed read is each queue's.
         if (!fanout->hasData() && fanout->stream(queues[0]).failure().empty()) {
-            throw refusal(l, Text::StdinEmpty);
+            throw Refusal(RefusalCode::StdinEmpty);
         }
         context.input = fanout.get();
     }
@@ -195,7 +195,7 @@ int run(const CommandLine& c, System& system, Language l, std::string& operation
     if (!c.pieces.empty()) {
         if (!c.words.empty()) throw UsageError(say(l, Text::HexTextMixed));
         checkOptionsFit(c, "--hex", l);
-        work = pieceWork(c, l);
+        work = pieceWork(c);
         operation = "hex";
     } else {
         if (c.words.empty()) throw UsageError(say(l, Text::NoOperation));
@@ -267,11 +267,10 @@ int runSend(const std::vector<std::string>& arguments, System& system) {
     } catch (const PictureError& wrong) {
         status = failed(2, wrong.what(), false);
     } catch (const Refusal& refusal) {
-        // The window's own messages say already that nothing was sent: once is enough.
+        // Most refusals say already that nothing was sent: once is enough.
         const std::string said = l == Language::Chinese ? refusal.inChinese() : refusal.inEnglish();
-        const bool saysSo =
-            said.find("nothing was sent") != said.npos || said.find("未发送") != said.npos;
-        status = failed(2, say(l, saysSo ? Text::RefusedSaid : Text::Refused, {said}), false);
+        const Text text = refusal.saysNothingSent() ? Text::RefusedSaid : Text::Refused;
+        status = failed(2, say(l, text, {said}), false);
     } catch (...) {
         // The program's own failure before any queue's run began: nothing was sent.
         status = failed(1, say(l, Text::FaultNothingSent, {faultText(std::current_exception(), l)}),

@@ -59,10 +59,6 @@ constexpr Pair kTexts[] = {
      "-d “{1}”：队列名称不能含空格、“/”、“#”或控制字符；未发送任何内容"},
     {Text::BadPrinterName, "-d \"{1}\": a printer name has no control characters; nothing was sent",
      "-d “{1}”：打印机名称不能含控制字符；未发送任何内容"},
-    {Text::StdinEmpty, "standard input is empty: nothing to send.", "标准输入是空的，未发送。"},
-    {Text::TextEmpty, "the text is empty: there is nothing to send.", "文本是空的，未发送。"},
-    {Text::StdinTooLarge, "standard input holds more than 2 GiB: not sent.",
-     "标准输入超过 2 GiB，未发送。"},
     {Text::InputInterrupted, "interrupted while the input was read; the part read was not sent",
      "读取输入时被中断；已读取的部分未发送"},
     {Text::NoPrinter,
@@ -452,10 +448,6 @@ std::string filled(std::string_view pattern, const std::vector<std::string>& arg
         i = close;
     }
     return out;
-}
-
-Refusal refusal(Language, Text text, const std::vector<std::string>& args) {
-    return Refusal(say(Language::Chinese, text, args), say(Language::English, text, args));
 }
 
 namespace {

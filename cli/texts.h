@@ -45,9 +45,6 @@ enum class Text {
     RefusedSaid,         ///< the same, for a message that says already that nothing was sent
     BadQueueName,        ///< {1}: the name, control characters shown as '?'
     BadPrinterName,      ///< the same on Windows
-    StdinEmpty,
-    TextEmpty,
-    StdinTooLarge,
     InputInterrupted,
     NoPrinter,      ///< {1}: the printers listed
     NoPrinters,     ///< "none", in the list of NoPrinter
@@ -157,8 +154,6 @@ std::string say(Language language, Text text, const std::vector<std::string>& ar
 /// A pattern with {1}..{9} from `args` and the rule names ({boxMax}, {rowsFrom}, ...) filled.
 std::string filled(std::string_view pattern, const std::vector<std::string>& args = {});
 
-/// A refusal of the command line's own, in both languages.
-Refusal refusal(Language language, Text text, const std::vector<std::string>& args = {});
 
 enum class Platform;
 

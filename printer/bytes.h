@@ -28,10 +28,13 @@ public:
         : std::runtime_error(chinese), english_(std::move(english)) {}
     std::string inChinese() const { return chinese_.empty() ? what() : chinese_; }
     const std::string& inEnglish() const { return english_; }
+    /// Whether its text says already that nothing was sent.
+    bool saysNothingSent() const { return saysNothingSent_; }
 
 private:
     std::string english_;
     std::string chinese_;  ///< empty where what() is the Chinese
+    bool saysNothingSent_ = false;
 };
 
 /// Bytes from numeric codes; every code must be 0..255.

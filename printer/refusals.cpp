@@ -14,9 +14,11 @@ struct RefusalTexts {
     std::string_view chinese;
     std::string_view english;
     Language shown = Language::Chinese;
+    bool saysNothingSent = true;  ///< both texts say so
 };
 
 constexpr auto kEnglish = Language::English;
+constexpr bool kSilentOnSending = false;
 
 // clang-format off
 constexpr RefusalTexts kRefusals[] = {
@@ -35,16 +37,17 @@ constexpr RefusalTexts kRefusals[] = {
      "sent."},
     {RefusalCode::CharacterNotHex, "{1} 不能出现在16进制数据中：指令区只接受 0-9、A-F、a-f 和空格。",
      "{1} is not allowed in hex text: the command box takes only 0-9, A-F, a-f and blanks.",
-     kEnglish},
+     kEnglish, kSilentOnSending},
     {RefusalCode::CharactersNotHex, "{1} 不能出现在16进制数据中：指令区只接受 0-9、A-F、a-f 和空格。",
      "{1} are not allowed in hex text: the command box takes only 0-9, A-F, a-f and blanks.",
-     kEnglish},
-    {RefusalCode::HexTextEmpty, "16进制数据是空的，未发送。",
-     "The hex text is empty: there is nothing to send.", kEnglish},
-    {RefusalCode::HexFieldBlank, "16进制数据第 {1} 个字符处只有空格：{2}，未发送。",
-     "The hex text has a field of blanks only at character {1}: {2}.", kEnglish},
-    {RefusalCode::HexFieldNotHex, "16进制数据第 {1} 个字符处不是16进制：{2}，未发送。",
-     "The hex text has a field that is not hexadecimal at character {1}: {2}.", kEnglish},
+     kEnglish, kSilentOnSending},
+    {RefusalCode::HexTextEmpty, "16进制数据是空的。",
+     "The hex text is empty: there is nothing to send.", kEnglish, kSilentOnSending},
+    {RefusalCode::HexFieldBlank, "16进制数据第 {1} 个字符处只有空格：{2}。",
+     "The hex text has a field of blanks only at character {1}: {2}.", kEnglish, kSilentOnSending},
+    {RefusalCode::HexFieldNotHex, "16进制数据第 {1} 个字符处不是16进制：{2}。",
+     "The hex text has a field that is not hexadecimal at character {1}: {2}.", kEnglish,
+     kSilentOnSending},
     {RefusalCode::FileMissing, "找不到文件 {1}，未发送。",
      "the file {1} does not exist; nothing was sent."},
     {RefusalCode::NotARegularFile, "不是普通文件：{1}，未发送。",
@@ -57,11 +60,15 @@ constexpr RefusalTexts kRefusals[] = {
     {RefusalCode::FileTooLarge, "文件 {1} 太大，未发送。",
      "the file {1} is too large; nothing was sent."},
     {RefusalCode::NoGbkConverter, "本系统没有 GBK（代码页 936）转换器。",
-     "This system has no GBK (code page 936) converter.", kEnglish},
+     "This system has no GBK (code page 936) converter.", kEnglish, kSilentOnSending},
     {RefusalCode::TextNotConvertibleAt, "第 {1} 个字节处的文本无法转换（{2}）。",
-     "The text cannot be converted {2} at byte {1}.", kEnglish},
+     "The text cannot be converted {2} at byte {1}.", kEnglish, kSilentOnSending},
     {RefusalCode::TextNotConvertible, "文本无法转换（{1}）。", "The text cannot be converted {1}.",
-     kEnglish},
+     kEnglish, kSilentOnSending},
+    {RefusalCode::StdinEmpty, "标准输入是空的，未发送。", "standard input is empty: nothing to send."},
+    {RefusalCode::StdinTooLarge, "标准输入超过 2 GiB，未发送。",
+     "standard input holds more than 2 GiB: not sent."},
+    {RefusalCode::TextEmpty, "文本是空的，未发送。", "the text is empty: there is nothing to send."},
 };
 // clang-format on
 
@@ -83,9 +90,14 @@ Language windowLanguage(RefusalCode code) {
     return textsOf(code).shown;
 }
 
+bool saysNothingSent(RefusalCode code) {
+    return textsOf(code).saysNothingSent;
+}
+
 Refusal::Refusal(RefusalCode code, const std::vector<std::string>& args)
     : std::runtime_error(refusalText(code, windowLanguage(code), args)),
       english_(refusalText(code, Language::English, args)),
-      chinese_(refusalText(code, Language::Chinese, args)) {}
+      chinese_(refusalText(code, Language::Chinese, args)),
+      saysNothingSent_(trevalune::saysNothingSent(code)) {}
 
 }  // namespace trevalune

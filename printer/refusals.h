@@ -31,6 +31,9 @@ enum class RefusalCode {
     NoGbkConverter,        ///< the system cannot convert to or from code page 936
     TextNotConvertibleAt,  ///< {1}: the byte, {2}: which way ("to GBK", "from GBK")
     TextNotConvertible,    ///< {1}: which way
+    StdinEmpty,            ///< the command line's standard input held nothing
+    StdinTooLarge,         ///< it held more than one document can
+    TextEmpty,             ///< the command line's text is empty
 };
 
 /// The text of a refusal in one language, {1}, {2}, ... filled from `args`.
@@ -39,5 +42,9 @@ std::string refusalText(RefusalCode code, Language language, const std::vector<s
 /// The language the window shows a refusal in: Chinese, but English for the messages that
 /// are English by design (the hex text and GBK conversion).
 Language windowLanguage(RefusalCode code);
+
+/// Whether the refusal's own text says that nothing was sent, in both languages, so that the
+/// command line does not say it a second time.
+bool saysNothingSent(RefusalCode code);
 
 }  // namespace trevalune

@@ -100,52 +100,22 @@ Work text(const CommandInput& in) {
 constexpr std::size_t kAny = SIZE_MAX;
 
 constexpr OperationTraits kOperations[] = {
-    {"eject", "", 0, 0, "the page eject 1D 56 53 (换页)", "换页：1D 56 53",
-     plain<Operation::PageEject>},
-    {"line-feed", "", 0, 0, "a line feed 0A (换行)", "换行：0A", plain<Operation::LineFeed>},
-    {"micro-feed", "", 0, 0, "ESC J 3, a small forward feed (微进纸)", "微进纸：ESC J 3",
-     plain<Operation::MicroFeedForward>},
-    {"micro-back", "", 0, 0, "ESC j 3, a small backward feed (微退纸)", "微退纸：ESC j 3",
-     plain<Operation::MicroFeedBack>},
-    {"self-test", "", 0, 0, "the self-test command 1B 3A 00 00 50 (打印自检)",
-     "打印自检：1B 3A 00 00 50", plain<Operation::SelfTest>},
-    {"save", "", 0, 0, "the save command 1B 3A 00 00 52 (保存)", "保存：1B 3A 00 00 52",
-     plain<Operation::Save>},
-    {"factory-reset", "", 0, 0,
-     "save, wait 2.5 s, the factory configuration block, wait 1 s, save (恢复出厂)",
-     "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存", plain<Operation::FactoryReset>},
-    {"alignment-test", "[CENTRE]", 0, 1,
-     "the high-speed alignment test page around CENTRE (default {centre}): 60 documents for "
-     "{rowsFrom} to {rowsTo}, otherwise the title and the eject only (Korvel)",
-     "Korvel：以 CENTRE（默认 {centre}）为中心的高速对齐测试页；{rowsFrom} 到 {rowsTo} 时 60 "
-     "个文档",
-     alignmentTest},
-    {"set", "MODE VALUE", 2, 2,
-     "writes VALUE for MODE (high-speed, high-density, super-high-density) and prints its "
-     "sample rows, with the waits of 设置单项 (the extra wait included)",
-     "设置单项：写入 MODE（high-speed、high-density、super-high-density）的值 VALUE 并打印样张行",
-     set},
-    {"set-all", "HS HD SHD [--test-page]", 3, 3,
-     "writes the three values and prints the sample rows of each mode (设置全部); with "
-     "--test-page the values, save and the Chinese test page (the second 设置全部)",
-     "设置全部：写入三个值并打印各模式的样张行；加 --test-page "
-     "为第二个设置全部（写入、保存、汉字测试页）",
-     setAll},
-    {"pin-test", "", 0, 0,
-     "the pin test pages with the current date and time, and the burn-in page (测针)",
-     "测针：带当前日期时间的测针页和老化样张", plain<Operation::PinTest>},
-    {"pin-test-densities", "", 0, 0,
-     "one pin test line in each print mode, then ESC J 80 (测针功能)",
-     "测针功能：每种打印模式一行测针，然后 ESC J 80", plain<Operation::PinTestDensities>},
-    {"file", "PATH|-", 1, 1,
-     "the file's bytes, or standard input's with -, unchanged as one document (Windows)",
-     "Windows：文件（- 为标准输入）的字节原样作为一个文档", file},
-    {"hex", "HEX... [--save]", 1, kAny,
-     "hex text as typed into the command box (发送指令区), one document; --save brackets it "
-     "with save commands as 选择 does",
-     "发送指令区：十六进制文本，一个文档；--save 如勾选“选择”，前后加保存命令", hex},
-    {"text", "TEXT...", 1, kAny, "UTF-8 text, sent as GBK in one document",
-     "UTF-8 文本，以 GBK 作为一个文档发送", text},
+    {"eject", "", 0, 0, Text::AboutEject, plain<Operation::PageEject>},
+    {"line-feed", "", 0, 0, Text::AboutLineFeed, plain<Operation::LineFeed>},
+    {"micro-feed", "", 0, 0, Text::AboutMicroFeed, plain<Operation::MicroFeedForward>},
+    {"micro-back", "", 0, 0, Text::AboutMicroBack, plain<Operation::MicroFeedBack>},
+    {"self-test", "", 0, 0, Text::AboutSelfTest, plain<Operation::SelfTest>},
+    {"save", "", 0, 0, Text::AboutSave, plain<Operation::Save>},
+    {"factory-reset", "", 0, 0, Text::AboutFactoryReset, plain<Operation::FactoryReset>},
+    {"alignment-test", "[CENTRE]", 0, 1, Text::AboutAlignmentTest, alignmentTest},
+    {"set", "MODE VALUE", 2, 2, Text::AboutSet, set},
+    {"set-all", "HS HD SHD [--test-page]", 3, 3, Text::AboutSetAll, setAll},
+    {"pin-test", "", 0, 0, Text::AboutPinTest, plain<Operation::PinTest>},
+    {"pin-test-densities", "", 0, 0, Text::AboutPinTestDensities,
+     plain<Operation::PinTestDensities>},
+    {"file", "PATH|-", 1, 1, Text::AboutFile, file},
+    {"hex", "HEX... [--save]", 1, kAny, Text::AboutHex, hex},
+    {"text", "TEXT...", 1, kAny, Text::AboutText, text},
 };
 
 }  // namespace

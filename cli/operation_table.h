@@ -36,8 +36,7 @@ struct OperationTraits {
     std::string_view synopsis;  ///< its arguments, for the help and usage errors
     std::size_t minArguments;
     std::size_t maxArguments;  ///< SIZE_MAX: any number
-    std::string_view english;  ///< what it sends, for --help and the man page
-    std::string_view chinese;
+    Text about;  ///< what it sends, for --help and the man page
     /// Throws Refusal (the window's message) for a value the window refuses, or
     /// UsageError for a value the command line cannot mean.
     Work (*build)(const CommandInput&);

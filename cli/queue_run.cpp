@@ -90,7 +90,8 @@ void followTakenJobs(Spooler& spooler, QueueAccount& account, RunContext& run, s
 void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunContext& run) {
     QueueListener listener(account, run.reporter);
     const std::string queue = account.queue;
-    PrinterLink link(spooler, listener, [&queue] { return queue; }, StopRule::AtAnyFailure);
+    PrinterLink link(
+        spooler, listener, [&queue] { return queue; }, StopRule::AtAnyFailure);
     const Interruption* stop = run.system.interruption;
     link.stopWhen([stop] { return stop != nullptr && stop->requested(); });
     // The queue's state is said once for the run, before its first document.

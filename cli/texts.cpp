@@ -312,6 +312,44 @@ constexpr Pair kTexts[] = {
     {Text::HelpExitWindows,
      "130 interrupted by Ctrl-C or Ctrl-Break, 129 the\nconsole was closed: ",
      "130 被 Ctrl-C 或 Ctrl-Break 中断，129 控制台被关闭："},
+    {Text::AboutEject, "the page eject 1D 56 53 (换页)", "换页：1D 56 53"},
+    {Text::AboutLineFeed, "a line feed 0A (换行)", "换行：0A"},
+    {Text::AboutMicroFeed, "ESC J 3, a small forward feed (微进纸)", "微进纸：ESC J 3"},
+    {Text::AboutMicroBack, "ESC j 3, a small backward feed (微退纸)", "微退纸：ESC j 3"},
+    {Text::AboutSelfTest, "the self-test command 1B 3A 00 00 50 (打印自检)",
+     "打印自检：1B 3A 00 00 50"},
+    {Text::AboutSave, "the save command 1B 3A 00 00 52 (保存)", "保存：1B 3A 00 00 52"},
+    {Text::AboutFactoryReset,
+     "save, wait 2.5 s, the factory configuration block, wait 1 s, save (恢复出厂)",
+     "恢复出厂：保存，等 2.5 秒，出厂配置块，等 1 秒，保存"},
+    {Text::AboutAlignmentTest,
+     "the high-speed alignment test page around CENTRE (default {centre}): 60 documents for "
+     "{rowsFrom} to {rowsTo}, otherwise the title and the eject only (Korvel)",
+     "Korvel：以 CENTRE（默认 {centre}）为中心的高速对齐测试页；{rowsFrom} 到 {rowsTo} 时 60 "
+     "个文档"},
+    {Text::AboutSet,
+     "writes VALUE for MODE (high-speed, high-density, super-high-density) and prints its "
+     "sample rows, with the waits of 设置单项 (the extra wait included)",
+     "设置单项：写入 MODE（high-speed、high-density、super-high-density）的值 VALUE 并打印样张行"},
+    {Text::AboutSetAll,
+     "writes the three values and prints the sample rows of each mode (设置全部); with "
+     "--test-page the values, save and the Chinese test page (the second 设置全部)",
+     "设置全部：写入三个值并打印各模式的样张行；加 --test-page "
+     "为第二个设置全部（写入、保存、汉字测试页）"},
+    {Text::AboutPinTest,
+     "the pin test pages with the current date and time, and the burn-in page (测针)",
+     "测针：带当前日期时间的测针页和老化样张"},
+    {Text::AboutPinTestDensities, "one pin test line in each print mode, then ESC J 80 (测针功能)",
+     "测针功能：每种打印模式一行测针，然后 ESC J 80"},
+    {Text::AboutFile,
+     "the file's bytes, or standard input's with -, unchanged as one document (Windows)",
+     "Windows：文件（- 为标准输入）的字节原样作为一个文档"},
+    {Text::AboutHex,
+     "hex text as typed into the command box (发送指令区), one document; --save brackets it "
+     "with save commands as 选择 does",
+     "发送指令区：十六进制文本，一个文档；--save 如勾选“选择”，前后加保存命令"},
+    {Text::AboutText, "UTF-8 text, sent as GBK in one document",
+     "UTF-8 文本，以 GBK 作为一个文档发送"},
     {Text::HelpEndingLast,
      "no new document is started, the one under way finishes, and the\naccount is printed.\n",
      "不再开始新的文档，正在发送的文档发送完，并输出结果。\n"},
@@ -471,7 +509,6 @@ std::string helpEnding(Language language, Platform platform) {
 }  // namespace
 
 std::string helpText(Language language, Platform platform) {
-    const bool zh = language == Language::Chinese;
     const bool cups = platform == Platform::Cups;
     std::string h = say(language, Text::HelpUsage);
     const auto line = [&h](std::string head, std::string_view what) {
@@ -485,7 +522,7 @@ std::string helpText(Language language, Platform platform) {
     };
     for (const OperationTraits& op : operationTable()) {
         line(std::string(op.name) + (op.synopsis.empty() ? "" : " ") + std::string(op.synopsis),
-             filled(zh ? op.chinese : op.english));
+             say(language, op.about));
     }
     line("align MODE [--from VALUE] [--scan-command CMD [--annotate DIR]]",
          say(language, Text::HelpAlign));

@@ -145,6 +145,22 @@ enum class Text {
     HelpEnding,
     HelpExitCups,
     HelpExitWindows,
+    // What each operation sends, for --help and the man page.
+    AboutEject,
+    AboutLineFeed,
+    AboutMicroFeed,
+    AboutMicroBack,
+    AboutSelfTest,
+    AboutSave,
+    AboutFactoryReset,
+    AboutAlignmentTest,
+    AboutSet,
+    AboutSetAll,
+    AboutPinTest,
+    AboutPinTestDensities,
+    AboutFile,
+    AboutHex,
+    AboutText,
     HelpEndingLast,
 };
 
@@ -153,7 +169,6 @@ enum class Text {
 std::string say(Language language, Text text, const std::vector<std::string>& args = {});
 /// A pattern with {1}..{9} from `args` and the rule names ({boxMax}, {rowsFrom}, ...) filled.
 std::string filled(std::string_view pattern, const std::vector<std::string>& args = {});
-
 
 enum class Platform;
 

@@ -16,8 +16,8 @@
 #include "form/control_table.h"
 #include "form/reading_view.h"
 #include "operations/catalogue.h"
-#include "printer/message_sink.h"
 #include "printer/link_messages.h"
+#include "printer/message_sink.h"
 #include "printer/printer_link.h"
 #include "printer/timeline.h"
 

@@ -49,7 +49,7 @@ enum class Operation : unsigned char {
 template <class T>
 class Checked {
 public:
-    Checked(T value) : value_(std::move(value)) {}  // NOLINT: a value is a checked value
+    Checked(T value) : value_(std::move(value)) {}            // NOLINT: a value is a checked value
     Checked(Refusal refused) : value_(std::move(refused)) {}  // NOLINT: so is a refusal
 
     /// Reads the text once; its refusal is kept for whoever reads the value.
@@ -75,15 +75,15 @@ private:
 /// controls' captions once, at its edge; the command line its arguments. Each operation reads
 /// only its own fields.
 struct OperationInput {
-    Checked<AlignValue> centre = AlignValue{};   ///< AlignmentTest: the centre list
-    PrintMode mode = PrintMode::HighSpeed;       ///< SetSingleItem: the selected option button
+    Checked<AlignValue> centre = AlignValue{};  ///< AlignmentTest: the centre list
+    PrintMode mode = PrintMode::HighSpeed;      ///< SetSingleItem: the selected option button
     std::array<Checked<AlignValue>, 3> values = {AlignValue{}, AlignValue{}, AlignValue{}};
     ///< the set operations: the three value labels, by modeIndex
-    int extraWaitMs = 0;                         ///< the set operations: the extra wait
-    Checked<Bytes> command = Bytes{};            ///< ManualSend: the command box's bytes
-    bool saveBracket = false;                    ///< ManualSend: the save tick
-    LocalDateTime now;                           ///< PinTest: the header's moment, read once
-    std::filesystem::path driverFile;            ///< DriverFile: read at every run
+    int extraWaitMs = 0;               ///< the set operations: the extra wait
+    Checked<Bytes> command = Bytes{};  ///< ManualSend: the command box's bytes
+    bool saveBracket = false;          ///< ManualSend: the save tick
+    LocalDateTime now;                 ///< PinTest: the header's moment, read once
+    std::filesystem::path driverFile;  ///< DriverFile: read at every run
 
     /// The three values, the first refused throwing, high speed first.
     ModeValues modeValues() const;

@@ -60,8 +60,9 @@ void LinkMessages::documentDone(const DocumentOutcome& o) {
                        : r.outcome == Outcome::Unknown ? ": unknown: "
                                                        : ": not opened: ";
     std::string line = "printer \"" + o.printer + "\", document " + std::to_string(o.number) + said;
-    line += r.reason.empty() && r.outcome == Outcome::NotOpened ? std::string(kPrinterNotFoundMessage)
-                                                                : r.reason;
+    line += r.reason.empty() && r.outcome == Outcome::NotOpened
+                ? std::string(kPrinterNotFoundMessage)
+                : r.reason;
     log_.write(line);
     switch (r.outcome) {
         case Outcome::NotTaken:

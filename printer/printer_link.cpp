@@ -33,9 +33,8 @@ Sent PrinterLink::send(Send sendTo) {
                             printer.empty() ? SendResult::notOpened() : sendTo(printer)};
     listener_.documentDone(outcome);
     using Outcome = SendResult::Outcome;
-    const bool ends = outcome.result.outcome == Outcome::NotOpened
-                          ? rule_ == StopRule::AtAnyFailure
-                          : !outcome.result.isTaken();
+    const bool ends = outcome.result.outcome == Outcome::NotOpened ? rule_ == StopRule::AtAnyFailure
+                                                                   : !outcome.result.isTaken();
     return {std::move(outcome.result), ends ? Next::Stopped : Next::GoOn};
 }
 

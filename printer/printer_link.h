@@ -78,7 +78,9 @@ public:
     void lookBeforeSending(bool look) { lookBeforeSending_ = look; }
 
     /// Asked before every document; true ends the operation there, with nothing more sent.
-    void stopWhen(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+    void stopWhen(std::function<bool()> stopRequested) {
+        stopRequested_ = std::move(stopRequested);
+    }
 
     /// One document of exactly these bytes.
     Sent sendDocument(std::string_view bytes);

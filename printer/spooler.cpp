@@ -10,8 +10,8 @@ namespace {
 /// ("-error", "-warning", "-report") to its keywords, so they match by prefix; winspool's
 /// status bits are given in the same words.
 constexpr std::array<std::string_view, 12> kAttentionReasons = {
-    "paused",     "offline",   "media-empty", "media-needed", "media-jam", "paper-out",
-    "paper-jam",  "error",     "door-open",   "cover-open",   "shutdown",  "user-intervention"};
+    "paused",    "offline", "media-empty", "media-needed", "media-jam", "paper-out",
+    "paper-jam", "error",   "door-open",   "cover-open",   "shutdown",  "user-intervention"};
 
 bool needsAttention(std::string_view reason) {
     for (std::string_view wanted : kAttentionReasons) {

@@ -51,7 +51,8 @@ Next runTimeline(const Timeline& timeline, PrinterLink& link, Clock& clock,
                  const std::function<void(const std::string&)>& showCaption) {
     for (const Step& s : timeline.steps()) {
         if (const auto* send = std::get_if<SendStep>(&s)) {
-            if (const Next next = link.sendDocument(send->bytes).next; next != Next::GoOn) return next;
+            if (const Next next = link.sendDocument(send->bytes).next; next != Next::GoOn)
+                return next;
         } else if (const auto* w = std::get_if<WaitStep>(&s)) {
             clock.sleepMs(w->milliseconds);
         } else if (const auto* c = std::get_if<CaptionStep>(&s)) {

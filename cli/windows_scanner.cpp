@@ -56,49 +56,62 @@ void readAll(HANDLE pipe, std::string& into, std::size_t limit, bool& over) {
     }
 }
 
-}  // namespace
-
-ScanResult CommandScanner::scan(const std::string& command) {
-    ScanResult result;
-    Handle outRead, outWrite, errRead, errWrite;
-    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite)) {
-        result.failure = systemError(GetLastError());
-        return result;
-    }
+/// The line that has cmd.exe run `command`: /s keeps everything between the outer quotes as
+/// typed, quotes inside included.
+std::wstring shellLine(const std::string& command) {
     const wchar_t* shell = _wgetenv(L"ComSpec");
-    // /s: cmd keeps everything between the outer quotes as typed, quotes inside included.
-    std::wstring line = L"\"" + std::wstring(shell != nullptr ? shell : L"cmd.exe") +
-                        L"\" /d /s /c \"" + toWide(command) + L"\"";
+    return L"\"" + std::wstring(shell != nullptr ? shell : L"cmd.exe") + L"\" /d /s /c \"" +
+           toWide(command) + L"\"";
+}
+
+/// A job whose processes all end when its last handle closes: the command and everything it
+/// starts run in it, so a stop ends all of them (cmd.exe passes nothing on). False, with the
+/// system's error in GetLastError, when there is none.
+bool makeJob(Handle& job) {
+    job.h = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    return job.h != nullptr && SetInformationJobObject(job.h, JobObjectExtendedLimitInformation,
+                                                       &limits, sizeof limits);
+}
+
+/// Starts `line` in `job`, its output and errors to the given write ends. False, with the
+/// system's error in GetLastError, when it does not run.
+bool startInJob(std::wstring line, HANDLE output, HANDLE errors, HANDLE job, Handle& process) {
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    start.hStdOutput = outWrite.h;
-    start.hStdError = errWrite.h;
-    // The command and everything it starts run in a job object, so a stop ends all of them
-    // (cmd.exe passes nothing on), and closing the job's last handle ends what is left.
-    Handle job{CreateJobObjectW(nullptr, nullptr)};
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job.h == nullptr || !SetInformationJobObject(job.h, JobObjectExtendedLimitInformation,
-                                                     &limits, sizeof limits)) {
-        result.failure = systemError(GetLastError());
-        return result;
-    }
-    PROCESS_INFORMATION process{};
+    start.hStdOutput = output;
+    start.hStdError = errors;
+    PROCESS_INFORMATION started{};
     // Suspended until it is in the job: nothing it starts may escape it.
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                        nullptr, &start, &process)) {
+                        nullptr, &start, &started)) {
+        return false;
+    }
+    process.h = started.hProcess;
+    const Handle thread{started.hThread};
+    if (!AssignProcessToJobObject(job, started.hProcess)) {
+        const DWORD refused = GetLastError();  // the refusal is reported, not the ending
+        TerminateProcess(started.hProcess, 1);
+        SetLastError(refused);
+        return false;
+    }
+    ResumeThread(started.hThread);
+    return true;
+}
+
+}  // namespace
+
+ScanResult CommandScanner::scan(const std::string& command) {
+    ScanResult result;
+    Handle outRead, outWrite, errRead, errWrite, job, process;
+    if (!makePipe(outRead, outWrite) || !makePipe(errRead, errWrite) || !makeJob(job) ||
+        !startInJob(shellLine(command), outWrite.h, errWrite.h, job.h, process)) {
         result.failure = systemError(GetLastError());
         return result;
     }
-    Handle processHandle{process.hProcess}, threadHandle{process.hThread};
-    if (!AssignProcessToJobObject(job.h, process.hProcess)) {
-        result.failure = systemError(GetLastError());
-        TerminateProcess(process.hProcess, 1);
-        return result;
-    }
-    ResumeThread(process.hThread);
     // Only the command may hold the write ends now, so reading ends when it does.
     outWrite.reset();
     errWrite.reset();
@@ -114,7 +127,7 @@ ScanResult CommandScanner::scan(const std::string& command) {
     });
     // A stop ends the whole job at once; its pipes then close and the readers end.
     bool ended = false;
-    while (reading > 0 || WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+    while (reading > 0 || WaitForSingleObject(process.h, 0) != WAIT_OBJECT_0) {
         if (!ended && interruption_ != nullptr && interruption_->requested()) {
             TerminateJobObject(job.h, 1);
             ended = true;
@@ -124,7 +137,7 @@ ScanResult CommandScanner::scan(const std::string& command) {
     errors.join();
     output.join();
     DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+    GetExitCodeProcess(process.h, &code);
     result.exitStatus = static_cast<int>(code);
     if (result.tooLarge) result.output.clear();
     result.interrupted = interruption_ != nullptr && interruption_->requested();

@@ -571,6 +571,18 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Each message belongs to one group at most; a group that does not answer it leaves it to
+    // the system's default handling.
+    for (const Handler group :
+         {&MainWindow::handleInput, &MainWindow::handlePainting, &MainWindow::handleSizing,
+          &MainWindow::handleScrolling, &MainWindow::handlePictures, &MainWindow::handleActivation,
+          &MainWindow::handleLifetime}) {
+        if (const Handled answer = (this->*group)(hwnd, message, wParam, lParam)) return *answer;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+MainWindow::Handled MainWindow::handleInput(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             if (lParam == 0 && LOWORD(wParam) == IDOK) {
@@ -591,6 +603,13 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         case WM_TIMER:
             if (wParam == kTimerId && form_ != nullptr) form_->timerTick();
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handlePainting(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             if (const NativeControl* c = findByWindow(reinterpret_cast<HWND>(lParam))) {
@@ -598,25 +617,20 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                     return reinterpret_cast<LRESULT>(brush);
                 }
             }
-            break;
+            return std::nullopt;
         case WM_ERASEBKGND:
             paintBackground(reinterpret_cast<HDC>(wParam));
             return 1;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handleSizing(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_SIZE:
             if (wParam != SIZE_MINIMIZED) updateScrolling();
             return 0;
-        case WM_VSCROLL:
-        case WM_HSCROLL:
-            if (lParam == 0) onScroll(message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
-            return 0;
-        case WM_MOUSEWHEEL:
-            if (layout_.scrollsVertically) {
-                const int notches = GET_WHEEL_DELTA_WPARAM(wParam);
-                scrollTo({scroll_.x, scroll_.y - notches * 3 * MulDiv(kScrollLinePixels, dpi_, 96) /
-                                                     WHEEL_DELTA});
-                return 0;
-            }
-            break;
         case WM_GETMINMAXINFO:
             if (!controls_.empty()) {
                 // Never larger than the work area: the client area scrolls instead.
@@ -628,13 +642,39 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                                           monitor.rcWork.bottom - monitor.rcWork.top};
                 return 0;
             }
-            break;
+            return std::nullopt;
         case WM_DPICHANGED:
             onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handleScrolling(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+            if (lParam == 0) onScroll(message == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
+            return 0;
+        case WM_MOUSEWHEEL:
+            if (layout_.scrollsVertically) {
+                const int notches = GET_WHEEL_DELTA_WPARAM(wParam);
+                scrollTo({scroll_.x, scroll_.y - notches * 3 * MulDiv(kScrollLinePixels, dpi_, 96) /
+                                                     WHEEL_DELTA});
+                return 0;
+            }
+            return std::nullopt;
         case kFocusMovedMessage:
             scrollFocusIntoView();
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handlePictures(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_DROPFILES:
             openDroppedPicture(reinterpret_cast<HDROP>(wParam));
             return 0;
@@ -646,25 +686,39 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                 askForPicture();
                 return 0;
             }
-            break;
+            return std::nullopt;
         case WM_CONTEXTMENU:
             showContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handleActivation(HWND, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
         case WM_ENABLE:
             // A modal box here holds the reading window too: its buttons act on the form.
             if (reading_ != nullptr && reading_->window() != nullptr) {
                 EnableWindow(reading_->window(), static_cast<BOOL>(wParam));
             }
-            break;
+            return std::nullopt;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
                 const HWND focus = GetFocus();
                 if (focus != nullptr && IsChild(window_, focus)) savedFocus_ = focus;
             }
-            break;
+            return std::nullopt;
         case WM_SETFOCUS:
             restoreFocus();
             return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+MainWindow::Handled MainWindow::handleLifetime(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    switch (message) {
         case WM_DESTROY:
             KillTimer(window_, kTimerId);
             // The operator closed the window: the program ends. The owner destroying the
@@ -677,11 +731,10 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             for (NativeControl& c : controls_) c.hwnd = nullptr;
             reachable_.clear();
             savedFocus_ = nullptr;
-            break;
+            return std::nullopt;
         default:
-            break;
+            return std::nullopt;
     }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainWindow::controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -95,6 +96,24 @@ private:
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR subclass, DWORD_PTR self);
     LRESULT handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// A group of the window's messages: what the window answers, or nothing for a message the
+    /// system's default handling should have (after the group's own, for some).
+    using Handled = std::optional<LRESULT>;
+    using Handler = Handled (MainWindow::*)(HWND, UINT, WPARAM, LPARAM);
+    /// Commands, Enter from the dialog keys, a list's pick, the timer's tick: to the form.
+    Handled handleInput(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// The background behind the controls and of the ones the system colours.
+    Handled handlePainting(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// A new size, the largest size the work area allows, a new DPI.
+    Handled handleSizing(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// The scroll bars, the wheel, a control the dialog keys focused.
+    Handled handleScrolling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// A dropped picture and the three ways to ask for one.
+    Handled handlePictures(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// The focus kept while another window is active; a modal box holding the reading window.
+    Handled handleActivation(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    /// The window destroyed: the timer stopped, every handle to it forgotten.
+    Handled handleLifetime(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     void createControls();
     void createControl(const ControlSpec& spec, int id);

@@ -338,6 +338,9 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
     // (maximised, the next test's).
     window.resizeClient(500, 720);
     EXPECT_TRUE(GetWindowLongPtrW(window.main(), GWL_STYLE) & WS_VSCROLL);
+    SendMessageW(window.main(), WM_VSCROLL, SB_BOTTOM, 0);  // the bar, dragged to its end
+    EXPECT_LE(rectInClient(Control::save).bottom, 720) << "保存 in view";
+    SendMessageW(window.main(), WM_VSCROLL, SB_TOP, 0);
 
     // The arrow keys in the mode group select the next mode, as a click would.
     SetFocus(window.hwnd(Control::highSpeedOption));
@@ -354,6 +357,13 @@ TEST_F(Win32FaceTest, TheKeysTheWindowDecidesAndScrolling) {
     }
 
     SetFocus(window.hwnd(Control::commandText));
+    // Another window active, then this one again: the focus comes back where it was.
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
+                                       nullptr, nullptr, nullptr, nullptr);
+    SetActiveWindow(other);
+    SetActiveWindow(window.main());
+    DestroyWindow(other);
+    EXPECT_EQ(GetFocus(), window.hwnd(Control::commandText));
     window.key(VK_TAB);
     EXPECT_EQ(window.text(Control::commandText), L"")
         << "Tab leaves the command box, typing nothing";

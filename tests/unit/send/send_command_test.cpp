@@ -306,6 +306,9 @@ TEST(SendCommandTest, StatusesAndMessagesSayWhatLeftAndNothingLeavesARefusedRun)
         {{"set", "high-speed", "121"}, 2,
          "the value \"121\" is above 120, which the window's value box never holds (it makes 119 "
          "of it); nothing was sent" + kUsage},
+        {{"set-all", "16", "24", "120.5"}, 2,
+         "the value \"120.5\" is above 120, which the window's value box never holds (it makes "
+         "119 of it); nothing was sent" + kUsage},
         {{"set", "fast", "16"}, 2,
          "unknown mode \"fast\": high-speed, high-density or super-high-density" + kUsage},
         {{"file", "/no/such/file.prn"}, 2,
@@ -773,9 +776,9 @@ TEST(SendCommandTest, EveryOperationSendsWhatItsButtonSendsFromTheSameValues) {
              in.mode = PrintMode::HighDensity;
              in.values[1] = AlignValue{20, 20};
          }},
-        {{"set", "super-high-density", "117"}, O::SetSingleItem, [](auto& in) {
+        {{"set", "super-high-density", "120"}, O::SetSingleItem, [](auto& in) {
              in.mode = PrintMode::SuperHighDensity;
-             in.values[2] = AlignValue{117, 117};
+             in.values[2] = AlignValue{120, 120};
          }},
         {{"--extra-wait=300", "set-all", "18", "22", "38"}, O::SetAllItems, [](auto& in) {
              in.extraWaitMs = 300;

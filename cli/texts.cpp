@@ -16,8 +16,7 @@ namespace {
 
 struct Pair {
     Text text;
-    std::string_view english;
-    std::string_view chinese;
+    TwoLanguages words;
 };
 
 constexpr Pair kTexts[] = {
@@ -143,7 +142,7 @@ constexpr Pair kTexts[] = {
     {Text::NoReader,
      "this trevalune-send was built without the row reader; it cannot read pictures",
      "此 trevalune-send 构建时没有样张行识别，无法读取图片"},
-    {Text::CannotRead, rowreader::kCannotRead.english, rowreader::kCannotRead.chinese},
+    {Text::CannotRead, rowreader::kCannotRead},
     {Text::ScanOutput, "the scan command's output", "扫描命令的输出"},
     {Text::CannotWrite, "cannot write {1}: {2}", "无法写入 {1}：{2}"},
     {Text::ReadPage, "page {1} of {2}:", "第 {1} 页（共 {2} 页）："},
@@ -463,7 +462,7 @@ Language languageOf(const Environment& environment) {
 std::string say(Language language, Text text, const std::vector<std::string>& args) {
     std::string_view pattern;
     for (const Pair& p : kTexts) {
-        if (p.text == text) pattern = language == Language::Chinese ? p.chinese : p.english;
+        if (p.text == text) pattern = p.words.in(language);
     }
     return filled(pattern, args);
 }

@@ -19,4 +19,9 @@ std::string fillNumbered(std::string_view pattern, const std::vector<std::string
     return out;
 }
 
+std::string buildSaid(const TwoLanguages& text, Language language,
+                      const std::vector<std::string>& args) {
+    return fillNumbered(text.in(language), args);
+}
+
 }  // namespace trevalune

@@ -29,7 +29,7 @@ namespace {
 
 constexpr std::string_view kHexInputMessage = "请输入的数据是16进制的范围";
 /// {1}: the value read off a test print page that the centre list does not hold.
-constexpr rowreader::TwoLanguages kNotACentre{
+constexpr TwoLanguages kNotACentre{
     "{1} is not among the values of Korvel参数; nothing was changed.",
     "Korvel参数的列表中没有 {1}，没有改动任何内容。"};
 constexpr std::string_view kOutOfMemory = "内存不足";
@@ -204,8 +204,8 @@ void Form1::pictureOpened(const std::filesystem::path& file) {
         // Only what was read goes on: a file that cannot be read is one message and nothing
         // else, not the form's fault report (which would end a set operation's busy state).
         const auto fault = [&](std::string why) {
-            face_.showMessage(rowreader::buildSaid(rowreader::kCannotRead, Language::Chinese,
-                                                   {utf8Of(file), std::move(why)}),
+            face_.showMessage(buildSaid(rowreader::kCannotRead, Language::Chinese,
+                                        {utf8Of(file), std::move(why)}),
                               kApplicationTitle);
         };
         std::optional<ReadingView> view;
@@ -232,7 +232,7 @@ void Form1::valueTaken(const TakeValue& take) {
             const auto item = std::find(list.items.begin(), list.items.end(), value);
             if (!list.enabled) return;
             if (item == list.items.end()) {
-                face_.showMessage(rowreader::buildSaid(kNotACentre, Language::Chinese, {value}),
+                face_.showMessage(buildSaid(kNotACentre, Language::Chinese, {value}),
                                   kApplicationTitle);
                 return;
             }

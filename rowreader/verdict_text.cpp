@@ -136,12 +136,6 @@ std::string fixed(double value, int decimals, bool sign) {
 
 }  // namespace
 
-std::string buildSaid(const TwoLanguages& text, Language language,
-                      std::initializer_list<std::string> args) {
-    return fillNumbered(language == Language::Chinese ? text.chinese : text.english,
-                        std::vector<std::string>(args));
-}
-
 double roundedTo(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
     const double r = std::round(value * scale) / scale;

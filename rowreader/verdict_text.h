@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/language.h"
+#include "common/numbered_text.h"
 #include "rowreader/image.h"
 #include "rowreader/reader.h"
 
@@ -13,18 +14,8 @@ namespace trevalune::rowreader {
 // A reading in the operator's words, in both languages: the command line and the window say a
 // verdict, a row and a doubt alike.
 
-/// A text in both languages, {1}..{9} filled by the caller.
-struct TwoLanguages {
-    std::string_view english;
-    std::string_view chinese;
-};
-
 /// "cannot read FILE: WHY", for a path that is not a readable file.
 inline constexpr TwoLanguages kCannotRead{"cannot read {1}: {2}", "无法读取 {1}：{2}"};
-
-/// `text` in `language` with {1}, {2}, ... replaced by `args`.
-std::string buildSaid(const TwoLanguages& text, Language language,
-                      std::initializer_list<std::string> args = {});
 
 /// A block with a straight row is read; every other reading cannot be told.
 bool told(const ModeReading& reading);

@@ -50,5 +50,15 @@ TEST(VirtualPrinterOptionsTest, PortsUpToTheLastAreTaken) {
         << said;
 }
 
+// Help is an answer, not a refusal: on standard output, with status 0 (and never a printer
+// left listening: the time is bounded).
+TEST(VirtualPrinterOptionsTest, HelpIsAnAnswer) {
+    int code = 1;
+    const std::string said = runCommand(
+        "timeout 10 " + shellQuoted(TREVALUNE_VIRTUAL_PRINTER) + " --help 2>/dev/null", &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(said.starts_with("Usage: trevalune-virtual-printer [OPTION]...\n")) << said;
+}
+
 }  // namespace
 }  // namespace trevalune::e2e

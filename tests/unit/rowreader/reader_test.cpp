@@ -136,6 +136,7 @@ TEST(ReadRows, PagesOfTheTestSet) {
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
         {PageKind::SetSingle, PrintMode::HighSpeed, 2, crease, Doubt::OutOfStep},
         {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
+        {PageKind::SetAll, PrintMode::HighSpeed, -2, {.unevenLight = 0.45}, Doubt::None},
         {PageKind::TestPrint, PrintMode::HighSpeed, -2, {}, Doubt::None},  // labels by the bars
         {PageKind::SetSingle, PrintMode::HighSpeed, 1, cut, Doubt::None, RowFault::CutOff},
         {PageKind::SetSingle, PrintMode::HighSpeed, -2, lidOnCut, Doubt::DarkBorder,

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,6 +89,78 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+/// How long a connection to the print server may take to open before the run gives up.
+constexpr int kConnectMilliseconds = 5000;
+
+/// Each round's times of the whole page: through the link, and bare with two requests and
+/// with one per document.
+struct Times {
+    std::vector<double> link, bare, one;
+};
+
+/// What a round prints the page through, and on.
+struct Ways {
+    const std::string& printer;
+    trevalune::PrinterLink& link;
+    http_t* http;                     ///< the bare loops' one kept connection
+    trevalune::CupsSpooler& watcher;  ///< polls the queue on a connection of its own
+};
+
+/// Times the page `rounds` times each way. The three ways take turns, each first in one round
+/// of three, so that none pays for another; the queue is drained before each.
+Times timeRounds(const std::vector<trevalune::Bytes>& page, int rounds, const Ways& ways) {
+    const std::string& printer = ways.printer;
+    trevalune::CupsSpooler& watcher = ways.watcher;
+    http_t* http = ways.http;
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", printer.c_str());
+    Times times;
+    const auto timeLink = [&] {
+        drain(watcher, printer);
+        const auto start = Clock::now();
+        ways.link.beginOperation();
+        for (const auto& document : page) ways.link.sendDocument(document);
+        times.link.push_back(secondsSince(start));
+    };
+    const auto timeBare = [&] {
+        drain(watcher, printer);
+        const auto start = Clock::now();
+        for (const auto& document : page) bareDocument(http, printer, uri, document);
+        times.bare.push_back(secondsSince(start));
+    };
+    const auto timeOne = [&] {
+        drain(watcher, printer);
+        const auto start = Clock::now();
+        for (const auto& document : page) bareOneRequest(http, printer, uri, document);
+        times.one.push_back(secondsSince(start));
+    };
+    const std::function<void()> runs[] = {timeLink, timeBare, timeOne};
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t i = 0; i < std::size(runs); ++i) {
+            runs[(static_cast<std::size_t>(round) + i) % std::size(runs)]();
+        }
+    }
+    return times;
+}
+
+void printTimes(const Times& times, std::size_t documents, int rounds) {
+    const double linkMedian = median(times.link);
+    const double bareMedian = median(times.bare);
+    // Each round's two runs are next to each other in time: their ratio is the least
+    // disturbed by what else the machine does.
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < times.link.size(); ++i)
+        ratios.push_back(times.link[i] / times.bare[i]);
+    std::printf("alignment test page, %zu documents, %d rounds each, medians:\n", documents,
+                rounds);
+    std::printf("  printer link       %.3f s\n", linkMedian);
+    std::printf("  bare, two requests %.3f s  (Create-Job + Send-Document)\n", bareMedian);
+    std::printf("  bare, one request  %.3f s  (Print-Job)\n", median(times.one));
+    std::printf("  ratio of medians   %.3f\n", linkMedian / bareMedian);
+    std::printf("  median ratio       %.3f (of each round's pair)\n", median(ratios));
+}
+
 int run(int argc, char** argv) {
     std::string printer = "RZ7-virtual";
     int rounds = 9;
@@ -100,67 +173,24 @@ int run(int argc, char** argv) {
     const std::vector<trevalune::Bytes> page = trevalune::buildAlignmentTest(trevalune::centreValueOf("31")).documents();
 
     trevalune::CupsSpooler spooler;
-    trevalune::CupsSpooler watcher;  // polls the queue on a connection of its own
+    trevalune::CupsSpooler watcher;
     Counted counted;
     trevalune::LinkMessages said(counted, counted);
     trevalune::PrinterLink link(spooler, said, [&printer] { return printer; });
     http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                5000, nullptr);
+                                kConnectMilliseconds, nullptr);
     if (http == nullptr) {
         std::fprintf(stderr, "link-bench: no print server at %s\n", cupsServer());
         return 1;
     }
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", printer.c_str());
-
-    std::vector<double> linkTimes;
-    std::vector<double> bareTimes;
-    std::vector<double> oneTimes;
-    const auto timeLink = [&] {
-        drain(watcher, printer);
-        const auto start = Clock::now();
-        link.beginOperation();
-        for (const auto& document : page) link.sendDocument(document);
-        linkTimes.push_back(secondsSince(start));
-    };
-    const auto timeBare = [&] {
-        drain(watcher, printer);
-        const auto start = Clock::now();
-        for (const auto& document : page) bareDocument(http, printer, uri, document);
-        bareTimes.push_back(secondsSince(start));
-    };
-    const auto timeOne = [&] {
-        drain(watcher, printer);
-        const auto start = Clock::now();
-        for (const auto& document : page) bareOneRequest(http, printer, uri, document);
-        oneTimes.push_back(secondsSince(start));
-    };
-    for (int round = 0; round < rounds; ++round) {
-        // In turn, each first in one round of three, so that none pays for another.
-        const std::function<void()> runs[] = {timeLink, timeBare, timeOne};
-        for (int i = 0; i < 3; ++i) runs[(round + i) % 3]();
-    }
+    const Times times = timeRounds(page, rounds, {printer, link, http, watcher});
     httpClose(http);
     drain(watcher, printer);
     if (counted.said > 0) {
         std::fprintf(stderr, "link-bench: %d documents were not taken\n", counted.said);
         return 1;
     }
-    const double linkMedian = median(linkTimes);
-    const double bareMedian = median(bareTimes);
-    // Each round's two runs are next to each other in time: their ratio is the least
-    // disturbed by what else the machine does.
-    std::vector<double> ratios;
-    for (std::size_t i = 0; i < linkTimes.size(); ++i)
-        ratios.push_back(linkTimes[i] / bareTimes[i]);
-    std::printf("alignment test page, %zu documents, %d rounds each, medians:\n", page.size(),
-                rounds);
-    std::printf("  printer link       %.3f s\n", linkMedian);
-    std::printf("  bare, two requests %.3f s  (Create-Job + Send-Document)\n", bareMedian);
-    std::printf("  bare, one request  %.3f s  (Print-Job)\n", median(oneTimes));
-    std::printf("  ratio of medians   %.3f\n", linkMedian / bareMedian);
-    std::printf("  median ratio       %.3f (of each round's pair)\n", median(ratios));
+    printTimes(times, page.size(), rounds);
     return 0;
 }
 

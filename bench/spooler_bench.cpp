@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +77,76 @@ bool runLp(const std::string& printer, const std::string& file) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+/// One way's run: how long sending took, how long until the printer fell idle, and how many
+/// documents the virtual printer's folder held after it.
+struct Run {
+    double seconds = 0, drainSeconds = 0;
+    std::size_t recorded = 0;
+};
+
+/// Every document through CupsSpooler; nothing when the queue refuses one.
+std::optional<Run> timeSpooler(trevalune::CupsSpooler& spooler, const std::string& printer,
+                               const std::vector<std::string>& docs, const std::string& output) {
+    const auto start = Clock::now();
+    for (const auto& d : docs) {
+        if (const auto sent = spooler.sendRawDocument(printer, "AAAAAA", d); !sent.isTaken()) {
+            std::fprintf(stderr, "spooler-bench: %s did not take a document: %s\n", printer.c_str(),
+                         sent.reason.c_str());
+            return std::nullopt;
+        }
+    }
+    Run result;
+    result.seconds = secondsSince(start);
+    result.drainSeconds = drain(spooler, printer);
+    result.recorded = countDocuments(output);
+    return result;
+}
+
+/// Every document through one lp process each; nothing when lp fails for one.
+std::optional<Run> timeLp(trevalune::CupsSpooler& spooler, const std::string& printer,
+                          const std::vector<std::string>& docs, const std::string& output) {
+    // The files are written before the clock starts: only the lp runs are timed.
+    const fs::path folder =
+        fs::temp_directory_path() / ("spooler-bench." + std::to_string(getpid()));
+    fs::create_directories(folder);
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < docs.size(); ++i) {
+        files.push_back((folder / ("doc" + std::to_string(i))).string());
+        std::ofstream(files.back(), std::ios::binary) << docs[i];
+    }
+    const auto start = Clock::now();
+    for (const auto& f : files) {
+        if (!runLp(printer, f)) {
+            std::fprintf(stderr, "spooler-bench: lp failed for %s\n", f.c_str());
+            fs::remove_all(folder);
+            return std::nullopt;
+        }
+    }
+    Run result;
+    result.seconds = secondsSince(start);
+    result.drainSeconds = drain(spooler, printer);
+    result.recorded = countDocuments(output);
+    fs::remove_all(folder);
+    return result;
+}
+
+/// The two ways side by side; with the virtual printer's folder, whether every document
+/// arrived (false when one did not).
+bool report(int count, std::size_t before, const Run& spooler, const Run& lp,
+            const std::string& output) {
+    std::printf("CupsSpooler    : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
+                spooler.seconds, count / spooler.seconds, spooler.drainSeconds);
+    std::printf("lp -o raw      : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
+                lp.seconds, count / lp.seconds, lp.drainSeconds);
+    std::printf("ratio          : CupsSpooler is %.1f times as fast as one lp per document\n",
+                lp.seconds / spooler.seconds);
+    if (output.empty()) return true;
+    std::printf("virtual printer: %zu + %zu documents recorded (expected %d + %d)\n",
+                spooler.recorded - before, lp.recorded - spooler.recorded, count, count);
+    return spooler.recorded - before == static_cast<std::size_t>(count) &&
+           lp.recorded - spooler.recorded == static_cast<std::size_t>(count);
+}
+
 }  // namespace
 
 static int run(int argc, char** argv) {
@@ -97,56 +168,11 @@ static int run(int argc, char** argv) {
 
     trevalune::CupsSpooler spooler;
     const std::size_t before = countDocuments(output);
-
-    auto start = Clock::now();
-    for (const auto& d : docs) {
-        if (const auto sent = spooler.sendRawDocument(printer, "AAAAAA", d); !sent.isTaken()) {
-            std::fprintf(stderr, "spooler-bench: %s did not take a document: %s\n", printer.c_str(),
-                         sent.reason.c_str());
-            return 1;
-        }
-    }
-    const double spoolerSeconds = secondsSince(start);
-    const double spoolerDrain = drain(spooler, printer);
-    const std::size_t afterSpooler = countDocuments(output);
-
-    // The files are written before the clock starts: only the lp runs are timed.
-    const fs::path folder =
-        fs::temp_directory_path() / ("spooler-bench." + std::to_string(getpid()));
-    fs::create_directories(folder);
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < docs.size(); ++i) {
-        files.push_back((folder / ("doc" + std::to_string(i))).string());
-        std::ofstream(files.back(), std::ios::binary) << docs[i];
-    }
-    start = Clock::now();
-    for (const auto& f : files) {
-        if (!runLp(printer, f)) {
-            std::fprintf(stderr, "spooler-bench: lp failed for %s\n", f.c_str());
-            fs::remove_all(folder);
-            return 1;
-        }
-    }
-    const double lpSeconds = secondsSince(start);
-    const double lpDrain = drain(spooler, printer);
-    const std::size_t afterLp = countDocuments(output);
-    fs::remove_all(folder);
-
-    std::printf("CupsSpooler    : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
-                spoolerSeconds, count / spoolerSeconds, spoolerDrain);
-    std::printf("lp -o raw      : %7.3f s, %8.1f documents/s (printer idle %.3f s later)\n",
-                lpSeconds, count / lpSeconds, lpDrain);
-    std::printf("ratio          : CupsSpooler is %.1f times as fast as one lp per document\n",
-                lpSeconds / spoolerSeconds);
-    if (!output.empty()) {
-        std::printf("virtual printer: %zu + %zu documents recorded (expected %d + %d)\n",
-                    afterSpooler - before, afterLp - afterSpooler, count, count);
-        if (afterSpooler - before != static_cast<std::size_t>(count) ||
-            afterLp - afterSpooler != static_cast<std::size_t>(count)) {
-            return 1;
-        }
-    }
-    return 0;
+    const std::optional<Run> throughSpooler = timeSpooler(spooler, printer, docs, output);
+    if (!throughSpooler) return 1;
+    const std::optional<Run> throughLp = timeLp(spooler, printer, docs, output);
+    if (!throughLp) return 1;
+    return report(count, before, *throughSpooler, *throughLp, output) ? 0 : 1;
 }
 
 int main(int argc, char** argv) {

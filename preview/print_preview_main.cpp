@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,12 +44,10 @@ std::string readFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-}  // namespace
-
-static int run(int argc, char** argv) {
-    PreviewPrinter::Options options;
-    options.folder = "print-preview";
-    std::vector<std::string> inputs;
+/// Reads the command line into the options and the inputs. Returns the exit code when the
+/// program is done already: the help shown, or a command line it cannot use refused.
+std::optional<int> parse(int argc, char** argv, PreviewPrinter::Options& options,
+                         std::vector<std::string>& inputs) {
     std::string best;
     bool help = false;
     CLI::App app;
@@ -77,6 +76,39 @@ static int run(int argc, char** argv) {
         usage(stderr);
         return 2;
     }
+    return std::nullopt;
+}
+
+/// A folder's recorded documents in their number order; other files are not documents.
+std::map<long, fs::path> documentsIn(const fs::path& folder) {
+    std::map<long, fs::path> documents;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const long n = trevalune::preview::documentNumber(entry.path().filename().string());
+        if (n >= 0) documents.emplace(n, entry.path());
+    }
+    return documents;
+}
+
+/// Every input into the printer as one stream: a file as it is, a folder document by document.
+void printInputs(PreviewPrinter& printer, const std::vector<std::string>& inputs) {
+    for (const fs::path input : inputs) {
+        if (!fs::is_directory(input)) {
+            printer.document(input.string(), readFile(input));
+            continue;
+        }
+        for (const auto& [n, path] : documentsIn(input)) {
+            printer.document(path.filename().string(), readFile(path));
+        }
+    }
+}
+
+}  // namespace
+
+static int run(int argc, char** argv) {
+    PreviewPrinter::Options options;
+    options.folder = "print-preview";
+    std::vector<std::string> inputs;
+    if (const std::optional<int> done = parse(argc, argv, options, inputs)) return *done;
     try {
         PreviewPrinter printer(options);
         if (!printer.hasFont()) {
@@ -84,21 +116,7 @@ static int run(int argc, char** argv) {
                          "print-preview: no CJK font found, characters are boxes "
                          "(install fonts-wqy-microhei or pass --font)\n");
         }
-        for (const fs::path input : inputs) {
-            if (!fs::is_directory(input)) {
-                printer.document(input.string(), readFile(input));
-                continue;
-            }
-            std::map<long, fs::path> documents;
-            for (const auto& entry : fs::directory_iterator(input)) {
-                const long n =
-                    trevalune::preview::documentNumber(entry.path().filename().string());
-                if (n >= 0) documents.emplace(n, entry.path());
-            }
-            for (const auto& [n, path] : documents) {
-                printer.document(path.filename().string(), readFile(path));
-            }
-        }
+        printInputs(printer, inputs);
         printer.finish();
         for (const auto& page : printer.pages()) std::printf("%s\n", page.string().c_str());
         std::printf("%zu page(s), %d decoding error(s); listing: %s\n", printer.pages().size(),

@@ -55,13 +55,30 @@ struct Ink {
     }
 };
 
-/// Uneven light and a grey paper: the paper's brightness is the bright end of each block
-/// (most of a page is paper), and ink is measured against it, so a shadow is not ink.
-Ink inkOf(const GreyImage& image) {
+/// The paper is judged in blocks about a sixtieth of the picture's longer side: small enough
+/// to follow uneven light, and never under 16 pixels, so that each holds plenty of paper.
+constexpr int kPaperBlocks = 60, kLeastPaperBlock = 16;
+
+/// A block's paper is the level its brightest tenth of pixels reaches (most of a page is
+/// paper, and the odd bright speck is not).
+constexpr int kPaperTenths = 10;
+
+/// Paper is never taken darker than this (of 255): ink is measured as a part of it, and a
+/// block with no paper at all (a black border) would otherwise divide by nothing.
+constexpr float kDarkestPaper = 24.0f;
+
+/// The paper's brightness per block of `size` pixels, `columns` by `rows` blocks.
+struct PaperBlocks {
+    int size = 0, columns = 0, rows = 0;
+    std::vector<float> level;
+};
+
+/// Each block's paper: the bright end of its own pixels.
+PaperBlocks paperOf(const GreyImage& image) {
     const int w = image.width, h = image.height;
-    const int block = std::max(16, std::max(w, h) / 60);
+    const int block = std::max(kLeastPaperBlock, std::max(w, h) / kPaperBlocks);
     const int bw = (w + block - 1) / block, bh = (h + block - 1) / block;
-    std::vector<float> paper(static_cast<std::size_t>(bw) * bh);
+    PaperBlocks paper{block, bw, bh, std::vector<float>(static_cast<std::size_t>(bw) * bh)};
     for (int by = 0; by < bh; ++by) {
         for (int bx = 0; bx < bw; ++bx) {
             std::array<int, 256> histogram{};
@@ -73,12 +90,17 @@ Ink inkOf(const GreyImage& image) {
                 }
             }
             int seen = 0, level = 255;
-            while (level > 0 && (seen += histogram[level]) < count / 10) --level;
-            paper[static_cast<std::size_t>(by) * bw + bx] = static_cast<float>(level);
+            while (level > 0 && (seen += histogram[level]) < count / kPaperTenths) --level;
+            paper.level[static_cast<std::size_t>(by) * bw + bx] = static_cast<float>(level);
         }
     }
-    // A block that is mostly ink takes its brightest neighbour's paper.
-    std::vector<float> lit(paper.size());
+    return paper;
+}
+
+/// A block that is mostly ink takes its brightest neighbour's paper.
+PaperBlocks litOf(const PaperBlocks& paper) {
+    const int bw = paper.columns, bh = paper.rows;
+    PaperBlocks lit{paper.size, bw, bh, std::vector<float>(paper.level.size())};
     for (int by = 0; by < bh; ++by) {
         for (int bx = 0; bx < bw; ++bx) {
             float best = 0;
@@ -86,32 +108,46 @@ Ink inkOf(const GreyImage& image) {
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int x = std::clamp(bx + dx, 0, bw - 1),
                               y = std::clamp(by + dy, 0, bh - 1);
-                    best = std::max(best, paper[static_cast<std::size_t>(y) * bw + x]);
+                    best = std::max(best, paper.level[static_cast<std::size_t>(y) * bw + x]);
                 }
             }
-            lit[static_cast<std::size_t>(by) * bw + bx] = std::max(best, 24.0f);
+            lit.level[static_cast<std::size_t>(by) * bw + bx] = std::max(best, kDarkestPaper);
         }
     }
+    return lit;
+}
+
+/// Where a pixel lies between the centres of two blocks: their indices and the part of the
+/// way from the first to the second.
+struct Between {
+    int first, second;
+    float part;
+};
+
+/// Pixel `i` between the centres of `blocks` blocks of `size` pixels.
+Between betweenOf(int i, int blocks, int size) {
+    const double g = std::clamp((i + 0.5) / size - 0.5, 0.0, blocks - 1.0);
+    const int first = std::min(static_cast<int>(g), blocks - 1);
+    return Between{first, std::min(first + 1, blocks - 1), static_cast<float>(g - first)};
+}
+
+/// Uneven light and a grey paper: the paper's brightness is the bright end of each block
+/// (most of a page is paper), and ink is measured against it, so a shadow is not ink.
+Ink inkOf(const GreyImage& image) {
+    const int w = image.width, h = image.height;
+    const PaperBlocks lit = litOf(paperOf(image));
+    const int bw = lit.columns;
     // Where each column lies between the blocks' centres is the same on every row: worked
     // out once, not for every pixel (this loop touches every pixel of the page).
-    struct Between {
-        int first, second;
-        float part;
-    };
-    auto between = [&](int i, int blocks) {
-        const double g = std::clamp((i + 0.5) / block - 0.5, 0.0, blocks - 1.0);
-        const int first = std::min(static_cast<int>(g), blocks - 1);
-        return Between{first, std::min(first + 1, blocks - 1), static_cast<float>(g - first)};
-    };
     std::vector<Between> columns(static_cast<std::size_t>(w));
-    for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = between(x, bw);
+    for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = betweenOf(x, bw, lit.size);
     Ink ink{w, h, {}};
     ink.v.resize(static_cast<std::size_t>(w) * h);
     for (int y = 0; y < h; ++y) {
-        const Between down = between(y, bh);
+        const Between down = betweenOf(y, lit.rows, lit.size);
         const float fy = down.part;
-        const float* top = &lit[static_cast<std::size_t>(down.first) * bw];
-        const float* bottom = &lit[static_cast<std::size_t>(down.second) * bw];
+        const float* top = &lit.level[static_cast<std::size_t>(down.first) * bw];
+        const float* bottom = &lit.level[static_cast<std::size_t>(down.second) * bw];
         const std::uint8_t* in = &image.pixels[static_cast<std::size_t>(y) * w];
         std::uint8_t* out = &ink.v[static_cast<std::size_t>(y) * w];
         for (int x = 0; x < w; ++x) {
@@ -279,72 +315,130 @@ std::vector<std::pair<std::size_t, std::size_t>> chainsOf(const std::vector<doub
     return kept;
 }
 
-/// Rows of bars: tall stretches of ink whose middle holds evenly spaced narrow groups, all
-/// of the row's height (a line of text has neither).
-std::vector<Candidate> candidatesOf(const Upright& up) {
-    // Faint ink (light the paper estimate missed, noise that cannot fall below paper) is left
-    // out: summed over a whole line it would rival a row of narrow bars and join the rows.
+/// Every seventh pixel is enough to find how dark the page's darkest ink is, at a seventh of
+/// the cost.
+constexpr std::size_t kInkSampleStride = 7;
+
+/// Ink fainter than this part of the page's darkest is left out of the rows' profile.
+constexpr double kFaintPart = 0.2;
+
+/// A stretch of the profile across the lines is a row where it rises this part of the way
+/// from the paper's level to the darkest rows'.
+constexpr double kRowLevel = 0.12;
+
+/// A stretch lower than this, in working pixels, is too low to hold a row of bars.
+constexpr int kLeastRowHeight = 8;
+
+/// Along a row's middle, a group is where the ink rises this part of the way from the
+/// median to the darkest.
+constexpr double kGroupLevel = 0.3;
+
+/// A group is narrow: wider than this part of the group pitch, the stretch is text.
+constexpr double kWidestGroupPart = 0.4;
+
+/// Groups closer than this, in working pixels, are too fine to be measured.
+constexpr double kLeastGroupPitch = 6;
+
+/// Where a label beside a group is looked for, in group pitches from the group's middle.
+constexpr double kLabelNear = 0.25, kLabelFar = 0.8;
+
+/// Faint ink (light the paper estimate missed, noise that cannot fall below paper) is left
+/// out: summed over a whole line it would rival a row of narrow bars and join the rows.
+double faintInkOf(const Upright& up) {
     std::vector<double> sample;
-    for (std::size_t i = 0; i < up.v.size(); i += 7) sample.push_back(up.v[i]);
-    const double faint = 0.2 * percentile(sample, 0.999);
+    for (std::size_t i = 0; i < up.v.size(); i += kInkSampleStride) sample.push_back(up.v[i]);
+    return kFaintPart * percentile(sample, 0.999);
+}
+
+/// Each pixel row's ink above the faint level: rows of bars and lines of text stand out.
+std::vector<double> inkAcrossOf(const Upright& up) {
+    const double faint = faintInkOf(up);
     std::vector<double> across(static_cast<std::size_t>(up.height));
     for (int j = 0; j < up.height; ++j) {
         double sum = 0;
         for (int i = 0; i < up.width; ++i) sum += std::max(0.0, up.at(i, j) - faint);
         across[static_cast<std::size_t>(j)] = sum;
     }
+    return across;
+}
+
+/// The groups along a stretch of pixel rows, left to right: each one's centre and width.
+struct GroupsAlong {
+    std::vector<double> centres, widths;
+};
+
+/// The groups seen along the middle half of the stretch [from, to), away from its soft edges.
+GroupsAlong groupsAlong(const Upright& up, int from, int to) {
+    GroupsAlong groups;
+    const int h = to - from;
+    std::vector<double> along(static_cast<std::size_t>(up.width));
+    for (int j = from + h / 4; j < to - h / 4; ++j) {
+        for (int i = 0; i < up.width; ++i) along[static_cast<std::size_t>(i)] += up.at(i, j);
+    }
+    const double aBase = percentile(along, 0.5), aPeak = percentile(along, 1.0);
+    if (aPeak <= aBase) return groups;
+    // A group whose passes lie apart shows shoulders of half its ink either side: gaps
+    // far narrower than the space between groups belong to the group.
+    const int join = std::max(1, h / 16);
+    for (const auto& [a, b] : runsAbove(along, aBase + kGroupLevel * (aPeak - aBase), join)) {
+        double sw = 0, sx = 0;
+        for (int i = a; i < b; ++i) {
+            const double w = along[static_cast<std::size_t>(i)] - aBase;
+            sw += w;
+            sx += w * i;
+        }
+        groups.centres.push_back(sx / sw);
+        groups.widths.push_back(b - a);
+    }
+    return groups;
+}
+
+/// The ink between columns a and b of the stretch [from, to).
+double inkBetween(const Upright& up, double a, double b, int from, int to) {
+    double sum = 0;
+    for (int i = std::max(0, static_cast<int>(a)); i < std::min(up.width, static_cast<int>(b));
+         ++i) {
+        for (int j = from; j < to; ++j) sum += up.at(i, j);
+    }
+    return sum;
+}
+
+/// The rows of bars on the stretch [from, to): the longest chain of evenly spaced groups; a
+/// second as long elsewhere on the line is another page's row beside it (two pages side by
+/// side), found as a row of its own.
+void addRowsOn(const Upright& up, int from, int to, std::vector<Candidate>& found) {
+    const GroupsAlong groups = groupsAlong(up, from, to);
+    for (const auto& [bestFirst, bestCount] : chainsOf(groups.centres)) {
+        Candidate c{static_cast<double>(from), static_cast<double>(to), {}, 0, 0, 0};
+        for (std::size_t k = bestFirst; k < bestFirst + bestCount; ++k) {
+            c.groups.push_back(groups.centres[k]);
+        }
+        c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
+        const double widest = *std::max_element(
+            groups.widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
+            groups.widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
+        if (widest > kWidestGroupPart * c.pitch || c.pitch < kLeastGroupPitch) continue;
+        // A label stands beside the first group: it tells which way up the page lies.
+        const double first = c.groups.front(), last = c.groups.back();
+        c.labelLeft =
+            inkBetween(up, first - kLabelFar * c.pitch, first - kLabelNear * c.pitch, from, to);
+        c.labelRight =
+            inkBetween(up, last + kLabelNear * c.pitch, last + kLabelFar * c.pitch, from, to);
+        found.push_back(std::move(c));
+    }
+}
+
+/// Rows of bars: tall stretches of ink whose middle holds evenly spaced narrow groups, all
+/// of the row's height (a line of text has neither).
+std::vector<Candidate> candidatesOf(const Upright& up) {
+    const std::vector<double> across = inkAcrossOf(up);
+    // The paper's level between the lines, and the darkest rows'.
     const double base = percentile(across, 0.2), peak = percentile(across, 0.995);
     std::vector<Candidate> found;
     if (peak <= base) return found;
-    for (const auto& [from, to] : runsAbove(across, base + 0.12 * (peak - base), 2)) {
-        const int h = to - from;
-        if (h < 8) continue;
-        std::vector<double> along(static_cast<std::size_t>(up.width));
-        for (int j = from + h / 4; j < to - h / 4; ++j) {
-            for (int i = 0; i < up.width; ++i) along[static_cast<std::size_t>(i)] += up.at(i, j);
-        }
-        const double aBase = percentile(along, 0.5), aPeak = percentile(along, 1.0);
-        if (aPeak <= aBase) continue;
-        std::vector<double> centres, widths;
-        // A group whose passes lie apart shows shoulders of half its ink either side: gaps
-        // far narrower than the space between groups belong to the group.
-        const int join = std::max(1, h / 16);
-        for (const auto& [a, b] : runsAbove(along, aBase + 0.3 * (aPeak - aBase), join)) {
-            double sw = 0, sx = 0;
-            for (int i = a; i < b; ++i) {
-                const double w = along[static_cast<std::size_t>(i)] - aBase;
-                sw += w;
-                sx += w * i;
-            }
-            centres.push_back(sx / sw);
-            widths.push_back(b - a);
-        }
-        // The longest chain of evenly spaced groups; a second as long elsewhere on the line is
-        // another page's row beside it (two pages side by side), found as a row of its own.
-        for (const auto& [bestFirst, bestCount] : chainsOf(centres)) {
-            Candidate c{static_cast<double>(from), static_cast<double>(to), {}, 0, 0, 0};
-            for (std::size_t k = bestFirst; k < bestFirst + bestCount; ++k) {
-                c.groups.push_back(centres[k]);
-            }
-            c.pitch = (c.groups.back() - c.groups.front()) / static_cast<double>(bestCount - 1);
-            const double widest = *std::max_element(
-                widths.begin() + static_cast<std::ptrdiff_t>(bestFirst),
-                widths.begin() + static_cast<std::ptrdiff_t>(bestFirst + bestCount));
-            if (widest > 0.4 * c.pitch || c.pitch < 6) continue;
-            // A label stands beside the first group: it tells which way up the page lies.
-            auto inkIn = [&](double a, double b) {
-                double sum = 0;
-                for (int i = std::max(0, static_cast<int>(a));
-                     i < std::min(up.width, static_cast<int>(b)); ++i) {
-                    for (int j = from; j < to; ++j) sum += up.at(i, j);
-                }
-                return sum;
-            };
-            c.labelLeft =
-                inkIn(c.groups.front() - 0.8 * c.pitch, c.groups.front() - 0.25 * c.pitch);
-            c.labelRight = inkIn(c.groups.back() + 0.25 * c.pitch, c.groups.back() + 0.8 * c.pitch);
-            found.push_back(std::move(c));
-        }
+    for (const auto& [from, to] : runsAbove(across, base + kRowLevel * (peak - base), 2)) {
+        if (to - from < kLeastRowHeight) continue;
+        addRowsOn(up, from, to, found);
     }
     return found;
 }
@@ -641,48 +735,85 @@ struct Label {
         });
     }
     double centre(std::size_t i) const { return (glyphs[i].first + glyphs[i].second) / 2.0; }
+    bool inked(int i, int j, float level) const {
+        return v[static_cast<std::size_t>(j) * width + i] > level;
+    }
 };
 
-Label labelOf(const FullView& view, const Measured& m) {
+/// How far left of the first group's middle the label is looked for, in row heights.
+constexpr double kLabelReach = 1.8;
+
+/// The label prints on the row's first pass, a little taller than it: the cut runs from this
+/// far above the row's top to this far below it, in row heights.
+constexpr double kLabelAbove = 0.15, kLabelBelow = 0.45;
+
+/// A cut narrower or lower than this, in full pixels, cannot hold a glyph that can be read.
+constexpr int kLeastLabelCut = 8;
+
+/// The darkest ink in a cut but for a few specks (dust, noise).
+constexpr double kInkPeak = 0.995;
+
+/// A cut whose darkest ink is below a tenth of black holds no label: a ribbon nearly spent
+/// still shows more.
+constexpr double kFaintestLabelPeak = 24;
+
+/// The part of the cut's darkest ink that counts as ink while the group's bars are found.
+constexpr double kFirstCutLevel = 0.4;
+
+/// The label's own ink, outside the bars, reaches at least this part of the cut's darkest and
+/// this level; else the cut holds no label.
+constexpr double kLeastOwnPeak = 0.25, kFaintestOwnPeak = 20;
+
+/// The part of the label's own darkest ink that counts as ink when its glyphs are cut.
+constexpr double kGlyphCutLevel = 0.45;
+
+/// A line of glyphs lower than this, in full pixels, cannot be read.
+constexpr double kLeastLineHeight = 4;
+
+/// A run of ink with less than this part of the heaviest glyph's is a speck, not a glyph.
+constexpr double kSpeckPart = 0.04;
+
+/// The ink left of the row's first group, upright at full resolution. The cut reaches the
+/// group's middle: its ink is told apart later. Nothing is cut (no pixels) where the row or
+/// the cut is too small.
+Label labelCutOf(const FullView& view, const Measured& m) {
     Label label;
-    // The label stands left of the first group (the cut reaches the group's middle; its ink
-    // is told apart below), and prints on the row's first pass, a little taller than it.
-    const double u0 = m.firstGroup - 1.8 * m.height, u1 = m.firstGroup;
-    const double v0 = m.top - 0.15 * m.height, v1 = m.top + 0.45 * m.height;
+    const double u0 = m.firstGroup - kLabelReach * m.height, u1 = m.firstGroup;
+    const double v0 = m.top - kLabelAbove * m.height, v1 = m.top + kLabelBelow * m.height;
     label.width = static_cast<int>(u1 - u0);
     label.height = static_cast<int>(v1 - v0);
-    if (m.height <= 0 || label.width < 8 || label.height < 8) return label;
+    if (m.height <= 0 || label.width < kLeastLabelCut || label.height < kLeastLabelCut) {
+        return label;
+    }
     label.v.resize(static_cast<std::size_t>(label.width) * label.height);
     for (int j = 0; j < label.height; ++j) {
         for (int i = 0; i < label.width; ++i) {
             label.v[static_cast<std::size_t>(j) * label.width + i] = view.at(u0 + i, v0 + j);
         }
     }
-    const double peak = percentile(std::vector<double>(label.v.begin(), label.v.end()), 0.995);
-    if (peak < 24) return label;  // a tenth of black: a ribbon nearly spent still shows more
-    auto level = static_cast<float>(0.4 * peak);
-    auto inked = [&](int i, int j) {
-        return label.v[static_cast<std::size_t>(j) * label.width + i] > level;
-    };
-    // The first group's ink reaches into the cut, and so may its passes where they lie far
-    // apart: it runs on past the cut's right or lower edge, a label's never does. Those
-    // columns are left out.
+    return label;
+}
+
+/// The columns of the cut that hold the first group's bars. Its ink, and its passes' where
+/// they lie far apart, runs on past the cut's right or lower edge; a label's never does.
+std::vector<bool> barColumnsOf(const Label& label, float level) {
     std::vector<bool> bar(static_cast<std::size_t>(label.width));
-    auto findBars = [&] {
-        std::vector<double> any(static_cast<std::size_t>(label.width));
-        for (int i = 0; i < label.width; ++i) {
-            for (int j = 0; j < label.height; ++j) any[static_cast<std::size_t>(i)] += inked(i, j);
-        }
-        // A group's bars are a column apart; a label's glyphs further.
-        for (const auto& [a, b] : runsAbove(any, 0, std::max(1, label.height / 50))) {
-            bool edge = b == label.width;
-            for (int i = a; i < b && !edge; ++i) edge = inked(i, label.height - 1);
-            for (int i = a; i < b; ++i) bar[static_cast<std::size_t>(i)] = edge;
-        }
-    };
-    findBars();
-    // Blur greys a glyph's thin strokes more than a group's close bars: the label's own ink
-    // sets the level it is cut at.
+    std::vector<double> any(static_cast<std::size_t>(label.width));
+    for (int i = 0; i < label.width; ++i) {
+        for (int j = 0; j < label.height; ++j)
+            any[static_cast<std::size_t>(i)] += label.inked(i, j, level);
+    }
+    // A group's bars are a column apart; a label's glyphs further.
+    for (const auto& [a, b] : runsAbove(any, 0, std::max(1, label.height / 50))) {
+        bool edge = b == label.width;
+        for (int i = a; i < b && !edge; ++i) edge = label.inked(i, label.height - 1, level);
+        for (int i = a; i < b; ++i) bar[static_cast<std::size_t>(i)] = edge;
+    }
+    return bar;
+}
+
+/// The darkest of the label's own ink, outside the bars' columns.
+double ownInkPeakOf(const Label& label, const std::vector<bool>& bar) {
     std::vector<double> own;
     for (int j = 0; j < label.height; ++j) {
         for (int i = 0; i < label.width; ++i) {
@@ -690,28 +821,35 @@ Label labelOf(const FullView& view, const Measured& m) {
                 own.push_back(label.v[static_cast<std::size_t>(j) * label.width + i]);
         }
     }
-    const double ownPeak = percentile(own, 0.995);
-    if (ownPeak < 0.25 * peak || ownPeak < 20) return label;
-    level = static_cast<float>(0.45 * ownPeak);
-    std::fill(bar.begin(), bar.end(), false);
-    findBars();
-    // The line: the stretch of pixel rows holding the most ink.
+    return percentile(own, kInkPeak);
+}
+
+/// The glyphs' line: the stretch of pixel rows holding the most ink outside the bars, kept in
+/// the label's `top` and `bottom`.
+void findGlyphLine(Label& label, const std::vector<bool>& bar, float level) {
     std::vector<double> across(static_cast<std::size_t>(label.height));
     for (int j = 0; j < label.height; ++j) {
         for (int i = 0; i < label.width; ++i)
-            across[static_cast<std::size_t>(j)] += !bar[static_cast<std::size_t>(i)] && inked(i, j);
+            across[static_cast<std::size_t>(j)] +=
+                !bar[static_cast<std::size_t>(i)] && label.inked(i, j, level);
     }
     double most = 0;
     for (const auto& [a, b] : runsAbove(across, 0, std::max(1, label.height / 20))) {
         const double mass = std::accumulate(across.begin() + a, across.begin() + b, 0.0);
         if (mass > most) most = mass, label.top = a, label.bottom = b;
     }
+}
+
+/// The label's glyphs along its line, cut apart at the columns without ink: those nearest the
+/// bars, with no wider gap between them than the line is high.
+std::vector<std::pair<int, int>> glyphsOf(const Label& label, const std::vector<bool>& bar,
+                                          float level) {
     const double lineHeight = label.bottom - label.top;
-    if (lineHeight < 4) return label;
     std::vector<double> along(static_cast<std::size_t>(label.width));
     for (int j = static_cast<int>(label.top); j < static_cast<int>(label.bottom); ++j) {
         for (int i = 0; i < label.width; ++i)
-            along[static_cast<std::size_t>(i)] += !bar[static_cast<std::size_t>(i)] && inked(i, j);
+            along[static_cast<std::size_t>(i)] +=
+                !bar[static_cast<std::size_t>(i)] && label.inked(i, j, level);
     }
     std::vector<std::pair<int, int>> glyphs;
     double heaviest = 0;
@@ -721,16 +859,32 @@ Label labelOf(const FullView& view, const Measured& m) {
     }
     for (const auto& run : runsAbove(along, 0, 0)) {
         if (std::accumulate(along.begin() + run.first, along.begin() + run.second, 0.0) >
-            0.04 * heaviest)
+            kSpeckPart * heaviest)
             glyphs.push_back(run);
     }
-    // The label is the glyphs nearest the bars, with no wider gap between them than a line.
     std::size_t first = glyphs.size();
     while (first > 0 && (first == glyphs.size() ||
                          glyphs[first].first - glyphs[first - 1].second < lineHeight)) {
         --first;
     }
-    label.glyphs.assign(glyphs.begin() + static_cast<std::ptrdiff_t>(first), glyphs.end());
+    return {glyphs.begin() + static_cast<std::ptrdiff_t>(first), glyphs.end()};
+}
+
+Label labelOf(const FullView& view, const Measured& m) {
+    Label label = labelCutOf(view, m);
+    if (label.v.empty()) return label;
+    const double peak = percentile(std::vector<double>(label.v.begin(), label.v.end()), kInkPeak);
+    if (peak < kFaintestLabelPeak) return label;
+    // Blur greys a glyph's thin strokes more than a group's close bars: the label's own ink
+    // sets the level it is cut at.
+    const double ownPeak =
+        ownInkPeakOf(label, barColumnsOf(label, static_cast<float>(kFirstCutLevel * peak)));
+    if (ownPeak < kLeastOwnPeak * peak || ownPeak < kFaintestOwnPeak) return label;
+    const auto level = static_cast<float>(kGlyphCutLevel * ownPeak);
+    const std::vector<bool> bar = barColumnsOf(label, level);
+    findGlyphLine(label, bar, level);
+    if (label.bottom - label.top < kLeastLineHeight) return label;
+    label.glyphs = glyphsOf(label, bar, level);
     return label;
 }
 
@@ -889,32 +1043,55 @@ void judgeWholeRows(ModeReading& reading, double pixelsPerColumn) {
                          static_cast<double>(reading.rows.size());
 }
 
-ModeReading judge(const Block& block, const std::vector<int>* printed, std::uint8_t borders) {
-    ModeReading reading;
-    reading.mode = block.pattern->mode;
-    reading.testPrint = block.pattern->testPrint;
+/// Never surer of a measurement than a twentieth of a column: the picture's own faults (the
+/// grid the bars alias on, the paper's grain) share no scatter, so a few steady groups would
+/// otherwise claim more than any picture shows.
+constexpr double kLeastNoiseColumns = 0.05;
+
+/// The groups' scatter, in columns, where no whole row has two groups to scatter: as much as
+/// a column, so nothing is claimed from nothing.
+constexpr double kUnknownNoiseColumns = 1.0;
+
+/// A column narrower than half a pixel cannot be measured to a fraction of a column.
+constexpr double kFinestColumnPixels = 0.5;
+
+/// The block's pixels per column of its mode, from the rows' mean group pitch.
+double pixelsPerColumnOf(const Block& block) {
     double pitch = 0;
     for (const Measured& m : block.rows) pitch += m.pitch / static_cast<double>(block.rows.size());
-    const double pixelsPerColumn = pitch / block.pattern->groupPitchColumns;
+    return pitch / block.pattern->groupPitchColumns;
+}
+
+/// Each row's fault from its own shape against the block's middle height.
+std::vector<RowFault> rowFaultsOf(const Block& block, std::uint8_t borders) {
     std::vector<double> heights;
     for (const Measured& m : block.rows) heights.push_back(m.height);
     const double typicalHeight = percentile(heights, 0.5);
+    std::vector<RowFault> faults;
+    for (const Measured& m : block.rows) faults.push_back(faultOf(m, typicalHeight, borders));
+    return faults;
+}
 
-    // One noise for the block: the groups' scatter about their row's mean, pooled.
+/// One noise for the block, in columns: the groups' scatter about their row's mean, pooled
+/// over the rows without a fault.
+double groupNoiseOf(const Block& block, const std::vector<RowFault>& faults,
+                    double pixelsPerColumn) {
     double squares = 0;
     int freedom = 0;
-    std::vector<RowFault> faults;
-    for (const Measured& m : block.rows) {
-        faults.push_back(faultOf(m, typicalHeight, borders));
-        if (faults.back() != RowFault::None) continue;
+    for (std::size_t i = 0; i < block.rows.size(); ++i) {
+        if (faults[i] != RowFault::None) continue;
+        const Measured& m = block.rows[i];
         const double mean = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
                             static_cast<double>(m.offsets.size());
         for (double d : m.offsets) squares += (d - mean) * (d - mean);
         freedom += static_cast<int>(m.offsets.size()) - 1;
     }
-    const double groupNoise = freedom > 0 ? std::sqrt(squares / freedom) / pixelsPerColumn : 1.0;
-    // Passes 1 and 3 part as 2 and 4 do on every row of flat paper: a row where they part
-    // otherwise lies across a crease, whatever its offset.
+    return freedom > 0 ? std::sqrt(squares / freedom) / pixelsPerColumn : kUnknownNoiseColumns;
+}
+
+/// Passes 1 and 3 part as 2 and 4 do on every row of flat paper: a row where they part
+/// otherwise lies across a crease, whatever its offset, and is out of step.
+void markCreasedRows(const Block& block, std::vector<RowFault>& faults, double pixelsPerColumn) {
     std::vector<double> unlikes;
     for (std::size_t i = 0; i < block.rows.size(); ++i) {
         if (faults[i] == RowFault::None) unlikes.push_back(meanOf(block.rows[i].unlike).first);
@@ -923,53 +1100,82 @@ ModeReading judge(const Block& block, const std::vector<int>* printed, std::uint
     for (std::size_t i = 0; i < block.rows.size(); ++i) {
         if (faults[i] != RowFault::None) continue;
         const auto [unlike, error] = meanOf(block.rows[i].unlike);
+        const double errorColumns = std::max(kLeastNoiseColumns, error / pixelsPerColumn);
         if (std::abs(unlike - usualUnlike) >
-            (kUnlikeSlack + kMargin * std::max(0.05, error / pixelsPerColumn)) * pixelsPerColumn) {
+            (kUnlikeSlack + kMargin * errorColumns) * pixelsPerColumn) {
             faults[i] = RowFault::OutOfStep;
         }
     }
-    // The labels give the values where they can be read; else what was printed; else the
-    // places counted from the middle row.
-    const std::optional<LabelValues> labels = buildLabelValues(labelShapesOf(block));
+}
+
+/// What the block's rows are known by, and how sure each measurement is.
+struct RowSources {
+    const std::optional<LabelValues>& labels;
+    const std::vector<int>* printed;
+    double groupNoise = 0;  ///< columns
+    double pixelsPerColumn = 0;
+};
+
+/// The rows as read. The labels give the values where they can be read; else what was
+/// printed; else the places counted from the middle row.
+std::vector<RowReading> rowReadingsOf(const Block& block, const std::vector<RowFault>& faults,
+                                      const RowSources& sources) {
+    std::vector<RowReading> rows;
     const int middle = static_cast<int>(block.rows.size()) / 2;
     for (std::size_t i = 0; i < block.rows.size(); ++i) {
         const Measured& m = block.rows[i];
         RowReading row;
-        if (labels) {
-            row.value = labels->values[i];
+        if (sources.labels) {
+            row.value = sources.labels->values[i];
             row.valueFromLabel = true;
-            row.marked = labels->marked[i];
+            row.marked = sources.labels->marked[i];
         } else {
-            row.value = printed ? (*printed)[i] : static_cast<int>(i) - middle;
+            row.value = sources.printed ? (*sources.printed)[i] : static_cast<int>(i) - middle;
         }
         row.fault = faults[i];
         row.outline = m.outline;
         if (row.measured()) {
             row.offsetColumns = std::accumulate(m.offsets.begin(), m.offsets.end(), 0.0) /
-                                static_cast<double>(m.offsets.size()) / pixelsPerColumn;
-            // Never surer than a twentieth of a column: the picture's own faults share no scatter.
+                                static_cast<double>(m.offsets.size()) / sources.pixelsPerColumn;
             row.noiseColumns =
-                std::max(0.05, groupNoise / std::sqrt(static_cast<double>(m.offsets.size())));
+                std::max(kLeastNoiseColumns,
+                         sources.groupNoise / std::sqrt(static_cast<double>(m.offsets.size())));
         }
-        reading.rows.push_back(row);
+        rows.push_back(row);
     }
-    reading.valuesRelative = !labels && printed == nullptr;
+    return rows;
+}
+
+/// The doubt that stops a block before any row is weighed, if one does.
+std::optional<Doubt> blockDoubtOf(const ModeReading& reading, const RowSources& sources) {
     // Rows labelled otherwise than the page just printed: an old page, or another block.
-    if (labels && printed && labels->values != *printed) {
-        reading.doubt = Doubt::OtherPage;
-        return reading;
+    if (sources.labels && sources.printed && sources.labels->values != *sources.printed) {
+        return Doubt::OtherPage;
     }
-    // A column narrower than half a pixel cannot be measured to a fraction of a column.
-    if (pixelsPerColumn < 0.5) {
-        reading.doubt = Doubt::TooCoarse;
-        return reading;
-    }
+    if (sources.pixelsPerColumn < kFinestColumnPixels) return Doubt::TooCoarse;
     // A row across a crease decides nothing, nor do the rows beside it.
     for (const RowReading& row : reading.rows) {
-        if (row.fault == RowFault::OutOfStep) {
-            reading.doubt = Doubt::OutOfStep;
-            return reading;
-        }
+        if (row.fault == RowFault::OutOfStep) return Doubt::OutOfStep;
+    }
+    return std::nullopt;
+}
+
+ModeReading judge(const Block& block, const std::vector<int>* printed, std::uint8_t borders) {
+    ModeReading reading;
+    reading.mode = block.pattern->mode;
+    reading.testPrint = block.pattern->testPrint;
+    const double pixelsPerColumn = pixelsPerColumnOf(block);
+    std::vector<RowFault> faults = rowFaultsOf(block, borders);
+    // The noise is pooled before creases are marked: a creased row's groups scatter as any.
+    const double groupNoise = groupNoiseOf(block, faults, pixelsPerColumn);
+    markCreasedRows(block, faults, pixelsPerColumn);
+    const std::optional<LabelValues> labels = buildLabelValues(labelShapesOf(block));
+    const RowSources sources{labels, printed, groupNoise, pixelsPerColumn};
+    reading.rows = rowReadingsOf(block, faults, sources);
+    reading.valuesRelative = !labels && printed == nullptr;
+    if (const std::optional<Doubt> doubt = blockDoubtOf(reading, sources)) {
+        reading.doubt = *doubt;
+        return reading;
     }
     judgeWholeRows(reading, pixelsPerColumn);
     // With rows of the block not found: counted from the middle, no row's value is known;

@@ -88,82 +88,110 @@ void usage(std::FILE* to) {
         to);
 }
 
-/// Reads the command line; what is wrong with it is refused, to be said before the usage.
-/// Returns the exit code when the program is done already (--help, --version).
-std::optional<int> parse(int argc, char** argv, Options& options) {
-    CLI::App app;
-    app.set_help_flag();  // the usage above is the help
-    app.allow_extras();   // refused below with the program's own words
+/// The command line as given: each option's text, not yet checked.
+struct Given {
     bool help = false;
     bool version = false;
-    std::optional<std::string> bind, out, preview, best, font, port;
-    app.add_flag("-h,--help", help);
-    app.add_flag("-v,--version", version);
-    const std::array<std::pair<const char*, std::optional<std::string>*>, 6> valued = {{
-        {"--bind", &bind},
-        {"--port", &port},
-        {"--out", &out},
-        {"--preview", &preview},
-        {"--best", &best},
-        {"--font", &font},
+    std::optional<std::string> bind, port, out, preview, best, font;
+    std::vector<std::string> extras;  ///< what no option takes
+};
+
+/// The options that take a value, by name.
+using ValuedOptions = std::array<std::pair<const char*, std::optional<std::string>*>, 6>;
+
+/// The option left without its value, said by name: the last one given, or one followed by
+/// another option.
+[[noreturn]] void refuseMissingValue(int argc, char** argv, const ValuedOptions& valued) {
+    for (int i = argc - 1; i > 0; --i) {
+        const std::string_view arg = argv[i];
+        const bool last = i + 1 == argc || argv[i + 1][0] == '-';
+        for (const auto& [name, value] : valued) {
+            if (arg == name && last) throw UsageError(arg.data() + std::string(" needs a value"));
+        }
+    }
+    throw UsageError("an option needs a value");
+}
+
+/// Splits the command line into the options' texts; a line that cannot be split is refused.
+Given splitCommandLine(int argc, char** argv) {
+    Given given;
+    CLI::App app;
+    app.set_help_flag();  // the usage above is the help
+    app.allow_extras();   // refused by the caller with the program's own words
+    app.add_flag("-h,--help", given.help);
+    app.add_flag("-v,--version", given.version);
+    const ValuedOptions valued = {{
+        {"--bind", &given.bind},
+        {"--port", &given.port},
+        {"--out", &given.out},
+        {"--preview", &given.preview},
+        {"--best", &given.best},
+        {"--font", &given.font},
     }};
     for (const auto& [name, value] : valued) app.add_option(name, *value);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ArgumentMismatch&) {
-        // An option without its value: the last one given, or one followed by another option.
-        for (int i = argc - 1; i > 0; --i) {
-            const std::string_view arg = argv[i];
-            const bool last = i + 1 == argc || argv[i + 1][0] == '-';
-            for (const auto& [name, value] : valued) {
-                if (arg == name && last)
-                    throw UsageError(arg.data() + std::string(" needs a value"));
-            }
-        }
-        throw UsageError("an option needs a value");
+        refuseMissingValue(argc, argv, valued);
     } catch (const CLI::ParseError& e) {
         throw UsageError(e.what());
     }
-    if (help) {
+    given.extras = app.remaining();
+    return given;
+}
+
+/// The highest TCP port.
+constexpr long kLastPort = 65535;
+
+/// The port given as decimal digits only, from 0 to 65535; anything else is refused.
+int portOf(const std::string& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(value.c_str(), &end, 10);
+    if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > kLastPort ||
+        value.find_first_not_of("0123456789") != std::string::npos) {
+        throw UsageError("--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
+                         value + "\"");
+    }
+    return static_cast<int>(number);
+}
+
+/// The options given, checked, over the defaults.
+void applyGiven(const Given& given, Options& options) {
+    if (given.bind) {
+        if (given.bind->empty()) throw UsageError("--bind needs an address or a host name");
+        options.bind = *given.bind;
+    }
+    if (given.out) {
+        if (given.out->empty()) throw UsageError("--out needs a folder");
+        options.out = *given.out;
+    }
+    if (given.preview) {
+        if (given.preview->empty()) throw UsageError("--preview needs a folder");
+        options.preview = *given.preview;
+    }
+    if (given.font) options.font = *given.font;
+    if (given.best && !trevalune::preview::parseBestValues(*given.best, options.best)) {
+        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" +
+                         *given.best + "\"");
+    }
+    if (given.port) options.port = portOf(*given.port);
+}
+
+/// Reads the command line; what is wrong with it is refused, to be said before the usage.
+/// Returns the exit code when the program is done already (--help, --version).
+std::optional<int> parse(int argc, char** argv, Options& options) {
+    const Given given = splitCommandLine(argc, argv);
+    if (given.help) {
         usage(stdout);
         return 0;
     }
-    if (version) {
+    if (given.version) {
         std::printf("%s (Trevalune) %s\n", kName, TREVALUNE_VERSION);
         return 0;
     }
-    if (const auto extras = app.remaining(); !extras.empty()) {
-        throw UsageError("unknown option \"" + extras.front() + "\"");
-    }
-    if (bind) {
-        if (bind->empty()) throw UsageError("--bind needs an address or a host name");
-        options.bind = *bind;
-    }
-    if (out) {
-        if (out->empty()) throw UsageError("--out needs a folder");
-        options.out = *out;
-    }
-    if (preview) {
-        if (preview->empty()) throw UsageError("--preview needs a folder");
-        options.preview = *preview;
-    }
-    if (font) options.font = *font;
-    if (best && !trevalune::preview::parseBestValues(*best, options.best)) {
-        throw UsageError("--best needs three numbers from 0 to 255 like 16,24,40, not \"" + *best +
-                         "\"");
-    }
-    if (port) {
-        const std::string& value = *port;
-        char* end = nullptr;
-        errno = 0;
-        const long number = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0' || errno != 0 || number < 0 || number > 65535 ||
-            value.find_first_not_of("0123456789") != std::string::npos) {
-            throw UsageError("--port needs a number from 0 to 65535 (0 picks a free one), not \"" +
-                             value + "\"");
-        }
-        options.port = static_cast<int>(number);
-    }
+    if (!given.extras.empty()) throw UsageError("unknown option \"" + given.extras.front() + "\"");
+    applyGiven(given, options);
     return std::nullopt;
 }
 

@@ -118,6 +118,8 @@ TEST(ReadRows, PagesOfTheTestSet) {
     const Spoiling turned{.angleDegrees = 5, .noise = 3, .jpegQuality = 50};
     const Spoiling spread{.dpi = 200, .angleDegrees = -2, .inkSpread = 1.5, .jpegQuality = 75};
     const Spoiling faded{.unevenLight = 0.4, .ribbon = 0.45}, coarse{.dpi = 150};
+    // Passes 1 and 3 of the second row part otherwise than its block's: it lies across a crease.
+    const Spoiling crease{.dpi = 200, .creaseRow = 1, .creaseAt = 0.3, .creaseShift = -4};
     // Dark bands at the edges (an open lid, a desk round a photo that states no resolution)
     // are not the page: not ink, not rows, and the test print is not super-high density.
     // Cut: the first row's lower part alone, a row of its block, not a block; on the lid's
@@ -132,7 +134,9 @@ TEST(ReadRows, PagesOfTheTestSet) {
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 3, faded, Doubt::None},
         {PageKind::SetSingle, PrintMode::HighSpeed, 4, faded, Doubt::NoneStraight},
         {PageKind::SetSingle, PrintMode::SuperHighDensity, 0, coarse, Doubt::TooCoarse},
+        {PageKind::SetSingle, PrintMode::HighSpeed, 2, crease, Doubt::OutOfStep},
         {PageKind::SetAll, PrintMode::HighSpeed, 0, turned, Doubt::None},
+        {PageKind::SetAll, PrintMode::HighSpeed, -2, {.unevenLight = 0.45}, Doubt::None},
         {PageKind::TestPrint, PrintMode::HighSpeed, -2, {}, Doubt::None},  // labels by the bars
         {PageKind::SetSingle, PrintMode::HighSpeed, 1, cut, Doubt::None, RowFault::CutOff},
         {PageKind::SetSingle, PrintMode::HighSpeed, -2, lidOnCut, Doubt::DarkBorder,

@@ -14,7 +14,7 @@ namespace trevalune::rowreader {
 namespace {
 
 using Colour = std::array<std::uint8_t, 3>;
-constexpr Colour kUsed{0, 160, 0}, kStraight{0, 60, 255}, kLeftOut{230, 0, 0}, kInk{0, 0, 0},
+constexpr Colour kUsed{0, 160, 0}, kStraight{0, 60, 255}, kLeftOut{230, 0, 0},
     kPaper{255, 255, 255};
 
 /// The font: each glyph 5 pixels wide (bit 4 the left one) and 7 high.

@@ -159,6 +159,7 @@ public:
           l_(l),
           mode_(mode),
           modeSaid_(modeName(mode, l)),
+          extraWaitMs_(extraWaitMs(c.extraWait)),  // whole digits in range: checkCommandLine
           value_(std::move(value)),
           spooler_(spooler),
           accounts_(1),
@@ -228,7 +229,7 @@ private:
         OperationInput in;
         in.mode = mode_;
         in.values[modeIndex(mode_)] = modeValueOf(mode_, value_);
-        in.extraWaitMs = extraWaitMs(c_.extraWait);
+        in.extraWaitMs = extraWaitMs_;
         setting_ = {account().documents.size(), account().planned, value_};
         if (!sent(buildOperation(Operation::SetSingleItem, in))) return false;
         run_.reporter.line(say(l_, Text::AlignPrinted, {account().queue, modeSaid_, value_}));
@@ -305,6 +306,7 @@ private:
     const Language l_;
     const PrintMode mode_;
     const std::string modeSaid_;
+    const int extraWaitMs_;
     std::string value_;
     Spooler& spooler_;
     std::vector<QueueAccount> accounts_;

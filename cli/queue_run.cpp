@@ -95,7 +95,7 @@ void sendWork(const Work& work, Spooler& spooler, QueueAccount& account, RunCont
     const Interruption* stop = run.system.interruption;
     link.stopWhen([stop] { return stop != nullptr && stop->requested(); });
     // The queue's state is said once for the run, before its first document.
-    link.lookBeforeSending(account.documents.empty() && !account.warned);
+    link.lookBeforeSending(account.documents.empty());
     Next next = Next::GoOn;
     if (run.input != nullptr) {
         next = link.sendStream(run.input->stream(queue)).next;

@@ -102,14 +102,10 @@ Language windowLanguage(RefusalCode code) {
     return textsOf(code).shown;
 }
 
-bool saysNothingSent(RefusalCode code) {
-    return textsOf(code).saysNothingSent;
-}
-
 Refusal::Refusal(RefusalCode code, const std::vector<std::string>& args)
     : std::runtime_error(refusalText(code, windowLanguage(code), args)),
       english_(refusalText(code, Language::English, args)),
       chinese_(refusalText(code, Language::Chinese, args)),
-      saysNothingSent_(trevalune::saysNothingSent(code)) {}
+      saysNothingSent_(textsOf(code).saysNothingSent) {}
 
 }  // namespace trevalune

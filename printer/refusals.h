@@ -43,8 +43,4 @@ std::string refusalText(RefusalCode code, Language language, const std::vector<s
 /// are English by design (the hex text and GBK conversion).
 Language windowLanguage(RefusalCode code);
 
-/// Whether the refusal's own text says that nothing was sent, in both languages, so that the
-/// command line does not say it a second time.
-bool saysNothingSent(RefusalCode code);
-
 }  // namespace trevalune
